@@ -1,0 +1,3 @@
+#include "support/base/host_error.h"
+
+int32_t HostErrorCode = 0;

@@ -1,0 +1,1 @@
+// Keeps the shared test library non-empty before any helper exists.
