@@ -41,43 +41,25 @@ StrList* ListOf(std::initializer_list<const char*> items, uint32_t spare = 0) {
 
 using Items = std::vector<std::string>;
 
-TEST(StrList, GrowsOneSlotPerAppendWithIncrementOne) {
+TEST(StrList, GrowsByTheIncrementOrToWhatIsNeededAndNullsNewSlots) {
     StrList* list = ListNew(1, 1);
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->count, 0u);
-    EXPECT_EQ(list->items[0], nullptr);
     EXPECT_EQ(list->items[1], nullptr);
-
     const uint32_t expected[] = {1, 2, 3};
-    const char* names[] = {"Body", "Heading1", "Heading2"};
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_EQ(ListAppend(list, names[i]), 0);
-        EXPECT_EQ(list->capacity, expected[i]);
+    for (uint32_t capacity : expected) {
+        ASSERT_EQ(ListAppend(list, "Body"), 0);
+        EXPECT_EQ(list->capacity, capacity);
     }
     EXPECT_EQ(ListCount(list), 3u);
     EXPECT_EQ(ListItems(list)[3], nullptr); // the slot after the last item
-    EXPECT_EQ(Contents(list), (Items{"Body", "Heading1", "Heading2"}));
-    ListFree(list);
-}
 
-TEST(StrList, ReserveTakesTheLargerOfIncrementAndNeedAndNullsNewSlots) {
-    StrList* list = ListNew(0, 4);
-    ASSERT_EQ(ListAppend(list, "a"), 0);
-    EXPECT_EQ(list->capacity, 4u);
-    for (uint32_t i = 1; i <= 4; ++i) EXPECT_EQ(list->items[i], nullptr);
-
+    list->increment = 4;
     EXPECT_EQ(ListReserve(list, 3), 0); // already enough
-    EXPECT_EQ(list->capacity, 4u);
+    EXPECT_EQ(ListReserve(list, 4), 0);
+    EXPECT_EQ(list->capacity, 7u);
     EXPECT_EQ(ListReserve(list, 20), 0);
     EXPECT_EQ(list->capacity, 20u);
-    for (uint32_t i = 1; i <= 20; ++i) EXPECT_EQ(list->items[i], nullptr);
-    EXPECT_EQ(Contents(list), (Items{"a"}));
-
-    // Increment 0 still grows to what is needed.
-    StrList* flat = ListNew(0, 0);
-    EXPECT_EQ(ListAppend(flat, "x"), 0);
-    EXPECT_EQ(flat->capacity, 1u);
-    ListFree(flat);
+    for (uint32_t i = 3; i <= 20; ++i) EXPECT_EQ(list->items[i], nullptr);
     ListFree(list);
 }
 
@@ -85,40 +67,26 @@ TEST(StrList, StoresOwnCopiesAndRefusesNull) {
     char source[] = "Heading";
     StrList* list = ListNew(1, 1);
     ASSERT_EQ(ListAppend(list, source), 0);
-    EXPECT_NE(ListGet(list, 0), source);
     source[0] = 'X';
     EXPECT_STREQ(ListGet(list, 0), "Heading");
-
     EXPECT_EQ(ListAppend(list, ""), 0);
     ASSERT_NE(ListGet(list, 1), nullptr);
-    EXPECT_STREQ(ListGet(list, 1), "");
 
     EXPECT_EQ(ListAppend(list, nullptr), -1);
     EXPECT_EQ(ListInsert(list, nullptr, 0), -1);
     EXPECT_EQ(ListReplace(list, nullptr, 0), -1);
-    EXPECT_EQ(ListCount(list), 2u);
-    EXPECT_STREQ(ListGet(list, 0), "Heading");
-    ListFree(list);
-}
+    EXPECT_EQ(Contents(list), (Items{"Heading", ""}));
 
-TEST(StrList, NullListsAndOutOfRangeIndexes) {
-    EXPECT_EQ(ListAppend(nullptr, "a"), -1);
-    EXPECT_EQ(ListReserve(nullptr, 1), -1);
-    EXPECT_EQ(ListFindNoCase(nullptr, "a"), -1);
-    EXPECT_EQ(ListFind(nullptr, "a"), -1);
-    EXPECT_EQ(ListCount(nullptr), 0u);
-    EXPECT_EQ(ListItems(nullptr), nullptr);
-    EXPECT_EQ(ListGet(nullptr, 0), nullptr);
-    ListFree(nullptr);
-
-    StrList* list = ListOf({"a", "b"});
+    // Indexes are unsigned: -1 is out of range.
     EXPECT_EQ(ListGet(list, 2), nullptr);
-    // A negative index is a huge unsigned one.
-    EXPECT_EQ(ListGet(list, uint32_t(-1)), nullptr);
     EXPECT_EQ(ListRemoveAt(list, uint32_t(-1)), -1);
     EXPECT_EQ(ListReplace(list, "z", 2), -1);
     EXPECT_EQ(ListInsert(list, "z", 3), -1);
-    EXPECT_EQ(Contents(list), (Items{"a", "b"}));
+
+    EXPECT_EQ(ListAppend(nullptr, "a"), -1);
+    EXPECT_EQ(ListFindNoCase(nullptr, "a"), -1);
+    EXPECT_EQ(ListCount(nullptr), 0u);
+    EXPECT_EQ(ListItems(nullptr), nullptr);
     ListFree(list);
 }
 
@@ -129,60 +97,37 @@ TEST(StrList, FindsWithAndWithoutCase) {
     EXPECT_EQ(ListFindEx(list, "heading1", 1), 2);
     EXPECT_EQ(ListFindEx(list, "heading1", 0), 1);
     EXPECT_EQ(ListFindNoCase(list, "Heading"), -1);
-    EXPECT_EQ(ListFindNoCase(list, "Heading10"), -1);
     // FrameRoman letters beyond ASCII fold too: 0x83 is capital E acute, 0x8E small.
-    ASSERT_EQ(ListAppend(list, "\x83t\x83"), 0);
-    EXPECT_EQ(ListFindNoCase(list, "\x8E" "T\x8E"), 4);
-    EXPECT_EQ(ListFind(list, "\x8E" "T\x8E"), -1);
+    ASSERT_EQ(ListAppend(list, "\x83t"), 0);
+    EXPECT_EQ(ListFindNoCase(list, "\x8E" "T"), 4);
+    EXPECT_EQ(ListFind(list, "\x8E" "T"), -1);
     ListFree(list);
 }
 
-TEST(StrList, InsertRemoveAndReplaceKeepOrder) {
+TEST(StrList, InsertRemoveReplaceAndAppendAllKeepOrder) {
     StrList* list = ListOf({"b", "d"});
     EXPECT_EQ(ListInsert(list, "a", 0), 0);
     EXPECT_EQ(ListInsert(list, "c", 2), 0);
     EXPECT_EQ(ListInsert(list, "e", 4), 0); // at count: an append
     EXPECT_EQ(Contents(list), (Items{"a", "b", "c", "d", "e"}));
-    EXPECT_EQ(ListItems(list)[5], nullptr);
 
     EXPECT_EQ(ListRemoveAt(list, 0), 0);
     EXPECT_EQ(ListRemoveAt(list, 3), 0);
-    EXPECT_EQ(Contents(list), (Items{"b", "c", "d"}));
     EXPECT_EQ(ListItems(list)[3], nullptr); // the vacated slot
-    EXPECT_EQ(ListItems(list)[4], nullptr);
-
     ASSERT_EQ(ListAppend(list, "c"), 0);
     EXPECT_EQ(ListRemove(list, "c"), 0); // the first one only
+    EXPECT_EQ(ListRemove(list, "C"), -1);
     EXPECT_EQ(Contents(list), (Items{"b", "d", "c"}));
-    EXPECT_EQ(ListRemove(list, "C"), -1); // removal is case-sensitive
 
     EXPECT_EQ(ListReplace(list, "D2", 1), 0);
+    ASSERT_EQ(ListReplace(list, ListGet(list, 2), 2), 0); // an item with itself
     EXPECT_EQ(Contents(list), (Items{"b", "D2", "c"}));
-    ListFree(list);
-}
 
-TEST(StrList, ReplacingAnItemWithItselfIsSafe) {
-    StrList* list = ListOf({"Body", "Title"});
-    ASSERT_EQ(ListReplace(list, ListGet(list, 1), 1), 0);
-    EXPECT_STREQ(ListGet(list, 1), "Title");
-    ListFree(list);
-}
-
-TEST(StrList, AppendAllCopiesAndMayAppendTheListToItself) {
-    StrList* list = ListOf({"a", "b"});
-    StrList* other = ListOf({"c"});
-    EXPECT_EQ(ListAppendAll(list, other), 0);
-    EXPECT_NE(ListGet(list, 2), ListGet(other, 0));
     EXPECT_EQ(ListAppendAll(list, nullptr), 0);
-    StrList* empty = ListNew(0, 1);
-    EXPECT_EQ(ListAppendAll(list, empty), 0);
-    EXPECT_EQ(ListAppendAll(nullptr, other), -1);
-
     EXPECT_EQ(ListAppendAll(list, list), 0);
-    EXPECT_EQ(Contents(list), (Items{"a", "b", "c", "a", "b", "c"}));
+    EXPECT_EQ(Contents(list), (Items{"b", "D2", "c", "b", "D2", "c"}));
+    EXPECT_NE(ListGet(list, 0), ListGet(list, 3));
     EXPECT_EQ(ListItems(list)[6], nullptr);
-    ListFree(empty);
-    ListFree(other);
     ListFree(list);
 }
 
@@ -191,47 +136,32 @@ TEST(StrList, GetCopyBoundsTheBufferAndEmptiesItForBadIndexes) {
     char buffer[6];
     EXPECT_EQ(ListGetCopy(list, 0, buffer, sizeof buffer), 5);
     EXPECT_STREQ(buffer, "Headi");
-    std::memset(buffer, 'x', sizeof buffer);
     EXPECT_EQ(ListGetCopy(list, 1, buffer, sizeof buffer), 0);
     EXPECT_STREQ(buffer, "");
-    std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(ListGetCopy(nullptr, 0, buffer, sizeof buffer), 0);
-    EXPECT_STREQ(buffer, "");
-    std::memset(buffer, 'x', sizeof buffer);
+    buffer[0] = 'x';
     EXPECT_EQ(ListGetCopy(list, 0, buffer, 0), 0);
     EXPECT_EQ(buffer[0], 'x'); // no room, nothing written
     ListFree(list);
 }
 
-TEST(StrList, ClearEmptiesAndTheListGrowsAgain) {
+TEST(StrList, ClearAndFreeThroughTheCallersVariable) {
     StrList* list = ListOf({"a", "b", "c"});
     ListClear(&list);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->count, 0u);
     EXPECT_EQ(list->capacity, 0u);
     EXPECT_EQ(list->items, nullptr);
-    EXPECT_EQ(ListFindNoCase(list, "a"), -1);
-
-    EXPECT_EQ(ListAppend(list, "d"), 0);
+    EXPECT_EQ(ListAppend(list, "d"), 0); // grows again from no array
     EXPECT_EQ(Contents(list), (Items{"d"}));
-    EXPECT_EQ(ListItems(list)[1], nullptr);
-
     ListFreeRef(&list);
     EXPECT_EQ(list, nullptr);
-}
 
-TEST(StrList, NullListVariablesAreFailedAssertions) {
     ResumingFatal resume;
-    StrList* none = nullptr;
-    ListClear(&none);
-    EXPECT_EQ(fatalRaised, 1);
-    ListFreeRef(&none);
+    ListClear(&list);
+    ListFreeRef(&list);
+    EXPECT_EQ(fatalRaised, 2); // null lists are failed assertions
+    ListFree(nullptr);         // except for the plain form
     EXPECT_EQ(fatalRaised, 2);
-    ListClear(nullptr);
-    ListFreeRef(nullptr);
-    EXPECT_EQ(fatalRaised, 4);
-    ListFree(nullptr); // the plain form ignores null
-    EXPECT_EQ(fatalRaised, 4);
 }
 
 TEST(StrList, NewFailsSoftlyForTheRecordAndFatallyForTheArray) {
@@ -242,53 +172,38 @@ TEST(StrList, NewFailsSoftlyForTheRecordAndFatallyForTheArray) {
     MemFailAllocation(2);
     EXPECT_EQ(ListNew(1, 1), nullptr); // resumed: the record is released
     EXPECT_EQ(fatalRaised, 1);
-
-    // The largest capacity would wrap the slot count to 0.
-    EXPECT_EQ(ListNew(UINT32_MAX, 1), nullptr);
+    EXPECT_EQ(ListNew(UINT32_MAX, 1), nullptr); // its slot count would wrap to 0
     EXPECT_EQ(fatalRaised, 2);
 }
 
+// Leaks are caught by the sanitizer build.
 TEST(StrList, FailedCopyOrGrowthLeavesTheListUnchanged) {
     StrList* list = ListOf({"a", "b"}, 1);
-    char** items = list->items;
-
-    MemFailAllocation(1); // the copy (there is a spare slot, so no growth)
+    MemFailAllocation(1); // the copy (a slot is spare, so no growth)
     EXPECT_EQ(ListAppend(list, "c"), -1);
-    EXPECT_EQ(ListCount(list), 2u);
     EXPECT_EQ(list->items[2], nullptr);
 
     ASSERT_EQ(ListAppend(list, "c"), 0);
-    ASSERT_EQ(list->capacity, 3u);
-    items = list->items;
+    char** items = list->items;
     MemFailAllocation(1); // the growth
     EXPECT_EQ(ListAppend(list, "d"), -1);
     EXPECT_EQ(list->capacity, 3u);
     EXPECT_EQ(list->items, items);
-    EXPECT_EQ(ListReserve(list, 4), 0);
 
     MemFailAllocation(1);
     EXPECT_EQ(ListInsert(list, "z", 0), -1);
     MemFailAllocation(1);
     EXPECT_EQ(ListReplace(list, "z", 1), -1);
     EXPECT_EQ(Contents(list), (Items{"a", "b", "c"}));
-    ListFree(list);
-}
 
-TEST(StrList, FailedAppendAllReleasesItsPartialCopies) {
-    StrList* list = ListOf({"a"});
-    StrList* other = ListOf({"b", "c", "d"});
-    ASSERT_EQ(ListReserve(list, 4), 0);
-    MemFailAllocation(3); // the third copy
-    EXPECT_EQ(ListAppendAll(list, other), -1);
-    EXPECT_EQ(Contents(list), (Items{"a"}));
-    EXPECT_EQ(ListItems(list)[1], nullptr);
-    EXPECT_EQ(ListItems(list)[2], nullptr);
-
-    StrList* bigger = ListOf({"1", "2", "3", "4"});
+    StrList* other = ListOf({"1", "2", "3"});
     MemFailAllocation(1); // the growth
-    EXPECT_EQ(ListAppendAll(list, bigger), -1);
-    EXPECT_EQ(Contents(list), (Items{"a"}));
-    ListFree(bigger);
+    EXPECT_EQ(ListAppendAll(list, other), -1);
+    EXPECT_EQ(Contents(list), (Items{"a", "b", "c"}));
+    MemFailAllocation(3); // the growth succeeds, the second copy fails
+    EXPECT_EQ(ListAppendAll(list, other), -1);
+    EXPECT_EQ(Contents(list), (Items{"a", "b", "c"}));
+    EXPECT_EQ(ListItems(list)[3], nullptr);
     ListFree(other);
     ListFree(list);
 }
