@@ -39,10 +39,11 @@ int StrCopyN(char* dst, const char* src, int size) {
 }
 
 char* StrDup(const char* s) {
+    if (!s) return nullptr;
     int len = StrLen(s);
     char* copy = static_cast<char*>(MemCalloc(static_cast<uint32_t>(len) + 1, 1, 0));
     if (!copy) return nullptr;
-    if (s) std::memcpy(copy, s, static_cast<size_t>(len));
+    std::memcpy(copy, s, static_cast<size_t>(len));
     return copy;
 }
 
