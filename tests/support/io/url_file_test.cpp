@@ -28,26 +28,21 @@ std::string FromAny(const char* path, int style) { return Take(UrlFromAnyPath(pa
 
 TEST(UrlFromPath, NativePathsBecomeFileUrls) {
     EXPECT_EQ("file:///C:/docs/a%20b.fm", FromPath("C:\\docs\\a b.fm", 0));
-    EXPECT_EQ("file:///C:/docs/a%20b.fm", FromPath("C:\\docs\\a b.fm", 4));
     EXPECT_EQ("file:///C:/100%25%23.fm", FromPath("C:\\100%#.fm", 0));
     EXPECT_EQ("file:////server/share/x.fm", FromPath("\\\\server\\share\\x.fm", 0));
     EXPECT_EQ("file:///home/u/a%231.fm", FromPath("/home/u/a#1.fm", 2));
     EXPECT_EQ("file:///HD/my%20docs/a.fm", FromPath("HD:my docs:a.fm", 3));
-    EXPECT_EQ("file:///C:/", FromPath("C:\\", 0));
     EXPECT_EQ("(null)", FromPath(nullptr, 0));
 }
 
 TEST(UrlToPath, SlashCountsTellSharesRootsAndDrives) {
     EXPECT_EQ("C:\\docs\\a b.fm", ToPath("file:///C:/docs/a%20b.fm", 0));
     EXPECT_EQ("C:\\x", ToPath("file:/C:/x", 0));
-    EXPECT_EQ("C:\\x", ToPath("file://C:/x", 4));
     EXPECT_EQ("c:\\x", ToPath("file:////c:/x", 0)); // slashes before a drive go
     EXPECT_EQ("\\\\server\\share\\x.fm", ToPath("file:////server/share/x.fm", 0));
-    EXPECT_EQ("\\\\server\\share\\x.fm", ToPath("file://///server/share/x.fm", 0));
     EXPECT_EQ("\\\\server\\share\\x.fm", ToPath("file://server/share/x.fm", 0));
     EXPECT_EQ("\\home\\u\\a.fm", ToPath("file:///home/u/a.fm", 0));
     EXPECT_EQ("/home/u/a.fm", ToPath("file:///home/u/a.fm", 2));
-    EXPECT_EQ("/home/u/a.fm", ToPath("file:/home/u/a.fm", 2));
     EXPECT_EQ("HD:my docs:a.fm", ToPath("file:///HD/my%20docs/a.fm", 3));
     // An escaped '/' is part of a name, not a separator.
     EXPECT_EQ("C:\\a/b.fm", ToPath("file:///C:/a%2Fb.fm", 0));
@@ -88,18 +83,20 @@ TEST(UrlFileConversions, DoubleByteNameWhoseSecondByteIsABackslash) {
     EncCurrent = saved;
 }
 
-TEST(UrlPathToSlashes, RelativePathsKeepNoPrefix) {
+TEST(UrlPathToSlashes, RelativePathsBothWays) {
     EXPECT_EQ("docs/a%20b.fm", ToSlashes("docs\\a b.fm", 0));
     EXPECT_EQ("a b.fm", ToSlashes("a b.fm", 0)); // no separator: unchanged
     EXPECT_EQ("a b/c", ToSlashes("a b/c", 2));
     EXPECT_EQ("docs/a.fm", ToSlashes(":docs:a.fm", 3));
     EXPECT_EQ("../../a%20b.fm", ToSlashes(":::a b.fm", 3));
     EXPECT_EQ("(null)", ToSlashes(nullptr, 0));
+    // And back, for a relative slash path.
+    EXPECT_EQ("docs\\a b.fm", Take(UrlSlashesToPath("docs/a%20b.fm")));
+    EXPECT_EQ("a%20b.fm", Take(UrlSlashesToPath("a%20b.fm"))); // no '/': copied
 }
 
 TEST(UrlFromAnyPath, AbsolutePathsGetUrlsOthersSlashes) {
     EXPECT_EQ("file:///C:/x%20y", FromAny("C:\\x y", 0));
-    EXPECT_EQ("file:///C:/x%20y", Take(UrlFromAnyNativePath("C:\\x y")));
     EXPECT_EQ("file:///root/x", FromAny("\\root\\x", 4));
     EXPECT_EQ("docs/x%20y", FromAny("docs\\x y", 0));
     EXPECT_EQ("docs/x%20y", Take(UrlFromAnyNativePath("docs\\x y")));
@@ -107,15 +104,6 @@ TEST(UrlFromAnyPath, AbsolutePathsGetUrlsOthersSlashes) {
     EXPECT_EQ("a/b", FromAny("a/b", 2));
     EXPECT_EQ("file:///HD/a", FromAny("HD:a", 3));
     EXPECT_EQ("a%20b", FromAny(":a b", 3));
-    EXPECT_EQ("a b", FromAny("a b", 3));
-}
-
-TEST(UrlSlashesToPath, DecodesRelativeSlashPaths) {
-    EXPECT_EQ("docs\\a b.fm", Take(UrlSlashesToPath("docs/a%20b.fm")));
-    EXPECT_EQ("..\\a.fm", Take(UrlSlashesToPath("../a.fm")));
-    EXPECT_EQ("a%20b.fm", Take(UrlSlashesToPath("a%20b.fm"))); // no '/': copied
-    EXPECT_EQ("dctm://repo/a%20b", Take(UrlSlashesToPath("dctm://repo/a%20b")));
-    EXPECT_EQ("(null)", Take(UrlSlashesToPath(nullptr)));
 }
 
 TEST(UrlIsAbsoluteFor, EachStyleHasItsOwnRule) {
