@@ -30,10 +30,6 @@ TEST(WinNames, BothDirections) {
     EXPECT_EQ(ToWindows("/"), "Z:\\");
     EXPECT_EQ(ToWindows("//srv/share/x"), "\\\\srv\\share\\x");
     EXPECT_EQ(ToWindows("rel/x"), "rel\\x");
-
-    for (const char* name : {"/home/a/b.mif", "/", "//srv/share", "rel/x"}) {
-        EXPECT_EQ(ToLocal(ToWindows(name).c_str()), name);
-    }
 }
 
 TEST(WinNames, RefusesWhatDoesNotFit) {

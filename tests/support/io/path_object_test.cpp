@@ -58,17 +58,6 @@ TEST(PathObject, FlagsOfEachResolution) {
     EXPECT_EQ(PathFree(nullptr), 0);
 }
 
-TEST(PathObject, EmptyAndTextObjects) {
-    PathObject* empty = PathNewEmpty();
-    ASSERT_NE(empty, nullptr);
-    EXPECT_STREQ(empty->path, "");
-    EXPECT_EQ(empty->flags, 0);
-    PathObject* text = PathNewFromText("$NOT\\.\\expanded");
-    EXPECT_STREQ(text->path, "$NOT\\.\\expanded");
-    PathFree(empty);
-    PathFree(text);
-}
-
 TEST(PathObject, AllocationFailuresGiveNull) {
     for (uint64_t n : {1, 2}) {
         MemFailAllocation(n); // the record, then its string
