@@ -20,7 +20,8 @@
 // The general converter. `from` and `to` are ICU converter names, "UTF-16"
 // or "locale". Control characters below 0x20 pass through unconverted and
 // split the text into separately converted segments unless keepControls is
-// set ("locale" on either side sets it). escapeInvalid turns each invalid
+// set ("locale" on either side sets it, and so does a stateful source such as
+// JIS7, whose shift bytes are controls). escapeInvalid turns each invalid
 // source byte into "%X" and two hex digits. Null text gives null.
 char* EncConvert(const char* text, const char* from, const char* to, int keepControls,
                  int escapeInvalid);
