@@ -93,10 +93,11 @@ char* UrlFromPath(const char* path, int style) {
     if (!path) return nullptr;
     if (NeverConverted(path)) return CopyOf(path);
     // A share name ("\\server\share") already brings the two slashes of the
-    // authority; a rooted slash path brings one.
-    bool share = path[0] == '\\' && path[1] == '\\';
-    const char* prefix = (style == PathStyleSlashes || share) ? "file://" : "file:///";
-    return Prefixed(prefix, EscapedSlashPath(path, SeparatorOf(style)));
+    // authority, and a rooted path ("/home", "\root") the slash that follows
+    // the empty authority; anything else needs that slash put in front.
+    char* slashes = EscapedSlashPath(path, SeparatorOf(style));
+    bool rooted = style == PathStyleSlashes || (slashes && slashes[0] == '/');
+    return Prefixed(rooted ? "file://" : "file:///", slashes);
 }
 
 char* UrlPathToSlashes(const char* path, int style) {
@@ -127,7 +128,9 @@ char* UrlToPath(const char* url, int style) {
     } else if (slashes >= 4 || slashes == 2) {
         path = std::string("\\\\") + rest; // a share: "file:////server/share"
     } else if (slashes == 3 || slashes == 1) {
-        path = std::string("/") + rest; // a rooted path: "file:///home/a"
+        // A rooted path: "file:///home/a". A colon path has no root
+        // character, its volume name comes first ("HD:docs").
+        path = style == PathStyleColons ? std::string(rest) : std::string("/") + rest;
     } else {
         path = rest;
     }

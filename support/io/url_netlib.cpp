@@ -12,7 +12,8 @@
 
 namespace {
 
-// Turns NetLib's answer into the wrapper's: on success a library copy of its
+// Turns NetLib's answer into the wrapper's (called after the NetLib call has
+// filled `netString`, never in the same expression): on success a library copy of its
 // string (allocated as every URL result is, fatal on exhaustion), on failure
 // a null out string. NetLib's string is released either way.
 int TakeString(NetLibRet ret, char* netString, char** out) {
@@ -90,7 +91,8 @@ int UrlGetCacheFile(const char* name, char** local) {
     *local = nullptr;
     if (!IsNetworkFile(name)) return 1;
     char* path = nullptr;
-    return TakeString(NetLibGetCacheFile(name, &path), path, local);
+    NetLibRet ret = NetLibGetCacheFile(name, &path);
+    return TakeString(ret, path, local);
 }
 
 int UrlClean(const char* url, char** out) {
@@ -98,7 +100,8 @@ int UrlClean(const char* url, char** out) {
     *out = nullptr;
     if (!IsNetworkFile(url)) return 1;
     char* clean = nullptr;
-    return TakeString(NetLibCleanURL(url, &clean), clean, out);
+    NetLibRet ret = NetLibCleanURL(url, &clean);
+    return TakeString(ret, clean, out);
 }
 
 int UrlQueryCacheForUrl(const char* url, char** out) {
@@ -106,7 +109,8 @@ int UrlQueryCacheForUrl(const char* url, char** out) {
     *out = nullptr;
     if (!url) return 1;
     char* path = nullptr;
-    return TakeString(NetLibQueryCacheForURL(url, &path), path, out);
+    NetLibRet ret = NetLibQueryCacheForURL(url, &path);
+    return TakeString(ret, path, out);
 }
 
 int UrlQueryCacheForPath(const char* name, char** out) {
@@ -114,7 +118,8 @@ int UrlQueryCacheForPath(const char* name, char** out) {
     *out = nullptr;
     if (!IsNetworkFile(name)) return 1;
     char* path = nullptr;
-    return TakeString(NetLibQueryCacheForPath(name, &path), path, out);
+    NetLibRet ret = NetLibQueryCacheForPath(name, &path);
+    return TakeString(ret, path, out);
 }
 
 int UrlMakeAbsolute(const char* base, const char* relative, char** out) {
@@ -122,7 +127,8 @@ int UrlMakeAbsolute(const char* base, const char* relative, char** out) {
     *out = nullptr;
     if (!relative || !IsNetworkFile(base)) return 1;
     char* joined = nullptr;
-    return TakeString(NetLibGetAbsoluteURL(base, relative, &joined), joined, out);
+    NetLibRet ret = NetLibGetAbsoluteURL(base, relative, &joined);
+    return TakeString(ret, joined, out);
 }
 
 int UrlMakeRelative(const char* reference, const char* url, char** out) {
@@ -130,7 +136,8 @@ int UrlMakeRelative(const char* reference, const char* url, char** out) {
     *out = nullptr;
     if (!IsNetworkFile(reference) || !IsNetworkFile(url)) return 1;
     char* relative = nullptr;
-    return TakeString(NetLibGetRelativeURL(reference, url, &relative), relative, out);
+    NetLibRet ret = NetLibGetRelativeURL(reference, url, &relative);
+    return TakeString(ret, relative, out);
 }
 
 int UrlPut(const char* name, const char* other) {

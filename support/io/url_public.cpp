@@ -21,14 +21,16 @@ int UrlPublicIsDctm(const char* name) { return UrlIsDctm(name); }
 
 int UrlPublicStat(const char* name, int mode, int* error) {
     int code = NoCode;
-    return Passed(UrlStat(name, mode, &code), code, error);
+    int result = UrlStat(name, mode, &code);
+    return Passed(result, code, error);
 }
 int UrlPublicStatMode0(const char* name, int* error) { return UrlPublicStat(name, 0, error); }
 int UrlPublicStatMode1(const char* name, int* error) { return UrlPublicStat(name, 1, error); }
 
 int UrlPublicFetch(const char* name, char** local, int* error, int mode) {
     int code = NoCode;
-    return Passed(UrlFetch(name, local, &code, mode), code, error);
+    int result = UrlFetch(name, local, &code, mode);
+    return Passed(result, code, error);
 }
 int UrlPublicFetchMode0(const char* name, char** local, int* error) {
     return UrlPublicFetch(name, local, error, 0);
