@@ -205,11 +205,17 @@ TEST_F(ChanOpenTest, WideNameLimitRefusesRatherThanCuts) {
 TEST_F(ChanOpenTest, ExhaustionLeavesNothingBehind) {
     std::string file = dir + "/m.txt";
     ASSERT_TRUE(NetLibTestWrite(file, "m"));
+    PathObject* path = PathNewFromText(NetLibTestWindowsName(file).c_str());
+    ASSERT_NE(path, nullptr);
     for (uint64_t n = 1; n <= 3; ++n) { // the record, its name, the stream
         MemFailAllocation(n);
-        EXPECT_EQ(Open(file, "r"), nullptr) << n;
+        EXPECT_EQ(ChanOpen(path, "r"), nullptr) << n;
         MemFailAllocation(0);
     }
+    ChanRecord* c = ChanOpen(path, "r");
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(ChanClose(c), 0);
+    PathFree(path);
 }
 
 TEST_F(ChanOpenTest, CloseReportsAFinalWriteThatFailed) {
