@@ -8,6 +8,9 @@
 #include "support/io/encoding_convert.h"
 #include "support/io/host_encodings.h"
 
+#include "common/fake_stream.h"
+#include "common/icu_data.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -19,6 +22,7 @@ namespace {
 struct EncodingScope {
     unsigned saved = EncCurrent;
     explicit EncodingScope(unsigned enc) {
+        UseBuildIcuData();
         EncSelect("FrameRoman"); // fills the byte tables
         EncCurrent = enc;
     }
@@ -149,6 +153,41 @@ TEST(FmtBufferTest, SprintfWritesEverythingAndTerminates) {
     std::memset(buffer, '#', sizeof buffer);
     EXPECT_EQ(13, FmtSprintf(buffer, "%s=%05d;%c", "width", 42, 'z'));
     EXPECT_STREQ("width=00042;z", buffer);
+}
+
+struct WriteChannel {
+    FakeStreamC* stream = new FakeStreamC();
+    ChanRecord* channel = FakeChannel(stream, ChanModeWrite);
+    ~WriteChannel() {
+        FreeFakeChannel(channel);
+        stream->Release();
+    }
+    std::string Flushed() {
+        EXPECT_EQ(0, ChanFlush(channel));
+        return stream->Text();
+    }
+};
+
+TEST(FmtChannelTest, PrintWritesBytesToTheChannel) {
+    EncodingScope roman(EncFrameRoman);
+    ConsoleScope console;
+    WriteChannel out;
+    std::string thousand(1000, 'w');
+    EXPECT_EQ(1005, FmtPrint(out.channel, "%s=%d;\x8E%s", "n", 5, thousand.c_str()));
+    EXPECT_EQ("n=5;\x8E" + thousand, out.Flushed());
+    EXPECT_TRUE(consoleLines.empty());
+}
+
+TEST(FmtChannelTest, Utf16OutputConvertsFromTheSourceEncoding) {
+    EncodingScope roman(EncFrameRoman);
+    WriteChannel out;
+    EXPECT_EQ(6, FmtPrintUtf16(EncIdUtf16, EncIdOfHost(EncFrameRoman), out.channel, "caf\x8E %d", 1));
+    const char expected[] = "c\0a\0f\0\xE9\0 \0" "1\0";
+    EXPECT_EQ(std::string(expected, 12), out.Flushed());
+
+    WriteChannel bytes;
+    EXPECT_EQ(6, FmtPrintUtf16(EncIdUtf8, EncIdOfHost(EncFrameRoman), bytes.channel, "caf\x8E %d", 1));
+    EXPECT_EQ("caf\x8E 1", bytes.Flushed());
 }
 
 } // namespace
