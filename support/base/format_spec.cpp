@@ -177,7 +177,9 @@ FmtArg FmtReadArg(const FmtSpec* spec, va_list* args) {
     case 'c':
         if (length == FmtLengthLong) {
             arg.kind = FmtArgWideChar;
-            arg.i = static_cast<intmax_t>(va_arg(*args, wint_t));
+            // wint_t is promoted to int where it is narrower (Windows).
+            using Passed = std::conditional_t<(sizeof(wint_t) < sizeof(int)), int, wint_t>;
+            arg.i = static_cast<intmax_t>(va_arg(*args, Passed));
         } else {
             arg.kind = FmtArgChar;
             arg.i = va_arg(*args, int);
