@@ -31,7 +31,8 @@ int StrCopyN(char* dst, const char* src, int size) {
     if (!dst || size <= 0) return 0;
     int n = 0;
     if (src)
-        while (n < size - 1 && src[n]) ++n;
+        while (n < size - 1 && src[n])
+            ++n;
     std::memmove(dst, src ? src : "", static_cast<size_t>(n));
     dst[n] = 0;
     return n;
@@ -57,7 +58,8 @@ int StrAppendN(char* dst, const char* src, int size) {
     if (!dst) return 0;
     int len = StrLen(dst);
     if (!src || !src[0] || len >= size - 1) return len;
-    while (len < size - 1 && *src) dst[len++] = *src++;
+    while (len < size - 1 && *src)
+        dst[len++] = *src++;
     dst[len] = 0;
     return len;
 }
@@ -85,13 +87,15 @@ void StrDropFront(char* s, int n) {
 void StrTrimRight(char* s) {
     if (!s) return;
     int len = StrLen(s);
-    while (len > 0 && s[len - 1] == ' ') s[--len] = 0;
+    while (len > 0 && s[len - 1] == ' ')
+        s[--len] = 0;
 }
 
 void StrTrimLeft(char* s) {
     if (!s || s[0] != ' ') return;
     int skip = 0;
-    while (s[skip] == ' ') ++skip;
+    while (s[skip] == ' ')
+        ++skip;
     StrDropFront(s, skip);
 }
 
@@ -133,7 +137,8 @@ int StrCompareNoCase(const char* a, const char* b) {
     if (!a) a = "";
     if (!b) b = "";
     int i = 0;
-    while (a[i] && Fold(a[i]) == Fold(b[i])) ++i;
+    while (a[i] && Fold(a[i]) == Fold(b[i]))
+        ++i;
     return static_cast<int>(Fold(a[i])) - static_cast<int>(Fold(b[i]));
 }
 
@@ -142,19 +147,35 @@ enum : int { EscapeLimit = 1023 };
 
 static int UnescapedByte(unsigned char c) {
     switch (c) {
-    case ' ': return 0x11;
-    case '#': return 0x10;
-    case '+': return 0x15;
-    case '-': return 0x04;
-    case 'M': return 0x14;
-    case 'N': return 0x13;
-    case 'P': case 'p': return 0x0A;
-    case '_': return 0x05;
-    case 'h': case 'n': case 'r': return 0x09;
-    case 'i': return 0x12;
-    case 's': return 0x20;
-    case 't': return 0x08;
-    default: return c;
+    case ' ':
+        return 0x11;
+    case '#':
+        return 0x10;
+    case '+':
+        return 0x15;
+    case '-':
+        return 0x04;
+    case 'M':
+        return 0x14;
+    case 'N':
+        return 0x13;
+    case 'P':
+    case 'p':
+        return 0x0A;
+    case '_':
+        return 0x05;
+    case 'h':
+    case 'n':
+    case 'r':
+        return 0x09;
+    case 'i':
+        return 0x12;
+    case 's':
+        return 0x20;
+    case 't':
+        return 0x08;
+    default:
+        return c;
     }
 }
 
@@ -179,20 +200,34 @@ char* StrUnescape(const char* s) {
 
 static char EscapeLetter(unsigned char c) {
     switch (c) {
-    case 0x11: return ' ';
-    case 0x10: return '#';
-    case 0x15: return '+';
-    case 0x04: return '-';
-    case 0x14: return 'M';
-    case 0x13: return 'N';
-    case 0x0A: return 'p';
-    case 0x05: return '_';
-    case 0x09: return 'r';
-    case 0x12: return 'i';
-    case 0x20: return 's';
-    case 0x08: return 't';
-    case 0x5C: return '\\';
-    default: return 0;
+    case 0x11:
+        return ' ';
+    case 0x10:
+        return '#';
+    case 0x15:
+        return '+';
+    case 0x04:
+        return '-';
+    case 0x14:
+        return 'M';
+    case 0x13:
+        return 'N';
+    case 0x0A:
+        return 'p';
+    case 0x05:
+        return '_';
+    case 0x09:
+        return 'r';
+    case 0x12:
+        return 'i';
+    case 0x20:
+        return 's';
+    case 0x08:
+        return 't';
+    case 0x5C:
+        return '\\';
+    default:
+        return 0;
     }
 }
 
@@ -246,7 +281,8 @@ static char* Utf8AsciiDigits(const char* s, char* local, int localSize) {
         if (c >= 0 && u_isdigit(c)) {
             out[n++] = static_cast<char>('0' + u_charDigitValue(c));
         } else {
-            while (start < i) out[n++] = s[start++];
+            while (start < i)
+                out[n++] = s[start++];
         }
     }
     out[n] = 0;

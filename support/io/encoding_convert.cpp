@@ -98,6 +98,20 @@ char* FromUnicode(UConverter* cnv, const UChar* units, int32_t count, int32_t* b
 
 int Utf16Length(const char* text) { return u_strlen(reinterpret_cast<const UChar*>(text)); }
 
+// A stateful source shifts between character sets with ESC, SO and SI bytes
+// (the ISO-2022 family, JIS7 among them, and the stateful EBCDIC pages).
+// Those bytes are part of its text, so cutting segments at them would lose
+// the shifts and garble the rest.
+bool IsStatefulSource(const char* from) {
+    if (IsUtf8(from) || IsUtf16(from) || IsLocale(from) || EncConverterToHostName(from))
+        return false;
+    UConverter* cnv = OpenConverter(from);
+    if (!cnv) return false;
+    UConverterType type = ucnv_getType(cnv);
+    ucnv_close(cnv);
+    return type == UCNV_ISO_2022 || type == UCNV_EBCDIC_STATEFUL;
+}
+
 } // namespace
 
 void EncOutputReserve(EncOutput* output, int more) {
@@ -200,7 +214,7 @@ char* EncConvert(const char* text, const char* from, const char* to, int keepCon
     EncOutput output{(char*)MemCalloc(workSize, 1, MemFlagFatal), 0, (int)workSize};
     auto* segment = (char*)MemCalloc(workSize, 1, MemFlagFatal);
     int pending = 0;
-    if (IsLocale(from) || IsLocale(to)) keepControls = 1;
+    if (IsLocale(from) || IsLocale(to) || IsStatefulSource(from)) keepControls = 1;
 
     auto passControl = [&](unsigned unit) {
         EncAppendSegment(segment, pending, &output, from, to, escapeInvalid);

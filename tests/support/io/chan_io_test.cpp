@@ -112,9 +112,11 @@ TEST(ChanItems, SwapReversesTwoAndFourByteItemsOnly) {
     EXPECT_EQ(ChanWriteItems(words.data(), 2, 700, w.channel), 700);
     EXPECT_EQ(ChanFlush(w.channel), 0);
     ASSERT_EQ(w.stream->data.size(), 1400u);
+    // Each item lands with its bytes in the opposite order to memory's.
     for (size_t i = 0; i < words.size(); ++i) {
-        uint16_t big = static_cast<uint16_t>(w.stream->data[2 * i] << 8 | w.stream->data[2 * i + 1]);
-        ASSERT_EQ(big, static_cast<uint16_t>(words[i] >> 8 | words[i] << 8)) << i;
+        const unsigned char* native = reinterpret_cast<const unsigned char*>(&words[i]);
+        ASSERT_EQ(w.stream->data[2 * i], native[1]) << i;
+        ASSERT_EQ(w.stream->data[2 * i + 1], native[0]) << i;
     }
     EXPECT_EQ(words[1], 0x0101); // the caller's items stay as they were
 }
