@@ -145,7 +145,7 @@ struct WriteChannel {
     FakeStreamC* stream = new FakeStreamC();
     ChanRecord* channel = FakeChannel(stream, ChanModeWrite);
     ~WriteChannel() {
-        FreeFakeChannel(channel);
+        ChanClose(channel);
         stream->Release();
     }
     std::string Flushed() {
