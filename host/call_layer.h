@@ -5,7 +5,8 @@
 //
 // Failure values: 0 / null / all-zero record / -1 as each operation says, and
 // HostErrorCode := -1 (not connected, or a failed COM call), -88 (the host is
-// busy: RPC_E_SERVERCALL_RETRYLATER), or the host's nonzero status unchanged.
+// busy: RPC_E_SERVERCALL_RETRYLATER), the host's nonzero status unchanged, or
+// -42 when the library heap could not hold the copy of a result.
 // Success never resets HostErrorCode. Results are the caller's (MemFree for
 // strings, PropValsFree for lists, TextItemsFree for text items).
 //
@@ -82,7 +83,8 @@ void HostBailOut();
 enum : int32_t {
     HostErrorNotConnected = -1, // also any failed COM call but a busy host
     HostErrorBusy = -88,
-    HostErrorNoOptions = -42,   // HostSimpleOpen / HostSimpleSave: no options list
+    HostErrorOutOfMemory = -42, // an options list or the copy of a host result
+                                // could not be allocated
     HostErrorNoStatusEntry = -5,
     HostErrorStatusBitRange = -4,
 };

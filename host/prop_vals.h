@@ -32,7 +32,9 @@ enum TypedKind : uint32_t {
     TypedValList = 20,
 };
 
-// Allocation and release functions for the copy and release walks.
+// Allocation and release functions for the copy and release walks. Whatever
+// allocates copies must hand out blocks that MemFree releases: a copy that
+// fails half-way is taken apart with MemFree.
 typedef void* (*PropAllocFn)(uint32_t size);
 typedef void (*PropReleaseFn)(void* block);
 
