@@ -10,6 +10,12 @@
 
 MemFailureHandler MemFailureHook = nullptr;
 
+MemFailureHandler MemSetFailureHook(MemFailureHandler hook) {
+    MemFailureHandler previous = MemFailureHook;
+    MemFailureHook = hook;
+    return previous;
+}
+
 namespace {
 uint64_t allocationCount = 0;
 uint64_t failAt = 0; // allocation number that fails; 0 = none
