@@ -14,6 +14,10 @@ namespace {
 // would not fit is refused instead of wrapping around.
 constexpr uint64_t MaxCapacity = UINT32_MAX / sizeof(char*) - 1;
 
+// The list's own copy of s. A null s is refused: the list holds strings, and
+// the empty string is one, but null is not.
+char* CopyOf(const char* s) { return s ? StrDup(s) : nullptr; }
+
 typedef int (*MatchFunction)(const char*, const char*);
 
 int FindWith(const StrList* list, const char* s, MatchFunction match) {
@@ -72,7 +76,7 @@ int ListReserve(StrList* list, uint32_t needed) {
 
 int ListAppend(StrList* list, const char* s) {
     if (!list || ListReserve(list, list->count + 1) != 0) return -1;
-    char* copy = StrDup(s);
+    char* copy = CopyOf(s);
     if (!copy) return -1;
     list->items[list->count++] = copy;
     return 0;
@@ -87,7 +91,7 @@ int ListAppendAll(StrList* list, const StrList* other) {
     if (uint64_t(first) + added > MaxCapacity) return -1;
     if (ListReserve(list, first + added) != 0) return -1;
     for (uint32_t i = 0; i < added; ++i) {
-        char* copy = StrDup(other->items[i]);
+        char* copy = CopyOf(other->items[i]);
         if (!copy) {
             // Undo this call's copies so that the list holds what it held.
             while (list->count > first) {
@@ -105,7 +109,7 @@ int ListAppendAll(StrList* list, const StrList* other) {
 int ListInsert(StrList* list, const char* s, uint32_t index) {
     if (!list || index > list->count) return -1;
     if (ListReserve(list, list->count + 1) != 0) return -1;
-    char* copy = StrDup(s);
+    char* copy = CopyOf(s);
     if (!copy) return -1;
     std::memmove(list->items + index + 1, list->items + index,
                  (list->count - index) * sizeof(char*));
@@ -118,7 +122,7 @@ int ListReplace(StrList* list, const char* s, uint32_t index) {
     if (!list || index >= list->count) return -1;
     // Copy before freeing: s may be the item itself, and a failed copy must
     // not lose the item it was meant to replace.
-    char* copy = StrDup(s);
+    char* copy = CopyOf(s);
     if (!copy) return -1;
     MemFree(list->items[index]);
     list->items[index] = copy;
