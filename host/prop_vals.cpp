@@ -362,7 +362,8 @@ int PropValsStatusBit(const PropVals* list, int32_t bit) {
         return 0;
     }
     const PropVal* status = nullptr;
-    for (int32_t wanted : {3, 1}) {
+    const int32_t statusNumbers[] = {3, 1};
+    for (int32_t wanted : statusNumbers) {
         for (uint32_t i = 0; i < list->count && !status; ++i)
             if (list->entries[i].ident.number == wanted) status = &list->entries[i];
         if (status) break;

@@ -146,7 +146,7 @@ FmtArg FmtReadArg(const FmtSpec* spec, va_list* args) {
     FmtArg arg;
     arg.kind = FmtArgNone;
     arg.u = 0;
-    int length = spec->valid ? spec->length : FmtLengthNone;
+    int length = spec->valid ? static_cast<int>(spec->length) : static_cast<int>(FmtLengthNone);
     switch (spec->letter) {
     case 'd': case 'i':
         arg.kind = FmtArgSigned;
