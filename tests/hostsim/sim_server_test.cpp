@@ -262,6 +262,75 @@ TEST_F(SimServerTest, InjectedFailuresCountsAndPrompts) {
     EXPECT_EQ(control().console.back(), "line\n");
 }
 
+TEST_F(SimServerTest, TablesPagesAndFramesWalkAsTheyStand) {
+    DocBuilder b("Z:\\m.fm");
+    b.page().para("Title", "T").marker("MasterPage", "Appendix").bare().graphic().page();
+    b.table({{"Paragraph Tag", "Left", "Right"}, {"Title", "Missing\nChapter", ""}});
+    ObjId doc = SimOpenBuilt(server, b, true);
+
+    ObjId table = HostGetIdProp(doc, doc, PropFirstTable); // either argument will do
+    ObjId heading = HostGetIdProp(doc, table, PropFirstRow);
+    ObjId row = HostGetIdProp(doc, heading, PropNextRow);
+    EXPECT_EQ(HostGetIntProp(doc, heading, PropRowType), SimRowHeading);
+    EXPECT_EQ(HostGetIntProp(doc, row, PropRowType), SimRowBody);
+    ObjId key = HostGetIdProp(doc, row, PropFirstCell);
+    ObjId left = HostGetIdProp(doc, key, PropNextCell);
+    ObjId first = HostGetIdProp(doc, left, PropFirstParagraph);
+    ObjId second = HostGetIdProp(doc, first, PropNextParagraph);
+    EXPECT_EQ(HostGetIdProp(doc, second, PropNextParagraph), 0u);
+    TextRange r{{second, 0}, {second, TextOffsetEnd}};
+    TextItems items = HostGetText(doc, &r, TextItemString);
+    ASSERT_EQ(items.count, 1u);
+    EXPECT_STREQ(items.items[0].value.text, "Chapter");
+    TextItemsFree(&items);
+
+    // Page 1: text; page 2: a picture only; page 3: the table's anchor.
+    ObjId p1 = HostGetIdProp(0, doc, PropFirstBodyPage);
+    ObjId p2 = HostGetIdProp(doc, p1, PropNextBodyPage);
+    ObjId p3 = HostGetIdProp(doc, p2, PropNextBodyPage);
+    ObjId g2 = HostGetIdProp(doc, HostGetIdProp(doc, p2, PropPageFrame), PropFirstGraphic);
+    EXPECT_EQ(HostGetIdProp(doc, g2, PropFirstParagraph), 0u);
+    EXPECT_NE(HostGetIdProp(doc, g2, SimPropFirstGraphicInFrame), 0u);
+    ObjId f1 = HostGetIdProp(doc, HostGetIdProp(doc, p1, PropPageFrame), PropFirstGraphic);
+    EXPECT_EQ(HostGetIdProp(doc, f1, SimPropFirstGraphicInFrame), 0u);
+    EXPECT_EQ(HostGetIdProp(doc, f1, SimPropFirstAnchoredFrame), 0u);
+    // A marker leads to its page: location, paragraph, frame, frame parent, page.
+    ObjId marker = HostGetIdProp(0, doc, PropFirstMarker);
+    TextLoc at = HostGetTextLocProp(doc, marker, PropMarkerLocation);
+    ObjId frame = HostGetIdProp(doc, at.objId, PropTextFrame);
+    EXPECT_EQ(HostGetIdProp(doc, HostGetIdProp(doc, frame, PropFrameParent), PropFramePage), p1);
+    EXPECT_EQ(Take(HostGetStringProp(doc, HostGetIdProp(doc, marker, PropMarkerTypeOf), PropName)),
+              "MasterPage");
+    // A cell's paragraph stands in the frame of the table's anchor.
+    ObjId f3 = HostGetIdProp(doc, HostGetIdProp(doc, p3, PropPageFrame), PropFirstGraphic);
+    EXPECT_EQ(HostGetIdProp(doc, first, PropTextFrame), f3);
+}
+
+TEST_F(SimServerTest, SelectionCurrentPageAndClosing) {
+    DocBuilder b("Z:\\s.fm");
+    b.page().para("Body", "abc").caret(2).page();
+    ObjId doc = SimOpenBuilt(server, b, true);
+    TextRange sel = HostGetTextRangeProp(0, doc, PropTextSelection);
+    EXPECT_EQ(sel.begin.offset, 2);
+    ObjId p2 = HostGetIdProp(doc, HostGetIdProp(0, doc, PropFirstBodyPage),
+                             PropNextBodyPage);
+    ObjId master = HostGetIdProp(0, doc, PropFirstMasterPage);
+    EXPECT_EQ(HostSetIdProp(0, doc, PropCurrentPage, master), 0);
+    EXPECT_EQ(HostSetIdProp(0, doc, PropCurrentPage, p2), 0);
+    EXPECT_EQ(HostGetIdProp(0, doc, PropCurrentPage), p2);
+    EXPECT_NE(HostSetIdProp(0, doc, PropCurrentPage, sel.begin.objId), 0); // a paragraph is no page
+    TextRange none{};
+    EXPECT_EQ(HostSetTextRangeProp(0, doc, PropTextSelection, &none), 0);
+    EXPECT_EQ(HostGetTextRangeProp(0, doc, PropTextSelection).begin.objId, 0u);
+
+    // A changed document closes only with flag 1; the active one moves on.
+    ASSERT_EQ(HostApplyMasterPage(doc, p2, master), 0);
+    EXPECT_EQ(HostClose(doc, 0), SimStatusModified);
+    EXPECT_EQ(HostClose(doc, 1), 0);
+    EXPECT_EQ(HostGetIdProp(0, 0, PropActiveDocument), 0u);
+    EXPECT_EQ(HostApplyMasterPage(doc, p2, master), SimStatusBadDocument);
+}
+
 // A client callback object as the frame makes it: IUnknown, then the
 // notification methods in their slots.
 struct FakeClient : IUnknown {
