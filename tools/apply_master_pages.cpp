@@ -14,13 +14,6 @@
 
 namespace {
 
-// Two further id properties of a text frame; both are 0 on a frame that holds
-// nothing, which is all the empty-page rule needs of them.
-enum : int32_t {
-    PropTextFrameContentA = 976,
-    PropTextFrameContentB = 978,
-};
-
 const char MarkerTypeName[] = "MasterPage";
 const char EmptyPageKey[] = "Empty";
 
@@ -152,8 +145,8 @@ int RuleParagraphTag(const PageContext& context, const PageText& text) {
 int RuleEmptyPage(const PageContext& context, const PageText& text) {
     ObjId document = context.document;
     ObjId first = text.firstGraphic;
-    int empty = !first || (!text.start && !HostGetIdProp(document, first, PropTextFrameContentB) &&
-                           !HostGetIdProp(document, first, PropTextFrameContentA));
+    int empty = !first || (!text.start && !HostGetIdProp(document, first, PropFirstGraphicInFrame) &&
+                           !HostGetIdProp(document, first, PropFirstAnchoredFrame));
     return empty && ApplyMatchingRow(context, MappingPageType, EmptyPageKey);
 }
 
