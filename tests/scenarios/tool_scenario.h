@@ -3,6 +3,7 @@
 // the test reads the session afterwards as a user would see it.
 #pragma once
 
+#include "common/icu_data.h"
 #include "host/call_layer.h"
 #include "host/host_interfaces.h"
 #include "hostsim/sim_server.h"
@@ -19,6 +20,7 @@ protected:
     SimServer* server = nullptr;
 
     void SetUp() override {
+        UseBuildIcuData(); // console lines reach the host converted from FrameRoman
         server = SimServerCreate();
         ASSERT_EQ(HostAcquireInterfaces(SimServerUnknown(server)), 1);
         TargetDocId = TargetBookId = 0;
