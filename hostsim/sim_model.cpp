@@ -93,11 +93,13 @@ void MakeOrder(const SimDoc& doc) {
     doc.orderValid = true;
 }
 
-// Moves the anchors of `from` at or after `offset` by `shift`, or onto `to`.
+// Moves the anchors of `from` after `offset` by `shift`, or onto `to`. An
+// anchor at the offset itself stays: text inserted there goes after it, and
+// a paragraph ended there keeps it at its end.
 void MoveAnchors(SimDoc& doc, ObjId from, int32_t offset, int32_t shift, ObjId to) {
     auto move = [&](ObjId id) {
         SimObject* o = SimLocal(doc, id);
-        if (!o || o->anchorParagraph != from || o->anchorOffset < offset) return;
+        if (!o || o->anchorParagraph != from || o->anchorOffset <= offset) return;
         if (to) {
             o->anchorParagraph = to;
             o->anchorOffset -= offset;

@@ -242,7 +242,8 @@ std::vector<ObjId> SimPageParagraphs(const SimDoc& doc, ObjId page);
 
 // Text. Inserts UTF-8 text at a location; '\n' ends the paragraph and starts
 // a new one after it with the same format, which takes the rest of the text
-// and the anchors behind the split. `after` receives the location just after
+// and the anchors behind the split. Anchors at the insertion point stay in
+// front of the inserted text. `after` receives the location just after
 // the text. Returns 0 or a status.
 int SimInsertText(SimDoc& doc, TextLoc at, const std::string& text, TextLoc* after);
 // A marker anchored at a location; the marker chain is kept in flow order.
