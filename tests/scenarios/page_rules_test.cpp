@@ -135,13 +135,4 @@ TEST_F(PageRules, ThePassStartsWithAClearErrorCode) {
     EXPECT_EQ(Masters(id), (Names{"Right"}));
 }
 
-TEST_F(PageRules, ACellAppliedDirectlyFallsBackToTheDefaultWhenItNamesNothing) {
-    chapter.page().master("Chapter").para("Body", "one");
-    ObjId id = SimOpenBuilt(server, chapter, true);
-    SimDoc* doc = Doc(id);
-    // A cell of 0 decides nothing.
-    ApplyCellToPage(id, id, 0, SimToClient(*doc, doc->bodyPages[0]));
-    EXPECT_EQ(Masters(id), (Names{"Right"}));
-}
-
 } // namespace
