@@ -41,6 +41,7 @@ asan: deps
 # Until the host program lands, the demo runs a scripted scenario on the simulated host.
 demo: build
 	$(BUILD)/apps/demo_scenario
+	$(BUILD)/apps/demo_book
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
