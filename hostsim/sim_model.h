@@ -99,9 +99,10 @@ struct SimObject {
     std::string name;   // paragraph tag, master page / marker type / format / flow name,
                         // component file name (Windows form)
     std::string text;   // paragraph text, marker text
-    ObjId parent = 0;   // page frame: its page; graphic: its page frame; paragraph: its
-                        // text frame (flow paragraphs) or cell; row: table; cell: row;
-                        // component: parent component; text frame: its flow
+    ObjId parent = 0;   // page frame: its page; graphic and text frame: its page frame;
+                        // paragraph: its text frame (flow paragraphs) or cell; row:
+                        // table; cell: row; component: parent component
+    ObjId flow = 0;     // text frame: its flow
     std::vector<ObjId> children; // page frame: graphics in order; flow: paragraphs in flow
                                  // order; table: rows; row: cells; cell: paragraphs;
                                  // component: child components
@@ -130,6 +131,7 @@ struct SimDoc {
     bool twoSided = true;
     bool firstPageRight = true;
     ObjId base = 0;       // client id = base + local id
+    ObjId localLimit = 0; // local ids stay below this while open (0: no limit yet)
     ObjId nextLocal = 1;
     uint64_t nextSequence = 1;
     std::map<ObjId, SimObject> objects;
@@ -150,7 +152,16 @@ struct SimDoc {
     // Books
     std::vector<ObjId> components;  // top-level components in book order
     std::string statusLine;
+
+    // Orders worked out from the above, redone after any change of structure.
+    mutable bool orderValid = false;
+    mutable std::vector<ObjId> markerChain;
+    mutable std::map<ObjId, size_t> markerIndex; // marker -> place in the chain
+    mutable std::map<ObjId, size_t> paraIndex;   // paragraph -> place in its flow or cell
 };
+
+// Call after changing paragraphs, anchors or flows by hand.
+inline void SimInvalidateOrder(const SimDoc& doc) { doc.orderValid = false; }
 
 // A menu, menu bar, command or separator: the session's own objects.
 enum SimMenuKind : uint8_t { SimMenuMenu, SimMenuCommand, SimMenuSeparator };
@@ -231,13 +242,16 @@ std::vector<ObjId> SimPageParagraphs(const SimDoc& doc, ObjId page);
 
 // Text. Inserts UTF-8 text at a location; '\n' ends the paragraph and starts
 // a new one after it with the same format, which takes the rest of the text
-// and the anchors behind the split. `after` receives the location just after
+// and the anchors behind the split. Anchors at the insertion point stay in
+// front of the inserted text. `after` receives the location just after
 // the text. Returns 0 or a status.
 int SimInsertText(SimDoc& doc, TextLoc at, const std::string& text, TextLoc* after);
 // A marker anchored at a location; the marker chain is kept in flow order.
 ObjId SimAnchorMarker(SimDoc& doc, TextLoc at);
 // The markers of the document in flow order (the marker chain).
 std::vector<ObjId> SimMarkerChain(const SimDoc& doc);
+ObjId SimFirstMarker(const SimDoc& doc);
+ObjId SimNextMarker(const SimDoc& doc, ObjId marker);
 // The paragraph texts of the main flow, in order (a quick view for tests).
 std::vector<std::string> SimFlowTexts(const SimDoc& doc);
 std::vector<std::string> SimFlowTags(const SimDoc& doc);

@@ -27,14 +27,24 @@
 
 struct SimServer;
 
+// Bits of the status word in the return parameters of Open (entry 3) and
+// Save (entry 1); entry 2 holds a native error code (0).
+enum SimReturnBit : int {
+    SimReturnDone = 0,
+    SimReturnNotFound = 1,   // no such file (or no name)
+    SimReturnInUse = 2,      // open already, and the options did not allow reusing it
+    SimReturnReused = 3,     // open already: the open document was returned
+    SimReturnWriteFailed = 4,
+};
+
 // A server with a fresh session (host directory `hostDirectory`, Windows
 // form; by default this build's folder, where the converters are), an empty
 // in-memory store and no faults. Reference count 1.
 SimServer* SimServerCreate(const char* hostDirectory = nullptr);
 // The server's IUnknown (the object FrameMaker hands to F_ApiClientInit).
 IUnknown* SimServerUnknown(SimServer* server);
-// Drops one reference; the last one releases a registered client and frees
-// the server.
+// Lets a registered client go (as FrameMaker does when it quits) and drops
+// the caller's reference; the last reference frees the server.
 void SimServerRelease(SimServer* server);
 
 SimSession& SimServerSession(SimServer* server);

@@ -179,6 +179,7 @@ int CaptureConsole(const char* text) {
 }
 
 TEST(HostOptions, ABuilderThatMissesItsCountStopsWithTheFatalError) {
+    UseBuildIcuData(); // the console line is converted to UTF-8 on its way
     FmtConsoleWriter before = ConsoleHook;
     ConsoleHook = CaptureConsole;
     console.clear();

@@ -283,29 +283,4 @@ TEST(TypedVal, CopyFailsCleanlyAtEveryAllocation) {
     EXPECT_STREQ(source.strings[2], "z");
 }
 
-TEST(PropVals, CopyOfAListFailsCleanlyAtEveryAllocation) {
-    PropVals source = {0, nullptr};
-    ASSERT_EQ(PropValsSetString(&source, 1, "a"), 0);
-    ASSERT_EQ(PropValsSetString(&source, 2, "b"), 0);
-    source.entries[1].ident = {0, Dup("Named")};
-    int failures = 0;
-    for (uint64_t n = 1; n < 20; ++n) {
-        PropVals copy;
-        MemFailAllocation(n);
-        int result = PropValsCopy(&copy, &source, PropAllocLibrary);
-        MemFailAllocation(0);
-        if (result == 0) {
-            EXPECT_STREQ(copy.entries[1].ident.name, "Named");
-            EXPECT_NE(copy.entries[1].ident.name, source.entries[1].ident.name);
-            PropValsFree(&copy);
-            break;
-        }
-        ++failures;
-        EXPECT_EQ(copy.count, 0u);
-        EXPECT_EQ(copy.entries, nullptr);
-    }
-    EXPECT_EQ(failures, 4);
-    PropValsFree(&source);
-}
-
 } // namespace
