@@ -61,13 +61,13 @@ int main() {
                          "OldStyle", "Custom"})
         .formats({"Body", "ChapterTitle", "IndexTitle"});
     chapter.page().master("Custom").para("ChapterTitle", "Getting Started").para("Body", "Welcome.");
-    chapter.page().para("Body", "Plain text.");
+    chapter.page().master("Custom").para("Body", "Plain text.");
     chapter.page().master("OldStyle").para("Body", "A page on a retired layout.");
     chapter.page().para("Body", "See the appendix.").marker("MasterPage", "Appendix");
     chapter.page().master("Custom").para("IndexTitle", "Index");
     chapter.page();
     std::vector<PagePlan> plan = {
-        {"ChapterTitle paragraph"}, {"no rule: default"},        {"\"Master Page\" row OldStyle"},
+        {"ChapterTitle paragraph"}, {"no rule: back to the default"},        {"\"Master Page\" row OldStyle"},
         {"MasterPage marker Appendix"}, {"IndexTitle: None on a right page"}, {"empty page"},
     };
 

@@ -97,7 +97,7 @@ TEST_F(MappingDocumentScenario, TheMappingDocumentIsTheFirstWithATableHeadedPage
     EXPECT_EQ(FindMappingDocument(), pluralId);
     // Tables are found by heading, the first of a kind counting.
     DocBuilder tables("Z:\\a\\tables.fm");
-    tables.table({{"Master Page"}}, 0).table({{"Master Page", "first"}}).table({{"Master Page", "second"}});
+    tables.table({}, 0).table({{"Master Page", "first"}}).table({{"Master Page", "second"}});
     ObjId tablesId = SimOpenBuilt(server, tables, false);
     SimDoc* doc = Doc(tablesId);
     EXPECT_EQ(FindMappingTable(tablesId, "Master Page"), SimToClient(*doc, doc->tables[1]));
