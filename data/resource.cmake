@@ -30,12 +30,17 @@ set_target_properties(Vellor PROPERTIES
   CXX_VISIBILITY_PRESET hidden
   VISIBILITY_INLINES_HIDDEN ON)
 
-# Test programs that load the module need it built first.
+# Test programs that load the module need it built first; the host tests also
+# carry the module's resource table themselves, so that the version calls can
+# be tried on the test program's own file.
 function(vellor_module_before_tests)
   foreach(test IN ITEMS test_host test_hostsim test_scenarios)
     if(TARGET ${test})
       add_dependencies(${test} Vellor)
     endif()
   endforeach()
+  if(TARGET test_host AND NOT WIN32)
+    target_sources(test_host PRIVATE ${VELLOR_RESOURCE_CPP})
+  endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL vellor_module_before_tests)
