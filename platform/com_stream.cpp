@@ -1,0 +1,7 @@
+// The interface identifiers of the stream interfaces.
+#include "platform/com_stream.h"
+
+#ifndef _WIN32
+const IID IID_ISequentialStream = {0x0C733A30, 0x2A1C, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
+const IID IID_IStream = {0x0000000C, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+#endif

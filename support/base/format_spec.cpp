@@ -1,0 +1,220 @@
+// Taking a conversion specification apart and reading its argument. The
+// engine never hands a raw specification to the runtime: it parses flags,
+// width, precision and length modifier here, so that '*' values, a
+// specification of any length and every length modifier are handled without
+// a fixed buffer, and each argument is read with va_arg of its real C type.
+#include "support/base/format.h"
+
+#include <climits>
+#include <cstddef>
+#include <cstring>
+#include <cwchar>
+#include <type_traits>
+
+namespace {
+
+const char ConversionSet[] = "dioxXucsfeEgGp%nC";
+
+bool InConversionSet(char c) {
+    return c != 0 && std::strchr(ConversionSet, c) != nullptr;
+}
+
+// Reads a decimal number at text[*j]; returns -1 when it does not fit an int.
+int ReadDecimal(const char* text, int* j) {
+    long long value = 0;
+    bool tooBig = false;
+    while (text[*j] >= '0' && text[*j] <= '9') {
+        value = value * 10 + (text[*j] - '0');
+        if (value > INT_MAX) {
+            tooBig = true;
+            value = 0;
+        }
+        ++*j;
+    }
+    return tooBig ? -1 : static_cast<int>(value);
+}
+
+int ReadLength(const char* text, int* j) {
+    switch (text[*j]) {
+    case 'h':
+        if (text[*j + 1] == 'h') {
+            *j += 2;
+            return FmtLengthChar;
+        }
+        ++*j;
+        return FmtLengthShort;
+    case 'l':
+        if (text[*j + 1] == 'l') {
+            *j += 2;
+            return FmtLengthLongLong;
+        }
+        ++*j;
+        return FmtLengthLong;
+    case 'j': ++*j; return FmtLengthIntMax;
+    case 'z': ++*j; return FmtLengthSize;
+    case 't': ++*j; return FmtLengthPtrDiff;
+    case 'L': ++*j; return FmtLengthLongDouble;
+    default: return FmtLengthNone;
+    }
+}
+
+// Which length modifiers make sense for which conversion letter.
+bool LengthFits(char letter, int length) {
+    switch (letter) {
+    case 'd': case 'i': case 'o': case 'u': case 'x': case 'X': case 'n':
+        return length != FmtLengthLongDouble;
+    case 'c':
+        return length == FmtLengthNone || length == FmtLengthLong;
+    case 'e': case 'E': case 'f': case 'g': case 'G':
+        return length == FmtLengthNone || length == FmtLengthLong || length == FmtLengthLongDouble;
+    case '%':
+        return true;
+    default: // s C p: byte strings and plain pointers only
+        return length == FmtLengthNone;
+    }
+}
+
+} // namespace
+
+int FmtParseSpec(const char* text, FmtSpec* spec, va_list* args) {
+    std::memset(spec, 0, sizeof *spec);
+    spec->width = -1;
+    spec->precision = -1;
+    spec->text = text;
+
+    int end = 1;
+    while (text[end] != 0 && !InConversionSet(text[end])) ++end;
+    if (text[end] == 0) {
+        // The format ended inside the specification: nothing is consumed and
+        // the text is printed as it stands.
+        spec->textLength = end;
+        return end;
+    }
+    spec->letter = text[end];
+    spec->textLength = end + 1;
+
+    int j = 1;
+    bool ok = true;
+    for (;; ++j) {
+        char c = text[j];
+        if (c == '-') spec->flagMinus = 1;
+        else if (c == '+') spec->flagPlus = 1;
+        else if (c == ' ') spec->flagSpace = 1;
+        else if (c == '#') spec->flagHash = 1;
+        else if (c == '0') spec->flagZero = 1;
+        else break;
+    }
+    if (text[j] == '*') {
+        ++j;
+        int value = va_arg(*args, int);
+        if (value == INT_MIN) {
+            ok = false;
+        } else if (value < 0) {
+            spec->flagMinus = 1; // a negative '*' width left-justifies
+            spec->width = -value;
+        } else {
+            spec->width = value;
+        }
+    } else if (text[j] >= '1' && text[j] <= '9') {
+        spec->width = ReadDecimal(text, &j);
+        if (spec->width < 0) ok = false;
+    }
+    if (ok && text[j] == '.') {
+        ++j;
+        if (text[j] == '*') {
+            ++j;
+            int value = va_arg(*args, int);
+            spec->precision = value < 0 ? -1 : value; // negative: as if absent
+        } else {
+            spec->precision = ReadDecimal(text, &j);
+            if (spec->precision < 0) ok = false;
+        }
+    }
+    if (ok) spec->length = static_cast<char>(ReadLength(text, &j));
+    ok = ok && j == end && LengthFits(spec->letter, spec->length);
+    spec->valid = ok ? 1 : 0;
+    if (!ok) {
+        // Every '*' still takes its slot, so that the arguments after a
+        // malformed specification stay where the caller put them.
+        for (; j < end; ++j)
+            if (text[j] == '*') (void)va_arg(*args, int);
+    }
+    return spec->textLength;
+}
+
+FmtArg FmtReadArg(const FmtSpec* spec, va_list* args) {
+    FmtArg arg;
+    arg.kind = FmtArgNone;
+    arg.u = 0;
+    int length = spec->valid ? static_cast<int>(spec->length) : static_cast<int>(FmtLengthNone);
+    switch (spec->letter) {
+    case 'd': case 'i':
+        arg.kind = FmtArgSigned;
+        switch (length) {
+        case FmtLengthChar: arg.i = static_cast<signed char>(va_arg(*args, int)); break;
+        case FmtLengthShort: arg.i = static_cast<short>(va_arg(*args, int)); break;
+        case FmtLengthLong: arg.i = va_arg(*args, long); break;
+        case FmtLengthLongLong: arg.i = va_arg(*args, long long); break;
+        case FmtLengthIntMax: arg.i = va_arg(*args, intmax_t); break;
+        case FmtLengthSize: arg.i = va_arg(*args, std::make_signed_t<size_t>); break;
+        case FmtLengthPtrDiff: arg.i = va_arg(*args, ptrdiff_t); break;
+        default: arg.i = va_arg(*args, int); break;
+        }
+        break;
+    case 'o': case 'u': case 'x': case 'X':
+        arg.kind = FmtArgUnsigned;
+        switch (length) {
+        case FmtLengthChar: arg.u = static_cast<unsigned char>(va_arg(*args, unsigned)); break;
+        case FmtLengthShort: arg.u = static_cast<unsigned short>(va_arg(*args, unsigned)); break;
+        case FmtLengthLong: arg.u = va_arg(*args, unsigned long); break;
+        case FmtLengthLongLong: arg.u = va_arg(*args, unsigned long long); break;
+        case FmtLengthIntMax: arg.u = va_arg(*args, uintmax_t); break;
+        case FmtLengthSize: arg.u = va_arg(*args, size_t); break;
+        case FmtLengthPtrDiff: arg.u = va_arg(*args, std::make_unsigned_t<ptrdiff_t>); break;
+        default: arg.u = va_arg(*args, unsigned); break;
+        }
+        break;
+    case 'c':
+        if (length == FmtLengthLong) {
+            arg.kind = FmtArgWideChar;
+            arg.i = static_cast<intmax_t>(va_arg(*args, wint_t));
+        } else {
+            arg.kind = FmtArgChar;
+            arg.i = va_arg(*args, int);
+        }
+        break;
+    case 'e': case 'E': case 'f': case 'g': case 'G':
+        if (length == FmtLengthLongDouble) {
+            arg.kind = FmtArgLongDouble;
+            arg.ld = va_arg(*args, long double);
+        } else {
+            arg.kind = FmtArgDouble;
+            arg.d = va_arg(*args, double);
+        }
+        break;
+    case 'p':
+        arg.kind = FmtArgPointer;
+        arg.p = va_arg(*args, void*);
+        break;
+    case 's': case 'C':
+        arg.kind = FmtArgString;
+        arg.s = va_arg(*args, const char*);
+        break;
+    case 'n':
+        arg.kind = FmtArgCountPointer;
+        switch (length) {
+        case FmtLengthChar: arg.p = va_arg(*args, signed char*); break;
+        case FmtLengthShort: arg.p = va_arg(*args, short*); break;
+        case FmtLengthLong: arg.p = va_arg(*args, long*); break;
+        case FmtLengthLongLong: arg.p = va_arg(*args, long long*); break;
+        case FmtLengthIntMax: arg.p = va_arg(*args, intmax_t*); break;
+        case FmtLengthSize: arg.p = va_arg(*args, std::make_signed_t<size_t>*); break;
+        case FmtLengthPtrDiff: arg.p = va_arg(*args, ptrdiff_t*); break;
+        default: arg.p = va_arg(*args, int*); break;
+        }
+        break;
+    default: // "%" and a format that ended inside the specification
+        break;
+    }
+    return arg;
+}

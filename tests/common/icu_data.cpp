@@ -1,0 +1,8 @@
+// Points ICU at the build's own data folder (see icu_data.h).
+#include "icu_data.h"
+
+#include <unicode/putil.h>
+
+const char* BuildIcuDataDir() { return VELLOR_BINARY_DIR "/icu_data"; }
+
+void UseBuildIcuData() { u_setDataDirectory(BuildIcuDataDir()); }
