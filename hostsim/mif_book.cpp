@@ -44,8 +44,8 @@ std::string FolderOf(const std::string& name) {
 
 int32_t IntArg(const MifNode& n, const char* token, int32_t fallback) {
     const MifAtom* a = MifFindArg(n, token);
-    double v;
-    return a && MifNumberValue(*a, &v) ? (int32_t)v : fallback;
+    int32_t v;
+    return a && MifIntValue(*a, &v) ? v : fallback;
 }
 
 void ReadComponents(SimDoc& book, MifSource& src, const std::string& folder, const std::vector<MifNode>& nodes,

@@ -22,8 +22,8 @@ struct DocReader {
 
 long IntArg(const MifNode& n, const char* token, long fallback) {
     const MifAtom* a = MifFindArg(n, token);
-    double v;
-    return a && MifNumberValue(*a, &v) ? (long)v : fallback;
+    int32_t v;
+    return a && MifIntValue(*a, &v) ? v : fallback;
 }
 
 ObjId NamedObject(DocReader& r, SimObjKind kind, std::vector<ObjId>& list, const std::string& name) {
@@ -72,8 +72,8 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
         if (line.token != "ParaLine") continue;
         for (const MifNode& item : line.children) {
             if (item.token == "TextRectID") {
-                double v;
-                auto it = !item.args.empty() && MifNumberValue(item.args[0], &v) ? r.rects.find((long)v)
+                int32_t v;
+                auto it = !item.args.empty() && MifIntValue(item.args[0], &v) ? r.rects.find(v)
                                                                                  : r.rects.end();
                 if (it != r.rects.end()) {
                     if (firstLine && inFlow && !standsIn) standsIn = it->second;
@@ -98,8 +98,8 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
                 r.src.asRead[m] = r.doc.objects[m];
                 anchors.emplace_back(m, offset);
             } else if (item.token == "ATbl" && !item.args.empty()) {
-                double v;
-                auto it = MifNumberValue(item.args[0], &v) ? r.tables.find((long)v) : r.tables.end();
+                int32_t v;
+                auto it = MifIntValue(item.args[0], &v) ? r.tables.find(v) : r.tables.end();
                 if (it != r.tables.end() && !r.doc.objects[it->second].anchorParagraph) {
                     r.doc.objects[it->second].anchorParagraph = id;
                     r.doc.objects[it->second].anchorOffset = offset;

@@ -158,9 +158,9 @@ void WriteNew(MifWriteContext& ctx, MifFile* out) {
 int32_t HighestId(const std::vector<MifNode>& nodes) {
     int32_t high = 0;
     std::function<void(const MifNode&)> walk = [&](const MifNode& n) {
-        double v;
-        if ((n.token == "ID" || n.token == "TblID") && !n.args.empty() && MifNumberValue(n.args[0], &v))
-            high = std::max(high, (int32_t)std::min(v, 1e9));
+        int32_t v;
+        if ((n.token == "ID" || n.token == "TblID") && !n.args.empty() && MifIntValue(n.args[0], &v))
+            high = std::max(high, std::min(v, 1000000000));
         for (const MifNode& c : n.children) walk(c);
     };
     for (const MifNode& n : nodes) walk(n);
@@ -264,6 +264,10 @@ void WritePatched(MifWriteContext& ctx, MifFile* out) {
             }
         if (s.token == "Page" && src.objectOf.count(&s)) {
             ObjId id = src.objectOf.at(&s);
+            if (!SimLocal(doc, id)) {
+                out->statements.push_back(std::move(n));
+                continue;
+            }
             const SimObject& page = *SimLocal(doc, id);
             const SimObject& was = src.asRead.at(id);
             if (page.kind == SimObjBodyPage) {

@@ -109,9 +109,9 @@ void NoteRects(const MifNode& para, int32_t* rectInEffect) {
     for (const MifNode& line : para.children)
         if (line.token == "ParaLine")
             for (const MifNode& item : line.children) {
-                double v;
-                if (item.token == "TextRectID" && !item.args.empty() && MifNumberValue(item.args[0], &v))
-                    *rectInEffect = (int32_t)v;
+                int32_t v;
+                if (item.token == "TextRectID" && !item.args.empty() && MifIntValue(item.args[0], &v))
+                    *rectInEffect = v;
             }
 }
 

@@ -83,6 +83,13 @@ bool MifNumberValue(const MifAtom& atom, double* value) {
     return true;
 }
 
+bool MifIntValue(const MifAtom& atom, int32_t* value) {
+    double v;
+    if (!MifNumberValue(atom, &v) || v != std::floor(v) || v < -2147483648.0 || v > 2147483647.0) return false;
+    *value = (int32_t)v;
+    return true;
+}
+
 namespace {
 
 double PointsPer(MifUnit unit) {

@@ -4,6 +4,7 @@
 // Strings are kept in UTF-8 whatever the file's encoding.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,8 @@ void MifSetChildArg(MifNode& node, const char* token, MifAtom atom);
 // ---- Numbers
 // The number's value, false when it is not a number.
 bool MifNumberValue(const MifAtom& atom, double* value);
+// The value of a whole number that fits in 32 bits; false for others.
+bool MifIntValue(const MifAtom& atom, int32_t* value);
 // A dimension in points: the atom's own unit, or `units` for a bare number.
 bool MifDimensionPoints(const MifAtom& atom, MifUnit units, double* points);
 // The unit of a <Units ...> keyword (Uin, Upt, Umm, Ucm, Upica); false for others.

@@ -288,3 +288,33 @@ TEST(MifDocument, TheFileStoreOpensAndSavesMifFiles) {
     EXPECT_NE(files.lastError.find("out.mif"), std::string::npos);
     std::system(("rm -rf '" + dir + "'").c_str());
 }
+
+TEST(MifDocument, InconsistentStatementsGiveAUsableDocument) {
+    const std::string text = "<MIFFile 8.00>\n"
+                             "<Page <PageType BodyPage> <PageBackground `Nowhere'> <TextRect <ID 99999999999>>>\n"
+                             "<Page <PageType BodyPage> <TextRect <ID 7>>>\n"
+                             "<TextFlow <TFTag `A'>\n"
+                             " <Para <PgfTag `Lost'> <ParaLine <TextRectID 3> <ATbl 4> <Marker> <String `x'>>>\n"
+                             " <Para <ParaLine <TextRectID 7> <Char Unknown> <String `y'>>>\n"
+                             ">\n";
+    MifFile file, written;
+    std::string error;
+    ASSERT_TRUE(MifParse(text.data(), text.size(), "odd.mif", &file, &error)) << error;
+    SimDoc doc;
+    ASSERT_TRUE(MifToDoc(file, "Z:\\odd.mif", &doc, &error));
+    // An unknown master page is no master page; the first paragraph, before
+    // any frame the file knows, stands in the flow's first known frame.
+    EXPECT_EQ(SimPageMasterName(doc, doc.bodyPages[0]), "");
+    EXPECT_EQ(SimFlowTexts(doc), (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(SimParagraphPage(doc, SimLocal(doc, doc.mainFlow)->children[0]), doc.bodyPages[1]);
+    EXPECT_EQ(Markers(doc), (std::vector<std::string>{"Index:"}));
+    ASSERT_TRUE(MifFromDoc(doc, doc.name, &written, &error));
+    EXPECT_TRUE(MifSameFile(file, written));
+    // A change to such a paragraph keeps the statements the host could not place.
+    TextLoc after;
+    ASSERT_EQ(SimInsertText(doc, TextLoc{SimLocal(doc, doc.mainFlow)->children[1], 0}, "z", &after), SimOk);
+    SimDoc back = Reload(doc, &written);
+    EXPECT_EQ(SimFlowTexts(back), (std::vector<std::string>{"x", "zy"}));
+    const MifNode& line = TopLevel(written, "TextFlow")->children[2].children[0];
+    EXPECT_EQ(line.children[1].token, "Char");
+}
