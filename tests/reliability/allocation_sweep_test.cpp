@@ -16,6 +16,7 @@
 #include "support/io/host_encodings.h"
 #include "support/io/library_startup.h"
 #include "support/io/path.h"
+#include "tools/mapping_document.h"
 #include "tools/tool_entry.h"
 
 #include <gtest/gtest.h>
@@ -310,6 +311,48 @@ TEST(AllocationSweep, ConversionsAndPaths) {
     }
     PathFree(base);
     EXPECT_FALSE(LeaksFound());
+}
+
+// Blocks that following the text literally would leave behind: the answer
+// of a declined prompt, the copy of a string the host refused with a
+// status, and the option and return lists of opening the mapping document.
+// Each is freed; the leak checker of the sanitizer build holds each row.
+TEST(LeakCheck, BlocksThatAreNotHandedOutAreFreed) {
+    struct Row {
+        const char* name;
+        std::function<void(Connected&)> run;
+    };
+    const Row rows[] = {
+        {"declined marker prompt",
+         [](Connected& host) {
+             SimOpenBuilt(host.server, SweepChapter("Z:\\book\\ch1.fm"), true);
+             SimScriptPrompt(host.Control(), "Appendix", false);
+             RunToolCommand(6);
+             EXPECT_EQ(host.Control().prompts.size(), 1u);
+         }},
+        {"string refused with a status",
+         [](Connected& host) {
+             SimFailMethodStatus(host.Control(), 97, 7);
+             EXPECT_EQ(HostGetStringProp(0, 0, PropHostDirectory), nullptr);
+             EXPECT_EQ(HostErrorCode, 7);
+         }},
+        {"mapping document opened",
+         [](Connected& host) {
+             SimStorePut(host.server, SweepMapping(host.HostFile("MasterPage.fm")));
+             ObjId mapping = OpenMappingDocument(0);
+             EXPECT_NE(mapping, 0u);
+             HostClose(mapping, 1);
+         }},
+    };
+    long hostBlocks = PlatformTaskBlocksOutstanding();
+    for (const Row& row : rows) {
+        {
+            Connected host;
+            row.run(host);
+        }
+        EXPECT_FALSE(LeaksFound()) << row.name;
+        EXPECT_EQ(PlatformTaskBlocksOutstanding(), hostBlocks) << row.name;
+    }
 }
 
 } // namespace
