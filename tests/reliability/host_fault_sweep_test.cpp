@@ -30,7 +30,8 @@ DocBuilder Chapter(const char* name) {
 }
 
 // A book of two chapters, the second open on screen with unsaved changes,
-// beside a mapping document and an earlier report in the host directory.
+// after a document of the user's that is not in the book, beside a mapping
+// document and an earlier report in the host directory.
 struct BookRun {
     SimServer* server = SimServerCreate();
     SimModule module;
@@ -48,6 +49,10 @@ struct BookRun {
         report.formats({"Body", "Heading1", "Heading2"}).page().para("Body", "");
         SimStorePut(server, report);
         for (const char* name : Chapters) SimStorePut(server, Chapter(name));
+        // A document of the user's that has nothing to do with the book.
+        DocBuilder letter("Z:\\letters\\letter.fm");
+        SimStorePut(server, letter);
+        SimOpenBuilt(server, letter, true);
         SimDoc* open = SimDocById(server, SimOpenBuilt(server, Chapter(Chapters[1]), true));
         open->modified = true;
         openChapter = open->id;
