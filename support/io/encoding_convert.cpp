@@ -48,6 +48,7 @@ UChar* ToUnicode(UConverter* cnv, const char* text, int32_t bytes, int32_t* unit
     int32_t capacity = (int32_t)BlockSize(bytes, 2, 1);
     for (int attempt = 0; attempt < 2; ++attempt) {
         auto* out = (UChar*)MemCalloc(BlockSize(capacity, sizeof(UChar), 0), 1, MemFlagFatal);
+        if (!out) return nullptr; // a handler resumed the fatal error
         UErrorCode status = U_ZERO_ERROR;
         int32_t n = ucnv_toUChars(cnv, out, capacity, text, bytes, &status);
         // The result needs a terminator too: "not terminated" also means
@@ -78,6 +79,7 @@ char* FromUnicode(UConverter* cnv, const UChar* units, int32_t count, int32_t* b
         // Two spare zero bytes keep every result terminated as 8-bit and as
         // UTF-16 text.
         auto* out = (char*)MemCalloc(BlockSize(capacity, 1, 2), 1, MemFlagFatal);
+        if (!out) return nullptr;
         UErrorCode status = U_ZERO_ERROR;
         int32_t n = ucnv_fromUChars(cnv, out, capacity, units, count, &status);
         if (status == U_BUFFER_OVERFLOW_ERROR && attempt == 0 && n < INT_MAX - 2) {
@@ -114,15 +116,28 @@ bool IsStatefulSource(const char* from) {
 
 } // namespace
 
-void EncOutputReserve(EncOutput* output, int more) {
+int EncOutputReserve(EncOutput* output, int more) {
+    if (!output->bytes) return -1;
     int64_t needed = (int64_t)output->length + more;
-    if (needed <= output->capacity) return;
+    if (needed <= output->capacity) return 0;
     int64_t capacity = output->capacity > 0 ? output->capacity : 16;
     while (capacity < needed) capacity *= 2;
     if (capacity > INT_MAX) capacity = needed;
-    if (capacity > INT_MAX) FatalError();
-    output->bytes = (char*)MemRealloc(output->bytes, (uint32_t)capacity, MemFlagFatal);
+    char* grown = nullptr;
+    if (capacity > INT_MAX)
+        FatalError();
+    else
+        grown = (char*)MemRealloc(output->bytes, (uint32_t)capacity, MemFlagFatal);
+    if (!grown) {
+        // Only reached when a handler resumed the fatal error: the block that
+        // could not grow is still ours, and a text with a hole is no result.
+        MemFree(output->bytes);
+        *output = EncOutput{nullptr, 0, 0};
+        return -1;
+    }
+    output->bytes = grown;
     output->capacity = (int)capacity;
+    return 0;
 }
 
 char* EncConvertSegment(const char* text, const char* from, const char* to, int* outLength,
@@ -189,8 +204,7 @@ void EncAppendSegment(char* segment, int segmentBytes, EncOutput* output, const 
     char* result = EncConvertSegment(segment, from, to, &length, escapeInvalid);
     if (result && length > 0) {
         bool empty = IsUtf16(to) ? (result[0] == 0 && result[1] == 0) : result[0] == 0;
-        if (!empty) {
-            EncOutputReserve(output, length);
+        if (!empty && EncOutputReserve(output, length) == 0) {
             std::memcpy(output->bytes + output->length, result, (size_t)length);
             output->length += length;
         }
@@ -213,19 +227,24 @@ char* EncConvert(const char* text, const char* from, const char* to, int keepCon
     uint32_t workSize = BlockSize(n, 4, 4);
     EncOutput output{(char*)MemCalloc(workSize, 1, MemFlagFatal), 0, (int)workSize};
     auto* segment = (char*)MemCalloc(workSize, 1, MemFlagFatal);
+    if (!output.bytes || !segment) {
+        // A handler resumed the fatal error of a work buffer.
+        MemFree(output.bytes);
+        MemFree(segment);
+        return nullptr;
+    }
     int pending = 0;
     if (IsLocale(from) || IsLocale(to) || IsStatefulSource(from)) keepControls = 1;
 
     auto passControl = [&](unsigned unit) {
         EncAppendSegment(segment, pending, &output, from, to, escapeInvalid);
         pending = 0;
+        if (EncOutputReserve(&output, toUtf16 ? 2 : 1) != 0) return;
         if (toUtf16) {
-            EncOutputReserve(&output, 2);
             uint16_t u = (uint16_t)unit;
             std::memcpy(output.bytes + output.length, &u, 2);
             output.length += 2;
         } else {
-            EncOutputReserve(&output, 1);
             output.bytes[output.length++] = (char)unit;
         }
     };
@@ -265,6 +284,7 @@ char* EncConvert(const char* text, const char* from, const char* to, int keepCon
     }
     EncAppendSegment(segment, pending, &output, from, to, escapeInvalid);
     MemFree(segment);
+    if (!output.bytes) return nullptr;
 
     bool empty = output.length == 0 ||
                  (toUtf16 ? output.length >= 2 && output.bytes[0] == 0 && output.bytes[1] == 0
@@ -274,6 +294,10 @@ char* EncConvert(const char* text, const char* from, const char* to, int keepCon
         return EncEmptyBlock();
     }
     auto* result = (char*)MemAlloc(BlockSize(output.length, 1, 2), MemFlagFatal);
+    if (!result) {
+        MemFree(output.bytes);
+        return nullptr;
+    }
     std::memcpy(result, output.bytes, (size_t)output.length);
     result[output.length] = 0;
     result[output.length + 1] = 0;
