@@ -134,6 +134,8 @@ enum PropNumber : int32_t {
     PropLastGraphic = 883,         // id
     PropFirstParagraph = 972,      // id
     PropLastParagraph = 973,       // id
+    PropFirstAnchoredFrame = 976,  // id, of a text frame: 0 when it holds none
+    PropFirstGraphicInFrame = 978, // id, of a text frame: 0 when it holds none
     PropTextFrame = 1001,          // id
     PropMarkerText = 1025,         // string
     PropNextMarker = 1026,         // id
