@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum : int {
@@ -55,6 +56,10 @@ struct SimControl {
     // result blocks (and must not release them).
     HRESULT keepsResultsAnswer = E_NOTIMPL;
     void* clientInstance = nullptr; // what interface 17's method 3 received
+    // The client information of the latest registration: {number, text} of
+    // each string entry, in order; clientInfoGiven is false for a null list.
+    std::vector<std::pair<int32_t, std::string>> clientInfo;
+    bool clientInfoGiven = false;
 
     std::deque<SimPromptReply> promptScript;
     std::vector<std::string> prompts; // prompt texts shown, UTF-8
