@@ -46,6 +46,14 @@ struct SimStatusLine {
     std::string text; // UTF-8
 };
 
+// The arguments of one NewCustomDoc call, in the call's order.
+struct SimNewDocCall {
+    Metric width = 0, height = 0;
+    int32_t columns = 0;
+    Metric gap = 0, top = 0, bottom = 0, inside = 0, outside = 0;
+    int32_t sidedness = 0, visible = 0;
+};
+
 struct SimControl {
     uint64_t calls[SimMainMethodCount] = {};
     std::vector<SimFault> faults;
@@ -66,6 +74,7 @@ struct SimControl {
     std::vector<SimAlert> alerts;
     std::vector<std::string> console;
     std::vector<SimStatusLine> statusLines;
+    std::vector<SimNewDocCall> newDocs; // every NewCustomDoc call the host answered
     int redisplays = 0;
 };
 
