@@ -1,8 +1,6 @@
 // The store over the store: caching, snapshots, dry runs and save failures.
 #include "apps/vellor_host/store_tap.h"
 
-#include <algorithm>
-
 namespace {
 
 // A copy as a fresh load gives it: not open, unchanged, under its name.
@@ -74,8 +72,8 @@ int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {
     if (!tap.dryRun) {
         status = tap.inner.save ? tap.inner.save(tap.inner.context, name, doc) : SimStatusSaveFailed;
         if (status != SimOk) {
-            if (std::find(tap.failedSaves.begin(), tap.failedSaves.end(), name) == tap.failedSaves.end())
-                tap.failedSaves.push_back(name);
+            std::string why = tap.innerError ? tap.innerError(tap.inner.context) : std::string();
+            tap.failedSaves.push_back({name, why});
             return status;
         }
     }

@@ -24,7 +24,11 @@ struct StoreTap {
     std::map<std::string, DocSnapshot> before; // first state of each document read
     std::vector<std::string> savedOrder;       // names saved, in the order of first save
     std::map<std::string, DocSnapshot> after;  // last state saved
-    std::vector<std::string> failedSaves;      // in order, repeated names kept once
+    struct FailedSave {
+        std::string name; // Windows form
+        std::string why;  // the store's words, may be empty
+    };
+    std::vector<FailedSave> failedSaves;       // in order of failure
 
     void (*onActivity)(void* context) = nullptr;
     void* activityContext = nullptr;
