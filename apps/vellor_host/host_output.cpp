@@ -34,7 +34,13 @@ void Line(HostReporter& r, const std::string& text) {
 
 std::string FormatAlert(const SimAlert& alert) {
     std::string prefix = alert.type == AlertWarning ? "warning: " : "note: ";
-    std::string text = alert.text;
+    // Line ends reach us as the host's text gives them: LF, CR or CR LF.
+    std::string text;
+    for (size_t i = 0; i < alert.text.size(); ++i) {
+        char c = alert.text[i];
+        if (c == '\r' && i + 1 < alert.text.size() && alert.text[i + 1] == '\n') continue;
+        text += c == '\r' ? '\n' : c;
+    }
     while (!text.empty() && text.back() == '\n') text.pop_back();
     std::string out = prefix;
     for (char c : text) {

@@ -312,7 +312,7 @@ void SendMessages(Run& run, const std::vector<std::string>& files) {
     TakeReports(run, before);
     std::vector<SimDoc*> opened = run.opened;
     for (SimDoc* doc : opened) SaveAsUser(run, doc);
-    PrintChanges(run);
+    if (!run.tap.savedOrder.empty()) PrintChanges(run);
 }
 
 void PrintMenu(const SimSession& session, ObjId id, int depth) {
