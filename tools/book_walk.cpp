@@ -51,9 +51,10 @@ void ShowProgress(ObjId book, const char* prefix, const char* fileName) {
     MemFree(text);
 }
 
-// A component whose file could not be opened has no document: nothing is
-// done to it, and above all no save or close reaches document 0 (the
-// session) under the component's name.
+// A component whose file could not be opened has no document: its progress
+// is shown, but nothing else is done for it. Above all no save or close
+// reaches document 0 (the session) under the component's name, and the
+// report gets no empty section for it.
 void ApplyToComponent(ObjId book, ObjId component, void*) {
     BookDocument entry = GetComponentDocument(book, component);
     ShowProgress(book, UpdatingStatus, entry.fileName);

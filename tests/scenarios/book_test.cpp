@@ -119,12 +119,4 @@ TEST_F(Books, AComponentWhoseFileIsMissingIsNeitherPassedNorSavedNorClosed) {
     EXPECT_TRUE(AlertTexts().empty());
 }
 
-TEST_F(Books, WithoutABookOnlyTheStatusLineIsCleared) {
-    SimStorePut(server, MappingDocument(HostFile("MasterPage.fm")));
-    Choose("ApplyMasterPagesBookTarn");
-    EXPECT_EQ(Calls(MethodOpen), 0u);
-    EXPECT_EQ(Calls(33), 0u);
-    EXPECT_TRUE(Session().documents.empty());
-}
-
 } // namespace
