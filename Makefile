@@ -38,10 +38,17 @@ asan: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
-# Until the host program lands, the demo runs a scripted scenario on the simulated host.
+# The main job on the bundled sample: a scratch copy of the book (the checked-in
+# files never change), master pages applied to every chapter, then listed.
+DEMO_DIR ?= $(BUILD)/demo
 demo: build
-	$(BUILD)/apps/demo_scenario
-	$(BUILD)/apps/demo_book
+	@rm -rf $(DEMO_DIR) && mkdir -p $(DEMO_DIR)
+	@cp examples/*.mif examples/*.book examples/MasterPage.fm $(DEMO_DIR)/
+	@echo "== vellor-host apply-book $(DEMO_DIR)/Manual.book"
+	@$(BUILD)/apps/vellor-host apply-book $(DEMO_DIR)/Manual.book
+	@echo
+	@echo "== vellor-host list-book --report $(DEMO_DIR)/report.mif $(DEMO_DIR)/Manual.book"
+	@$(BUILD)/apps/vellor-host list-book --report $(DEMO_DIR)/report.mif $(DEMO_DIR)/Manual.book
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
