@@ -13,7 +13,10 @@ char* EncEmptyBlock() { return (char*)MemCalloc(2, 1, MemFlagFatal); }
 
 char* EncCopyBytes(const char* text) {
     int n = StrLen(text);
-    auto* copy = (char*)MemCalloc((uint32_t)n + 2, 1, MemFlagFatal);
+    // A copy stands in for a UTF-16 result where a converter name is missing,
+    // and callers then read it by 16-bit units: an odd length gets a third
+    // zero byte so that the last unit read is a whole zero unit in the block.
+    auto* copy = (char*)MemCalloc((uint32_t)n + 2 + (uint32_t)(n & 1), 1, MemFlagFatal);
     // Null only when a handler resumed the fatal error.
     if (copy && n) std::memcpy(copy, text, (size_t)n);
     return copy;
