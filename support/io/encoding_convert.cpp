@@ -231,6 +231,51 @@ void AppendRun(CallConverters* c, const char* run, int bytes, EncOutput* output)
     output->length += written;
 }
 
+// A single-byte source converts byte by byte, and UTF-8 and UTF-16 write
+// each character on its own, so for them converting the whole text at once,
+// with each control byte put back as its own unit, gives exactly what
+// converting the runs between the controls one by one gives. Returns 1 when
+// `output` holds the result; 0 leaves it untouched for the run-by-run way
+// (other converters, or a character the shortcut cannot vouch for: one that
+// converts to U+0000 or a surrogate).
+int ConvertSingleByteAtOnce(CallConverters* c, const char* text, int n, int keepControls, EncOutput* output) {
+    if (c->fromUtf16 || !(c->toUtf16 || (c->to && IsUtf8(c->to)))) return 0;
+    UConverter* cnv = FromSide(c);
+    if (!cnv || ucnv_getType(cnv) != UCNV_SBCS) return 0;
+    int32_t capacity = (int32_t)BlockSize(n, 1, 1);
+    ReserveUnits(c, capacity);
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t kept = ucnv_toUChars(cnv, c->units, capacity, text, n, &status);
+    ucnv_resetToUnicode(cnv);
+    // One unit per byte, or an escape made more: then bytes and units no
+    // longer line up, and the runs are converted one by one.
+    if (U_FAILURE(status) || kept != n) return 0;
+    const auto* source = reinterpret_cast<const unsigned char*>(text);
+    for (int32_t i = 0; i < kept; ++i) {
+        if (source[i] < 0x20 && !keepControls) {
+            c->units[i] = source[i]; // a control goes through unconverted
+            continue;
+        }
+        if (c->units[i] == 0 || U16_IS_SURROGATE(c->units[i])) return 0;
+    }
+    if (c->toUtf16) {
+        EncOutputReserve(output, 2 * kept);
+        std::memcpy(output->bytes, c->units, size_t(kept) * 2);
+        output->length = 2 * kept;
+        return 1;
+    }
+    UConverter* utf8 = ToSide(c);
+    if (!utf8) return 0;
+    int32_t bytes = (int32_t)BlockSize(kept, 3, 1); // a BMP character takes at most 3 bytes
+    EncOutputReserve(output, bytes);
+    status = U_ZERO_ERROR;
+    int32_t written = ucnv_fromUChars(utf8, output->bytes, bytes, c->units, kept, &status);
+    ucnv_resetFromUnicode(utf8);
+    if (U_FAILURE(status) || written > bytes) return 0;
+    output->length = written;
+    return 1;
+}
+
 } // namespace
 
 void EncOutputReserve(EncOutput* output, int more) {
@@ -351,7 +396,9 @@ char* EncConvert(const char* text, const char* from, const char* to, int keepCon
     // A segment is always one run of the source between two control
     // characters, so it is converted where it stands.
     int runStart = 0;
-    if (fromUtf16) {
+    if (ConvertSingleByteAtOnce(&converters, text, n, keepControls, &output)) {
+        // done in one go
+    } else if (fromUtf16) {
         const auto* units = reinterpret_cast<const UChar*>(text);
         for (int i = 0; i < n; ++i) {
             if (units[i] < 0x20 && !keepControls) {
