@@ -41,6 +41,7 @@ asan: deps
 # Until the host program lands, the demo runs a scripted scenario on the simulated host.
 demo: build
 	$(BUILD)/apps/demo_scenario
+	$(BUILD)/apps/demo_book
 
 # The benchmark figures (pass, book, library); BENCH_ARGS=--full for the whole
 # matrix, e.g. make bench BENCH_ARGS="--full --json bench.json". Never run by test.

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum : int {
@@ -45,6 +46,14 @@ struct SimStatusLine {
     std::string text; // UTF-8
 };
 
+// The arguments of one NewCustomDoc call, in the call's order.
+struct SimNewDocCall {
+    Metric width = 0, height = 0;
+    int32_t columns = 0;
+    Metric gap = 0, top = 0, bottom = 0, inside = 0, outside = 0;
+    int32_t sidedness = 0, visible = 0;
+};
+
 struct SimControl {
     uint64_t calls[SimMainMethodCount] = {};
     std::vector<SimFault> faults;
@@ -55,12 +64,17 @@ struct SimControl {
     // result blocks (and must not release them).
     HRESULT keepsResultsAnswer = E_NOTIMPL;
     void* clientInstance = nullptr; // what interface 17's method 3 received
+    // The client information of the latest registration: {number, text} of
+    // each string entry, in order; clientInfoGiven is false for a null list.
+    std::vector<std::pair<int32_t, std::string>> clientInfo;
+    bool clientInfoGiven = false;
 
     std::deque<SimPromptReply> promptScript;
     std::vector<std::string> prompts; // prompt texts shown, UTF-8
     std::vector<SimAlert> alerts;
     std::vector<std::string> console;
     std::vector<SimStatusLine> statusLines;
+    std::vector<SimNewDocCall> newDocs; // every NewCustomDoc call the host answered
     int redisplays = 0;
 };
 

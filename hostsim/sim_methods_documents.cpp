@@ -121,6 +121,8 @@ HRESULT NewCustomDoc(void* self, Metric width, Metric height, int32_t columns, M
     if (FAILED(call.failed)) return call.failed;
     if (!status || !document) return E_POINTER;
     SimServer* s = call.server;
+    s->control.newDocs.push_back(
+        SimNewDocCall{width, height, columns, gap, top, bottom, inside, outside, sidedness, visible});
     int32_t own = SimOk;
     *document = 0;
     if (width <= 0 || height <= 0 || columns < 1 || gap < 0 || top < 0 || bottom < 0 ||

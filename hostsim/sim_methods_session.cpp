@@ -11,7 +11,7 @@ bool IsMenu(SimServer* s, ObjId id) {
     return it != s->session.menus.end() && it->second.kind == SimMenuMenu;
 }
 
-HRESULT Register(void* self, IUnknown* callback, int32_t version, const PropVals*) {
+HRESULT Register(void* self, IUnknown* callback, int32_t version, const PropVals* info) {
     SimCall call(self, 3);
     if (FAILED(call.failed)) return call.failed;
     if (!callback) return E_POINTER;
@@ -20,6 +20,14 @@ HRESULT Register(void* self, IUnknown* callback, int32_t version, const PropVals
     SimClientRelease(s);
     s->client = callback;
     s->clientVersion = version;
+    s->control.clientInfo.clear();
+    s->control.clientInfoGiven = info != nullptr;
+    for (uint32_t i = 0; info && i < info->count; ++i) {
+        const PropVal& entry = info->entries[i];
+        if (entry.value.kind == 3)
+            s->control.clientInfo.emplace_back(entry.ident.number,
+                                               entry.value.value.string ? entry.value.value.string : "");
+    }
     return S_OK;
 }
 

@@ -153,6 +153,12 @@ struct SimDoc {
     std::vector<ObjId> components;  // top-level components in book order
     std::string statusLine;
 
+    // What the store read the document from (a file store keeps the file's
+    // own record here, to write back what the host does not model); shared
+    // by copies, null for documents the store did not read.
+    std::shared_ptr<const void> storeData;
+    const void* storeKind = nullptr; // which store made `storeData`
+
     // Orders worked out from the above, redone after any change of structure.
     mutable bool orderValid = false;
     mutable std::vector<ObjId> markerChain;

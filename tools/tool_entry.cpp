@@ -7,9 +7,11 @@
 #include "support/base/strings.h"
 #include "support/io/library_startup.h"
 #include "tools/apply_master_pages.h"
+#include "tools/book_walk.h"
 #include "tools/mapping_document.h"
 #include "tools/marker_insert.h"
 #include "tools/menus.h"
+#include "tools/report.h"
 
 ObjId TargetDocId = 0;
 ObjId TargetBookId = 0;
@@ -77,7 +79,6 @@ void RunToolCommand(int32_t command) {
     EncLibraryInit();
     ObjId document = TargetDocId ? TargetDocId : HostGetIdProp(0, 0, PropActiveDocument);
     ObjId book = TargetBookId ? TargetBookId : HostGetIdProp(0, 0, PropActiveBook);
-    (void)book; // the book commands take it
 
     // The early returns keep the targets for the next command.
     switch (command) {
@@ -88,6 +89,16 @@ void RunToolCommand(int32_t command) {
         break;
     case CommandEditMapping:
         EditMappingDocument();
+        break;
+    case CommandApplyToBook:
+        ApplyMasterPagesToBook(book);
+        break;
+    case CommandListDocument:
+        if (!HaveDocument(document)) return;
+        ReportMasterPagesOfDoc(document);
+        break;
+    case CommandListBook:
+        ListMasterPagesOfBook(book);
         break;
     case CommandInsertMarker:
         if (!InsertMasterPageMarker(document)) return;

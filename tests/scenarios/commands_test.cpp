@@ -176,7 +176,7 @@ TEST_F(Messages, TheAboutAlertLeavesTheTargetsSet) {
     EXPECT_EQ(TargetBookId, 43u);
 }
 
-TEST_F(Messages, BookAndListingCommandsAreNotHereYetAndActLikeUnknownNumbers) {
+TEST_F(Messages, BookAndListingCommandsClearTheTargetsAndUnknownNumbersDoNothing) {
     for (const char* word : {"ApplyMasterPagesBook", "ListMasterPagesDoc", "ListMasterPagesBook"}) {
         Message("SetDocId 42");
         Message("SetBookId 43");
@@ -184,6 +184,7 @@ TEST_F(Messages, BookAndListingCommandsAreNotHereYetAndActLikeUnknownNumbers) {
         EXPECT_EQ(TargetDocId, 0u) << word;
         EXPECT_EQ(TargetBookId, 0u) << word;
     }
+    SimResetCounts(Control());
     Message("SetDocId 42");
     RunToolCommand(7);
     EXPECT_EQ(TargetDocId, 0u);
