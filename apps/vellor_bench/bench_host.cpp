@@ -8,6 +8,35 @@
 
 #include <unicode/putil.h>
 
+#ifdef VELLOR_MODULE_FILE
+#include "hostsim/sim_loader.h"
+#include "platform/win_names.h"
+
+// The module as FrameMaker loads it: F_ApiClientInit with the server, then
+// commands through the registered callback object.
+const char* BenchHostMode() { return "through the loaded Vellor module and the simulated host"; }
+
+int BenchHostStart(BenchHost& host) {
+    u_setDataDirectory(VELLOR_BINARY_DIR "/icu_data");
+    host.server = SimServerCreate();
+    char name[1024];
+    if (PlatformLocalNameToWindows(VELLOR_MODULE_FILE, name, sizeof name) < 0) return -1;
+    auto* module = new SimModule;
+    host.module = module;
+    return SimLoadModule(host.server, name, module) == SimLoadRegistered ? 0 : -1;
+}
+
+void BenchHostCommand(BenchHost& host, int32_t number) { SimClientCommand(host.server, number); }
+
+void BenchHostStop(BenchHost& host) {
+    auto* module = static_cast<SimModule*>(host.module);
+    SimUnloadModule(host.server, module);
+    delete module;
+    host.module = nullptr;
+    SimServerRelease(host.server);
+    host.server = nullptr;
+}
+#else
 const char* BenchHostMode() { return "through the tools' entry points (no module loader in this build)"; }
 
 int BenchHostStart(BenchHost& host) {
@@ -27,6 +56,7 @@ void BenchHostStop(BenchHost& host) {
     EncLibraryReset();
     host.server = nullptr;
 }
+#endif
 
 SimControl& BenchControl(BenchHost& host) { return SimServerControl(host.server); }
 

@@ -105,6 +105,43 @@ void BenchPass(BenchRun& run, const PassMatrix& matrix) {
             }
 }
 
-void BenchBook(BenchRun& run, int, int) {
-    run.notes.push_back("book figures: commands 3 and 5 are not in this build");
+void BenchBook(BenchRun& run, int chapters, int pagesPerChapter) {
+    BenchHost host;
+    if (BenchHostStart(host) != 0) {
+        run.notes.push_back("book figures: could not start the session");
+        return;
+    }
+    SimServer* server = host.server;
+    PassDocSpec spec;
+    spec.pages = pagesPerChapter;
+    spec.rows = 100;
+    spec.markers = pagesPerChapter / 10;
+    SimStorePut(server, BuildPassMapping(SimServerSession(server).hostDirectory, spec));
+    BookBuilder book("Z:\\bench\\book.book");
+    for (int c = 0; c < chapters; ++c) {
+        std::string name = "Z:\\bench\\chapter" + std::to_string(c + 1) + ".fm";
+        spec.seed = uint32_t(c + 1);
+        SimStorePut(server, BuildPassChapter(name.c_str(), spec));
+        book.doc(name.c_str());
+    }
+    SimOpenBook(server, book, true);
+    long builtKiB = BenchPeakKiB();
+    BenchTakeCalls(host);
+    const int32_t commands[] = {3, 5};
+    const char* const names[] = {"apply to book (3)", "list book (5)"};
+    for (int i = 0; i < 2; ++i) {
+        double start = BenchNow();
+        BenchHostCommand(host, commands[i]);
+        double seconds = BenchNow() - start;
+        BenchCalls calls = BenchTakeCalls(host);
+        char label[96];
+        std::snprintf(label, sizeof label, "%s: %d x %d pages", names[i], chapters, pagesPerChapter);
+        BenchFigure& figure = BenchAdd(run, "book", label);
+        BenchSet(figure, "seconds", seconds);
+        BenchSet(figure, "host calls", double(calls.total));
+        BenchSet(figure, "calls/page", double(calls.total) / (chapters * pagesPerChapter));
+        BenchSet(figure, "peak KiB", double(BenchPeakKiB()));
+        BenchSet(figure, "KiB built", double(builtKiB));
+    }
+    BenchHostStop(host);
 }
