@@ -9,7 +9,7 @@ CMAKE_FLAGS ?=
 PACKAGES := cmake make g++ pkg-config libicu-dev icu-devtools libgtest-dev libgmock-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test asan demo clean
+.PHONY: all deps configure build test asan demo bench clean
 
 all: build
 
@@ -49,6 +49,13 @@ demo: build
 	@echo
 	@echo "== vellor-host list-book --report $(DEMO_DIR)/report.mif $(DEMO_DIR)/Manual.book"
 	@$(BUILD)/apps/vellor-host list-book --report $(DEMO_DIR)/report.mif $(DEMO_DIR)/Manual.book
+
+# The benchmark figures (pass, book, library); BENCH_ARGS=--full for the whole
+# matrix, e.g. make bench BENCH_ARGS="--full --json bench.json". Never run by test.
+BENCH_ARGS ?= --quick
+bench: configure
+	cmake --build $(BUILD) -j $(JOBS) --target vellor-bench
+	nice $(BUILD)/apps/vellor-bench $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -164,6 +164,10 @@ struct SimDoc {
     mutable std::vector<ObjId> markerChain;
     mutable std::map<ObjId, size_t> markerIndex; // marker -> place in the chain
     mutable std::map<ObjId, size_t> paraIndex;   // paragraph -> place in its flow or cell
+    // (flow, text frame) -> the first and last paragraphs of the flow that
+    // stand in the frame, so that a frame's paragraphs are found without
+    // reading the whole flow.
+    mutable std::map<std::pair<ObjId, ObjId>, std::pair<ObjId, ObjId>> frameParagraphs;
 };
 
 // Call after changing paragraphs, anchors or flows by hand.
