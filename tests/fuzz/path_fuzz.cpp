@@ -52,11 +52,16 @@ std::string Canonical(const char* path) {
 }
 
 // Paths whose token form must give them back: a drive and its root, then
-// components without separator runs, "." or ".." (resolution removes those).
+// components without separator runs, "." or ".." (resolution removes those),
+// and no lead byte of a double-byte encoding without its second byte. (The
+// token form cannot carry such a lone lead byte before an escaped '<': the
+// escaping backslash would pair with it on the way back.)
 bool TokenRoundTripApplies(const char* path) {
     if (!PathIsLetter(path[0]) || path[1] != ':' || !PathIsSlash(path[2])) return false;
     for (const char* p = path + 2; *p;) {
         const int len = PathCharLen(p);
+        if (len == 1 && EncCurrent < EncUtf8 && EncByteTables[EncCurrent]->lead[static_cast<unsigned char>(*p)])
+            return false;
         if (len == 1 && PathIsSlash(*p)) {
             const char* c = p + 1;
             if (PathIsSlash(*c)) return false;
