@@ -3,18 +3,24 @@ SHELL := /bin/bash
 JOBS  ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
 CMAKE_FLAGS ?=
 
 # Debian packages the build and the tests need.
 PACKAGES := cmake make g++ pkg-config libicu-dev icu-devtools libgtest-dev libgmock-dev
+# Only `make fuzz` and `make valgrind` need these.
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+VALGRIND_PACKAGES := valgrind
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test asan demo bench clean
+.PHONY: all deps fuzz-deps valgrind-deps configure build test asan fuzz valgrind demo bench clean
 
 all: build
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+# Installs the Debian packages of $(1) that are missing.
+define install_missing
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -22,6 +28,16 @@ deps:
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -q && \
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+fuzz-deps:
+	$(call install_missing,$(PACKAGES) $(FUZZ_PACKAGES))
+
+valgrind-deps:
+	$(call install_missing,$(PACKAGES) $(VALGRIND_PACKAGES))
 
 configure: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
@@ -37,6 +53,24 @@ asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# libFuzzer targets (tests/fuzz) in a clang build instrumented throughout;
+# each runs FUZZ_SECONDS and any finding fails the run.
+fuzz: fuzz-deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DVELLOR_FUZZ=ON -DVELLOR_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target vellor_fuzz_targets
+	tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Every test program of the normal build under memcheck: any error or any
+# definitely or indirectly lost block fails.
+valgrind: valgrind-deps build
+	@failed=""; for t in $(BUILD)/tests/test_*; do \
+	  [ -x "$$t" ] || continue; echo "== valgrind $$t"; \
+	  valgrind -q --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
+	    "$$t" --gtest_brief=1 || failed="$$failed $$t"; \
+	done; \
+	if [ -n "$$failed" ]; then echo "valgrind failed:$$failed"; exit 1; fi
 
 # The main job on the bundled sample: a scratch copy of the book (the checked-in
 # files never change), master pages applied to every chapter, then listed.
@@ -58,4 +92,4 @@ bench: configure
 	nice $(BUILD)/apps/vellor-bench $(BENCH_ARGS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
