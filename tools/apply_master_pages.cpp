@@ -8,6 +8,7 @@
 #include "tools/apply_master_pages.h"
 
 #include "host/call_layer.h"
+#include "support/base/format.h"
 #include "support/base/host_error.h"
 #include "support/base/memory.h"
 #include "support/base/string_list.h"
@@ -147,7 +148,10 @@ void ApplyRulesToPage(const PageContext& context) {
 }
 
 // Reads the mapping tables and the document's counting markers, once.
-void PassTablesRead(PassTables* tables, ObjId mapping, ObjId document) {
+// Returns 0 when memory ran out for any of them: a table that could not be
+// held would make its pages fall back to their defaults, so the pass then
+// changes nothing at all.
+int PassTablesRead(PassTables* tables, ObjId mapping, ObjId document) {
     MappingTableRead(&tables->tags, mapping, MappingParagraphTag);
     MappingTableRead(&tables->masters, mapping, MappingMasterPage);
     MappingTableRead(&tables->markers, mapping, MappingMarkerCategory);
@@ -157,6 +161,9 @@ void PassTablesRead(PassTables* tables, ObjId mapping, ObjId document) {
     tables->emptyRow = MappingTableFind(&tables->pageTypes, EmptyPageKey, 0);
     MarkerPlacementsRead(&tables->placements, document,
                          HostGetNamedObject(document, ObjMarkerType, MarkerTypeName));
+    return !tables->tags.incomplete && !tables->masters.incomplete && !tables->markers.incomplete &&
+           !tables->pageTypes.incomplete && !tables->placements.incomplete &&
+           (tables->tagKeys || !tables->tags.table) && (tables->masterKeys || !tables->masters.table);
 }
 
 void PassTablesFree(PassTables* tables) {
@@ -167,6 +174,15 @@ void PassTablesFree(PassTables* tables) {
     ListFree(tables->tagKeys);
     ListFree(tables->masterKeys);
     MarkerPlacementsFree(&tables->placements);
+}
+
+// A mapping document that is not on screen was opened by a pass and goes
+// again. The document being processed may itself be the mapping document
+// (the first open document with a "Page Type" table); closing it would
+// throw away the pass's changes before a book pass saves them.
+void CloseHiddenMapping(ObjId mapping, ObjId document) {
+    if (mapping != document && HostGetIntProp(mapping, mapping, PropDocumentVisible) == 0)
+        HostClose(mapping, 1);
 }
 
 } // namespace
@@ -202,7 +218,12 @@ void ApplyMasterPagesToDoc(ObjId document) {
     // The tables and markers are read once here rather than at every page:
     // the pass then costs pages + markers + rows instead of their products.
     PassTables tables{};
-    PassTablesRead(&tables, mapping, document);
+    if (!PassTablesRead(&tables, mapping, document)) {
+        FmtPrint(nullptr, MappingMemoryLine);
+        PassTablesFree(&tables);
+        CloseHiddenMapping(mapping, document);
+        return;
+    }
 
     for (ObjId page = HostGetIdProp(0, document, PropFirstBodyPage); page;
          page = HostGetIdProp(document, page, PropNextBodyPage)) {
@@ -212,12 +233,7 @@ void ApplyMasterPagesToDoc(ObjId document) {
     }
 
     PassTablesFree(&tables);
-    // A mapping document that is not on screen was opened by a pass and goes
-    // again. The document being processed may itself be the mapping document
-    // (the first open document with a "Page Type" table); closing it would
-    // throw away the pass's changes before a book pass saves them.
-    if (mapping != document && HostGetIntProp(mapping, mapping, PropDocumentVisible) == 0)
-        HostClose(mapping, 1);
+    CloseHiddenMapping(mapping, document);
     HostRedisplay(document);
 }
 

@@ -15,6 +15,8 @@ const char MappingMasterPage[] = "Master Page";
 const char MappingMarkerCategory[] = "Marker Category";
 const char MappingPageType[] = "Page Type";
 const char MappingMissingAlert[] = "Could not open the MasterPage.fm document.";
+const char KeyListMemoryLine[] = "Couldn't allocate string list memory\n";
+const char MappingMemoryLine[] = "Couldn't allocate mapping table memory: no master pages were changed\n";
 
 namespace {
 
@@ -142,7 +144,7 @@ StrList* MappingKeyList(ObjId mapping, ObjId table) {
         if (HostGetIntProp(mapping, row, PropRowType) != 1) continue;
         char* key = MappingRowKey(mapping, row);
         if (!StrEqual(key, "") && ListFindNoCase(keys, key) < 0 && ListAppend(keys, key) != 0)
-            FmtPrint(nullptr, "Couldn't allocate string list memory\n");
+            FmtPrint(nullptr, KeyListMemoryLine);
         MemFree(key);
     }
     return keys;

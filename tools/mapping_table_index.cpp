@@ -55,9 +55,13 @@ bool BuildSlots(MappingTableIndex* index) {
 
 } // namespace
 
-// Out of memory while reading: the pass goes on as if the document had no
-// table of the kind, the way a failed host call makes a rule not match.
-static void GiveUp(MappingTableIndex* index) { MappingTableFree(index); }
+// Out of memory while reading: what was read goes, and the index says that
+// the table could not be had (the pass then changes nothing).
+static void GiveUp(MappingTableIndex* index) {
+    ObjId table = index->table;
+    MappingTableFree(index);
+    index->incomplete = table != 0;
+}
 
 void MappingTableRead(MappingTableIndex* index, ObjId mapping, const char* word) {
     *index = MappingTableIndex{};
@@ -90,7 +94,7 @@ StrList* MappingTableKeyList(MappingTableIndex* index) {
         if (ListFindNoCase(keys, key) >= 0) {
             index->listed[row] = 1;
         } else if (ListAppend(keys, key) != 0) {
-            FmtPrint(nullptr, "Couldn't allocate string list memory\n");
+            FmtPrint(nullptr, KeyListMemoryLine);
         } else {
             index->listed[row] = 1;
         }

@@ -18,11 +18,13 @@ struct MappingTableIndex {
     uint8_t* listed;    // 1 where the key list holds the row's key ignoring case
     uint32_t* slots;    // hash of exact keys: 1 + the first row with that key, 0 free
     uint32_t slotCount; // a power of two
+    int incomplete;     // 1: the table exists but its index could not be allocated
 };
 
 // Reads the first table of `mapping` headed `word` (FindMappingTable): its
-// rows, their types and key cell texts. A missing table gives an empty index,
-// and so does a table whose index cannot be allocated.
+// rows, their types and key cell texts. A missing table gives an empty index;
+// a table whose index cannot be allocated gives an empty index marked
+// incomplete.
 void MappingTableRead(MappingTableIndex* index, ObjId mapping, const char* word);
 
 // The key list of the table, built as MappingKeyList builds it (body rows,

@@ -32,9 +32,8 @@ void MarkerPlacementsRead(MarkerPlacements* placements, ObjId document, ObjId ma
                               ? MemRealloc(placements->entries, capacity * uint32_t(sizeof(MarkerPlacement)), 0)
                               : nullptr;
             if (!grown) {
-                // Out of memory: no marker decides a page in this pass, as if
-                // the host had answered none.
                 MarkerPlacementsFree(placements);
+                placements->incomplete = 1;
                 return;
             }
             placements->entries = static_cast<MarkerPlacement*>(grown);

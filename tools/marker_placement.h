@@ -16,11 +16,13 @@ struct MarkerPlacement {
 struct MarkerPlacements {
     MarkerPlacement* entries; // by page, then in marker order
     uint32_t count;
+    int incomplete; // 1: the entries could not be allocated
 };
 
 // Walks the markers of `document` once; a marker counts when its
 // PropMarkerTypeOf is `markerType` (compared before its page is worked out).
-// A markerType of 0 gives no entries. Memory is taken with MemFlagFatal.
+// A markerType of 0 gives no entries. When memory runs out the entries are
+// dropped and the placements are marked incomplete.
 void MarkerPlacementsRead(MarkerPlacements* placements, ObjId document, ObjId markerType);
 
 // The counting markers of `page`: *count entries from the returned one, in
