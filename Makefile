@@ -3,18 +3,28 @@ SHELL := /bin/bash
 JOBS  ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+WINDOWS_BUILD ?= build-windows
 CMAKE_FLAGS ?=
 
 # Debian packages the build and the tests need.
 PACKAGES := cmake make g++ pkg-config libicu-dev icu-devtools libgtest-dev libgmock-dev
+# What the Windows build adds: the MinGW cross compiler, Wine to run its
+# programs, GoogleTest's sources, and dpkg-dev for apt-get source (ICU).
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest dpkg-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test asan demo clean
+.PHONY: all deps configure build test asan demo clean windows-deps windows wintest
 
 all: build
 
 deps:
-	@missing=""; for p in $(PACKAGES); do \
+	@$(call install-missing,$(PACKAGES))
+
+windows-deps: deps
+	@$(call install-missing,$(WINDOWS_PACKAGES))
+
+define install-missing
+	missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -22,6 +32,7 @@ deps:
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -q && \
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
 	fi
+endef
 
 configure: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
@@ -43,5 +54,18 @@ demo: build
 	@echo "The tools are not built yet: running the support library's tests as the demo."
 	$(BUILD)/tests/test_support_base
 
+# Windows: ICU cross-built once into a cache outside the tree, the host
+# converters from the native build, then everything cross-built with MinGW;
+# wintest runs the test programs under Wine.
+windows: windows-deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target vellor_icu_data
+	icu=$$(JOBS=$(JOBS) scripts/build-icu-windows.sh) && \
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DVELLOR_ICU_WINDOWS_DIR=$$icu -DVELLOR_NATIVE_ICU_DATA_DIR=$(abspath $(BUILD))/icu_data $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+wintest: windows
+	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD)
