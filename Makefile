@@ -49,10 +49,10 @@ asan: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
-# Until the host program lands, the demo runs the test program of the newest layer.
+# Until the host program lands, the demo runs a scripted scenario on the simulated host.
 demo: build
-	@echo "The tools are not built yet: running the support library's tests as the demo."
-	$(BUILD)/tests/test_support_base
+	$(BUILD)/apps/demo_scenario
+	$(BUILD)/apps/demo_book
 
 # Windows: ICU cross-built once into a cache outside the tree, the host
 # converters from the native build, then everything cross-built with MinGW;

@@ -1,0 +1,214 @@
+// Methods of the main interface about named and anchored objects and text:
+// looking up and creating named objects, anchoring markers, inserting text
+// and handing out the text of a range as text items.
+#include "hostsim/sim_server_internal.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+SimObjKind DocumentKind(int32_t kind) {
+    switch (kind) {
+    case ObjMasterPage: return SimObjMasterPage;
+    case ObjMarkerType: return SimObjMarkerType;
+    case ObjParagraphFormat: return SimObjParagraphFormat;
+    }
+    return SimObjNone;
+}
+
+HRESULT GetNamedObject(void* self, ObjId document, int32_t kind, const char* name, int32_t* status,
+                       ObjId* object) {
+    SimCall call(self, 68);
+    if (FAILED(call.failed)) return call.failed;
+    if (!status || !object) return E_POINTER;
+    SimServer* s = call.server;
+    std::string text = SimFromFrameRoman(name);
+    ObjId found = 0;
+    int32_t own = SimOk;
+    if (document == 0) {
+        // Session objects: menus (menu bars among them) and separators.
+        ObjId id = SimMenuByName(s->session, text);
+        SimMenuKind want = kind == ObjMenuSeparator ? SimMenuSeparator : SimMenuMenu;
+        if ((kind == ObjMenu || kind == ObjMenuSeparator) && id && s->session.menus[id].kind == want)
+            found = id;
+    } else if (SimDoc* d = SimOpen(s, document); d && !d->isBook) {
+        found = SimToClient(*d, SimNamed(*d, DocumentKind(kind), text));
+    } else {
+        own = SimStatusBadDocument;
+    }
+    if (!own && !found) own = SimStatusNotFound;
+    *object = own ? 0 : found;
+    *status = call.Answer(own);
+    return S_OK;
+}
+
+HRESULT NewNamedObject(void* self, ObjId document, int32_t kind, const char* name, int32_t* status,
+                       ObjId* object) {
+    SimCall call(self, 70);
+    if (FAILED(call.failed)) return call.failed;
+    if (!status || !object) return E_POINTER;
+    std::string text = SimFromFrameRoman(name);
+    SimDoc* d = SimOpen(call.server, document);
+    SimObjKind k = DocumentKind(kind);
+    int32_t own = SimOk;
+    ObjId made = 0;
+    if (!d || d->isBook)
+        own = SimStatusBadDocument;
+    else if (k == SimObjNone || text.empty())
+        own = SimStatusBadArgument;
+    else if (SimNamed(*d, k, text))
+        own = SimStatusBadValue; // the name is taken
+    else if (!(made = SimNewObject(*d, k)))
+        own = SimStatusBadValue;
+    if (made) {
+        // A new format has the host's defaults: no indent, no other settings.
+        d->objects[made].name = text;
+        (k == SimObjMasterPage ? d->masterPages : k == SimObjMarkerType ? d->markerTypes : d->formats)
+            .push_back(made);
+        d->modified = true;
+    }
+    *object = own ? 0 : SimToClient(*d, made);
+    *status = call.Answer(own);
+    return S_OK;
+}
+
+HRESULT NewAnchoredObject(void* self, ObjId document, int32_t kind, const TextLoc* at, int32_t* status,
+                          ObjId* object) {
+    SimCall call(self, 71);
+    if (FAILED(call.failed)) return call.failed;
+    if (!status || !object) return E_POINTER;
+    SimDoc* d = SimOpen(call.server, document);
+    int32_t own = SimOk;
+    ObjId made = 0;
+    if (!d || d->isBook)
+        own = SimStatusBadDocument;
+    else if (kind != ObjMarker || !at)
+        own = SimStatusBadArgument;
+    else if (ObjId para = SimToLocal(*d, at->objId); !para)
+        own = SimStatusBadObject;
+    else if (!(made = SimAnchorMarker(*d, TextLoc{para, at->offset})))
+        own = SimStatusBadValue;
+    *object = own ? 0 : SimToClient(*d, made);
+    *status = call.Answer(own);
+    return S_OK;
+}
+
+HRESULT AddText(void* self, ObjId document, const TextLoc* at, const char* text, int32_t* status,
+                TextLoc* after) {
+    SimCall call(self, 73);
+    if (FAILED(call.failed)) return call.failed;
+    if (!status || !after) return E_POINTER;
+    *after = TextLoc{};
+    SimDoc* d = SimOpen(call.server, document);
+    int32_t own = SimOk;
+    if (!d || d->isBook) {
+        own = SimStatusBadDocument;
+    } else if (!at) {
+        own = SimStatusBadArgument;
+    } else {
+        // '\n' ends a paragraph: split on the client's byte before converting
+        // the pieces, since FrameRoman reads 0x0A as a character of its own.
+        std::string client = text ? text : "", utf8;
+        size_t start = 0;
+        for (;;) {
+            size_t end = client.find('\n', start);
+            utf8 += SimFromFrameRoman(client.substr(start, end == std::string::npos ? end : end - start));
+            if (end == std::string::npos) break;
+            utf8 += '\n';
+            start = end + 1;
+        }
+        TextLoc local{SimToLocal(*d, at->objId), at->offset == TextOffsetEnd ? INT32_MAX : at->offset};
+        TextLoc end{};
+        own = local.objId ? SimInsertText(*d, local, utf8, &end) : SimStatusBadObject;
+        if (!own) *after = TextLoc{SimToClient(*d, end.objId), end.offset};
+    }
+    *status = call.Answer(own);
+    return S_OK;
+}
+
+// The string items of one paragraph from `from` to `to` (characters): the
+// text is cut where anchored objects stand, as FrameMaker's items are.
+void ParagraphItems(const SimDoc& d, ObjId para, int32_t from, int32_t to, std::vector<TextItem>& items,
+                    std::vector<std::string>& texts) {
+    const SimObject* p = SimLocal(d, para);
+    int32_t length = SimCharCount(p->text);
+    if (to > length) to = length;
+    if (from < 0) from = 0;
+    std::vector<int32_t> cuts;
+    for (ObjId m : d.markers)
+        if (SimLocal(d, m)->anchorParagraph == para) cuts.push_back(SimLocal(d, m)->anchorOffset);
+    for (ObjId t : d.tables)
+        if (SimLocal(d, t)->anchorParagraph == para) cuts.push_back(SimLocal(d, t)->anchorOffset);
+    cuts.push_back(to);
+    std::sort(cuts.begin(), cuts.end());
+    int32_t start = from;
+    for (int32_t cut : cuts) {
+        if (cut <= start) continue;
+        if (cut > to) cut = to;
+        size_t a = SimCharOffset(p->text, start), b = SimCharOffset(p->text, cut);
+        items.push_back(TextItem{start, TextItemString, {nullptr}});
+        texts.push_back(SimToFrameRoman(p->text.substr(a, b - a)));
+        start = cut;
+        if (start >= to) break;
+    }
+}
+
+HRESULT GetText(void* self, ObjId document, const TextRange* range, int32_t itemKinds, int32_t* status,
+                TextItems* out) {
+    SimCall call(self, 110);
+    if (FAILED(call.failed)) return call.failed;
+    if (!status || !out) return E_POINTER;
+    out->count = 0;
+    out->items = nullptr;
+    SimDoc* d = SimOpen(call.server, document);
+    int32_t own = SimOk;
+    std::vector<TextItem> items;
+    std::vector<std::string> texts;
+    ObjId first = d && range ? SimToLocal(*d, range->begin.objId) : 0;
+    ObjId last = d && range ? SimToLocal(*d, range->end.objId) : 0;
+    const SimObject* firstObj = d ? SimLocal(*d, first) : nullptr;
+    if (!d || d->isBook) {
+        own = SimStatusBadDocument;
+    } else if (!range) {
+        own = SimStatusBadArgument;
+    } else if (!firstObj || firstObj->kind != SimObjParagraph || !last) {
+        own = SimStatusBadObject;
+    } else {
+        // From the first paragraph along its flow or cell to the last one.
+        std::vector<ObjId> paras{first};
+        while (paras.back() != last && paras.back()) paras.push_back(SimNextParagraph(*d, paras.back()));
+        if (!paras.back()) {
+            own = SimStatusBadValue; // the end does not follow the beginning
+        } else if (itemKinds & TextItemString) {
+            for (ObjId p : paras) {
+                int32_t from = p == first ? range->begin.offset : 0;
+                int32_t to = p == last ? range->end.offset : INT32_MAX;
+                ParagraphItems(*d, p, from, to == TextOffsetEnd ? INT32_MAX : to, items, texts);
+            }
+        }
+    }
+    if (!own && !items.empty()) {
+        auto* array = static_cast<TextItem*>(CoTaskMemAlloc(items.size() * sizeof(TextItem)));
+        if (!array) return E_OUTOFMEMORY;
+        for (size_t i = 0; i < items.size(); ++i) {
+            array[i] = items[i];
+            array[i].value.text = SimTaskString(texts[i]);
+        }
+        out->count = static_cast<uint32_t>(items.size());
+        out->items = array;
+    }
+    *status = call.Answer(own);
+    return S_OK;
+}
+
+} // namespace
+
+void SimInstallTextMethods(void** table) {
+    table[68] = SimSlot(&GetNamedObject);
+    table[70] = SimSlot(&NewNamedObject);
+    table[71] = SimSlot(&NewAnchoredObject);
+    table[73] = SimSlot(&AddText);
+    table[110] = SimSlot(&GetText);
+}

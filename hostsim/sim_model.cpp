@@ -1,0 +1,472 @@
+// The simulated host's object model: the session's open documents and
+// menus, and the rules of a document that are not mere data (page sides,
+// which master page a page uses, where paragraphs stand, text insertion
+// with paragraph splitting, the marker chain in flow order).
+#include "hostsim/sim_model.h"
+
+#include "hostsim/sim_text.h"
+
+#include <algorithm>
+
+namespace {
+
+// Local ids an opened document may still create beyond what it holds.
+const ObjId LocalHeadroom = 0x40000;
+
+ObjId NewSessionObject(SimSession& session, SimMenuKind kind, const char* tag, const char* label) {
+    ObjId id = session.nextSessionId++;
+    SimMenuObject& m = session.menus[id];
+    m.kind = kind;
+    m.name = tag ? tag : "";
+    m.label = label ? label : "";
+    return id;
+}
+
+// The flow or cell whose paragraph list holds the paragraph.
+const SimObject* Container(const SimDoc& doc, ObjId para) {
+    const SimObject* p = SimLocal(doc, para);
+    if (!p || p->kind != SimObjParagraph) return nullptr;
+    const SimObject* holder = SimLocal(doc, p->parent);
+    if (!holder) return nullptr;
+    if (holder->kind == SimObjCell) return holder;
+    if (holder->kind == SimObjTextFrame) return SimLocal(doc, holder->flow);
+    return nullptr;
+}
+
+SimObject* Container(SimDoc& doc, ObjId para) {
+    return const_cast<SimObject*>(Container(static_cast<const SimDoc&>(doc), para));
+}
+
+// Paragraphs of the whole document in reading order: each flow in turn, the
+// cells of a table right after the paragraph that anchors it.
+void AppendInOrder(const SimDoc& doc, const std::vector<ObjId>& paras, std::vector<ObjId>& out,
+                   std::map<ObjId, std::vector<ObjId>>& tablesAt) {
+    for (ObjId para : paras) {
+        out.push_back(para);
+        auto it = tablesAt.find(para);
+        if (it == tablesAt.end()) continue;
+        std::vector<ObjId> tables = it->second;
+        tablesAt.erase(it); // a table is visited once even if anchors loop
+        for (ObjId t : tables)
+            for (ObjId row : SimLocal(doc, t)->children)
+                for (ObjId cell : SimLocal(doc, row)->children)
+                    AppendInOrder(doc, SimLocal(doc, cell)->children, out, tablesAt);
+    }
+}
+
+void MakeOrder(const SimDoc& doc) {
+    if (doc.orderValid) return;
+    doc.paraIndex.clear();
+    for (const auto& [id, obj] : doc.objects)
+        if (obj.kind == SimObjFlow || obj.kind == SimObjCell)
+            for (size_t i = 0; i < obj.children.size(); ++i) doc.paraIndex[obj.children[i]] = i;
+
+    auto bySequence = [&](ObjId a, ObjId b) {
+        const SimObject *x = SimLocal(doc, a), *y = SimLocal(doc, b);
+        if (x->anchorOffset != y->anchorOffset) return x->anchorOffset < y->anchorOffset;
+        return x->sequence < y->sequence;
+    };
+    std::map<ObjId, std::vector<ObjId>> tablesAt;
+    for (ObjId t : doc.tables)
+        if (const SimObject* table = SimLocal(doc, t); table && table->anchorParagraph)
+            tablesAt[table->anchorParagraph].push_back(t);
+    for (auto& [para, list] : tablesAt) std::sort(list.begin(), list.end(), bySequence);
+
+    std::vector<ObjId> order;
+    for (ObjId f : doc.flows)
+        if (const SimObject* flow = SimLocal(doc, f)) AppendInOrder(doc, flow->children, order, tablesAt);
+    std::map<ObjId, size_t> place;
+    for (size_t i = 0; i < order.size(); ++i) place.emplace(order[i], i);
+
+    // Markers in paragraph order, then by offset, then by creation.
+    doc.markerChain.clear();
+    for (ObjId m : doc.markers)
+        if (place.count(SimLocal(doc, m)->anchorParagraph)) doc.markerChain.push_back(m);
+    std::stable_sort(doc.markerChain.begin(), doc.markerChain.end(), [&](ObjId a, ObjId b) {
+        size_t pa = place[SimLocal(doc, a)->anchorParagraph];
+        size_t pb = place[SimLocal(doc, b)->anchorParagraph];
+        if (pa != pb) return pa < pb;
+        return bySequence(a, b);
+    });
+    doc.markerIndex.clear();
+    for (size_t i = 0; i < doc.markerChain.size(); ++i) doc.markerIndex[doc.markerChain[i]] = i;
+    doc.orderValid = true;
+}
+
+// Moves the anchors of `from` after `offset` by `shift`, or onto `to`. An
+// anchor at the offset itself stays: text inserted there goes after it, and
+// a paragraph ended there keeps it at its end.
+void MoveAnchors(SimDoc& doc, ObjId from, int32_t offset, int32_t shift, ObjId to) {
+    auto move = [&](ObjId id) {
+        SimObject* o = SimLocal(doc, id);
+        if (!o || o->anchorParagraph != from || o->anchorOffset <= offset) return;
+        if (to) {
+            o->anchorParagraph = to;
+            o->anchorOffset -= offset;
+        } else {
+            o->anchorOffset += shift;
+        }
+    };
+    for (ObjId m : doc.markers) move(m);
+    for (ObjId t : doc.tables) move(t);
+}
+
+} // namespace
+
+// ---- Session
+
+void SimSessionInit(SimSession& session, const char* hostDirectory) {
+    session = SimSession{};
+    session.hostDirectory = hostDirectory ? hostDirectory : "";
+    const char* bars[] = {"!MakerMainMenu", "!QuickMakerMainMenu", "!BookMainMenu"};
+    for (const char* bar : bars) {
+        ObjId id = NewSessionObject(session, SimMenuMenu, bar, "");
+        SimAddMenu(session, id, (std::string(bar + 1) + "File").c_str(), "File");
+        SimAddMenu(session, id, (std::string(bar + 1) + "Edit").c_str(), "Edit");
+    }
+    for (const char* sep : {"Separator1", "Separator2", "Separator3"})
+        NewSessionObject(session, SimMenuSeparator, sep, "");
+}
+
+SimDoc* SimFindDoc(SimSession& session, ObjId id) {
+    if (!id) return nullptr;
+    for (auto& d : session.documents)
+        if (d->id == id) return d.get();
+    for (auto& b : session.books)
+        if (b->id == id) return b.get();
+    return nullptr;
+}
+
+SimDoc* SimFindDocByName(SimSession& session, const std::string& name) {
+    for (auto& d : session.documents)
+        if (d->name == name) return d.get();
+    return nullptr;
+}
+
+SimDoc* SimFindBookByName(SimSession& session, const std::string& name) {
+    for (auto& b : session.books)
+        if (b->name == name) return b.get();
+    return nullptr;
+}
+
+SimDoc* SimOpenDoc(SimSession& session, SimDoc doc, bool visible) {
+    auto owned = std::make_unique<SimDoc>(std::move(doc));
+    SimDoc* d = owned.get();
+    d->id = session.nextSessionId++;
+    d->visible = visible;
+    ObjId span = ((d->nextLocal + LocalHeadroom) + 0xFFFF) & ~ObjId(0xFFFF);
+    if (session.nextBase > 0xFFFFFFFFu - span) session.nextBase = 0x100000; // wrapped: start over
+    d->base = session.nextBase;
+    d->localLimit = span;
+    session.nextBase += span;
+    d->orderValid = false;
+    if (d->isBook) {
+        session.books.push_back(std::move(owned));
+        if (visible) session.activeBook = d->id;
+    } else {
+        session.documents.push_back(std::move(owned));
+        if (visible) session.activeDocument = d->id;
+    }
+    return d;
+}
+
+int SimCloseDoc(SimSession& session, ObjId id) {
+    for (auto* list : {&session.documents, &session.books}) {
+        for (auto it = list->begin(); it != list->end(); ++it) {
+            if ((*it)->id != id) continue;
+            list->erase(it);
+            ObjId& active = list == &session.documents ? session.activeDocument : session.activeBook;
+            if (active == id) {
+                active = 0;
+                for (auto& d : *list)
+                    if (d->visible) {
+                        active = d->id;
+                        break;
+                    }
+            }
+            return 1;
+        }
+    }
+    return 0;
+}
+
+ObjId SimMenuByName(const SimSession& session, const std::string& tag) {
+    for (const auto& [id, m] : session.menus)
+        if (m.name == tag) return id;
+    return 0;
+}
+
+ObjId SimAddMenu(SimSession& session, ObjId parent, const char* tag, const char* label) {
+    ObjId id = NewSessionObject(session, SimMenuMenu, tag, label);
+    if (parent) session.menus[parent].items.push_back(id);
+    return id;
+}
+
+ObjId SimAddCommand(SimSession& session, ObjId menu, int32_t number, const char* tag,
+                    const char* label) {
+    ObjId id = NewSessionObject(session, SimMenuCommand, tag, label);
+    session.menus[id].command = number;
+    if (menu) session.menus[menu].items.push_back(id);
+    return id;
+}
+
+std::vector<std::string> SimMenuLabels(const SimSession& session, ObjId menu) {
+    std::vector<std::string> labels;
+    auto it = session.menus.find(menu);
+    if (it == session.menus.end()) return labels;
+    for (ObjId item : it->second.items) {
+        const SimMenuObject& m = session.menus.at(item);
+        labels.push_back(m.kind == SimMenuSeparator ? "-" : m.label);
+    }
+    return labels;
+}
+
+// ---- Documents
+
+ObjId SimNewObject(SimDoc& doc, SimObjKind kind) {
+    if (doc.localLimit && doc.nextLocal >= doc.localLimit) return 0;
+    ObjId id = doc.nextLocal++;
+    SimObject& o = doc.objects[id];
+    o.kind = kind;
+    o.sequence = doc.nextSequence++;
+    doc.orderValid = false;
+    return id;
+}
+
+SimObject* SimLocal(SimDoc& doc, ObjId local) {
+    auto it = doc.objects.find(local);
+    return it == doc.objects.end() ? nullptr : &it->second;
+}
+
+const SimObject* SimLocal(const SimDoc& doc, ObjId local) {
+    auto it = doc.objects.find(local);
+    return it == doc.objects.end() ? nullptr : &it->second;
+}
+
+ObjId SimToLocal(const SimDoc& doc, ObjId clientId) {
+    if (clientId <= doc.base) return 0;
+    ObjId local = clientId - doc.base;
+    if (doc.localLimit && local >= doc.localLimit) return 0;
+    return doc.objects.count(local) ? local : 0;
+}
+
+ObjId SimNamed(const SimDoc& doc, SimObjKind kind, const std::string& name) {
+    const std::vector<ObjId>* list = kind == SimObjMasterPage      ? &doc.masterPages
+                                     : kind == SimObjMarkerType    ? &doc.markerTypes
+                                     : kind == SimObjParagraphFormat ? &doc.formats
+                                                                   : nullptr;
+    if (!list) return 0;
+    for (ObjId id : *list)
+        if (SimLocal(doc, id)->name == name) return id;
+    return 0;
+}
+
+int SimPageIsRight(const SimDoc& doc, ObjId page) {
+    if (!doc.twoSided) return 1;
+    auto it = std::find(doc.bodyPages.begin(), doc.bodyPages.end(), page);
+    size_t index = it == doc.bodyPages.end() ? 0 : size_t(it - doc.bodyPages.begin());
+    return (index % 2 == 0) == doc.firstPageRight ? 1 : 0;
+}
+
+ObjId SimPageMaster(const SimDoc& doc, ObjId page) {
+    const SimObject* p = SimLocal(doc, page);
+    if (!p || p->kind != SimObjBodyPage) return 0;
+    if (p->background == 1) return 0;
+    if (p->background == 2) return p->masterPage;
+    return SimPageIsRight(doc, page) ? doc.rightMaster : doc.leftMaster;
+}
+
+std::string SimPageMasterName(const SimDoc& doc, ObjId page) {
+    const SimObject* m = SimLocal(doc, SimPageMaster(doc, page));
+    return m ? m->name : std::string();
+}
+
+std::string SimPageNumberText(const SimDoc& doc, ObjId page) {
+    const SimObject* p = SimLocal(doc, page);
+    if (!p) return std::string();
+    if (p->pageNumber) return *p->pageNumber;
+    auto it = std::find(doc.bodyPages.begin(), doc.bodyPages.end(), page);
+    return std::to_string(it - doc.bodyPages.begin() + 1);
+}
+
+int SimApplyMasterPage(SimDoc& doc, ObjId page, ObjId master) {
+    SimObject* p = SimLocal(doc, page);
+    const SimObject* m = SimLocal(doc, master);
+    if (!p || p->kind != SimObjBodyPage || !m || m->kind != SimObjMasterPage)
+        return SimStatusBadObject;
+    ObjId sideDefault = SimPageIsRight(doc, page) ? doc.rightMaster : doc.leftMaster;
+    p->background = master == sideDefault ? 0 : 2;
+    p->masterPage = master == sideDefault ? 0 : master;
+    doc.modified = true;
+    return SimOk;
+}
+
+ObjId SimFrameFirstParagraph(const SimDoc& doc, ObjId textFrame) {
+    const SimObject* f = SimLocal(doc, textFrame);
+    const SimObject* flow = f && f->kind == SimObjTextFrame ? SimLocal(doc, f->flow) : nullptr;
+    if (!flow) return 0;
+    for (ObjId p : flow->children)
+        if (SimLocal(doc, p)->parent == textFrame) return p;
+    return 0;
+}
+
+ObjId SimFrameLastParagraph(const SimDoc& doc, ObjId textFrame) {
+    const SimObject* f = SimLocal(doc, textFrame);
+    const SimObject* flow = f && f->kind == SimObjTextFrame ? SimLocal(doc, f->flow) : nullptr;
+    if (!flow) return 0;
+    for (auto it = flow->children.rbegin(); it != flow->children.rend(); ++it)
+        if (SimLocal(doc, *it)->parent == textFrame) return *it;
+    return 0;
+}
+
+ObjId SimNextParagraph(const SimDoc& doc, ObjId paragraph) {
+    const SimObject* holder = Container(doc, paragraph);
+    if (!holder) return 0;
+    MakeOrder(doc);
+    auto it = doc.paraIndex.find(paragraph);
+    if (it == doc.paraIndex.end() || it->second + 1 >= holder->children.size()) return 0;
+    return holder->children[it->second + 1];
+}
+
+ObjId SimParagraphPage(const SimDoc& doc, ObjId paragraph) {
+    for (int depth = 0; depth < 16; ++depth) { // a cell's paragraph: climb to the table's anchor
+        const SimObject* p = SimLocal(doc, paragraph);
+        if (!p || p->kind != SimObjParagraph) return 0;
+        const SimObject* holder = SimLocal(doc, p->parent);
+        if (!holder) return 0;
+        if (holder->kind == SimObjTextFrame) {
+            const SimObject* pageFrame = SimLocal(doc, holder->parent);
+            return pageFrame ? pageFrame->parent : 0;
+        }
+        const SimObject* row = holder->kind == SimObjCell ? SimLocal(doc, holder->parent) : nullptr;
+        const SimObject* table = row ? SimLocal(doc, row->parent) : nullptr;
+        if (!table) return 0;
+        paragraph = table->anchorParagraph;
+    }
+    return 0;
+}
+
+std::vector<ObjId> SimPageParagraphs(const SimDoc& doc, ObjId page) {
+    std::vector<ObjId> out;
+    const SimObject* p = SimLocal(doc, page);
+    const SimObject* pageFrame = p ? SimLocal(doc, p->frame) : nullptr;
+    if (!pageFrame) return out;
+    for (ObjId g : pageFrame->children) {
+        const SimObject* f = SimLocal(doc, g);
+        const SimObject* flow = f && f->kind == SimObjTextFrame ? SimLocal(doc, f->flow) : nullptr;
+        if (!flow) continue;
+        for (ObjId para : flow->children)
+            if (SimLocal(doc, para)->parent == g) out.push_back(para);
+    }
+    return out;
+}
+
+// ---- Text
+
+int SimInsertText(SimDoc& doc, TextLoc at, const std::string& text, TextLoc* after) {
+    SimObject* p = SimLocal(doc, at.objId);
+    if (!p || p->kind != SimObjParagraph || !Container(doc, at.objId)) return SimStatusBadObject;
+    int32_t length = SimCharCount(p->text);
+    if (at.offset < 0) return SimStatusBadValue;
+    int32_t pos = at.offset > length ? length : at.offset;
+    ObjId para = at.objId;
+
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find('\n', start);
+        std::string piece = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        SimObject* cur = SimLocal(doc, para);
+        int32_t pieceChars = SimCharCount(piece);
+        cur->text.insert(SimCharOffset(cur->text, pos), piece);
+        MoveAnchors(doc, para, pos, pieceChars, 0);
+        pos += pieceChars;
+        if (end == std::string::npos) break;
+
+        // End the paragraph here: a new one after it, in the same frame or
+        // cell and with the same format, takes the rest.
+        ObjId next = SimNewObject(doc, SimObjParagraph);
+        if (!next) return SimStatusBadValue;
+        cur = SimLocal(doc, para);
+        SimObject& n = doc.objects[next];
+        n.name = cur->name;
+        n.indent = cur->indent;
+        n.props = cur->props;
+        n.parent = cur->parent;
+        size_t cut = SimCharOffset(cur->text, pos);
+        n.text = cur->text.substr(cut);
+        cur->text.erase(cut);
+        MoveAnchors(doc, para, pos, 0, next);
+        SimObject* holder = Container(doc, para);
+        auto it = std::find(holder->children.begin(), holder->children.end(), para);
+        holder->children.insert(it + 1, next);
+        para = next;
+        pos = 0;
+        start = end + 1;
+    }
+    doc.modified = true;
+    doc.orderValid = false;
+    if (after) *after = TextLoc{para, pos};
+    return SimOk;
+}
+
+ObjId SimAnchorMarker(SimDoc& doc, TextLoc at) {
+    const SimObject* p = SimLocal(doc, at.objId);
+    if (!p || p->kind != SimObjParagraph || at.offset < 0) return 0;
+    int32_t length = SimCharCount(p->text);
+    ObjId m = SimNewObject(doc, SimObjMarker);
+    if (!m) return 0;
+    SimObject& marker = doc.objects[m];
+    marker.anchorParagraph = at.objId;
+    marker.anchorOffset = at.offset > length ? length : at.offset;
+    doc.markers.push_back(m);
+    doc.modified = true;
+    return m;
+}
+
+std::vector<ObjId> SimMarkerChain(const SimDoc& doc) {
+    MakeOrder(doc);
+    return doc.markerChain;
+}
+
+ObjId SimFirstMarker(const SimDoc& doc) {
+    MakeOrder(doc);
+    return doc.markerChain.empty() ? 0 : doc.markerChain.front();
+}
+
+ObjId SimNextMarker(const SimDoc& doc, ObjId marker) {
+    MakeOrder(doc);
+    auto it = doc.markerIndex.find(marker);
+    if (it == doc.markerIndex.end() || it->second + 1 >= doc.markerChain.size()) return 0;
+    return doc.markerChain[it->second + 1];
+}
+
+std::vector<std::string> SimFlowTexts(const SimDoc& doc) {
+    std::vector<std::string> out;
+    if (const SimObject* flow = SimLocal(doc, doc.mainFlow))
+        for (ObjId p : flow->children) out.push_back(SimLocal(doc, p)->text);
+    return out;
+}
+
+std::vector<std::string> SimFlowTags(const SimDoc& doc) {
+    std::vector<std::string> out;
+    if (const SimObject* flow = SimLocal(doc, doc.mainFlow))
+        for (ObjId p : flow->children) out.push_back(SimLocal(doc, p)->name);
+    return out;
+}
+
+// ---- Books
+
+namespace {
+void WalkComponents(const SimDoc& book, const std::vector<ObjId>& list, std::vector<ObjId>& out) {
+    for (ObjId c : list) {
+        out.push_back(c);
+        WalkComponents(book, SimLocal(book, c)->children, out);
+    }
+}
+} // namespace
+
+std::vector<ObjId> SimBookOrder(const SimDoc& book) {
+    std::vector<ObjId> out;
+    WalkComponents(book, book.components, out);
+    return out;
+}

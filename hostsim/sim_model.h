@@ -1,0 +1,260 @@
+// The simulated FrameMaker's object model: the session, its documents and
+// books and their objects, as plain data that tests may read directly.
+//
+// Ids. Session objects (documents, books, menus, commands, separators) take
+// small ids from the session's counter. The objects inside a document or
+// book are kept under local ids (1, 2, ...) and shown to the client as
+// `base + local`, where every opened document gets a base of its own; so an
+// id of one document never names an object of another, and a property asked
+// with the wrong document argument fails with a status instead of reading
+// something else. All references stored in the model are local ids.
+//
+// Text is kept in UTF-8. Character offsets count Unicode code points, which
+// are the client's FrameRoman bytes one for one.
+#pragma once
+
+#include "host/host_records.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Statuses the simulated host answers with (0 is success). They are positive
+// so that they never look like the call layer's own negative codes.
+enum SimStatus : int32_t {
+    SimOk = 0,
+    SimStatusBadDocument = 2,  // no such document or book (or the session where one is needed)
+    SimStatusBadObject = 3,    // the object does not belong to the document argument
+    SimStatusBadProperty = 4,  // the object has no such property, or not with this document argument
+    SimStatusBadValueType = 5, // the property is of another value type than the call
+    SimStatusReadOnly = 6,
+    SimStatusBadValue = 8,     // a value the property cannot take
+    SimStatusNotFound = 9,     // no named object of that kind, or no such file
+    SimStatusFileInUse = 10,   // the file is open already and the open did not allow reusing it
+    SimStatusSaveFailed = 11,
+    SimStatusModified = 12,    // close without flag 1 of a changed document
+    SimStatusCancelled = 13,   // the user cancelled a prompt
+    SimStatusBadArgument = 14,
+};
+
+// Property numbers the host answers beyond those the client library names.
+enum SimProp : int32_t {
+    SimPropFirstAnchoredFrame = 976, // of a graphic object: 0 when it holds no anchored frame
+    SimPropFirstGraphicInFrame = 978, // of a graphic object: 0 when it holds no artwork
+};
+
+// Value kinds of typed values as the host hands them out.
+enum SimValueKind : uint32_t {
+    SimKindInt = 1,
+    SimKindMetric = 2,
+    SimKindString = 3,
+    SimKindId = 4,
+    SimKindInts = 5,
+};
+
+// Component types of books.
+enum SimComponentType : int32_t {
+    SimComponentFolder = 2,
+    SimComponentGroup = 64,
+    SimComponentDocument = 512,
+};
+
+// Row types of tables.
+enum SimRowType : int32_t { SimRowHeading = 0, SimRowBody = 1, SimRowFooting = 2 };
+
+enum SimObjKind : uint8_t {
+    SimObjNone,
+    SimObjBodyPage,
+    SimObjMasterPage,
+    SimObjPageFrame,
+    SimObjTextFrame,
+    SimObjGraphic, // a graphic object that is not a text frame (a picture)
+    SimObjFlow,
+    SimObjParagraph,
+    SimObjTable,
+    SimObjRow,
+    SimObjCell,
+    SimObjMarker,
+    SimObjMarkerType,
+    SimObjParagraphFormat,
+    SimObjComponent,
+};
+
+// A property kept as data on a paragraph or paragraph format beyond its name
+// and indent (kinds 1, 2, 4: `integer`; kind 3: `text`, UTF-8).
+struct SimExtraProp {
+    int32_t number = 0;
+    uint32_t kind = SimKindInt;
+    int32_t integer = 0;
+    std::string text;
+};
+
+// One object of a document or book; the fields a kind does not use stay at
+// their defaults. Ids are local.
+struct SimObject {
+    SimObjKind kind = SimObjNone;
+    std::string name;   // paragraph tag, master page / marker type / format / flow name,
+                        // component file name (Windows form)
+    std::string text;   // paragraph text, marker text
+    ObjId parent = 0;   // page frame: its page; graphic and text frame: its page frame;
+                        // paragraph: its text frame (flow paragraphs) or cell; row:
+                        // table; cell: row; component: parent component
+    ObjId flow = 0;     // text frame: its flow
+    std::vector<ObjId> children; // page frame: graphics in order; flow: paragraphs in flow
+                                 // order; table: rows; row: cells; cell: paragraphs;
+                                 // component: child components
+    ObjId frame = 0;       // page: its page frame
+    ObjId masterPage = 0;  // body page with background 2: the master page it uses
+    int32_t background = 0; // body page: 0 default of its side, 1 none, 2 `masterPage`
+    std::optional<std::string> pageNumber; // body page: number text when set, else its position
+    ObjId anchorParagraph = 0; // marker, table: the paragraph it is anchored in
+    int32_t anchorOffset = 0;  // ... and the offset there
+    ObjId markerType = 0;      // marker
+    uint64_t sequence = 0;     // creation order, to order anchors at one offset
+    int32_t rowType = SimRowBody;
+    int32_t componentType = SimComponentDocument;
+    Metric indent = 0;         // paragraph and paragraph format
+    std::vector<SimExtraProp> props; // paragraph and paragraph format
+};
+
+// A document or a book.
+struct SimDoc {
+    ObjId id = 0;         // the session id, 0 while not open
+    bool isBook = false;
+    std::string name;     // full file name in Windows form (UTF-8); untitled: "Untitled<n>"
+    bool untitled = false;
+    bool visible = true;
+    bool modified = false;
+    bool twoSided = true;
+    bool firstPageRight = true;
+    ObjId base = 0;       // client id = base + local id
+    ObjId localLimit = 0; // local ids stay below this while open (0: no limit yet)
+    ObjId nextLocal = 1;
+    uint64_t nextSequence = 1;
+    std::map<ObjId, SimObject> objects;
+
+    // Documents
+    std::vector<ObjId> bodyPages;
+    std::vector<ObjId> masterPages; // left and right defaults first
+    ObjId leftMaster = 0, rightMaster = 0;
+    std::vector<ObjId> flows;       // main flow first
+    ObjId mainFlow = 0;
+    std::vector<ObjId> tables;      // the document's table order
+    std::vector<ObjId> formats;     // paragraph formats
+    std::vector<ObjId> markerTypes;
+    std::vector<ObjId> markers;     // creation order; the chain is flow order
+    TextRange selection{};          // local ids
+    ObjId currentPage = 0;
+
+    // Books
+    std::vector<ObjId> components;  // top-level components in book order
+    std::string statusLine;
+
+    // Orders worked out from the above, redone after any change of structure.
+    mutable bool orderValid = false;
+    mutable std::vector<ObjId> markerChain;
+    mutable std::map<ObjId, size_t> markerIndex; // marker -> place in the chain
+    mutable std::map<ObjId, size_t> paraIndex;   // paragraph -> place in its flow or cell
+};
+
+// Call after changing paragraphs, anchors or flows by hand.
+inline void SimInvalidateOrder(const SimDoc& doc) { doc.orderValid = false; }
+
+// A menu, menu bar, command or separator: the session's own objects.
+enum SimMenuKind : uint8_t { SimMenuMenu, SimMenuCommand, SimMenuSeparator };
+
+struct SimMenuObject {
+    SimMenuKind kind = SimMenuMenu;
+    std::string name;  // tag
+    std::string label;
+    std::vector<ObjId> items; // menus and menu bars: their items in order
+    int32_t command = 0;      // commands: the number passed back to the client
+    std::string shortcut;
+};
+
+struct SimSession {
+    std::vector<std::unique_ptr<SimDoc>> documents; // open documents in order
+    std::vector<std::unique_ptr<SimDoc>> books;     // open books in order
+    ObjId activeDocument = 0;
+    ObjId activeBook = 0;
+    std::string hostDirectory; // Windows form, UTF-8
+    std::map<ObjId, SimMenuObject> menus;
+    ObjId nextSessionId = 1;
+    ObjId nextBase = 0x100000;
+    int untitledCount = 0;
+    std::vector<int32_t> notifications; // codes the client asked for
+};
+
+// ---- Session
+// A session with the three menu bars and the separators "Separator1" to
+// "Separator3"; the host directory is `hostDirectory` (Windows form).
+void SimSessionInit(SimSession& session, const char* hostDirectory);
+SimDoc* SimFindDoc(SimSession& session, ObjId id);          // document or book
+SimDoc* SimFindDocByName(SimSession& session, const std::string& name);
+SimDoc* SimFindBookByName(SimSession& session, const std::string& name);
+// Adds a (copy of a) document or book to the open ones with a fresh id and
+// base; returns the session's copy.
+SimDoc* SimOpenDoc(SimSession& session, SimDoc doc, bool visible);
+// Removes it from the open ones; the active ids move on. 0 when not open.
+int SimCloseDoc(SimSession& session, ObjId id);
+ObjId SimMenuByName(const SimSession& session, const std::string& tag);
+// A menu in the session (as another client would have made it) with its
+// items, appended to `parent` when that is not 0.
+ObjId SimAddMenu(SimSession& session, ObjId parent, const char* tag, const char* label);
+ObjId SimAddCommand(SimSession& session, ObjId menu, int32_t number, const char* tag,
+                    const char* label);
+// The labels of a menu's items in order (what a user would see).
+std::vector<std::string> SimMenuLabels(const SimSession& session, ObjId menu);
+
+// ---- Documents
+ObjId SimNewObject(SimDoc& doc, SimObjKind kind);
+SimObject* SimLocal(SimDoc& doc, ObjId local);
+const SimObject* SimLocal(const SimDoc& doc, ObjId local);
+// The local id of a client id, 0 when it is not one of this document's.
+ObjId SimToLocal(const SimDoc& doc, ObjId clientId);
+inline ObjId SimToClient(const SimDoc& doc, ObjId local) { return local ? doc.base + local : 0; }
+// Named objects by kind: master page, marker type, paragraph format. 0 if none.
+ObjId SimNamed(const SimDoc& doc, SimObjKind kind, const std::string& name);
+
+// Page side: 1 for a right-hand page. Two-sided documents alternate from
+// the side of the first page; one-sided documents have right pages only.
+int SimPageIsRight(const SimDoc& doc, ObjId page);
+// The master page a body page uses now (0 for none).
+ObjId SimPageMaster(const SimDoc& doc, ObjId page);
+std::string SimPageMasterName(const SimDoc& doc, ObjId page);
+std::string SimPageNumberText(const SimDoc& doc, ObjId page);
+// Applies a master page to a body page: background 0 when it is the default of
+// the page's side, else 2.
+int SimApplyMasterPage(SimDoc& doc, ObjId page, ObjId master);
+
+// Flow structure: the first and last paragraphs that stand in a text frame,
+// the next paragraph of a paragraph (in its flow or cell), and the page a
+// paragraph stands on (0 for none).
+ObjId SimFrameFirstParagraph(const SimDoc& doc, ObjId textFrame);
+ObjId SimFrameLastParagraph(const SimDoc& doc, ObjId textFrame);
+ObjId SimNextParagraph(const SimDoc& doc, ObjId paragraph);
+ObjId SimParagraphPage(const SimDoc& doc, ObjId paragraph);
+// The paragraphs of a page in flow order (tables' cells not included).
+std::vector<ObjId> SimPageParagraphs(const SimDoc& doc, ObjId page);
+
+// Text. Inserts UTF-8 text at a location; '\n' ends the paragraph and starts
+// a new one after it with the same format, which takes the rest of the text
+// and the anchors behind the split. Anchors at the insertion point stay in
+// front of the inserted text. `after` receives the location just after
+// the text. Returns 0 or a status.
+int SimInsertText(SimDoc& doc, TextLoc at, const std::string& text, TextLoc* after);
+// A marker anchored at a location; the marker chain is kept in flow order.
+ObjId SimAnchorMarker(SimDoc& doc, TextLoc at);
+// The markers of the document in flow order (the marker chain).
+std::vector<ObjId> SimMarkerChain(const SimDoc& doc);
+ObjId SimFirstMarker(const SimDoc& doc);
+ObjId SimNextMarker(const SimDoc& doc, ObjId marker);
+// The paragraph texts of the main flow, in order (a quick view for tests).
+std::vector<std::string> SimFlowTexts(const SimDoc& doc);
+std::vector<std::string> SimFlowTags(const SimDoc& doc);
+
+// ---- Books: the walk of the components in book order, depth first.
+std::vector<ObjId> SimBookOrder(const SimDoc& book);

@@ -1,0 +1,617 @@
+// Property dispatch of the simulated host: which object a (document, object)
+// pair names, which properties each kind of object answers, with which
+// document argument, and of which value type.
+//
+// Document arguments. Objects inside a document or book are reached with
+// that document as argument, menu items with their menu (or 0). Properties
+// of a document or book itself are reached either with 0 or with the
+// document itself, property by property, as FrameMaker's clients use them:
+// the name, the next open document and the book's name with the document
+// itself; page, master page, marker, flow, selection, current page and
+// component chains and the status line with 0; visibility and the first
+// table with either. Any other pairing fails with a status, so a client that
+// passes the wrong document sees its call fail.
+#include "hostsim/sim_server_internal.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+enum Arg { ArgSession, ArgSelf, ArgEither };
+
+struct DocRule {
+    int32_t number;
+    Arg arg;
+};
+
+const DocRule DocumentRules[] = {
+    {PropName, ArgSelf},           {PropDocumentVisible, ArgEither},
+    {PropNextOpenDocument, ArgSelf}, {PropFirstMarker, ArgSession},
+    {PropFirstTable, ArgEither},   {PropTextSelection, ArgSession},
+    {PropCurrentPage, ArgSession}, {PropLeftMasterPage, ArgSession},
+    {PropRightMasterPage, ArgSession}, {PropFirstBodyPage, ArgSession},
+    {PropFirstMasterPage, ArgSession}, {PropMainFlow, ArgSession},
+};
+
+const DocRule BookRules[] = {
+    {PropName, ArgSelf},           {PropDocumentVisible, ArgEither},
+    {PropNextOpenDocument, ArgSelf}, {PropFirstComponent, ArgSession},
+    {PropStatusLine, ArgSession},
+};
+
+// What a (document, object) pair names.
+struct Target {
+    enum { Session, Document, Local, Menu } what = Session;
+    SimDoc* doc = nullptr;
+    bool viaSelf = false; // a document reached with itself as argument
+    ObjId local = 0;
+    ObjId menuItem = 0;
+    ObjId container = 0; // the menu given as document argument
+};
+
+bool IsMenuKind(const SimSession& session, ObjId id, bool menuOnly) {
+    auto it = session.menus.find(id);
+    return it != session.menus.end() && (!menuOnly || it->second.kind == SimMenuMenu);
+}
+
+int Resolve(SimServer* s, ObjId document, ObjId object, Target* t) {
+    SimSession& session = s->session;
+    if (document == 0) {
+        if (object == 0) {
+            t->what = Target::Session;
+            return SimOk;
+        }
+        if (SimDoc* d = SimFindDoc(session, object)) {
+            t->what = Target::Document;
+            t->doc = d;
+            return SimOk;
+        }
+        if (IsMenuKind(session, object, false)) {
+            t->what = Target::Menu;
+            t->menuItem = object;
+            return SimOk;
+        }
+        return SimStatusBadObject;
+    }
+    if (SimDoc* d = SimFindDoc(session, document)) {
+        t->doc = d;
+        if (object == document) {
+            t->what = Target::Document;
+            t->viaSelf = true;
+            return SimOk;
+        }
+        t->local = SimToLocal(*d, object);
+        t->what = Target::Local;
+        return t->local ? SimOk : SimStatusBadObject;
+    }
+    if (IsMenuKind(session, document, true)) {
+        const std::vector<ObjId>& items = session.menus[document].items;
+        if (std::find(items.begin(), items.end(), object) == items.end()) return SimStatusBadObject;
+        t->what = Target::Menu;
+        t->menuItem = object;
+        t->container = document;
+        return SimOk;
+    }
+    return SimStatusBadDocument;
+}
+
+bool Fits(SimValueType have, SimValueType want) {
+    auto numeric = [](SimValueType v) { return v == SimValInt || v == SimValMetric; };
+    return have == want || (numeric(have) && numeric(want));
+}
+
+void SetInt(SimValue* v, int32_t n, SimValueType type = SimValInt) {
+    v->type = type;
+    v->integer = n;
+}
+void SetId(SimValue* v, ObjId id) {
+    v->type = SimValId;
+    v->integer = static_cast<int32_t>(id);
+}
+void SetText(SimValue* v, const std::string& text) {
+    v->type = SimValString;
+    v->text = text;
+}
+
+ObjId NextIn(const std::vector<ObjId>& list, ObjId item) {
+    auto it = std::find(list.begin(), list.end(), item);
+    return it == list.end() || it + 1 == list.end() ? 0 : *(it + 1);
+}
+
+TextRange RangeToClient(const SimDoc& d, const TextRange& r) {
+    return TextRange{{SimToClient(d, r.begin.objId), r.begin.offset},
+                     {SimToClient(d, r.end.objId), r.end.offset}};
+}
+
+// ---- The session
+
+int GetSession(SimServer* s, int32_t n, SimValue* v) {
+    SimSession& session = s->session;
+    switch (n) {
+    case PropActiveDocument: SetId(v, session.activeDocument); return SimOk;
+    case PropActiveBook: SetId(v, session.activeBook); return SimOk;
+    case PropFirstOpenDocument:
+        SetId(v, session.documents.empty() ? 0 : session.documents.front()->id);
+        return SimOk;
+    case PropHostDirectory: SetText(v, session.hostDirectory); return SimOk;
+    }
+    return SimStatusBadProperty;
+}
+
+int SetSession(SimServer* s, int32_t n, const SimValue& v) {
+    SimSession& session = s->session;
+    ObjId id = static_cast<ObjId>(v.integer);
+    if (n == PropActiveDocument || n == PropActiveBook) {
+        if (!Fits(v.type, SimValId)) return SimStatusBadValueType;
+        SimDoc* d = SimFindDoc(session, id);
+        if (id && (!d || d->isBook != (n == PropActiveBook))) return SimStatusBadValue;
+        (n == PropActiveDocument ? session.activeDocument : session.activeBook) = id;
+        return SimOk;
+    }
+    SimValue ignored;
+    return GetSession(s, n, &ignored) == SimOk ? SimStatusReadOnly : SimStatusBadProperty;
+}
+
+// ---- Documents and books themselves
+
+int DocRuleCheck(const SimDoc& d, bool viaSelf, int32_t n) {
+    const DocRule* begin = d.isBook ? BookRules : DocumentRules;
+    const DocRule* end = begin + (d.isBook ? std::size(BookRules) : std::size(DocumentRules));
+    for (const DocRule* r = begin; r != end; ++r) {
+        if (r->number != n) continue;
+        if (r->arg == ArgEither || (r->arg == ArgSelf) == viaSelf) return SimOk;
+        return SimStatusBadProperty; // answered, but not with this document argument
+    }
+    return SimStatusBadProperty;
+}
+
+int GetDocument(SimServer* s, SimDoc& d, bool viaSelf, int32_t n, SimValue* v) {
+    if (int status = DocRuleCheck(d, viaSelf, n)) return status;
+    switch (n) {
+    case PropName: SetText(v, d.name); return SimOk;
+    case PropDocumentVisible: SetInt(v, d.visible ? 1 : 0); return SimOk;
+    case PropNextOpenDocument: {
+        const auto& list = d.isBook ? s->session.books : s->session.documents;
+        ObjId next = 0;
+        for (size_t i = 0; i + 1 < list.size(); ++i)
+            if (list[i].get() == &d) next = list[i + 1]->id;
+        SetId(v, next);
+        return SimOk;
+    }
+    case PropFirstMarker: SetId(v, SimToClient(d, SimFirstMarker(d))); return SimOk;
+    case PropFirstTable: SetId(v, SimToClient(d, d.tables.empty() ? 0 : d.tables.front())); return SimOk;
+    case PropTextSelection:
+        v->type = SimValTextRange;
+        v->range = RangeToClient(d, d.selection);
+        return SimOk;
+    case PropCurrentPage: SetId(v, SimToClient(d, d.currentPage)); return SimOk;
+    case PropLeftMasterPage: SetId(v, SimToClient(d, d.leftMaster)); return SimOk;
+    case PropRightMasterPage: SetId(v, SimToClient(d, d.rightMaster)); return SimOk;
+    case PropFirstBodyPage:
+        SetId(v, SimToClient(d, d.bodyPages.empty() ? 0 : d.bodyPages.front()));
+        return SimOk;
+    case PropFirstMasterPage:
+        SetId(v, SimToClient(d, d.masterPages.empty() ? 0 : d.masterPages.front()));
+        return SimOk;
+    case PropMainFlow: SetId(v, SimToClient(d, d.mainFlow)); return SimOk;
+    case PropFirstComponent:
+        SetId(v, SimToClient(d, d.components.empty() ? 0 : d.components.front()));
+        return SimOk;
+    case PropStatusLine: SetText(v, d.statusLine); return SimOk;
+    }
+    return SimStatusBadProperty;
+}
+
+// A paragraph of this document (or 0) given in client form.
+bool LocalParagraphOrNone(const SimDoc& d, ObjId client, ObjId* local) {
+    *local = client ? SimToLocal(d, client) : 0;
+    if (!client) return true;
+    const SimObject* p = SimLocal(d, *local);
+    return p && p->kind == SimObjParagraph;
+}
+
+int SetDocument(SimServer* s, SimDoc& d, bool viaSelf, int32_t n, const SimValue& v) {
+    if (int status = DocRuleCheck(d, viaSelf, n)) return status;
+    switch (n) {
+    case PropDocumentVisible:
+        if (!Fits(v.type, SimValInt)) return SimStatusBadValueType;
+        d.visible = v.integer != 0;
+        return SimOk;
+    case PropTextSelection: {
+        if (v.type != SimValTextRange) return SimStatusBadValueType;
+        TextRange r{};
+        if (!LocalParagraphOrNone(d, v.range.begin.objId, &r.begin.objId) ||
+            !LocalParagraphOrNone(d, v.range.end.objId, &r.end.objId))
+            return SimStatusBadValue;
+        r.begin.offset = v.range.begin.offset;
+        r.end.offset = v.range.end.offset;
+        d.selection = r;
+        return SimOk;
+    }
+    case PropCurrentPage: {
+        if (v.type != SimValId) return SimStatusBadValueType;
+        ObjId page = SimToLocal(d, static_cast<ObjId>(v.integer));
+        const SimObject* p = SimLocal(d, page);
+        if (!p || (p->kind != SimObjBodyPage && p->kind != SimObjMasterPage)) return SimStatusBadValue;
+        d.currentPage = page;
+        return SimOk;
+    }
+    case PropStatusLine:
+        if (v.type != SimValString) return SimStatusBadValueType;
+        d.statusLine = v.text;
+        s->control.statusLines.push_back(SimStatusLine{d.id, v.text});
+        return SimOk;
+    }
+    return SimStatusReadOnly;
+}
+
+// ---- Objects inside a document or book
+
+// The text frames of a flow in page order.
+std::vector<ObjId> FlowFrames(const SimDoc& d, ObjId flow) {
+    std::vector<ObjId> frames;
+    for (ObjId page : d.bodyPages) {
+        const SimObject* pageFrame = SimLocal(d, SimLocal(d, page)->frame);
+        if (!pageFrame) continue;
+        for (ObjId g : pageFrame->children) {
+            const SimObject* o = SimLocal(d, g);
+            if (o && o->kind == SimObjTextFrame && o->flow == flow) frames.push_back(g);
+        }
+    }
+    return frames;
+}
+
+// The text frame a paragraph stands in; a cell's paragraph stands where its
+// table's anchor stands.
+ObjId ParagraphFrame(const SimDoc& d, ObjId para) {
+    for (int depth = 0; depth < 16 && para; ++depth) {
+        const SimObject* p = SimLocal(d, para);
+        const SimObject* holder = p ? SimLocal(d, p->parent) : nullptr;
+        if (!holder) return 0;
+        if (holder->kind == SimObjTextFrame) return p->parent;
+        const SimObject* row = holder->kind == SimObjCell ? SimLocal(d, holder->parent) : nullptr;
+        const SimObject* table = row ? SimLocal(d, row->parent) : nullptr;
+        para = table ? table->anchorParagraph : 0;
+    }
+    return 0;
+}
+
+int GetLocal(SimDoc& d, ObjId local, int32_t n, SimValue* v) {
+    const SimObject& o = *SimLocal(d, local);
+    auto id = [&](ObjId l) { SetId(v, SimToClient(d, l)); return SimOk; };
+    auto first = [&](const std::vector<ObjId>& list) { return id(list.empty() ? 0 : list.front()); };
+    auto last = [&](const std::vector<ObjId>& list) { return id(list.empty() ? 0 : list.back()); };
+    auto siblings = [&]() -> const std::vector<ObjId>& {
+        const SimObject* parent = SimLocal(d, o.parent);
+        return parent ? parent->children : d.components;
+    };
+    switch (o.kind) {
+    case SimObjBodyPage:
+        switch (n) {
+        case PropPageBackground: SetInt(v, o.background); return SimOk;
+        case PropMasterPageName: SetText(v, SimPageMasterName(d, local)); return SimOk;
+        case PropNextBodyPage: return id(NextIn(d.bodyPages, local));
+        case PropPageFrame: return id(o.frame);
+        case PropPageNumberText: SetText(v, SimPageNumberText(d, local)); return SimOk;
+        case PropRightHandPage: SetInt(v, SimPageIsRight(d, local)); return SimOk;
+        }
+        break;
+    case SimObjMasterPage:
+        switch (n) {
+        case PropName: SetText(v, o.name); return SimOk;
+        case PropNextBodyPage: return id(NextIn(d.masterPages, local));
+        case PropPageFrame: return id(o.frame);
+        }
+        break;
+    case SimObjPageFrame:
+        switch (n) {
+        case PropFramePage: return id(o.parent);
+        case PropFirstGraphic: return first(o.children);
+        case PropLastGraphic: return last(o.children);
+        }
+        break;
+    case SimObjTextFrame:
+    case SimObjGraphic:
+        switch (n) {
+        case PropFrameParent: return id(o.parent);
+        case SimPropFirstAnchoredFrame: return id(0);
+        case SimPropFirstGraphicInFrame: return id(o.kind == SimObjGraphic ? local : 0);
+        }
+        if (o.kind == SimObjTextFrame && n == PropFirstParagraph) return id(SimFrameFirstParagraph(d, local));
+        if (o.kind == SimObjTextFrame && n == PropLastParagraph) return id(SimFrameLastParagraph(d, local));
+        break;
+    case SimObjFlow:
+        switch (n) {
+        case PropName: SetText(v, o.name); return SimOk;
+        case PropFirstTextFrame: return first(FlowFrames(d, local));
+        case PropLastTextFrame: return last(FlowFrames(d, local));
+        }
+        break;
+    case SimObjParagraph:
+        switch (n) {
+        case PropName: SetText(v, o.name); return SimOk;
+        case PropNextParagraph: return id(SimNextParagraph(d, local));
+        case PropTextFrame: return id(ParagraphFrame(d, local));
+        case PropIndent: SetInt(v, o.indent, SimValMetric); return SimOk;
+        }
+        break;
+    case SimObjTable:
+        switch (n) {
+        case PropFirstRow: return first(o.children);
+        case PropNextTable: return id(NextIn(d.tables, local));
+        }
+        break;
+    case SimObjRow:
+        switch (n) {
+        case PropFirstCell: return first(o.children);
+        case PropNextRow: return id(NextIn(siblings(), local));
+        case PropRowType: SetInt(v, o.rowType); return SimOk;
+        }
+        break;
+    case SimObjCell:
+        switch (n) {
+        case PropFirstParagraph: return first(o.children);
+        case PropLastParagraph: return last(o.children);
+        case PropNextCell: return id(NextIn(siblings(), local));
+        }
+        break;
+    case SimObjMarker:
+        switch (n) {
+        case PropMarkerTypeOf: return id(o.markerType);
+        case PropMarkerLocation:
+            v->type = SimValTextLoc;
+            v->loc = TextLoc{SimToClient(d, o.anchorParagraph), o.anchorOffset};
+            return SimOk;
+        case PropMarkerText: SetText(v, o.text); return SimOk;
+        case PropNextMarker: return id(SimNextMarker(d, local));
+        }
+        break;
+    case SimObjMarkerType:
+        if (n == PropName) {
+            SetText(v, o.name);
+            return SimOk;
+        }
+        break;
+    case SimObjParagraphFormat:
+        switch (n) {
+        case PropName: SetText(v, o.name); return SimOk;
+        case PropIndent: SetInt(v, o.indent, SimValMetric); return SimOk;
+        }
+        break;
+    case SimObjComponent:
+        switch (n) {
+        case PropName: SetText(v, o.name); return SimOk;
+        case PropComponentType: SetInt(v, o.componentType); return SimOk;
+        case PropFirstChildComponent: return first(o.children);
+        case PropNextComponent: return id(NextIn(siblings(), local));
+        case PropParentComponent: return id(o.parent);
+        }
+        break;
+    case SimObjNone: break;
+    }
+    return SimStatusBadProperty;
+}
+
+int SetLocal(SimDoc& d, ObjId local, int32_t n, const SimValue& v) {
+    SimObject& o = *SimLocal(d, local);
+    if (o.kind == SimObjBodyPage && n == PropPageBackground) {
+        if (!Fits(v.type, SimValInt)) return SimStatusBadValueType;
+        if (v.integer < 0 || v.integer > 2 || (v.integer == 2 && !o.masterPage)) return SimStatusBadValue;
+        o.background = v.integer;
+        if (v.integer != 2) o.masterPage = 0;
+        d.modified = true;
+        return SimOk;
+    }
+    if ((o.kind == SimObjParagraph || o.kind == SimObjParagraphFormat) && n == PropIndent) {
+        if (!Fits(v.type, SimValMetric)) return SimStatusBadValueType;
+        o.indent = v.integer;
+        d.modified = true;
+        return SimOk;
+    }
+    if (o.kind == SimObjParagraph && n == PropName) {
+        if (v.type != SimValString) return SimStatusBadValueType;
+        o.name = v.text;
+        d.modified = true;
+        return SimOk;
+    }
+    if (o.kind == SimObjMarker && n == PropMarkerTypeOf) {
+        if (v.type != SimValId) return SimStatusBadValueType;
+        ObjId type = SimToLocal(d, static_cast<ObjId>(v.integer));
+        const SimObject* t = SimLocal(d, type);
+        if (!t || t->kind != SimObjMarkerType) return SimStatusBadValue;
+        o.markerType = type;
+        d.modified = true;
+        return SimOk;
+    }
+    if (o.kind == SimObjMarker && n == PropMarkerText) {
+        if (v.type != SimValString) return SimStatusBadValueType;
+        o.text = v.text;
+        d.modified = true;
+        return SimOk;
+    }
+    SimValue ignored;
+    return GetLocal(d, local, n, &ignored) == SimOk ? SimStatusReadOnly : SimStatusBadProperty;
+}
+
+// ---- Menus, commands and separators
+
+int GetMenu(SimServer* s, const Target& t, int32_t n, SimValue* v) {
+    SimMenuObject& m = s->session.menus[t.menuItem];
+    switch (n) {
+    case PropName: SetText(v, m.name); return SimOk;
+    case PropMenuLabel: SetText(v, m.label); return SimOk;
+    case PropFirstMenuItem:
+        if (m.kind != SimMenuMenu) return SimStatusBadProperty;
+        SetId(v, m.items.empty() ? 0 : m.items.front());
+        return SimOk;
+    case PropNextMenuItem:
+        // An item may stand in several menus: only its menu says which is next.
+        if (!t.container) return SimStatusBadDocument;
+        SetId(v, NextIn(s->session.menus[t.container].items, t.menuItem));
+        return SimOk;
+    }
+    return SimStatusBadProperty;
+}
+
+int SetMenu(SimServer* s, const Target& t, int32_t n, const SimValue& v) {
+    SimMenuObject& m = s->session.menus[t.menuItem];
+    if (n == PropMenuLabel) {
+        if (v.type != SimValString) return SimStatusBadValueType;
+        m.label = v.text;
+        return SimOk;
+    }
+    if (n == PropNextMenuItem) {
+        // Moves the item in front of another item of the same menu (to the
+        // end for 0).
+        if (!t.container) return SimStatusBadDocument;
+        if (v.type != SimValId) return SimStatusBadValueType;
+        std::vector<ObjId>& items = s->session.menus[t.container].items;
+        ObjId before = static_cast<ObjId>(v.integer);
+        if (before == t.menuItem) return SimOk;
+        if (before && std::find(items.begin(), items.end(), before) == items.end()) return SimStatusBadValue;
+        items.erase(std::find(items.begin(), items.end(), t.menuItem));
+        items.insert(before ? std::find(items.begin(), items.end(), before) : items.end(), t.menuItem);
+        return SimOk;
+    }
+    SimValue ignored;
+    return GetMenu(s, t, n, &ignored) == SimOk ? SimStatusReadOnly : SimStatusBadProperty;
+}
+
+int PropNumberOf(const PropIdent* prop, int32_t* n) {
+    if (!prop || prop->number == 0) return SimStatusBadProperty; // names are not known here
+    *n = prop->number;
+    return SimOk;
+}
+
+} // namespace
+
+int SimGetProperty(SimServer* s, ObjId document, ObjId object, const PropIdent* prop,
+                   SimValueType wanted, SimValue* out) {
+    int32_t n = 0;
+    Target t;
+    if (int status = PropNumberOf(prop, &n)) return status;
+    if (int status = Resolve(s, document, object, &t)) return status;
+    int status = SimStatusBadProperty;
+    switch (t.what) {
+    case Target::Session: status = GetSession(s, n, out); break;
+    case Target::Document: status = GetDocument(s, *t.doc, t.viaSelf, n, out); break;
+    case Target::Local: status = GetLocal(*t.doc, t.local, n, out); break;
+    case Target::Menu: status = GetMenu(s, t, n, out); break;
+    }
+    if (status == SimOk && !Fits(out->type, wanted)) return SimStatusBadValueType;
+    return status;
+}
+
+int SimSetProperty(SimServer* s, ObjId document, ObjId object, const PropIdent* prop,
+                   const SimValue& value) {
+    int32_t n = 0;
+    Target t;
+    if (int status = PropNumberOf(prop, &n)) return status;
+    if (int status = Resolve(s, document, object, &t)) return status;
+    switch (t.what) {
+    case Target::Session: return SetSession(s, n, value);
+    case Target::Document: return SetDocument(s, *t.doc, t.viaSelf, n, value);
+    case Target::Local: return SetLocal(*t.doc, t.local, n, value);
+    case Target::Menu: return SetMenu(s, t, n, value);
+    }
+    return SimStatusBadProperty;
+}
+
+// ---- Whole property lists of paragraphs and paragraph formats
+
+namespace {
+
+SimObject* FormattedObject(SimServer* s, ObjId document, ObjId object, SimDoc** doc, int* status) {
+    Target t;
+    *status = Resolve(s, document, object, &t);
+    if (*status) return nullptr;
+    SimObject* o = t.what == Target::Local ? SimLocal(*t.doc, t.local) : nullptr;
+    if (!o || (o->kind != SimObjParagraph && o->kind != SimObjParagraphFormat)) {
+        *status = SimStatusBadObject;
+        return nullptr;
+    }
+    *doc = t.doc;
+    return o;
+}
+
+} // namespace
+
+int SimGetAllProps(SimServer* s, ObjId document, ObjId object, PropVals* out) {
+    out->count = 0;
+    out->entries = nullptr;
+    SimDoc* doc = nullptr;
+    int status = SimOk;
+    SimObject* o = FormattedObject(s, document, object, &doc, &status);
+    if (!o) return status;
+    uint32_t count = 2 + static_cast<uint32_t>(o->props.size());
+    auto* entries = static_cast<PropVal*>(CoTaskMemAlloc(count * sizeof(PropVal)));
+    if (!entries) return SimStatusBadValue;
+    std::memset(entries, 0, count * sizeof(PropVal));
+    entries[0].ident.number = PropName;
+    entries[0].value.kind = SimKindString;
+    entries[0].value.value.string = SimTaskFrameRoman(o->name);
+    entries[1].ident.number = PropIndent;
+    entries[1].value.kind = SimKindMetric;
+    entries[1].value.value.integer = o->indent;
+    for (uint32_t i = 2; i < count; ++i) {
+        const SimExtraProp& p = o->props[i - 2];
+        entries[i].ident.number = p.number;
+        entries[i].value.kind = p.kind;
+        if (p.kind == SimKindString)
+            entries[i].value.value.string = SimTaskFrameRoman(p.text);
+        else
+            entries[i].value.value.integer = p.integer;
+    }
+    out->count = count;
+    out->entries = entries;
+    return SimOk;
+}
+
+int SimSetAllProps(SimServer* s, ObjId document, ObjId object, const PropVals* props) {
+    SimDoc* doc = nullptr;
+    int status = SimOk;
+    SimObject* o = FormattedObject(s, document, object, &doc, &status);
+    if (!o) return status;
+    if (!props || (props->count && !props->entries)) return SimStatusBadArgument;
+    // Applies what it can; the answer names the first entry it could not.
+    int answer = SimOk;
+    for (uint32_t i = 0; i < props->count; ++i) {
+        const PropVal& e = props->entries[i];
+        uint32_t kind = e.value.kind;
+        bool integral = kind == SimKindInt || kind == SimKindMetric || kind == SimKindId;
+        int problem = SimOk;
+        if (e.ident.number == 0) {
+            problem = SimStatusBadProperty;
+        } else if (e.ident.number == PropName) {
+            if (kind == SimKindString && e.value.value.string)
+                o->name = SimFromFrameRoman(e.value.value.string);
+            else
+                problem = SimStatusBadValueType;
+        } else if (e.ident.number == PropIndent) {
+            if (kind == SimKindInt || kind == SimKindMetric)
+                o->indent = e.value.value.integer;
+            else
+                problem = SimStatusBadValueType;
+        } else if (integral || kind == SimKindString) {
+            SimExtraProp p;
+            p.number = e.ident.number;
+            p.kind = kind;
+            if (kind == SimKindString)
+                p.text = SimFromFrameRoman(e.value.value.string);
+            else
+                p.integer = e.value.value.integer;
+            auto it = std::find_if(o->props.begin(), o->props.end(),
+                                   [&](const SimExtraProp& x) { return x.number == p.number; });
+            if (it != o->props.end())
+                *it = p;
+            else
+                o->props.push_back(p);
+        } else {
+            problem = SimStatusBadValueType;
+        }
+        if (problem && !answer) answer = problem;
+    }
+    doc->modified = true;
+    return answer;
+}

@@ -1,0 +1,267 @@
+// The simulated host's COM server object: the eighteen interfaces with their
+// method tables, QueryInterface/AddRef/Release, the server's life, scenario
+// set-up, and the calls FrameMaker makes on a registered client.
+//
+// Every interface is a record whose first member points to a table of
+// function pointers `HRESULT (*)(void* self, ...)`. A table is preceded by
+// the two words a C++ virtual table carries in front of it (offset to top and
+// type information, here of a class derived from IUnknown), so that a client
+// that calls QueryInterface or Release as C++ virtual functions sees a
+// well-formed object. Slots not implemented answer E_NOTIMPL; on x86-64 a
+// function without parameters can stand in for any signature, since the
+// caller cleans up its own arguments.
+#include "hostsim/sim_server_internal.h"
+
+#include "platform/win_names.h"
+
+#include <cstring>
+#include <typeinfo>
+
+namespace {
+
+const IID InterfaceIids[SimInterfaceCount + 1] = {
+    {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}},
+    {0x9EB9EBDE, 0xEF45, 0x4FAA, {0xBA, 0x83, 0x80, 0xC3, 0x7E, 0x74, 0x6D, 0xD7}},
+    {0xF9EDAC1F, 0x75C2, 0x4544, {0xA6, 0x5E, 0x36, 0xE3, 0xC5, 0xA4, 0xDB, 0xA1}},
+    {0x755FF112, 0x0DD6, 0x4947, {0xBD, 0xCC, 0xD3, 0x22, 0x28, 0x31, 0x39, 0xA7}},
+    {0xCA913130, 0x7B0A, 0x11D0, {0x98, 0x5E, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B}},
+    {0x5B0455F0, 0x0DB8, 0x11D1, {0x98, 0x6D, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B}},
+    {0xEA34B890, 0x2289, 0x11D3, {0xBC, 0x05, 0x00, 0x80, 0x5F, 0xD9, 0x83, 0x89}},
+    {0x895D2502, 0x96ED, 0x43E1, {0xA8, 0x8B, 0x45, 0x78, 0xA1, 0xAA, 0xA2, 0xB5}},
+    {0xF8A1A179, 0xB5C9, 0x4AF8, {0x8E, 0x1A, 0xDA, 0x71, 0x43, 0x0E, 0xDB, 0xA1}},
+    {0x02AC84A3, 0x499F, 0x4128, {0x93, 0x62, 0x0E, 0x38, 0xBB, 0x16, 0x20, 0xC9}},
+    {0xB2159D69, 0xA7F0, 0x4978, {0xA8, 0x4F, 0x3E, 0xC2, 0xCA, 0x54, 0x98, 0xF9}},
+    {0xA76BE1F8, 0xB073, 0x4F2D, {0x95, 0x53, 0x98, 0x54, 0x38, 0x54, 0xE0, 0xFB}},
+    {0x9D1E44A4, 0x9CCC, 0x4AB5, {0xB5, 0x55, 0x6F, 0xFA, 0xE7, 0x78, 0x34, 0x2C}},
+    {0xEC7B1498, 0xED2D, 0x4278, {0xAE, 0x91, 0x07, 0x48, 0x1B, 0xCB, 0xBF, 0xD0}},
+    {0xB550535A, 0xBAA1, 0x4274, {0x9D, 0x2C, 0x41, 0xB6, 0x0F, 0x18, 0x35, 0xB8}},
+    {0x00F4DCB5, 0x4CAE, 0x4ACC, {0x8A, 0x3D, 0x5D, 0x27, 0x6E, 0x90, 0x28, 0xBB}},
+    {0x04C8B860, 0xBC3B, 0x11D0, {0x8E, 0x04, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}},
+    {0xF5AE87C2, 0x3FF6, 0x11D1, {0x94, 0x57, 0x00, 0x80, 0x5F, 0x29, 0x2B, 0x02}},
+    {0xE1E9B610, 0x97D0, 0x11D3, {0xBC, 0x10, 0x00, 0x80, 0x5F, 0xD9, 0x83, 0x89}},
+};
+
+// The callback interface FrameMaker calls on a client.
+const IID NotificationsIid = {0xEB813990, 0xB81C, 0x11D0,
+                              {0x98, 0x5E, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B}};
+enum : unsigned {
+    SlotInitialize = 3,
+    SlotQuit = 4,
+    SlotCommand = 5,
+    SlotNotify = 8,
+};
+
+// Slots per interface: methods 3..last, so last + 1 (index 0: IUnknown only).
+const int SlotCounts[SimInterfaceCount + 1] = {3,  21, 21, 17, 165, 15, 4, 8,  6, 5,
+                                               14, 48, 49, 18, 4,   50, 4, 4,  4};
+const int MaxSlots = 165;
+
+// Stands for the dynamic type of every interface record.
+struct SimInterfaceType : IUnknown {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOTIMPL; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 0; }
+    ULONG STDMETHODCALLTYPE Release() override { return 0; }
+    virtual ~SimInterfaceType() = default;
+};
+
+HRESULT NotImplemented() { return E_NOTIMPL; }
+
+HRESULT QueryInterfaceSlot(void* self, REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    SimServer* s = SimSelf(self);
+    int number = -1;
+    if (IsEqualIID(iid, IID_IUnknown)) number = 0;
+    for (int k = 1; k <= SimInterfaceCount && number < 0; ++k)
+        if (IsEqualIID(iid, InterfaceIids[k])) number = k;
+    if (number < 0) return E_NOINTERFACE;
+    if (number > 0) ++s->control.queries[number];
+    if (number > 0 && s->control.refused[number]) return E_NOINTERFACE;
+    ++s->references;
+    *object = &s->records[number];
+    return S_OK;
+}
+
+ULONG AddRefSlot(void* self) { return (ULONG)++SimSelf(self)->references; }
+
+ULONG ReleaseSlot(void* self) {
+    SimServer* s = SimSelf(self);
+    long left = --s->references;
+    if (left == 0) {
+        s->references = 1; // a client let go now must not bring us back to 0
+        SimClientRelease(s);
+        delete s;
+    }
+    return (ULONG)left;
+}
+
+// Interface 16, method 3: whether the client keeps the host's result blocks.
+HRESULT KeepResultsSlot(void* self, int32_t) { return SimSelf(self)->control.keepsResultsAnswer; }
+
+// Interface 17, method 3: the client module's instance handle.
+HRESULT InstanceSlot(void* self, void* instance) {
+    SimSelf(self)->control.clientInstance = instance;
+    return S_OK;
+}
+
+struct Tables {
+    void* words[SimInterfaceCount + 1][2 + MaxSlots];
+};
+
+Tables MakeTables() {
+    Tables t{};
+    for (int k = 0; k <= SimInterfaceCount; ++k) {
+        void** words = t.words[k];
+        words[0] = nullptr; // offset to top
+        words[1] = const_cast<std::type_info*>(&typeid(SimInterfaceType));
+        void** slots = words + 2;
+        for (int n = 0; n < SlotCounts[k]; ++n) slots[n] = SimSlot(&NotImplemented);
+        slots[0] = SimSlot(&QueryInterfaceSlot);
+        slots[1] = SimSlot(&AddRefSlot);
+        slots[2] = SimSlot(&ReleaseSlot);
+    }
+    void** main = t.words[4] + 2;
+    SimInstallSessionMethods(main);
+    SimInstallDocumentMethods(main);
+    SimInstallPropertyMethods(main);
+    SimInstallTextMethods(main);
+    t.words[16][2 + 3] = SimSlot(&KeepResultsSlot);
+    t.words[17][2 + 3] = SimSlot(&InstanceSlot);
+    return t;
+}
+
+Tables& TheTables() {
+    static Tables tables = MakeTables();
+    return tables;
+}
+
+std::string DefaultHostDirectory() {
+    char name[4096];
+    if (PlatformLocalNameToWindows(VELLOR_HOSTSIM_DEFAULT_DIR, name, sizeof name) < 0) return "Z:\\";
+    return name;
+}
+
+// The registered client's callback interface (one reference), or null.
+IUnknown* ClientNotifications(SimServer* server) {
+    if (!server->client) return nullptr;
+    void* object = nullptr;
+    if (FAILED(server->client->QueryInterface(NotificationsIid, &object))) return nullptr;
+    return static_cast<IUnknown*>(object);
+}
+
+template <typename... A>
+HRESULT CallClient(SimServer* server, unsigned slot, A... args) {
+    IUnknown* callbacks = ClientNotifications(server);
+    if (!callbacks) return E_UNEXPECTED;
+    using Method = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, A...);
+    void** table = *reinterpret_cast<void***>(callbacks);
+    HRESULT hr = reinterpret_cast<Method>(table[slot])(callbacks, args...);
+    callbacks->Release();
+    return hr;
+}
+
+} // namespace
+
+char* SimTaskString(const std::string& text) {
+    char* block = static_cast<char*>(CoTaskMemAlloc(text.size() + 1));
+    if (block) std::memcpy(block, text.c_str(), text.size() + 1);
+    return block;
+}
+
+SimDoc* SimOpen(SimServer* server, ObjId id) { return SimFindDoc(server->session, id); }
+
+SimServer* SimServerCreate(const char* hostDirectory) {
+    Tables& tables = TheTables();
+    SimServer* s = new SimServer;
+    for (int k = 0; k <= SimInterfaceCount; ++k) s->records[k] = {tables.words[k] + 2, s, k};
+    SimSessionInit(s->session, hostDirectory ? hostDirectory : DefaultHostDirectory().c_str());
+    s->store = SimMemoryStoreMake(&s->memory);
+    return s;
+}
+
+IUnknown* SimServerUnknown(SimServer* server) { return reinterpret_cast<IUnknown*>(&server->records[0]); }
+
+void SimServerRelease(SimServer* server) {
+    if (!server) return;
+    // FrameMaker going away lets its client go first, which breaks the cycle
+    // of the client's interface references and our reference to the client.
+    ++server->references;
+    SimClientRelease(server);
+    ReleaseSlot(&server->records[0]);
+    ReleaseSlot(&server->records[0]);
+}
+
+SimSession& SimServerSession(SimServer* server) { return server->session; }
+SimControl& SimServerControl(SimServer* server) { return server->control; }
+SimMemoryStore& SimServerMemory(SimServer* server) { return server->memory; }
+void SimServerSetStore(SimServer* server, SimStore store) { server->store = store; }
+
+// ---- Scenario set-up
+
+void SimStorePut(SimServer* server, const DocBuilder& builder) {
+    server->memory.files[builder.doc.name] = builder.doc;
+}
+
+void SimStorePut(SimServer* server, const BookBuilder& builder) {
+    server->memory.files[builder.book.name] = builder.book;
+}
+
+ObjId SimOpenBuilt(SimServer* server, const DocBuilder& builder, bool visible) {
+    return SimOpenDoc(server->session, builder.doc, visible)->id;
+}
+
+ObjId SimOpenBook(SimServer* server, const BookBuilder& builder, bool active) {
+    return SimOpenDoc(server->session, builder.book, active)->id;
+}
+
+SimDoc* SimDocById(SimServer* server, ObjId id) { return SimFindDoc(server->session, id); }
+
+SimDoc* SimDocByName(SimServer* server, const char* name) {
+    SimDoc* d = SimFindDocByName(server->session, name ? name : "");
+    return d ? d : SimFindBookByName(server->session, name ? name : "");
+}
+
+const SimDoc* SimStoredFile(SimServer* server, const char* name) {
+    auto it = server->memory.files.find(name ? name : "");
+    return it == server->memory.files.end() ? nullptr : &it->second;
+}
+
+// ---- The client
+
+HRESULT SimClientInitialize(SimServer* server, int32_t code) {
+    return CallClient(server, SlotInitialize, code);
+}
+
+HRESULT SimClientCommand(SimServer* server, int32_t command) {
+    return CallClient(server, SlotCommand, command);
+}
+
+HRESULT SimClientChooseCommand(SimServer* server, const char* tag) {
+    ObjId id = SimMenuByName(server->session, tag ? tag : "");
+    if (!id || server->session.menus[id].kind != SimMenuCommand) return E_INVALIDARG;
+    return SimClientCommand(server, server->session.menus[id].command);
+}
+
+HRESULT SimClientNotify(SimServer* server, int32_t code, ObjId document, const char* text,
+                        int32_t number) {
+    return CallClient(server, SlotNotify, code, static_cast<int32_t>(document), text, number);
+}
+
+HRESULT SimClientMessage(SimServer* server, const char* text) {
+    bool asked = false;
+    for (int32_t code : server->session.notifications) asked |= code == 13;
+    if (!asked) return S_FALSE;
+    return SimClientNotify(server, 13, 0, text, 0);
+}
+
+HRESULT SimClientQuit(SimServer* server) { return CallClient(server, SlotQuit); }
+
+void SimClientRelease(SimServer* server) {
+    IUnknown* client = server->client;
+    server->client = nullptr;
+    if (client) client->Release();
+}
+
+bool SimClientRegistered(SimServer* server) { return server->client != nullptr; }
+
+int32_t SimClientApiVersion(SimServer* server) { return server->clientVersion; }

@@ -1,0 +1,152 @@
+// The simulated host's model rules on their own: page sides and master
+// pages, text insertion with paragraph splitting, the marker chain in flow
+// order, and FrameRoman text.
+#include "hostsim/doc_builder.h"
+#include "hostsim/sim_model.h"
+#include "hostsim/sim_text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<int> Sides(const SimDoc& d) {
+    std::vector<int> sides;
+    for (ObjId p : d.bodyPages) sides.push_back(SimPageIsRight(d, p));
+    return sides;
+}
+
+TEST(SimModel, PageSidesFollowSidednessAndFirstPage) {
+    DocBuilder two("Z:\\a.fm");
+    two.page().page().page();
+    EXPECT_EQ(Sides(two.doc), (std::vector<int>{1, 0, 1}));
+
+    DocBuilder left("Z:\\b.fm");
+    left.firstPageLeft().page().page().page();
+    EXPECT_EQ(Sides(left.doc), (std::vector<int>{0, 1, 0}));
+
+    DocBuilder one("Z:\\c.fm");
+    one.oneSided().page().page();
+    EXPECT_EQ(Sides(one.doc), (std::vector<int>{1, 1}));
+    // A one-sided document's pages use the right master page.
+    EXPECT_EQ(SimPageMasterName(one.doc, one.pageAt(1)), "Right");
+}
+
+TEST(SimModel, BackgroundAfterApplyingMasterPages) {
+    DocBuilder b("Z:\\a.fm");
+    b.masterPages({"L", "R", "Chapter"}).page().page().pageNumber("iv");
+    SimDoc& d = b.doc;
+    ObjId right = b.pageAt(0), left = b.pageAt(1);
+    ObjId chapter = SimNamed(d, SimObjMasterPage, "Chapter");
+
+    EXPECT_EQ(SimPageMasterName(d, right), "R");
+    EXPECT_EQ(SimPageMasterName(d, left), "L");
+    ASSERT_EQ(SimApplyMasterPage(d, right, chapter), SimOk);
+    EXPECT_EQ(d.objects[right].background, 2);
+    EXPECT_EQ(SimPageMasterName(d, right), "Chapter");
+    // The default of the other side is a custom master page on this side.
+    ASSERT_EQ(SimApplyMasterPage(d, right, d.leftMaster), SimOk);
+    EXPECT_EQ(d.objects[right].background, 2);
+    ASSERT_EQ(SimApplyMasterPage(d, right, d.rightMaster), SimOk);
+    EXPECT_EQ(d.objects[right].background, 0);
+    // Only body pages take master pages, and only master pages are applied.
+    EXPECT_NE(SimApplyMasterPage(d, right, left), SimOk);
+    EXPECT_NE(SimApplyMasterPage(d, chapter, chapter), SimOk);
+
+    DocBuilder none("Z:\\b.fm");
+    none.page().noMaster();
+    EXPECT_EQ(none.doc.objects[none.pageAt(0)].background, 1);
+    EXPECT_EQ(SimPageMasterName(none.doc, none.pageAt(0)), "");
+    EXPECT_EQ(SimPageNumberText(d, left), "iv");
+    EXPECT_EQ(SimPageNumberText(d, right), "1");
+}
+
+TEST(SimModel, InsertedNewlinesSplitParagraphsAndCarryAnchors) {
+    DocBuilder b("Z:\\a.fm");
+    b.format("Heading2", 0x240000).page().para("Heading2", "XY").para("Body", "end");
+    SimDoc& d = b.doc;
+    ObjId first = d.objects[d.mainFlow].children[0];
+    ObjId marker = SimAnchorMarker(d, TextLoc{first, 1}); // between X and Y
+    ObjId behind = SimAnchorMarker(d, TextLoc{first, 2});  // after Y
+    d.objects[first].indent = 0x240000;
+
+    TextLoc after{};
+    ASSERT_EQ(SimInsertText(d, TextLoc{first, 1}, "ab\ncd", &after), SimOk);
+    EXPECT_EQ(SimFlowTexts(d), (std::vector<std::string>{"Xab", "cdY", "end"}));
+    EXPECT_EQ(SimFlowTags(d), (std::vector<std::string>{"Heading2", "Heading2", "Body"}));
+    ObjId second = d.objects[d.mainFlow].children[1];
+    EXPECT_EQ(d.objects[second].indent, 0x240000);
+    EXPECT_EQ(after.objId, second);
+    EXPECT_EQ(after.offset, 2);
+    // An anchor at the insertion point stays in front of the new text; one
+    // behind it moves with the rest into the new paragraph.
+    EXPECT_EQ(d.objects[marker].anchorParagraph, first);
+    EXPECT_EQ(d.objects[marker].anchorOffset, 1);
+    EXPECT_EQ(d.objects[behind].anchorParagraph, second);
+    EXPECT_EQ(d.objects[behind].anchorOffset, 3);
+    // The new paragraph stands in the same frame and follows in flow order.
+    EXPECT_EQ(SimNextParagraph(d, first), second);
+    EXPECT_EQ(SimFrameLastParagraph(d, d.objects[first].parent), d.objects[d.mainFlow].children[2]);
+
+    // A newline at the very end opens an empty paragraph; offsets count characters.
+    ASSERT_EQ(SimInsertText(d, TextLoc{second, INT32_MAX}, "é\n", &after), SimOk);
+    EXPECT_EQ(SimFlowTexts(d)[1], "cdYé");
+    EXPECT_EQ(SimFlowTexts(d)[2], "");
+    EXPECT_EQ(after.offset, 0);
+    EXPECT_NE(SimInsertText(d, TextLoc{d.mainFlow, 0}, "x", &after), SimOk);
+}
+
+TEST(SimModel, MarkerChainFollowsFlowOrder) {
+    DocBuilder b("Z:\\a.fm");
+    b.page().para("Body", "one").page().para("Body", "two");
+    b.table({{"Marker Category", "L", "R"}, {"x", "y", "z"}});
+    SimDoc& d = b.doc;
+    const auto& paras = d.objects[d.mainFlow].children;
+    ObjId onPage2 = SimAnchorMarker(d, TextLoc{paras[1], 0});
+    ObjId endOfOne = SimAnchorMarker(d, TextLoc{paras[0], TextOffsetEnd});
+    ObjId startOfOne = SimAnchorMarker(d, TextLoc{paras[0], 0});
+    ObjId alsoStart = SimAnchorMarker(d, TextLoc{paras[0], 0}); // same place: after the older one
+    ObjId table = d.tables[0];
+    ObjId cell = d.objects[d.objects[table].children[1]].children[0];
+    ObjId inCell = SimAnchorMarker(d, TextLoc{d.objects[cell].children[0], 0});
+
+    EXPECT_EQ(SimMarkerChain(d), (std::vector<ObjId>{startOfOne, alsoStart, endOfOne, onPage2, inCell}));
+    EXPECT_EQ(SimFirstMarker(d), startOfOne);
+    EXPECT_EQ(SimNextMarker(d, onPage2), inCell);
+    EXPECT_EQ(SimNextMarker(d, inCell), 0u);
+    EXPECT_EQ(d.objects[endOfOne].anchorOffset, 3);
+
+    // Text inserted in front of a marker moves it, and with a split, on.
+    TextLoc after{};
+    ASSERT_EQ(SimInsertText(d, TextLoc{paras[0], 0}, "zero\n", &after), SimOk);
+    EXPECT_EQ(SimMarkerChain(d), (std::vector<ObjId>{startOfOne, alsoStart, endOfOne, onPage2, inCell}));
+    EXPECT_EQ(d.objects[startOfOne].anchorParagraph, paras[0]);
+    EXPECT_EQ(d.objects[endOfOne].anchorParagraph, after.objId);
+    EXPECT_EQ(d.objects[endOfOne].anchorOffset, 3);
+    // A cell's paragraph stands on the page of its table's anchor.
+    EXPECT_EQ(SimParagraphPage(d, d.objects[cell].children[0]), b.pageAt(1));
+}
+
+TEST(SimModel, FrameRomanBothWays) {
+    // é is 0x8E, a tab 0x08, a non-breaking hyphen 0x15 in FrameRoman.
+    EXPECT_EQ(SimToFrameRoman("R\xC3\xA9sum\xC3\xA9\tx\xE2\x80\x91"), "R\x8Esum\x8E\x08x\x15");
+    EXPECT_EQ(SimFromFrameRoman(std::string("R\x8Esum\x8E\x08x\x15")), "R\xC3\xA9sum\xC3\xA9\tx\xE2\x80\x91");
+    // What FrameRoman lacks becomes '?'; FrameRoman has no byte left unread.
+    EXPECT_EQ(SimToFrameRoman("\xE4\xB8\xAD"), "?");
+    for (int c = 1; c < 256; ++c) {
+        std::string one(1, static_cast<char>(c));
+        std::string back = SimToFrameRoman(SimFromFrameRoman(one));
+        if (c == 0x0B || c == 0x11 || c == 0x0D) continue; // read-only codes
+        EXPECT_EQ(back, one) << "byte " << c;
+    }
+}
+
+TEST(SimModel, BookOrderIsDepthFirst) {
+    BookBuilder book("Z:\\b.book");
+    book.folder("Part").doc("Z:\\c1.fm").doc("Z:\\c2.fm").end().component(8, "x", true).doc("Z:\\in.fm").end()
+        .doc("Z:\\c3.fm");
+    std::vector<std::string> names;
+    for (ObjId c : SimBookOrder(book.book)) names.push_back(book.book.objects[c].name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Part", "Z:\\c1.fm", "Z:\\c2.fm", "x", "Z:\\in.fm", "Z:\\c3.fm"}));
+}
+
+} // namespace

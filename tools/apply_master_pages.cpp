@@ -1,0 +1,222 @@
+// The document pass and the application of mapping cells to body pages.
+//
+// Rules are tried in order per page and the first that matches decides. A
+// matched row always decides its page, even when its cell names nothing the
+// document has: the page then falls back to the default master page.
+#include "tools/apply_master_pages.h"
+
+#include "host/call_layer.h"
+#include "support/base/host_error.h"
+#include "support/base/memory.h"
+#include "support/base/string_list.h"
+#include "support/base/strings.h"
+#include "tools/mapping_document.h"
+
+namespace {
+
+const char MarkerTypeName[] = "MasterPage";
+const char EmptyPageKey[] = "Empty";
+
+// What the rules of one page share.
+struct PageContext {
+    ObjId mapping;
+    ObjId document;
+    ObjId page;
+    int rightHand;
+    const StrList* tagKeys;    // keys of the "Paragraph Tag" table
+    const StrList* masterKeys; // keys of the "Master Page" table
+};
+
+void ApplyDefaultMasterPage(ObjId document, ObjId page, int rightHand) {
+    ObjId master = HostGetIdProp(0, document, rightHand ? PropRightMasterPage : PropLeftMasterPage);
+    HostApplyMasterPage(document, page, master);
+}
+
+// Applies the cell of a matched row that belongs to the page's side.
+void ApplyRow(const PageContext& context, ObjId row) {
+    ObjId mapping = context.mapping;
+    ObjId keyCell = HostGetIdProp(mapping, row, PropFirstCell);
+    ObjId cell = keyCell ? HostGetIdProp(mapping, keyCell, PropNextCell) : 0;
+    if (cell && context.rightHand) cell = HostGetIdProp(mapping, cell, PropNextCell);
+    ApplyCellToPage(mapping, context.document, cell, context.page);
+}
+
+// Scans the table of kind `heading`, heading row included, for the first row
+// whose key equals `key` exactly, and applies it. 1 when a row matched.
+int ApplyMatchingRow(const PageContext& context, const char* heading, const char* key) {
+    ObjId mapping = context.mapping;
+    ObjId table = FindMappingTable(mapping, heading);
+    if (!table) return 0;
+    for (ObjId row = HostGetIdProp(mapping, table, PropFirstRow); row;
+         row = HostGetIdProp(mapping, row, PropNextRow)) {
+        char* rowKey = MappingRowKey(mapping, row);
+        int equal = StrEqual(rowKey, key);
+        MemFree(rowKey);
+        if (equal) {
+            ApplyRow(context, row);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// The page a paragraph stands on: its text frame's parent's page.
+ObjId PageOfParagraph(ObjId document, ObjId paragraph) {
+    ObjId frame = HostGetIdProp(document, paragraph, PropTextFrame);
+    ObjId parent = frame ? HostGetIdProp(document, frame, PropFrameParent) : 0;
+    return parent ? HostGetIdProp(document, parent, PropFramePage) : 0;
+}
+
+// Rule 1: the page's current master page has a "Master Page" row.
+int RuleCurrentMasterPage(const PageContext& context) {
+    char* name = HostGetStringProp(context.document, context.page, PropMasterPageName);
+    int found = 0;
+    // The key list spares the table scan for names without a row.
+    if (ListFindNoCase(context.masterKeys, name) >= 0)
+        found = ApplyMatchingRow(context, MappingMasterPage, name);
+    MemFree(name);
+    return found;
+}
+
+// Rule 2: the first "MasterPage" marker on the page, in the document's marker
+// order, whose text has a "Marker Category" row.
+int RuleMarker(const PageContext& context) {
+    ObjId document = context.document;
+    ObjId markerType = HostGetNamedObject(document, ObjMarkerType, MarkerTypeName);
+    if (!markerType) return 0;
+    for (ObjId marker = HostGetIdProp(0, document, PropFirstMarker); marker;
+         marker = HostGetIdProp(document, marker, PropNextMarker)) {
+        // The type is the cheap test; the page takes four calls.
+        if (HostGetIdProp(document, marker, PropMarkerTypeOf) != markerType) continue;
+        TextLoc location = HostGetTextLocProp(document, marker, PropMarkerLocation);
+        if (!location.objId || PageOfParagraph(document, location.objId) != context.page) continue;
+        char* text = HostGetStringProp(document, marker, PropMarkerText);
+        int found = ApplyMatchingRow(context, MappingMarkerCategory, text);
+        MemFree(text);
+        if (found) return 1;
+    }
+    return 0;
+}
+
+// The text objects of a page that rules 3 and 4 look at.
+struct PageText {
+    ObjId firstGraphic;
+    ObjId start; // first paragraph of the first graphic object
+    ObjId stop;  // last paragraph of the last graphic object
+};
+
+PageText ReadPageText(const PageContext& context) {
+    ObjId document = context.document;
+    PageText text{};
+    ObjId frame = HostGetIdProp(document, context.page, PropPageFrame);
+    if (!frame) return text;
+    text.firstGraphic = HostGetIdProp(document, frame, PropFirstGraphic);
+    ObjId lastGraphic = HostGetIdProp(document, frame, PropLastGraphic);
+    if (lastGraphic) text.stop = HostGetIdProp(document, lastGraphic, PropLastParagraph);
+    if (text.firstGraphic) text.start = HostGetIdProp(document, text.firstGraphic, PropFirstParagraph);
+    return text;
+}
+
+// Rule 3: the first paragraph of the page, in flow order, whose tag has a
+// "Paragraph Tag" row.
+int RuleParagraphTag(const PageContext& context, const PageText& text) {
+    ObjId document = context.document;
+    for (ObjId paragraph = text.start; paragraph;
+         paragraph = HostGetIdProp(document, paragraph, PropNextParagraph)) {
+        // When the last graphic object is no text frame (a line drawn after
+        // the text frame) there is no stop paragraph; the flow would run on
+        // into later pages, so the walk ends where the page's text ends.
+        if (!text.stop && paragraph != text.start &&
+            PageOfParagraph(document, paragraph) != context.page)
+            return 0;
+        char* tag = HostGetStringProp(document, paragraph, PropName);
+        // A tag that passes the list but differs in case from its key finds
+        // no row, and the walk goes on.
+        int found = ListFindNoCase(context.tagKeys, tag) >= 0 &&
+                    ApplyMatchingRow(context, MappingParagraphTag, tag);
+        MemFree(tag);
+        if (found) return 1;
+        if (paragraph == text.stop) return 0;
+    }
+    return 0;
+}
+
+// Rule 4: a page without text, with a "Page Type" row "Empty".
+int RuleEmptyPage(const PageContext& context, const PageText& text) {
+    ObjId document = context.document;
+    ObjId first = text.firstGraphic;
+    int empty = !first || (!text.start && !HostGetIdProp(document, first, PropFirstGraphicInFrame) &&
+                           !HostGetIdProp(document, first, PropFirstAnchoredFrame));
+    return empty && ApplyMatchingRow(context, MappingPageType, EmptyPageKey);
+}
+
+void ApplyRulesToPage(const PageContext& context) {
+    if (RuleCurrentMasterPage(context) || RuleMarker(context)) return;
+    PageText text = ReadPageText(context);
+    if (text.start) {
+        if (RuleParagraphTag(context, text)) return;
+    } else if (RuleEmptyPage(context, text)) {
+        return;
+    }
+    // Also sets a page with a custom master page back to the default.
+    ApplyDefaultMasterPage(context.document, context.page, context.rightHand);
+}
+
+} // namespace
+
+void ApplyCellToPage(ObjId mapping, ObjId document, ObjId cell, ObjId page) {
+    for (ObjId paragraph = cell ? HostGetIdProp(mapping, cell, PropFirstParagraph) : 0; paragraph;
+         paragraph = HostGetIdProp(mapping, paragraph, PropNextParagraph)) {
+        char* candidate = GetParagraphText(mapping, paragraph);
+        int done = 1;
+        ObjId master = StrLen(candidate) ? HostGetNamedObject(document, ObjMasterPage, candidate) : 0;
+        if (master)
+            HostApplyMasterPage(document, page, master);
+        else if (StrEqual(candidate, "As Is"))
+            ; // the page keeps what it has
+        else if (StrEqual(candidate, "None"))
+            HostSetIntProp(document, page, PropPageBackground, 1);
+        else
+            done = 0; // a master page the document lacks: try the next candidate
+        MemFree(candidate);
+        if (done) return;
+    }
+    int rightHand = HostGetIntProp(document, page, PropRightHandPage) != 0;
+    ApplyDefaultMasterPage(document, page, rightHand);
+}
+
+void ApplyMasterPagesToDoc(ObjId document) {
+    HostErrorCode = 0;
+    ObjId mapping = LocateMappingDocument();
+    if (!mapping) {
+        HostAlert(MappingMissingAlert, 3);
+        return;
+    }
+    StrList* tagKeys = MappingKeyList(mapping, FindMappingTable(mapping, MappingParagraphTag));
+    StrList* masterKeys = MappingKeyList(mapping, FindMappingTable(mapping, MappingMasterPage));
+
+    for (ObjId page = HostGetIdProp(0, document, PropFirstBodyPage); page;
+         page = HostGetIdProp(document, page, PropNextBodyPage)) {
+        PageContext context{mapping, document, page, 0, tagKeys, masterKeys};
+        context.rightHand = HostGetIntProp(document, page, PropRightHandPage) != 0;
+        ApplyRulesToPage(context);
+    }
+
+    ListFree(tagKeys);
+    ListFree(masterKeys);
+    // A mapping document that is not on screen was opened by a pass and goes
+    // again. The document being processed may itself be the mapping document
+    // (the first open document with a "Page Type" table); closing it would
+    // throw away the pass's changes before a book pass saves them.
+    if (mapping != document && HostGetIntProp(mapping, mapping, PropDocumentVisible) == 0)
+        HostClose(mapping, 1);
+    HostRedisplay(document);
+}
+
+void RefreshDocumentView(ObjId document) {
+    TextRange selection = HostGetTextRangeProp(0, document, PropTextSelection);
+    ObjId current = HostGetIdProp(0, document, PropCurrentPage);
+    HostSetIdProp(0, document, PropCurrentPage, HostGetIdProp(0, document, PropFirstMasterPage));
+    HostSetIdProp(0, document, PropCurrentPage, current);
+    HostSetTextRangeProp(0, document, PropTextSelection, &selection);
+}
