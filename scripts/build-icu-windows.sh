@@ -10,7 +10,9 @@
 # out; only the common, i18n and data libraries matter to us.
 #
 # The DLLs carry the C++ runtime inside them (libgcc, libstdc++ and winpthread
-# linked statically), so they need only system DLLs and each other.
+# linked statically), so they need only system DLLs and each other. ICU's
+# MinGW build exports every symbol it links: the runtime's are excluded, or
+# the next DLL would see _Unwind_Resume both in its own libgcc and in icuuc.
 #
 # Prints the install folder (alone on standard output; progress goes to
 # standard error). Usage: build-icu-windows.sh [--print-prefix]
@@ -84,7 +86,7 @@ rm -rf "$cross" "$prefix"; mkdir -p "$cross"
 (cd "$cross" && \
   run env CC=$host-gcc-posix CXX=$host-g++-posix AR=$host-ar RANLIB=$host-ranlib \
       CFLAGS="-O2" CXXFLAGS="-O2" \
-      LDFLAGS="-L$static_libs -static-libgcc -static-libstdc++" \
+      LDFLAGS="-L$static_libs -static-libgcc -static-libstdc++ -Wl,--exclude-libs,ALL" \
       "$src/configure" --host=$host --with-cross-build="$native" --prefix="$prefix" \
       "${common[@]}" --disable-tools --with-data-packaging=library && \
   run make -j"$jobs" && run make install)
