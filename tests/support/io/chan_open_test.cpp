@@ -120,6 +120,9 @@ TEST_F(ChanOpenTest, FrameRomanNamesOpenAndDeleteTheSameFile) {
 }
 
 TEST_F(ChanOpenTest, WideNameLimitRefusesRatherThanCuts) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the system cannot make a file whose name is near the channel's 4095-unit limit";
+#endif
     std::string base = NetLibTestWindowsName(dir), local = dir;
     while (base.size() + local.size() - dir.size() < 3800) {
         local += "/" + std::string(200, 'd');
