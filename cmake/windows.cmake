@@ -3,6 +3,9 @@
 # Debian's sources, ICU's DLLs and the host converters where the programs
 # find them, and a launcher that runs the programs under Wine.
 
+# windres compiles the module's version resource (data/vellor.rc).
+enable_language(RC)
+
 # ---- ICU's DLLs ---------------------------------------------------------------
 # The cross-built ICU installs its DLLs in bin/ (the import libraries in lib/).
 file(GLOB VELLOR_ICU_DLLS ${VELLOR_ICU_WINDOWS_DIR}/bin/icu*.dll ${VELLOR_ICU_WINDOWS_DIR}/lib/icu*.dll)
@@ -61,6 +64,8 @@ if(VELLOR_TESTS)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
   add_subdirectory(${VELLOR_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
   foreach(lib gtest gtest_main gmock gmock_main)
-    add_library(GTest::${lib} ALIAS ${lib})
+    if(NOT TARGET GTest::${lib}) # newer GoogleTest defines them itself
+      add_library(GTest::${lib} ALIAS ${lib})
+    endif()
   endforeach()
 endif()
