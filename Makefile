@@ -3,28 +3,28 @@ SHELL := /bin/bash
 JOBS  ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
 WINDOWS_BUILD ?= build-windows
 CMAKE_FLAGS ?=
 
 # Debian packages the build and the tests need.
 PACKAGES := cmake make g++ pkg-config libicu-dev icu-devtools libgtest-dev libgmock-dev
-# What the Windows build adds: the MinGW cross compiler, Wine to run its
-# programs, GoogleTest's sources, and dpkg-dev for apt-get source (ICU).
+# Only `make fuzz` and `make valgrind` need these.
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+VALGRIND_PACKAGES := valgrind
+# Only the Windows targets need these: the MinGW cross compiler, Wine to run
+# its programs, GoogleTest's sources, and dpkg-dev for apt-get source (ICU).
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest dpkg-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test asan demo clean windows-deps windows wintest
+.PHONY: all deps fuzz-deps valgrind-deps configure build test asan fuzz valgrind demo bench clean windows-deps windows wintest
 
 all: build
 
-deps:
-	@$(call install-missing,$(PACKAGES))
-
-windows-deps: deps
-	@$(call install-missing,$(WINDOWS_PACKAGES))
-
-define install-missing
-	missing=""; for p in $(1); do \
+# Installs the Debian packages of $(1) that are missing.
+define install_missing
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -33,6 +33,18 @@ define install-missing
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
 	fi
 endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+fuzz-deps:
+	$(call install_missing,$(PACKAGES) $(FUZZ_PACKAGES))
+
+valgrind-deps:
+	$(call install_missing,$(PACKAGES) $(VALGRIND_PACKAGES))
+
+windows-deps:
+	$(call install_missing,$(PACKAGES) $(WINDOWS_PACKAGES))
 
 configure: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
@@ -49,15 +61,48 @@ asan: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
-# Until the host program lands, the demo runs a scripted scenario on the simulated host.
+# libFuzzer targets (tests/fuzz) in a clang build instrumented throughout;
+# each runs FUZZ_SECONDS and any finding fails the run.
+fuzz: fuzz-deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DVELLOR_FUZZ=ON -DVELLOR_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target vellor_fuzz_targets
+	tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Every test program of the normal build under memcheck: any error or any
+# definitely or indirectly lost block fails.
+valgrind: valgrind-deps build
+	@failed=""; for t in $(BUILD)/tests/test_*; do \
+	  [ -x "$$t" ] || continue; echo "== valgrind $$t"; \
+	  valgrind -q --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
+	    "$$t" --gtest_brief=1 || failed="$$failed $$t"; \
+	done; \
+	if [ -n "$$failed" ]; then echo "valgrind failed:$$failed"; exit 1; fi
+
+# The main job on the bundled sample: a scratch copy of the book (the checked-in
+# files never change), master pages applied to every chapter, then listed.
+DEMO_DIR ?= $(BUILD)/demo
 demo: build
-	$(BUILD)/apps/demo_scenario
-	$(BUILD)/apps/demo_book
+	@rm -rf $(DEMO_DIR) && mkdir -p $(DEMO_DIR)
+	@cp examples/*.mif examples/*.book examples/MasterPage.fm $(DEMO_DIR)/
+	@echo "== vellor-host apply-book $(DEMO_DIR)/Manual.book"
+	@$(BUILD)/apps/vellor-host apply-book $(DEMO_DIR)/Manual.book
+	@echo
+	@echo "== vellor-host list-book --report $(DEMO_DIR)/report.mif $(DEMO_DIR)/Manual.book"
+	@$(BUILD)/apps/vellor-host list-book --report $(DEMO_DIR)/report.mif $(DEMO_DIR)/Manual.book
+
+# The benchmark figures (pass, book, library); BENCH_ARGS=--full for the whole
+# matrix, e.g. make bench BENCH_ARGS="--full --json bench.json". Never run by test.
+BENCH_ARGS ?= --quick
+bench: configure
+	cmake --build $(BUILD) -j $(JOBS) --target vellor-bench
+	nice $(BUILD)/apps/vellor-bench $(BENCH_ARGS)
 
 # Windows: ICU cross-built once into a cache outside the tree, the host
 # converters from the native build, then everything cross-built with MinGW;
 # wintest runs the test programs under Wine.
-windows: windows-deps configure
+windows: windows-deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(BUILD) -j $(JOBS) --target vellor_icu_data
 	icu=$$(JOBS=$(JOBS) scripts/build-icu-windows.sh) && \
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
@@ -68,4 +113,4 @@ wintest: windows
 	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)

@@ -34,7 +34,7 @@ set_target_properties(Vellor PROPERTIES
 # carry the module's resource table themselves, so that the version calls can
 # be tried on the test program's own file.
 function(vellor_module_before_tests)
-  foreach(test IN ITEMS test_host test_hostsim test_scenarios)
+  foreach(test IN ITEMS test_host test_hostsim test_scenarios test_reliability)
     if(TARGET ${test})
       add_dependencies(${test} Vellor)
     endif()

@@ -60,6 +60,13 @@ void MakeOrder(const SimDoc& doc) {
     for (const auto& [id, obj] : doc.objects)
         if (obj.kind == SimObjFlow || obj.kind == SimObjCell)
             for (size_t i = 0; i < obj.children.size(); ++i) doc.paraIndex[obj.children[i]] = i;
+    doc.frameParagraphs.clear();
+    for (const auto& [f, flow] : doc.objects)
+        if (flow.kind == SimObjFlow)
+            for (ObjId p : flow.children) {
+                auto [it, added] = doc.frameParagraphs.try_emplace({f, SimLocal(doc, p)->parent}, p, p);
+                if (!added) it->second.second = p;
+            }
 
     auto bySequence = [&](ObjId a, ObjId b) {
         const SimObject *x = SimLocal(doc, a), *y = SimLocal(doc, b);
@@ -305,18 +312,18 @@ ObjId SimFrameFirstParagraph(const SimDoc& doc, ObjId textFrame) {
     const SimObject* f = SimLocal(doc, textFrame);
     const SimObject* flow = f && f->kind == SimObjTextFrame ? SimLocal(doc, f->flow) : nullptr;
     if (!flow) return 0;
-    for (ObjId p : flow->children)
-        if (SimLocal(doc, p)->parent == textFrame) return p;
-    return 0;
+    MakeOrder(doc);
+    auto it = doc.frameParagraphs.find({f->flow, textFrame});
+    return it == doc.frameParagraphs.end() ? 0 : it->second.first;
 }
 
 ObjId SimFrameLastParagraph(const SimDoc& doc, ObjId textFrame) {
     const SimObject* f = SimLocal(doc, textFrame);
     const SimObject* flow = f && f->kind == SimObjTextFrame ? SimLocal(doc, f->flow) : nullptr;
     if (!flow) return 0;
-    for (auto it = flow->children.rbegin(); it != flow->children.rend(); ++it)
-        if (SimLocal(doc, *it)->parent == textFrame) return *it;
-    return 0;
+    MakeOrder(doc);
+    auto it = doc.frameParagraphs.find({f->flow, textFrame});
+    return it == doc.frameParagraphs.end() ? 0 : it->second.second;
 }
 
 ObjId SimNextParagraph(const SimDoc& doc, ObjId paragraph) {

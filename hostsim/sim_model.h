@@ -153,11 +153,21 @@ struct SimDoc {
     std::vector<ObjId> components;  // top-level components in book order
     std::string statusLine;
 
+    // What the store read the document from (a file store keeps the file's
+    // own record here, to write back what the host does not model); shared
+    // by copies, null for documents the store did not read.
+    std::shared_ptr<const void> storeData;
+    const void* storeKind = nullptr; // which store made `storeData`
+
     // Orders worked out from the above, redone after any change of structure.
     mutable bool orderValid = false;
     mutable std::vector<ObjId> markerChain;
     mutable std::map<ObjId, size_t> markerIndex; // marker -> place in the chain
     mutable std::map<ObjId, size_t> paraIndex;   // paragraph -> place in its flow or cell
+    // (flow, text frame) -> the first and last paragraphs of the flow that
+    // stand in the frame, so that a frame's paragraphs are found without
+    // reading the whole flow.
+    mutable std::map<std::pair<ObjId, ObjId>, std::pair<ObjId, ObjId>> frameParagraphs;
 };
 
 // Call after changing paragraphs, anchors or flows by hand.

@@ -2,7 +2,9 @@
 //
 // Rules are tried in order per page and the first that matches decides. A
 // matched row always decides its page, even when its cell names nothing the
-// document has: the page then falls back to the default master page.
+// document has: the page then falls back to the default master page. The
+// mapping tables' keys and the document's counting markers are read once at
+// the start of a pass, so that no page reads a table or the marker chain again.
 #include "tools/apply_master_pages.h"
 
 #include "host/call_layer.h"
@@ -11,11 +13,26 @@
 #include "support/base/string_list.h"
 #include "support/base/strings.h"
 #include "tools/mapping_document.h"
+#include "tools/mapping_table_index.h"
+#include "tools/marker_placement.h"
 
 namespace {
 
 const char MarkerTypeName[] = "MasterPage";
 const char EmptyPageKey[] = "Empty";
+
+// What one pass reads once and every page then consults: the four tables'
+// keys, the two key lists, and the counting markers by page.
+struct PassTables {
+    MappingTableIndex tags;    // "Paragraph Tag"
+    MappingTableIndex masters; // "Master Page"
+    MappingTableIndex markers; // "Marker Category"
+    MappingTableIndex pageTypes; // "Page Type"
+    StrList* tagKeys;
+    StrList* masterKeys;
+    ObjId emptyRow; // the "Page Type" row keyed "Empty"
+    MarkerPlacements placements;
+};
 
 // What the rules of one page share.
 struct PageContext {
@@ -23,8 +40,7 @@ struct PageContext {
     ObjId document;
     ObjId page;
     int rightHand;
-    const StrList* tagKeys;    // keys of the "Paragraph Tag" table
-    const StrList* masterKeys; // keys of the "Master Page" table
+    const PassTables* tables;
 };
 
 void ApplyDefaultMasterPage(ObjId document, ObjId page, int rightHand) {
@@ -41,60 +57,29 @@ void ApplyRow(const PageContext& context, ObjId row) {
     ApplyCellToPage(mapping, context.document, cell, context.page);
 }
 
-// Scans the table of kind `heading`, heading row included, for the first row
-// whose key equals `key` exactly, and applies it. 1 when a row matched.
-int ApplyMatchingRow(const PageContext& context, const char* heading, const char* key) {
-    ObjId mapping = context.mapping;
-    ObjId table = FindMappingTable(mapping, heading);
-    if (!table) return 0;
-    for (ObjId row = HostGetIdProp(mapping, table, PropFirstRow); row;
-         row = HostGetIdProp(mapping, row, PropNextRow)) {
-        char* rowKey = MappingRowKey(mapping, row);
-        int equal = StrEqual(rowKey, key);
-        MemFree(rowKey);
-        if (equal) {
-            ApplyRow(context, row);
-            return 1;
-        }
-    }
-    return 0;
+// Applies `row` when there is one. 1 when a row matched.
+int ApplyFoundRow(const PageContext& context, ObjId row) {
+    if (!row) return 0;
+    ApplyRow(context, row);
+    return 1;
 }
 
-// The page a paragraph stands on: its text frame's parent's page.
-ObjId PageOfParagraph(ObjId document, ObjId paragraph) {
-    ObjId frame = HostGetIdProp(document, paragraph, PropTextFrame);
-    ObjId parent = frame ? HostGetIdProp(document, frame, PropFrameParent) : 0;
-    return parent ? HostGetIdProp(document, parent, PropFramePage) : 0;
-}
-
-// Rule 1: the page's current master page has a "Master Page" row.
+// Rule 1: the page's current master page has a "Master Page" row. The key
+// list decides first; a name listed only in another letter case finds no row.
 int RuleCurrentMasterPage(const PageContext& context) {
     char* name = HostGetStringProp(context.document, context.page, PropMasterPageName);
-    int found = 0;
-    // The key list spares the table scan for names without a row.
-    if (ListFindNoCase(context.masterKeys, name) >= 0)
-        found = ApplyMatchingRow(context, MappingMasterPage, name);
+    ObjId row = MappingTableFind(&context.tables->masters, name, 1);
     MemFree(name);
-    return found;
+    return ApplyFoundRow(context, row);
 }
 
 // Rule 2: the first "MasterPage" marker on the page, in the document's marker
 // order, whose text has a "Marker Category" row.
 int RuleMarker(const PageContext& context) {
-    ObjId document = context.document;
-    ObjId markerType = HostGetNamedObject(document, ObjMarkerType, MarkerTypeName);
-    if (!markerType) return 0;
-    for (ObjId marker = HostGetIdProp(0, document, PropFirstMarker); marker;
-         marker = HostGetIdProp(document, marker, PropNextMarker)) {
-        // The type is the cheap test; the page takes four calls.
-        if (HostGetIdProp(document, marker, PropMarkerTypeOf) != markerType) continue;
-        TextLoc location = HostGetTextLocProp(document, marker, PropMarkerLocation);
-        if (!location.objId || PageOfParagraph(document, location.objId) != context.page) continue;
-        char* text = HostGetStringProp(document, marker, PropMarkerText);
-        int found = ApplyMatchingRow(context, MappingMarkerCategory, text);
-        MemFree(text);
-        if (found) return 1;
-    }
+    uint32_t count = 0;
+    const MarkerPlacement* markers = MarkerPlacementsOnPage(&context.tables->placements, context.page, &count);
+    for (uint32_t i = 0; i < count; ++i)
+        if (ApplyFoundRow(context, MappingTableFind(&context.tables->markers, markers[i].text, 0))) return 1;
     return 0;
 }
 
@@ -132,10 +117,9 @@ int RuleParagraphTag(const PageContext& context, const PageText& text) {
         char* tag = HostGetStringProp(document, paragraph, PropName);
         // A tag that passes the list but differs in case from its key finds
         // no row, and the walk goes on.
-        int found = ListFindNoCase(context.tagKeys, tag) >= 0 &&
-                    ApplyMatchingRow(context, MappingParagraphTag, tag);
+        ObjId row = MappingTableFind(&context.tables->tags, tag, 1);
         MemFree(tag);
-        if (found) return 1;
+        if (ApplyFoundRow(context, row)) return 1;
         if (paragraph == text.stop) return 0;
     }
     return 0;
@@ -147,7 +131,7 @@ int RuleEmptyPage(const PageContext& context, const PageText& text) {
     ObjId first = text.firstGraphic;
     int empty = !first || (!text.start && !HostGetIdProp(document, first, PropFirstGraphicInFrame) &&
                            !HostGetIdProp(document, first, PropFirstAnchoredFrame));
-    return empty && ApplyMatchingRow(context, MappingPageType, EmptyPageKey);
+    return empty && ApplyFoundRow(context, context.tables->emptyRow);
 }
 
 void ApplyRulesToPage(const PageContext& context) {
@@ -160,6 +144,29 @@ void ApplyRulesToPage(const PageContext& context) {
     }
     // Also sets a page with a custom master page back to the default.
     ApplyDefaultMasterPage(context.document, context.page, context.rightHand);
+}
+
+// Reads the mapping tables and the document's counting markers, once.
+void PassTablesRead(PassTables* tables, ObjId mapping, ObjId document) {
+    MappingTableRead(&tables->tags, mapping, MappingParagraphTag);
+    MappingTableRead(&tables->masters, mapping, MappingMasterPage);
+    MappingTableRead(&tables->markers, mapping, MappingMarkerCategory);
+    MappingTableRead(&tables->pageTypes, mapping, MappingPageType);
+    tables->tagKeys = MappingTableKeyList(&tables->tags);
+    tables->masterKeys = MappingTableKeyList(&tables->masters);
+    tables->emptyRow = MappingTableFind(&tables->pageTypes, EmptyPageKey, 0);
+    MarkerPlacementsRead(&tables->placements, document,
+                         HostGetNamedObject(document, ObjMarkerType, MarkerTypeName));
+}
+
+void PassTablesFree(PassTables* tables) {
+    MappingTableFree(&tables->tags);
+    MappingTableFree(&tables->masters);
+    MappingTableFree(&tables->markers);
+    MappingTableFree(&tables->pageTypes);
+    ListFree(tables->tagKeys);
+    ListFree(tables->masterKeys);
+    MarkerPlacementsFree(&tables->placements);
 }
 
 } // namespace
@@ -192,18 +199,19 @@ void ApplyMasterPagesToDoc(ObjId document) {
         HostAlert(MappingMissingAlert, 3);
         return;
     }
-    StrList* tagKeys = MappingKeyList(mapping, FindMappingTable(mapping, MappingParagraphTag));
-    StrList* masterKeys = MappingKeyList(mapping, FindMappingTable(mapping, MappingMasterPage));
+    // The tables and markers are read once here rather than at every page:
+    // the pass then costs pages + markers + rows instead of their products.
+    PassTables tables{};
+    PassTablesRead(&tables, mapping, document);
 
     for (ObjId page = HostGetIdProp(0, document, PropFirstBodyPage); page;
          page = HostGetIdProp(document, page, PropNextBodyPage)) {
-        PageContext context{mapping, document, page, 0, tagKeys, masterKeys};
+        PageContext context{mapping, document, page, 0, &tables};
         context.rightHand = HostGetIntProp(document, page, PropRightHandPage) != 0;
         ApplyRulesToPage(context);
     }
 
-    ListFree(tagKeys);
-    ListFree(masterKeys);
+    PassTablesFree(&tables);
     // A mapping document that is not on screen was opened by a pass and goes
     // again. The document being processed may itself be the mapping document
     // (the first open document with a "Page Type" table); closing it would

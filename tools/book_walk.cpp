@@ -24,7 +24,9 @@ ObjId FindOpenDocument(const char* fileName) {
     for (ObjId document = HostGetIdProp(0, 0, PropFirstOpenDocument); document;
          document = HostGetIdProp(document, document, PropNextOpenDocument)) {
         char* name = HostGetStringProp(document, document, PropName);
-        int equal = StrEqual(name, fileName);
+        // A name the host did not give is no name at all: as null it would
+        // read as "" and equal every other name that could not be read.
+        int equal = name && StrEqual(name, fileName);
         MemFree(name);
         if (equal) return document;
     }
@@ -103,6 +105,9 @@ void WalkBookComponents(ObjId book, BookComponentAction action, void* context) {
 BookDocument GetComponentDocument(ObjId book, ObjId component) {
     BookDocument entry{};
     entry.fileName = HostGetStringProp(book, component, PropName);
+    // Without its file name a component has no document: any other would
+    // be changed, and saved, in its place.
+    if (!entry.fileName) return entry;
     entry.document = FindOpenDocument(entry.fileName);
     entry.wasOpen = entry.document != 0;
     if (!entry.document) entry.document = OpenHidden(entry.fileName);

@@ -30,6 +30,7 @@ char* EncTableToUtf16(const char* text, int tableId, int keepControls, int sourc
     int32_t length = StrLen(text);
     // Every source character gives at most one unit.
     auto* units = (uint16_t*)MemCalloc((uint32_t)length + 1, sizeof(uint16_t), MemFlagFatal);
+    if (!units) return nullptr; // a handler resumed the fatal error
     int count = 0;
     for (int32_t i = 0; i < length;) {
         UChar32 cp;

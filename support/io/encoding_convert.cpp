@@ -1,7 +1,9 @@
 // The general text converter: EncConvert splits the text at control
-// characters, hands each run between them to ICU through EncAppendSegment and
-// EncConvertSegment, and passes the control characters through unconverted.
-// Converters are opened and closed for every segment.
+// characters, hands each run between them to ICU, and passes the control
+// characters through unconverted. One call keeps one converter per side open
+// for all its segments, reset between them, and closes them before it
+// returns; EncConvertSegment and EncAppendSegment convert a single segment
+// with converters of their own.
 #include "support/io/encoding_convert.h"
 
 #include "support/base/char_safe.h"
@@ -48,6 +50,7 @@ UChar* ToUnicode(UConverter* cnv, const char* text, int32_t bytes, int32_t* unit
     int32_t capacity = (int32_t)BlockSize(bytes, 2, 1);
     for (int attempt = 0; attempt < 2; ++attempt) {
         auto* out = (UChar*)MemCalloc(BlockSize(capacity, sizeof(UChar), 0), 1, MemFlagFatal);
+        if (!out) return nullptr; // a handler resumed the fatal error
         UErrorCode status = U_ZERO_ERROR;
         int32_t n = ucnv_toUChars(cnv, out, capacity, text, bytes, &status);
         // The result needs a terminator too: "not terminated" also means
@@ -78,6 +81,7 @@ char* FromUnicode(UConverter* cnv, const UChar* units, int32_t count, int32_t* b
         // Two spare zero bytes keep every result terminated as 8-bit and as
         // UTF-16 text.
         auto* out = (char*)MemCalloc(BlockSize(capacity, 1, 2), 1, MemFlagFatal);
+        if (!out) return nullptr;
         UErrorCode status = U_ZERO_ERROR;
         int32_t n = ucnv_fromUChars(cnv, out, capacity, units, count, &status);
         if (status == U_BUFFER_OVERFLOW_ERROR && attempt == 0 && n < INT_MAX - 2) {
@@ -112,17 +116,196 @@ bool IsStatefulSource(const char* from) {
     return type == UCNV_ISO_2022 || type == UCNV_EBCDIC_STATEFUL;
 }
 
+// The converters of one EncConvert call: each side is opened at the first
+// segment that needs it and reset between segments; a side that cannot be
+// opened drops every segment, as a converter opened per segment would.
+struct CallConverters {
+    const char* from; // null: the locale's converter
+    const char* to;
+    bool fromUtf16;
+    bool toUtf16;
+    int escapeInvalid;
+    UConverter* fromCnv;
+    UConverter* toCnv;
+    bool fromTried;
+    bool toTried;
+    UChar* units; // the UTF-16 intermediate, reused by every segment
+    int32_t unitCapacity;
+};
+
+void CallConvertersInit(CallConverters* c, const char* from, const char* to, int escapeInvalid) {
+    c->from = IsLocale(from) ? nullptr : from;
+    c->to = IsLocale(to) ? nullptr : to;
+    c->fromUtf16 = IsUtf16(from);
+    c->toUtf16 = IsUtf16(to);
+    c->escapeInvalid = escapeInvalid;
+}
+
+void CallConvertersClose(CallConverters* c) {
+    ucnv_close(c->fromCnv);
+    ucnv_close(c->toCnv);
+    MemFree(c->units);
+    *c = CallConverters{};
+}
+
+UConverter* FromSide(CallConverters* c) {
+    if (!c->fromTried) {
+        c->fromTried = true;
+        c->fromCnv = OpenConverter(c->from);
+        if (c->fromCnv && c->escapeInvalid) {
+            UErrorCode status = U_ZERO_ERROR;
+            ucnv_setToUCallBack(c->fromCnv, UCNV_TO_U_CALLBACK_ESCAPE, nullptr, nullptr, nullptr, &status);
+        }
+        if (c->fromCnv) ucnv_setFallback(c->fromCnv, true);
+    } else if (c->fromCnv) {
+        ucnv_resetToUnicode(c->fromCnv);
+    }
+    return c->fromCnv;
+}
+
+UConverter* ToSide(CallConverters* c) {
+    if (!c->toTried) {
+        c->toTried = true;
+        c->toCnv = OpenConverter(c->to);
+    } else if (c->toCnv) {
+        ucnv_resetFromUnicode(c->toCnv);
+    }
+    return c->toCnv;
+}
+
+// Makes room for `units` units in the intermediate. -1 only when a handler
+// resumed the fatal error of the growth: the old block is still ours.
+int ReserveUnits(CallConverters* c, int32_t units) {
+    if (units <= c->unitCapacity) return 0;
+    auto* grown = (UChar*)MemRealloc(c->units, BlockSize(units, sizeof(UChar), 0), MemFlagFatal);
+    if (!grown) return -1;
+    c->units = grown;
+    c->unitCapacity = units;
+    return 0;
+}
+
+// Converts one run of `bytes` source bytes (an even number for a UTF-16
+// source) and appends the result to `output`. A run that fails to convert,
+// or whose result begins with a zero unit, adds nothing.
+void AppendRun(CallConverters* c, const char* run, int bytes, EncOutput* output) {
+    if (bytes <= 0) return;
+    const UChar* source;
+    int32_t count;
+    if (c->fromUtf16) {
+        source = reinterpret_cast<const UChar*>(run);
+        count = bytes / 2;
+    } else {
+        UConverter* cnv = FromSide(c);
+        if (!cnv) return;
+        // 2b+1 units suffice unless escapes or supplementary characters
+        // expand the text; an overflow is retried once at ICU's size.
+        if (ReserveUnits(c, (int32_t)BlockSize(bytes, 2, 1)) != 0) return;
+        UErrorCode status = U_ZERO_ERROR;
+        count = ucnv_toUChars(cnv, c->units, c->unitCapacity, run, bytes, &status);
+        if ((status == U_BUFFER_OVERFLOW_ERROR || status == U_STRING_NOT_TERMINATED_WARNING) && count < INT_MAX) {
+            if (ReserveUnits(c, count + 1) != 0) return;
+            ucnv_resetToUnicode(cnv);
+            status = U_ZERO_ERROR;
+            count = ucnv_toUChars(cnv, c->units, c->unitCapacity, run, bytes, &status);
+        }
+        if (U_FAILURE(status) || count >= c->unitCapacity) return;
+        source = c->units;
+        if (c->toUtf16) {
+            if (count == 0 || source[0] == 0) return;
+            if (EncOutputReserve(output, 2 * count) != 0) return;
+            std::memcpy(output->bytes + output->length, source, size_t(count) * 2);
+            output->length += 2 * count;
+            return;
+        }
+    }
+    UConverter* cnv = ToSide(c);
+    if (!cnv) return;
+    // 4u+4 bytes first; targets that expand beyond it (escape sequences of
+    // stateful encodings) are retried once at ICU's size.
+    int32_t capacity = (int32_t)BlockSize(count, 4, 4);
+    if (EncOutputReserve(output, capacity) != 0) return;
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t written = ucnv_fromUChars(cnv, output->bytes + output->length, capacity, source, count, &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+        capacity = written;
+        if (EncOutputReserve(output, capacity) != 0) return;
+        ucnv_resetFromUnicode(cnv);
+        status = U_ZERO_ERROR;
+        written = ucnv_fromUChars(cnv, output->bytes + output->length, capacity, source, count, &status);
+    }
+    if (U_FAILURE(status) || written > capacity || written == 0 || output->bytes[output->length] == 0) return;
+    output->length += written;
+}
+
+// A single-byte source converts byte by byte, and UTF-8 and UTF-16 write
+// each character on its own, so for them converting the whole text at once,
+// with each control byte put back as its own unit, gives exactly what
+// converting the runs between the controls one by one gives. Returns 1 when
+// `output` holds the result; 0 leaves it untouched for the run-by-run way
+// (other converters, or a character the shortcut cannot vouch for: one that
+// converts to U+0000 or a surrogate).
+int ConvertSingleByteAtOnce(CallConverters* c, const char* text, int n, int keepControls, EncOutput* output) {
+    if (c->fromUtf16 || !(c->toUtf16 || (c->to && IsUtf8(c->to)))) return 0;
+    UConverter* cnv = FromSide(c);
+    if (!cnv || ucnv_getType(cnv) != UCNV_SBCS) return 0;
+    int32_t capacity = (int32_t)BlockSize(n, 1, 1);
+    if (ReserveUnits(c, capacity) != 0) return 0;
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t kept = ucnv_toUChars(cnv, c->units, capacity, text, n, &status);
+    ucnv_resetToUnicode(cnv);
+    // One unit per byte, or an escape made more: then bytes and units no
+    // longer line up, and the runs are converted one by one.
+    if (U_FAILURE(status) || kept != n) return 0;
+    const auto* source = reinterpret_cast<const unsigned char*>(text);
+    for (int32_t i = 0; i < kept; ++i) {
+        if (source[i] < 0x20 && !keepControls) {
+            c->units[i] = source[i]; // a control goes through unconverted
+            continue;
+        }
+        if (c->units[i] == 0 || U16_IS_SURROGATE(c->units[i])) return 0;
+    }
+    if (c->toUtf16) {
+        if (EncOutputReserve(output, 2 * kept) != 0) return 1; // output lost: the caller gives up
+        std::memcpy(output->bytes, c->units, size_t(kept) * 2);
+        output->length = 2 * kept;
+        return 1;
+    }
+    UConverter* utf8 = ToSide(c);
+    if (!utf8) return 0;
+    int32_t bytes = (int32_t)BlockSize(kept, 3, 1); // a BMP character takes at most 3 bytes
+    if (EncOutputReserve(output, bytes) != 0) return 1; // output lost: the caller gives up
+    status = U_ZERO_ERROR;
+    int32_t written = ucnv_fromUChars(utf8, output->bytes, bytes, c->units, kept, &status);
+    ucnv_resetFromUnicode(utf8);
+    if (U_FAILURE(status) || written > bytes) return 0;
+    output->length = written;
+    return 1;
+}
+
 } // namespace
 
-void EncOutputReserve(EncOutput* output, int more) {
+int EncOutputReserve(EncOutput* output, int more) {
+    if (!output->bytes) return -1;
     int64_t needed = (int64_t)output->length + more;
-    if (needed <= output->capacity) return;
+    if (needed <= output->capacity) return 0;
     int64_t capacity = output->capacity > 0 ? output->capacity : 16;
     while (capacity < needed) capacity *= 2;
     if (capacity > INT_MAX) capacity = needed;
-    if (capacity > INT_MAX) FatalError();
-    output->bytes = (char*)MemRealloc(output->bytes, (uint32_t)capacity, MemFlagFatal);
+    char* grown = nullptr;
+    if (capacity > INT_MAX)
+        FatalError();
+    else
+        grown = (char*)MemRealloc(output->bytes, (uint32_t)capacity, MemFlagFatal);
+    if (!grown) {
+        // Only reached when a handler resumed the fatal error: the block that
+        // could not grow is still ours, and a text with a hole is no result.
+        MemFree(output->bytes);
+        *output = EncOutput{nullptr, 0, 0};
+        return -1;
+    }
+    output->bytes = grown;
     output->capacity = (int)capacity;
+    return 0;
 }
 
 char* EncConvertSegment(const char* text, const char* from, const char* to, int* outLength,
@@ -189,8 +372,7 @@ void EncAppendSegment(char* segment, int segmentBytes, EncOutput* output, const 
     char* result = EncConvertSegment(segment, from, to, &length, escapeInvalid);
     if (result && length > 0) {
         bool empty = IsUtf16(to) ? (result[0] == 0 && result[1] == 0) : result[0] == 0;
-        if (!empty) {
-            EncOutputReserve(output, length);
+        if (!empty && EncOutputReserve(output, length) == 0) {
             std::memcpy(output->bytes + output->length, result, (size_t)length);
             output->length += length;
         }
@@ -205,66 +387,71 @@ char* EncConvert(const char* text, const char* from, const char* to, int keepCon
     bool fromUtf16 = IsUtf16(from);
     bool toUtf16 = IsUtf16(to);
     if (fromUtf16 ? Utf16Length(text) == 0 : text[0] == 0) return EncEmptyBlock();
-    if (IsUtf8(from) && !StrUtf8Valid(text))
+    bool fromUtf8 = IsUtf8(from);
+    if (fromUtf8 && !StrUtf8Valid(text))
         return toUtf16 ? EncUtf16FromAscii("???") : EncCopyBytes("???");
     if (std::strcmp(from, to) == 0) return fromUtf16 ? EncCopyUtf16(text) : EncCopyBytes(text);
 
     int n = fromUtf16 ? Utf16Length(text) : StrLen(text);
     uint32_t workSize = BlockSize(n, 4, 4);
-    EncOutput output{(char*)MemCalloc(workSize, 1, MemFlagFatal), 0, (int)workSize};
-    auto* segment = (char*)MemCalloc(workSize, 1, MemFlagFatal);
-    int pending = 0;
+    EncOutput output{(char*)MemAlloc(workSize, MemFlagFatal), 0, (int)workSize};
+    if (!output.bytes) return nullptr; // a handler resumed the fatal error of the work buffer
     if (IsLocale(from) || IsLocale(to) || IsStatefulSource(from)) keepControls = 1;
+    CallConverters converters{};
+    CallConvertersInit(&converters, from, to, escapeInvalid);
 
     auto passControl = [&](unsigned unit) {
-        EncAppendSegment(segment, pending, &output, from, to, escapeInvalid);
-        pending = 0;
+        if (EncOutputReserve(&output, toUtf16 ? 2 : 1) != 0) return;
         if (toUtf16) {
-            EncOutputReserve(&output, 2);
             uint16_t u = (uint16_t)unit;
             std::memcpy(output.bytes + output.length, &u, 2);
             output.length += 2;
         } else {
-            EncOutputReserve(&output, 1);
             output.bytes[output.length++] = (char)unit;
         }
     };
 
-    if (fromUtf16) {
+    // A segment is always one run of the source between two control
+    // characters, so it is converted where it stands.
+    int runStart = 0;
+    if (ConvertSingleByteAtOnce(&converters, text, n, keepControls, &output)) {
+        // done in one go
+    } else if (fromUtf16) {
         const auto* units = reinterpret_cast<const UChar*>(text);
         for (int i = 0; i < n; ++i) {
             if (units[i] < 0x20 && !keepControls) {
+                AppendRun(&converters, text + 2 * runStart, 2 * (i - runStart), &output);
                 passControl(units[i]);
-                continue;
+                runStart = i + 1;
             }
-            std::memcpy(segment + pending, &units[i], 2);
-            pending += 2;
         }
+        AppendRun(&converters, text + 2 * runStart, 2 * (n - runStart), &output);
     } else {
         // Which bytes start a two-byte character of the source encoding;
         // UTF-8 and the locale code page have none.
         unsigned hostIndex = EncUtf8;
-        if (!IsUtf8(from) && !IsLocale(from)) hostIndex = EncIndexOf(EncConverterToHostName(from));
+        if (!fromUtf8 && !IsLocale(from)) hostIndex = EncIndexOf(EncConverterToHostName(from));
+        const unsigned char* leads = hostIndex < EncUtf8 ? EncByteTables[hostIndex]->lead : nullptr;
         const auto* bytes = reinterpret_cast<const unsigned char*>(text);
         for (int i = 0; i < n;) {
             if (bytes[i] < 0x20 && !keepControls) {
+                AppendRun(&converters, text + runStart, i - runStart, &output);
                 passControl(bytes[i]);
-                ++i;
+                runStart = ++i;
                 continue;
             }
+            // A character's bytes stay together, even a trail byte below 0x20.
             int length = 1;
-            if (IsUtf8(from))
+            if (fromUtf8)
                 length = StrUtf8CharLen(bytes[i]);
-            else if (hostIndex < EncUtf8 && EncIsPair(text + i, hostIndex))
+            else if (leads && leads[bytes[i]] && EncIsPair(text + i, hostIndex))
                 length = 2;
-            if (length > n - i) length = n - i; // never past the terminator
-            std::memcpy(segment + pending, text + i, (size_t)length);
-            pending += length;
-            i += length;
+            i += length < n - i ? length : n - i; // never past the terminator
         }
+        AppendRun(&converters, text + runStart, n - runStart, &output);
     }
-    EncAppendSegment(segment, pending, &output, from, to, escapeInvalid);
-    MemFree(segment);
+    CallConvertersClose(&converters);
+    if (!output.bytes) return nullptr; // a growth failed and a handler resumed its fatal error
 
     bool empty = output.length == 0 ||
                  (toUtf16 ? output.length >= 2 && output.bytes[0] == 0 && output.bytes[1] == 0
@@ -273,10 +460,12 @@ char* EncConvert(const char* text, const char* from, const char* to, int keepCon
         MemFree(output.bytes);
         return EncEmptyBlock();
     }
-    auto* result = (char*)MemAlloc(BlockSize(output.length, 1, 2), MemFlagFatal);
-    std::memcpy(result, output.bytes, (size_t)output.length);
+    auto* result = (char*)MemRealloc(output.bytes, BlockSize(output.length, 1, 2), MemFlagFatal);
+    if (!result) {
+        MemFree(output.bytes);
+        return nullptr;
+    }
     result[output.length] = 0;
     result[output.length + 1] = 0;
-    MemFree(output.bytes);
     return result;
 }

@@ -33,15 +33,18 @@ char* EncConvertSegment(const char* text, const char* from, const char* to, int*
                         int escapeInvalid);
 
 // A growable output buffer of EncConvert. `bytes` is a MemAlloc block of
-// `capacity` bytes of which `length` are used.
+// `capacity` bytes of which `length` are used. An output whose growth failed
+// (a handler resumed the fatal error) has lost its text: `bytes` is null and
+// stays so, and the conversion gives null.
 struct EncOutput {
     char* bytes;
     int length;
     int capacity;
 };
 
-// Grows `output` so that `more` further bytes fit (fatal when memory runs out).
-void EncOutputReserve(EncOutput* output, int more);
+// Grows `output` so that `more` further bytes fit (fatal when memory runs
+// out). 0, or -1 when the output is lost.
+int EncOutputReserve(EncOutput* output, int more);
 
 // Converts the pending segment (segmentBytes bytes; the buffer must have room
 // for a 2-byte terminator behind them) and appends the result to `output`,

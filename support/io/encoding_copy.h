@@ -3,7 +3,8 @@
 #pragma once
 
 char* EncEmptyBlock();
-// Copy of an 8-bit string, with two zero bytes behind it.
+// Copy of an 8-bit string, with two zero bytes behind it (three for an odd
+// length), so that it also reads as a terminated UTF-16 string.
 char* EncCopyBytes(const char* text);
 // Copy of a UTF-16 string with its zero unit.
 char* EncCopyUtf16(const char* text);

@@ -179,6 +179,9 @@ int PathTokensToNative(const char* text, char* out) {
     // The separator the last token added goes, unless it is the root itself:
     // "<r>" is "\" and "<v>C:<r>" is "C:\", not "" and "C:".
     if (!rootLast) --native.n;
+    // A lone "<v>" or "<c>" with no text leaves nothing once that separator
+    // goes: an empty path is a refusal, not a success.
+    if (native.n == 0) return Refuse(out);
     out[native.n] = 0;
     return 0;
 }

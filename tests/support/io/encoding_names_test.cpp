@@ -155,6 +155,18 @@ TEST_F(EncodingById, OtherIdsGoThroughTheirConverters) {
     EXPECT_EQ(EncConvertById(nullptr, EncIdUtf8, EncIdUtf16, 0, 0), nullptr);
 }
 
+TEST_F(EncodingById, ACopyForAMissingConverterStillEndsAsUtf16) {
+    // An id without a converter gives a plain byte copy even when UTF-16 is
+    // asked for; read by 16-bit units, an odd-length copy must still end in
+    // a whole zero unit inside its block.
+    Block odd(EncConvertById("abc", -1, EncIdUtf16, 0, 0));
+    ASSERT_NE(odd, nullptr);
+    EXPECT_EQ(AsUtf16(odd.get()).size(), 2u);
+    Block even(EncConvertById("ab", -1, EncIdUtf16, 0, 0));
+    ASSERT_NE(even, nullptr);
+    EXPECT_EQ(AsUtf16(even.get()).size(), 1u);
+}
+
 int assertCalls = 0;
 LONG ResumeFatal(PEXCEPTION_POINTERS) {
     ++assertCalls;

@@ -1,0 +1,159 @@
+// Parsing vellor-host's command line. Options may stand before or after the
+// command word; "--" ends the options, so a message of `send` may start with
+// a dash. After `--open`, operands of `send` are files to open.
+#include "apps/vellor_host/host_options.h"
+
+#include <cstring>
+
+namespace {
+
+struct CommandName {
+    const char* word;
+    HostCommand command;
+};
+
+const CommandName kCommands[] = {
+    {"apply", HostCommandApply},         {"apply-book", HostCommandApplyBook},
+    {"list", HostCommandList},           {"list-book", HostCommandListBook},
+    {"insert-marker", HostCommandInsertMarker}, {"send", HostCommandSend},
+    {"menus", HostCommandMenus},
+};
+
+HostCommand CommandByWord(const std::string& word) {
+    for (const CommandName& c : kCommands)
+        if (word == c.word) return c.command;
+    return HostCommandNone;
+}
+
+// Options that take a value, and where the value goes.
+std::string* ValueSlot(HostOptions* o, const std::string& name) {
+    if (name == "--host-dir") return &o->hostDir;
+    if (name == "--mapping") return &o->mapping;
+    if (name == "--report") return &o->report;
+    if (name == "--plugin") return &o->plugin;
+    if (name == "--page") return &o->page;
+    if (name == "--category") return &o->category;
+    return nullptr;
+}
+
+int Fail(std::string* error, std::string text) {
+    *error = std::move(text);
+    return 0;
+}
+
+// What the command needs of its operands and options, once all are read.
+int CheckCommand(const HostOptions& o, std::string* error) {
+    size_t n = o.operands.size();
+    switch (o.command) {
+    case HostCommandNone: return Fail(error, "no command given");
+    case HostCommandApply:
+    case HostCommandList:
+        if (n == 0) return Fail(error, "no document given");
+        if (o.command == HostCommandList && !o.report.empty() && n > 1)
+            return Fail(error, "--report takes one document: every listed document gets a report of its own");
+        break;
+    case HostCommandApplyBook:
+    case HostCommandListBook:
+        if (n != 1) return Fail(error, n ? "one book only" : "no book given");
+        break;
+    case HostCommandInsertMarker:
+        if (n != 1) return Fail(error, n ? "one document only" : "no document given");
+        if (o.page.empty()) return Fail(error, "insert-marker needs --page N");
+        if (!o.categoryGiven) return Fail(error, "insert-marker needs --category TEXT");
+        break;
+    case HostCommandSend:
+        if (n == 0) return Fail(error, "no message given");
+        break;
+    case HostCommandMenus:
+        if (n != 0) return Fail(error, "menus takes no operands");
+        break;
+    }
+    if (!o.open.empty() && o.command != HostCommandSend) return Fail(error, "--open belongs to send");
+    if ((!o.page.empty() || o.categoryGiven) && o.command != HostCommandInsertMarker)
+        return Fail(error, "--page and --category belong to insert-marker");
+    return 1;
+}
+
+} // namespace
+
+int ParseHostOptions(int argc, const char* const* argv, HostOptions* o, std::string* error) {
+    *o = HostOptions{};
+    bool optionsEnded = false;
+    bool opening = false; // after --open
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i] ? argv[i] : "";
+        if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            if (arg == "--") {
+                optionsEnded = true;
+                continue;
+            }
+            if (arg == "--help" || arg == "-h") { o->help = true; continue; }
+            if (arg == "--version") { o->version = true; continue; }
+            if (arg == "--dry-run") { o->dryRun = true; continue; }
+            if (arg == "-q" || arg == "--quiet") { o->verbosity = HostQuiet; continue; }
+            if (arg == "-v" || arg == "--verbose") { o->verbosity = HostVerbose; continue; }
+            if (arg == "--open") { opening = true; continue; }
+            std::string name = arg, value;
+            size_t eq = arg.find('=');
+            bool inlineValue = eq != std::string::npos;
+            if (inlineValue) {
+                name = arg.substr(0, eq);
+                value = arg.substr(eq + 1);
+            }
+            std::string* slot = ValueSlot(o, name);
+            if (!slot) return Fail(error, "unknown option " + name);
+            if (!inlineValue) {
+                if (i + 1 >= argc || !argv[i + 1]) return Fail(error, name + " needs a value");
+                value = argv[++i];
+            }
+            if (value.empty() && name != "--category") return Fail(error, name + " needs a value");
+            *slot = value;
+            if (name == "--category") o->categoryGiven = true;
+            continue;
+        }
+        if (o->command == HostCommandNone) {
+            o->command = CommandByWord(arg);
+            if (o->command == HostCommandNone) return Fail(error, "unknown command " + arg);
+            continue;
+        }
+        (opening ? o->open : o->operands).push_back(arg);
+    }
+    if (opening && o->open.empty()) return Fail(error, "--open needs at least one file");
+    if (o->help || o->version) return 1;
+    return CheckCommand(*o, error);
+}
+
+const char* HostUsageText() {
+    return "usage: vellor-host [options] COMMAND ...\n"
+           "\n"
+           "Runs the Vellor plug-in in a simulated FrameMaker on MIF documents and books.\n"
+           "\n"
+           "Commands:\n"
+           "  apply DOC...          apply master pages to each document, then save it\n"
+           "  apply-book BOOK       apply master pages to every document of the book;\n"
+           "                        the plug-in saves the documents\n"
+           "  list DOC...           list the pages that do not use the default master\n"
+           "                        pages; the report's text is printed\n"
+           "  list-book BOOK        the same for every document of the book, in one report\n"
+           "  insert-marker DOC --page N --category TEXT\n"
+           "                        insert a MasterPage marker at the start of the first\n"
+           "                        paragraph of page N (its number, or else its position)\n"
+           "  send MESSAGE... [--open FILE...]\n"
+           "                        open the files, then deliver each message as the\n"
+           "                        plug-in's text notification (e.g. \"SetDocId 3\")\n"
+           "  menus                 show the menus and commands the plug-in defines\n"
+           "\n"
+           "Options:\n"
+           "  --host-dir DIR        the host directory: MasterPage.fm, TarnOutput.fm and\n"
+           "                        the converters in icu_data (default: the build's own)\n"
+           "  --mapping FILE        open this mapping document on screen first\n"
+           "  --report FILE         save the listing report as FILE (MIF)\n"
+           "  --dry-run             run everything, save nothing, show what would change\n"
+           "  --plugin PATH         load another build of the plug-in module\n"
+           "  -q, --quiet           only warnings, errors and reports\n"
+           "  -v, --verbose         also every page examined and every message sent\n"
+           "  --help, --version\n"
+           "\n"
+           "Exit status: 0 done; 1 the plug-in showed a warning or a save failed;\n"
+           "2 bad usage or a file that cannot be read (nothing is written then).\n";
+}

@@ -1,0 +1,44 @@
+// The command line of vellor-host: the command, its operands and the options,
+// parsed into plain data, and the usage text that --help prints.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum HostCommand {
+    HostCommandNone,
+    HostCommandApply,        // apply DOC...
+    HostCommandApplyBook,    // apply-book BOOK
+    HostCommandList,         // list DOC...
+    HostCommandListBook,     // list-book BOOK
+    HostCommandInsertMarker, // insert-marker DOC --page N --category TEXT
+    HostCommandSend,         // send MESSAGE... [--open FILE...]
+    HostCommandMenus,        // menus
+};
+
+enum HostVerbosity { HostQuiet = -1, HostNormal = 0, HostVerbose = 1 };
+
+struct HostOptions {
+    HostCommand command = HostCommandNone;
+    std::vector<std::string> operands; // documents, the book, or the messages of send
+    std::vector<std::string> open;     // send: files to open first
+    std::string hostDir;               // empty: the build's own host directory
+    std::string mapping;               // a mapping document to open on screen first
+    std::string report;                // where the listing report is saved
+    std::string plugin;                // empty: the build's own module
+    std::string page;                  // insert-marker: the page (number text or position)
+    std::string category;              // insert-marker: the marker text
+    bool categoryGiven = false;
+    bool dryRun = false;
+    HostVerbosity verbosity = HostNormal;
+    bool help = false;
+    bool version = false;
+};
+
+// Parses argv[1..argc-1]. Returns 1, or 0 with `*error` saying what is wrong
+// (one line, without the program name). --help and --version succeed with
+// any command or none.
+int ParseHostOptions(int argc, const char* const* argv, HostOptions* options, std::string* error);
+
+// The text of --help.
+const char* HostUsageText();

@@ -1,0 +1,47 @@
+// What vellor-host tells the user while the plug-in runs: the plug-in's
+// alerts as "note:"/"warning:" lines, its console lines, the book's status
+// line as a progress line, and the host's own warnings; and the exit status
+// that follows from them. Everything goes to stderr; stdout carries the
+// change table and reports only.
+#pragma once
+
+#include "apps/vellor_host/host_options.h"
+#include "hostsim/sim_control.h"
+
+#include <cstdio>
+#include <string>
+
+enum HostExit { HostExitDone = 0, HostExitWarning = 1, HostExitUsage = 2 };
+
+struct HostReporter {
+    FILE* err = stderr;
+    HostVerbosity verbosity = HostNormal;
+    bool terminal = false;       // progress overwrites one line in place
+    bool progressShown = false;  // a progress line is on the screen (terminal only)
+    size_t alertsSeen = 0, consoleSeen = 0, statusSeen = 0; // of the SimControl records
+    int progressIndex = 0, progressTotal = 0;
+    int warnings = 0;            // alerts of type 3 and failed saves
+};
+
+// An alert as one message: "warning: " or "note: " and the text; further
+// lines of the text are indented under the first.
+std::string FormatAlert(const SimAlert& alert);
+// A progress line: "[3/12] Updating Master Pages: ch3.mif" (no count when
+// the total is not known).
+std::string FormatProgress(int index, int total, const std::string& text);
+
+// Prints what the simulated host recorded since the last call: alerts,
+// console lines and status-line changes. Called while the plug-in runs (from
+// the store, at every open and save) and after each command.
+void ReportHostActivity(HostReporter& r, const SimControl& control);
+// Starts counting progress for a book of `total` documents.
+void BeginProgress(HostReporter& r, int total);
+// Clears a progress line left on the terminal.
+void EndProgress(HostReporter& r);
+
+void ReportNote(HostReporter& r, const std::string& text);    // not with -q
+void ReportWarning(HostReporter& r, const std::string& text); // counts for the exit status
+void ReportError(HostReporter& r, const std::string& text);   // "error: ..."
+void ReportVerbose(HostReporter& r, const std::string& text); // only with -v
+
+int HostExitStatus(const HostReporter& r);

@@ -1,0 +1,24 @@
+// One run of vellor-host: a simulated FrameMaker session over the MIF files,
+// the plug-in loaded into it as FrameMaker loads it, and the command driven
+// through the plug-in's menu commands and text messages only.
+#pragma once
+
+#include "apps/vellor_host/host_options.h"
+#include "apps/vellor_host/host_output.h"
+#include "hostsim/sim_store.h"
+
+#include <string>
+
+// Where the program's files live, and how the store names its failures.
+struct HostFileStore {
+    SimStore store;
+    std::string (*lastError)(void* context) = nullptr;
+};
+
+// Runs the command of `options` and prints what the user sees. Returns the
+// exit status (HostExit).
+int RunHostCommand(const HostOptions& options, const HostFileStore& files, HostReporter& reporter);
+
+// A local file name as the host shows it (absolute, Windows form: the POSIX
+// root is drive Z:).
+std::string HostWindowsName(const std::string& localPath);

@@ -1,0 +1,37 @@
+// vellor-host: runs the Vellor plug-in in the simulated FrameMaker on MIF
+// documents and books from the command line.
+#include "apps/vellor_host/host_files.h"
+#include "apps/vellor_host/host_options.h"
+#include "apps/vellor_host/host_output.h"
+#include "apps/vellor_host/host_session.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+#ifndef VELLOR_HOST_VERSION
+#define VELLOR_HOST_VERSION "0"
+#endif
+
+int main(int argc, char** argv) {
+    HostOptions options;
+    std::string error;
+    if (!ParseHostOptions(argc, argv, &options, &error)) {
+        std::fprintf(stderr, "vellor-host: %s\nTry 'vellor-host --help'.\n", error.c_str());
+        return HostExitUsage;
+    }
+    if (options.help) {
+        std::fputs(HostUsageText(), stdout);
+        return HostExitDone;
+    }
+    if (options.version) {
+        std::printf("vellor-host %s\n", VELLOR_HOST_VERSION);
+        return HostExitDone;
+    }
+    HostReporter reporter;
+    reporter.verbosity = options.verbosity;
+    reporter.terminal = isatty(fileno(stderr)) != 0;
+    HostFileStore files = HostFilesOpen();
+    int status = RunHostCommand(options, files, reporter);
+    HostFilesClose(files);
+    return status;
+}

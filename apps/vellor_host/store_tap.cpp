@@ -1,0 +1,93 @@
+// The store over the store: caching, snapshots, dry runs and save failures.
+#include "apps/vellor_host/store_tap.h"
+
+namespace {
+
+// A copy as a fresh load gives it: not open, unchanged, under its name.
+void AsLoaded(SimDoc* doc, const std::string& name) {
+    doc->id = 0;
+    doc->base = 0;
+    doc->localLimit = 0;
+    doc->name = name;
+    doc->untitled = false;
+    doc->modified = false;
+    SimInvalidateOrder(*doc);
+}
+
+void Touched(StoreTap& tap) {
+    if (tap.onActivity) tap.onActivity(tap.activityContext);
+}
+
+int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
+    auto hit = tap.cache.find(name);
+    if (hit != tap.cache.end()) {
+        *out = hit->second;
+        AsLoaded(out, name);
+        return SimOk;
+    }
+    if (!tap.inner.load) return SimStatusNotFound;
+    SimDoc loaded;
+    int status = tap.inner.load(tap.inner.context, name, &loaded);
+    if (status != SimOk) return status;
+    AsLoaded(&loaded, name);
+    if (!loaded.isBook && !tap.before.count(name)) tap.before[name] = SnapshotDoc(loaded, DocTitle(name));
+    *out = loaded;
+    tap.cache[name] = std::move(loaded);
+    return SimOk;
+}
+
+int TapLoad(void* context, const std::string& name, SimDoc* out) {
+    auto* tap = static_cast<StoreTap*>(context);
+    Touched(*tap);
+    return LoadThrough(*tap, name, out);
+}
+
+int TapSave(void* context, const std::string& name, const SimDoc& doc) {
+    auto* tap = static_cast<StoreTap*>(context);
+    Touched(*tap);
+    return StoreTapSave(*tap, name, doc);
+}
+
+} // namespace
+
+SimStore StoreTapMake(StoreTap* tap) {
+    SimStore store;
+    store.context = tap;
+    store.load = TapLoad;
+    store.save = TapSave;
+    return store;
+}
+
+int StoreTapRead(StoreTap& tap, const std::string& name, SimDoc* out, std::string* error) {
+    int status = LoadThrough(tap, name, out);
+    if (status != SimOk && error) {
+        std::string why = tap.innerError ? tap.innerError(tap.inner.context) : std::string();
+        *error = why.empty() ? DocTitle(name) + ": cannot be read" : why;
+    }
+    return status;
+}
+
+int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {
+    int status = SimOk;
+    if (!tap.dryRun) {
+        status = tap.inner.save ? tap.inner.save(tap.inner.context, name, doc) : SimStatusSaveFailed;
+        if (status != SimOk) {
+            std::string why = tap.innerError ? tap.innerError(tap.inner.context) : std::string();
+            tap.failedSaves.push_back({name, why});
+            return status;
+        }
+    }
+    SimDoc& kept = tap.cache[name];
+    kept = doc;
+    AsLoaded(&kept, name);
+    if (!doc.isBook) {
+        if (!tap.after.count(name)) tap.savedOrder.push_back(name);
+        tap.after[name] = SnapshotDoc(doc, DocTitle(name));
+    }
+    return SimOk;
+}
+
+std::string DocTitle(const std::string& windowsName) {
+    size_t cut = windowsName.find_last_of("\\/:");
+    return cut == std::string::npos ? windowsName : windowsName.substr(cut + 1);
+}

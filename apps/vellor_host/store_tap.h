@@ -1,0 +1,47 @@
+// A document store laid over the real one (MIF files): it reads each file
+// once and serves copies, remembers every file's first state and every saved
+// state for the change table, keeps a dry run's saves in memory instead of
+// writing them, and records the saves that failed. It also tells the program
+// whenever the host touches a file, so that progress and alerts reach the
+// user while the plug-in is still running.
+#pragma once
+
+#include "apps/vellor_host/page_snapshot.h"
+#include "hostsim/sim_store.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct StoreTap {
+    SimStore inner;
+    bool dryRun = false;
+    // The text of the inner store's last failure ("ch3.mif:41: unterminated
+    // string"), or null when it has no words for it.
+    std::string (*innerError)(void* context) = nullptr;
+
+    std::map<std::string, SimDoc> cache;       // last state read or saved, by name
+    std::map<std::string, DocSnapshot> before; // first state of each document read
+    std::vector<std::string> savedOrder;       // names saved, in the order of first save
+    std::map<std::string, DocSnapshot> after;  // last state saved
+    struct FailedSave {
+        std::string name; // Windows form
+        std::string why;  // the store's words, may be empty
+    };
+    std::vector<FailedSave> failedSaves;       // in order of failure
+
+    void (*onActivity)(void* context) = nullptr;
+    void* activityContext = nullptr;
+};
+
+// The store that the simulated host is given.
+SimStore StoreTapMake(StoreTap* tap);
+
+// Reads `name` (Windows form) ahead of the plug-in. Returns 0, or a nonzero
+// status with `*error` saying why (the file's name, a line, the fault).
+int StoreTapRead(StoreTap& tap, const std::string& name, SimDoc* out, std::string* error);
+// Saves a document as the host program itself does (File > Save), dry-run aware.
+int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc);
+
+// The last element of a Windows-form name: what tables call a document.
+std::string DocTitle(const std::string& windowsName);

@@ -1,0 +1,214 @@
+// MIF books: components in book order, with this host's folders and groups
+// as nested statements, and FrameMaker's device-independent file names
+// relative to the book's folder.
+#include "hostsim/mif_document.h"
+#include "hostsim/mif_source.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+struct Drive {
+    std::string drive;              // "Z:" or "" (a name without one)
+    std::vector<std::string> parts; // folders below its root
+};
+
+Drive SplitFolder(const std::string& folder) {
+    Drive d;
+    std::string rest = folder;
+    if (rest.size() >= 2 && rest[1] == ':') {
+        d.drive = rest.substr(0, 2);
+        rest = rest.substr(2);
+    }
+    size_t i = 0;
+    while (i <= rest.size()) {
+        size_t j = rest.find('\\', i);
+        if (j == std::string::npos) j = rest.size();
+        if (j > i) d.parts.push_back(rest.substr(i, j - i));
+        i = j + 1;
+    }
+    return d;
+}
+
+std::string Join(const Drive& d) {
+    std::string out = d.drive;
+    for (const std::string& p : d.parts) out += "\\" + p;
+    return out.empty() ? "\\" : out;
+}
+
+std::string FolderOf(const std::string& name) {
+    size_t slash = name.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : name.substr(0, slash);
+}
+
+int32_t IntArg(const MifNode& n, const char* token, int32_t fallback) {
+    const MifAtom* a = MifFindArg(n, token);
+    int32_t v;
+    return a && MifIntValue(*a, &v) ? v : fallback;
+}
+
+void ReadComponents(SimDoc& book, MifSource& src, const std::string& folder, const std::vector<MifNode>& nodes,
+                    ObjId parent) {
+    for (const MifNode& n : nodes) {
+        int32_t type;
+        std::string name;
+        if (n.token == "BookComponent") {
+            type = IntArg(n, "ComponentType", SimComponentDocument);
+            name = MifResolveBookName(folder, MifFindText(n, "FileName"));
+        } else if (n.token == "BookFolder") {
+            type = SimComponentFolder;
+            name = MifFindText(n, "FolderName");
+        } else if (n.token == "BookGroup") {
+            type = SimComponentGroup;
+            name = MifFindText(n, "GroupName");
+        } else {
+            continue;
+        }
+        ObjId c = SimNewObject(book, SimObjComponent);
+        SimObject& comp = book.objects[c];
+        comp.componentType = type;
+        comp.name = name;
+        comp.parent = parent;
+        (parent ? book.objects[parent].children : book.components).push_back(c);
+        src.objectOf[&n] = c;
+        src.asRead[c] = book.objects[c];
+        if (n.token != "BookComponent") ReadComponents(book, src, folder, n.children, c);
+    }
+}
+
+bool IsComponent(const MifNode& n) {
+    return n.token == "BookComponent" || n.token == "BookFolder" || n.token == "BookGroup";
+}
+
+MifNode WriteComponent(const SimDoc& book, const MifSource* src, const std::map<ObjId, const MifNode*>& nodeOf,
+                       const std::string& folder, ObjId c) {
+    const SimObject& comp = *SimLocal(book, c);
+    auto read = nodeOf.find(c);
+    bool container = comp.componentType == SimComponentFolder || comp.componentType == SimComponentGroup;
+    MifNode n;
+    if (read != nodeOf.end()) {
+        n = *read->second;
+        const SimObject& was = src->asRead.at(c);
+        if (comp.name != was.name) {
+            const char* token = n.token == "BookFolder" ? "FolderName"
+                                : n.token == "BookGroup" ? "GroupName" : "FileName";
+            MifSetChildArg(n, token, MifStringAtom(n.token == "BookComponent" ? MifBookRelativeName(folder, comp.name)
+                                                                               : comp.name));
+        }
+    } else if (comp.componentType == SimComponentFolder) {
+        n = MifStatement("BookFolder");
+        n.children.push_back(MifStatement("FolderName", MifStringAtom(comp.name)));
+    } else if (comp.componentType == SimComponentGroup) {
+        n = MifStatement("BookGroup");
+        n.children.push_back(MifStatement("GroupName", MifStringAtom(comp.name)));
+    } else {
+        n = MifStatement("BookComponent");
+        n.children.push_back(MifStatement("FileName", MifStringAtom(MifBookRelativeName(folder, comp.name))));
+        if (comp.componentType != SimComponentDocument)
+            n.children.push_back(MifStatement("ComponentType", MifNumberAtom(comp.componentType)));
+    }
+    if (container || !comp.children.empty()) {
+        // Nested components in the book's order now; other statements stay.
+        auto& kids = n.children;
+        kids.erase(std::remove_if(kids.begin(), kids.end(), IsComponent), kids.end());
+        for (ObjId child : comp.children) kids.push_back(WriteComponent(book, src, nodeOf, folder, child));
+    }
+    return n;
+}
+
+} // namespace
+
+std::string MifResolveBookName(const std::string& bookFolder, const std::string& name) {
+    if (name.find('<') == std::string::npos) { // a plain name: relative unless it has a drive or root
+        if ((name.size() >= 2 && name[1] == ':') || (!name.empty() && name[0] == '\\')) return name;
+        return bookFolder.empty() ? name : bookFolder + "\\" + name;
+    }
+    Drive d = SplitFolder(bookFolder);
+    size_t i = 0;
+    while (i < name.size()) {
+        size_t close = name[i] == '<' ? name.find('>', i) : std::string::npos;
+        if (close == std::string::npos) { // text outside a code: part of the last component
+            if (d.parts.empty()) d.parts.push_back("");
+            d.parts.back() += name.substr(i);
+            break;
+        }
+        std::string code = name.substr(i + 1, close - i - 1);
+        size_t next = name.find('<', close + 1);
+        std::string arg = name.substr(close + 1, next == std::string::npos ? std::string::npos : next - close - 1);
+        if (code == "r") {
+            d.parts.clear();
+        } else if (code == "v") {
+            d.drive = arg.empty() || arg.back() == ':' ? arg : arg + ":";
+            d.parts.clear();
+        } else if (code == "u") {
+            if (!d.parts.empty()) d.parts.pop_back();
+        } else if (code == "c") {
+            d.parts.push_back(arg);
+        }
+        i = next == std::string::npos ? name.size() : next;
+    }
+    return Join(d);
+}
+
+std::string MifBookRelativeName(const std::string& bookFolder, const std::string& fullName) {
+    Drive base = SplitFolder(bookFolder), target = SplitFolder(fullName);
+    std::string out;
+    size_t common = 0;
+    if (base.drive != target.drive) {
+        out = target.drive.empty() ? "<r>" : "<v>" + target.drive + "<r>";
+    } else {
+        while (common < base.parts.size() && common + 1 < target.parts.size() &&
+               base.parts[common] == target.parts[common])
+            ++common;
+        for (size_t i = common; i < base.parts.size(); ++i) out += "<u>";
+    }
+    for (size_t i = common; i < target.parts.size(); ++i) out += "<c>" + target.parts[i];
+    return out;
+}
+
+bool MifReadBook(const MifFile& file, const std::string& name, SimDoc* out) {
+    auto src = std::make_shared<MifSource>();
+    src->file = file;
+    out->isBook = true;
+    ReadComponents(*out, *src, FolderOf(name), src->file.statements, 0);
+    out->storeData = src;
+    out->storeKind = &MifSourceKind;
+    return true;
+}
+
+bool MifWriteBook(const SimDoc& book, const std::string& name, MifFile* out) {
+    const MifSource* src = MifSourceOf(book);
+    if (src && src->file.kind != MifBookFile) src = nullptr;
+    std::string folder = FolderOf(name);
+    std::map<ObjId, const MifNode*> nodeOf;
+    if (src)
+        for (const auto& [node, id] : src->objectOf) nodeOf[id] = node;
+    *out = MifFile{};
+    out->kind = MifBookFile;
+    if (src) {
+        out->version = src->file.version;
+        out->utf8 = src->file.utf8;
+        out->units = src->file.units;
+    } else {
+        out->version = "2015";
+        out->statements.push_back(MifStatement("Book", MifNumberAtom(2015)));
+    }
+    // Statements other than components keep their places; the components, in
+    // the book's order now, take the place of the first one.
+    bool placed = false;
+    auto place = [&] {
+        for (ObjId c : book.components) out->statements.push_back(WriteComponent(book, src, nodeOf, folder, c));
+        placed = true;
+    };
+    if (src)
+        for (const MifNode& s : src->file.statements) {
+            if (!IsComponent(s)) {
+                out->statements.push_back(s);
+                continue;
+            }
+            if (!placed) place();
+        }
+    if (!placed) place();
+    return true;
+}

@@ -1,0 +1,340 @@
+// From a MIF document's statements to the host's objects: layout, paragraph
+// formats, marker types, tables, pages with their frames, and flows with
+// their paragraphs, text, markers and table anchors.
+#include "hostsim/mif_document.h"
+#include "hostsim/mif_source.h"
+
+#include "hostsim/sim_text.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+struct DocReader {
+    SimDoc& doc;
+    MifSource& src;
+    std::map<long, ObjId> rects;  // <ID n> -> text frame
+    std::map<long, ObjId> tables; // <TblID n> -> table
+    std::vector<std::pair<ObjId, std::string>> backgrounds; // body page -> its PageBackground
+};
+
+long IntArg(const MifNode& n, const char* token, long fallback) {
+    const MifAtom* a = MifFindArg(n, token);
+    int32_t v;
+    return a && MifIntValue(*a, &v) ? v : fallback;
+}
+
+ObjId NamedObject(DocReader& r, SimObjKind kind, std::vector<ObjId>& list, const std::string& name) {
+    if (ObjId id = SimNamed(r.doc, kind, name)) return id;
+    ObjId id = SimNewObject(r.doc, kind);
+    r.doc.objects[id].name = name;
+    list.push_back(id);
+    return id;
+}
+
+bool Dimension(const MifAtom* a, MifUnit units, Metric* out) {
+    double pt;
+    if (!a || !MifDimensionPoints(*a, units, &pt)) return false;
+    *out = MifPointsToMetric(pt);
+    return true;
+}
+
+ObjId MarkerTypeOf(DocReader& r, const MifNode& marker) {
+    std::string name = MifFindText(marker, "MTypeName");
+    if (name.empty()) name = MifMarkerTypeOfNumber((int)IntArg(marker, "MType", 2));
+    bool known = SimNamed(r.doc, SimObjMarkerType, name) != 0;
+    ObjId t = NamedObject(r, SimObjMarkerType, r.doc.markerTypes, name);
+    if (!known) r.src.impliedMarkerTypes.insert(t);
+    return t;
+}
+
+// One paragraph: its tag, indent, text, markers and table anchors. `frame`
+// is the text frame in effect before it (the last TextRectID seen); it
+// becomes the one in effect after it.
+ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjId>& list,
+               ObjId* frame, bool inFlow) {
+    ObjId id = SimNewObject(r.doc, SimObjParagraph);
+    r.src.objectOf[&node] = id;
+    list.push_back(id);
+    std::string tag = MifFindText(node, "PgfTag");
+    Metric indent = 0;
+    if (ObjId f = SimNamed(r.doc, SimObjParagraphFormat, tag)) indent = r.doc.objects[f].indent;
+    if (const MifNode* own = MifFind(node, "Pgf")) Dimension(MifFindArg(*own, "PgfLIndent"), r.src.file.units, &indent);
+
+    std::string text;
+    int32_t offset = 0;
+    bool firstLine = true;
+    ObjId standsIn = inFlow ? 0 : holder;
+    std::vector<std::pair<ObjId, int32_t>> anchors;
+    for (const MifNode& line : node.children) {
+        if (line.token != "ParaLine") continue;
+        for (const MifNode& item : line.children) {
+            if (item.token == "TextRectID") {
+                int32_t v;
+                auto it = !item.args.empty() && MifIntValue(item.args[0], &v) ? r.rects.find(v)
+                                                                                 : r.rects.end();
+                if (it != r.rects.end()) {
+                    if (firstLine && inFlow && !standsIn) standsIn = it->second;
+                    *frame = it->second;
+                }
+            } else if (item.token == "String" && !item.args.empty() && item.args[0].kind == MifString) {
+                text += item.args[0].text;
+                offset += SimCharCount(item.args[0].text);
+            } else if (item.token == "Char" && !item.args.empty()) {
+                std::string c = MifCharText(item.args[0].text);
+                text += c;
+                offset += c.empty() ? 0 : 1;
+            } else if (item.token == "Marker") {
+                ObjId m = SimNewObject(r.doc, SimObjMarker);
+                SimObject& marker = r.doc.objects[m];
+                marker.anchorParagraph = id;
+                marker.anchorOffset = offset;
+                marker.markerType = MarkerTypeOf(r, item);
+                marker.text = MifFindText(item, "MText");
+                r.doc.markers.push_back(m);
+                r.src.objectOf[&item] = m;
+                r.src.asRead[m] = r.doc.objects[m];
+                anchors.emplace_back(m, offset);
+            } else if (item.token == "ATbl" && !item.args.empty()) {
+                int32_t v;
+                auto it = MifIntValue(item.args[0], &v) ? r.tables.find(v) : r.tables.end();
+                if (it != r.tables.end() && !r.doc.objects[it->second].anchorParagraph) {
+                    r.doc.objects[it->second].anchorParagraph = id;
+                    r.doc.objects[it->second].anchorOffset = offset;
+                    r.src.objectOf[&item] = it->second;
+                    anchors.emplace_back(it->second, offset);
+                }
+            }
+        }
+        firstLine = false;
+    }
+    if (inFlow && !standsIn) standsIn = *frame;
+    SimObject& p = r.doc.objects[id];
+    p.name = tag;
+    p.text = text;
+    p.indent = indent;
+    p.parent = standsIn;
+    r.src.asRead[id] = p;
+    r.src.anchorsRead[id] = anchors;
+    return id;
+}
+
+void ReadTables(DocReader& r, const MifNode& tbls) {
+    for (const MifNode& tbl : tbls.children) {
+        if (tbl.token != "Tbl") continue;
+        ObjId t = SimNewObject(r.doc, SimObjTable);
+        r.doc.tables.push_back(t);
+        r.src.objectOf[&tbl] = t;
+        long number = IntArg(tbl, "TblID", -1);
+        if (number >= 0) {
+            r.tables.emplace(number, t);
+            r.src.tableId[t] = (int32_t)number;
+        }
+        for (const MifNode& part : tbl.children) {
+            int32_t type = part.token == "TblH" ? SimRowHeading
+                           : part.token == "TblBody" ? SimRowBody
+                           : part.token == "TblF" ? SimRowFooting : -1;
+            if (type < 0) continue;
+            for (const MifNode& row : part.children) {
+                if (row.token != "Row") continue;
+                ObjId rid = SimNewObject(r.doc, SimObjRow);
+                r.doc.objects[rid].parent = t;
+                r.doc.objects[rid].rowType = type;
+                r.doc.objects[t].children.push_back(rid);
+                for (const MifNode& cell : row.children) {
+                    if (cell.token != "Cell") continue;
+                    ObjId cid = SimNewObject(r.doc, SimObjCell);
+                    r.doc.objects[cid].parent = rid;
+                    r.doc.objects[rid].children.push_back(cid);
+                    const MifNode* content = MifFind(cell, "CellContent");
+                    if (!content) continue;
+                    ObjId none = 0;
+                    for (const MifNode& para : content->children) {
+                        if (para.token != "Para") continue;
+                        // Objects live in a map: the reference stays good while ReadPara adds more.
+                        ReadPara(r, para, cid, r.doc.objects[cid].children, &none, false);
+                    }
+                }
+            }
+        }
+    }
+}
+
+// The text frames of a frame nested in a page stand on no page of their own.
+void ReadNestedRects(DocReader& r, const MifNode& frame) {
+    for (const MifNode& c : frame.children) {
+        if (c.token == "TextRect") {
+            ObjId tf = SimNewObject(r.doc, SimObjTextFrame);
+            long number = IntArg(c, "ID", -1);
+            if (number >= 0) {
+                r.rects.emplace(number, tf);
+                r.src.textRectId[tf] = (int32_t)number;
+            }
+        }
+        if (c.token == "Frame" || c.token == "TextRect") ReadNestedRects(r, c);
+    }
+}
+
+void ReadPage(DocReader& r, const MifNode& page) {
+    std::string type = MifFindText(page, "PageType", "BodyPage");
+    bool body = type == "BodyPage";
+    bool master = type == "LeftMasterPage" || type == "RightMasterPage" || type == "OtherMasterPage";
+    ObjId pid = 0, frame = 0;
+    if (body || master) {
+        pid = SimNewObject(r.doc, body ? SimObjBodyPage : SimObjMasterPage);
+        frame = SimNewObject(r.doc, SimObjPageFrame);
+        r.doc.objects[pid].frame = frame;
+        r.doc.objects[frame].parent = pid;
+        r.src.objectOf[&page] = pid;
+    }
+    if (body) {
+        r.doc.bodyPages.push_back(pid);
+        if (const MifAtom* num = MifFindArg(page, "PageNum"); num && num->kind == MifString)
+            r.doc.objects[pid].pageNumber = num->text;
+        r.backgrounds.emplace_back(pid, MifFindText(page, "PageBackground", "Default"));
+    } else if (master) {
+        r.doc.objects[pid].name = MifFindText(page, "PageTag");
+        if (type == "LeftMasterPage" && !r.doc.leftMaster) r.doc.leftMaster = pid;
+        else if (type == "RightMasterPage" && !r.doc.rightMaster) r.doc.rightMaster = pid;
+        else r.doc.masterPages.push_back(pid);
+    }
+    for (const MifNode& c : page.children) {
+        if (c.token != "TextRect" && c.token != "Frame") continue;
+        ObjId g = SimNewObject(r.doc, c.token == "TextRect" ? SimObjTextFrame : SimObjGraphic);
+        if (frame) {
+            r.doc.objects[g].parent = frame;
+            r.doc.objects[frame].children.push_back(g);
+        }
+        if (c.token == "TextRect") {
+            long number = IntArg(c, "ID", -1);
+            if (number >= 0) {
+                r.rects.emplace(number, g);
+                r.src.textRectId[g] = (int32_t)number;
+            }
+        }
+        ReadNestedRects(r, c);
+    }
+    if (pid) r.src.asRead[pid] = r.doc.objects[pid];
+}
+
+void ReadFlow(DocReader& r, const MifNode& flowNode) {
+    ObjId flow = SimNewObject(r.doc, SimObjFlow);
+    r.doc.objects[flow].name = MifFindText(flowNode, "TFTag");
+    r.doc.flows.push_back(flow);
+    r.src.objectOf[&flowNode] = flow;
+    ObjId frame = 0;
+    std::vector<ObjId> paras;
+    size_t framelessFront = 0; // paragraphs before the flow's first TextRectID
+    for (const MifNode& c : flowNode.children) {
+        if (c.token != "Para") continue;
+        ObjId p = ReadPara(r, c, 0, paras, &frame, true);
+        if (!r.doc.objects[p].parent) ++framelessFront;
+    }
+    // Paragraphs before the first TextRectID stand in the flow's first frame.
+    for (size_t i = 0; i < framelessFront && i < paras.size(); ++i) {
+        r.doc.objects[paras[i]].parent = frame;
+        r.src.asRead[paras[i]].parent = frame;
+    }
+    for (ObjId p : paras)
+        if (ObjId f = r.doc.objects[p].parent; f && !r.doc.objects[f].flow) r.doc.objects[f].flow = flow;
+    r.doc.objects[flow].children = paras;
+}
+
+bool OnBodyPage(const SimDoc& doc, ObjId textFrame) {
+    const SimObject* f = SimLocal(doc, textFrame);
+    const SimObject* pf = f ? SimLocal(doc, f->parent) : nullptr;
+    const SimObject* page = pf ? SimLocal(doc, pf->parent) : nullptr;
+    return page && page->kind == SimObjBodyPage;
+}
+
+void ChooseMainFlow(DocReader& r) {
+    SimDoc& doc = r.doc;
+    ObjId main = 0, named = 0;
+    for (ObjId f : doc.flows) {
+        const SimObject& flow = doc.objects[f];
+        bool body = false;
+        for (ObjId p : flow.children)
+            if (OnBodyPage(doc, doc.objects[p].parent)) body = true;
+        if (body && !main) main = f;
+        if (body && !named && flow.name == "A") named = f;
+    }
+    if (named) main = named;
+    if (!main && !doc.flows.empty()) main = doc.flows.front();
+    doc.mainFlow = main;
+    if (main) {
+        doc.flows.erase(std::find(doc.flows.begin(), doc.flows.end(), main));
+        doc.flows.insert(doc.flows.begin(), main);
+    }
+    // Text frames of body pages that hold no paragraph yet belong to the main flow.
+    for (ObjId page : doc.bodyPages)
+        for (ObjId g : doc.objects[doc.objects[page].frame].children)
+            if (doc.objects[g].kind == SimObjTextFrame && !doc.objects[g].flow) doc.objects[g].flow = main;
+}
+
+} // namespace
+
+bool MifReadDocument(const MifFile& file, SimDoc* out, std::string* error) {
+    (void)error;
+    auto src = std::make_shared<MifSource>();
+    src->file = file;
+    SimDoc& doc = *out;
+    DocReader r{doc, *src, {}, {}, {}};
+    const MifUnit units = src->file.units;
+
+    for (const MifNode& s : src->file.statements) {
+        if (s.token == "Document") {
+            if (const MifAtom* a = MifFindArg(s, "DTwoSides")) doc.twoSided = a->text != "No";
+            if (const MifAtom* a = MifFindArg(s, "DParity")) doc.firstPageRight = a->text != "FirstLeft";
+        } else if (s.token == "PgfCatalog") {
+            for (const MifNode& pgf : s.children) {
+                if (pgf.token != "Pgf") continue;
+                std::string tag = MifFindText(pgf, "PgfTag");
+                if (SimNamed(doc, SimObjParagraphFormat, tag)) continue; // the first of a name counts
+                ObjId f = NamedObject(r, SimObjParagraphFormat, doc.formats, tag);
+                Dimension(MifFindArg(pgf, "PgfLIndent"), units, &doc.objects[f].indent);
+                src->objectOf[&pgf] = f;
+                src->asRead[f] = doc.objects[f];
+            }
+        } else if (s.token == "MarkerTypeCatalog") {
+            for (const MifNode& t : s.children)
+                if (t.token == "MTypeName" && !t.args.empty()) {
+                    ObjId id = NamedObject(r, SimObjMarkerType, doc.markerTypes, t.args[0].text);
+                    src->objectOf[&t] = id;
+                }
+        } else if (s.token == "Tbls") {
+            ReadTables(r, s);
+        } else if (s.token == "Page") {
+            ReadPage(r, s);
+        }
+    }
+    // Default master pages come first among the master pages.
+    std::vector<ObjId> masters;
+    if (doc.leftMaster) masters.push_back(doc.leftMaster);
+    if (doc.rightMaster) masters.push_back(doc.rightMaster);
+    masters.insert(masters.end(), doc.masterPages.begin(), doc.masterPages.end());
+    doc.masterPages = masters;
+    for (auto& [page, background] : r.backgrounds) {
+        SimObject& p = doc.objects[page];
+        if (background == "Default") {
+            p.background = 0;
+        } else if (background == "None") {
+            p.background = 1;
+        } else {
+            p.background = 2;
+            p.masterPage = SimNamed(doc, SimObjMasterPage, background);
+        }
+        src->asRead[page] = p;
+    }
+    for (const MifNode& s : src->file.statements)
+        if (s.token == "TextFlow") ReadFlow(r, s);
+    ChooseMainFlow(r);
+    if (!doc.bodyPages.empty()) doc.currentPage = doc.bodyPages.front();
+    src->twoSided = doc.twoSided;
+    src->firstPageRight = doc.firstPageRight;
+    doc.storeData = src;
+    doc.storeKind = &MifSourceKind;
+    SimInvalidateOrder(doc);
+    return true;
+}

@@ -1,0 +1,319 @@
+// From the host's objects back to a MIF document: the tree that was read
+// with what the session changed (layout, page backgrounds, master pages,
+// paragraph formats, marker types, paragraphs and their markers), or, for a
+// document the host made, a whole minimal document.
+#include "hostsim/mif_document.h"
+#include "hostsim/mif_source.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+const char* const NewVersion = "2015";
+
+MifNode Named(const char* token, const std::string& text) { return MifStatement(token, MifStringAtom(text)); }
+MifNode Keyword(const char* token, const char* keyword) { return MifStatement(token, MifKeywordAtom(keyword)); }
+
+MifNode Rect(const char* token, int32_t id, double x, double y, double w, double h) {
+    MifNode n = MifStatement(token);
+    n.children.push_back(MifStatement("ID", MifNumberAtom(id)));
+    MifNode r = MifStatement("BRect");
+    for (double v : {x, y, w, h}) r.args.push_back(MifNumberAtom(v, "\""));
+    n.children.push_back(std::move(r));
+    return n;
+}
+
+std::string BackgroundText(const SimDoc& doc, const SimObject& page) {
+    if (page.background == 1) return "None";
+    if (page.background == 2) {
+        const SimObject* m = SimLocal(doc, page.masterPage);
+        return m ? m->name : "Default";
+    }
+    return "Default";
+}
+
+int32_t RectId(MifWriteContext& ctx, ObjId frame) {
+    auto it = ctx.rectIds.find(frame);
+    if (it != ctx.rectIds.end()) return it->second;
+    return ctx.rectIds[frame] = ctx.nextId++;
+}
+
+// A page the file did not hold: its type, name, number, background, frames.
+MifNode NewPage(MifWriteContext& ctx, ObjId id) {
+    const SimDoc& doc = ctx.doc;
+    const SimObject& page = *SimLocal(doc, id);
+    MifNode n = MifStatement("Page");
+    if (page.kind == SimObjBodyPage) {
+        n.children.push_back(Keyword("PageType", "BodyPage"));
+        if (page.pageNumber) n.children.push_back(Named("PageNum", *page.pageNumber));
+        n.children.push_back(Named("PageBackground", BackgroundText(doc, page)));
+    } else {
+        n.children.push_back(Keyword("PageType", id == doc.leftMaster    ? "LeftMasterPage"
+                                                 : id == doc.rightMaster ? "RightMasterPage"
+                                                                         : "OtherMasterPage"));
+        n.children.push_back(Named("PageTag", page.name));
+    }
+    if (const SimObject* frame = SimLocal(doc, page.frame))
+        for (ObjId g : frame->children) {
+            bool text = SimLocal(doc, g)->kind == SimObjTextFrame;
+            n.children.push_back(text ? Rect("TextRect", RectId(ctx, g), 1, 1, 6.5, 9)
+                                      : Rect("Frame", ctx.nextId++, 1, 1, 1, 1));
+        }
+    return n;
+}
+
+MifNode NewFormat(const SimObject& f) {
+    MifNode pgf = MifStatement("Pgf");
+    pgf.children.push_back(Named("PgfTag", f.name));
+    pgf.children.push_back(MifStatement("PgfLIndent", MifMetricAtom(f.indent)));
+    return pgf;
+}
+
+MifNode NewTable(MifWriteContext& ctx, ObjId t) {
+    const SimDoc& doc = ctx.doc;
+    MifNode tbl = MifStatement("Tbl");
+    auto number = ctx.tableIds.find(t);
+    int32_t id = number != ctx.tableIds.end() ? number->second : (ctx.tableIds[t] = ctx.nextId++);
+    tbl.children.push_back(MifStatement("TblID", MifNumberAtom(id)));
+    size_t columns = 0;
+    for (ObjId r : SimLocal(doc, t)->children) columns = std::max(columns, SimLocal(doc, r)->children.size());
+    tbl.children.push_back(MifStatement("TblNumColumns", MifNumberAtom((double)columns)));
+    for (auto [token, type] : {std::pair{"TblH", (int32_t)SimRowHeading}, std::pair{"TblBody", (int32_t)SimRowBody},
+                               std::pair{"TblF", (int32_t)SimRowFooting}}) {
+        MifNode part = MifStatement(token);
+        for (ObjId r : SimLocal(doc, t)->children) {
+            const SimObject& row = *SimLocal(doc, r);
+            bool here = type == SimRowFooting ? row.rowType != SimRowHeading && row.rowType != SimRowBody
+                                              : row.rowType == type;
+            if (!here) continue;
+            MifNode rowNode = MifStatement("Row");
+            for (ObjId c : row.children) {
+                MifNode content = MifStatement("CellContent");
+                for (ObjId p : SimLocal(doc, c)->children) content.children.push_back(MifWritePara(ctx, p, nullptr, nullptr));
+                MifNode cell = MifStatement("Cell");
+                cell.children.push_back(std::move(content));
+                rowNode.children.push_back(std::move(cell));
+            }
+            part.children.push_back(std::move(rowNode));
+        }
+        if (!part.children.empty()) tbl.children.push_back(std::move(part));
+    }
+    return tbl;
+}
+
+MifNode NewFlow(MifWriteContext& ctx, ObjId flow) {
+    MifNode n = MifStatement("TextFlow");
+    n.children.push_back(Named("TFTag", SimLocal(ctx.doc, flow)->name));
+    if (flow == ctx.doc.mainFlow) n.children.push_back(Keyword("TFAutoConnect", "Yes"));
+    int32_t rect = -1;
+    for (ObjId p : SimLocal(ctx.doc, flow)->children) n.children.push_back(MifWritePara(ctx, p, nullptr, &rect));
+    return n;
+}
+
+bool NewMarkerType(const MifSource* src, const SimDoc& doc, ObjId t) {
+    if (src && (src->impliedMarkerTypes.count(t) || std::any_of(src->objectOf.begin(), src->objectOf.end(),
+                                                                [&](const auto& e) { return e.second == t; })))
+        return false;
+    return !MifStandardMarkerType(SimLocal(doc, t)->name);
+}
+
+// A document the host made: everything it holds, in the order MIF expects.
+void WriteNew(MifWriteContext& ctx, MifFile* out) {
+    const SimDoc& doc = ctx.doc;
+    out->kind = MifDocumentFile;
+    out->version = NewVersion;
+    out->utf8 = true;
+    out->units = MifInch;
+    out->statements.push_back(MifStatement("MIFFile", MifNumberAtom(2015)));
+    out->statements.push_back(Keyword("Units", "Uin"));
+    MifNode catalog = MifStatement("PgfCatalog");
+    for (ObjId f : doc.formats) catalog.children.push_back(NewFormat(*SimLocal(doc, f)));
+    out->statements.push_back(std::move(catalog));
+    MifNode types = MifStatement("MarkerTypeCatalog");
+    for (ObjId t : doc.markerTypes)
+        if (NewMarkerType(nullptr, doc, t)) types.children.push_back(Named("MTypeName", SimLocal(doc, t)->name));
+    if (!types.children.empty()) out->statements.push_back(std::move(types));
+    MifNode layout = MifStatement("Document");
+    MifNode size = MifStatement("DPageSize");
+    size.args = {MifNumberAtom(8.5, "\""), MifNumberAtom(11, "\"")};
+    layout.children.push_back(std::move(size));
+    layout.children.push_back(Keyword("DTwoSides", doc.twoSided ? "Yes" : "No"));
+    layout.children.push_back(Keyword("DParity", doc.firstPageRight ? "FirstRight" : "FirstLeft"));
+    out->statements.push_back(std::move(layout));
+    // Frames first, so that paragraphs can name them.
+    for (const auto& [id, obj] : doc.objects)
+        if (obj.kind == SimObjTextFrame) RectId(ctx, id);
+    for (ObjId t : doc.tables) ctx.tableIds[t] = ctx.nextId++;
+    if (!doc.tables.empty()) {
+        MifNode tbls = MifStatement("Tbls");
+        for (ObjId t : doc.tables) tbls.children.push_back(NewTable(ctx, t));
+        out->statements.push_back(std::move(tbls));
+    }
+    for (ObjId m : doc.masterPages) out->statements.push_back(NewPage(ctx, m));
+    for (ObjId p : doc.bodyPages) out->statements.push_back(NewPage(ctx, p));
+    for (ObjId f : doc.flows) out->statements.push_back(NewFlow(ctx, f));
+}
+
+int32_t HighestId(const std::vector<MifNode>& nodes) {
+    int32_t high = 0;
+    std::function<void(const MifNode&)> walk = [&](const MifNode& n) {
+        int32_t v;
+        if ((n.token == "ID" || n.token == "TblID") && !n.args.empty() && MifIntValue(n.args[0], &v))
+            high = std::max(high, std::min(v, 1000000000));
+        for (const MifNode& c : n.children) walk(c);
+    };
+    for (const MifNode& n : nodes) walk(n);
+    return high;
+}
+
+// Paragraphs in table cells, wherever they stand in the table's statements.
+MifNode CopyTables(MifWriteContext& ctx, const MifNode& read) {
+    MifNode out = read;
+    out.children.clear();
+    for (const MifNode& c : read.children) {
+        auto it = ctx.src->objectOf.find(&c);
+        if (c.token == "Para" && it != ctx.src->objectOf.end() && SimLocal(ctx.doc, it->second))
+            out.children.push_back(MifWritePara(ctx, it->second, &c, nullptr));
+        else
+            out.children.push_back(CopyTables(ctx, c));
+    }
+    return out;
+}
+
+MifNode PatchFlow(MifWriteContext& ctx, const MifNode& read, ObjId flow) {
+    const SimDoc& doc = ctx.doc;
+    const MifSource& src = *ctx.src;
+    const std::vector<ObjId>& paras = SimLocal(doc, flow)->children;
+    auto unsourced = [&](ObjId p) { return !src.asRead.count(p); };
+    MifNode out = read;
+    out.children.clear();
+    size_t k = 0;
+    int32_t rect = -1;
+    for (const MifNode& c : read.children) {
+        auto it = src.objectOf.find(&c);
+        if (c.token != "Para" || it == src.objectOf.end()) {
+            out.children.push_back(c);
+            continue;
+        }
+        auto pos = std::find(paras.begin() + (long)k, paras.end(), it->second);
+        if (pos == paras.end()) continue; // no longer in this flow
+        for (; paras.begin() + (long)k < pos; ++k)
+            if (unsourced(paras[k])) out.children.push_back(MifWritePara(ctx, paras[k], nullptr, &rect));
+        out.children.push_back(MifWritePara(ctx, it->second, &c, &rect));
+        ++k;
+    }
+    for (; k < paras.size(); ++k)
+        if (unsourced(paras[k])) out.children.push_back(MifWritePara(ctx, paras[k], nullptr, &rect));
+    return out;
+}
+
+void WritePatched(MifWriteContext& ctx, MifFile* out) {
+    const SimDoc& doc = ctx.doc;
+    const MifSource& src = *ctx.src;
+    out->kind = src.file.kind;
+    out->version = src.file.version;
+    out->utf8 = src.file.utf8;
+    out->units = src.file.units;
+    for (const auto& [frame, id] : src.textRectId) ctx.rectIds[frame] = id;
+    for (const auto& [table, id] : src.tableId) ctx.tableIds[table] = id;
+    ctx.nextId = HighestId(src.file.statements) + 1;
+
+    auto sourced = [&](ObjId id) { return src.asRead.count(id) > 0; };
+    std::vector<ObjId> newFormats, newTypes, newMasters;
+    for (ObjId f : doc.formats)
+        if (!sourced(f)) newFormats.push_back(f);
+    for (ObjId t : doc.markerTypes)
+        if (NewMarkerType(&src, doc, t)) newTypes.push_back(t);
+    for (ObjId m : doc.masterPages)
+        if (!sourced(m)) newMasters.push_back(m);
+
+    bool formatsDone = newFormats.empty(), typesDone = newTypes.empty();
+    size_t afterHead = 0, lastMaster = 0;
+    for (const MifNode& s : src.file.statements) {
+        MifNode n;
+        if (s.token == "Document") {
+            n = s;
+            if (doc.twoSided != src.twoSided) MifSetChildArg(n, "DTwoSides", MifKeywordAtom(doc.twoSided ? "Yes" : "No"));
+            if (doc.firstPageRight != src.firstPageRight)
+                MifSetChildArg(n, "DParity", MifKeywordAtom(doc.firstPageRight ? "FirstRight" : "FirstLeft"));
+        } else if (s.token == "PgfCatalog" && !formatsDone) {
+            n = s;
+            for (ObjId f : newFormats) n.children.push_back(NewFormat(*SimLocal(doc, f)));
+            formatsDone = true;
+        } else if (s.token == "MarkerTypeCatalog" && !typesDone) {
+            n = s;
+            for (ObjId t : newTypes) n.children.push_back(Named("MTypeName", SimLocal(doc, t)->name));
+            typesDone = true;
+        } else if (s.token == "Tbls") {
+            n = CopyTables(ctx, s);
+        } else if (s.token == "TextFlow" && src.objectOf.count(&s)) {
+            n = PatchFlow(ctx, s, src.objectOf.at(&s));
+        } else {
+            n = s;
+        }
+        // Changed formats, pages and paragraph formats are patched in place.
+        if (s.token == "PgfCatalog")
+            for (size_t i = 0; i < s.children.size(); ++i) {
+                auto it = src.objectOf.find(&s.children[i]);
+                const SimObject* f = it == src.objectOf.end() ? nullptr : SimLocal(doc, it->second);
+                if (!f) continue;
+                const SimObject& was = src.asRead.at(it->second);
+                if (f->name != was.name) MifSetChildArg(n.children[i], "PgfTag", MifStringAtom(f->name));
+                if (f->indent != was.indent) MifSetChildArg(n.children[i], "PgfLIndent", MifMetricAtom(f->indent));
+            }
+        if (s.token == "Page" && src.objectOf.count(&s)) {
+            ObjId id = src.objectOf.at(&s);
+            if (!SimLocal(doc, id)) {
+                out->statements.push_back(std::move(n));
+                continue;
+            }
+            const SimObject& page = *SimLocal(doc, id);
+            const SimObject& was = src.asRead.at(id);
+            if (page.kind == SimObjBodyPage) {
+                if (page.background != was.background || page.masterPage != was.masterPage)
+                    MifSetChildArg(n, "PageBackground", MifStringAtom(BackgroundText(doc, page)));
+                if (page.pageNumber != was.pageNumber && page.pageNumber)
+                    MifSetChildArg(n, "PageNum", MifStringAtom(*page.pageNumber));
+            } else {
+                lastMaster = out->statements.size() + 1;
+                if (page.name != was.name) MifSetChildArg(n, "PageTag", MifStringAtom(page.name));
+            }
+        }
+        if (s.token == "MIFFile" || s.token == "Units") afterHead = out->statements.size() + 1;
+        out->statements.push_back(std::move(n));
+    }
+    // What the file had no place for yet goes where MIF expects it.
+    std::vector<MifNode> head;
+    if (!formatsDone) {
+        MifNode catalog = MifStatement("PgfCatalog");
+        for (ObjId f : newFormats) catalog.children.push_back(NewFormat(*SimLocal(doc, f)));
+        head.push_back(std::move(catalog));
+    }
+    if (!typesDone) {
+        MifNode types = MifStatement("MarkerTypeCatalog");
+        for (ObjId t : newTypes) types.children.push_back(Named("MTypeName", SimLocal(doc, t)->name));
+        head.push_back(std::move(types));
+    }
+    std::vector<MifNode> masters;
+    for (ObjId m : newMasters) masters.push_back(NewPage(ctx, m));
+    if (!lastMaster) lastMaster = afterHead;
+    out->statements.insert(out->statements.begin() + (long)lastMaster, masters.begin(), masters.end());
+    out->statements.insert(out->statements.begin() + (long)afterHead, head.begin(), head.end());
+    for (ObjId f : doc.flows)
+        if (!std::any_of(src.objectOf.begin(), src.objectOf.end(), [&](const auto& e) { return e.second == f; }))
+            out->statements.push_back(NewFlow(ctx, f));
+}
+
+} // namespace
+
+bool MifWriteDocument(const SimDoc& doc, MifFile* out, std::string* error) {
+    (void)error;
+    *out = MifFile{};
+    MifWriteContext ctx{doc, MifSourceOf(doc), {}, {}, 1};
+    if (ctx.src && ctx.src->file.kind == MifDocumentFile)
+        WritePatched(ctx, out);
+    else
+        WriteNew(ctx, out);
+    return true;
+}

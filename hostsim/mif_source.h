@@ -1,0 +1,74 @@
+// The record a document keeps of the MIF file it was read from: the tree,
+// which statement became which object, and each object as it was read, so
+// that writing back can tell what the session changed.
+#pragma once
+
+#include "hostsim/mif_tree.h"
+#include "hostsim/sim_model.h"
+
+#include <map>
+#include <string>
+#include <set>
+#include <utility>
+#include <vector>
+
+struct MifSource {
+    MifFile file;
+    std::map<const MifNode*, ObjId> objectOf; // Pgf, Page, TextFlow, Para, Marker, ATbl,
+                                              // Tbl, book component statements
+    std::map<ObjId, SimObject> asRead;        // those objects as they were read
+    std::map<ObjId, std::vector<std::pair<ObjId, int32_t>>> anchorsRead; // paragraph -> anchors
+    std::map<ObjId, int32_t> textRectId;      // text frame -> its <ID n>
+    std::map<ObjId, int32_t> tableId;         // table -> its <TblID n>
+    std::set<ObjId> impliedMarkerTypes;       // named by markers, not in the catalog
+    bool twoSided = true;
+    bool firstPageRight = true;
+};
+
+// The tag that marks a document's storeData as a MifSource.
+extern const char MifSourceKind;
+
+inline const MifSource* MifSourceOf(const SimDoc& doc) {
+    return doc.storeKind == &MifSourceKind ? static_cast<const MifSource*>(doc.storeData.get()) : nullptr;
+}
+
+// Text and control characters of paragraphs (shared by reading and writing).
+// The character a <Char ...> keyword stands for (UTF-8), "" when the host
+// does not treat it as text.
+std::string MifCharText(const std::string& keyword);
+// The <Char ...> keyword a character is written as, or null when it goes
+// into a <String>.
+const char* MifCharKeyword(const std::string& utf8Char);
+
+// Metrics (16.16 points) and MIF dimensions.
+Metric MifPointsToMetric(double points);
+MifAtom MifMetricAtom(Metric value);
+
+// Marker types every document has, which no catalog lists.
+bool MifStandardMarkerType(const std::string& name);
+std::string MifMarkerTypeOfNumber(int number);
+
+// ---- Writing
+struct MifWriteContext {
+    const SimDoc& doc;
+    const MifSource* src;              // null for a document the host made
+    std::map<ObjId, int32_t> rectIds;  // text frame -> <ID n>
+    std::map<ObjId, int32_t> tableIds; // table -> <TblID n>
+    int32_t nextId = 1;                // for frames and tables that have none yet
+};
+
+// The statement of a paragraph: the one it was read from (`read`), as it was
+// when the session did not change it, else with its tag, indent, text and
+// anchors brought up to date; a new statement when `read` is null. In a
+// flow, `rectInEffect` is the <ID> of the text frame the paragraphs before
+// stand in, and a new paragraph names its own frame when that differs.
+MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int32_t* rectInEffect);
+// A <Marker> statement for a marker the session made.
+MifNode MifNewMarker(const SimDoc& doc, ObjId marker);
+
+// Documents and books from and to their trees (mif_doc_read.cpp,
+// mif_doc_write.cpp, mif_book.cpp); `name` is the book's full name.
+bool MifReadDocument(const MifFile& file, SimDoc* out, std::string* error);
+bool MifWriteDocument(const SimDoc& doc, MifFile* out, std::string* error);
+bool MifReadBook(const MifFile& file, const std::string& name, SimDoc* out);
+bool MifWriteBook(const SimDoc& book, const std::string& name, MifFile* out);

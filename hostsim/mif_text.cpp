@@ -1,0 +1,159 @@
+// MIF string escapes and the file encodings, over the host's FrameRoman table.
+#include "hostsim/mif_text.h"
+
+#include "hostsim/sim_text.h"
+
+#include <unicode/utf8.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Appends raw bytes of the file: ASCII as it is, the rest in the file's
+// encoding.
+bool AppendRaw(const char* raw, size_t size, bool utf8, std::string* out, std::string* error) {
+    if (!size) return true;
+    if (utf8) {
+        const uint8_t* s = reinterpret_cast<const uint8_t*>(raw);
+        int32_t i = 0, n = (int32_t)size;
+        while (i < n) {
+            UChar32 c;
+            U8_NEXT(s, i, n, c);
+            if (c < 0) {
+                *error = "invalid UTF-8 in string";
+                return false;
+            }
+        }
+        out->append(raw, size);
+        return true;
+    }
+    for (size_t i = 0; i < size; ++i) {
+        unsigned char c = (unsigned char)raw[i];
+        if (c < 0x80)
+            *out += (char)c;
+        else
+            *out += MifFrameRomanChar(c);
+    }
+    return true;
+}
+
+} // namespace
+
+bool MifVersionIsUtf8(const std::string& version) {
+    char* end = nullptr;
+    double v = std::strtod(version.c_str(), &end);
+    return end != version.c_str() && v >= 8.0;
+}
+
+std::string MifFrameRomanChar(unsigned char code) {
+    return SimFromFrameRoman(std::string(1, (char)code));
+}
+
+int MifFrameRomanCode(const std::string& utf8Char) {
+    std::string fr = SimToFrameRoman(utf8Char);
+    // The table writes '?' for what it lacks: a character is FrameRoman's
+    // only when it comes back unchanged.
+    if (fr.size() != 1 || SimFromFrameRoman(fr) != utf8Char) return -1;
+    return (unsigned char)fr[0];
+}
+
+bool MifDecodeString(const char* raw, size_t size, bool utf8, std::string* out, std::string* error) {
+    out->clear();
+    size_t runStart = 0;
+    size_t i = 0;
+    while (i < size) {
+        if (raw[i] != '\\') {
+            ++i;
+            continue;
+        }
+        if (!AppendRaw(raw + runStart, i - runStart, utf8, out, error)) return false;
+        if (i + 1 >= size) {
+            *error = "backslash at the end of a string";
+            return false;
+        }
+        char e = raw[i + 1];
+        i += 2;
+        switch (e) {
+        case 't': *out += '\t'; break;
+        case '>': *out += '>'; break;
+        case 'q': *out += '\''; break;
+        case 'Q': *out += '`'; break;
+        case '\\': *out += '\\'; break;
+        case 'x': {
+            int hi = i < size ? HexDigit(raw[i]) : -1;
+            int lo = i + 1 < size ? HexDigit(raw[i + 1]) : -1;
+            if (hi < 0 || lo < 0) {
+                *error = "\\x needs two hex digits in string";
+                return false;
+            }
+            i += 2;
+            if (i < size && raw[i] == ' ') ++i; // the space that ends the escape
+            *out += MifFrameRomanChar((unsigned char)(hi * 16 + lo));
+            break;
+        }
+        default: {
+            unsigned char c = (unsigned char)e;
+            char shown[16];
+            if (c > 0x20 && c < 0x7F)
+                std::snprintf(shown, sizeof shown, "\\%c", e);
+            else
+                std::snprintf(shown, sizeof shown, "\\ (0x%02X)", c);
+            *error = std::string("bad escape ") + shown + " in string";
+            return false;
+        }
+        }
+        runStart = i;
+    }
+    return AppendRaw(raw + runStart, size - runStart, utf8, out, error);
+}
+
+bool MifEncodeString(const std::string& value, bool utf8, std::string* out, std::string* error) {
+    out->clear();
+    const uint8_t* s = reinterpret_cast<const uint8_t*>(value.data());
+    int32_t i = 0, n = (int32_t)value.size();
+    while (i < n) {
+        int32_t start = i;
+        UChar32 c;
+        U8_NEXT(s, i, n, c);
+        if (c < 0) {
+            *error = "invalid UTF-8 in a string to write";
+            return false;
+        }
+        switch (c) {
+        case '`': *out += "\\Q"; continue;
+        case '\'': *out += "\\q"; continue;
+        case '>': *out += "\\>"; continue;
+        case '\\': *out += "\\\\"; continue;
+        case '\t': *out += "\\t"; continue;
+        default: break;
+        }
+        if (c >= 0x20 && c < 0x7F) {
+            *out += (char)c;
+            continue;
+        }
+        std::string ch = value.substr((size_t)start, (size_t)(i - start));
+        int code = MifFrameRomanCode(ch);
+        if (code >= 0 && (code < 0x20 || code == 0x7F || !utf8)) {
+            char buf[16];
+            std::snprintf(buf, sizeof buf, "\\x%02x ", code);
+            *out += buf;
+        } else if (utf8) {
+            *out += ch;
+        } else {
+            char buf[80];
+            std::snprintf(buf, sizeof buf, "character U+%04X cannot be written in a FrameRoman MIF file",
+                          (unsigned)c);
+            *error = buf;
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,320 @@
+// MIF documents and books as the host's objects: what each statement
+// becomes, what a save writes back after a session's changes, and the file
+// store the host opens and saves through.
+#include "hostsim/doc_builder.h"
+#include "hostsim/mif_document.h"
+#include "hostsim/mif_reader.h"
+#include "hostsim/mif_store.h"
+#include "hostsim/mif_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+std::string SourceData(const char* name) { return std::string(VELLOR_SOURCE_DIR "/tests/hostsim/data/") + name; }
+
+SimDoc Load(const char* file, const char* name = "Z:\\docs\\ch.mif") {
+    SimDoc doc;
+    std::string error;
+    EXPECT_TRUE(MifLoadDoc(SourceData(file), name, &doc, &error)) << error;
+    return doc;
+}
+
+// Writes the document and reads the text back, as a save and an open would.
+SimDoc Reload(const SimDoc& doc, MifFile* written = nullptr) {
+    MifFile file, again;
+    std::string text, error;
+    EXPECT_TRUE(MifFromDoc(doc, doc.name, &file, &error)) << error;
+    EXPECT_TRUE(MifWriteText(file, &text, &error)) << error;
+    EXPECT_TRUE(MifParse(text.data(), text.size(), "re.mif", &again, &error)) << error;
+    SimDoc out;
+    EXPECT_TRUE(MifToDoc(again, doc.name, &out, &error)) << error;
+    if (written) *written = again;
+    return out;
+}
+
+std::string Name(const SimDoc& doc, ObjId id) { return SimLocal(doc, id) ? SimLocal(doc, id)->name : "?"; }
+
+std::vector<std::string> Markers(const SimDoc& doc) {
+    std::vector<std::string> out;
+    for (ObjId m : SimMarkerChain(doc)) out.push_back(Name(doc, SimLocal(doc, m)->markerType) + ":" + SimLocal(doc, m)->text);
+    return out;
+}
+
+std::vector<std::string> Masters(const SimDoc& doc) {
+    std::vector<std::string> out;
+    for (ObjId p : doc.bodyPages) out.push_back(SimPageMasterName(doc, p));
+    return out;
+}
+
+const MifNode* TopLevel(const MifFile& f, const char* token) {
+    for (const MifNode& n : f.statements)
+        if (n.token == token) return &n;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(MifDocument, StatementsBecomeTheHostsObjects) {
+    SimDoc doc = Load("chapter_utf8.mif");
+    EXPECT_TRUE(doc.twoSided);
+    EXPECT_FALSE(doc.firstPageRight);
+    std::vector<std::string> masters;
+    for (ObjId m : doc.masterPages) masters.push_back(Name(doc, m));
+    EXPECT_EQ(masters, (std::vector<std::string>{"Left", "Right", "Chapter"}));
+
+    // Sides alternate from the left; Default, None and a name as backgrounds.
+    ASSERT_EQ(doc.bodyPages.size(), 4u);
+    EXPECT_EQ(SimPageIsRight(doc, doc.bodyPages[0]), 0);
+    EXPECT_EQ(SimPageIsRight(doc, doc.bodyPages[1]), 1);
+    EXPECT_EQ(Masters(doc), (std::vector<std::string>{"Left", "", "Chapter", "Right"}));
+    EXPECT_EQ(SimLocal(doc, doc.bodyPages[2])->background, 2);
+    EXPECT_EQ(SimPageNumberText(doc, doc.bodyPages[0]), "i");
+    EXPECT_EQ(SimPageNumberText(doc, doc.bodyPages[3]), "4");
+
+    // The main flow, its paragraphs, tags, text with control codes, indents.
+    EXPECT_EQ(Name(doc, doc.mainFlow), "A");
+    EXPECT_EQ(SimFlowTexts(doc),
+              (std::vector<std::string>{"Intro", "First\tcaf\u00E9\u2011x", "", "spans two frames", "last"}));
+    EXPECT_EQ(SimFlowTags(doc), (std::vector<std::string>{"Heading", "Body", "Body", "Body", "Body"}));
+    const std::vector<ObjId>& paras = SimLocal(doc, doc.mainFlow)->children;
+    EXPECT_EQ(SimLocal(doc, paras[0])->indent, 6 * MetricOnePoint);
+    EXPECT_EQ(SimLocal(doc, paras[1])->indent, 36 * MetricOnePoint);
+    EXPECT_EQ(SimLocal(doc, paras[4])->indent, 72 * MetricOnePoint); // its own <Pgf> override
+
+    // Where paragraphs stand: a paragraph without a TextRectID stays in the
+    // frame the text before it reached.
+    std::vector<ObjId> pages;
+    for (ObjId p : paras) pages.push_back(SimParagraphPage(doc, p));
+    EXPECT_EQ(pages, (std::vector<ObjId>{doc.bodyPages[0], doc.bodyPages[0], doc.bodyPages[0], doc.bodyPages[1],
+                                         doc.bodyPages[2]}));
+    ObjId firstFrame = SimLocal(doc, paras[0])->parent;
+    EXPECT_EQ(SimFrameFirstParagraph(doc, firstFrame), paras[0]);
+    EXPECT_EQ(SimFrameLastParagraph(doc, firstFrame), paras[2]);
+    EXPECT_EQ(SimNextParagraph(doc, paras[2]), paras[3]);
+    // The page frame holds the text frame and the picture in file order; an
+    // empty body page's frame belongs to the main flow.
+    const SimObject& frame0 = *SimLocal(doc, SimLocal(doc, doc.bodyPages[0])->frame);
+    ASSERT_EQ(frame0.children.size(), 2u);
+    EXPECT_EQ(SimLocal(doc, frame0.children[0])->kind, SimObjTextFrame);
+    EXPECT_EQ(SimLocal(doc, frame0.children[1])->kind, SimObjGraphic);
+    ObjId emptyFrame = SimLocal(doc, SimLocal(doc, doc.bodyPages[3])->frame)->children[0];
+    EXPECT_EQ(SimLocal(doc, emptyFrame)->flow, doc.mainFlow);
+
+    // Markers in flow order; types from the catalog and from the markers.
+    EXPECT_EQ(Markers(doc), (std::vector<std::string>{"MasterPage:Chapter", "Index:cafes"}));
+    EXPECT_EQ(SimLocal(doc, SimMarkerChain(doc)[1])->anchorOffset, 12);
+    EXPECT_TRUE(SimNamed(doc, SimObjMarkerType, "Index"));
+
+    // The table: heading, body and footing rows, cells holding paragraphs,
+    // anchored in the third paragraph.
+    ASSERT_EQ(doc.tables.size(), 1u);
+    const SimObject& table = *SimLocal(doc, doc.tables[0]);
+    EXPECT_EQ(table.anchorParagraph, paras[2]);
+    std::vector<int32_t> types;
+    for (ObjId r : table.children) types.push_back(SimLocal(doc, r)->rowType);
+    EXPECT_EQ(types, (std::vector<int32_t>{SimRowHeading, SimRowBody, SimRowBody, SimRowFooting}));
+    ObjId cell = SimLocal(doc, table.children[1])->children[1];
+    ASSERT_EQ(SimLocal(doc, cell)->children.size(), 2u);
+    EXPECT_EQ(SimLocal(doc, SimLocal(doc, cell)->children[1])->text, "Left");
+    EXPECT_EQ(SimParagraphPage(doc, SimLocal(doc, cell)->children[1]), doc.bodyPages[0]);
+
+    // A one-sided FrameRoman document: right pages only.
+    SimDoc roman = Load("chapter_roman.mif");
+    EXPECT_FALSE(roman.twoSided);
+    EXPECT_EQ(Masters(roman), (std::vector<std::string>{"Right"}));
+    EXPECT_EQ(SimPageNumberText(roman, roman.bodyPages[0]), "12");
+    EXPECT_EQ(SimFlowTexts(roman), (std::vector<std::string>{"caf\u00E9 \u2014done '>"}));
+    EXPECT_EQ(SimLocal(roman, roman.formats[0])->indent, 9 * MetricOnePoint);
+}
+
+TEST(MifDocument, UnchangedDocumentsAndBooksWriteBackTheSameStatements) {
+    for (const char* name : {"chapter_utf8.mif", "chapter_roman.mif", "book.mif"}) {
+        MifFile read, written;
+        std::string error;
+        ASSERT_TRUE(MifReadFile(SourceData(name), &read, &error)) << error;
+        SimDoc doc;
+        ASSERT_TRUE(MifToDoc(read, "Z:\\docs\\x.mif", &doc, &error)) << error;
+        ASSERT_TRUE(MifFromDoc(doc, doc.name, &written, &error)) << error;
+        EXPECT_TRUE(MifSameFile(read, written)) << name;
+    }
+}
+
+TEST(MifDocument, SessionChangesAreWrittenBack) {
+    SimDoc doc = Load("chapter_utf8.mif");
+    MifFile original;
+    std::string error;
+    ASSERT_TRUE(MifReadFile(SourceData("chapter_utf8.mif"), &original, &error));
+    ObjId chapter = SimNamed(doc, SimObjMasterPage, "Chapter");
+    SimApplyMasterPage(doc, doc.bodyPages[0], chapter);                           // -> 2
+    SimApplyMasterPage(doc, doc.bodyPages[2], SimNamed(doc, SimObjMasterPage, "Left")); // its side's default -> 0
+    SimLocal(doc, doc.bodyPages[3])->background = 1;
+    // A new marker type and a marker at the start of the "spans" paragraph.
+    ObjId type = SimNewObject(doc, SimObjMarkerType);
+    doc.objects[type].name = "Tarn";
+    doc.markerTypes.push_back(type);
+    const std::vector<ObjId> paras = SimLocal(doc, doc.mainFlow)->children;
+    ObjId m = SimAnchorMarker(doc, TextLoc{paras[3], 0});
+    doc.objects[m].markerType = type;
+    doc.objects[m].text = "Chapter";
+    // Formats: one changed, one added; text added with a new paragraph.
+    SimLocal(doc, SimNamed(doc, SimObjParagraphFormat, "Heading"))->indent = 18 * MetricOnePoint;
+    ObjId f = SimNewObject(doc, SimObjParagraphFormat);
+    doc.objects[f].name = "Note";
+    doc.formats.push_back(f);
+    TextLoc after;
+    ASSERT_EQ(SimInsertText(doc, TextLoc{paras[1], 5}, "!\nNew `text'", &after), SimOk);
+
+    MifFile written;
+    SimDoc back = Reload(doc, &written);
+    EXPECT_EQ(Masters(back), (std::vector<std::string>{"Chapter", "", "Left", ""}));
+    EXPECT_EQ(SimLocal(back, back.bodyPages[2])->background, 0);
+    EXPECT_EQ(Markers(back), (std::vector<std::string>{"MasterPage:Chapter", "Index:cafes", "Tarn:Chapter"}));
+    EXPECT_EQ(SimFlowTexts(back), (std::vector<std::string>{"Intro", "First!", "New `text'\tcaf\u00E9\u2011x", "",
+                                                            "spans two frames", "last"}));
+    // The split paragraph keeps the format and frame; the marker stays where
+    // it was in the text that moved with it.
+    const std::vector<ObjId> backParas = SimLocal(back, back.mainFlow)->children;
+    EXPECT_EQ(SimLocal(back, backParas[2])->name, "Body");
+    EXPECT_EQ(SimParagraphPage(back, backParas[2]), back.bodyPages[0]);
+    EXPECT_EQ(SimLocal(back, SimMarkerChain(back)[1])->anchorParagraph, backParas[2]);
+    EXPECT_EQ(SimLocal(back, SimMarkerChain(back)[1])->anchorOffset, 17);
+    EXPECT_EQ(SimLocal(back, SimMarkerChain(back)[2])->anchorOffset, 0);
+    EXPECT_EQ(SimLocal(back, SimNamed(back, SimObjParagraphFormat, "Heading"))->indent, 18 * MetricOnePoint);
+    EXPECT_TRUE(SimNamed(back, SimObjParagraphFormat, "Note"));
+
+    // What the host does not model, and tables, are as they were; the font
+    // change stays in front of the text it governs.
+    for (const char* token : {"ColorCatalog", "Tbls", "MIFFile", "Units"})
+        EXPECT_TRUE(MifSameNode(*TopLevel(original, token), *TopLevel(written, token))) << token;
+    const MifNode* flow = TopLevel(written, "TextFlow");
+    const MifNode& line = flow->children[3].children[1]; // the second paragraph's line
+    EXPECT_EQ(line.children[0].token, "Font");
+    EXPECT_EQ(line.children[1].token, "String");
+}
+
+TEST(MifDocument, DocumentsTheHostMadeAreWrittenWhole) {
+    DocBuilder b("Z:\\docs\\new.mif");
+    b.firstPageLeft().masterPages({"L", "R", "Wide"}).format("Body", 12 * MetricOnePoint).formats({"Title"});
+    b.page().para("Title", "One\tTwo").marker("MasterPage", "Wide").para("Body", "b");
+    b.table({{"Tag", "Master"}, {"Title", "Wide\nR"}});
+    b.page().master("Wide").pageNumber("x").para("Body", "second page");
+    b.page().noMaster();
+    SimDoc back = Reload(b.doc);
+    EXPECT_FALSE(back.firstPageRight);
+    EXPECT_EQ(Masters(back), Masters(b.doc));
+    EXPECT_EQ(SimFlowTexts(back), SimFlowTexts(b.doc));
+    EXPECT_EQ(SimFlowTags(back), SimFlowTags(b.doc));
+    EXPECT_EQ(Markers(back), Markers(b.doc));
+    EXPECT_EQ(SimPageNumberText(back, back.bodyPages[1]), "x");
+    EXPECT_EQ(SimLocal(back, SimNamed(back, SimObjParagraphFormat, "Body"))->indent, 12 * MetricOnePoint);
+    std::vector<std::string> onPage;
+    for (ObjId p : SimPageParagraphs(back, back.bodyPages[1])) onPage.push_back(SimLocal(back, p)->text);
+    EXPECT_EQ(onPage, (std::vector<std::string>{"second page"}));
+    ASSERT_EQ(back.tables.size(), 1u);
+    const SimObject& table = *SimLocal(back, back.tables[0]);
+    EXPECT_EQ(SimLocal(back, table.anchorParagraph)->text, "");
+    ObjId cell = SimLocal(back, table.children[1])->children[1];
+    EXPECT_EQ(SimLocal(back, cell)->children.size(), 2u);
+    EXPECT_EQ(SimLocal(back, table.children[0])->rowType, SimRowHeading);
+}
+
+TEST(MifDocument, BooksHoldFoldersGroupsAndRelativeNames) {
+    SimDoc book = Load("book.mif", "Z:\\docs\\book.mif");
+    ASSERT_TRUE(book.isBook);
+    std::vector<std::string> walk;
+    for (ObjId c : SimBookOrder(book))
+        walk.push_back(std::to_string(SimLocal(book, c)->componentType) + " " + SimLocal(book, c)->name);
+    EXPECT_EQ(walk, (std::vector<std::string>{"2 Part One", "512 Z:\\docs\\ch1.mif", "512 Z:\\docs\\ch2.mif",
+                                              "512 Z:\\docs\\parts\\ch3.mif", "64 Back matter",
+                                              "512 Z:\\shared\\appendix.mif", "8 Z:\\docs\\notes.txt",
+                                              "512 Z:\\abs\\index.mif"}));
+
+    // A renamed component and a new folder are written in the book's terms.
+    SimLocal(book, SimBookOrder(book)[3])->name = "Z:\\other\\ch3.mif";
+    ObjId folder = SimNewObject(book, SimObjComponent);
+    book.objects[folder].componentType = SimComponentFolder;
+    book.objects[folder].name = "Extra";
+    book.components.push_back(folder);
+    ObjId inside = SimNewObject(book, SimObjComponent);
+    book.objects[inside].name = "C:\\far\\x.mif";
+    book.objects[inside].parent = folder;
+    book.objects[folder].children.push_back(inside);
+    SimDoc back = Reload(book);
+    std::vector<std::string> names;
+    for (ObjId c : SimBookOrder(back)) names.push_back(SimLocal(back, c)->name);
+    EXPECT_EQ(names[3], "Z:\\other\\ch3.mif");
+    EXPECT_EQ(names.back(), "C:\\far\\x.mif");
+    EXPECT_EQ(SimLocal(back, SimBookOrder(back)[8])->componentType, SimComponentFolder);
+
+    EXPECT_EQ(MifBookRelativeName("Z:\\docs", "Z:\\docs\\ch1.mif"), "<c>ch1.mif");
+    EXPECT_EQ(MifBookRelativeName("Z:\\docs\\book", "Z:\\docs\\shared\\a.mif"), "<u><c>shared<c>a.mif");
+    EXPECT_EQ(MifResolveBookName("Z:\\docs", "<v>C:<r><c>x<c>y.mif"), "C:\\x\\y.mif");
+    EXPECT_EQ(MifResolveBookName("Z:\\docs", "<u><u><u><c>a.mif"), "Z:\\a.mif");
+    EXPECT_EQ(MifResolveBookName("Z:\\docs", "plain.mif"), "Z:\\docs\\plain.mif");
+}
+
+TEST(MifDocument, TheFileStoreOpensAndSavesMifFiles) {
+    char dirTemplate[] = "/tmp/mif_store_XXXXXX";
+    std::string dir = mkdtemp(dirTemplate);
+    std::system(("cp '" + SourceData("chapter_utf8.mif") + "' '" + dir + "/MasterPage.fm'").c_str());
+    std::ofstream(dir + "/bad.mif") << "<MIFFile 8.00>\n<Para\n <String `open\n>>\n";
+    std::string win = "Z:" + dir;
+    for (char& c : win)
+        if (c == '/') c = '\\';
+
+    MifFileStore files;
+    SimStore store = MifFileStoreMake(&files);
+    SimDoc doc;
+    ASSERT_EQ(store.load(store.context, win + "\\MasterPage.fm", &doc), SimOk) << files.lastError;
+    EXPECT_EQ(doc.name, win + "\\MasterPage.fm");
+    EXPECT_EQ(SimFlowTexts(doc).size(), 5u);
+    EXPECT_EQ(store.load(store.context, win + "\\missing.mif", &doc), SimStatusNotFound);
+    EXPECT_EQ(store.load(store.context, win + "\\bad.mif", &doc), SimStatusBadArgument);
+    EXPECT_EQ(files.lastError, "bad.mif:3: unterminated string");
+
+    SimDoc saved = Load("chapter_utf8.mif");
+    SimApplyMasterPage(saved, saved.bodyPages[1], SimNamed(saved, SimObjMasterPage, "Chapter"));
+    ASSERT_EQ(store.save(store.context, win + "\\out.mif", saved), SimOk) << files.lastError;
+    SimDoc again;
+    ASSERT_EQ(store.load(store.context, win + "\\out.mif", &again), SimOk);
+    EXPECT_EQ(Masters(again), (std::vector<std::string>{"Left", "Chapter", "Chapter", "Right"}));
+    EXPECT_EQ(store.save(store.context, win + "\\no\\such\\out.mif", saved), SimStatusSaveFailed);
+    EXPECT_NE(files.lastError.find("out.mif"), std::string::npos);
+    std::system(("rm -rf '" + dir + "'").c_str());
+}
+
+TEST(MifDocument, InconsistentStatementsGiveAUsableDocument) {
+    const std::string text = "<MIFFile 8.00>\n"
+                             "<Page <PageType BodyPage> <PageBackground `Nowhere'> <TextRect <ID 99999999999>>>\n"
+                             "<Page <PageType BodyPage> <TextRect <ID 7>>>\n"
+                             "<TextFlow <TFTag `A'>\n"
+                             " <Para <PgfTag `Lost'> <ParaLine <TextRectID 3> <ATbl 4> <Marker> <String `x'>>>\n"
+                             " <Para <ParaLine <TextRectID 7> <Char Unknown> <String `y'>>>\n"
+                             ">\n";
+    MifFile file, written;
+    std::string error;
+    ASSERT_TRUE(MifParse(text.data(), text.size(), "odd.mif", &file, &error)) << error;
+    SimDoc doc;
+    ASSERT_TRUE(MifToDoc(file, "Z:\\odd.mif", &doc, &error));
+    // An unknown master page is no master page; the first paragraph, before
+    // any frame the file knows, stands in the flow's first known frame.
+    EXPECT_EQ(SimPageMasterName(doc, doc.bodyPages[0]), "");
+    EXPECT_EQ(SimFlowTexts(doc), (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(SimParagraphPage(doc, SimLocal(doc, doc.mainFlow)->children[0]), doc.bodyPages[1]);
+    EXPECT_EQ(Markers(doc), (std::vector<std::string>{"Index:"}));
+    ASSERT_TRUE(MifFromDoc(doc, doc.name, &written, &error));
+    EXPECT_TRUE(MifSameFile(file, written));
+    // A change to such a paragraph keeps the statements the host could not place.
+    TextLoc after;
+    ASSERT_EQ(SimInsertText(doc, TextLoc{SimLocal(doc, doc.mainFlow)->children[1], 0}, "z", &after), SimOk);
+    SimDoc back = Reload(doc, &written);
+    EXPECT_EQ(SimFlowTexts(back), (std::vector<std::string>{"x", "zy"}));
+    const MifNode& line = TopLevel(written, "TextFlow")->children[2].children[0];
+    EXPECT_EQ(line.children[1].token, "Char");
+}

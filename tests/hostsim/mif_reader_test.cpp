@@ -1,0 +1,158 @@
+// MIF reading: statements, data atoms, string escapes, encodings, and the
+// errors hostile or broken files give.
+#include "hostsim/mif_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+MifFile Parse(const std::string& text) {
+    MifFile f;
+    std::string error;
+    EXPECT_TRUE(MifParse(text.data(), text.size(), "t.mif", &f, &error)) << error;
+    return f;
+}
+
+std::string Error(const std::string& text, const MifLimits& limits = MifLimits()) {
+    MifFile f;
+    std::string error;
+    EXPECT_FALSE(MifParse(text.data(), text.size(), "chapter3.mif", &f, &error, limits));
+    EXPECT_TRUE(f.statements.empty());
+    return error;
+}
+
+std::string StringValue(const std::string& header, const std::string& quoted) {
+    MifFile f = Parse(header + "\n<S `" + quoted + "'>\n");
+    return f.statements.at(1).args.at(0).text;
+}
+
+} // namespace
+
+TEST(MifReader, StatementsDataAndComments) {
+    MifFile f = Parse("<MIFFile 7.00> # generated\n"
+                      "<Units Upt>\n"
+                      "<Pgf <PgfTag `Body'> # the tag\n"
+                      "  <PgfLIndent 0.5\"> <PgfFIndent 3 pt> <N -2.25> <Flag Yes>\n"
+                      "  <Size 12mm> <W 1cm> <P 2pc> <I 1in>\n"
+                      "> <Empty>\n");
+    EXPECT_EQ(f.kind, MifDocumentFile);
+    EXPECT_EQ(f.version, "7.00");
+    EXPECT_FALSE(f.utf8);
+    EXPECT_EQ(f.units, MifPoint);
+    ASSERT_EQ(f.statements.size(), 4u);
+    const MifNode& pgf = f.statements[2];
+    EXPECT_EQ(pgf.line, 3);
+    ASSERT_EQ(pgf.children.size(), 9u);
+    EXPECT_EQ(pgf.children[1].line, 4);
+    EXPECT_EQ(MifFindText(pgf, "PgfTag"), "Body");
+    EXPECT_EQ(MifFindText(pgf, "Flag"), "Yes");
+    EXPECT_EQ(MifFindArg(pgf, "Flag")->kind, MifKeyword);
+    const MifAtom* n = MifFindArg(pgf, "N");
+    EXPECT_EQ(n->kind, MifNumber);
+    EXPECT_EQ(n->text, "-2.25");
+    EXPECT_EQ(n->unit, "");
+
+    // Dimensions: every unit, separated or not; bare numbers in the file's units.
+    struct {
+        const char* token;
+        double points;
+    } dims[] = {{"PgfLIndent", 36}, {"PgfFIndent", 3},  {"N", -2.25}, {"Size", 12 * 72 / 25.4},
+                {"W", 72 / 2.54},   {"P", 24},          {"I", 72}};
+    for (const auto& d : dims) {
+        double pt = 0;
+        EXPECT_TRUE(MifDimensionPoints(*MifFindArg(pgf, d.token), f.units, &pt)) << d.token;
+        EXPECT_NEAR(pt, d.points, 1e-9) << d.token;
+    }
+    double pt;
+    EXPECT_FALSE(MifDimensionPoints(*MifFindArg(pgf, "Flag"), f.units, &pt));
+
+    MifFile inches = Parse("<MIFFile 2015>\n<X 2>\n");
+    EXPECT_TRUE(inches.utf8);
+    EXPECT_TRUE(MifDimensionPoints(inches.statements[1].args[0], inches.units, &pt));
+    EXPECT_EQ(pt, 144);
+
+    MifFile book = Parse("\xEF\xBB\xBF<Book 7.00>\n<BookComponent <FileName `<c>ch1.mif'>>\n");
+    EXPECT_EQ(book.kind, MifBookFile);
+    EXPECT_EQ(MifFindText(book.statements[1], "FileName"), "<c>ch1.mif");
+}
+
+TEST(MifReader, StringEscapesAndEncodings) {
+    const std::string v8 = "<MIFFile 8.00>", v7 = "<MIFFile 7.00>";
+    EXPECT_EQ(StringValue(v8, "a\\tb\\>c\\qd\\Qe\\\\f"), "a\tb>c'd`e\\f");
+    EXPECT_EQ(StringValue(v8, "x>y"), "x>y"); // a bare '>' inside a string is text
+    EXPECT_EQ(StringValue(v8, "# not a comment"), "# not a comment");
+    EXPECT_EQ(StringValue(v8, ""), "");
+    // \xNN is a FrameRoman code in both encodings; the space after it belongs to it.
+    EXPECT_EQ(StringValue(v8, "non\\x15 breaking"), "non\u2011breaking");
+    EXPECT_EQ(StringValue(v7, "\\xa5 x\\xd1  y"), "\u2022x\u2014 y");
+    EXPECT_EQ(StringValue(v7, "tab\\x08 "), "tab\t");
+    // Raw text: UTF-8 from version 8 on, FrameRoman before.
+    EXPECT_EQ(StringValue(v8, "caf\xC3\xA9"), "caf\u00E9");
+    EXPECT_EQ(StringValue(v7, "caf\x8E"), "caf\u00E9");
+    EXPECT_EQ(StringValue("<MIFFile 2019>", "\xE2\x82\xAC"), "\u20AC");
+
+    EXPECT_EQ(Error(v8 + "\n<S `bad \xC3'>"), "chapter3.mif:2: invalid UTF-8 in string");
+    EXPECT_EQ(Error(v8 + "\n\n<S `a\\z'>"), "chapter3.mif:3: bad escape \\z in string");
+    EXPECT_EQ(Error(v8 + "\n<S `a\\x1'>"), "chapter3.mif:2: \\x needs two hex digits in string");
+}
+
+TEST(MifReader, ErrorsNameTheLine) {
+    const std::string head = "<MIFFile 8.00>\n<A\n";
+    EXPECT_EQ(Error(head + "<S `open\n>\n>"), "chapter3.mif:3: unterminated string");
+    EXPECT_EQ(Error(head + "<S `ends with escape\\'>\n>"), "chapter3.mif:3: unterminated string");
+    EXPECT_EQ(Error(head + "<B 1>\n"), "chapter3.mif:2: unbalanced '<': <A> is not closed");
+    EXPECT_EQ(Error(head + ">\n>\n"), "chapter3.mif:4: unbalanced '>'");
+    EXPECT_EQ(Error(head + "< >\n>"), "chapter3.mif:3: statement without a token");
+    EXPECT_EQ(Error("<MIFFile 8.00>\nloose\n"), "chapter3.mif:2: data outside a statement");
+    EXPECT_EQ(Error("<MIFFile 8.00>\n\ndefine(Bold, <Font <FWeight `Bold'>>)\n"),
+              "chapter3.mif:3: macro statement 'define' is not supported");
+    EXPECT_EQ(Error("<MIFFile 8.00>\ninclude (other.mif)\n"),
+              "chapter3.mif:2: macro statement 'include' is not supported");
+    EXPECT_EQ(Error("<MIFFile 8.00>\n<A <include `x'>>\n"),
+              "chapter3.mif:2: macro statement 'include' is not supported");
+    EXPECT_EQ(Error(head + "=FrameImage\n&abc\n>\n"), "chapter3.mif:3: unterminated facet (no =EndInset)");
+
+    // What is not MIF at all.
+    EXPECT_EQ(Error(""), "chapter3.mif:1: not a MIF file");
+    EXPECT_EQ(Error("# only a comment\n"), "chapter3.mif:2: not a MIF file");
+    EXPECT_EQ(Error("Hello <MIFFile 8.00>"), "chapter3.mif:1: not a MIF file");
+    EXPECT_EQ(Error("\n<Document <DTwoSides Yes>>"), "chapter3.mif:2: not a MIF file (it begins with <Document>)");
+    EXPECT_EQ(Error("<MIFFile `8'>"), "chapter3.mif:1: not a MIF file (no version)");
+    EXPECT_EQ(Error("<MIFFile>"), "chapter3.mif:1: not a MIF file (no version)");
+}
+
+TEST(MifReader, LimitsTurnHostileInputIntoErrors) {
+    // Deep nesting is refused at the limit, without recursion.
+    std::string deep = "<MIFFile 8.00>\n";
+    for (int i = 0; i < 200000; ++i) deep += "<A ";
+    EXPECT_EQ(Error(deep), "chapter3.mif:2: statements nested too deeply");
+    std::string ok = "<MIFFile 8.00>\n";
+    for (int i = 0; i < 1000; ++i) ok += "<A ";
+    ok += std::string(1000, '>');
+    Parse(ok);
+
+    MifLimits small;
+    small.maxStatements = 3;
+    EXPECT_EQ(Error("<MIFFile 8.00>\n<A>\n<B>\n<C>", small), "chapter3.mif:4: too many statements");
+    small = MifLimits();
+    small.maxStringBytes = 4;
+    EXPECT_EQ(Error("<MIFFile 8.00>\n<S `12345'>", small), "chapter3.mif:2: string too long");
+    small = MifLimits();
+    small.maxFileBytes = 10;
+    EXPECT_EQ(Error("<MIFFile 8.00>", small), "chapter3.mif: file too large");
+    EXPECT_EQ(Error("<MIFFile 8.00>\n<" + std::string(300, 'T') + ">"), "chapter3.mif:2: token too long");
+}
+
+TEST(MifReader, FacetsAndDataAfterStatementsAreKept) {
+    MifFile f = Parse("<MIFFile 8.00>\n<ImportObject <ImportObFile `x'>\n"
+                      "=FrameImage\n  &%v\n&\\x\n=EndInset\n <After 1>\n>\n<B <C> 5 <D>>");
+    const MifNode& io = f.statements[1];
+    ASSERT_EQ(io.args.size(), 1u);
+    EXPECT_EQ(io.args[0].kind, MifFacet);
+    EXPECT_EQ(io.args[0].text, "=FrameImage\n  &%v\n&\\x\n=EndInset");
+    EXPECT_EQ(io.args[0].position, 1u);
+    EXPECT_EQ(io.children.size(), 2u);
+    EXPECT_EQ(f.statements[2].args[0].position, 1u);
+}

@@ -1,0 +1,140 @@
+// MIF writing: round trips give the same tree back, strings keep their
+// escapes in each encoding, and a save that fails leaves the old file whole.
+#include "hostsim/atomic_file.h"
+#include "hostsim/mif_reader.h"
+#include "hostsim/mif_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string SourceData(const char* name) { return std::string(VELLOR_SOURCE_DIR "/tests/hostsim/data/") + name; }
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void Spit(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+MifFile Parse(const std::string& text) {
+    MifFile f;
+    std::string error;
+    EXPECT_TRUE(MifParse(text.data(), text.size(), "t.mif", &f, &error)) << error;
+    return f;
+}
+
+std::string Write(const MifFile& f) {
+    std::string out, error;
+    EXPECT_TRUE(MifWriteText(f, &out, &error)) << error;
+    return out;
+}
+
+struct TempDir {
+    std::string path;
+    TempDir() {
+        char buf[] = "/tmp/mif_test_XXXXXX";
+        path = mkdtemp(buf);
+    }
+    ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+    int Entries() const {
+        int n = 0;
+        DIR* d = opendir(path.c_str());
+        while (dirent* e = readdir(d))
+            if (e->d_name[0] != '.' || (e->d_name[1] && e->d_name[1] != '.')) ++n;
+        closedir(d);
+        return n;
+    }
+};
+
+} // namespace
+
+TEST(MifWriter, SampleFilesRoundTripToTheSameTree) {
+    for (const char* name : {"chapter_utf8.mif", "chapter_roman.mif", "book.mif"}) {
+        MifFile first, second;
+        std::string error;
+        ASSERT_TRUE(MifReadFile(SourceData(name), &first, &error)) << error;
+        std::string text = Write(first);
+        ASSERT_TRUE(MifParse(text.data(), text.size(), name, &second, &error)) << error;
+        EXPECT_TRUE(MifSameFile(first, second)) << name << "\n" << text;
+        EXPECT_EQ(Write(second), text) << name; // writing is stable
+    }
+}
+
+TEST(MifWriter, EscapesAndEncodings) {
+    MifFile f = Parse("<MIFFile 8.00>\n<S `x'>");
+    const std::string tricky = "a`b'c>d\\e\tf\u2011g\u00E9h\u20AC\n";
+    f.statements[1].args[0].text = tricky;
+    std::string text = Write(f);
+    EXPECT_NE(text.find("`a\\Qb\\qc\\>d\\\\e\\tf\\x15 g\u00E9h\u20AC\\x09 '"), std::string::npos) << text;
+    EXPECT_EQ(Parse(text).statements[1].args[0].text, tricky);
+
+    // FrameRoman files: nothing beyond ASCII is written raw.
+    MifFile old = Parse("<MIFFile 7.00>\n<S `x'>");
+    old.statements[1].args[0].text = "caf\u00E9 \u2022";
+    text = Write(old);
+    EXPECT_NE(text.find("`caf\\x8e  \\xa5 '"), std::string::npos) << text;
+    EXPECT_EQ(Parse(text).statements[1].args[0].text, "caf\u00E9 \u2022");
+    // ... and what FrameRoman lacks is refused, not replaced.
+    old.statements[1].args[0].text = "\u4E2D";
+    std::string out, error;
+    EXPECT_FALSE(MifWriteText(old, &out, &error));
+    EXPECT_EQ(error, "character U+4E2D cannot be written in a FrameRoman MIF file");
+}
+
+TEST(MifWriter, AtomicSaveReplacesOrLeavesTheOldFileWhole) {
+    TempDir dir;
+    std::string target = dir.path + "/ch1.mif";
+    Spit(target, "old contents");
+    chmod(target.c_str(), 0640);
+    MifFile f = Parse("<MIFFile 8.00>\n<Document <DTwoSides No>>");
+    std::string error;
+    ASSERT_TRUE(MifWriteFile(f, target, &error)) << error;
+    EXPECT_EQ(Slurp(target), Write(f));
+    struct stat st;
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(dir.Entries(), 1);
+
+    // A write that fails half way (the file size limit) leaves the old file.
+    std::string saved = Slurp(target);
+    f.statements[1].children.push_back(MifStatement("Big", MifStringAtom(std::string(200000, 'x'))));
+    struct rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    bool ok = MifWriteFile(f, target, &error);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(error.rfind("ch1.mif: cannot save: ", 0), 0u) << error;
+    EXPECT_EQ(Slurp(target), saved);
+    EXPECT_EQ(dir.Entries(), 1); // no temporary file left behind
+
+    // No such folder; a folder in the target's place; a string the encoding lacks.
+    EXPECT_FALSE(MifWriteFile(f, dir.path + "/missing/ch1.mif", &error));
+    EXPECT_EQ(error.rfind("ch1.mif: cannot write in its folder", 0), 0u) << error;
+    mkdir((dir.path + "/sub.mif").c_str(), 0755);
+    EXPECT_FALSE(AtomicWriteFile(dir.path + "/sub.mif", "x", 1, &error));
+    MifFile roman = Parse("<MIFFile 7.00>\n<S `x'>");
+    roman.statements[1].args[0].text = "\u4E2D";
+    EXPECT_FALSE(MifWriteFile(roman, target, &error));
+    EXPECT_EQ(Slurp(target), saved);
+    EXPECT_EQ(dir.Entries(), 2);
+}

@@ -1,0 +1,103 @@
+// vellor-host when files fail it: a damaged MIF file, a missing file, a
+// folder that cannot be written, a missing mapping document. Each gives its
+// message and exit status, and no file changes.
+#include "host_program_run.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+class HostProgramErrors : public ::testing::Test {
+protected:
+    ScratchFolder scratch;
+    std::map<std::string, std::string> before;
+    void SetUp() override {
+        ASSERT_FALSE(scratch.path().empty());
+        CopySample(scratch.path());
+    }
+    void Snapshot() { before = FolderBytes(scratch.path()); }
+    void ExpectUnchanged() { EXPECT_EQ(FolderBytes(scratch.path()), before); }
+    std::string Book() { return scratch / "Manual.book"; }
+};
+
+// Drops the closing quote of the first string holding `text`; returns its line number.
+int BreakString(const std::string& path, const std::string& text) {
+    std::string bytes = ReadBytes(path);
+    size_t at = bytes.find("`" + text + "'");
+    if (at == std::string::npos) return 0;
+    bytes.erase(at + 1 + text.size(), 1);
+    WriteBytes(path, bytes);
+    return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(at), '\n'));
+}
+
+TEST_F(HostProgramErrors, ADamagedChapterStopsTheBookBeforeAnythingIsWritten) {
+    int line = BreakString(scratch / "ch3.mif", "Advanced Topics");
+    ASSERT_GT(line, 0);
+    Snapshot();
+    for (const char* command : {"apply-book", "list-book"}) {
+        HostResult r = RunHostProgram({command, Book()});
+        EXPECT_EQ(r.status, 2) << command;
+        EXPECT_NE(r.err.find("ch3.mif:" + std::to_string(line) + ": unterminated string"), std::string::npos)
+            << r.err;
+        EXPECT_EQ(r.out, "");
+        ExpectUnchanged();
+    }
+    // The same file named directly, among good ones.
+    HostResult r = RunHostProgram({"apply", scratch / "ch1.mif", scratch / "ch3.mif"});
+    EXPECT_EQ(r.status, 2);
+    ExpectUnchanged();
+}
+
+TEST_F(HostProgramErrors, AMissingFileIsNamedAndNothingIsWritten) {
+    std::filesystem::remove(scratch / "ch4.mif");
+    Snapshot();
+    HostResult book = RunHostProgram({"apply-book", Book()});
+    EXPECT_EQ(book.status, 2);
+    EXPECT_NE(book.err.find("ch4.mif: no such file"), std::string::npos) << book.err;
+    ExpectUnchanged();
+
+    HostResult doc = RunHostProgram({"apply", scratch / "ch1.mif", scratch / "nosuch.mif"});
+    EXPECT_EQ(doc.status, 2);
+    EXPECT_NE(doc.err.find("nosuch.mif: no such file"), std::string::npos) << doc.err;
+    HostResult mapping = RunHostProgram({"--mapping", scratch / "Rules.fm", "apply", scratch / "ch1.mif"});
+    EXPECT_EQ(mapping.status, 2);
+    EXPECT_NE(mapping.err.find("Rules.fm: no such file"), std::string::npos) << mapping.err;
+    ExpectUnchanged();
+}
+
+TEST_F(HostProgramErrors, AFolderThatCannotBeWrittenGivesAWarningPerFile) {
+    Snapshot();
+    ASSERT_EQ(chmod(scratch.path().c_str(), 0555), 0);
+    // With privileges that ignore the folder's mode, a file size limit of 0
+    // makes every write fail all the same.
+    HostRunOptions options;
+    options.failWrites = geteuid() == 0;
+    HostResult r = RunHostProgram({"apply-book", Book()}, options);
+    chmod(scratch.path().c_str(), 0755);
+    EXPECT_EQ(r.status, 1);
+    for (const char* name : {"ch1.mif", "ch2.mif", "ch3.mif", "ch4.mif", "appendix.mif"})
+        EXPECT_NE(r.err.find("warning: could not save " + scratch / name), std::string::npos) << name << r.err;
+    ExpectUnchanged();
+    // No temporary file was left behind either.
+    EXPECT_EQ(FolderBytes(scratch.path()).size(), before.size());
+}
+
+TEST_F(HostProgramErrors, WithoutAMappingDocumentThePluginWarnsAndNothingChanges) {
+    // A host directory with the converters but no MasterPage.fm.
+    ScratchFolder hostDir;
+    std::filesystem::create_directory_symlink(std::string(VELLOR_BINARY_DIR) + "/hostdir/icu_data",
+                                              hostDir / "icu_data");
+    Snapshot();
+    HostResult r = RunHostProgram({"--host-dir", hostDir.path(), "apply", scratch / "ch1.mif"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("warning: Could not open the MasterPage.fm document."), std::string::npos) << r.err;
+    ExpectUnchanged();
+
+    // The mapping document opened on screen from elsewhere does the job.
+    HostResult found = RunHostProgram(
+        {"--host-dir", hostDir.path(), "--mapping", scratch / "MasterPage.fm", "apply", scratch / "ch1.mif"});
+    EXPECT_EQ(found.status, 0) << found.err;
+    EXPECT_NE(found.out.find("ch1.mif: 4 pages changed of 4"), std::string::npos) << found.out;
+}
+
+} // namespace

@@ -1,0 +1,124 @@
+// Reading a mapping table once per pass and looking keys up in it. A table
+// scan compares every row's key text exactly and takes the first equal row;
+// the hash below gives the same row without reading the table again.
+#include "tools/mapping_table_index.h"
+
+#include "host/call_layer.h"
+#include "support/base/format.h"
+#include "support/base/memory.h"
+#include "support/base/strings.h"
+#include "tools/mapping_document.h"
+
+namespace {
+
+uint32_t KeyHash(const char* key) {
+    uint32_t hash = 2166136261u;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(key ? key : ""); *p; ++p)
+        hash = (hash ^ *p) * 16777619u;
+    return hash;
+}
+
+// Grows an array to `count` entries of `size` bytes. On failure the old
+// block is left as it was and null comes back.
+void* Resize(void* block, uint32_t count, uint32_t size) {
+    if (count > 0x3FFFFFFFu / size) return nullptr;
+    return MemRealloc(block, count * size, 0);
+}
+
+// Stores a grown array, or says that it could not grow (the old one stays).
+template <typename T> bool Grow(T*& array, uint32_t count) {
+    void* grown = Resize(array, count, sizeof(T));
+    if (grown) array = static_cast<T*>(grown);
+    return grown != nullptr;
+}
+
+bool BuildSlots(MappingTableIndex* index) {
+    uint32_t slots = 8;
+    while (slots < index->rowCount * 2) slots *= 2;
+    index->slots = static_cast<uint32_t*>(MemCalloc(slots, sizeof(uint32_t), 0));
+    if (!index->slots) return false;
+    index->slotCount = slots;
+    for (uint32_t row = 0; row < index->rowCount; ++row) {
+        uint32_t at = KeyHash(index->keys[row]) & (slots - 1);
+        for (;; at = (at + 1) & (slots - 1)) {
+            uint32_t taken = index->slots[at];
+            if (!taken) {
+                index->slots[at] = row + 1;
+                break;
+            }
+            // An earlier row with the same key wins, as in a scan.
+            if (StrEqual(index->keys[taken - 1], index->keys[row])) break;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+// Out of memory while reading: the pass goes on as if the document had no
+// table of the kind, the way a failed host call makes a rule not match.
+static void GiveUp(MappingTableIndex* index) { MappingTableFree(index); }
+
+void MappingTableRead(MappingTableIndex* index, ObjId mapping, const char* word) {
+    *index = MappingTableIndex{};
+    index->table = FindMappingTable(mapping, word);
+    uint32_t capacity = 0;
+    for (ObjId row = index->table ? HostGetIdProp(mapping, index->table, PropFirstRow) : 0; row;
+         row = HostGetIdProp(mapping, row, PropNextRow)) {
+        if (index->rowCount == capacity) {
+            capacity = capacity ? capacity * 2 : 16;
+            if (!Grow(index->rows, capacity) || !Grow(index->keys, capacity) ||
+                !Grow(index->rowTypes, capacity))
+                return GiveUp(index);
+        }
+        index->rows[index->rowCount] = row;
+        index->rowTypes[index->rowCount] = HostGetIntProp(mapping, row, PropRowType);
+        index->keys[index->rowCount] = MappingRowKey(mapping, row);
+        ++index->rowCount;
+    }
+    index->listed = static_cast<uint8_t*>(MemCalloc(index->rowCount + 1, 1, 0));
+    if (!index->listed || !BuildSlots(index)) GiveUp(index);
+}
+
+StrList* MappingTableKeyList(MappingTableIndex* index) {
+    StrList* keys = ListNew(1, 1);
+    // Which rows need the list searched once it is complete.
+    for (uint32_t row = 0; row < index->rowCount; ++row) {
+        const char* key = index->keys[row];
+        index->listed[row] = 0;
+        if (index->rowTypes[row] != 1 || StrEqual(key, "") || !keys) continue;
+        if (ListFindNoCase(keys, key) >= 0) {
+            index->listed[row] = 1;
+        } else if (ListAppend(keys, key) != 0) {
+            FmtPrint(nullptr, "Couldn't allocate string list memory\n");
+        } else {
+            index->listed[row] = 1;
+        }
+    }
+    // The heading row, rows of other types, empty keys and keys that could
+    // not be appended may still equal a listed key ignoring case.
+    for (uint32_t row = 0; row < index->rowCount; ++row)
+        if (!index->listed[row]) index->listed[row] = ListFindNoCase(keys, index->keys[row]) >= 0;
+    return keys;
+}
+
+ObjId MappingTableFind(const MappingTableIndex* index, const char* key, int listedOnly) {
+    if (!index->rowCount) return 0;
+    uint32_t mask = index->slotCount - 1;
+    for (uint32_t at = KeyHash(key) & mask;; at = (at + 1) & mask) {
+        uint32_t taken = index->slots[at];
+        if (!taken) return 0;
+        if (StrEqual(index->keys[taken - 1], key))
+            return !listedOnly || index->listed[taken - 1] ? index->rows[taken - 1] : 0;
+    }
+}
+
+void MappingTableFree(MappingTableIndex* index) {
+    for (uint32_t row = 0; row < index->rowCount; ++row) MemFree(index->keys[row]);
+    MemFree(index->rows);
+    MemFree(index->keys);
+    MemFree(index->rowTypes);
+    MemFree(index->listed);
+    MemFree(index->slots);
+    *index = MappingTableIndex{};
+}

@@ -1,0 +1,39 @@
+// One pass's copy of a mapping table's keys: every row's key cell text read
+// once through the host, an exact-match lookup over them, and the table's key
+// list built from the same texts. It lives only while the pass runs, so edits
+// to the mapping document still apply to the next pass.
+#pragma once
+
+#include "host/host_records.h"
+#include "support/base/string_list.h"
+
+#include <cstdint>
+
+struct MappingTableIndex {
+    ObjId table;        // 0: the document has no table of the kind
+    uint32_t rowCount;  // every row, the heading row included
+    ObjId* rows;        // in table order
+    char** keys;        // key cell texts (null where a row has none)
+    int32_t* rowTypes;  // PropRowType of each row
+    uint8_t* listed;    // 1 where the key list holds the row's key ignoring case
+    uint32_t* slots;    // hash of exact keys: 1 + the first row with that key, 0 free
+    uint32_t slotCount; // a power of two
+};
+
+// Reads the first table of `mapping` headed `word` (FindMappingTable): its
+// rows, their types and key cell texts. A missing table gives an empty index,
+// and so does a table whose index cannot be allocated.
+void MappingTableRead(MappingTableIndex* index, ObjId mapping, const char* word);
+
+// The key list of the table, built as MappingKeyList builds it (body rows,
+// no empty keys, no key already present ignoring case; the console line on a
+// failed append), from the texts already read. Marks which rows' keys the
+// list holds. The caller frees the list.
+StrList* MappingTableKeyList(MappingTableIndex* index);
+
+// The first row, heading row included, whose key equals `key` exactly (null
+// counts as empty), or 0. With `listedOnly`, a row whose key the key list
+// does not hold ignoring case gives 0 (MappingTableKeyList must have run).
+ObjId MappingTableFind(const MappingTableIndex* index, const char* key, int listedOnly);
+
+void MappingTableFree(MappingTableIndex* index);
