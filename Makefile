@@ -5,6 +5,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 30
+WINDOWS_BUILD ?= build-windows
 CMAKE_FLAGS ?=
 
 # Debian packages the build and the tests need.
@@ -12,9 +13,12 @@ PACKAGES := cmake make g++ pkg-config libicu-dev icu-devtools libgtest-dev libgm
 # Only `make fuzz` and `make valgrind` need these.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 VALGRIND_PACKAGES := valgrind
+# Only the Windows targets need these: the MinGW cross compiler, Wine to run
+# its programs, GoogleTest's sources, and dpkg-dev for apt-get source (ICU).
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest dpkg-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps fuzz-deps valgrind-deps configure build test asan fuzz valgrind demo bench clean
+.PHONY: all deps fuzz-deps valgrind-deps configure build test asan fuzz valgrind demo bench clean windows-deps windows wintest
 
 all: build
 
@@ -38,6 +42,9 @@ fuzz-deps:
 
 valgrind-deps:
 	$(call install_missing,$(PACKAGES) $(VALGRIND_PACKAGES))
+
+windows-deps:
+	$(call install_missing,$(PACKAGES) $(WINDOWS_PACKAGES))
 
 configure: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
@@ -91,5 +98,19 @@ bench: configure
 	cmake --build $(BUILD) -j $(JOBS) --target vellor-bench
 	nice $(BUILD)/apps/vellor-bench $(BENCH_ARGS)
 
+# Windows: ICU cross-built once into a cache outside the tree, the host
+# converters from the native build, then everything cross-built with MinGW;
+# wintest runs the test programs under Wine.
+windows: windows-deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target vellor_icu_data
+	icu=$$(JOBS=$(JOBS) scripts/build-icu-windows.sh) && \
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DVELLOR_ICU_WINDOWS_DIR=$$icu -DVELLOR_NATIVE_ICU_DATA_DIR=$(abspath $(BUILD))/icu_data $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+wintest: windows
+	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)

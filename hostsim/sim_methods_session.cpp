@@ -162,7 +162,7 @@ HRESULT PromptString(void* self, int32_t* status, char** answer, const char* pro
     return S_OK;
 }
 
-HRESULT WriteConsole(void* self, const char* utf8Text, int32_t* status) {
+HRESULT ConsoleWrite(void* self, const char* utf8Text, int32_t* status) {
     SimCall call(self, 24);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;
@@ -182,6 +182,6 @@ void SimInstallSessionMethods(void** table) {
     table[16] = SimSlot(&DefineAndAddMenu);
     table[20] = SimSlot(&Alert);
     table[22] = SimSlot(&PromptString);
-    table[24] = SimSlot(&WriteConsole);
+    table[24] = SimSlot(&ConsoleWrite);
     table[164] = SimSlot(&DefineAndAddCommand);
 }

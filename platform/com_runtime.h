@@ -86,7 +86,6 @@ HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid);
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** object);
 HRESULT CoCreateInstanceEx(REFCLSID clsid, IUnknown* outer, DWORD context, COSERVERINFO* server,
                            DWORD count, MULTI_QI* results);
-typedef HRESULT (*CoCreateInstanceExProc)(REFCLSID, IUnknown*, DWORD, COSERVERINFO*, DWORD, MULTI_QI*);
 
 struct POINT {
     LONG x;
@@ -113,6 +112,10 @@ BOOL TranslateMessage(const MSG* message);
 LRESULT DispatchMessageA(const MSG* message);
 void PostQuitMessage(int exitCode);
 #endif
+
+// CoCreateInstanceEx as found by name in "ole32.dll" (on either system).
+typedef HRESULT (STDMETHODCALLTYPE* CoCreateInstanceExProc)(REFCLSID, IUnknown*, DWORD, COSERVERINFO*, DWORD,
+                                                            MULTI_QI*);
 
 // ---- The stand-in's side: what the platform's "ole32.dll" exports, and the
 // controls that a server and tests use.

@@ -162,13 +162,14 @@ std::string RelativeFileName(const char* url) {
 fs::path LocalFile(const char* tree, const char* url) {
     std::string relative = RelativeFileName(url);
     if (relative.empty()) return fs::path();
-    return State.folder / tree / relative;
+    // On Windows the URL's '/' become '\\': the library splits names only there.
+    return (State.folder / tree / relative).make_preferred();
 }
 
 // A local name of this system in the library's own (Windows) form, and back.
 // Both mappings change a name's length by at most a few bytes.
 std::string HostForm(const fs::path& local) {
-    std::string text = local.string();
+    std::string text = fs::path(local).make_preferred().string();
     std::vector<char> out(text.size() + 16);
     if (PlatformLocalNameToWindows(text.c_str(), out.data(), static_cast<int>(out.size())) < 0) return "";
     return out.data();
@@ -200,7 +201,10 @@ bool CopyFileOver(const fs::path& from, const fs::path& to) {
     if (!fs::is_regular_file(from, ec)) return false;
     fs::create_directories(to.parent_path(), ec);
     if (ec) return false;
-    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
+    // GCC 12's library on Windows refuses overwrite_existing when the target
+    // exists, so the old copy goes first.
+    fs::remove(to, ec);
+    return fs::copy_file(from, to, ec) && !ec;
 }
 
 // Checks shared by the operations that take a network name and give a string.
@@ -310,7 +314,15 @@ NetLibRet NetLibUploadFolder(const char* networkName, const char* secondName) {
     if (!fs::is_directory(source, ec)) return Fail(NetLibErrNotFound);
     fs::create_directories(remote, ec);
     if (ec) return Fail(NetLibErrIo);
-    fs::copy(source, remote, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+    // File by file through CopyFileOver: fs::copy's overwriting fails on Windows.
+    for (fs::recursive_directory_iterator it(source, ec), end; !ec && it != end; it.increment(ec)) {
+        fs::path target = remote / fs::relative(it->path(), source, ec);
+        if (ec) break;
+        if (it->is_directory(ec))
+            fs::create_directories(target, ec);
+        else if (!CopyFileOver(it->path(), target))
+            return Fail(NetLibErrIo);
+    }
     return ec ? Fail(NetLibErrIo) : 0;
 }
 

@@ -9,22 +9,11 @@ int Refuse(char* out, int size) {
     return -1;
 }
 
-int IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 // Appends `c` at out[*n] when a terminator still fits after it.
 int Put(char* out, int size, int* n, char c) {
     if (*n + 1 >= size) return 0;
     out[(*n)++] = c;
     return 1;
-}
-
-// Copies `name` from `from`, turning `sepFrom` into `sepTo`, after `n` bytes
-// already written.
-int CopySwapped(const char* from, char sepFrom, char sepTo, char* out, int size, int n) {
-    for (const char* p = from; *p; ++p)
-        if (!Put(out, size, &n, *p == sepFrom ? sepTo : *p)) return Refuse(out, size);
-    out[n] = 0;
-    return n;
 }
 
 } // namespace
@@ -49,6 +38,21 @@ int PlatformLocalNameToWindows(const char* name, char* out, int size) {
 }
 
 #else
+
+namespace {
+
+int IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// Copies `name` from `from`, turning `sepFrom` into `sepTo`, after `n` bytes
+// already written.
+int CopySwapped(const char* from, char sepFrom, char sepTo, char* out, int size, int n) {
+    for (const char* p = from; *p; ++p)
+        if (!Put(out, size, &n, *p == sepFrom ? sepTo : *p)) return Refuse(out, size);
+    out[n] = 0;
+    return n;
+}
+
+} // namespace
 
 int PlatformWindowsNameToLocal(const char* name, char* out, int size) {
     if (!name || !out || size <= 0) return Refuse(out, size);

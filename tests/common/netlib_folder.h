@@ -3,6 +3,7 @@
 // this system's form or in the library's Windows form.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 // A new empty folder under the system's temporary folder.
@@ -13,6 +14,10 @@ void NetLibTestFolderRemove(const std::string& folder);
 std::string NetLibTestLocalName(const char* windowsName);
 // The library's Windows form of a local name.
 std::string NetLibTestWindowsName(const std::string& localName);
+// A local name (UTF-8) as a path of the system; on Windows a plain narrow
+// string would be taken in the ANSI code page.
+std::filesystem::path NetLibTestPath(const std::string& localName);
+bool NetLibTestExists(const std::string& localName);
 // Whole-file read ("" with *found false when the file is missing) and write.
 std::string NetLibTestRead(const std::string& localName, bool* found = nullptr);
 bool NetLibTestWrite(const std::string& localName, const std::string& content);

@@ -137,7 +137,9 @@ TEST(FmtFormatTest, ArgumentsAreReadWithTheirRealTypes) {
     EXPECT_EQ(std::to_string(LONG_MAX) + " 1", Format("%ld %d", LONG_MAX, 1));
     EXPECT_EQ(std::to_string(LLONG_MIN) + " 2", Format("%lld %d", LLONG_MIN, 2));
     EXPECT_EQ("4464 1 -1", Format("%hd %hhu %hhd", 70000, 257, 255));
-    EXPECT_EQ(std::to_string(SIZE_MAX) + " ffffffffff", Format("%zu %lx", SIZE_MAX, 0xFFFFFFFFFFUL));
+    // long is 64 bits here and 32 on Windows: "l" reads all of it either way.
+    EXPECT_EQ(std::to_string(SIZE_MAX) + " " + std::string(2 * sizeof(long), 'f'),
+              Format("%zu %lx", SIZE_MAX, ULONG_MAX));
     EXPECT_EQ("1.500000 7", Format("%Lf %d", 1.5L, 7));
     EXPECT_EQ("2.5e+00 A B", Format("%.1e %c %lc", 2.5, 'A', static_cast<wint_t>('B')));
     EXPECT_EQ("  -3|+3|0x1f|017|1F", Format("%4i|%+d|%#x|%#o|%X", -3, 3, 31u, 15u, 31u));

@@ -3,7 +3,8 @@
 #include "support/io/channel.h"
 
 #include "common/fake_stream.h"
-#include "platform/win_exception.h"
+#include "common/raised_exception.h"
+#include "support/base/memory.h"
 
 #include <gtest/gtest.h>
 
@@ -163,9 +164,9 @@ TEST(ChanSeek, OriginsFailuresAndMisuse) {
     EXPECT_EQ(ChanRead(&byte, 1, 1, c.channel), 1);
     EXPECT_EQ(byte, 1); // nothing was lost
 
-    EXPECT_THROW(ChanSeek(nullptr, 0, STREAM_SEEK_SET), PlatformSoftwareException);
-    EXPECT_THROW(ChanTell(nullptr), PlatformSoftwareException);
-    EXPECT_THROW(ChanAtEnd(nullptr), PlatformSoftwareException);
+    EXPECT_RAISES(ChanSeek(nullptr, 0, STREAM_SEEK_SET), FatalErrorCode);
+    EXPECT_RAISES(ChanTell(nullptr), FatalErrorCode);
+    EXPECT_RAISES(ChanAtEnd(nullptr), FatalErrorCode);
 }
 
 TEST(ChanWrite, SmallWritesWaitLargeOnesGoStraightThrough) {

@@ -2,11 +2,9 @@
 // bases that may not serve, allocation failures, and the working directory.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "platform/win_names.h"
 #include "support/base/memory.h"
@@ -78,18 +76,19 @@ TEST(PathObject, AllocationFailuresGiveNull) {
 
 TEST(PathObject, CurrentDirectoryInWindowsForm) {
     namespace fs = std::filesystem;
-    char saved[PATH_MAX];
-    ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
+    const fs::path saved = fs::current_path();
     const fs::path dir = fs::canonical(fs::temp_directory_path()) / "vellor path $cwd";
     fs::create_directories(dir);
-    ASSERT_EQ(chdir(dir.c_str()), 0);
+    fs::current_path(dir);
 
     PathObject* current = PathCurrentDir("");
     ASSERT_NE(current, nullptr);
     char expected[PathBufferSize];
-    ASSERT_GT(PlatformLocalNameToWindows(dir.c_str(), expected, sizeof expected), 0);
+    ASSERT_GT(PlatformLocalNameToWindows(dir.string().c_str(), expected, sizeof expected), 0);
     EXPECT_EQ(std::string(current->path), std::string(expected) + "\\"); // '$' not expanded
-    EXPECT_EQ(current->path[0], 'Z');
+#ifndef _WIN32
+    EXPECT_EQ(current->path[0], 'Z'); // the POSIX root's drive
+#endif
     EXPECT_EQ(current->flags, PathFlagResolved);
     PathObject* child = PathResolveNew("a.fm", current);
     EXPECT_EQ(std::string(child->path), std::string(expected) + "\\a.fm");
@@ -97,7 +96,7 @@ TEST(PathObject, CurrentDirectoryInWindowsForm) {
     PathObject* given = PathCurrentDir("C:\\docs\\.\\x\\");
     EXPECT_STREQ(given->path, "C:\\docs\\x\\");
 
-    ASSERT_EQ(chdir(saved), 0);
+    fs::current_path(saved);
     fs::remove(dir);
     PathFree(current);
     PathFree(child);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/environment.h"
 #include "common/netlib_folder.h"
 #include "platform/netlib.h"
 #include "support/base/memory.h"
@@ -55,13 +56,15 @@ TEST(PathResolve, JoinsRelativePathsToTheBase) {
 }
 
 TEST(PathResolve, ExpandsVariablesAndHome) {
-    setenv("VELLOR_PATH_DOCS", "C:\\docs", 1);
-    setenv("VELLOR_PATH_EMPTY", "", 1);
-    unsetenv("VELLOR_PATH_UNDEFINED");
+    TestSetEnv("VELLOR_PATH_DOCS", "C:\\docs");
+    TestSetEnv("VELLOR_PATH_EMPTY", "");
+    TestSetEnv("VELLOR_PATH_UNDEFINED", nullptr);
     // A variable that makes the path absolute is not joined to the base.
     EXPECT_EQ(Resolve("$VELLOR_PATH_DOCS\\a.fm", "D:\\other"), "C:\\docs\\a.fm");
     EXPECT_EQ(Resolve("x\\$VELLOR_PATH_DOCS"), "x\\C:\\docs");
+#ifndef _WIN32 // Windows keeps no empty variables: setting "" removed it
     EXPECT_EQ(Resolve("$VELLOR_PATH_EMPTY\\x"), "\\x");
+#endif
     EXPECT_EQ(Resolve("$VELLOR_PATH_UNDEFINED\\x"), "$VELLOR_PATH_UNDEFINED\\x");
     EXPECT_EQ(Resolve("a$.b"), "a$.b");
     EXPECT_EQ(Resolve("~\\x"), "\\x");
@@ -72,8 +75,8 @@ TEST(PathResolve, ExpandsVariablesAndHome) {
     EXPECT_EQ(Resolve("~\\x"), "C:\\home\\x");
     EXPECT_EQ(Resolve("~"), "C:\\home");
     PathHomeDir[0] = 0;
-    unsetenv("VELLOR_PATH_DOCS");
-    unsetenv("VELLOR_PATH_EMPTY");
+    TestSetEnv("VELLOR_PATH_DOCS", nullptr);
+    TestSetEnv("VELLOR_PATH_EMPTY", nullptr);
 }
 
 TEST(PathResolve, RefusesWhatDoesNotFitInsteadOfCuttingIt) {
@@ -86,9 +89,9 @@ TEST(PathResolve, RefusesWhatDoesNotFitInsteadOfCuttingIt) {
     ASSERT_EQ(longest.size(), 4095u);
     EXPECT_EQ(Resolve(longest.c_str()), longest);
 
-    setenv("VELLOR_PATH_HUGE", std::string(4000, 'v').c_str(), 1);
+    TestSetEnv("VELLOR_PATH_HUGE", std::string(4000, 'v').c_str());
     EXPECT_EQ(Resolve("C:\\$VELLOR_PATH_HUGE\\$VELLOR_PATH_HUGE"), "");
-    unsetenv("VELLOR_PATH_HUGE");
+    TestSetEnv("VELLOR_PATH_HUGE", nullptr);
     // A name too long to be a variable stays as written.
     const std::string longName = "$" + std::string(2000, 'V');
     EXPECT_EQ(Resolve(longName.c_str()), longName);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/win_exception.h"
+#include "common/raised_exception.h"
 #include "support/base/host_error.h"
 #include "support/base/memory.h"
 #include "support/io/path.h"
@@ -111,9 +111,9 @@ TEST(PathTokens, MisuseAndFailuresOfTheWriter) {
 
     PathObject* file = PathResolveNewFile("C:\\a.fm", nullptr);
     ASSERT_NE(file, nullptr);
-    EXPECT_THROW(PathNativeToTokens(file, nullptr, &tokens, &length), PlatformSoftwareException);
+    EXPECT_RAISES(PathNativeToTokens(file, nullptr, &tokens, &length), FatalErrorCode);
     PathObject* plain = PathNewFromText("C:\\a.fm");
-    EXPECT_THROW(PathNativeToTokens(plain, nullptr, nullptr, &length), PlatformSoftwareException);
+    EXPECT_RAISES(PathNativeToTokens(plain, nullptr, nullptr, &length), FatalErrorCode);
 
     MemFailAllocation(1);
     EXPECT_EQ(PathNativeToTokens(plain, nullptr, &tokens, &length), -1);
@@ -144,7 +144,7 @@ TEST(PathStrings, StylesInAndOut) {
     EXPECT_EQ(PathFromString("", nullptr, PathStyleNative), nullptr);
     EXPECT_EQ(PathFromString(nullptr, nullptr, PathStyleNative), nullptr);
     EXPECT_EQ(PathFromString("<c>a<r>", nullptr, PathStyleTokens), nullptr);
-    EXPECT_THROW(PathFromString("a", nullptr, 5), PlatformSoftwareException);
+    EXPECT_RAISES(PathFromString("a", nullptr, 5), FatalErrorCode);
     PathFree(object);
 }
 

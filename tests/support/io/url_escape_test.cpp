@@ -3,7 +3,7 @@
 // digits, an escape that would make a 0 byte).
 #include "support/io/url.h"
 
-#include "platform/win_exception.h"
+#include "common/raised_exception.h"
 #include "support/base/memory.h"
 
 #include <gtest/gtest.h>
@@ -74,9 +74,9 @@ TEST(UrlUnescape, UndoesEscapeForEveryByte) {
 
 TEST(UrlEscape, ExhaustedMemoryTakesTheFatalPath) {
     MemFailAllocation(1);
-    EXPECT_THROW(UrlEscape("a b"), PlatformSoftwareException);
+    EXPECT_RAISES(UrlEscape("a b"), FatalErrorCode);
     MemFailAllocation(1);
-    EXPECT_THROW(UrlUnescape("a%20b"), PlatformSoftwareException);
+    EXPECT_RAISES(UrlUnescape("a%20b"), FatalErrorCode);
     MemFailAllocation(0);
 }
 
