@@ -34,7 +34,11 @@ void AskFor(IUnknown* server, int first, int last) {
     for (int k = first; k <= last; ++k) {
         void* answer = nullptr;
         if (FAILED(server->QueryInterface(HostInterfaceIids[k], &answer))) answer = nullptr;
+        // A pointer still held from an earlier start-up (one that found no
+        // main interface keeps its other answers) is let go, not leaked.
+        IUnknown* earlier = HostInterfaces[k];
         HostInterfaces[k] = static_cast<IUnknown*>(answer);
+        if (earlier) earlier->Release();
     }
 }
 

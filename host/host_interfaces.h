@@ -23,7 +23,8 @@ inline IUnknown* HostMainInterface() { return HostInterfaces[HostMainInterfaceNu
 // Asks the server for interfaces 1 to 15 in order, storing each answer (null
 // when refused); then, only when the main interface (4) was given, for 16 to
 // 18. Returns 1 when the main interface is present, else 0 (the other answers
-// stay stored). A null server gives 0 and asks nothing.
+// stay stored). An interface still held from an earlier call is released as
+// its new answer is stored. A null server gives 0 and asks nothing.
 int HostAcquireInterfaces(IUnknown* server);
 // Releases interfaces 1-15, then 16-18, each set to null.
 void HostReleaseInterfaces();

@@ -49,6 +49,18 @@ TEST(HostInterfaces, WithoutTheMainInterfaceTheLastThreeAreNotAsked) {
     EXPECT_EQ(HostAcquireInterfaces(nullptr), 0);
 }
 
+TEST(HostInterfaces, AskingAgainLetsGoOfTheAnswersKeptFromAFailedStart) {
+    fake::Host host;
+    host.refuse[HostMainInterfaceNumber] = true;
+    ASSERT_EQ(HostAcquireInterfaces(&host.server), 0);
+    host.refuse[HostMainInterfaceNumber] = false;
+    ASSERT_EQ(HostAcquireInterfaces(&host.server), 1);
+    for (int k = 1; k <= HostInterfaceCount; ++k)
+        EXPECT_EQ(host.interfaces[k].references, 1u) << k;
+    HostReleaseInterfaces();
+    for (int k = 1; k <= HostInterfaceCount; ++k) EXPECT_EQ(host.interfaces[k].references, 0u) << k;
+}
+
 TEST(HostInterfaces, ResultOwnershipAndInstanceHandle) {
     fake::Host host;
     ASSERT_EQ(HostAcquireInterfaces(&host.server), 1);
