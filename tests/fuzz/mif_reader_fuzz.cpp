@@ -11,6 +11,7 @@
 #include "hostsim/mif_reader.h"
 #include "hostsim/mif_writer.h"
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -44,7 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text;
     if (MifWriteText(read, &text, &error)) {
         MifFile again;
-        FUZZ_CHECK(MifParse(text.data(), text.size(), "again.mif", &again, &error));
+        if (!MifParse(text.data(), text.size(), "again.mif", &again, &error))
+            std::fprintf(stderr, "%s\n%s\n", error.c_str(), text.c_str());
+        FUZZ_CHECK(error.empty());
         FUZZ_CHECK(MifSameFile(read, again));
         std::string textAgain;
         FUZZ_CHECK(MifWriteText(again, &textAgain, &error));
