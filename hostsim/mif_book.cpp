@@ -82,6 +82,34 @@ bool IsComponent(const MifNode& n) {
 }
 
 MifNode WriteComponent(const SimDoc& book, const MifSource* src, const std::map<ObjId, const MifNode*>& nodeOf,
+                       const std::string& folder, ObjId c);
+
+// The statements `read` with their components replaced, in order, by
+// `components` as now: the nth component written takes the place of the nth
+// one read, so that other statements among them keep their places; those
+// beyond the read ones follow the last read one (or the end).
+std::vector<MifNode> PlaceComponents(const SimDoc& book, const MifSource* src,
+                                     const std::map<ObjId, const MifNode*>& nodeOf, const std::string& folder,
+                                     const std::vector<MifNode>& read, const std::vector<ObjId>& components) {
+    std::vector<MifNode> out;
+    size_t slots = static_cast<size_t>(std::count_if(read.begin(), read.end(), IsComponent));
+    size_t next = 0, seen = 0;
+    auto writeRest = [&] {
+        while (next < components.size()) out.push_back(WriteComponent(book, src, nodeOf, folder, components[next++]));
+    };
+    for (const MifNode& s : read) {
+        if (!IsComponent(s)) {
+            out.push_back(s);
+            continue;
+        }
+        if (next < components.size()) out.push_back(WriteComponent(book, src, nodeOf, folder, components[next++]));
+        if (++seen == slots) writeRest();
+    }
+    writeRest();
+    return out;
+}
+
+MifNode WriteComponent(const SimDoc& book, const MifSource* src, const std::map<ObjId, const MifNode*>& nodeOf,
                        const std::string& folder, ObjId c) {
     const SimObject& comp = *SimLocal(book, c);
     auto read = nodeOf.find(c);
@@ -108,12 +136,8 @@ MifNode WriteComponent(const SimDoc& book, const MifSource* src, const std::map<
         if (comp.componentType != SimComponentDocument)
             n.children.push_back(MifStatement("ComponentType", MifNumberAtom(comp.componentType)));
     }
-    if (container || !comp.children.empty()) {
-        // Nested components in the book's order now; other statements stay.
-        auto& kids = n.children;
-        kids.erase(std::remove_if(kids.begin(), kids.end(), IsComponent), kids.end());
-        for (ObjId child : comp.children) kids.push_back(WriteComponent(book, src, nodeOf, folder, child));
-    }
+    if (container || !comp.children.empty()) // nested components in the book's order now
+        n.children = PlaceComponents(book, src, nodeOf, folder, n.children, comp.children);
     return n;
 }
 
@@ -194,21 +218,7 @@ bool MifWriteBook(const SimDoc& book, const std::string& name, MifFile* out) {
         out->version = "2015";
         out->statements.push_back(MifStatement("Book", MifNumberAtom(2015)));
     }
-    // Statements other than components keep their places; the components, in
-    // the book's order now, take the place of the first one.
-    bool placed = false;
-    auto place = [&] {
-        for (ObjId c : book.components) out->statements.push_back(WriteComponent(book, src, nodeOf, folder, c));
-        placed = true;
-    };
-    if (src)
-        for (const MifNode& s : src->file.statements) {
-            if (!IsComponent(s)) {
-                out->statements.push_back(s);
-                continue;
-            }
-            if (!placed) place();
-        }
-    if (!placed) place();
+    std::vector<MifNode> read = src ? src->file.statements : std::move(out->statements);
+    out->statements = PlaceComponents(book, src, nodeOf, folder, read, book.components);
     return true;
 }

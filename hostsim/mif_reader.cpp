@@ -231,6 +231,10 @@ bool Parse(Reader& r, MifFile* out) {
                 if (!ReadString(r, &atom)) return false;
             } else if (c == '=' && AtLineStart(r, begin)) {
                 if (!ReadFacet(r, &atom)) return false;
+            } else if (c == '=') {
+                // Only a facet starts with '=', at the start of its line; a
+                // word of that shape could not be written back unmistaken.
+                return r.Fail(at, "'=' outside a facet");
             } else {
                 if (!ReadWord(r, &atom, &lexeme)) return false;
                 std::string macro;

@@ -48,7 +48,7 @@ void FillReturned(PropVals* returned, int32_t statusNumber, uint32_t bits) {
     returned->entries = entries;
 }
 
-HRESULT Open(void* self, const char* name, const PropVals* options, PropVals* returned,
+HRESULT Open(IUnknown* self, const char* name, const PropVals* options, PropVals* returned,
              int32_t* status, ObjId* document) {
     SimCall call(self, 32);
     if (FAILED(call.failed)) return call.failed;
@@ -88,7 +88,7 @@ HRESULT Open(void* self, const char* name, const PropVals* options, PropVals* re
     return S_OK;
 }
 
-HRESULT Save(void* self, ObjId document, const char* utf8Name, const PropVals*, PropVals* returned,
+HRESULT Save(IUnknown* self, ObjId document, const char* utf8Name, const PropVals*, PropVals* returned,
              int32_t* status, ObjId* saved) {
     SimCall call(self, 33);
     if (FAILED(call.failed)) return call.failed;
@@ -114,7 +114,7 @@ HRESULT Save(void* self, ObjId document, const char* utf8Name, const PropVals*, 
     return S_OK;
 }
 
-HRESULT NewCustomDoc(void* self, Metric width, Metric height, int32_t columns, Metric gap,
+HRESULT NewCustomDoc(IUnknown* self, Metric width, Metric height, int32_t columns, Metric gap,
                      Metric top, Metric bottom, Metric inside, Metric outside, int32_t sidedness,
                      int32_t visible, int32_t* status, ObjId* document) {
     SimCall call(self, 34);
@@ -143,7 +143,7 @@ HRESULT NewCustomDoc(void* self, Metric width, Metric height, int32_t columns, M
     return S_OK;
 }
 
-HRESULT Close(void* self, ObjId document, int32_t flags, int32_t* status) {
+HRESULT Close(IUnknown* self, ObjId document, int32_t flags, int32_t* status) {
     SimCall call(self, 35);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;
@@ -160,7 +160,7 @@ HRESULT Close(void* self, ObjId document, int32_t flags, int32_t* status) {
     return S_OK;
 }
 
-HRESULT ApplyMasterPage(void* self, ObjId document, ObjId bodyPage, ObjId masterPage,
+HRESULT ApplyMasterPage(IUnknown* self, ObjId document, ObjId bodyPage, ObjId masterPage,
                         int32_t* status) {
     SimCall call(self, 53);
     if (FAILED(call.failed)) return call.failed;
@@ -175,7 +175,7 @@ HRESULT ApplyMasterPage(void* self, ObjId document, ObjId bodyPage, ObjId master
     return S_OK;
 }
 
-HRESULT Redisplay(void* self, ObjId document, int32_t* status) {
+HRESULT Redisplay(IUnknown* self, ObjId document, int32_t* status) {
     SimCall call(self, 66);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;

@@ -7,7 +7,7 @@ namespace {
 
 // Get methods: inputs, then status, then the value.
 template <typename T, typename Store>
-HRESULT GetValue(void* self, int method, ObjId document, ObjId object, const PropIdent* prop,
+HRESULT GetValue(IUnknown* self, int method, ObjId document, ObjId object, const PropIdent* prop,
                  int32_t* status, T* value, SimValueType type, Store store) {
     SimCall call(self, method);
     if (FAILED(call.failed)) return call.failed;
@@ -20,7 +20,7 @@ HRESULT GetValue(void* self, int method, ObjId document, ObjId object, const Pro
     return S_OK;
 }
 
-HRESULT SetValue(void* self, int method, ObjId document, ObjId object, const PropIdent* prop,
+HRESULT SetValue(IUnknown* self, int method, ObjId document, ObjId object, const PropIdent* prop,
                  const SimValue& v, int32_t* status) {
     SimCall call(self, method);
     if (FAILED(call.failed)) return call.failed;
@@ -29,54 +29,54 @@ HRESULT SetValue(void* self, int method, ObjId document, ObjId object, const Pro
     return S_OK;
 }
 
-HRESULT GetIntProp(void* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status, int32_t* value) {
+HRESULT GetIntProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status, int32_t* value) {
     return GetValue(self, 85, d, o, p, status, value, SimValInt,
                     [](const SimValue& v, int32_t* out) { *out = v.integer; });
 }
 
-HRESULT GetIdProp(void* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status, ObjId* value) {
+HRESULT GetIdProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status, ObjId* value) {
     return GetValue(self, 89, d, o, p, status, value, SimValId,
                     [](const SimValue& v, ObjId* out) { *out = static_cast<ObjId>(v.integer); });
 }
 
-HRESULT GetTextLocProp(void* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status, TextLoc* value) {
+HRESULT GetTextLocProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status, TextLoc* value) {
     return GetValue(self, 93, d, o, p, status, value, SimValTextLoc,
                     [](const SimValue& v, TextLoc* out) { *out = v.loc; });
 }
 
-HRESULT GetTextRangeProp(void* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status,
+HRESULT GetTextRangeProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status,
                          TextRange* value) {
     return GetValue(self, 95, d, o, p, status, value, SimValTextRange,
                     [](const SimValue& v, TextRange* out) { *out = v.range; });
 }
 
-HRESULT GetStringProp(void* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status, char** value) {
+HRESULT GetStringProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status, char** value) {
     return GetValue(self, 97, d, o, p, status, value, SimValString,
                     [](const SimValue& v, char** out) { *out = SimTaskFrameRoman(v.text); });
 }
 
-HRESULT SetIntProp(void* self, ObjId d, ObjId o, const PropIdent* p, int32_t value, int32_t* status) {
+HRESULT SetIntProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, int32_t value, int32_t* status) {
     SimValue v;
     v.type = SimValInt;
     v.integer = value;
     return SetValue(self, 86, d, o, p, v, status);
 }
 
-HRESULT SetIdProp(void* self, ObjId d, ObjId o, const PropIdent* p, ObjId value, int32_t* status) {
+HRESULT SetIdProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, ObjId value, int32_t* status) {
     SimValue v;
     v.type = SimValId;
     v.integer = static_cast<int32_t>(value);
     return SetValue(self, 90, d, o, p, v, status);
 }
 
-HRESULT SetMetricProp(void* self, ObjId d, ObjId o, const PropIdent* p, Metric value, int32_t* status) {
+HRESULT SetMetricProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, Metric value, int32_t* status) {
     SimValue v;
     v.type = SimValMetric;
     v.integer = value;
     return SetValue(self, 92, d, o, p, v, status);
 }
 
-HRESULT SetTextRangeProp(void* self, ObjId d, ObjId o, const PropIdent* p, const TextRange* value,
+HRESULT SetTextRangeProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, const TextRange* value,
                          int32_t* status) {
     if (!value) return E_POINTER;
     SimValue v;
@@ -85,7 +85,7 @@ HRESULT SetTextRangeProp(void* self, ObjId d, ObjId o, const PropIdent* p, const
     return SetValue(self, 96, d, o, p, v, status);
 }
 
-HRESULT SetStringProp(void* self, ObjId d, ObjId o, const PropIdent* p, const char* value,
+HRESULT SetStringProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, const char* value,
                       int32_t* status) {
     SimValue v;
     v.type = SimValString;
@@ -93,7 +93,7 @@ HRESULT SetStringProp(void* self, ObjId d, ObjId o, const PropIdent* p, const ch
     return SetValue(self, 98, d, o, p, v, status);
 }
 
-HRESULT GetProps(void* self, ObjId document, ObjId object, int32_t* status, PropVals* props) {
+HRESULT GetProps(IUnknown* self, ObjId document, ObjId object, int32_t* status, PropVals* props) {
     SimCall call(self, 83);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !props) return E_POINTER;
@@ -101,7 +101,7 @@ HRESULT GetProps(void* self, ObjId document, ObjId object, int32_t* status, Prop
     return S_OK;
 }
 
-HRESULT SetProps(void* self, ObjId document, ObjId object, const PropVals* props, int32_t* status) {
+HRESULT SetProps(IUnknown* self, ObjId document, ObjId object, const PropVals* props, int32_t* status) {
     SimCall call(self, 84);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;

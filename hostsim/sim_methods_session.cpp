@@ -11,7 +11,7 @@ bool IsMenu(SimServer* s, ObjId id) {
     return it != s->session.menus.end() && it->second.kind == SimMenuMenu;
 }
 
-HRESULT Register(void* self, IUnknown* callback, int32_t version, const PropVals* info) {
+HRESULT Register(IUnknown* self, IUnknown* callback, int32_t version, const PropVals* info) {
     SimCall call(self, 3);
     if (FAILED(call.failed)) return call.failed;
     if (!callback) return E_POINTER;
@@ -31,7 +31,7 @@ HRESULT Register(void* self, IUnknown* callback, int32_t version, const PropVals
     return S_OK;
 }
 
-HRESULT RequestNotification(void* self, int32_t code, int32_t state, int32_t* status) {
+HRESULT RequestNotification(IUnknown* self, int32_t code, int32_t state, int32_t* status) {
     SimCall call(self, 8);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;
@@ -42,7 +42,7 @@ HRESULT RequestNotification(void* self, int32_t code, int32_t state, int32_t* st
     return S_OK;
 }
 
-HRESULT DefineMenu(void* self, const char* tag, const char* label, int32_t* status, ObjId* menu) {
+HRESULT DefineMenu(IUnknown* self, const char* tag, const char* label, int32_t* status, ObjId* menu) {
     SimCall call(self, 13);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !menu) return E_POINTER;
@@ -74,7 +74,7 @@ int32_t AppendItem(SimServer* s, ObjId menu, ObjId item, bool wantMenu) {
     return SimOk;
 }
 
-HRESULT AddToMenu(void* self, ObjId menu, ObjId item, int32_t* status) {
+HRESULT AddToMenu(IUnknown* self, ObjId menu, ObjId item, int32_t* status) {
     SimCall call(self, 14);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;
@@ -82,7 +82,7 @@ HRESULT AddToMenu(void* self, ObjId menu, ObjId item, int32_t* status) {
     return S_OK;
 }
 
-HRESULT AddMenuToMenu(void* self, ObjId target, ObjId menu, int32_t* status) {
+HRESULT AddMenuToMenu(IUnknown* self, ObjId target, ObjId menu, int32_t* status) {
     SimCall call(self, 15);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;
@@ -90,7 +90,7 @@ HRESULT AddMenuToMenu(void* self, ObjId target, ObjId menu, int32_t* status) {
     return S_OK;
 }
 
-HRESULT DefineAndAddMenu(void* self, ObjId bar, const char* tag, const char* label,
+HRESULT DefineAndAddMenu(IUnknown* self, ObjId bar, const char* tag, const char* label,
                          int32_t* status, ObjId* menu) {
     SimCall call(self, 16);
     if (FAILED(call.failed)) return call.failed;
@@ -110,7 +110,7 @@ HRESULT DefineAndAddMenu(void* self, ObjId bar, const char* tag, const char* lab
     return S_OK;
 }
 
-HRESULT DefineAndAddCommand(void* self, int32_t command, ObjId menu, const char* tag,
+HRESULT DefineAndAddCommand(IUnknown* self, int32_t command, ObjId menu, const char* tag,
                             const char* label, const char* shortcut, int32_t* status,
                             ObjId* commandId) {
     SimCall call(self, 164);
@@ -133,7 +133,7 @@ HRESULT DefineAndAddCommand(void* self, int32_t command, ObjId menu, const char*
     return S_OK;
 }
 
-HRESULT Alert(void* self, const char* text, int32_t type, int32_t* answer) {
+HRESULT Alert(IUnknown* self, const char* text, int32_t type, int32_t* answer) {
     SimCall call(self, 20);
     if (FAILED(call.failed)) return call.failed;
     if (!answer) return E_POINTER;
@@ -142,7 +142,7 @@ HRESULT Alert(void* self, const char* text, int32_t type, int32_t* answer) {
     return S_OK;
 }
 
-HRESULT PromptString(void* self, int32_t* status, char** answer, const char* prompt,
+HRESULT PromptString(IUnknown* self, int32_t* status, char** answer, const char* prompt,
                      const char* defaultText) {
     SimCall call(self, 22);
     if (FAILED(call.failed)) return call.failed;
@@ -162,7 +162,7 @@ HRESULT PromptString(void* self, int32_t* status, char** answer, const char* pro
     return S_OK;
 }
 
-HRESULT ConsoleWrite(void* self, const char* utf8Text, int32_t* status) {
+HRESULT ConsoleWrite(IUnknown* self, const char* utf8Text, int32_t* status) {
     SimCall call(self, 24);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;

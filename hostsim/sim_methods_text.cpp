@@ -18,7 +18,7 @@ SimObjKind DocumentKind(int32_t kind) {
     return SimObjNone;
 }
 
-HRESULT GetNamedObject(void* self, ObjId document, int32_t kind, const char* name, int32_t* status,
+HRESULT GetNamedObject(IUnknown* self, ObjId document, int32_t kind, const char* name, int32_t* status,
                        ObjId* object) {
     SimCall call(self, 68);
     if (FAILED(call.failed)) return call.failed;
@@ -44,7 +44,7 @@ HRESULT GetNamedObject(void* self, ObjId document, int32_t kind, const char* nam
     return S_OK;
 }
 
-HRESULT NewNamedObject(void* self, ObjId document, int32_t kind, const char* name, int32_t* status,
+HRESULT NewNamedObject(IUnknown* self, ObjId document, int32_t kind, const char* name, int32_t* status,
                        ObjId* object) {
     SimCall call(self, 70);
     if (FAILED(call.failed)) return call.failed;
@@ -74,7 +74,7 @@ HRESULT NewNamedObject(void* self, ObjId document, int32_t kind, const char* nam
     return S_OK;
 }
 
-HRESULT NewAnchoredObject(void* self, ObjId document, int32_t kind, const TextLoc* at, int32_t* status,
+HRESULT NewAnchoredObject(IUnknown* self, ObjId document, int32_t kind, const TextLoc* at, int32_t* status,
                           ObjId* object) {
     SimCall call(self, 71);
     if (FAILED(call.failed)) return call.failed;
@@ -95,7 +95,7 @@ HRESULT NewAnchoredObject(void* self, ObjId document, int32_t kind, const TextLo
     return S_OK;
 }
 
-HRESULT AddText(void* self, ObjId document, const TextLoc* at, const char* text, int32_t* status,
+HRESULT AddText(IUnknown* self, ObjId document, const TextLoc* at, const char* text, int32_t* status,
                 TextLoc* after) {
     SimCall call(self, 73);
     if (FAILED(call.failed)) return call.failed;
@@ -155,7 +155,7 @@ void ParagraphItems(const SimDoc& d, ObjId para, int32_t from, int32_t to, std::
     }
 }
 
-HRESULT GetText(void* self, ObjId document, const TextRange* range, int32_t itemKinds, int32_t* status,
+HRESULT GetText(IUnknown* self, ObjId document, const TextRange* range, int32_t itemKinds, int32_t* status,
                 TextItems* out) {
     SimCall call(self, 110);
     if (FAILED(call.failed)) return call.failed;

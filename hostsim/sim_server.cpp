@@ -3,7 +3,7 @@
 // set-up, and the calls FrameMaker makes on a registered client.
 //
 // Every interface is a record whose first member points to a table of
-// function pointers `HRESULT (*)(void* self, ...)`. A table is preceded by
+// function pointers `HRESULT (*)(IUnknown* self, ...)`. A table is preceded by
 // the two words a C++ virtual table carries in front of it (offset to top and
 // type information, here of a class derived from IUnknown), so that a client
 // that calls QueryInterface or Release as C++ virtual functions sees a
@@ -66,7 +66,7 @@ struct SimInterfaceType : IUnknown {
 
 HRESULT NotImplemented() { return E_NOTIMPL; }
 
-HRESULT QueryInterfaceSlot(void* self, REFIID iid, void** object) {
+HRESULT QueryInterfaceSlot(IUnknown* self, REFIID iid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
     SimServer* s = SimSelf(self);
@@ -82,9 +82,9 @@ HRESULT QueryInterfaceSlot(void* self, REFIID iid, void** object) {
     return S_OK;
 }
 
-ULONG AddRefSlot(void* self) { return (ULONG)++SimSelf(self)->references; }
+ULONG AddRefSlot(IUnknown* self) { return (ULONG)++SimSelf(self)->references; }
 
-ULONG ReleaseSlot(void* self) {
+ULONG ReleaseSlot(IUnknown* self) {
     SimServer* s = SimSelf(self);
     long left = --s->references;
     if (left == 0) {
@@ -96,10 +96,10 @@ ULONG ReleaseSlot(void* self) {
 }
 
 // Interface 16, method 3: whether the client keeps the host's result blocks.
-HRESULT KeepResultsSlot(void* self, int32_t) { return SimSelf(self)->control.keepsResultsAnswer; }
+HRESULT KeepResultsSlot(IUnknown* self, int32_t) { return SimSelf(self)->control.keepsResultsAnswer; }
 
 // Interface 17, method 3: the client module's instance handle.
-HRESULT InstanceSlot(void* self, void* instance) {
+HRESULT InstanceSlot(IUnknown* self, void* instance) {
     SimSelf(self)->control.clientInstance = instance;
     return S_OK;
 }
@@ -187,8 +187,8 @@ void SimServerRelease(SimServer* server) {
     // of the client's interface references and our reference to the client.
     ++server->references;
     SimClientRelease(server);
-    ReleaseSlot(&server->records[0]);
-    ReleaseSlot(&server->records[0]);
+    ReleaseSlot(SimServerUnknown(server));
+    ReleaseSlot(SimServerUnknown(server));
 }
 
 SimSession& SimServerSession(SimServer* server) { return server->session; }

@@ -143,6 +143,18 @@ TEST(MifDocument, UnchangedDocumentsAndBooksWriteBackTheSameStatements) {
         ASSERT_TRUE(MifFromDoc(doc, doc.name, &written, &error)) << error;
         EXPECT_TRUE(MifSameFile(read, written)) << name;
     }
+    // Statements the host does not know, among components at the top and in
+    // a folder, keep their places.
+    const std::string text = "<Book 7.00>\n<BookComponent <FileName `<c>a.mif'>>\n<Odd 1>\n"
+                             "<BookFolder <FolderName `F'> <BookComponent <FileName `<c>b.mif'>> <Odd 2>\n"
+                             " <BookComponent <FileName `<c>c.mif'>>>\n<BookComponent <FileName `<c>d.mif'>>\n";
+    MifFile read, written;
+    std::string error;
+    ASSERT_TRUE(MifParse(text.data(), text.size(), "odd.book", &read, &error)) << error;
+    SimDoc book;
+    ASSERT_TRUE(MifToDoc(read, "Z:\\docs\\odd.book", &book, &error)) << error;
+    ASSERT_TRUE(MifFromDoc(book, book.name, &written, &error)) << error;
+    EXPECT_TRUE(MifSameFile(read, written));
 }
 
 TEST(MifDocument, SessionChangesAreWrittenBack) {

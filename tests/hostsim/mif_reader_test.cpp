@@ -113,6 +113,9 @@ TEST(MifReader, ErrorsNameTheLine) {
     EXPECT_EQ(Error("<MIFFile 8.00>\n<A <include `x'>>\n"),
               "chapter3.mif:2: macro statement 'include' is not supported");
     EXPECT_EQ(Error(head + "=FrameImage\n&abc\n>\n"), "chapter3.mif:3: unterminated facet (no =EndInset)");
+    // Found by fuzzing: a stray '=' in a statement would be written back at the
+    // start of a line, where it reads as a facet.
+    EXPECT_EQ(Error("<MIFFile 2020>\n<Document <DTwoSides Yes>=\n>\n"), "chapter3.mif:2: '=' outside a facet");
 
     // What is not MIF at all.
     EXPECT_EQ(Error(""), "chapter3.mif:1: not a MIF file");

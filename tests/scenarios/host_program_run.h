@@ -30,6 +30,9 @@ struct HostRunOptions {
     // Writing to any file fails (a file size limit of 0): how a test makes a
     // folder unwritable when it runs with privileges that ignore modes.
     bool failWrites = false;
+    // The child's address space in bytes (0: no limit). Not applied in a
+    // sanitizer build, whose shadow memory alone exceeds any such limit.
+    size_t addressSpaceLimit = 0;
 };
 
 namespace host_program_detail {
@@ -62,6 +65,12 @@ inline HostResult RunHostProgram(const std::vector<std::string>& args, const Hos
             rlimit none{0, 0};
             setrlimit(RLIMIT_FSIZE, &none);
         }
+#if !defined(__SANITIZE_ADDRESS__)
+        if (options.addressSpaceLimit) {
+            rlimit limit{options.addressSpaceLimit, options.addressSpaceLimit};
+            setrlimit(RLIMIT_AS, &limit);
+        }
+#endif
         std::vector<char*> argv;
         std::string program = VELLOR_HOST_PROGRAM;
         argv.push_back(program.data());

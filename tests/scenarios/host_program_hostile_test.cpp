@@ -1,0 +1,110 @@
+// vellor-host on hostile files: nesting far deeper than any real MIF file,
+// enormous strings and tables, truncated and binary files, invalid UTF-8, a
+// book that names itself or a chapter that is not there. Each run gives a
+// clear error or processes the book, within 1 GiB of address space, and a
+// run that fails to read writes nothing.
+#include "host_program_run.h"
+
+#include <functional>
+
+namespace {
+
+std::string Repeat(const std::string& text, size_t times) {
+    std::string out;
+    out.reserve(text.size() * times);
+    for (size_t i = 0; i < times; ++i) out += text;
+    return out;
+}
+
+// Replaces the first `from` in the file with `to`.
+void Replace(const std::string& path, const std::string& from, const std::string& to) {
+    std::string bytes = ReadBytes(path);
+    size_t at = bytes.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    WriteBytes(path, bytes.replace(at, from.size(), to));
+}
+
+enum Outcome { ReadError, Processed };
+
+struct HostileCase {
+    const char* what;
+    std::function<void(const std::string& folder)> damage;
+    Outcome outcome;
+    const char* message; // in the error output
+};
+
+const char Sentence[] = "This chapter walks you through a first session.";
+const char BookEntry[] = "<FileName `<c>ch3.mif'>";
+
+const HostileCase Cases[] = {
+    {"nesting deeper than any real file",
+     [](const std::string& f) {
+         WriteBytes(f + "/ch2.mif", "<MIFFile 2020>\n" + Repeat("<Page ", 200000) + Repeat(">", 200000));
+     },
+     ReadError, "ch2.mif:2: statements nested too deeply"},
+    {"a string longer than any paragraph",
+     [](const std::string& f) { Replace(f + "/ch1.mif", Sentence, std::string(3u << 20, 'x')); }, ReadError,
+     "ch1.mif:90: string too long"},
+    {"a long string within bounds", [](const std::string& f) { Replace(f + "/ch1.mif", Sentence, std::string(600000, 'y')); },
+     Processed, ""},
+    {"a mapping table of many rows",
+     [](const std::string& f) {
+         std::string bytes = ReadBytes(f + "/MasterPage.fm");
+         size_t body = bytes.find("<TblBody");
+         size_t row = bytes.find("<Row", body);
+         size_t end = bytes.find("> # end of Row", row);
+         ASSERT_TRUE(body != std::string::npos && row != std::string::npos && end != std::string::npos);
+         end = bytes.find('\n', end) + 1;
+         bytes.insert(row, Repeat(bytes.substr(row, end - row), 20000));
+         WriteBytes(f + "/MasterPage.fm", bytes);
+     },
+     Processed, ""},
+    {"a chapter cut off in the middle",
+     [](const std::string& f) {
+         std::string bytes = ReadBytes(f + "/ch2.mif");
+         WriteBytes(f + "/ch2.mif", bytes.substr(0, bytes.size() / 2));
+     },
+     ReadError, "ch2.mif:"},
+    {"an empty chapter", [](const std::string& f) { WriteBytes(f + "/ch4.mif", ""); }, ReadError, "ch4.mif:1: not a MIF file"},
+    {"a binary chapter", [](const std::string& f) { WriteBytes(f + "/ch4.mif", std::string("\0\x7f\xff<\0", 5) + Repeat("\xfe", 4096)); },
+     ReadError, "ch4.mif:1: not a MIF file"},
+    {"invalid UTF-8 in a string",
+     [](const std::string& f) { Replace(f + "/ch1.mif", Sentence, "bad \xff\xfe\xc3 bytes \xed\xa0\x80"); }, ReadError,
+     "ch1.mif:90: invalid UTF-8 in string"},
+    {"a book that names itself",
+     [](const std::string& f) { Replace(f + "/Manual.book", BookEntry, "<FileName `<c>Manual.book'>"); }, ReadError,
+     "Manual.book is a book"},
+    {"a book that names a missing chapter",
+     [](const std::string& f) { Replace(f + "/Manual.book", BookEntry, "<FileName `<c>nosuch.mif'>"); }, ReadError,
+     "nosuch.mif: no such file"},
+};
+
+TEST(HostProgramHostile, EachFileGivesAClearErrorOrIsProcessedWithinBoundedMemory) {
+    HostRunOptions options;
+    options.addressSpaceLimit = size_t(1) << 30;
+    for (const HostileCase& c : Cases) {
+        SCOPED_TRACE(c.what);
+        ScratchFolder scratch;
+        ASSERT_FALSE(scratch.path().empty());
+        CopySample(scratch.path());
+        c.damage(scratch.path());
+        const auto before = FolderBytes(scratch.path());
+        for (const char* command : {"list-book", "apply-book"}) {
+            HostResult r = RunHostProgram({command, scratch / "Manual.book"}, options);
+            if (c.outcome == ReadError) {
+                EXPECT_EQ(r.status, 2) << command << r.err;
+                EXPECT_NE(r.err.find(c.message), std::string::npos) << command << r.err;
+                EXPECT_EQ(FolderBytes(scratch.path()), before) << command;
+            } else {
+                EXPECT_EQ(r.status, 0) << command << r.err;
+            }
+        }
+        if (c.outcome == Processed) {
+            // What was written reads back.
+            HostResult again = RunHostProgram({"list-book", scratch / "Manual.book"}, options);
+            EXPECT_EQ(again.status, 0) << again.err;
+        }
+    }
+}
+
+} // namespace
