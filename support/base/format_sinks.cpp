@@ -10,6 +10,8 @@
 #include "support/io/encoding_convert.h"
 #include "support/io/host_encodings.h"
 
+#include <cstring>
+
 FmtConsoleWriter ConsoleHook = nullptr;
 
 void FmtConsoleWrite(const char* s) {
@@ -52,11 +54,35 @@ int FmtOutputSink(void* channel, const char* bytes, int length) {
     return length;
 }
 
+namespace {
+
+// Whether the byte at `bytes[length]` may continue a character that starts
+// before it, so that a copy ending there could split it. The byte after a
+// piece from the engine is its terminator or a percent sign, neither of
+// which continues anything.
+bool MayContinue(const char* bytes, int length, unsigned enc) {
+    const unsigned char next = static_cast<unsigned char>(bytes[length]);
+    if (enc == EncUtf8) return next >= 0x80 && next <= 0xBF;
+    if (enc < EncUtf8) return EncByteTables[enc]->trail[next] != 0;
+    return false;
+}
+
+} // namespace
+
 int FmtBufferSink(void* state, const char* bytes, int length) {
     FmtBufferState* out = static_cast<FmtBufferState*>(state);
     if (!out || !out->cursor || out->room <= 0 || !bytes || length <= 0) return 0;
-    int take = length < out->room ? length : out->room;
-    int copied = StrCopyEnc(out->cursor, bytes, take + 1, EncCurrent);
+    int copied;
+    size_t whole = strnlen(bytes, static_cast<size_t>(length));
+    if (length <= out->room && (whole < static_cast<size_t>(length) || !MayContinue(bytes, length, EncCurrent))) {
+        // The piece fits and cannot end inside a character (the usual case):
+        // copied as it stands, up to a 0 byte within it.
+        std::memcpy(out->cursor, bytes, whole);
+        out->cursor[whole] = 0;
+        copied = static_cast<int>(whole);
+    } else {
+        copied = StrCopyEnc(out->cursor, bytes, (length < out->room ? length : out->room) + 1, EncCurrent);
+    }
     out->cursor += copied;
     out->room -= copied;
     // Once a piece has been cut at the limit nothing after it may follow, or
