@@ -10,8 +10,6 @@
 #include "support/io/encoding_convert.h"
 #include "support/io/host_encodings.h"
 
-#include <cstring>
-
 FmtConsoleWriter ConsoleHook = nullptr;
 
 void FmtConsoleWrite(const char* s) {
@@ -72,17 +70,19 @@ bool MayContinue(const char* bytes, int length, unsigned enc) {
 int FmtBufferSink(void* state, const char* bytes, int length) {
     FmtBufferState* out = static_cast<FmtBufferState*>(state);
     if (!out || !out->cursor || out->room <= 0 || !bytes || length <= 0) return 0;
-    int copied;
-    size_t whole = strnlen(bytes, static_cast<size_t>(length));
-    if (length <= out->room && (whole < static_cast<size_t>(length) || !MayContinue(bytes, length, EncCurrent))) {
-        // The piece fits and cannot end inside a character (the usual case):
-        // copied as it stands, up to a 0 byte within it.
-        std::memcpy(out->cursor, bytes, whole);
-        out->cursor[whole] = 0;
-        copied = static_cast<int>(whole);
-    } else {
-        copied = StrCopyEnc(out->cursor, bytes, (length < out->room ? length : out->room) + 1, EncCurrent);
+    // The usual case: the piece fits and cannot end inside a character, so it
+    // is copied as it stands, up to a 0 byte within it. Otherwise it is copied
+    // again, cut where no character is split.
+    int copied = 0;
+    if (length <= out->room) {
+        while (copied < length && bytes[copied] != 0) {
+            out->cursor[copied] = bytes[copied];
+            ++copied;
+        }
+        out->cursor[copied] = 0;
     }
+    if (length > out->room || (copied == length && MayContinue(bytes, length, EncCurrent)))
+        copied = StrCopyEnc(out->cursor, bytes, (length < out->room ? length : out->room) + 1, EncCurrent);
     out->cursor += copied;
     out->room -= copied;
     // Once a piece has been cut at the limit nothing after it may follow, or

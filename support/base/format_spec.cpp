@@ -7,7 +7,6 @@
 
 #include <climits>
 #include <cstddef>
-#include <cstring>
 #include <cwchar>
 #include <type_traits>
 
@@ -82,7 +81,7 @@ bool LengthFits(char letter, int length) {
 } // namespace
 
 int FmtParseSpec(const char* text, FmtSpec* spec, va_list* args) {
-    std::memset(spec, 0, sizeof *spec);
+    *spec = FmtSpec{};
     spec->width = -1;
     spec->precision = -1;
     spec->text = text;
