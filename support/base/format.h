@@ -7,9 +7,10 @@
 // specification itself: it expands '*' widths and precisions, implements the
 // count conversion "n", sizes its work buffer so that no conversion is cut,
 // prints a null string as an empty one, and offers "C", the first character
-// of a UTF-8 string. Numbers and the other conversions are formatted by the
-// runtime's snprintf, one conversion at a time, with every argument read
-// with its real C type.
+// of a UTF-8 string. Integers, characters and strings are laid out by the
+// engine exactly as the C library defines them; floating point, pointers and
+// wide characters are formatted by the runtime's snprintf, one conversion at
+// a time. Every argument is read with its real C type.
 #pragma once
 
 #include <cstdarg>

@@ -97,7 +97,10 @@ int FmtFormat(FmtSink sink, void* context, const char* format, va_list args) {
             if (!Grow(&work, static_cast<long long>(length) + 1)) break;
             (void)FmtConvert(work.data, work.capacity, &spec, &arg);
         }
-        count += sink(context, work.data, StrLen(work.data));
+        // The piece ends at its first 0 byte, which only a character
+        // conversion or a failed one can leave inside it.
+        if (length < 0 || length >= work.capacity || spec.letter == 'c') length = StrLen(work.data);
+        count += sink(context, work.data, length);
     }
 
     if (work.onHeap) MemFree(work.data);

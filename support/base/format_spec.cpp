@@ -7,16 +7,20 @@
 
 #include <climits>
 #include <cstddef>
-#include <cstring>
 #include <cwchar>
 #include <type_traits>
 
 namespace {
 
-const char ConversionSet[] = "dioxXucsfeEgGp%nC";
-
+// The letters that end a specification: "dioxXucsfeEgGp%nC".
 bool InConversionSet(char c) {
-    return c != 0 && std::strchr(ConversionSet, c) != nullptr;
+    switch (c) {
+    case 'd': case 'i': case 'o': case 'x': case 'X': case 'u': case 'c': case 's':
+    case 'f': case 'e': case 'E': case 'g': case 'G': case 'p': case '%': case 'n': case 'C':
+        return true;
+    default:
+        return false;
+    }
 }
 
 // Reads a decimal number at text[*j]; returns -1 when it does not fit an int.
@@ -77,7 +81,7 @@ bool LengthFits(char letter, int length) {
 } // namespace
 
 int FmtParseSpec(const char* text, FmtSpec* spec, va_list* args) {
-    std::memset(spec, 0, sizeof *spec);
+    *spec = FmtSpec{};
     spec->width = -1;
     spec->precision = -1;
     spec->text = text;
