@@ -21,6 +21,18 @@ function(vellor_wine_name out local)
   set(${out} "${name}" PARENT_SCOPE)
 endfunction()
 
+# The same as a C string literal's contents, for compile definitions.
+function(vellor_wine_c_name out local)
+  vellor_wine_name(name "${local}")
+  string(REPLACE "\\" "\\\\" name "${name}")
+  set(${out} "${name}" PARENT_SCOPE)
+endfunction()
+
+# The native build of this tree whose converters the cross build copies; its
+# vellor-host is the reference the Windows one is compared with.
+get_filename_component(native_build "${VELLOR_NATIVE_ICU_DATA_DIR}" DIRECTORY)
+set(VELLOR_NATIVE_BUILD_DIR "${native_build}" CACHE PATH "Native build of this tree (tests compare with it)")
+
 # ---- Wine -------------------------------------------------------------------------
 # Debian's wine64 installs its loader outside PATH; the "wine" package adds
 # /usr/bin/wine. Headless: no display, no Mono or Gecko installers, no debug

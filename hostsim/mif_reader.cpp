@@ -274,7 +274,12 @@ bool MifParse(const char* data, size_t size, const std::string& name, MifFile* o
 
 bool MifReadBytes(const std::string& localPath, size_t maxBytes, std::string* data, std::string* error) {
     std::string shown = LastComponent(localPath);
+#ifdef _WIN32
+    // Binary: the bytes as they are, line ends included.
+    int fd = ::open(localPath.c_str(), O_RDONLY | O_BINARY);
+#else
     int fd = ::open(localPath.c_str(), O_RDONLY | O_CLOEXEC);
+#endif
     if (fd < 0) {
         *error = shown + ": " + std::strerror(errno);
         return false;

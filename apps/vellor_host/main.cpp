@@ -6,13 +6,24 @@
 #include "apps/vellor_host/host_session.h"
 
 #include <cstdio>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #ifndef VELLOR_HOST_VERSION
 #define VELLOR_HOST_VERSION "0"
 #endif
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Lines end in "\n" alone, as in the files the program writes, so that
+    // its output is the same wherever it runs.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     HostOptions options;
     std::string error;
     if (!ParseHostOptions(argc, argv, &options, &error)) {
