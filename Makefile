@@ -109,7 +109,9 @@ windows: windows-deps
 	  -DVELLOR_ICU_WINDOWS_DIR=$$icu -DVELLOR_NATIVE_ICU_DATA_DIR=$(abspath $(BUILD))/icu_data $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
+# The Windows vellor-host is compared with the native one on the sample book.
 wintest: windows
+	cmake --build $(BUILD) -j $(JOBS) --target vellor-host
 	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(JOBS)
 
 clean:
