@@ -253,7 +253,11 @@ bool Parse(Reader& r, MifFile* out) {
 }
 
 std::string LastComponent(const std::string& path) {
+#ifdef _WIN32
+    size_t slash = path.find_last_of("\\/:");
+#else
     size_t slash = path.find_last_of('/');
+#endif
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
