@@ -188,7 +188,11 @@ TEST_F(CallLayer, KeptResultsAreNotReleasedByTheClient) {
     char* copy = HostGetStringProp(0, 0, PropName);
     EXPECT_STREQ(copy, "kept");
     MemFree(copy);
+#ifndef _WIN32 // the system's task allocator keeps no count
     EXPECT_EQ(PlatformTaskBlocksOutstanding(), before + 1);
+#else
+    (void)before;
+#endif
 }
 
 TEST_F(CallLayer, PromptStoresTheAnswerEvenWhenDeclined) {

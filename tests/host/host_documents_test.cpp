@@ -5,6 +5,7 @@
 #include "host/prop_vals.h"
 #include "host/fake_host.h"
 #include "common/icu_data.h"
+#include "common/raised_exception.h"
 #include "platform/win_exception.h"
 #include "support/base/format.h"
 #include "support/base/memory.h"
@@ -184,12 +185,7 @@ TEST(HostOptions, ABuilderThatMissesItsCountStopsWithTheFatalError) {
     ConsoleHook = CaptureConsole;
     console.clear();
     const HostOption two[] = {{1, 1}, {2, 0}};
-    try {
-        HostBuildOptions(two, 2, 3);
-        ADD_FAILURE() << "no fatal error";
-    } catch (const PlatformSoftwareException& e) {
-        EXPECT_EQ(e.code, FatalErrorCode);
-    }
+    EXPECT_RAISES(HostBuildOptions(two, 2, 3), FatalErrorCode);
     ConsoleHook = before;
     EXPECT_EQ(console, "Error: Default params list has an incorrect number of items.\n");
 

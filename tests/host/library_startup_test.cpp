@@ -6,6 +6,7 @@
 #include "common/icu_data.h"
 #include "host/call_layer.h"
 #include "host/fake_host.h"
+#include "platform/win_names.h"
 #include "support/io/encoding_convert.h"
 #include "support/io/host_encodings.h"
 #include "support/base/memory.h"
@@ -17,6 +18,19 @@
 #include <string>
 
 namespace {
+
+// A file name in this system's form, as ICU is handed it.
+std::string Local(const char* windowsName) {
+    char local[2048];
+    EXPECT_GE(PlatformWindowsNameToLocal(windowsName, local, sizeof local), 0) << windowsName;
+    return local;
+}
+
+std::string Windows(const std::string& localName) {
+    char name[2048];
+    EXPECT_GE(PlatformLocalNameToWindows(localName.c_str(), name, sizeof name), 0) << localName;
+    return name;
+}
 
 class LibraryStartup : public ::testing::Test {
 protected:
@@ -43,7 +57,7 @@ TEST_F(LibraryStartup, SetsIcuDataUnderTheHostDirectoryOnce) {
     EXPECT_EQ(EncLibraryIsInit(), 1);
     EXPECT_TRUE(EncTablesReady());
     EXPECT_EQ(EncCurrent, 0u);
-    EXPECT_STREQ(u_getDataDirectory(), "/opt/fm/icu_data");
+    EXPECT_EQ(u_getDataDirectory(), Local("Z:\\opt\\fm\\icu_data"));
     ASSERT_EQ(host.calls.back(), std::make_pair(4, 97));
     EXPECT_EQ(host.ident.number, PropHostDirectory);
     EXPECT_EQ(host.ints, (std::vector<int32_t>{0, 0}));
@@ -53,15 +67,15 @@ TEST_F(LibraryStartup, SetsIcuDataUnderTheHostDirectoryOnce) {
     host.calls.clear();
     EXPECT_EQ(EncLibraryInit(), 0);
     EXPECT_TRUE(host.calls.empty());
-    EXPECT_STREQ(u_getDataDirectory(), "/opt/fm/icu_data");
+    EXPECT_EQ(u_getDataDirectory(), Local("Z:\\opt\\fm\\icu_data"));
 
     EncLibraryReset();
     EXPECT_EQ(EncLibraryIsInit(), 0);
-    EXPECT_STREQ(u_getDataDirectory(), "/opt/fm/icu_data");
+    EXPECT_EQ(u_getDataDirectory(), Local("Z:\\opt\\fm\\icu_data"));
 
     // Setting it outright does not look at ICU's current directory.
     EXPECT_EQ(EncSetIcuDataDir(), 0);
-    EXPECT_STREQ(u_getDataDirectory(), "/elsewhere/icu_data");
+    EXPECT_EQ(u_getDataDirectory(), Local("Z:\\elsewhere\\icu_data"));
 }
 
 TEST_F(LibraryStartup, NoDirectoryFromTheHostGivesOne) {
@@ -89,7 +103,7 @@ TEST_F(LibraryStartup, AnEarlierFailureIsNotTakenForItsOwn) {
     HostErrorCode = 7;
     host.text = "Z:\\fm";
     EXPECT_EQ(EncLibraryInit(), 0);
-    EXPECT_STREQ(u_getDataDirectory(), "/fm/icu_data");
+    EXPECT_EQ(u_getDataDirectory(), Local("Z:\\fm\\icu_data"));
     EXPECT_EQ(HostErrorCode, 7) << "the earlier code is put back";
 }
 
@@ -98,7 +112,7 @@ TEST_F(LibraryStartup, RefusesADirectoryThatDoesNotFit) {
     std::string fits = "Z:\\" + std::string(1011, 'd');
     host.text = fits.c_str();
     EXPECT_EQ(EncSetIcuDataDir(), 0);
-    EXPECT_EQ(std::string(u_getDataDirectory()).size(), 1021u) << "Z:\\ becomes /";
+    EXPECT_EQ(u_getDataDirectory(), Local((fits + "\\icu_data").c_str()));
 
     u_setDataDirectory("");
     std::string tooLong = fits + "d";
@@ -111,10 +125,8 @@ TEST_F(LibraryStartup, RefusesADirectoryThatDoesNotFit) {
 // the host converters open: a FrameRoman name converts to UTF-8.
 TEST_F(LibraryStartup, TheComposedDirectoryFindsTheHostConverters) {
     std::string build = BuildIcuDataDir();
-    ASSERT_EQ(build.substr(build.size() - 9), "/icu_data");
-    std::string windows = "Z:" + build.substr(0, build.size() - 9);
-    for (char& c : windows)
-        if (c == '/') c = '\\';
+    ASSERT_EQ(build.substr(build.size() - 8), "icu_data");
+    std::string windows = Windows(build.substr(0, build.size() - 9));
     host.text = windows.c_str();
     ASSERT_EQ(EncLibraryInit(), 0);
     EXPECT_EQ(std::string(u_getDataDirectory()), build);

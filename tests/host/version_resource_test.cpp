@@ -70,10 +70,13 @@ TEST_F(VersionResource, StringsAreFoundByPathInTheUsEnglishBlockOnly) {
 }
 
 TEST_F(VersionResource, AShortBufferOrADamagedBlockIsRefused) {
+    EXPECT_EQ(GetFileVersionInfoSizeA("Z:\\no\\such\\file.dll", nullptr), 0u);
+#ifndef _WIN32
+    // The stand-in's own refusals; the system's version API copies a cut
+    // block and walks a damaged one in its own way.
     std::vector<char> small(block.size() - 1);
     EXPECT_FALSE(GetFileVersionInfoA(file, 0, static_cast<DWORD>(small.size()), small.data()));
     EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
-    EXPECT_EQ(GetFileVersionInfoSizeA("Z:\\no\\such\\file.dll", nullptr), 0u);
 
     // A child that claims to reach past its parent ends the walk.
     uint16_t rootLength;
@@ -83,6 +86,7 @@ TEST_F(VersionResource, AShortBufferOrADamagedBlockIsRefused) {
     // 52-byte fixed part: 6 + 32 + 2 (padding) + 52 = 92.
     std::memcpy(block.data() + 92, &tooLong, 2);
     EXPECT_EQ(Text("\\StringFileInfo\\040904b0\\ClientName"), "<none>");
+#endif
 }
 
 } // namespace

@@ -6,13 +6,15 @@
 #include "hostsim/mif_reader.h"
 #include "hostsim/mif_store.h"
 #include "hostsim/mif_writer.h"
+#include "common/temp_folder.h"
+#include "platform/win_names.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace {
 
@@ -272,13 +274,13 @@ TEST(MifDocument, BooksHoldFoldersGroupsAndRelativeNames) {
 }
 
 TEST(MifDocument, TheFileStoreOpensAndSavesMifFiles) {
-    char dirTemplate[] = "/tmp/mif_store_XXXXXX";
-    std::string dir = mkdtemp(dirTemplate);
-    std::system(("cp '" + SourceData("chapter_utf8.mif") + "' '" + dir + "/MasterPage.fm'").c_str());
-    std::ofstream(dir + "/bad.mif") << "<MIFFile 8.00>\n<Para\n <String `open\n>>\n";
-    std::string win = "Z:" + dir;
-    for (char& c : win)
-        if (c == '/') c = '\\';
+    TestTempFolder folder("mif_store");
+    const std::string& dir = folder.path;
+    std::filesystem::copy_file(SourceData("chapter_utf8.mif"), dir + "/MasterPage.fm");
+    std::ofstream(dir + "/bad.mif", std::ios::binary) << "<MIFFile 8.00>\n<Para\n <String `open\n>>\n";
+    char windowsName[1024];
+    ASSERT_GE(PlatformLocalNameToWindows(dir.c_str(), windowsName, sizeof windowsName), 0);
+    const std::string win = windowsName;
 
     MifFileStore files;
     SimStore store = MifFileStoreMake(&files);
@@ -298,7 +300,6 @@ TEST(MifDocument, TheFileStoreOpensAndSavesMifFiles) {
     EXPECT_EQ(Masters(again), (std::vector<std::string>{"Left", "Chapter", "Chapter", "Right"}));
     EXPECT_EQ(store.save(store.context, win + "\\no\\such\\out.mif", saved), SimStatusSaveFailed);
     EXPECT_NE(files.lastError.find("out.mif"), std::string::npos);
-    std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 TEST(MifDocument, InconsistentStatementsGiveAUsableDocument) {

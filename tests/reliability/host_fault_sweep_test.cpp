@@ -7,6 +7,7 @@
 #include "hostsim/sim_loader.h"
 #include "hostsim/sim_server.h"
 #include "platform/win_names.h"
+#include "common/module_file.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@
 
 namespace {
 
-const std::string ModuleFile = std::string(VELLOR_BINARY_DIR) + "/Vellor.so";
+const std::string ModuleFile = BuiltModuleWindowsName();
 const char* const Chapters[] = {"Z:\\book\\ch1.fm", "Z:\\book\\ch2.fm"};
 enum : int32_t { CommandApplyToBook = 3, CommandListBook = 5 };
 
@@ -60,9 +61,7 @@ struct BookRun {
         book.folder("Part").doc(Chapters[0]).end().doc(Chapters[1]);
         SimOpenBook(server, book, true);
 
-        char windowsName[1024];
-        loaded = PlatformLocalNameToWindows(ModuleFile.c_str(), windowsName, sizeof windowsName) >= 0 &&
-                 SimLoadModule(server, windowsName, &module) == SimLoadRegistered;
+        loaded = SimLoadModule(server, ModuleFile.c_str(), &module) == SimLoadRegistered;
         SimResetCounts(SimServerControl(server));
     }
     ~BookRun() {
