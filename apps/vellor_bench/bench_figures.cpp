@@ -1,7 +1,13 @@
 // Collecting figures and writing them as tables and as JSON.
 #include "bench_figures.h"
 
+#ifdef _WIN32
+#define PSAPI_VERSION 2 // K32GetProcessMemoryInfo, in kernel32
+#include <windows.h>
+#include <psapi.h>
+#else
 #include <sys/resource.h>
+#endif
 
 #include <chrono>
 #include <cmath>
@@ -143,7 +149,14 @@ double BenchNow() {
 }
 
 long BenchPeakKiB() {
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+    return static_cast<long>(counters.PeakWorkingSetSize / 1024);
+#else
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+#endif
 }
