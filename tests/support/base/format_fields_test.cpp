@@ -27,7 +27,27 @@ std::vector<std::string> Specifications(const char* length, char letter) {
     return specs;
 }
 
+// MinGW's runtime departs from C in two corners, where the engine keeps to C
+// (and so writes the same on every system): it honours the space flag on
+// "%u", and prints nothing for "%#.o" of zero, which C makes "0".
+template <typename T> bool RuntimeDepartsFromC(const std::string& format, T value) {
+#ifdef _WIN32
+    size_t end = format.find_first_not_of("-+ #0", 2);
+    std::string flags = format.substr(2, end - 2);
+    char letter = format[format.size() - 2];
+    size_t dot = format.find('.');
+    bool zeroPrecision = dot != std::string::npos && format.find_first_of("123456789", dot) == std::string::npos;
+    if (letter == 'u' && flags.find(' ') != std::string::npos) return true;
+    if (letter == 'o' && flags.find('#') != std::string::npos && zeroPrecision && value == 0) return true;
+#else
+    (void)format;
+    (void)value;
+#endif
+    return false;
+}
+
 template <typename T> void ExpectSameAsRuntime(const std::string& format, T value) {
+    if (RuntimeDepartsFromC(format, value)) return;
     char expected[1024], ours[1024];
     int expectedLength = std::snprintf(expected, sizeof expected, format.c_str(), value);
     int ourLength = FmtSprintf(ours, format.c_str(), value);
