@@ -288,14 +288,17 @@ bool MifReadBytes(const std::string& localPath, size_t maxBytes, std::string* da
         *error = shown + ": " + std::strerror(errno);
         return false;
     }
+    // Closed on every way out, an allocation that throws included.
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
         *error = shown + ": not a file";
         return false;
     }
     if ((unsigned long long)st.st_size > maxBytes) {
-        ::close(fd);
         *error = shown + ": file too large";
         return false;
     }
@@ -306,18 +309,15 @@ bool MifReadBytes(const std::string& localPath, size_t maxBytes, std::string* da
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             *error = shown + ": " + std::strerror(errno);
-            ::close(fd);
             return false;
         }
         if (n == 0) break;
         if (data->size() + (size_t)n > maxBytes) {
-            ::close(fd);
             *error = shown + ": file too large";
             return false;
         }
         data->append(buf, (size_t)n);
     }
-    ::close(fd);
     return true;
 }
 

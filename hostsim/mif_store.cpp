@@ -8,6 +8,7 @@
 #include "hostsim/mif_writer.h"
 #include "platform/win_names.h"
 
+#include <new>
 #include <sys/stat.h>
 #include <vector>
 
@@ -43,8 +44,7 @@ bool LocalName(const std::string& name, std::string* local) {
     return true;
 }
 
-int Load(void* context, const std::string& name, SimDoc* out) {
-    auto* files = static_cast<MifFileStore*>(context);
+int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
     std::string local;
     struct stat st;
     if (!LocalName(name, &local) || ::stat(local.c_str(), &st) != 0) {
@@ -60,8 +60,7 @@ int Load(void* context, const std::string& name, SimDoc* out) {
     return SimOk;
 }
 
-int Save(void* context, const std::string& name, const SimDoc& doc) {
-    auto* files = static_cast<MifFileStore*>(context);
+int SaveFile(MifFileStore* files, const std::string& name, const SimDoc& doc) {
     std::string local, error;
     if (!LocalName(name, &local)) {
         files->lastError = name + ": not a file name";
@@ -73,6 +72,36 @@ int Save(void* context, const std::string& name, const SimDoc& doc) {
     }
     ++files->saves;
     return SimOk;
+}
+
+// A file that does not fit in memory fails like any other, with its name
+// ("ch1.mif: out of memory"); the session goes on.
+std::string OutOfMemory(const std::string& name) {
+    size_t sep = name.find_last_of("\\/");
+    return (sep == std::string::npos ? name : name.substr(sep + 1)) + ": out of memory";
+}
+
+int Load(void* context, const std::string& name, SimDoc* out) {
+    auto* files = static_cast<MifFileStore*>(context);
+    try {
+        return LoadFile(files, name, out);
+    } catch (const std::bad_alloc&) {
+        *out = SimDoc{}; // no half-read document
+        files->lastError = OutOfMemory(name);
+        return SimStatusBadArgument;
+    }
+}
+
+// The save is atomic: when it fails, for want of memory too, the old file is
+// whole and no temporary file is left.
+int Save(void* context, const std::string& name, const SimDoc& doc) {
+    auto* files = static_cast<MifFileStore*>(context);
+    try {
+        return SaveFile(files, name, doc);
+    } catch (const std::bad_alloc&) {
+        files->lastError = OutOfMemory(name);
+        return SimStatusSaveFailed;
+    }
 }
 
 } // namespace

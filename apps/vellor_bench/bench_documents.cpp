@@ -4,24 +4,13 @@
 // table costs what the table's size says), some carry a master page with a
 // row, a few are empty, and the markers fall on random pages.
 #include "bench_documents.h"
+#include "hostsim/sim_random.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 namespace {
-
-// A small deterministic generator (xorshift32).
-struct Random {
-    uint32_t state;
-    uint32_t Next() {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    }
-    int Below(int n) { return int(Next() % uint32_t(n)); }
-};
 
 std::string Numbered(const char* prefix, int n) {
     char buffer[32];
@@ -65,7 +54,7 @@ DocBuilder BuildPassChapter(const char* name, const PassDocSpec& spec) {
         .masterPages({"Left", "Right", "HeadLeft", "HeadRight", "Special", "PartLeft", "PartRight",
                       "AppLeft", "AppRight", "Blank", "Custom", "Retired"})
         .formats({"Body", "Heading", "Caption", "Index", "Note", "List"});
-    Random random{spec.seed * 2654435761u + 1};
+    SimRandom random{spec.seed * 2654435761u + 1};
     std::vector<int> markersOnPage(size_t(spec.pages), 0);
     for (int i = 0; i < spec.markers; ++i) ++markersOnPage[size_t(random.Below(spec.pages))];
 

@@ -11,6 +11,7 @@
 #include "common/icu_data.h"
 #include "host/host_interfaces.h"
 #include "hostsim/sim_server.h"
+#include "hostsim/sim_random.h"
 #include "support/io/library_startup.h"
 
 #include <gtest/gtest.h>
@@ -20,19 +21,6 @@
 
 namespace {
 
-struct Random {
-    uint32_t state;
-    uint32_t Next() {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    }
-    int Below(int n) { return int(Next() % uint32_t(n)); }
-    bool Chance(int percent) { return Below(100) < percent; }
-    template <class T> const T& Pick(const std::vector<T>& from) { return from[size_t(Below(int(from.size())))]; }
-};
-
 const std::vector<std::string> Tags = {"Heading", "heading", "HEADING", "Body", "Title", "Index", "Paragraph Tag"};
 const std::vector<std::string> MarkerTexts = {"Appendix", "appendix", "Part", "", "Other"};
 const std::vector<std::string> MarkerTypes = {"MasterPage", "MasterPage", "Index", "Comment"};
@@ -41,14 +29,14 @@ const std::vector<std::string> CustomMasters = {"Custom", "custom", "Blank", "He
 const std::vector<std::string> Candidates = {"HeadLeft", "HeadRight", "AppLeft", "Blank", "Missing", "As Is",
                                              "None", "", "as is", "Missing\nHeadRight", "Missing\nNone"};
 
-std::vector<std::string> RandomRow(Random& r, const std::vector<std::string>& keys) {
+std::vector<std::string> RandomRow(SimRandom& r, const std::vector<std::string>& keys) {
     std::vector<std::string> row = {r.Pick(keys)};
     int cells = r.Chance(85) ? 3 : r.Below(3); // now and then a short row
     while (int(row.size()) < cells) row.push_back(r.Pick(Candidates));
     return row;
 }
 
-void RandomTable(Random& r, DocBuilder& doc, const char* heading, const std::vector<std::string>& keys) {
+void RandomTable(SimRandom& r, DocBuilder& doc, const char* heading, const std::vector<std::string>& keys) {
     if (r.Chance(15)) return; // missing table
     if (r.Chance(10)) doc.table({}); // a table without rows is passed over
     std::vector<std::vector<std::string>> rows = {{heading, "Left pages", "Right pages"}};
@@ -59,7 +47,7 @@ void RandomTable(Random& r, DocBuilder& doc, const char* heading, const std::vec
     if (r.Chance(15)) doc.table({{heading, "L", "R"}, RandomRow(r, keys)}); // only the first counts
 }
 
-void MappingTables(Random& r, DocBuilder& doc) {
+void MappingTables(SimRandom& r, DocBuilder& doc) {
     RandomTable(r, doc, "Paragraph Tag", Tags);
     RandomTable(r, doc, "Master Page", CustomMasters);
     RandomTable(r, doc, "Marker Category", MarkerTexts);
@@ -67,7 +55,7 @@ void MappingTables(Random& r, DocBuilder& doc) {
                                  RandomRow(r, {"Empty"})});
 }
 
-DocBuilder Chapter(Random& r, bool holdsMapping) {
+DocBuilder Chapter(SimRandom& r, bool holdsMapping) {
     DocBuilder chapter("Z:\\docs\\chapter.fm");
     chapter.masterPages({"Left", "Right", "HeadLeft", "HeadRight", "AppLeft", "Blank", "Custom", "Retired"})
         .formats({"Body", "Heading", "heading", "HEADING", "Title", "Index", "Paragraph Tag"});
@@ -102,7 +90,7 @@ struct Outcome {
 
 // Builds the session of `seed` and runs `pass` on the chapter.
 template <class Pass> Outcome RunSeed(uint32_t seed, Pass pass) {
-    Random r{seed * 2654435761u + 7};
+    SimRandom r{seed * 2654435761u + 7};
     SimServer* server = SimServerCreate();
     EXPECT_EQ(HostAcquireInterfaces(SimServerUnknown(server)), 1);
     SimSession& session = SimServerSession(server);

@@ -9,22 +9,13 @@
 #include "common/icu_data.h"
 #include "support/base/memory.h"
 #include "support/io/host_encodings.h"
+#include "hostsim/sim_random.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
-
-struct Random {
-    uint32_t state;
-    uint32_t Next() {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    }
-};
 
 // The bytes of a result block: `units` of 1 or 2 bytes up to the terminator.
 std::string Bytes(const char* block, bool utf16) {
@@ -68,7 +59,7 @@ std::string BySegments(const std::string& text, const char* from, const char* to
     return out;
 }
 
-std::string RandomText(Random& r, bool doubleByte) {
+std::string RandomText(SimRandom& r, bool doubleByte) {
     static const std::string Pieces[] = {"Plain text ", "\x8E\x80\xA5\xD2", "\x08", "\x09", "\x01", "\x15",
                                          "\xFF", "\xD9", "  ", "z"};
     static const std::string Pairs[] = {"\x93\xFA", "\x95\x5C", "\x81\x09", "\x96\x7B"};
@@ -93,7 +84,7 @@ TEST_F(EncodingConvertSegments, OneCallAgreesWithSegmentBySegmentConversion) {
     };
     const Case Cases[] = {{EncFrameRoman, "UTF-8"}, {EncFrameRoman, "UTF-16"}, {EncFrameRoman, "windows-1252"},
                           {EncShiftJis, "UTF-8"},   {EncShiftJis, "UTF-16"}};
-    Random r{12345};
+    SimRandom r{12345};
     for (const Case& c : Cases) {
         const char* from = EncConverterNameOf(c.hostIndex);
         bool toUtf16 = std::string(c.to) == "UTF-16";
