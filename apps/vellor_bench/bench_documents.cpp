@@ -34,13 +34,13 @@ std::vector<std::vector<std::string>> TableRows(const char* heading, const char*
 
 } // namespace
 
-DocBuilder BuildPassMapping(const std::string& hostDirectory, const PassDocSpec& spec) {
+DocBuilder BuildPassMapping(const std::string& hostDirectory, const PassDocShape& shape) {
     DocBuilder mapping((hostDirectory + "\\MasterPage.fm").c_str());
-    mapping.table(TableRows("Paragraph Tag", "Tag", spec.rows,
+    mapping.table(TableRows("Paragraph Tag", "Tag", shape.rows,
                             {{"Heading", "HeadLeft", "HeadRight"},
                              {"caption", "Left", "Right"}, // matches the tag Caption only ignoring case
                              {"Index", "As Is", "None"}}));
-    mapping.table(TableRows("Master Page", "Master", spec.rows, {{"Custom", "Special", "Special"}}));
+    mapping.table(TableRows("Master Page", "Master", shape.rows, {{"Custom", "Special", "Special"}}));
     mapping.table({{"Marker Category", "Left pages", "Right pages"},
                    {"Part", "PartLeft", "PartRight"},
                    {"Appendix", "AppLeft", "AppRight"}});
@@ -48,18 +48,18 @@ DocBuilder BuildPassMapping(const std::string& hostDirectory, const PassDocSpec&
     return mapping;
 }
 
-DocBuilder BuildPassChapter(const char* name, const PassDocSpec& spec) {
+DocBuilder BuildPassChapter(const char* name, const PassDocShape& shape) {
     DocBuilder chapter(name);
     chapter
         .masterPages({"Left", "Right", "HeadLeft", "HeadRight", "Special", "PartLeft", "PartRight",
                       "AppLeft", "AppRight", "Blank", "Custom", "Retired"})
         .formats({"Body", "Heading", "Caption", "Index", "Note", "List"});
-    SimRandom random{spec.seed * 2654435761u + 1};
-    std::vector<int> markersOnPage(size_t(spec.pages), 0);
-    for (int i = 0; i < spec.markers; ++i) ++markersOnPage[size_t(random.Below(spec.pages))];
+    SimRandom random{shape.seed * 2654435761u + 1};
+    std::vector<int> markersOnPage(size_t(shape.pages), 0);
+    for (int i = 0; i < shape.markers; ++i) ++markersOnPage[size_t(random.Below(shape.pages))];
 
     static const char* const BodyTags[] = {"Body", "Body", "Body", "Note", "List", "Caption"};
-    for (int p = 0; p < spec.pages; ++p) {
+    for (int p = 0; p < shape.pages; ++p) {
         chapter.page();
         int kind = random.Below(100);
         if (kind < 2 && markersOnPage[size_t(p)] == 0) continue; // an empty page

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-struct PassDocSpec {
+struct PassDocShape {
     int pages = 1000;
     int rows = 10;    // body rows of the "Paragraph Tag" and "Master Page" tables
     int markers = 0;  // "MasterPage" markers in the chapter
@@ -18,6 +18,6 @@ struct PassDocSpec {
 };
 
 // The mapping document "MasterPage.fm" of `hostDirectory`.
-DocBuilder BuildPassMapping(const std::string& hostDirectory, const PassDocSpec& spec);
+DocBuilder BuildPassMapping(const std::string& hostDirectory, const PassDocShape& shape);
 // The chapter `name`, with every master page the mapping document names.
-DocBuilder BuildPassChapter(const char* name, const PassDocSpec& spec);
+DocBuilder BuildPassChapter(const char* name, const PassDocShape& shape);

@@ -47,12 +47,12 @@ struct PassResult {
     uint64_t digest = 0;
 };
 
-int RunPass(const PassDocSpec& spec, PassResult& result) {
+int RunPass(const PassDocShape& shape, PassResult& result) {
     BenchHost host;
     if (BenchHostStart(host) != 0) return -1;
     SimServer* server = host.server;
-    SimStorePut(server, BuildPassMapping(SimServerSession(server).hostDirectory, spec));
-    ObjId chapter = SimOpenBuilt(server, BuildPassChapter("Z:\\bench\\chapter.fm", spec), true);
+    SimStorePut(server, BuildPassMapping(SimServerSession(server).hostDirectory, shape));
+    ObjId chapter = SimOpenBuilt(server, BuildPassChapter("Z:\\bench\\chapter.fm", shape), true);
     BenchTakeCalls(host);
     double start = BenchNow();
     BenchHostCommand(host, CommandApplyMasterPages);
@@ -71,14 +71,14 @@ void BenchPass(BenchRun& run, const PassMatrix& matrix) {
     for (int rows : matrix.rows)
         for (int tenths : matrix.markerTenths)
             for (int pages : matrix.pages) {
-                PassDocSpec spec;
-                spec.pages = pages;
-                spec.rows = rows;
-                spec.markers = int(int64_t(pages) * tenths / 10);
-                spec.seed = uint32_t(pages * 7 + rows * 13 + tenths);
+                PassDocShape shape;
+                shape.pages = pages;
+                shape.rows = rows;
+                shape.markers = int(int64_t(pages) * tenths / 10);
+                shape.seed = uint32_t(pages * 7 + rows * 13 + tenths);
                 auto half = done.find({rows, tenths, pages / 2});
                 char name[64];
-                std::snprintf(name, sizeof name, "P=%d R=%d M=%d", pages, rows, spec.markers);
+                std::snprintf(name, sizeof name, "P=%d R=%d M=%d", pages, rows, shape.markers);
                 if (matrix.budget > 0 && half != done.end() && half->second.seconds > matrix.budget / 4) {
                     BenchFigure& figure = BenchAdd(run, "pass", name);
                     BenchSetText(figure, "skipped", "over budget");
@@ -86,7 +86,7 @@ void BenchPass(BenchRun& run, const PassMatrix& matrix) {
                 }
                 std::fprintf(stderr, "pass %s ...\n", name);
                 PassResult result;
-                if (RunPass(spec, result) != 0) {
+                if (RunPass(shape, result) != 0) {
                     run.notes.push_back(std::string("could not start the session for ") + name);
                     continue;
                 }
@@ -112,16 +112,16 @@ void BenchBook(BenchRun& run, int chapters, int pagesPerChapter) {
         return;
     }
     SimServer* server = host.server;
-    PassDocSpec spec;
-    spec.pages = pagesPerChapter;
-    spec.rows = 100;
-    spec.markers = pagesPerChapter / 10;
-    SimStorePut(server, BuildPassMapping(SimServerSession(server).hostDirectory, spec));
+    PassDocShape shape;
+    shape.pages = pagesPerChapter;
+    shape.rows = 100;
+    shape.markers = pagesPerChapter / 10;
+    SimStorePut(server, BuildPassMapping(SimServerSession(server).hostDirectory, shape));
     BookBuilder book("Z:\\bench\\book.book");
     for (int c = 0; c < chapters; ++c) {
         std::string name = "Z:\\bench\\chapter" + std::to_string(c + 1) + ".fm";
-        spec.seed = uint32_t(c + 1);
-        SimStorePut(server, BuildPassChapter(name.c_str(), spec));
+        shape.seed = uint32_t(c + 1);
+        SimStorePut(server, BuildPassChapter(name.c_str(), shape));
         book.doc(name.c_str());
     }
     SimOpenBook(server, book, true);
