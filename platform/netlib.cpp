@@ -48,6 +48,12 @@ NetLibRet Fail(NetLibErr error) {
     return -1;
 }
 
+// The same, for the checks that answer whether a call may go on.
+bool Refuse(NetLibErr error) {
+    Fail(error);
+    return false;
+}
+
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool HasPrefixNoCase(const char* s, const char* prefix) {
@@ -211,14 +217,21 @@ bool CopyFileOver(const fs::path& from, const fs::path& to) {
 bool StartStringCall(NetLibStandInOp op, const char* name, char** out) {
     if (out) *out = nullptr;
     if (!Enter(op)) return false;
-    if (!out) {
-        Fail(NetLibErrBadArgument);
-        return false;
-    }
-    if (NetPrefixLength(name) == 0) {
-        Fail(NetLibErrNotNetFile);
-        return false;
-    }
+    if (!out) return Refuse(NetLibErrBadArgument);
+    if (NetPrefixLength(name) == 0) return Refuse(NetLibErrNotNetFile);
+    return true;
+}
+
+// Checks shared by the uploads; gives the network name's file in the remote
+// tree and the local name of what goes there.
+bool StartUpload(NetLibStandInOp op, const char* networkName, const char* secondName,
+                 fs::path* remote, fs::path* source) {
+    if (!Enter(op)) return false;
+    if (NetPrefixLength(networkName) == 0) return Refuse(NetLibErrNotNetFile);
+    if (!secondName || !*secondName) return Refuse(NetLibErrBadArgument);
+    *remote = LocalFile("remote", networkName);
+    if (remote->empty()) return Refuse(NetLibErrBadName);
+    *source = LocalForm(secondName);
     return true;
 }
 
@@ -292,25 +305,17 @@ NetLibRet NetLibSave(const char* name, uint32_t flags) {
 }
 
 NetLibRet NetLibPut(const char* networkName, const char* secondName) {
-    if (!Enter(NetLibOpPut)) return -1;
-    if (NetPrefixLength(networkName) == 0) return Fail(NetLibErrNotNetFile);
-    if (!secondName || !*secondName) return Fail(NetLibErrBadArgument);
-    fs::path remote = LocalFile("remote", networkName);
-    if (remote.empty()) return Fail(NetLibErrBadName);
+    fs::path remote, source;
+    if (!StartUpload(NetLibOpPut, networkName, secondName, &remote, &source)) return -1;
     std::error_code ec;
-    fs::path source = LocalForm(secondName);
     if (!fs::is_regular_file(source, ec)) return Fail(NetLibErrNotFound);
     return CopyFileOver(source, remote) ? 0 : Fail(NetLibErrIo);
 }
 
 NetLibRet NetLibUploadFolder(const char* networkName, const char* secondName) {
-    if (!Enter(NetLibOpUploadFolder)) return -1;
-    if (NetPrefixLength(networkName) == 0) return Fail(NetLibErrNotNetFile);
-    if (!secondName || !*secondName) return Fail(NetLibErrBadArgument);
-    fs::path remote = LocalFile("remote", networkName);
-    if (remote.empty()) return Fail(NetLibErrBadName);
+    fs::path remote, source;
+    if (!StartUpload(NetLibOpUploadFolder, networkName, secondName, &remote, &source)) return -1;
     std::error_code ec;
-    fs::path source = LocalForm(secondName);
     if (!fs::is_directory(source, ec)) return Fail(NetLibErrNotFound);
     fs::create_directories(remote, ec);
     if (ec) return Fail(NetLibErrIo);

@@ -290,22 +290,23 @@ static char* Utf8AsciiDigits(const char* s, char* local, int localSize) {
     return out;
 }
 
-int StrUtf8ToInt(const char* s) {
+// Parses s with `parse` after folding its Unicode digits to ASCII; a null s,
+// or a copy that cannot be had, gives 0.
+template <typename Number>
+static Number ParseUtf8Digits(const char* s, Number (*parse)(const char*)) {
     if (!s) return 0;
     char local[128];
     char* text = Utf8AsciiDigits(s, local, sizeof local);
     if (!text) return 0;
-    int value = std::atoi(text);
+    Number value = parse(text);
     if (text != local) MemFree(text);
     return value;
 }
 
+int StrUtf8ToInt(const char* s) {
+    return ParseUtf8Digits<int>(s, [](const char* text) { return std::atoi(text); });
+}
+
 double StrUtf8ToReal(const char* s) {
-    if (!s) return 0.0;
-    char local[128];
-    char* text = Utf8AsciiDigits(s, local, sizeof local);
-    if (!text) return 0.0;
-    double value = std::atof(text);
-    if (text != local) MemFree(text);
-    return value;
+    return ParseUtf8Digits<double>(s, [](const char* text) { return std::atof(text); });
 }
