@@ -97,6 +97,8 @@ void MakeOrder(const SimDoc& doc) {
     });
     doc.markerIndex.clear();
     for (size_t i = 0; i < doc.markerChain.size(); ++i) doc.markerIndex[doc.markerChain[i]] = i;
+    doc.pageIndex.clear();
+    for (size_t i = 0; i < doc.bodyPages.size(); ++i) doc.pageIndex[doc.bodyPages[i]] = i;
     doc.orderValid = true;
 }
 
@@ -268,10 +270,21 @@ ObjId SimNamed(const SimDoc& doc, SimObjKind kind, const std::string& name) {
     return 0;
 }
 
+size_t SimBodyPageIndex(const SimDoc& doc, ObjId page) {
+    MakeOrder(doc);
+    auto it = doc.pageIndex.find(page);
+    return it == doc.pageIndex.end() ? doc.bodyPages.size() : it->second;
+}
+
+ObjId SimNextBodyPage(const SimDoc& doc, ObjId page) {
+    size_t index = SimBodyPageIndex(doc, page);
+    return index + 1 < doc.bodyPages.size() ? doc.bodyPages[index + 1] : 0;
+}
+
 int SimPageIsRight(const SimDoc& doc, ObjId page) {
     if (!doc.twoSided) return 1;
-    auto it = std::find(doc.bodyPages.begin(), doc.bodyPages.end(), page);
-    size_t index = it == doc.bodyPages.end() ? 0 : size_t(it - doc.bodyPages.begin());
+    size_t index = SimBodyPageIndex(doc, page);
+    if (index == doc.bodyPages.size()) index = 0;
     return (index % 2 == 0) == doc.firstPageRight ? 1 : 0;
 }
 
@@ -292,8 +305,7 @@ std::string SimPageNumberText(const SimDoc& doc, ObjId page) {
     const SimObject* p = SimLocal(doc, page);
     if (!p) return std::string();
     if (p->pageNumber) return *p->pageNumber;
-    auto it = std::find(doc.bodyPages.begin(), doc.bodyPages.end(), page);
-    return std::to_string(it - doc.bodyPages.begin() + 1);
+    return std::to_string(SimBodyPageIndex(doc, page) + 1);
 }
 
 int SimApplyMasterPage(SimDoc& doc, ObjId page, ObjId master) {

@@ -164,6 +164,7 @@ struct SimDoc {
     mutable std::vector<ObjId> markerChain;
     mutable std::map<ObjId, size_t> markerIndex; // marker -> place in the chain
     mutable std::map<ObjId, size_t> paraIndex;   // paragraph -> place in its flow or cell
+    mutable std::map<ObjId, size_t> pageIndex;   // body page -> place among the body pages
     // (flow, text frame) -> the first and last paragraphs of the flow that
     // stand in the frame, so that a frame's paragraphs are found without
     // reading the whole flow.
@@ -229,6 +230,10 @@ inline ObjId SimToClient(const SimDoc& doc, ObjId local) { return local ? doc.ba
 // Named objects by kind: master page, marker type, paragraph format. 0 if none.
 ObjId SimNamed(const SimDoc& doc, SimObjKind kind, const std::string& name);
 
+// A body page's place among the body pages (the count of them when it is not
+// one), and the body page after it (0 after the last).
+size_t SimBodyPageIndex(const SimDoc& doc, ObjId page);
+ObjId SimNextBodyPage(const SimDoc& doc, ObjId page);
 // Page side: 1 for a right-hand page. Two-sided documents alternate from
 // the side of the first page; one-sided documents have right pages only.
 int SimPageIsRight(const SimDoc& doc, ObjId page);

@@ -291,7 +291,7 @@ int GetLocal(SimDoc& d, ObjId local, int32_t n, SimValue* v) {
         switch (n) {
         case PropPageBackground: SetInt(v, o.background); return SimOk;
         case PropMasterPageName: SetText(v, SimPageMasterName(d, local)); return SimOk;
-        case PropNextBodyPage: return id(NextIn(d.bodyPages, local));
+        case PropNextBodyPage: return id(SimNextBodyPage(d, local));
         case PropPageFrame: return id(o.frame);
         case PropPageNumberText: SetText(v, SimPageNumberText(d, local)); return SimOk;
         case PropRightHandPage: SetInt(v, SimPageIsRight(d, local)); return SimOk;
