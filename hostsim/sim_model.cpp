@@ -97,8 +97,6 @@ void MakeOrder(const SimDoc& doc) {
     });
     doc.markerIndex.clear();
     for (size_t i = 0; i < doc.markerChain.size(); ++i) doc.markerIndex[doc.markerChain[i]] = i;
-    doc.pageIndex.clear();
-    for (size_t i = 0; i < doc.bodyPages.size(); ++i) doc.pageIndex[doc.bodyPages[i]] = i;
     doc.orderValid = true;
 }
 
@@ -271,9 +269,16 @@ ObjId SimNamed(const SimDoc& doc, SimObjKind kind, const std::string& name) {
 }
 
 size_t SimBodyPageIndex(const SimDoc& doc, ObjId page) {
-    MakeOrder(doc);
-    auto it = doc.pageIndex.find(page);
-    return it == doc.pageIndex.end() ? doc.bodyPages.size() : it->second;
+    const std::vector<ObjId>& pages = doc.bodyPages;
+    auto known = doc.pageIndex.find(page);
+    if (known != doc.pageIndex.end() && known->second < pages.size() && pages[known->second] == page)
+        return known->second;
+    // Pages are added at the end, so a page not yet known is looked for from there.
+    auto it = std::find(pages.rbegin(), pages.rend(), page);
+    if (it == pages.rend()) return pages.size();
+    size_t index = size_t(pages.rend() - it) - 1;
+    doc.pageIndex[page] = index;
+    return index;
 }
 
 ObjId SimNextBodyPage(const SimDoc& doc, ObjId page) {

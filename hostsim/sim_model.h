@@ -164,7 +164,9 @@ struct SimDoc {
     mutable std::vector<ObjId> markerChain;
     mutable std::map<ObjId, size_t> markerIndex; // marker -> place in the chain
     mutable std::map<ObjId, size_t> paraIndex;   // paragraph -> place in its flow or cell
-    mutable std::map<ObjId, size_t> pageIndex;   // body page -> place among the body pages
+    // body page -> place among the body pages, learnt on first use; an entry
+    // is checked against `bodyPages` before it is believed.
+    mutable std::map<ObjId, size_t> pageIndex;
     // (flow, text frame) -> the first and last paragraphs of the flow that
     // stand in the frame, so that a frame's paragraphs are found without
     // reading the whole flow.
