@@ -20,7 +20,6 @@
 #ifdef _WIN32
 #include <io.h>
 #include <malloc.h>
-#include <windows.h>
 #endif
 #include <filesystem>
 #include <new>
