@@ -107,9 +107,5 @@ int Save(void* context, const std::string& name, const SimDoc& doc) {
 } // namespace
 
 SimStore MifFileStoreMake(MifFileStore* files) {
-    SimStore store;
-    store.context = files;
-    store.load = Load;
-    store.save = Save;
-    return store;
+    return SimStore{files, Load, Save};
 }

@@ -33,9 +33,5 @@ int MemorySave(void* context, const std::string& name, const SimDoc& doc) {
 } // namespace
 
 SimStore SimMemoryStoreMake(SimMemoryStore* memory) {
-    SimStore store;
-    store.context = memory;
-    store.load = MemoryLoad;
-    store.save = MemorySave;
-    return store;
+    return SimStore{memory, MemoryLoad, MemorySave};
 }

@@ -51,11 +51,7 @@ int TapSave(void* context, const std::string& name, const SimDoc& doc) {
 } // namespace
 
 SimStore StoreTapMake(StoreTap* tap) {
-    SimStore store;
-    store.context = tap;
-    store.load = TapLoad;
-    store.save = TapSave;
-    return store;
+    return SimStore{tap, TapLoad, TapSave};
 }
 
 int StoreTapRead(StoreTap& tap, const std::string& name, SimDoc* out, std::string* error) {
