@@ -111,12 +111,11 @@ int StrHasPrefix(const char* s, const char* prefix) {
 }
 
 char* StrFindChar(const char* s, int c) {
-    // The value is taken as a byte, so a sign-extended `char` finds the same
-    // byte as its unsigned value.
-    unsigned char want = static_cast<unsigned char>(c);
-    if (!s || want == 0) return nullptr;
+    // Bytes are compared as their values 0 to 255: an int outside them, a
+    // sign-extended `char` included, is never found.
+    if (!s || c <= 0 || c > 255) return nullptr;
     for (; *s; ++s)
-        if (static_cast<unsigned char>(*s) == want) return const_cast<char*>(s);
+        if (static_cast<unsigned char>(*s) == c) return const_cast<char*>(s);
     return nullptr;
 }
 

@@ -38,16 +38,17 @@ bool StartsWithDriveRoot(const char* path) {
 // The text of a styled string as a native path, in `native`; false when it
 // cannot be one.
 bool NativeText(const char* text, int style, char* native) {
-    if (style < PathStyleNative || style > PathStyleNativeAlt) {
-        FatalError();
-        return false;
-    }
     if (style == PathStyleTokens) {
         if (PathTokensToNative(text, native) != 0) return false;
         text = native;
     }
+    // No text is no path, whatever style it was asked in.
     if (!text || !*text) return false;
     if (style == PathStyleColons) return false;
+    if (style < PathStyleNative || style > PathStyleNativeAlt) {
+        FatalError();
+        return false;
+    }
     if (text != native) {
         if (std::strlen(text) >= static_cast<size_t>(PathBufferSize)) return false;
         std::strcpy(native, text);

@@ -177,7 +177,8 @@ int PathTokensToNative(const char* text, char* out) {
     }
     if (native.n == 0) return Refuse(out);
     // The separator the last token added goes, unless it is the root itself:
-    // "<r>" is "\" and "<v>C:<r>" is "C:\", not "" and "C:".
+    // "<r>" is "\", the form the writer gives the root, and "<v>C:<r>" is
+    // "C:\", the root of C:, not "C:", the working directory on that drive.
     if (!rootLast) --native.n;
     // A lone "<v>" or "<c>" with no text leaves nothing once that separator
     // goes: an empty path is a refusal, not a success.

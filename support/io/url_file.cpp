@@ -54,13 +54,14 @@ char* EscapedSlashPath(const char* path, char separator) {
     return UrlEscape(slashes.c_str());
 }
 
-// '/' becomes `separator`, then escapes are decoded: an escaped "%2F" stays
-// a character of a name instead of becoming a separator.
+// Escapes are decoded, then every '/' becomes `separator`, an escaped "%2F"
+// included.
 char* UnescapedWithSeparator(const std::string& text, char separator) {
-    std::string native(text);
-    for (char& c : native)
-        if (c == '/') c = separator;
-    return UrlUnescape(native.c_str());
+    char* native = UrlUnescape(text.c_str());
+    if (!native) return nullptr;
+    for (char* c = native; *c; ++c)
+        if (*c == '/') *c = separator;
+    return native;
 }
 
 char* Prefixed(const char* prefix, char* body) {
@@ -129,7 +130,8 @@ char* UrlToPath(const char* url, int style) {
         path = std::string("\\\\") + rest; // a share: "file:////server/share"
     } else if (slashes == 3 || slashes == 1) {
         // A rooted path: "file:///home/a". A colon path has no root
-        // character, its volume name comes first ("HD:docs").
+        // character, its volume name comes first ("HD:docs"): a leading ':'
+        // would make it a path relative to the current folder.
         path = style == PathStyleColons ? std::string(rest) : std::string("/") + rest;
     } else {
         path = rest;

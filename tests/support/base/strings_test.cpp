@@ -117,7 +117,11 @@ TEST(Strings, Searching) {
     const char high[] = "a\xE9"
                         "b";
     EXPECT_EQ(StrFindChar(high, 0xE9), high + 1);
-    EXPECT_EQ(StrFindChar(high, static_cast<char>(0xE9)), high + 1);
+    // Only the values 0 to 255 name a byte: a sign-extended char, or an int
+    // whose low byte happens to be 'a', finds nothing.
+    EXPECT_EQ(StrFindChar(high, static_cast<signed char>(0xE9)), nullptr);
+    EXPECT_EQ(StrFindChar("abc", 0x161), nullptr);
+    EXPECT_EQ(StrFindChar("abc", 0x61), "abc");
     EXPECT_EQ(StrFindChar(high, 0), nullptr);
     EXPECT_EQ(StrFindChar(high, 'z'), nullptr);
     EXPECT_EQ(StrFindChar(nullptr, 'a'), nullptr);

@@ -44,6 +44,16 @@ TEST(PathResolve, NormalisesDotsAndSeparators) {
     for (const Case& c : cases) EXPECT_EQ(Resolve(c.text), c.expected) << c.text;
 }
 
+// ".." after the first component of a relative path leaves a relative path:
+// "a\\..\\b" is the b next to a, never "\\b", the b at the root, and it
+// joins a base like "b" itself does.
+TEST(PathResolve, UpFromTheFirstComponentStaysRelative) {
+    EXPECT_EQ(Resolve("a\\..\\b"), "b");
+    EXPECT_EQ(Resolve("a/../b"), "b");
+    EXPECT_EQ(Resolve(Resolve("a\\..\\b").c_str(), "C:\\docs"), "C:\\docs\\b");
+    EXPECT_EQ(Resolve("a\\..\\b", "C:\\docs"), "C:\\docs\\b");
+}
+
 TEST(PathResolve, JoinsRelativePathsToTheBase) {
     EXPECT_EQ(Resolve("a.fm", "C:\\docs"), "C:\\docs\\a.fm");
     EXPECT_EQ(Resolve("a.fm", "C:\\docs\\"), "C:\\docs\\a.fm");

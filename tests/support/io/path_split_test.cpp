@@ -167,6 +167,32 @@ TEST(PathRelative, AppendsComponentsWithinTheLimit) {
     EXPECT_STREQ(empty, "a");
 }
 
+// A name and the empty directory that a bare file name splits into join
+// back into that name, not "\\a.fm", which is a file at the root.
+TEST(PathRelative, AnEmptyDirectoryAndANameJoinBackIntoTheSameRelativeName) {
+    char directory[PathBufferSize];
+    char name[PathNameSize];
+    EXPECT_EQ(PathSplit("a.fm", directory, name), 0);
+    EXPECT_STREQ(directory, "");
+    EXPECT_EQ(PathAppend(directory, name, sizeof directory), 0);
+    EXPECT_STREQ(directory, "a.fm");
+    EXPECT_EQ(PathIsAbsolute(directory), 0);
+}
+
+// A final name longer than the name buffer is refused, never cut: the first
+// 1022 bytes of it would name another file in the same directory.
+TEST(PathSplit, AnOverlongFinalNameIsRefusedRatherThanCutIntoAnotherName) {
+    char directory[PathBufferSize];
+    char name[PathNameSize];
+    const std::string shortName = std::string(1022, 'n');
+    const std::string longName = shortName + "2.fm";
+    EXPECT_EQ(PathSplit(("C:\\d\\" + longName).c_str(), directory, name), -1);
+    EXPECT_NE(std::string(name), shortName);
+    EXPECT_STREQ(name, "");
+    EXPECT_EQ(BaseName(("C:\\d\\" + longName).c_str()), "<null>");
+    EXPECT_EQ(BaseName(("C:\\d\\" + shortName).c_str()), shortName);
+}
+
 TEST(PathQuestions, AbsoluteRootAndClassify) {
     for (const char* yes : {"C:", "C:x", "\\x", "/x", "dctm://r/x", "\\\\s\\x"}) EXPECT_TRUE(PathIsAbsolute(yes)) << yes;
     for (const char* no : {"", "x", "x\\C:", ".\\x"}) EXPECT_FALSE(PathIsAbsolute(no)) << no;

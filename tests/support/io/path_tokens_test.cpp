@@ -44,10 +44,27 @@ TEST(PathTokens, ReadsTokensIntoNativePaths) {
     EXPECT_EQ(Native("<q>skipped<c>a"), "a");
     EXPECT_EQ(Native("<c>a\\<b\\\\c"), "a<b\\c"); // escapes
     EXPECT_EQ(Native("<c>a<zz<c>b"), "a");        // reading stops at a non-token
-    // A root alone keeps its separator.
-    EXPECT_EQ(Native("<r>"), "\\");
-    EXPECT_EQ(Native("<v>C:<r>"), "C:\\");
     EXPECT_EQ(Native("<v>C:"), "C:");
+}
+
+TEST(PathTokens, ARootKeepsItsSeparatorAndNamesTheRoot) {
+    // "C:" alone is the working directory on drive C, a different place from
+    // its root: "<v>C:<r>", which is how the root is written, must give "C:\".
+    EXPECT_EQ(Native("<v>C:<r>"), "C:\\");
+    EXPECT_EQ(Tokens("C:\\"), "<v>C:<r>");
+    PathObject* root = PathFromString("<v>C:<r>", nullptr, PathStyleTokens);
+    ASSERT_NE(root, nullptr);
+    EXPECT_STREQ(root->path, "C:\\");
+    EXPECT_EQ(PathIsRoot(root->path), 1);
+    PathObject* file = PathFromString("a.fm", root, PathStyleNative);
+    ASSERT_NE(file, nullptr);
+    EXPECT_STREQ(file->path, "C:\\a.fm");
+    PathFree(file);
+    PathFree(root);
+    // The root without a drive is written "<r>" and read back as itself:
+    // without its separator it would be no path at all, lost on the way back.
+    EXPECT_EQ(Tokens("\\"), "<r>");
+    EXPECT_EQ(Native("<r>"), "\\");
 }
 
 TEST(PathTokens, RefusesMisplacedTokensAndEmptyResults) {
@@ -145,6 +162,9 @@ TEST(PathStrings, StylesInAndOut) {
     EXPECT_EQ(PathFromString(nullptr, nullptr, PathStyleNative), nullptr);
     EXPECT_EQ(PathFromString("<c>a<r>", nullptr, PathStyleTokens), nullptr);
     EXPECT_RAISES(PathFromString("a", nullptr, 5), FatalErrorCode);
+    // No text is no path before the style is looked at.
+    EXPECT_EQ(PathFromString(nullptr, nullptr, 7), nullptr);
+    EXPECT_EQ(PathFromString("", nullptr, 7), nullptr);
     PathFree(object);
 }
 

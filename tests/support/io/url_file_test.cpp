@@ -44,8 +44,36 @@ TEST(UrlToPath, SlashCountsTellSharesRootsAndDrives) {
     EXPECT_EQ("\\home\\u\\a.fm", ToPath("file:///home/u/a.fm", 0));
     EXPECT_EQ("/home/u/a.fm", ToPath("file:///home/u/a.fm", 2));
     EXPECT_EQ("HD:my docs:a.fm", ToPath("file:///HD/my%20docs/a.fm", 3));
-    // An escaped '/' is part of a name, not a separator.
-    EXPECT_EQ("C:\\a/b.fm", ToPath("file:///C:/a%2Fb.fm", 0));
+    // Escapes are decoded before the slashes become separators.
+    EXPECT_EQ("C:\\a\\b.fm", ToPath("file:///C:/a%2Fb.fm", 0));
+    EXPECT_EQ("/a/b.fm", ToPath("file:///a%2Fb.fm", 2));
+    EXPECT_EQ("docs\\a\\b.fm", Take(UrlSlashesToPath("docs/a%2Fb.fm")));
+}
+
+// A rooted native path keeps one slash after the empty authority: with the
+// extra slash that other paths get, "\\root\\x" would come back as the
+// share "\\\\root\\x", another file on another machine.
+TEST(UrlFileConversions, ARootedNativePathDoesNotComeBackAsAShare) {
+    EXPECT_EQ("file:///root/x", FromPath("\\root\\x", 0));
+    EXPECT_EQ("\\root\\x", ToPath(FromPath("\\root\\x", 0).c_str(), 0));
+    EXPECT_EQ("\\\\root\\x", ToPath("file:////root/x", 0)); // four slashes are a share
+}
+
+// A colon path begins with its volume; one that begins with ':' is relative
+// to the current folder (see UrlPathToSlashes). A rooted URL therefore gives
+// "home:a", never ":home:a", and an absolute colon path comes back as itself.
+TEST(UrlFileConversions, AColonPathFromARootedUrlStartsWithItsVolume) {
+    EXPECT_EQ("home:a", ToPath("file:///home/a", 3));
+    EXPECT_EQ("home/a", ToSlashes(":home:a", 3)); // what ":home:a" would name
+    EXPECT_EQ("HD:docs:a.fm", ToPath(FromPath("HD:docs:a.fm", 3).c_str(), 3));
+}
+
+// Only a leading ':' (a relative colon path) is dropped; a first character
+// that is part of a name stays: "a:b" is a, then b, not "../b".
+TEST(UrlPathToSlashes, TheFirstNameOfAColonPathIsKept) {
+    EXPECT_EQ("a/b", ToSlashes("a:b", 3));
+    EXPECT_EQ("a/b", ToSlashes(":a:b", 3));
+    EXPECT_EQ("../a", ToSlashes("::a", 3));
 }
 
 TEST(UrlToPath, RefusesWhatIsNotAnAbsoluteFileUrl) {
