@@ -148,6 +148,6 @@ int FmtSnprintfV(char* buffer, int size, const char* format, va_list args);
 
 // With encoding id 17 (UTF-16): formats at most 1023 bytes, converts them
 // from encoding id `sourceId` to UTF-16 and writes the units to the channel
-// as 2-byte items, returning that write's result. Any other encoding id, or
-// no channel (the console takes UTF-8 only), is FmtPrint.
+// as 2-byte items, returning that write's result (0 without a channel: the
+// console takes no UTF-16). Any other encoding id is FmtPrint.
 int FmtPrintUtf16(int encodingId, int sourceId, ChanRecord* channel, const char* format, ...);

@@ -50,8 +50,7 @@ int FmtSnprintfV(char* buffer, int size, const char* format, va_list args) {
 int FmtPrintUtf16(int encodingId, int sourceId, ChanRecord* channel, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    if (encodingId != EncIdUtf16 || !channel) {
-        // UTF-16 is for channels; the console always takes UTF-8.
+    if (encodingId != EncIdUtf16) {
         int result = FmtPrintV(channel, format, args);
         va_end(args);
         return result;

@@ -25,15 +25,16 @@ void FmtConsoleWrite(const char* s) {
 
 int FmtOutputSink(void* channel, const char* bytes, int length) {
     if (channel) return ChanWriteItems(bytes, 1, length, static_cast<ChanRecord*>(channel));
-    if (!bytes || length <= 0) return 0;
+    if (!bytes || length < 0) return 0;
 
     // Bytes before the first 0, looking no further than length + 1: a run
     // whose terminator lies within reach is the format's last run or a
-    // formatted piece, and can go to the console as it stands.
+    // formatted piece, and goes to the console as it stands, even when it
+    // is empty.
     int m = 0;
     while (m <= length && bytes[m] != 0) ++m;
     if (m <= length) {
-        if (m > 0) FmtConsoleWrite(bytes);
+        FmtConsoleWrite(bytes);
         return m;
     }
 

@@ -67,7 +67,9 @@ TEST(FmtConsoleTest, LongLiteralRunGoesOutInWholeCharacters) {
         EXPECT_LE(consoleLines[i].size(), 255u);
         EXPECT_EQ(1, StrUtf8Valid(consoleLines[i].c_str())) << "piece " << i;
     }
-    EXPECT_EQ("7", consoleLines.back());
+    // The format's last run follows the number, empty as it is.
+    EXPECT_EQ("7", consoleLines[consoleLines.size() - 2]);
+    EXPECT_EQ("", consoleLines.back());
     EXPECT_EQ(run + "7", Joined());
 
     // At the end of the format the run is terminated and goes out whole.
@@ -94,10 +96,18 @@ TEST(FmtConsoleTest, CurrentEncodingIsConvertedToUtf8) {
     EXPECT_EQ(6, FmtPrint(nullptr, "caf\x8E %s", "\x8E"));
     EXPECT_EQ("caf\xC3\xA9 \xC3\xA9", Joined());
 
-    // Empty pieces are not sent; without a hook nothing is, and counts stand.
+    // Empty pieces and the empty last run are sent too; the empty run before
+    // a conversion is not (it is no terminated string). Without a hook
+    // nothing is sent, and the counts stand.
     consoleLines.clear();
-    FmtPrint(nullptr, "%s%d", "", 3);
-    EXPECT_EQ(std::vector<std::string>{"3"}, consoleLines);
+    EXPECT_EQ(1, FmtPrint(nullptr, "%s%d", "", 3));
+    EXPECT_EQ((std::vector<std::string>{"", "3", ""}), consoleLines);
+    consoleLines.clear();
+    EXPECT_EQ(1, FmtPrint(nullptr, "%d", 5));
+    EXPECT_EQ((std::vector<std::string>{"5", ""}), consoleLines);
+    consoleLines.clear();
+    EXPECT_EQ(0, FmtPrint(nullptr, ""));
+    EXPECT_EQ(std::vector<std::string>{""}, consoleLines);
     ConsoleHook = nullptr;
     EXPECT_EQ(18, FmtPrint(nullptr, "%s\n", "Couldn't allocate"));
 }
@@ -114,9 +124,6 @@ TEST(FmtBufferTest, LimitIsHonouredWithoutSplittingCharacters) {
         EncodingScope utf8(EncUtf8);
         EXPECT_EQ(1, FormatInto(buffer, 3, "a\xC3\xA9"));
         EXPECT_STREQ("a", buffer);
-        // Once a character did not fit, nothing after it may appear.
-        EXPECT_EQ(1, FormatInto(buffer, 3, "a%s%s", "\xC3\xA9", "b"));
-        EXPECT_STREQ("a", buffer);
     }
     {
         EncodingScope sjis(EncShiftJis);
@@ -125,6 +132,26 @@ TEST(FmtBufferTest, LimitIsHonouredWithoutSplittingCharacters) {
         EXPECT_EQ(1, FormatInto(buffer, 3, "a\x82\xA0%d", 5));
         EXPECT_STREQ("a", buffer);
     }
+}
+
+// Output cut at the limit is what came before the cut: once a character did
+// not fit, nothing after it may follow, or the text would lose its middle and
+// read as something else: a file name cut inside its last character must not
+// turn into the name of another file that the extension completes.
+TEST(FmtBufferTest, NothingFollowsACharacterThatDidNotFit) {
+    EncodingScope utf8(EncUtf8);
+    char buffer[16];
+    EXPECT_EQ(1, FormatInto(buffer, 3, "a\xC3\xA9%s", "b"));
+    EXPECT_STREQ("a", buffer);
+    EXPECT_EQ(1, FormatInto(buffer, 3, "a%s%s", "\xC3\xA9", "b"));
+    EXPECT_STREQ("a", buffer);
+    // Nine bytes of room: "report" fits, the four-byte character does not,
+    // and ".fm" would fit the three bytes left, naming "report.fm".
+    char name[10];
+    EXPECT_EQ(6, FormatInto(name, sizeof name, "report\xF0\x9F\x98\x80%s", ".fm"));
+    EXPECT_STREQ("report", name);
+    EXPECT_EQ(6, FormatInto(name, sizeof name, "%s%s%s", "report", "\xF0\x9F\x98\x80", ".fm"));
+    EXPECT_STREQ("report", name);
 }
 
 TEST(FmtBufferTest, NoBufferOrNoRoomWritesNothing) {
@@ -174,6 +201,13 @@ TEST(FmtChannelTest, Utf16OutputConvertsFromTheSourceEncoding) {
     WriteChannel bytes;
     EXPECT_EQ(6, FmtPrintUtf16(EncIdUtf8, EncIdOfHost(EncFrameRoman), bytes.channel, "caf\x8E %d", 1));
     EXPECT_EQ("caf\x8E 1", bytes.Flushed());
+
+    // UTF-16 without a channel goes nowhere: the console takes no UTF-16.
+    ConsoleScope console;
+    EXPECT_EQ(0, FmtPrintUtf16(EncIdUtf16, EncIdOfHost(EncFrameRoman), nullptr, "caf\x8E %d", 1));
+    EXPECT_TRUE(consoleLines.empty());
+    EXPECT_EQ(6, FmtPrintUtf16(EncIdUtf8, EncIdOfHost(EncFrameRoman), nullptr, "caf\x8E %d", 1));
+    EXPECT_EQ("caf\xC3\xA9 1", Joined());
 }
 
 } // namespace
