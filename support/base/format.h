@@ -8,9 +8,10 @@
 // count conversion "n", sizes its work buffer so that no conversion is cut,
 // prints a null string as an empty one, and offers "C", the first character
 // of a UTF-8 string. Integers, characters and strings are laid out by the
-// engine exactly as the C library defines them; floating point, pointers and
-// wide characters are formatted by the runtime's snprintf, one conversion at
-// a time. Every argument is read with its real C type.
+// engine exactly as the C library defines them; floating point, pointers,
+// wide characters and every specification the engine does not know (such as
+// "%I64d" or "%hs") are formatted by the runtime's snprintf, one conversion
+// at a time. Every argument the engine reads is read with its real C type.
 #pragma once
 
 #include <cstdarg>
@@ -79,10 +80,15 @@ struct FmtSpec {
     char length;      // FmtLength
     char valid;       // 1 when the specification is well formed for its letter
     char flagMinus, flagPlus, flagSpace, flagHash, flagZero;
+    char handOver;    // 1 when the runtime formats it from `expanded` (a count
+                      // conversion among these stores the count as an int)
     int width;
     int precision;
     const char* text; // the specification in the format, from its '%'
     int textLength;
+    // The specification with each '*' replaced by its value in decimal, for
+    // the runtime; empty when it does not fit.
+    char expanded[FmtSpecBufferSize];
 };
 
 struct FmtArg {
@@ -107,6 +113,12 @@ int FmtParseSpec(const char* text, FmtSpec* spec, va_list* args);
 // and length modifier name. A malformed specification still takes its slot,
 // read with the letter's plain type, so that later conversions stay aligned.
 FmtArg FmtReadArg(const FmtSpec* spec, va_list* args);
+
+// Formats a conversion that the engine does not lay out itself (a length
+// modifier or flag it does not know, a pointer) with the runtime's formatter,
+// from the expanded specification and the argument at `at`, which is left
+// where it was. Returns what FmtConvert returns.
+int FmtConvertByRuntime(char* out, int capacity, const FmtSpec* spec, const FmtArg* arg, va_list* at);
 
 // Formats one conversion into `out` (room for `capacity` bytes including the
 // terminator), by its letter. Returns the length of the complete output

@@ -1,4 +1,5 @@
-// FmtConvert: one conversion, by its letter, into the engine's work buffer.
+// FmtConvert: one conversion, by its letter, into the engine's work buffer;
+// FmtConvertByRuntime: one the runtime formats from its own specification.
 // Integers, strings and characters are written here: the C library defines
 // every byte of them (no locale reaches d i o u x X c s without the "'"
 // flag, which the parser does not accept), and the runtime's set-up for one
@@ -169,7 +170,50 @@ int WriteText(char* out, int capacity, const FmtSpec* spec, const char* text, si
     return static_cast<int>(total);
 }
 
+// The field of "C": the first character of a UTF-8 string, empty under any
+// other encoding. A sequence cut short by the terminator stops there. The
+// field buffer is zero beyond the character, wide enough that a runtime that
+// reads it as a wide string (a "%lC" handed over) finds its end inside it.
+void FirstCharacter(const char* s, char* field) {
+    if (s && EncCurrent == EncUtf8) {
+        int n = StrUtf8CharLen(static_cast<unsigned char>(s[0]));
+        for (int i = 0; i < n && i < 4 && s[i] != 0; ++i) field[i] = s[i];
+    }
+}
+
+int RuntimeResult(char* out, int written) {
+    if (written < 0) {
+        out[0] = 0;
+        return -1;
+    }
+    return written;
+}
+
 } // namespace
+
+int FmtConvertByRuntime(char* out, int capacity, const FmtSpec* spec, const FmtArg* arg, va_list* at) {
+    if (!out || capacity < 1) return -1;
+    out[0] = 0;
+    char format[FmtSpecBufferSize];
+    std::memcpy(format, spec->expanded, sizeof format);
+    const size_t room = static_cast<size_t>(capacity);
+    if (spec->letter == 's' || spec->letter == 'C') {
+        // A null string prints as an empty one; "C" prints its field as "s".
+        alignas(wchar_t) char field[16] = {0};
+        const char* text = arg->s ? arg->s : "";
+        if (spec->letter == 'C') {
+            FirstCharacter(arg->s, field);
+            text = field;
+            format[std::strlen(format) - 1] = 's';
+        }
+        return RuntimeResult(out, std::snprintf(out, room, format, text));
+    }
+    va_list args;
+    va_copy(args, *at);
+    int written = std::vsnprintf(out, room, format, args);
+    va_end(args);
+    return RuntimeResult(out, written);
+}
 
 int FmtConvert(char* out, int capacity, const FmtSpec* spec, const FmtArg* arg) {
     if (!out || capacity < 1) return -1;
@@ -200,12 +244,7 @@ int FmtConvert(char* out, int capacity, const FmtSpec* spec, const FmtArg* arg) 
     case FmtArgString: {
         text = arg->s ? arg->s : "";
         if (spec->letter == 'C') {
-            // The first character of a UTF-8 string; empty under any other
-            // encoding. A sequence cut short by the terminator stops there.
-            if (arg->s && EncCurrent == EncUtf8) {
-                int n = StrUtf8CharLen(static_cast<unsigned char>(arg->s[0]));
-                for (int i = 0; i < n && i < 4 && arg->s[i] != 0; ++i) first[i] = arg->s[i];
-            }
+            FirstCharacter(arg->s, first);
             text = first;
         }
         size_t length = spec->precision >= 0 ? strnlen(text, static_cast<size_t>(spec->precision))

@@ -44,7 +44,21 @@ long long StringNeeds(const FmtSpec* spec, const FmtArg* arg) {
     return n + 1;
 }
 
+int Convert(const WorkBuffer& work, const FmtSpec* spec, const FmtArg* arg, va_list* at) {
+    if (spec->handOver) return FmtConvertByRuntime(work.data, work.capacity, spec, arg, at);
+    return FmtConvert(work.data, work.capacity, spec, arg);
+}
+
+// Stores the count where a count conversion points. A modifier the engine
+// does not know ("%Ln") stores an int, or a short after 'h'.
 void StoreCount(const FmtSpec* spec, void* target, int count) {
+    if (!spec->valid) {
+        if (spec->text[spec->textLength - 2] == 'h')
+            *static_cast<short*>(target) = static_cast<short>(count);
+        else
+            *static_cast<int*>(target) = count;
+        return;
+    }
     switch (spec->length) {
     case FmtLengthChar: *static_cast<signed char*>(target) = static_cast<signed char>(count); break;
     case FmtLengthShort: *static_cast<short*>(target) = static_cast<short>(count); break;
@@ -83,20 +97,31 @@ int FmtFormat(FmtSink sink, void* context, const char* format, va_list args) {
 
         FmtSpec spec;
         p += FmtParseSpec(p, &spec, &ap);
+        // The runtime reads a handed-over conversion's argument from here.
+        va_list at;
+        va_copy(at, ap);
         FmtArg arg = FmtReadArg(&spec, &ap);
-        if (spec.valid && arg.kind == FmtArgCountPointer) {
+        if (arg.kind == FmtArgCountPointer && (spec.valid || spec.handOver)) {
             if (arg.p) StoreCount(&spec, const_cast<void*>(arg.p), Clamp(count));
+            va_end(at);
             continue;
         }
-        if (spec.valid && arg.kind == FmtArgString && !Grow(&work, StringNeeds(&spec, &arg))) break;
+        bool grown = true;
+        if (spec.valid && !spec.handOver && arg.kind == FmtArgString)
+            grown = Grow(&work, StringNeeds(&spec, &arg));
 
-        int length = FmtConvert(work.data, work.capacity, &spec, &arg);
-        if (length >= work.capacity) {
-            // Wider than the buffer (a long number field, a long malformed
-            // specification): grow and format again rather than cut.
-            if (!Grow(&work, static_cast<long long>(length) + 1)) break;
-            (void)FmtConvert(work.data, work.capacity, &spec, &arg);
+        int length = -1;
+        if (grown) {
+            length = Convert(work, &spec, &arg, &at);
+            if (length >= work.capacity) {
+                // Wider than the buffer (a long number field, a long malformed
+                // specification): grow and format again rather than cut.
+                grown = Grow(&work, static_cast<long long>(length) + 1);
+                if (grown) (void)Convert(work, &spec, &arg, &at);
+            }
         }
+        va_end(at);
+        if (!grown) break;
         // The piece ends at its first 0 byte, which only a character
         // conversion or a failed one can leave inside it.
         if (length < 0 || length >= work.capacity || spec.letter == 'c') length = StrLen(work.data);

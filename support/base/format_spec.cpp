@@ -1,12 +1,15 @@
-// Taking a conversion specification apart and reading its argument. The
-// engine never hands a raw specification to the runtime: it parses flags,
-// width, precision and length modifier here, so that '*' values, a
-// specification of any length and every length modifier are handled without
-// a fixed buffer, and each argument is read with va_arg of its real C type.
+// Taking a conversion specification apart and reading its argument. Flags,
+// width, precision and length modifier are parsed here, so that '*' values,
+// a specification of any length and every length modifier the engine knows
+// are handled without a fixed buffer, and each argument is read with va_arg
+// of its real C type. A specification the engine does not know is kept, its
+// '*'s expanded, for the runtime's formatter.
 #include "support/base/format.h"
 
 #include <climits>
 #include <cstddef>
+#include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <type_traits>
 
@@ -78,6 +81,59 @@ bool LengthFits(char letter, int length) {
     }
 }
 
+// The '*' values of one specification, in the order they were read.
+struct Stars {
+    int values[8];
+    int count;
+    bool lost; // more '*'s than values
+};
+
+int ReadStar(va_list* args, Stars* stars) {
+    int value = va_arg(*args, int);
+    if (stars->count < static_cast<int>(sizeof stars->values / sizeof stars->values[0]))
+        stars->values[stars->count++] = value;
+    else
+        stars->lost = true;
+    return value;
+}
+
+// Writes the specification with each '*' replaced by its value into
+// spec->expanded; leaves it empty when it does not fit.
+void Expand(FmtSpec* spec, const Stars* stars) {
+    spec->expanded[0] = 0;
+    if (stars->lost) return;
+    const int room = FmtSpecBufferSize - 1;
+    int n = 0, star = 0;
+    for (int i = 0; i < spec->textLength; ++i) {
+        char piece[16];
+        int length = 1;
+        piece[0] = spec->text[i];
+        if (spec->text[i] == '*')
+            length = std::snprintf(piece, sizeof piece, "%d", stars->values[star++]);
+        if (n + length > room) {
+            spec->expanded[0] = 0;
+            return;
+        }
+        std::memcpy(spec->expanded + n, piece, static_cast<size_t>(length));
+        n += length;
+    }
+    spec->expanded[n] = 0;
+}
+
+// Whether a specification is not laid out by the engine's own rules: a
+// pointer always (its layout is the runtime's own), and any specification
+// the engine does not know, except a percent sign. The runtime formats them;
+// a count conversion among them ("%Ln") still stores the engine's count. A
+// specification that names its argument by position ("%2$d") is not handed
+// over: the engine reads the arguments one by one and cannot give the
+// runtime the one it names.
+bool ForTheRuntime(const FmtSpec* spec) {
+    if (spec->letter == 0 || spec->expanded[0] == 0) return false;
+    if (std::memchr(spec->text, '$', static_cast<size_t>(spec->textLength))) return false;
+    if (spec->letter == 'p') return true;
+    return !spec->valid && spec->letter != '%';
+}
+
 } // namespace
 
 int FmtParseSpec(const char* text, FmtSpec* spec, va_list* args) {
@@ -97,6 +153,7 @@ int FmtParseSpec(const char* text, FmtSpec* spec, va_list* args) {
     spec->letter = text[end];
     spec->textLength = end + 1;
 
+    Stars stars{};
     int j = 1;
     bool ok = true;
     for (;; ++j) {
@@ -110,7 +167,7 @@ int FmtParseSpec(const char* text, FmtSpec* spec, va_list* args) {
     }
     if (text[j] == '*') {
         ++j;
-        int value = va_arg(*args, int);
+        int value = ReadStar(args, &stars);
         if (value == INT_MIN) {
             ok = false;
         } else if (value < 0) {
@@ -127,7 +184,7 @@ int FmtParseSpec(const char* text, FmtSpec* spec, va_list* args) {
         ++j;
         if (text[j] == '*') {
             ++j;
-            int value = va_arg(*args, int);
+            int value = ReadStar(args, &stars);
             spec->precision = value < 0 ? -1 : value; // negative: as if absent
         } else {
             spec->precision = ReadDecimal(text, &j);
@@ -141,8 +198,10 @@ int FmtParseSpec(const char* text, FmtSpec* spec, va_list* args) {
         // Every '*' still takes its slot, so that the arguments after a
         // malformed specification stay where the caller put them.
         for (; j < end; ++j)
-            if (text[j] == '*') (void)va_arg(*args, int);
+            if (text[j] == '*') (void)ReadStar(args, &stars);
     }
+    Expand(spec, &stars);
+    spec->handOver = ForTheRuntime(spec) ? 1 : 0;
     return spec->textLength;
 }
 

@@ -10,7 +10,9 @@
 // skipped; every other conversion reads one pointer-sized slot, so each slot
 // is filled with the address of a writable, terminated scratch block (good
 // for "s", "C", "p", "n" and any integer conversion), and each slot that a
-// '*' reads gets a small number. This relies on the x86-64 calling
+// '*' reads gets a small number. A specification the engine does not know
+// goes to the runtime with the same slot, which it reads as its letter
+// says. This relies on the x86-64 calling
 // convention, under which an integer or pointer of any width is read from
 // the low part of a slot.
 //
@@ -192,6 +194,15 @@ void RunRandom(FuzzInput& in, unsigned sizeByte) {
         FUZZ_CHECK(length >= 1 && length <= static_cast<int>(std::strlen(p)));
         if (spec.letter && std::strchr("eEfgG", spec.letter)) return;
         if (spec.width > 4096 || spec.precision > 4096) return; // output size, not safety
+        // The runtime reads the width of a specification the engine did not
+        // take apart; the same bound holds for it.
+        if (spec.handOver) {
+            int digits = 0;
+            for (const char* q = spec.expanded; *q; ++q) {
+                digits = (*q >= '0' && *q <= '9') ? digits + 1 : 0;
+                if (digits > 4) return;
+            }
+        }
         for (int i = 0; i < stars; ++i) isStar[slots++] = true;
         if (spec.letter && spec.letter != '%') ++slots;
         p += length;
