@@ -248,15 +248,18 @@ void ReleaseValList(TypedList* list, PropReleaseFn release) {
     list->count = 0;
 }
 
-// Deep copy of one entry into zeroed storage.
+// Deep copy of one entry into zeroed storage. The identifier is copied as it
+// stands; only an entry identified by name (number 0) owns its name, so only
+// that name is duplicated. A numbered entry's name pointer is carried along
+// untouched, owned by no list.
 int CopyEntry(PropVal* destination, const PropVal* source, PropAllocFn alloc) {
     destination->ident = source->ident;
-    destination->ident.name = nullptr;
-    if (source->ident.number == 0 &&
-        CopyString(&destination->ident.name, source->ident.name, alloc) != 0)
-        return -1;
+    if (source->ident.number == 0) {
+        destination->ident.name = nullptr;
+        if (CopyString(&destination->ident.name, source->ident.name, alloc) != 0) return -1;
+    }
     if (TypedValCopy(&destination->value, &source->value, alloc) != 0) {
-        PropReleaseLibrary(destination->ident.name);
+        if (source->ident.number == 0) PropReleaseLibrary(destination->ident.name);
         destination->ident.name = nullptr;
         return -1;
     }
@@ -368,9 +371,12 @@ int PropValsStatusBit(const PropVals* list, int32_t bit) {
             if (list->entries[i].ident.number == wanted) status = &list->entries[i];
         if (status) break;
     }
-    // Only a list of 32-bit words can hold status bits.
+    // The status is read as a list of 32-bit words. Lists of 32-bit and of
+    // 64-bit numbers hold at least count words; any other value (an integer,
+    // a string, a byte list) has no such array, and reading one would run
+    // through whatever its payload holds.
     uint32_t kind = status ? status->value.kind : 0;
-    if (!status || (kind != 5 && kind != 13 && kind != 15)) {
+    if (!status || (kind != 5 && kind != 13 && kind != 15 && kind != 7 && kind != 12)) {
         HostErrorCode = HostErrorNoStatusEntry;
         return 0;
     }

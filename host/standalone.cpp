@@ -125,10 +125,9 @@ int32_t HostConnect(PropVals* clientInfo, const char* machine, const CLSID* serv
     return result;
 }
 
+// The reporting, and the disconnecting after a failure, are the caller's.
 const char* HostConnectReport(PropVals* clientInfo, const char* machine, const CLSID* serverClass) {
-    if (HostConnect(clientInfo, machine, serverClass) == 0) return nullptr;
-    HostDisconnect();
-    return HostConnectFailure;
+    return HostConnect(clientInfo, machine, serverClass) == 0 ? nullptr : HostConnectFailure;
 }
 
 int HostRunClient() {
@@ -166,9 +165,11 @@ void HostDisconnectInterfaces() {
 
 void HostDisconnect() {
     HostReleaseInterfaces();
-    if (ClientCallbackObject) CoDisconnectObject(ClientCallbackObject->Notifications0(), 0);
-    // The filter and COM are taken down whenever this frame set them up, also
-    // when FrameMaker has already let the callback object go.
-    TakeDownCom();
+    // The COM side goes with the callback object: once FrameMaker has let it
+    // go, the filter and COM are left as they are.
+    if (ClientCallbackObject) {
+        CoDisconnectObject(ClientCallbackObject->Notifications0(), 0);
+        TakeDownCom();
+    }
     ClientQuitRequested = 1;
 }

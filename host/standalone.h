@@ -41,8 +41,8 @@ extern DefaultClientMessageFilterC* ClientMessageFilter;
 // with `clientInfo`. 0, F_ApiClientInit's nonzero result, or -20 when no
 // server object could be created (also left in HostErrorCode).
 int32_t HostConnect(PropVals* clientInfo, const char* machine, const CLSID* serverClass);
-// HostConnect as a message: HostConnectFailure when it failed (the connection
-// is then taken down again), null when connected.
+// HostConnect as a message: HostConnectFailure when it failed, null when
+// connected. Reporting and disconnecting after a failure are the caller's.
 const char* HostConnectReport(PropVals* clientInfo, const char* machine, const CLSID* serverClass);
 // Connects, runs the message loop until the quit request, disconnects.
 // 0, or 1 when the connection failed (reported on the console).
@@ -52,8 +52,9 @@ int HostRunClient();
 // Returns 1 when a message was dispatched, 0 otherwise.
 int HostPumpMessage(int* quit);
 int HostIsConnected();
-// Releases the host interfaces, disconnects the callback object and takes
-// down what HostConnect set up in COM; sets ClientQuitRequested.
+// Releases the host interfaces; while a callback object exists, also
+// disconnects it and takes down what HostConnect set up in COM (the filter,
+// the COM initialisation); sets ClientQuitRequested.
 void HostDisconnect();
 // The part of HostDisconnect that the callback object's destructor uses:
 // releases the interfaces and sets ClientQuitRequested, nothing in COM.

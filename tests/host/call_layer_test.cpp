@@ -253,6 +253,19 @@ TEST_F(CallLayer, GetPropsCopiesTheWholeListAndReleasesTheHosts) {
     EXPECT_EQ(strings[1], nullptr);
     PropValsFree(&props);
 
+    // A numbered entry is copied as it stands, its name pointer included.
+    static char label[] = "label";
+    host.fillList = [](PropVals* list) {
+        FillHostProps(list);
+        list->entries[1].ident.name = label;
+    };
+    props = HostGetProps(5, 6);
+    ASSERT_EQ(props.count, 3u);
+    EXPECT_EQ(props.entries[1].ident.number, PropName);
+    EXPECT_EQ(props.entries[1].ident.name, label);
+    PropValsFree(&props);
+    EXPECT_STREQ(label, "label");
+
     host.status = 4;
     props = HostGetProps(5, 6);
     EXPECT_EQ(props.count, 0u);

@@ -119,6 +119,32 @@ TEST(PropVals, SetThatRunsOutOfMemoryLeavesTheListAsItWas) {
     PropValsFree(&list);
 }
 
+// A status entry 3 whose value carries no list of numbers is refused: read
+// as a list, an integer's value would be taken for a count of words and the
+// bytes after it for their address. Entry 1 does not stand in for it, since
+// entry 3 is the status whenever there is one.
+TEST(PropVals, AStatusEntryThatIsNoListOfNumbersIsRefusedNotRead) {
+    uint32_t words[1] = {0x1};
+    PropVals list = PropValsAlloc(2);
+    list.entries[0].ident.number = 1;
+    list.entries[0].value.kind = TypedWords;
+    list.entries[0].value.value.list = {1, words};
+    list.entries[1].ident.number = 3;
+    list.entries[1].value = IntegerValue(1000);
+    list.entries[1].value.value.list.items = reinterpret_cast<void*>(uintptr_t{8}); // no address
+    for (uint32_t kind : {1u, 3u, 6u, 14u}) {
+        list.entries[1].value.kind = kind;
+        HostErrorCode = 0;
+        EXPECT_EQ(PropValsStatusBit(&list, 0), 0) << kind;
+        EXPECT_EQ(PropValsStatusBit(&list, 999), 0) << kind;
+        EXPECT_EQ(HostErrorCode, -5) << kind;
+    }
+    list.entries[1].value.kind = 0;
+    list.entries[0].value.kind = 0; // the arrays are the test's own
+    PropValsFree(&list);
+    HostErrorCode = 0;
+}
+
 TEST(PropVals, StatusBitReadsOnlyWordLists) {
     uint32_t words[2] = {0x1, 0x80000000u};
     PropVals list = PropValsAlloc(2);
@@ -137,6 +163,23 @@ TEST(PropVals, StatusBitReadsOnlyWordLists) {
     EXPECT_EQ(HostErrorCode, 0);
     EXPECT_EQ(PropValsStatusBit(&list, 64), 0);
     EXPECT_EQ(HostErrorCode, -4);
+
+    // Lists of 64-bit numbers are read as words too, as many as the count.
+    for (uint32_t kind : {7u, 12u}) {
+        uint64_t wide[2] = {0x100000001ull, 0};
+        list.entries[1].value.kind = kind;
+        list.entries[1].value.value.list = {2, wide};
+        HostErrorCode = 0;
+        EXPECT_EQ(PropValsStatusBit(&list, 0), 1) << kind;
+        EXPECT_EQ(PropValsStatusBit(&list, 32), 1) << kind;
+        EXPECT_EQ(PropValsStatusBit(&list, 33), 0) << kind;
+        EXPECT_EQ(PropValsStatusBit(&list, 63), 0) << kind;
+        EXPECT_EQ(HostErrorCode, 0) << kind;
+        EXPECT_EQ(PropValsStatusBit(&list, 64), 0) << kind;
+        EXPECT_EQ(HostErrorCode, -4) << kind;
+    }
+    list.entries[1].value.kind = 13;
+    list.entries[1].value.value.list = {2, words};
 
     list.entries[1].ident.number = 9;
     EXPECT_EQ(PropValsStatusBit(&list, 1), 1) << "entry 1 when there is no entry 3";

@@ -41,6 +41,19 @@ void Bail(int32_t) { HostBailOut(); }
 
 const CLSID OtherClass = {0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
 
+// What a failed connection leaves behind in COM (the filter, the COM
+// initialisation) stays until the callers clean up: the tests do it here, so
+// that every test starts with COM not initialised.
+void ForgetCom() {
+    if (ClientMessageFilter) {
+        CoRegisterMessageFilter(nullptr, nullptr);
+        ClientMessageFilter->Release();
+        ClientMessageFilter = nullptr;
+    }
+    ClientComInitialised = 0;
+    while (PlatformComInitCount() > 0) CoUninitialize();
+}
+
 class Standalone : public ::testing::Test {
 protected:
     fake::Host host;
@@ -56,6 +69,7 @@ protected:
     void TearDown() override {
         HostDisconnect();
         if (hostCallback) hostCallback->Release();
+        ForgetCom();
         for (const char* machine : {static_cast<const char*>(nullptr), "press"}) {
             PlatformRevokeServer(ClientDefaultServerClass, machine);
             PlatformRevokeServer(OtherClass, machine);
@@ -73,10 +87,19 @@ protected:
 
 TEST_F(Standalone, ConnectsToTheRegisteredServerAndTakesComDownAgain) {
     int comBefore = PlatformComInitCount();
+    ClientQuitRequested = 0;
     EXPECT_STREQ(HostConnectReport(nullptr, nullptr, nullptr), "Can't connect to FrameMaker server");
     EXPECT_EQ(HostErrorCode, -20);
-    EXPECT_EQ(PlatformComInitCount(), comBefore);
-    EXPECT_EQ(PlatformMessageFilter(), nullptr);
+    // The failure is only reported: COM stays as the attempt left it.
+    EXPECT_EQ(PlatformComInitCount(), comBefore + 1);
+    EXPECT_NE(PlatformMessageFilter(), nullptr);
+    EXPECT_EQ(ClientQuitRequested, 0);
+    // Without a callback object, disconnecting leaves COM alone too.
+    HostDisconnect();
+    EXPECT_EQ(PlatformComInitCount(), comBefore + 1);
+    EXPECT_NE(PlatformMessageFilter(), nullptr);
+    EXPECT_EQ(ClientQuitRequested, 1);
+    ForgetCom();
 
     ASSERT_TRUE(PlatformRegisterServer(ClientDefaultServerClass, nullptr, &host.server));
     ASSERT_EQ(HostConnect(nullptr, nullptr, nullptr), 0);
@@ -156,7 +179,9 @@ TEST_F(Standalone, TheMessageLoopCarriesCallbacksUntilTheQuitRequest) {
 TEST_F(Standalone, RunningWithoutAServerReportsAndReturnsOne) {
     int comBefore = PlatformComInitCount();
     EXPECT_EQ(HostRunClient(), 1);
-    EXPECT_EQ(PlatformComInitCount(), comBefore);
+    // No callback object was made, so the disconnect leaves COM as it is.
+    EXPECT_EQ(PlatformComInitCount(), comBefore + 1);
+    EXPECT_NE(PlatformMessageFilter(), nullptr);
 }
 
 TEST(MessageFilter, RejectedCallsAreRetriedForTwentyMinutes) {
