@@ -8,7 +8,6 @@
 #include "tools/apply_master_pages.h"
 
 #include "host/call_layer.h"
-#include "support/base/format.h"
 #include "support/base/host_error.h"
 #include "support/base/memory.h"
 #include "support/base/string_list.h"
@@ -219,7 +218,6 @@ void ApplyMasterPagesToDoc(ObjId document) {
     // the pass then costs pages + markers + rows instead of their products.
     PassTables tables{};
     if (!PassTablesRead(&tables, mapping, document)) {
-        FmtPrint(nullptr, MappingMemoryLine);
         PassTablesFree(&tables);
         CloseHiddenMapping(mapping, document);
         return;

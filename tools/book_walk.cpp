@@ -54,9 +54,8 @@ void ShowProgress(ObjId book, const char* prefix, const char* fileName) {
 }
 
 // A component whose file could not be opened has no document: its progress
-// is shown, but nothing else is done for it. Above all no save or close
-// reaches document 0 (the session) under the component's name, and the
-// report gets no empty section for it.
+// is shown, but no pass, save or close reaches document 0 (the session)
+// under the component's name.
 void ApplyToComponent(ObjId book, ObjId component, void*) {
     BookDocument entry = GetComponentDocument(book, component);
     ShowProgress(book, UpdatingStatus, entry.fileName);
@@ -68,14 +67,14 @@ void ApplyToComponent(ObjId book, ObjId component, void*) {
     MemFree(entry.fileName);
 }
 
+// A component whose file could not be opened still gets its section, which
+// has no document to read: an empty title and no pages.
 void ListComponent(ObjId book, ObjId component, void* context) {
     ObjId report = *static_cast<ObjId*>(context);
     BookDocument entry = GetComponentDocument(book, component);
     ShowProgress(book, ExaminingStatus, entry.fileName);
-    if (entry.document) {
-        ListMasterPagesOfDoc(entry.document, report);
-        if (!entry.wasOpen) HostClose(entry.document, 1);
-    }
+    ListMasterPagesOfDoc(entry.document, report);
+    if (entry.document && !entry.wasOpen) HostClose(entry.document, 1);
     MemFree(entry.fileName);
 }
 

@@ -16,7 +16,6 @@ const char MappingMarkerCategory[] = "Marker Category";
 const char MappingPageType[] = "Page Type";
 const char MappingMissingAlert[] = "Could not open the MasterPage.fm document.";
 const char KeyListMemoryLine[] = "Couldn't allocate string list memory\n";
-const char MappingMemoryLine[] = "Couldn't allocate mapping table memory: no master pages were changed\n";
 
 namespace {
 

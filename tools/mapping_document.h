@@ -18,10 +18,8 @@ extern const char MappingPageType[];     // "Page Type"
 
 // The alert shown when no mapping document can be had (type 3).
 extern const char MappingMissingAlert[];
-// Console lines: a key that could not join its key list, and a pass that
-// could not hold the mapping tables and so changed nothing.
+// The console line of a key that could not join its key list.
 extern const char KeyListMemoryLine[];
-extern const char MappingMemoryLine[];
 
 // Appends text to *string, growing it by reallocation; a null *string starts
 // out empty. 0 on success; -1 when memory ran out, *string then unchanged.

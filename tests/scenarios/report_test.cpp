@@ -135,11 +135,12 @@ TEST_F(Reports, ABookListingCreatesTheMissingFormatsAndPutsTheBookHeadingFirst) 
     ASSERT_TRUE(HasFormat(report, "Heading2") && HasFormat(report, "Indented"));
     EXPECT_EQ(FormatIndent(report, "Indented"), HalfInch);
     // The heading goes in front of all the old text; the sections after it,
-    // without one for the file that could not be opened.
+    // the one of the file that could not be opened with an empty title and
+    // no pages.
     Names lines = Lines(report);
     EXPECT_EQ(lines, (Names{"Heading1|manual.book", "Heading1|old.fm", "Indented|7   Old",
                             "Heading2|chapter1.fm", "Indented|2   None", "Indented|iv   Preface",
-                            "Heading2|chapter2.fm", "Indented|1   None",
+                            "Heading2|", "Heading2|chapter2.fm", "Indented|1   None",
                             "Heading2|chapter3.fm", "Indented|2   None", "Indented|iv   Preface", "Indented|"}));
     EXPECT_EQ(Indents(report)[4], HalfInch);
 
