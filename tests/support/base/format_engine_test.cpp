@@ -195,7 +195,11 @@ TEST(FmtFormatTest, SpecificationsTheEngineDoesNotKnowGoToTheRuntime) {
     // Each '*' is replaced by its value: "%**d" with 1 and 2 is "%12d".
     EXPECT_EQ(Runtime("%12d", 42) + "|9", Format("%**d|%d", 1, 2, 42, 9));
     EXPECT_EQ(Runtime("%kd", 1) + " 2", Format("%kd %d", 1, 2));
+#ifdef __GLIBC__
+    // A width beyond an int is the runtime's to refuse; glibc formats nothing.
     EXPECT_EQ(Runtime("%99999999999d", 1) + " 4", Format("%99999999999d %d", 1, 4));
+    EXPECT_EQ(" 4", Format("%99999999999d %d", 1, 4));
+#endif
     // A pointer keeps its flags and precision.
     int marker = 0;
     void* pointer = &marker;
