@@ -3,15 +3,18 @@
 //
 //   adobe-fm-roman-windows  Mac OS Roman for 0x20-0xFF, FrameRoman's special
 //                           codes below 0x20
-//   adobe-fm-shift-jis      Windows Shift-JIS (code page 932)
+//   adobe-fm-shift-jis      Windows Shift-JIS (code page 932): ICU's
+//                           "windows-932", which is IBM's 943 table, with
+//                           bytes 0x00-0x7F as plain ASCII
 //   adobe-fm-ksc-5601       EUC-KR
 //   adobe-fm-big5           Big5 (code page 950)
 //   adobe-fm-gb2312         GBK (code page 936), the superset of GB2312 whose
 //                           byte pairs fill the host table's ranges
 //
-// The lead and trail ranges are those of the library's host encoding table,
-// so that the converters take exactly the byte pairs that the string scanners
-// keep together. Usage: host_converter_ucm <output folder>. It also writes
+// In all five, bytes 0x00-0x7F are ASCII both ways (FrameRoman keeps its
+// special codes below 0x20). The lead and trail ranges are those of the
+// library's host encoding table, so that the converters take exactly the byte
+// pairs that the string scanners keep together. Usage: host_converter_ucm <output folder>. It also writes
 // "icu_package.txt" holding U_ICUDATA_NAME, the folder below ICU's data
 // directory where ICU looks for .cnv files.
 #include <unicode/ucnv.h>
@@ -163,6 +166,15 @@ bool WriteConverter(const HostConverter& conv, const std::string& folder) {
         if (!single[b]) continue;
         if (isRoman && b < 0x20) continue; // the special codes below
         std::string bytes(1, (char)b);
+        // Bytes 0x00-0x7F are ASCII both ways in every host encoding, whatever
+        // ICU's source table does with them: ICU's "windows-932" is IBM's 943,
+        // which swaps 0x1A, 0x1C and 0x7F around as IBM's PC code pages do, and
+        // control codes carry tabs and breaks through the host's text.
+        if (b < 0x80) {
+            maps.push_back({bytes, (UChar32)b, true});
+            roundTripOf[b] = bytes;
+            continue;
+        }
         UChar32 cp = ToCodePoint(toU, bytes);
         if (cp >= 0) add(bytes, cp);
     }
@@ -180,7 +192,7 @@ bool WriteConverter(const HostConverter& conv, const std::string& folder) {
     // Round trip where ICU's own converter writes the same bytes back; a code
     // point that ICU writes outside our ranges keeps its first mapping.
     for (Mapping& m : maps)
-        if (FromCodePoint(fromU, m.cp) == m.bytes) {
+        if (!m.roundTrip && !roundTripOf.count(m.cp) && FromCodePoint(fromU, m.cp) == m.bytes) {
             m.roundTrip = true;
             roundTripOf[m.cp] = m.bytes;
         }

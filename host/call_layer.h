@@ -87,6 +87,8 @@ enum : int32_t {
                                 // could not be allocated
     HostErrorNoStatusEntry = -5,
     HostErrorStatusBitRange = -4,
+    HostErrorNoFileName = -6, // HostSimpleSave: the name is empty, or is empty
+                              // once converted for the host
 };
 
 // ---- Session, menus and commands

@@ -57,18 +57,27 @@ ObjId HostSimpleOpen(const char* name, int interactive) {
 }
 
 ObjId HostSimpleSave(ObjId document, const char* name, int interactive) {
-    PropVals options = {0, nullptr};
-    if (interactive) {
-        options = HostBuildOptions(InteractiveSaveOptions, 4, 4);
-        if (options.count == 0) {
-            HostErrorCode = HostErrorOutOfMemory;
-            return 0;
-        }
-    }
     // The host takes the saved file's name in UTF-8.
     char* converted = nullptr;
     const char* hostName = name;
     if (EncCurrent != EncUtf8) hostName = converted = EncCurrentToUtf8(name);
+    // A name that is empty, or that could not be converted (the converters
+    // are missing), names no file: the document is not saved, and the host
+    // never sees a save without a name.
+    if (!hostName || !*hostName) {
+        MemFree(converted);
+        HostErrorCode = HostErrorNoFileName;
+        return 0;
+    }
+    PropVals options = {0, nullptr};
+    if (interactive) {
+        options = HostBuildOptions(InteractiveSaveOptions, 4, 4);
+        if (options.count == 0) {
+            MemFree(converted);
+            HostErrorCode = HostErrorOutOfMemory;
+            return 0;
+        }
+    }
     PropVals* returned = nullptr;
     ObjId saved = HostSave(document, hostName, &options, &returned);
     MemFree(converted);

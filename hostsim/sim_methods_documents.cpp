@@ -99,7 +99,9 @@ HRESULT Save(IUnknown* self, ObjId document, const char* utf8Name, const PropVal
     if (!doc) {
         own = SimStatusBadDocument;
     } else {
-        std::string file = utf8Name && *utf8Name ? utf8Name : (doc->untitled ? "" : doc->name);
+        // The document goes to the file it is given, and only there: no name
+        // is a failed save, not a save under the document's own name.
+        std::string file = utf8Name ? utf8Name : "";
         own = file.empty() || !s->store.save ? SimStatusSaveFailed
                                              : s->store.save(s->store.context, file, *doc);
         if (own == SimOk) {

@@ -8,6 +8,7 @@
 #include "platform/win_file.h"
 
 #ifndef _WIN32
+#include "platform/win_module.h"
 #include "platform/win_names.h"
 
 #include <cerrno>
@@ -139,9 +140,28 @@ bool Utf8ToAnsi(const std::string& text, std::string& out) {
     return true;
 }
 
-// A Windows name (UTF-8) in the local form; false when it cannot be mapped.
+// Whether Windows would take `name` as a file name: no control characters,
+// none of < > " | ? *, and a colon only right after a drive letter. The local
+// system takes most of these, so without this check a name that Windows
+// refuses would open, or delete, a file here.
+bool WindowsAllowsName(const std::string& name) {
+    for (size_t i = 0; i < name.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c < 0x20 || std::strchr("<>\"|?*", c)) return false;
+        bool driveColon = i == 1 && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
+        if (c == ':' && !driveColon) return false;
+    }
+    return true;
+}
+
+// A Windows name (UTF-8) in the local form; false when it cannot be mapped,
+// and false with ERROR_INVALID_NAME when Windows forbids it.
 bool ToLocal(const std::string& name, std::string& local) {
     if (name.empty()) return false;
+    if (!WindowsAllowsName(name)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
     std::string out(name.size() + 8, '\0');
     int n = PlatformWindowsNameToLocal(name.c_str(), out.data(), static_cast<int>(out.size()));
     if (n <= 0) return false;

@@ -38,6 +38,8 @@ struct Run {
     SimModule module;
     bool loaded = false;
     size_t failuresSeen = 0;
+    std::string hostDir;
+    std::vector<std::string> bookDocuments; // the book's documents, in walk order
     std::vector<SimDoc*> opened; // documents and books the user opened, in order
     int reports = 0;
 
@@ -113,7 +115,7 @@ void BookDocuments(const SimDoc& book, const std::vector<ObjId>& level, std::vec
 int ReadBookAhead(Run& run, const std::string& bookName, int* documents) {
     SimDoc book;
     StoreTapRead(run.tap, bookName, &book, nullptr);
-    std::vector<std::string> names;
+    std::vector<std::string>& names = run.bookDocuments;
     BookDocuments(book, book.components, &names);
     *documents = static_cast<int>(names.size());
     int ok = 1;
@@ -201,6 +203,29 @@ void PrintChanges(Run& run) {
     std::fflush(stdout);
 }
 
+// Why the plug-in may have saved nothing: without the host's converters it
+// cannot give the host a document's name, and it does not save under none.
+std::string WhyUnsaved(const std::string& hostDir) {
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(fs::path(hostDir) / "icu_data", ec), end; !ec && it != end;
+         it.increment(ec))
+        if (it->path().filename() == "adobe-fm-roman-windows.cnv") return "";
+    return ": the host folder " + hostDir + " has no converters (icu_data), so the plug-in cannot convert the file's name";
+}
+
+// The plug-in saves every document of the book it walks; one that it did not
+// save has lost its changes, and that is a failure however quiet the plug-in was.
+void ReportUnsaved(Run& run) {
+    std::set<std::string> reported;
+    for (const StoreTap::FailedSave& f : run.tap.failedSaves) reported.insert(f.name);
+    std::string why;
+    for (const std::string& name : run.bookDocuments) {
+        if (run.tap.after.count(name) || !reported.insert(name).second) continue;
+        if (why.empty()) why = "was not saved" + WhyUnsaved(run.hostDir);
+        ReportWarning(run.r, LocalName(name) + " " + why);
+    }
+}
+
 // ---- Commands
 
 void Apply(Run& run, const std::vector<std::string>& names) {
@@ -235,6 +260,7 @@ void Book(Run& run, const std::string& name, int documents, bool apply) {
     Send(run, "SetBookId " + std::to_string(book->id));
     Send(run, apply ? "ApplyMasterPagesBook" : "ListMasterPagesBook");
     EndProgress(run.r);
+    if (apply) ReportUnsaved(run);
     if (apply) PrintChanges(run);
     else TakeReports(run, before);
 }
@@ -381,7 +407,7 @@ int RunHostCommand(const HostOptions& o, const HostFileStore& files, HostReporte
     run.tap.onActivity = OnActivity;
     run.tap.activityContext = &run;
 
-    std::string hostDir = o.hostDir.empty() ? VELLOR_HOST_DEFAULT_DIR : o.hostDir;
+    std::string hostDir = run.hostDir = o.hostDir.empty() ? VELLOR_HOST_DEFAULT_DIR : o.hostDir;
     std::error_code ec;
     if (!fs::is_directory(hostDir, ec)) {
         ReportError(reporter, hostDir + ": no such host directory");

@@ -66,6 +66,14 @@ int DropReadBuffer(ChanRecord* channel) {
     return 0;
 }
 
+// The end of a failed write: the stream steps back over the `landed` bytes
+// of the write that reached it, so that a retry writes them over themselves
+// instead of after themselves. Always 0, the failed write's result.
+int32_t UnwriteFailed(ChanRecord* channel, uint64_t landed) {
+    if (landed > 0) StreamSeek(channel->stream, -static_cast<int64_t>(landed), STREAM_SEEK_CUR, nullptr);
+    return 0;
+}
+
 void ReverseItems(unsigned char* data, int32_t size, uint64_t count) {
     for (uint64_t i = 0; i < count; ++i, data += size) {
         for (int32_t a = 0, b = size - 1; a < b; ++a, --b) {
@@ -146,20 +154,33 @@ int32_t ChanWrite(const void* source, int32_t size, int32_t count, ChanRecord* c
         channel->position = static_cast<int16_t>(channel->position + rest);
         return count;
     }
+    // A write that fails takes none of its bytes: a caller that tries again
+    // must not find some of them written, or held for writing, already.
+    uint64_t landed = 0; // bytes of this call that reached the stream
     // Top up a partly filled buffer and flush it; an empty one is bypassed.
     if (channel->position > 0) {
+        uint64_t held = static_cast<uint64_t>(channel->position);
         std::memcpy(channel->buffer + channel->position, in, space);
-        channel->position = ChanBufferSize;
+        uint64_t put = StreamWriteFully(channel->stream, channel->buffer, ChanBufferSize);
+        if (put < ChanBufferSize) {
+            // Earlier bytes the stream did not take stay for a later flush.
+            uint64_t kept = put < held ? held - put : 0;
+            std::memmove(channel->buffer, channel->buffer + put, kept);
+            channel->position = static_cast<int16_t>(kept);
+            return UnwriteFailed(channel, put > held ? put - held : 0);
+        }
+        channel->position = 0;
         in += space;
         rest -= space;
-        if (ChanFlush(channel)) return 0;
+        landed = space;
     }
     if (rest < ChanBufferSize) {
         std::memcpy(channel->buffer, in, rest);
         channel->position = static_cast<int16_t>(rest);
         return count;
     }
-    if (StreamWriteFully(channel->stream, in, rest) < rest) return 0;
+    uint64_t put = StreamWriteFully(channel->stream, in, rest);
+    if (put < rest) return UnwriteFailed(channel, landed + put);
     return count;
 }
 

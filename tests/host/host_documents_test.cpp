@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <unicode/putil.h>
+#include <unicode/ucnv.h>
 
 #include <string>
 #include <utility>
@@ -171,6 +172,29 @@ TEST_F(HostDocuments, SimpleSaveConvertsAFrameRomanNameToUtf8) {
     EXPECT_NE(host.namePointer, name);
     EXPECT_EQ(host.name, "Z:\\b\\Caf\xC3\xA9.fm");
     u_setDataDirectory(icuBefore.c_str());
+}
+
+// A name that comes out of the conversion empty (the host's converters are
+// missing) or is empty to begin with names no file: no save reaches the host.
+TEST_F(HostDocuments, SimpleSaveWithoutAFileNameSavesNothing) {
+    std::string icuBefore = u_getDataDirectory();
+    std::string empty = std::string(VELLOR_BINARY_DIR) + "/no-such-icu-data";
+    u_setDataDirectory(empty.c_str());
+    ucnv_flushCache(); // a converter opened before must be looked for again
+    EncSelect("FrameRoman");
+    host.idValue = 6;
+    host.calls.clear();
+    EXPECT_EQ(HostSimpleSave(6, "Z:\\b\\ch1.fm", 0), 0u);
+    EXPECT_EQ(HostErrorCode, HostErrorNoFileName);
+    EXPECT_TRUE(host.calls.empty());
+    u_setDataDirectory(icuBefore.c_str());
+    ucnv_flushCache();
+
+    EncCurrent = EncUtf8;
+    HostErrorCode = 0;
+    EXPECT_EQ(HostSimpleSave(6, "", 1), 0u);
+    EXPECT_EQ(HostErrorCode, HostErrorNoFileName);
+    EXPECT_TRUE(host.calls.empty());
 }
 
 std::string console;

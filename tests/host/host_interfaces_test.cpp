@@ -4,6 +4,8 @@
 
 #include "host/call_layer.h"
 #include "host/fake_host.h"
+#include "hostsim/sim_control.h"
+#include "hostsim/sim_server.h"
 
 #include <gtest/gtest.h>
 
@@ -81,6 +83,19 @@ TEST(HostInterfaces, ResultOwnershipAndInstanceHandle) {
     HostPassInstance(&module);
     EXPECT_EQ(HostKeepsResults, 0);
     EXPECT_EQ(host.calls.size(), 2u);
+}
+
+// The simulated host serves every interface the plug-in asks for, by the
+// plug-in's own identifiers: one it does not know would quietly stay null.
+TEST(HostInterfaces, TheSimulatedHostServesAllEighteen) {
+    SimServer* server = SimServerCreate();
+    ASSERT_EQ(HostAcquireInterfaces(SimServerUnknown(server)), 1);
+    for (int k = 1; k <= HostInterfaceCount; ++k) {
+        EXPECT_NE(HostInterfaces[k], nullptr) << "interface " << k;
+        EXPECT_EQ(SimServerControl(server).queries[k], 1u) << "interface " << k;
+    }
+    HostReleaseInterfaces();
+    SimServerRelease(server);
 }
 
 } // namespace

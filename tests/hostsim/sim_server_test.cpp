@@ -146,6 +146,37 @@ TEST_F(SimServerTest, FileNamesReachTheSameFileInFrameRomanAndUtf8) {
     PropValsFree(&options);
 }
 
+// Save writes the file it is given: under another name the original stays
+// as it was, and without a name nothing is written and the save fails.
+TEST_F(SimServerTest, SaveWritesTheNamedFileOnly) {
+    DocBuilder b("Z:\\docs\\ch1.fm");
+    b.page().para("Body", "x");
+    SimStorePut(server, b);
+    ObjId doc = HostSimpleOpen("Z:\\docs\\ch1.fm", 0);
+    ASSERT_NE(doc, 0u);
+    ObjId page = HostGetIdProp(0, doc, PropFirstBodyPage);
+    ASSERT_EQ(HostSetIntProp(doc, page, PropPageBackground, 1), 0);
+
+    PropVals options = {0, nullptr};
+    PropVals* returned = nullptr;
+    for (const char* none : {"", static_cast<const char*>(nullptr)}) {
+        HostErrorCode = 0;
+        EXPECT_EQ(HostSave(doc, none, &options, &returned), 0u);
+        EXPECT_EQ(HostErrorCode, SimStatusSaveFailed);
+        EXPECT_EQ(PropValsStatusBit(returned, SimReturnWriteFailed), 1);
+    }
+    EXPECT_TRUE(SimServerMemory(server).saves.empty());
+
+    EXPECT_EQ(HostSave(doc, "Z:\\docs\\copy.fm", &options, &returned), doc);
+    EXPECT_EQ(SimServerMemory(server).saves.count("Z:\\docs\\ch1.fm"), 0u) << "the original is left alone";
+    const SimDoc* copy = SimStoredFile(server, "Z:\\docs\\copy.fm");
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->objects.at(copy->bodyPages[0]).background, 1);
+    EXPECT_EQ(Take(HostGetStringProp(doc, doc, PropName)), "Z:\\docs\\copy.fm");
+    PropValsFree(returned);
+    HostClose(doc, 1);
+}
+
 TEST_F(SimServerTest, TextGoesInAndComesBackAsStringItems) {
     ObjId doc = HostNewCustomDoc(0x2400000, 0x3180000, 1, 0x480000, 0x480000, 0x480000, 0x480000,
                                  0x480000, 0, 1);

@@ -1,5 +1,5 @@
 // The Windows file stand-in: dispositions, file pointers, refused handles,
-// temporary names, and MultiByteToWideChar.
+// names Windows forbids, temporary names, and MultiByteToWideChar.
 #include "platform/win_file.h"
 
 // The stand-in exists only off Windows; on Windows the library calls the
@@ -8,6 +8,7 @@
 #ifndef _WIN32
 
 #include "common/netlib_folder.h"
+#include "platform/win_module.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,28 @@ TEST(WinFile, DispositionsPointersAndHandles) {
     EXPECT_FALSE(CloseHandle(&foreign));
     EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
     EXPECT_FALSE(ReadFile(nullptr, out, 1, &done, nullptr));
+    NetLibTestFolderRemove(dir);
+}
+
+// Names that Windows forbids are refused as Windows refuses them, even where
+// this system could make or remove such a file; a drive's colon is no fault.
+TEST(WinFile, NamesWindowsForbidsAreInvalid) {
+    std::string dir = NetLibTestFolderMake();
+    for (const char* bad : {"a<b", "a>b", "a\"b", "a|b", "a?b", "a*b", "a\tb", "a:b"}) {
+        std::string local = dir + "/" + bad;
+        ASSERT_TRUE(NetLibTestWrite(local, "keep")) << bad;
+        SetLastError(0);
+        EXPECT_EQ(Open(local, GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE) << bad;
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME) << bad;
+        SetLastError(0);
+        EXPECT_FALSE(DeleteFileA(NetLibTestWindowsName(local).c_str())) << bad;
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME) << bad;
+        EXPECT_EQ(NetLibTestRead(local), "keep") << bad;
+    }
+    std::string good = dir + "/a.txt";
+    ASSERT_TRUE(NetLibTestWrite(good, ""));
+    ASSERT_EQ(NetLibTestWindowsName(good).substr(1, 1), ":") << "a drive letter's colon";
+    EXPECT_TRUE(DeleteFileA(NetLibTestWindowsName(good).c_str()));
     NetLibTestFolderRemove(dir);
 }
 

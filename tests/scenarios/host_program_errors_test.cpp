@@ -104,5 +104,23 @@ TEST_F(HostProgramErrors, WithoutAMappingDocumentThePluginWarnsAndNothingChanges
     EXPECT_NE(found.out.find("ch1.mif: 4 pages changed of 4"), std::string::npos) << found.out;
 }
 
+// Without its converters the plug-in cannot give the host a chapter's name:
+// no chapter is saved, under its name or any other, and the user is told why.
+TEST_F(HostProgramErrors, AHostFolderWithoutConvertersSavesNothingAndSaysWhy) {
+    ScratchFolder hostDir;
+    std::filesystem::copy_file(SamplePath("MasterPage.fm"), hostDir / "MasterPage.fm");
+    Snapshot();
+    HostResult r = RunHostProgram({"--host-dir", hostDir.path(), "apply-book", Book()});
+    EXPECT_EQ(r.status, 1);
+    for (const char* name : {"ch1.mif", "ch2.mif", "ch3.mif", "ch4.mif", "appendix.mif"})
+        EXPECT_NE(r.err.find("warning: " + scratch / name + " was not saved: the host folder " + hostDir.path() +
+                             " has no converters"),
+                  std::string::npos)
+            << name << r.err;
+    EXPECT_NE(r.out.find("Nothing was saved."), std::string::npos) << r.out;
+    ExpectUnchanged();
+    EXPECT_EQ(FolderBytes(hostDir.path()).size(), 1u) << "nothing was written in the host folder either";
+}
+
 } // namespace
 #endif

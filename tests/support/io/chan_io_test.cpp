@@ -206,6 +206,37 @@ TEST(ChanWrite, FailedWritesAreNeverReportedAsSuccess) {
     EXPECT_EQ(ChanSeek(g.channel, 0, STREAM_SEEK_SET), -1);
 }
 
+// A failed write takes none of its bytes, so trying it again writes each of
+// them once: 400 bytes wait in the buffer and the stream takes 300 (all of
+// them old), 450 (50 of the new ones), or, for a write straight through,
+// part of it.
+TEST(ChanWrite, AFailedWriteIsAllOrNothingAndARetryWritesEachByteOnce) {
+    std::vector<unsigned char> bytes = Pattern(1300);
+    for (long long budget : {300LL, 450LL}) {
+        SCOPED_TRACE(budget);
+        Chan c(ChanModeWrite);
+        EXPECT_EQ(ChanWrite(bytes.data(), 1, 400, c.channel), 400);
+        c.stream->writeBudget = budget;
+        EXPECT_EQ(ChanWrite(bytes.data() + 400, 1, 200, c.channel), 0);
+        EXPECT_EQ(c.channel->position, budget < 400 ? 400 - budget : 0) << "only earlier bytes stay buffered";
+        EXPECT_EQ(ChanTell(c.channel), 400) << "the channel stands where the failed write began";
+        c.stream->writeBudget = -1;
+        EXPECT_EQ(ChanWrite(bytes.data() + 400, 1, 200, c.channel), 200);
+        EXPECT_EQ(ChanFlush(c.channel), 0);
+        EXPECT_EQ(c.stream->data, std::vector<unsigned char>(bytes.begin(), bytes.begin() + 600));
+    }
+
+    Chan direct(ChanModeWrite);
+    EXPECT_EQ(ChanWrite(bytes.data(), 1, 100, direct.channel), 100);
+    direct.stream->writeBudget = 700;
+    EXPECT_EQ(ChanWrite(bytes.data() + 100, 1, 1200, direct.channel), 0); // 412 topped up, 188 of 788 direct
+    EXPECT_EQ(direct.channel->position, 0);
+    EXPECT_EQ(ChanTell(direct.channel), 100);
+    direct.stream->writeBudget = -1;
+    EXPECT_EQ(ChanWrite(bytes.data() + 100, 1, 1200, direct.channel), 1200);
+    EXPECT_EQ(direct.stream->data, bytes);
+}
+
 TEST(ChanWrite, AWriteAfterAReadLandsWhereTheReaderStopped) {
     const char* text = "abcdefghij";
     Chan c(ReadWrite, std::vector<unsigned char>(text, text + 10));

@@ -119,6 +119,26 @@ TEST_F(ChanOpenTest, FrameRomanNamesOpenAndDeleteTheSameFile) {
 #endif
 }
 
+// A name whose character the ANSI code page lacks comes out of it with '?',
+// which Windows refuses in a file name: the delete fails and removes
+// nothing, least of all a file that happens to bear the '?' name.
+TEST_F(ChanOpenTest, ANameTheAnsiCodePageCannotHoldIsNotDeleted) {
+    std::string name = NetLibTestWindowsName(dir) + "\\\xB9.txt"; // pi in FrameRoman
+    std::string local = dir + "/\xCF\x80.txt";
+#ifndef _WIN32 // Windows cannot make such a file at all
+    std::string question = dir + "/?.txt";
+    ASSERT_TRUE(NetLibTestWrite(question, "keep"));
+#endif
+    ChanRecord* c = Open(name, "w");
+    ASSERT_NE(c, nullptr);
+    EXPECT_TRUE(Exists(local));
+    EXPECT_EQ(ChanCloseAndDelete(c), -1);
+    EXPECT_TRUE(Exists(local));
+#ifndef _WIN32
+    EXPECT_EQ(NetLibTestRead(question), "keep");
+#endif
+}
+
 TEST_F(ChanOpenTest, WideNameLimitRefusesRatherThanCuts) {
 #ifdef _WIN32
     GTEST_SKIP() << "the system cannot make a file whose name is near the channel's 4095-unit limit";
