@@ -191,9 +191,9 @@ std::string MifBookRelativeName(const std::string& bookFolder, const std::string
     return out;
 }
 
-bool MifReadBook(const MifFile& file, const std::string& name, SimDoc* out) {
+bool MifReadBook(MifFile file, const std::string& name, SimDoc* out) {
     auto src = std::make_shared<MifSource>();
-    src->file = file;
+    src->file = std::move(file);
     out->isBook = true;
     ReadComponents(*out, *src, FolderOf(name), src->file.statements, 0);
     out->storeData = src;
@@ -214,6 +214,7 @@ bool MifWriteBook(const SimDoc& book, const std::string& name, MifFile* out) {
         out->version = src->file.version;
         out->utf8 = src->file.utf8;
         out->units = src->file.units;
+        out->source = src->file.source;
     } else {
         out->version = "2015";
         out->statements.push_back(MifStatement("Book", MifNumberAtom(2015)));

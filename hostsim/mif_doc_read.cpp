@@ -275,10 +275,10 @@ void ChooseMainFlow(DocReader& r) {
 
 } // namespace
 
-bool MifReadDocument(const MifFile& file, SimDoc* out, std::string* error) {
+bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
     (void)error;
     auto src = std::make_shared<MifSource>();
-    src->file = file;
+    src->file = std::move(file);
     SimDoc& doc = *out;
     DocReader r{doc, *src, {}, {}, {}};
     const MifUnit units = src->file.units;

@@ -68,7 +68,7 @@ MifNode MifNewMarker(const SimDoc& doc, ObjId marker);
 
 // Documents and books from and to their trees (mif_doc_read.cpp,
 // mif_doc_write.cpp, mif_book.cpp); `name` is the book's full name.
-bool MifReadDocument(const MifFile& file, SimDoc* out, std::string* error);
+bool MifReadDocument(MifFile file, SimDoc* out, std::string* error);
 bool MifWriteDocument(const SimDoc& doc, MifFile* out, std::string* error);
-bool MifReadBook(const MifFile& file, const std::string& name, SimDoc* out);
+bool MifReadBook(MifFile file, const std::string& name, SimDoc* out);
 bool MifWriteBook(const SimDoc& book, const std::string& name, MifFile* out);

@@ -23,6 +23,12 @@ std::string Error(const std::string& text, const MifLimits& limits = MifLimits()
     return error;
 }
 
+std::string Repeat(const std::string& text, size_t times) {
+    std::string out;
+    for (size_t i = 0; i < times; ++i) out += text;
+    return out;
+}
+
 std::string StringValue(const std::string& header, const std::string& quoted) {
     MifFile f = Parse(header + "\n<S `" + quoted + "'>\n");
     return f.statements.at(1).args.at(0).text;
@@ -145,7 +151,19 @@ TEST(MifReader, LimitsTurnHostileInputIntoErrors) {
     small = MifLimits();
     small.maxFileBytes = 10;
     EXPECT_EQ(Error("<MIFFile 8.00>", small), "chapter3.mif: file too large");
-    EXPECT_EQ(Error("<MIFFile 8.00>\n<" + std::string(300, 'T') + ">"), "chapter3.mif:2: token too long");
+    EXPECT_EQ(Error("<MIFFile 8.00>\n<" + std::string(5000, 'T') + ">"), "chapter3.mif:2: token too long");
+    // Memory: a file of tiny data items costs far more than its bytes.
+    small = MifLimits();
+    small.maxTreeBytes = 100000;
+    EXPECT_EQ(Error("<MIFFile 8.00>\n<A" + Repeat(" 1", 5000) + ">", small),
+              "chapter3.mif:2: file too large to hold in memory");
+    // What FrameMaker writes stays far inside the limits: words, strings and
+    // lines of any length.
+    MifFile big = Parse("<MIFFile 9.00>\n<DocFileInfo\n" + Repeat(std::string(1000, 'A') + "\n", 12) + ">\n<S `" +
+                        std::string(3u << 20, 'x') + "'>\n");
+    EXPECT_EQ(big.statements[1].args.size(), 12u);
+    EXPECT_EQ(big.statements[1].args[11].text, std::string(1000, 'A'));
+    EXPECT_EQ(big.statements[2].args[0].text.size(), 3u << 20);
 }
 
 TEST(MifReader, FacetsAndDataAfterStatementsAreKept) {
