@@ -73,7 +73,9 @@ void ReadComponents(SimDoc& book, MifSource& src, const std::string& folder, con
         (parent ? book.objects[parent].children : book.components).push_back(c);
         src.objectOf[&n] = c;
         src.asRead[c] = book.objects[c];
-        if (n.token != "BookComponent") ReadComponents(book, src, folder, n.children, c);
+        // A folder or group holds the components nested in it, whichever
+        // statement it is: writing back places them again.
+        if (type == SimComponentFolder || type == SimComponentGroup) ReadComponents(book, src, folder, n.children, c);
     }
 }
 

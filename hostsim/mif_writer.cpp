@@ -378,7 +378,9 @@ bool MifWriteText(const MifFile& file, std::string* out, std::string* error) {
     std::vector<Item> items;
     items.reserve(file.statements.size());
     for (const MifNode& n : file.statements) items.push_back(Item{nullptr, &n});
-    return WriteItems(w, items, 0, (uint32_t)w.src->size(), 0, true);
+    uint32_t from = w.src->compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; // a byte order mark stays
+    out->append(*w.src, 0, from);
+    return WriteItems(w, items, from, (uint32_t)w.src->size(), 0, true);
 }
 
 bool MifWriteFile(const MifFile& file, const std::string& localPath, std::string* error) {
