@@ -12,6 +12,7 @@
 #include "hostsim/atomic_file.h"
 #include "hostsim/mif_text.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -29,7 +30,9 @@ bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 
 bool FindUnitSpace(const std::string& src, const MifNode& n, bool* found) {
     for (const MifAtom& a : n.args) {
-        if (a.kind != MifNumber || a.unit.empty() || a.unit == "\"" || !a.end || a.end > src.size()) continue;
+        if (a.kind != MifNumber || a.unit.empty() || a.unit == "\"" || !a.end || a.end > src.size() ||
+            src.compare(a.begin, a.text.size(), a.text) != 0) // one the session set tells nothing
+            continue;
         size_t after = a.begin + a.text.size();
         *found = true;
         return after < a.end && IsBlank(src[after]);
@@ -141,11 +144,21 @@ bool WriteAny(Writer& w, const MifNode& n, size_t depth, bool lines) {
 
 bool WriteAtomValue(Writer& w, const MifAtom& a) {
     switch (a.kind) {
-    case MifNumber:
+    case MifNumber: {
+        // A value set in place of one read is spelled as that one was.
+        bool space = w.GetStyle().unitSpace;
+        if (SpanOk(w, a.begin, a.end)) {
+            const char* s = w.src->data() + a.begin;
+            const char* e = w.src->data() + a.end;
+            const char* blank = std::find_if(s, e, IsBlank);
+            const char* letter = std::find_if(s, e, [](char c) { return (c >= 'a' && c <= 'z') || c == '"'; });
+            if (letter != e) space = blank < letter;
+        }
         *w.out += a.text;
-        if (!a.unit.empty() && a.unit != "\"" && w.GetStyle().unitSpace) *w.out += ' ';
+        if (!a.unit.empty() && a.unit != "\"" && space) *w.out += ' ';
         *w.out += a.unit;
         return true;
+    }
     case MifKeyword:
         *w.out += a.text;
         return true;

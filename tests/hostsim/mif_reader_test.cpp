@@ -177,3 +177,26 @@ TEST(MifReader, FacetsAndDataAfterStatementsAreKept) {
     EXPECT_EQ(io.children.size(), 2u);
     EXPECT_EQ(f.statements[2].args[0].position, 1u);
 }
+
+TEST(MifReader, LineEndsUnitsAndBinaryFrameMakerFiles) {
+    // CR LF, LF and lone CR each end a line; facets end at any of them.
+    MifFile f = Parse("<MIFFile 10.0>\r\n<A>\r<B # c\r\n <C 12.0 pt> <D 3mm> <E 2 cicero> <F 1.5 pica>>\n"
+                      "<ImportObject\r=GIF\r&%v\r=EndInset\r>\r<G>");
+    EXPECT_EQ(f.statements[2].line, 3);
+    EXPECT_EQ(f.statements[2].children[0].line, 4);
+    EXPECT_EQ(f.statements[3].args[0].text, "=GIF\r&%v\r=EndInset");
+    EXPECT_EQ(f.statements[4].line, 10);
+    double pt = 0;
+    EXPECT_TRUE(MifDimensionPoints(*MifFindArg(f.statements[2], "C"), f.units, &pt));
+    EXPECT_EQ(pt, 12);
+    EXPECT_EQ(MifFindArg(f.statements[2], "C")->unit, "pt");
+    EXPECT_TRUE(MifDimensionPoints(*MifFindArg(f.statements[2], "E"), f.units, &pt));
+    EXPECT_NEAR(pt, 2 * 12 * 72 * 0.01483, 1e-9);
+    EXPECT_TRUE(MifDimensionPoints(*MifFindArg(f.statements[2], "F"), f.units, &pt));
+    EXPECT_EQ(pt, 18);
+
+    EXPECT_EQ(Error("<MakerFile 12.0>\x01\x02"), "chapter3.mif is a binary FrameMaker document; save it as MIF in "
+                                                  "FrameMaker (File > Save As, MIF) and run again");
+    EXPECT_EQ(Error("<BookFile6.0>\x01"), "chapter3.mif is a binary FrameMaker book; save it as MIF in FrameMaker "
+                                          "(File > Save As, MIF) and run again");
+}
