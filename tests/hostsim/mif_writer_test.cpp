@@ -67,10 +67,10 @@ TEST(MifWriter, SampleFilesRoundTripToTheSameTree) {
 
 TEST(MifWriter, EscapesAndEncodings) {
     MifFile f = Parse("<MIFFile 8.00>\n<S `x'>");
-    const std::string tricky = "a`b'c>d\\e\tf\u2011g\u00E9h\u20AC\n";
+    const std::string tricky = "a`b'c>d\\e\tf\u2011g\u00E9h\u20AC\n\u00A0";
     f.statements[1].args[0].text = tricky;
     std::string text = Write(f);
-    EXPECT_NE(text.find("`a\\Qb\\qc\\>d\\\\e\\tf\\x15 g\u00E9h\u20AC\\x09 '"), std::string::npos) << text;
+    EXPECT_NE(text.find("`a\\Qb\\qc\\>d\\\\e\\tf\\x15 g\u00E9h\u20AC\\x09 \\x11 '"), std::string::npos) << text;
     EXPECT_EQ(Parse(text).statements[1].args[0].text, tricky);
 
     // FrameRoman files: nothing beyond ASCII is written raw.
