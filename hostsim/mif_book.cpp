@@ -73,7 +73,9 @@ void ReadComponents(SimDoc& book, MifSource& src, const std::string& folder, con
         (parent ? book.objects[parent].children : book.components).push_back(c);
         src.objectOf[&n] = c;
         src.asRead[c] = book.objects[c];
-        if (n.token != "BookComponent") ReadComponents(book, src, folder, n.children, c);
+        // A folder or group holds the components nested in it, whichever
+        // statement it is: writing back places them again.
+        if (type == SimComponentFolder || type == SimComponentGroup) ReadComponents(book, src, folder, n.children, c);
     }
 }
 
@@ -191,9 +193,9 @@ std::string MifBookRelativeName(const std::string& bookFolder, const std::string
     return out;
 }
 
-bool MifReadBook(const MifFile& file, const std::string& name, SimDoc* out) {
+bool MifReadBook(MifFile file, const std::string& name, SimDoc* out) {
     auto src = std::make_shared<MifSource>();
-    src->file = file;
+    src->file = std::move(file);
     out->isBook = true;
     ReadComponents(*out, *src, FolderOf(name), src->file.statements, 0);
     out->storeData = src;
@@ -214,6 +216,7 @@ bool MifWriteBook(const SimDoc& book, const std::string& name, MifFile* out) {
         out->version = src->file.version;
         out->utf8 = src->file.utf8;
         out->units = src->file.units;
+        out->source = src->file.source;
     } else {
         out->version = "2015";
         out->statements.push_back(MifStatement("Book", MifNumberAtom(2015)));

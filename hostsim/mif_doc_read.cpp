@@ -79,13 +79,10 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
                     if (firstLine && inFlow && !standsIn) standsIn = it->second;
                     *frame = it->second;
                 }
-            } else if (item.token == "String" && !item.args.empty() && item.args[0].kind == MifString) {
-                text += item.args[0].text;
-                offset += SimCharCount(item.args[0].text);
-            } else if (item.token == "Char" && !item.args.empty()) {
-                std::string c = MifCharText(item.args[0].text);
-                text += c;
-                offset += c.empty() ? 0 : 1;
+            } else if (item.token == "String" || item.token == "Char" || item.token == "Variable") {
+                std::string added = MifItemText(item, r.src.variableText);
+                text += added;
+                offset += SimCharCount(added);
             } else if (item.token == "Marker") {
                 ObjId m = SimNewObject(r.doc, SimObjMarker);
                 SimObject& marker = r.doc.objects[m];
@@ -275,14 +272,17 @@ void ChooseMainFlow(DocReader& r) {
 
 } // namespace
 
-bool MifReadDocument(const MifFile& file, SimDoc* out, std::string* error) {
+bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
     (void)error;
     auto src = std::make_shared<MifSource>();
-    src->file = file;
+    src->file = std::move(file);
     SimDoc& doc = *out;
     DocReader r{doc, *src, {}, {}, {}};
     const MifUnit units = src->file.units;
 
+    // Variables first: table cells may show them too.
+    for (const MifNode& s : src->file.statements)
+        if (s.token == "VariableFormats") src->variableText = MifVariableTexts(s);
     for (const MifNode& s : src->file.statements) {
         if (s.token == "Document") {
             if (const MifAtom* a = MifFindArg(s, "DTwoSides")) doc.twoSided = a->text != "No";

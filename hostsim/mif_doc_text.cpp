@@ -22,7 +22,7 @@ const struct {
     {"NoHyphen", 0x05},   {"HardHyphen", 0x15}, {"NumberSpace", 0x10}, {"ThinSpace", 0x12},
     {"EnSpace", 0x13},    {"EmSpace", 0x14},    {"Cent", 0xA2},      {"Pound", 0xA3},
     {"Yen", 0xB4},        {"EnDash", 0xD0},     {"EmDash", 0xD1},    {"Dagger", 0xA0},
-    {"DoubleDagger", 0xE0}, {"Bullet", 0xA5},
+    {"DoubleDagger", 0xE0}, {"Bullet", 0xA5},    {"SoftHyphen", 0x04},
 };
 
 const char* const StandardTypes[] = {"Header/Footer $1", "Header/Footer $2", "Index", "Comment",
@@ -35,6 +35,36 @@ std::string MifCharText(const std::string& keyword) {
     for (const auto& k : CharKeywords)
         if (keyword == k.keyword) return MifFrameRomanChar(k.code);
     return std::string();
+}
+
+std::string MifItemText(const MifNode& item, const std::map<std::string, std::string>& variables) {
+    if (item.args.empty() && item.token != "Variable") return std::string();
+    if (item.token == "String") return item.args[0].kind == MifString ? item.args[0].text : std::string();
+    if (item.token == "Char") return MifCharText(item.args[0].text);
+    if (item.token == "Variable") {
+        auto it = variables.find(MifFindText(item, "VariableName"));
+        return it == variables.end() ? std::string() : it->second;
+    }
+    return std::string();
+}
+
+std::map<std::string, std::string> MifVariableTexts(const MifNode& catalog) {
+    std::map<std::string, std::string> out;
+    for (const MifNode& f : catalog.children) {
+        if (f.token != "VariableFormat") continue;
+        std::string def = MifFindText(f, "VariableDef"), text;
+        // Building blocks and character formats are written <...> in the definition.
+        for (size_t i = 0; i < def.size(); ++i) {
+            size_t close = def[i] == '<' ? def.find('>', i) : std::string::npos;
+            if (close != std::string::npos) {
+                i = close;
+                continue;
+            }
+            text += def[i];
+        }
+        out.emplace(MifFindText(f, "VariableName"), text);
+    }
+    return out;
 }
 
 const char* MifCharKeyword(const std::string& utf8Char) {

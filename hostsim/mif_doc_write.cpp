@@ -215,6 +215,7 @@ void WritePatched(MifWriteContext& ctx, MifFile* out) {
     out->version = src.file.version;
     out->utf8 = src.file.utf8;
     out->units = src.file.units;
+    out->source = src.file.source;
     for (const auto& [frame, id] : src.textRectId) ctx.rectIds[frame] = id;
     for (const auto& [table, id] : src.tableId) ctx.tableIds[table] = id;
     ctx.nextId = HighestId(src.file.statements) + 1;

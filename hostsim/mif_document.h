@@ -21,6 +21,8 @@
 // document keeps a record of the tree for writing back. False with a message
 // when the file's statements contradict each other beyond use.
 bool MifToDoc(const MifFile& file, const std::string& name, SimDoc* out, std::string* error);
+// The same, keeping the tree without a copy.
+bool MifToDoc(MifFile&& file, const std::string& name, SimDoc* out, std::string* error);
 
 // The tree to write for a document or book under `name`.
 bool MifFromDoc(const SimDoc& doc, const std::string& name, MifFile* out, std::string* error);

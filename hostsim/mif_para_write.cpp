@@ -1,14 +1,16 @@
 // Writing paragraphs back: an unchanged paragraph keeps its statement as
-// read; a changed one keeps its lines and what the host does not model
-// (fonts, variables, cross-references) and gets its text and anchors from the
-// host. Text that stayed the same at the start and at the end is matched
-// up, so statements between characters keep their places there; those inside
-// the changed stretch move to its start.
+// read. One whose anchors alone changed keeps every statement in its place
+// and gains or loses only the anchors. One whose text changed keeps its
+// lines and what the host does not model (fonts, cross-references) and gets
+// its text and anchors from the host. Text that stayed the same at the start
+// and at the end is matched up, so statements between characters keep their
+// places there; those inside the changed stretch move to its start.
 #include "hostsim/mif_source.h"
 
 #include "hostsim/sim_text.h"
 
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -165,10 +167,9 @@ MifNode Rebuild(MifWriteContext& ctx, ObjId para, const MifNode& read, const Anc
         if (line.token != "ParaLine") continue;
         lines.push_back(Line{&line, map(offset), {}});
         for (const MifNode& item : line.children) {
-            if (item.token == "String" && !item.args.empty() && item.args[0].kind == MifString) {
-                offset += SimCharCount(item.args[0].text);
-            } else if (item.token == "Char" && !item.args.empty() && !MifCharText(item.args[0].text).empty()) {
-                offset += 1;
+            std::string text = MifItemText(item, ctx.src->variableText);
+            if (!text.empty()) {
+                offset += SimCharCount(text);
             } else if (item.token == "Marker" || item.token == "ATbl") {
                 auto obj = ctx.src->objectOf.find(&item);
                 if (obj == ctx.src->objectOf.end()) {
@@ -237,6 +238,80 @@ MifNode Rebuild(MifWriteContext& ctx, ObjId para, const MifNode& read, const Anc
     return node;
 }
 
+bool IsAnchor(const MifNode& item) {
+    return item.token == "Marker" || item.token == "ATbl" || item.token == "AFrame" || item.token == "FNote";
+}
+
+// The paragraph's text is as read; only its anchors changed. Every statement
+// stays where it was; anchors taken away are left out, and anchors added (or
+// moved) go in at their offsets: after what takes no position there (the
+// line's TextRectID, font changes) and before what stands at that offset,
+// anchors included, as FrameMaker inserts; a <String> they fall inside is
+// cut in two.
+MifNode PlaceAnchors(MifWriteContext& ctx, const MifNode& read, const Anchors& now) {
+    const auto& variables = ctx.src->variableText;
+    std::map<ObjId, int32_t> anchoredNow(now.begin(), now.end());
+    auto readAnchor = [&](const MifNode& item) -> ObjId {
+        if (item.token != "Marker" && item.token != "ATbl") return 0;
+        auto it = ctx.src->objectOf.find(&item);
+        return it == ctx.src->objectOf.end() ? 0 : it->second;
+    };
+    std::set<ObjId> kept;
+    int32_t offset = 0;
+    for (const MifNode& line : read.children)
+        if (line.token == "ParaLine")
+            for (const MifNode& item : line.children) {
+                if (ObjId id = readAnchor(item)) {
+                    auto at = anchoredNow.find(id);
+                    if (at != anchoredNow.end() && at->second == offset) kept.insert(id);
+                }
+                offset += SimCharCount(MifItemText(item, variables));
+            }
+    Anchors adds;
+    for (const auto& anchor : now)
+        if (!kept.count(anchor.first)) adds.push_back(anchor);
+
+    MifNode node = read;
+    size_t next = 0;
+    offset = 0;
+    MifNode* lastLine = nullptr;
+    for (MifNode& line : node.children) {
+        if (line.token != "ParaLine") continue;
+        std::vector<MifNode> items = std::move(line.children);
+        line.children.clear();
+        for (MifNode& item : items) {
+            std::string text = MifItemText(item, variables);
+            int32_t width = SimCharCount(text);
+            bool positional = width > 0 || IsAnchor(item);
+            for (; next < adds.size() && (adds[next].second < offset || (adds[next].second == offset && positional));
+                 ++next)
+                line.children.push_back(AnchorNode(ctx, adds[next].first, nullptr));
+            if (item.token == "String" && next < adds.size() && adds[next].second < offset + width) {
+                std::vector<std::string> chars = Chars(text);
+                int32_t cursor = 0;
+                for (; next < adds.size() && adds[next].second < offset + width; ++next) {
+                    AppendText(line.children, chars, cursor, adds[next].second - offset);
+                    line.children.push_back(AnchorNode(ctx, adds[next].first, nullptr));
+                    cursor = adds[next].second - offset;
+                }
+                AppendText(line.children, chars, cursor, width);
+            } else if (ObjId id = readAnchor(item)) {
+                if (kept.count(id)) line.children.push_back(AnchorNode(ctx, id, &item));
+            } else {
+                line.children.push_back(std::move(item));
+            }
+            offset += width;
+        }
+        lastLine = &line;
+    }
+    if (next < adds.size() && !lastLine) {
+        node.children.push_back(MifStatement("ParaLine"));
+        lastLine = &node.children.back();
+    }
+    for (; next < adds.size(); ++next) lastLine->children.push_back(AnchorNode(ctx, adds[next].first, nullptr));
+    return node;
+}
+
 } // namespace
 
 MifNode MifNewMarker(const SimDoc& doc, ObjId marker) {
@@ -256,6 +331,9 @@ MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int3
         MifNode node;
         if (p.text == was.text && ById(now) == ById(ctx.src->anchorsRead.at(para)) && MarkersUnchanged(ctx, now)) {
             node = *read;
+            PatchTagAndIndent(ctx, p, was, node);
+        } else if (p.text == was.text) {
+            node = PlaceAnchors(ctx, *read, now);
             PatchTagAndIndent(ctx, p, was, node);
         } else {
             node = Rebuild(ctx, para, *read, now);

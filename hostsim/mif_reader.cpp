@@ -5,6 +5,7 @@
 #include "hostsim/mif_text.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -14,6 +15,7 @@
 namespace {
 
 struct Reader {
+    const char* base; // the first byte of the file, for spans
     const char* p;
     const char* end;
     int line = 1;
@@ -21,49 +23,51 @@ struct Reader {
     const MifLimits& limits;
     std::string* error;
     size_t statements = 0;
+    size_t treeBytes = 0;
     bool utf8 = true;
 
     bool Fail(int at, const std::string& message) {
         *error = name + ":" + std::to_string(at) + ": " + message;
         return false;
     }
+    uint32_t Offset(const char* at) const { return (uint32_t)(at - base); }
+    // What a piece of the tree costs, counted against the memory limit.
+    bool Costs(size_t bytes, size_t text) {
+        treeBytes += bytes + (text > 15 ? text : 0);
+        return treeBytes <= limits.maxTreeBytes;
+    }
 };
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 bool Ends(char c) { return IsSpace(c) || c == '<' || c == '>' || c == '`' || c == '#'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 
-const char* const Units[] = {"\"", "in", "pt", "mm", "cm", "pc"};
-
-bool IsUnit(const std::string& s) {
-    for (const char* u : Units)
-        if (s == u) return true;
-    return false;
+// Steps over the line end at `p` (CR LF, LF or CR) and counts the line.
+const char* PastLineEnd(Reader& r, const char* p) {
+    if (*p == '\r' && p + 1 < r.end && p[1] == '\n') ++p;
+    ++r.line;
+    return p + 1;
 }
 
-// Splits a lexeme into a number and its unit when it is one ("0.5\"", "-3",
-// "12pt"); false for a keyword.
-bool SplitNumber(const std::string& lexeme, std::string* number, std::string* unit) {
+// The length of the number at the start of a word ("0.5", "-3", "12"), 0
+// when the word does not begin with one.
+size_t NumberLength(const char* s, size_t size) {
     size_t i = 0;
-    if (i < lexeme.size() && (lexeme[i] == '-' || lexeme[i] == '+')) ++i;
+    if (i < size && (s[i] == '-' || s[i] == '+')) ++i;
     size_t digits = 0;
-    while (i < lexeme.size() && IsDigit(lexeme[i])) ++i, ++digits;
-    if (i < lexeme.size() && lexeme[i] == '.') {
+    while (i < size && IsDigit(s[i])) ++i, ++digits;
+    if (i < size && s[i] == '.') {
         ++i;
-        while (i < lexeme.size() && IsDigit(lexeme[i])) ++i, ++digits;
+        while (i < size && IsDigit(s[i])) ++i, ++digits;
     }
-    if (!digits) return false;
-    std::string rest = lexeme.substr(i);
-    if (!rest.empty() && !IsUnit(rest)) return false;
-    *number = lexeme.substr(0, i);
-    *unit = rest;
-    return true;
+    return digits ? i : 0;
 }
 
-bool IsMacro(const std::string& lexeme, std::string* which) {
+bool IsMacro(const char* s, size_t size, std::string* which) {
     for (const char* m : {"define", "include"}) {
         size_t n = std::strlen(m);
-        if (lexeme.compare(0, n, m) == 0 && (lexeme.size() == n || lexeme[n] == '(')) {
+        if (size >= n && std::memcmp(s, m, n) == 0 && (size == n || s[n] == '(')) {
             *which = m;
             return true;
         }
@@ -75,13 +79,12 @@ bool IsMacro(const std::string& lexeme, std::string* which) {
 void SkipSpace(Reader& r) {
     while (r.p < r.end) {
         char c = *r.p;
-        if (c == '\n') {
-            ++r.line;
-            ++r.p;
+        if (IsLineEnd(c)) {
+            r.p = PastLineEnd(r, r.p);
         } else if (IsSpace(c)) {
             ++r.p;
         } else if (c == '#') {
-            while (r.p < r.end && *r.p != '\n') ++r.p;
+            while (r.p < r.end && !IsLineEnd(*r.p)) ++r.p;
         } else {
             break;
         }
@@ -89,11 +92,11 @@ void SkipSpace(Reader& r) {
 }
 
 // Whether the reader stands at the first non-blank character of its line.
-bool AtLineStart(const Reader& r, const char* begin) {
-    for (const char* q = r.p; q > begin;) {
+bool AtLineStart(const Reader& r) {
+    for (const char* q = r.p; q > r.base;) {
         char c = *--q;
-        if (c == '\n') return true;
-        if (c != ' ' && c != '\t' && c != '\r') return false;
+        if (IsLineEnd(c)) return true;
+        if (c != ' ' && c != '\t') return false;
     }
     return true;
 }
@@ -101,8 +104,8 @@ bool AtLineStart(const Reader& r, const char* begin) {
 bool ReadString(Reader& r, MifAtom* atom) {
     int startLine = r.line;
     const char* s = ++r.p; // past the back quote
-    while (r.p < r.end && *r.p != '\'' && *r.p != '\n') {
-        if (*r.p == '\\' && r.p + 1 < r.end && r.p[1] != '\n') ++r.p;
+    while (r.p < r.end && *r.p != '\'' && !IsLineEnd(*r.p)) {
+        if (*r.p == '\\' && r.p + 1 < r.end && !IsLineEnd(r.p[1])) ++r.p;
         ++r.p;
     }
     if (r.p >= r.end || *r.p != '\'') return r.Fail(startLine, "unterminated string");
@@ -121,17 +124,16 @@ bool ReadFacet(Reader& r, MifAtom* atom) {
     const char* s = r.p;
     for (;;) {
         const char* eol = r.p;
-        while (eol < r.end && *eol != '\n') ++eol;
+        while (eol < r.end && !IsLineEnd(*eol)) ++eol;
         bool last = (size_t)(eol - r.p) >= 9 && std::memcmp(r.p, "=EndInset", 9) == 0;
         r.p = eol;
         if (last) break;
         if (r.p >= r.end) return r.Fail(startLine, "unterminated facet (no =EndInset)");
-        ++r.p;
-        ++r.line;
+        r.p = PastLineEnd(r, r.p);
         while (r.p < r.end && (*r.p == ' ' || *r.p == '\t')) ++r.p;
     }
     const char* e = r.p;
-    while (e > s && (e[-1] == '\r' || e[-1] == ' ')) --e;
+    while (e > s && e[-1] == ' ') --e;
     atom->kind = MifFacet;
     atom->text.assign(s, (size_t)(e - s));
     return true;
@@ -139,36 +141,35 @@ bool ReadFacet(Reader& r, MifAtom* atom) {
 
 // A number, with its unit when one follows it directly or after blanks on
 // the same line ("3 pt"), or a keyword.
-bool ReadWord(Reader& r, MifAtom* atom, std::string* lexeme) {
+bool ReadWord(Reader& r, MifAtom* atom, std::string* macro, int at) {
     const char* s = r.p;
     while (r.p < r.end && !Ends(*r.p)) ++r.p;
-    lexeme->assign(s, (size_t)(r.p - s));
-    if (lexeme->size() > r.limits.maxTokenBytes) return r.Fail(r.line, "word too long");
-    std::string number, unit;
-    if (SplitNumber(*lexeme, &number, &unit)) {
-        if (unit.empty()) {
+    size_t size = (size_t)(r.p - s);
+    if (IsMacro(s, size, macro)) return r.Fail(at, "macro statement '" + *macro + "' is not supported");
+    size_t number = NumberLength(s, size);
+    if (number && (number == size || MifIsUnit(s + number, size - number))) {
+        atom->kind = MifNumber;
+        atom->text.assign(s, number);
+        if (number < size) {
+            atom->unit.assign(s + number, size - number);
+        } else {
             const char* q = r.p;
             while (q < r.end && (*q == ' ' || *q == '\t')) ++q;
             const char* u = q;
             while (q < r.end && !Ends(*q)) ++q;
-            std::string next(u, (size_t)(q - u));
-            if (q > u && IsUnit(next)) {
-                unit = next;
+            if (q > u && MifIsUnit(u, (size_t)(q - u))) {
+                atom->unit.assign(u, (size_t)(q - u));
                 r.p = q;
             }
         }
-        atom->kind = MifNumber;
-        atom->text = number;
-        atom->unit = unit;
     } else {
         atom->kind = MifKeyword;
-        atom->text = *lexeme;
+        atom->text.assign(s, size);
     }
     return true;
 }
 
 bool Parse(Reader& r, MifFile* out) {
-    const char* begin = r.p;
     if (r.end - r.p >= 3 && std::memcmp(r.p, "\xEF\xBB\xBF", 3) == 0) r.p += 3;
     std::vector<MifNode> stack;
     bool identified = false;
@@ -179,35 +180,37 @@ bool Parse(Reader& r, MifFile* out) {
         if (!identified && c != '<') return r.Fail(r.line, "not a MIF file");
         if (c == '<') {
             int at = r.line;
-            ++r.p;
+            const char* open = r.p++;
             const char* s = r.p;
             while (r.p < r.end && !Ends(*r.p)) ++r.p;
-            std::string token(s, (size_t)(r.p - s));
-            if (token.empty()) return r.Fail(at, "statement without a token");
-            if (token.size() > r.limits.maxTokenBytes) return r.Fail(at, "token too long");
+            size_t size = (size_t)(r.p - s);
+            if (!size) return r.Fail(at, "statement without a token");
+            if (size > r.limits.maxTokenBytes) return r.Fail(at, "token too long");
             std::string macro;
-            if (IsMacro(token, &macro))
-                return r.Fail(at, "macro statement '" + macro + "' is not supported");
+            if (IsMacro(s, size, &macro)) return r.Fail(at, "macro statement '" + macro + "' is not supported");
+            MifNode node;
+            node.token.assign(s, size);
             if (!identified) {
-                if (token == "MIFFile")
+                if (node.token == "MIFFile")
                     out->kind = MifDocumentFile;
-                else if (token == "Book")
+                else if (node.token == "Book")
                     out->kind = MifBookFile;
                 else
-                    return r.Fail(at, "not a MIF file (it begins with <" + token + ">)");
+                    return r.Fail(at, "not a MIF file (it begins with <" + node.token + ">)");
                 identified = true;
             }
             if (stack.size() >= r.limits.maxDepth) return r.Fail(at, "statements nested too deeply");
             if (++r.statements > r.limits.maxStatements) return r.Fail(at, "too many statements");
-            MifNode node;
-            node.token = std::move(token);
+            if (!r.Costs(sizeof(MifNode), size)) return r.Fail(at, "file too large to hold in memory");
             node.line = at;
+            node.begin = r.Offset(open);
             stack.push_back(std::move(node));
         } else if (c == '>') {
             if (stack.empty()) return r.Fail(r.line, "unbalanced '>'");
             ++r.p;
             MifNode done = std::move(stack.back());
             stack.pop_back();
+            done.end = r.Offset(r.p);
             if (!stack.empty()) {
                 stack.back().children.push_back(std::move(done));
                 continue;
@@ -226,22 +229,23 @@ bool Parse(Reader& r, MifFile* out) {
         } else {
             int at = r.line;
             MifAtom atom;
-            std::string lexeme;
+            const char* s = r.p;
             if (c == '`') {
                 if (!ReadString(r, &atom)) return false;
-            } else if (c == '=' && AtLineStart(r, begin)) {
+            } else if (c == '=' && AtLineStart(r)) {
                 if (!ReadFacet(r, &atom)) return false;
             } else if (c == '=') {
                 // Only a facet starts with '=', at the start of its line; a
                 // word of that shape could not be written back unmistaken.
                 return r.Fail(at, "'=' outside a facet");
             } else {
-                if (!ReadWord(r, &atom, &lexeme)) return false;
                 std::string macro;
-                if (IsMacro(lexeme, &macro))
-                    return r.Fail(at, "macro statement '" + macro + "' is not supported");
+                if (!ReadWord(r, &atom, &macro, at)) return false;
             }
             if (stack.empty()) return r.Fail(at, "data outside a statement");
+            if (!r.Costs(sizeof(MifAtom), atom.text.size())) return r.Fail(at, "file too large to hold in memory");
+            atom.begin = r.Offset(s);
+            atom.end = r.Offset(atom.kind == MifFacet ? s + atom.text.size() : r.p);
             atom.position = stack.back().children.size();
             stack.back().args.push_back(std::move(atom));
         }
@@ -263,17 +267,51 @@ std::string LastComponent(const std::string& path) {
 
 } // namespace
 
-bool MifParse(const char* data, size_t size, const std::string& name, MifFile* out, std::string* error,
-              const MifLimits& limits) {
+std::string MifBinaryFileMessage(const char* data, size_t size, const std::string& name) {
+    static const struct {
+        const char* start;
+        const char* what;
+    } kinds[] = {{"<MakerFile", "document"}, {"<BookFile", "book"}};
+    for (const auto& k : kinds) {
+        size_t n = std::strlen(k.start);
+        if (size >= n && std::memcmp(data, k.start, n) == 0)
+            return name + " is a binary FrameMaker " + k.what +
+                   "; save it as MIF in FrameMaker (File > Save As, MIF) and run again";
+    }
+    return std::string();
+}
+
+bool MifParseBytes(std::string&& data, const std::string& name, MifFile* out, std::string* error,
+                   const MifLimits& limits) {
     *out = MifFile{};
-    if (size > limits.maxFileBytes) {
+    // Spans are 32-bit offsets: no file the limits let through is larger.
+    if (data.size() > limits.maxFileBytes || data.size() > UINT32_MAX) {
         *error = name + ": file too large";
         return false;
     }
-    Reader r{data, data + size, 1, name, limits, error};
-    if (Parse(r, out)) return true;
+    std::string binary = MifBinaryFileMessage(data.data(), data.size(), name);
+    if (!binary.empty()) {
+        *error = binary;
+        return false;
+    }
+    auto source = std::make_shared<const std::string>(std::move(data));
+    Reader r{source->data(), source->data(), source->data() + source->size(), 1, name, limits, error};
+    if (Parse(r, out)) {
+        out->source = std::move(source);
+        return true;
+    }
     *out = MifFile{};
     return false;
+}
+
+bool MifParse(const char* data, size_t size, const std::string& name, MifFile* out, std::string* error,
+              const MifLimits& limits) {
+    if (size > limits.maxFileBytes) {
+        *out = MifFile{};
+        *error = name + ": file too large";
+        return false;
+    }
+    return MifParseBytes(std::string(data, size), name, out, error, limits);
 }
 
 bool MifReadBytes(const std::string& localPath, size_t maxBytes, std::string* data, std::string* error) {
@@ -325,5 +363,5 @@ bool MifReadFile(const std::string& localPath, MifFile* out, std::string* error,
     *out = MifFile{};
     std::string data;
     if (!MifReadBytes(localPath, limits.maxFileBytes, &data, error)) return false;
-    return MifParse(data.data(), data.size(), LastComponent(localPath), out, error, limits);
+    return MifParseBytes(std::move(data), LastComponent(localPath), out, error, limits);
 }

@@ -3,6 +3,14 @@
 // anything else is not MIF and is refused. Errors read "file:LINE: message"
 // ("chapter3.mif:41: unterminated string"). The reader keeps no recursion
 // and bounded sizes, so hostile input gives an error and nothing worse.
+//
+// Everything FrameMaker writes reads: CR LF, LF and CR line ends, comments
+// anywhere, words and strings of any length (XMP hex lines of <DocFileInfo>,
+// equations), data facets of imported graphics (from a line beginning '='
+// to "=EndInset", nothing inside parsed), numbers with units written with or
+// without a space. FrameMaker's binary documents and books are refused with
+// a message that says what to do. The file's bytes are kept in the tree
+// (`MifFile::source`) for writing back.
 #pragma once
 
 #include "hostsim/mif_tree.h"
@@ -10,18 +18,28 @@
 #include <cstddef>
 #include <string>
 
+// Far above anything FrameMaker writes; they bound what hostile input costs.
 struct MifLimits {
-    size_t maxDepth = 1000;            // statements nested in statements
-    size_t maxFileBytes = 256u << 20;  // the whole file
-    size_t maxStatements = 4000000;    // in the whole file
-    size_t maxStringBytes = 1u << 20;  // one string as written
-    size_t maxTokenBytes = 255;        // one token, keyword or number
+    size_t maxDepth = 1000;              // statements nested in statements
+    size_t maxFileBytes = 256u << 20;    // the whole file
+    size_t maxStatements = 16000000;     // in the whole file
+    size_t maxStringBytes = 256u << 20;  // one string as written
+    size_t maxTokenBytes = 4096;         // one statement name
+    size_t maxTreeBytes = size_t(3) << 30; // memory the tree takes, roughly
 };
 
 // Parses `size` bytes; `name` is what messages call the file. On failure
 // `out` is left empty and `error` holds the message.
 bool MifParse(const char* data, size_t size, const std::string& name, MifFile* out, std::string* error,
               const MifLimits& limits = MifLimits());
+// The same over bytes the tree then keeps without a copy.
+bool MifParseBytes(std::string&& data, const std::string& name, MifFile* out, std::string* error,
+                   const MifLimits& limits = MifLimits());
+
+// The message for a file that begins as FrameMaker's binary documents
+// (`<MakerFile`) or books (`<BookFile`) do, "" for any other; `name` is what
+// it calls the file.
+std::string MifBinaryFileMessage(const char* data, size_t size, const std::string& name);
 
 // Reads and parses a file (local name); messages name it by its last
 // component.

@@ -21,6 +21,7 @@ struct MifSource {
     std::map<ObjId, int32_t> textRectId;      // text frame -> its <ID n>
     std::map<ObjId, int32_t> tableId;         // table -> its <TblID n>
     std::set<ObjId> impliedMarkerTypes;       // named by markers, not in the catalog
+    std::map<std::string, std::string> variableText; // variable name -> the text it shows
     bool twoSided = true;
     bool firstPageRight = true;
 };
@@ -33,9 +34,19 @@ inline const MifSource* MifSourceOf(const SimDoc& doc) {
 }
 
 // Text and control characters of paragraphs (shared by reading and writing).
-// The character a <Char ...> keyword stands for (UTF-8), "" when the host
-// does not treat it as text.
+// The character a <Char ...> keyword stands for (UTF-8): every special
+// character MIF names is one; "" for a keyword MIF does not have.
 std::string MifCharText(const std::string& keyword);
+// The text an item of a <ParaLine> adds to its paragraph's text: a
+// <String>'s value, a <Char>'s character, the text a <Variable> shows (from
+// `variables`, its name's text); "" for anchors and for what takes no
+// character position (font and condition changes, TextRectID, the ends of
+// cross-references and text insets, whose text stands in <String>s).
+std::string MifItemText(const MifNode& item, const std::map<std::string, std::string>& variables);
+// What a <VariableFormats> catalog says its variables show: the text of
+// each definition without its building blocks (<$curpagenum>) and character
+// formats (<Emphasis>), which the host does not evaluate.
+std::map<std::string, std::string> MifVariableTexts(const MifNode& catalog);
 // The <Char ...> keyword a character is written as, or null when it goes
 // into a <String>.
 const char* MifCharKeyword(const std::string& utf8Char);
@@ -68,7 +79,7 @@ MifNode MifNewMarker(const SimDoc& doc, ObjId marker);
 
 // Documents and books from and to their trees (mif_doc_read.cpp,
 // mif_doc_write.cpp, mif_book.cpp); `name` is the book's full name.
-bool MifReadDocument(const MifFile& file, SimDoc* out, std::string* error);
+bool MifReadDocument(MifFile file, SimDoc* out, std::string* error);
 bool MifWriteDocument(const SimDoc& doc, MifFile* out, std::string* error);
-bool MifReadBook(const MifFile& file, const std::string& name, SimDoc* out);
+bool MifReadBook(MifFile file, const std::string& name, SimDoc* out);
 bool MifWriteBook(const SimDoc& book, const std::string& name, MifFile* out);

@@ -12,12 +12,17 @@
 #include <sys/stat.h>
 #include <vector>
 
-bool MifToDoc(const MifFile& file, const std::string& name, SimDoc* out, std::string* error) {
+bool MifToDoc(MifFile&& file, const std::string& name, SimDoc* out, std::string* error) {
     *out = SimDoc{};
     out->name = name;
-    bool ok = file.kind == MifBookFile ? MifReadBook(file, name, out) : MifReadDocument(file, out, error);
+    bool book = file.kind == MifBookFile;
+    bool ok = book ? MifReadBook(std::move(file), name, out) : MifReadDocument(std::move(file), out, error);
     out->name = name;
     return ok;
+}
+
+bool MifToDoc(const MifFile& file, const std::string& name, SimDoc* out, std::string* error) {
+    return MifToDoc(MifFile(file), name, out, error);
 }
 
 bool MifFromDoc(const SimDoc& doc, const std::string& name, MifFile* out, std::string* error) {
@@ -26,7 +31,7 @@ bool MifFromDoc(const SimDoc& doc, const std::string& name, MifFile* out, std::s
 
 bool MifLoadDoc(const std::string& localPath, const std::string& name, SimDoc* out, std::string* error) {
     MifFile file;
-    return MifReadFile(localPath, &file, error) && MifToDoc(file, name, out, error);
+    return MifReadFile(localPath, &file, error) && MifToDoc(std::move(file), name, out, error);
 }
 
 bool MifSaveDoc(const SimDoc& doc, const std::string& localPath, const std::string& name, std::string* error) {

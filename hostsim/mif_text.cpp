@@ -139,6 +139,10 @@ bool MifEncodeString(const std::string& value, bool utf8, std::string* out, std:
             *out += (char)c;
             continue;
         }
+        if (c == 0x00A0) { // FrameMaker writes its hard space as this escape in every version
+            *out += "\\x11 ";
+            continue;
+        }
         std::string ch = value.substr((size_t)start, (size_t)(i - start));
         int code = MifFrameRomanCode(ch);
         if (code >= 0 && (code < 0x20 || code == 0x7F || !utf8)) {

@@ -17,7 +17,7 @@ bool MifDecodeString(const char* raw, size_t size, bool utf8, std::string* out, 
 // Encodes a UTF-8 value as the text between the quotes, with escapes. In a
 // FrameRoman file everything beyond printable ASCII is written as `\xNN `; in
 // a UTF-8 file only FrameRoman's control codes are (`\x15 ` for a
-// non-breaking hyphen), the rest is written as UTF-8. Fails, naming the
+// non-breaking hyphen, `\x11 ` for a hard space), the rest is written as UTF-8. Fails, naming the
 // character, when a FrameRoman file cannot hold it: the host does not write
 // a lossy file.
 bool MifEncodeString(const std::string& utf8Value, bool utf8, std::string* out, std::string* error);

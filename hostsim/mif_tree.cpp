@@ -68,10 +68,14 @@ void MifSetChildArg(MifNode& node, const char* token, MifAtom atom) {
         node.children.push_back(MifStatement(token));
         c = &node.children.back();
     }
-    if (c->args.empty())
+    if (c->args.empty()) {
         c->args.push_back(std::move(atom));
-    else
+    } else {
+        atom.position = c->args[0].position;
+        atom.begin = c->args[0].begin;
+        atom.end = c->args[0].end;
         c->args[0] = std::move(atom);
+    }
 }
 
 bool MifNumberValue(const MifAtom& atom, double* value) {
@@ -99,17 +103,24 @@ double PointsPer(MifUnit unit) {
     case MifMillimetre: return 72.0 / 25.4;
     case MifCentimetre: return 72.0 / 2.54;
     case MifPica: return 12.0;
+    case MifDidot: return 72.0 * 0.01483;
+    case MifCicero: return 12.0 * 72.0 * 0.01483;
     }
     return 72.0;
 }
 
+// Every spelling of a unit that MIF allows after a number.
+const struct {
+    const char* name;
+    MifUnit unit;
+} UnitNames[] = {{"\"", MifInch},       {"in", MifInch},        {"pt", MifPoint},
+                 {"point", MifPoint},     {"mm", MifMillimetre},  {"millimeter", MifMillimetre},
+                 {"cm", MifCentimetre},   {"centimeter", MifCentimetre}, {"pc", MifPica},
+                 {"pica", MifPica},       {"dd", MifDidot},       {"didot", MifDidot},
+                 {"cc", MifCicero},       {"cicero", MifCicero}};
+
 bool UnitOfSuffix(const std::string& unit, MifUnit* out) {
-    static const struct {
-        const char* name;
-        MifUnit unit;
-    } units[] = {{"\"", MifInch}, {"in", MifInch}, {"pt", MifPoint},
-                 {"mm", MifMillimetre}, {"cm", MifCentimetre}, {"pc", MifPica}};
-    for (const auto& u : units)
+    for (const auto& u : UnitNames)
         if (unit == u.name) {
             *out = u.unit;
             return true;
@@ -118,6 +129,12 @@ bool UnitOfSuffix(const std::string& unit, MifUnit* out) {
 }
 
 } // namespace
+
+bool MifIsUnit(const char* word, size_t size) {
+    for (const auto& u : UnitNames)
+        if (std::strlen(u.name) == size && std::memcmp(u.name, word, size) == 0) return true;
+    return false;
+}
 
 bool MifDimensionPoints(const MifAtom& atom, MifUnit units, double* points) {
     double v;
@@ -133,7 +150,7 @@ bool MifUnitsKeyword(const std::string& keyword, MifUnit* unit) {
         const char* name;
         MifUnit unit;
     } units[] = {{"Uin", MifInch}, {"Upt", MifPoint}, {"Umm", MifMillimetre},
-                 {"Ucm", MifCentimetre}, {"Upica", MifPica}};
+                 {"Ucm", MifCentimetre}, {"Upica", MifPica}, {"Udd", MifDidot}, {"Ucicero", MifCicero}};
     for (const auto& u : units)
         if (keyword == u.name) {
             *unit = u.unit;

@@ -2,9 +2,16 @@
 // its token, its data (numbers, keywords, strings) and the statements nested
 // in it, so that what the host does not interpret is written back unchanged.
 // Strings are kept in UTF-8 whatever the file's encoding.
+//
+// What was read also keeps where it stands in the file: the file's bytes are
+// kept once (`MifFile::source`) and every statement and datum records its
+// span there, so that the writer can give back every statement the session
+// did not change byte for byte, with its spacing, comments and line ends.
+// A statement or datum made by the host has no span (`end` 0).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +27,7 @@ struct MifAtom {
     std::string text;
     std::string unit;   // numbers: "\"", "in", "pt", "mm", "cm", "pc", or "" for none
     size_t position = 0; // how many nested statements come before it in its statement
+    uint32_t begin = 0, end = 0; // its bytes in the file it was read from (end 0: none)
 };
 
 struct MifNode {
@@ -27,12 +35,13 @@ struct MifNode {
     std::vector<MifAtom> args;
     std::vector<MifNode> children;
     int line = 0; // where the statement starts, for messages (0: made by the host)
+    uint32_t begin = 0, end = 0; // from its '<' to past its '>' in the file (end 0: none)
 };
 
 enum MifFileKind : unsigned char { MifDocumentFile, MifBookFile };
 
 // Units for numbers written without one.
-enum MifUnit : unsigned char { MifInch, MifPoint, MifMillimetre, MifCentimetre, MifPica };
+enum MifUnit : unsigned char { MifInch, MifPoint, MifMillimetre, MifCentimetre, MifPica, MifDidot, MifCicero };
 
 struct MifFile {
     MifFileKind kind = MifDocumentFile;
@@ -40,6 +49,9 @@ struct MifFile {
     bool utf8 = true;    // version 8 and later; older files are FrameRoman
     MifUnit units = MifInch; // the file's <Units ...>
     std::vector<MifNode> statements; // top level, the identifying statement first
+    // The bytes the statements were read from, shared by the copies of the
+    // tree that writing back makes; null for a file the host made.
+    std::shared_ptr<const std::string> source;
 };
 
 // ---- Building and finding statements
@@ -57,7 +69,8 @@ const MifAtom* MifFindArg(const MifNode& node, const char* token);
 // The string (or keyword) value of the first child with the token, or `fallback`.
 std::string MifFindText(const MifNode& node, const char* token, const std::string& fallback = "");
 // Sets the first argument of the first child with the token, adding the
-// child at the end when there is none.
+// child at the end when there is none. The new value takes the place of the
+// old one in the file.
 void MifSetChildArg(MifNode& node, const char* token, MifAtom atom);
 
 // ---- Numbers
@@ -65,9 +78,11 @@ void MifSetChildArg(MifNode& node, const char* token, MifAtom atom);
 bool MifNumberValue(const MifAtom& atom, double* value);
 // The value of a whole number that fits in 32 bits; false for others.
 bool MifIntValue(const MifAtom& atom, int32_t* value);
+// Whether a word is a unit a number may carry ("pt", "\"", "mm", "cicero").
+bool MifIsUnit(const char* word, size_t size);
 // A dimension in points: the atom's own unit, or `units` for a bare number.
 bool MifDimensionPoints(const MifAtom& atom, MifUnit units, double* points);
-// The unit of a <Units ...> keyword (Uin, Upt, Umm, Ucm, Upica); false for others.
+// The unit of a <Units ...> keyword (Uin, Upt, Umm, Ucm, Upica, Udd, Ucicero); false for others.
 bool MifUnitsKeyword(const std::string& keyword, MifUnit* unit);
 // The shortest decimal text of a value ("0.5", "12", "-3.25").
 std::string MifFormatNumber(double value);

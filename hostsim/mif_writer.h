@@ -1,8 +1,12 @@
-// Writing the statement tree as MIF text: one statement per line, nested
-// statements indented, strings with their escapes in the file's own
-// encoding (UTF-8 from version 8 on, FrameRoman before; see mif_text.h for
-// what a FrameRoman file cannot hold). Reading what it writes gives the same
-// tree back.
+// Writing the statement tree as MIF text. A tree read from a file is written
+// from the file's bytes wherever it is unchanged, so a tree nothing changed
+// gives back its file byte for byte; what the session made or changed is
+// written in the file's style (line ends, indent, unit spelling, end
+// comments). A tree the host made is written one statement per line, nested
+// statements indented. Strings are written with their escapes in the file's
+// own encoding (UTF-8 from version 8 on, FrameRoman before; see mif_text.h
+// for what a FrameRoman file cannot hold). Reading what it writes gives the
+// same tree back.
 #pragma once
 
 #include "hostsim/mif_tree.h"

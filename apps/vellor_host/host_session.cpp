@@ -71,7 +71,10 @@ void Catch(Run& run) {
 
 enum Want { WantDocument, WantBook, WantAny };
 
-int ReadAhead(Run& run, const std::string& local, Want want, std::string* windowsName) {
+// `folder`, when given, is named in a message about a binary FrameMaker file
+// there (the host folder, which the user did not name on the command line).
+int ReadAhead(Run& run, const std::string& local, Want want, std::string* windowsName,
+              const std::string& folder = std::string()) {
     std::error_code ec;
     if (!fs::exists(local, ec)) {
         ReportError(run.r, local + ": no such file");
@@ -85,6 +88,9 @@ int ReadAhead(Run& run, const std::string& local, Want want, std::string* window
     SimDoc doc;
     std::string why;
     if (StoreTapRead(run.tap, name, &doc, &why) != SimOk) {
+        std::string binary = DocTitle(name) + " is a binary FrameMaker ";
+        if (!folder.empty() && why.compare(0, binary.size(), binary) == 0)
+            why.insert(DocTitle(name).size(), " in the host folder " + folder);
         ReportError(run.r, why);
         return 0;
     }
@@ -420,7 +426,7 @@ int RunHostCommand(const HostOptions& o, const HostFileStore& files, HostReporte
     int ok = ReadEverything(run, &names, &bookDocuments);
     fs::path hostMapping = fs::path(hostDir) / "MasterPage.fm";
     if (o.command != HostCommandMenus && fs::exists(hostMapping, ec))
-        ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr);
+        ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr, hostDir);
     if (!ok) return HostExitUsage;
 
     std::string plugin = o.plugin.empty() ? VELLOR_HOST_DEFAULT_PLUGIN : o.plugin;

@@ -23,6 +23,12 @@ std::string Error(const std::string& text, const MifLimits& limits = MifLimits()
     return error;
 }
 
+std::string Repeat(const std::string& text, size_t times) {
+    std::string out;
+    for (size_t i = 0; i < times; ++i) out += text;
+    return out;
+}
+
 std::string StringValue(const std::string& header, const std::string& quoted) {
     MifFile f = Parse(header + "\n<S `" + quoted + "'>\n");
     return f.statements.at(1).args.at(0).text;
@@ -145,7 +151,19 @@ TEST(MifReader, LimitsTurnHostileInputIntoErrors) {
     small = MifLimits();
     small.maxFileBytes = 10;
     EXPECT_EQ(Error("<MIFFile 8.00>", small), "chapter3.mif: file too large");
-    EXPECT_EQ(Error("<MIFFile 8.00>\n<" + std::string(300, 'T') + ">"), "chapter3.mif:2: token too long");
+    EXPECT_EQ(Error("<MIFFile 8.00>\n<" + std::string(5000, 'T') + ">"), "chapter3.mif:2: token too long");
+    // Memory: a file of tiny data items costs far more than its bytes.
+    small = MifLimits();
+    small.maxTreeBytes = 100000;
+    EXPECT_EQ(Error("<MIFFile 8.00>\n<A" + Repeat(" 1", 5000) + ">", small),
+              "chapter3.mif:2: file too large to hold in memory");
+    // What FrameMaker writes stays far inside the limits: words, strings and
+    // lines of any length.
+    MifFile big = Parse("<MIFFile 9.00>\n<DocFileInfo\n" + Repeat(std::string(1000, 'A') + "\n", 12) + ">\n<S `" +
+                        std::string(3u << 20, 'x') + "'>\n");
+    EXPECT_EQ(big.statements[1].args.size(), 12u);
+    EXPECT_EQ(big.statements[1].args[11].text, std::string(1000, 'A'));
+    EXPECT_EQ(big.statements[2].args[0].text.size(), 3u << 20);
 }
 
 TEST(MifReader, FacetsAndDataAfterStatementsAreKept) {
@@ -158,4 +176,27 @@ TEST(MifReader, FacetsAndDataAfterStatementsAreKept) {
     EXPECT_EQ(io.args[0].position, 1u);
     EXPECT_EQ(io.children.size(), 2u);
     EXPECT_EQ(f.statements[2].args[0].position, 1u);
+}
+
+TEST(MifReader, LineEndsUnitsAndBinaryFrameMakerFiles) {
+    // CR LF, LF and lone CR each end a line; facets end at any of them.
+    MifFile f = Parse("<MIFFile 10.0>\r\n<A>\r<B # c\r\n <C 12.0 pt> <D 3mm> <E 2 cicero> <F 1.5 pica>>\n"
+                      "<ImportObject\r=GIF\r&%v\r=EndInset\r>\r<G>");
+    EXPECT_EQ(f.statements[2].line, 3);
+    EXPECT_EQ(f.statements[2].children[0].line, 4);
+    EXPECT_EQ(f.statements[3].args[0].text, "=GIF\r&%v\r=EndInset");
+    EXPECT_EQ(f.statements[4].line, 10);
+    double pt = 0;
+    EXPECT_TRUE(MifDimensionPoints(*MifFindArg(f.statements[2], "C"), f.units, &pt));
+    EXPECT_EQ(pt, 12);
+    EXPECT_EQ(MifFindArg(f.statements[2], "C")->unit, "pt");
+    EXPECT_TRUE(MifDimensionPoints(*MifFindArg(f.statements[2], "E"), f.units, &pt));
+    EXPECT_NEAR(pt, 2 * 12 * 72 * 0.01483, 1e-9);
+    EXPECT_TRUE(MifDimensionPoints(*MifFindArg(f.statements[2], "F"), f.units, &pt));
+    EXPECT_EQ(pt, 18);
+
+    EXPECT_EQ(Error("<MakerFile 12.0>\x01\x02"), "chapter3.mif is a binary FrameMaker document; save it as MIF in "
+                                                  "FrameMaker (File > Save As, MIF) and run again");
+    EXPECT_EQ(Error("<BookFile6.0>\x01"), "chapter3.mif is a binary FrameMaker book; save it as MIF in FrameMaker "
+                                          "(File > Save As, MIF) and run again");
 }

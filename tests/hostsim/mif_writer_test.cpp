@@ -67,10 +67,10 @@ TEST(MifWriter, SampleFilesRoundTripToTheSameTree) {
 
 TEST(MifWriter, EscapesAndEncodings) {
     MifFile f = Parse("<MIFFile 8.00>\n<S `x'>");
-    const std::string tricky = "a`b'c>d\\e\tf\u2011g\u00E9h\u20AC\n";
+    const std::string tricky = "a`b'c>d\\e\tf\u2011g\u00E9h\u20AC\n\u00A0";
     f.statements[1].args[0].text = tricky;
     std::string text = Write(f);
-    EXPECT_NE(text.find("`a\\Qb\\qc\\>d\\\\e\\tf\\x15 g\u00E9h\u20AC\\x09 '"), std::string::npos) << text;
+    EXPECT_NE(text.find("`a\\Qb\\qc\\>d\\\\e\\tf\\x15 g\u00E9h\u20AC\\x09 \\x11 '"), std::string::npos) << text;
     EXPECT_EQ(Parse(text).statements[1].args[0].text, tricky);
 
     // FrameRoman files: nothing beyond ASCII is written raw.
@@ -134,4 +134,40 @@ TEST(MifWriter, AtomicSaveReplacesOrLeavesTheOldFileWhole) {
     EXPECT_FALSE(MifWriteFile(roman, target, &error));
     EXPECT_EQ(Slurp(target), saved);
     EXPECT_EQ(dir.Entries(), 2);
+}
+
+TEST(MifWriter, EveryFileThatReadsIsWrittenBackByteForByte) {
+    int identical = 0, refused = 0;
+    for (const char* folder : {"/examples", "/tests/hostsim/data", "/tests/hostsim/data/framemaker",
+                               "/tests/fuzz/corpus/mif_reader_fuzz"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(std::string(VELLOR_SOURCE_DIR) + folder)) {
+            if (!entry.is_regular_file()) continue;
+            std::string path = entry.path().string(), bytes = Slurp(path), error;
+            MifFile f;
+            if (!MifReadFile(path, &f, &error)) { // cut files of the fuzzing corpus
+                ++refused;
+                continue;
+            }
+            EXPECT_EQ(Write(f), bytes) << path;
+            ++identical;
+        }
+    }
+    EXPECT_EQ(identical, 26);
+    EXPECT_EQ(refused, 1);
+}
+
+TEST(MifWriter, WhatTheSessionTookOutLeavesTheLinesAroundIt) {
+    const std::string text = "\xEF\xBB\xBF<MIFFile 9.00> # options\r\n<A \r\n <B 1>\r\n <C `x'> # end of C\r\n"
+                             " <D <E 2> <F 3> <G 4>>\r\n> # end of A\r\n";
+    MifFile f = Parse(text);
+    EXPECT_EQ(Write(f), text); // the byte order mark too
+    MifNode& a = f.statements[1];
+    a.children.erase(a.children.begin() + 1);                      // <C ...> on its own line
+    a.children[1].children.erase(a.children[1].children.begin() + 1); // <F 3> among others on one line
+    EXPECT_EQ(Write(f), "\xEF\xBB\xBF<MIFFile 9.00> # options\r\n<A \r\n <B 1>\r\n <D <E 2> <G 4>>\r\n> # end of A\r\n");
+    a.children.pop_back(); // the last one
+    EXPECT_EQ(Write(f), "\xEF\xBB\xBF<MIFFile 9.00> # options\r\n<A \r\n <B 1>\r\n> # end of A\r\n");
+    // A value set in place keeps its place and the spelling of its kind.
+    a.children[0].args[0].text = "5";
+    EXPECT_EQ(Write(f), "\xEF\xBB\xBF<MIFFile 9.00> # options\r\n<A \r\n <B 5>\r\n> # end of A\r\n");
 }

@@ -1,7 +1,9 @@
-// The sample files through the host unchanged: read into the host's objects
-// and written back, each gives the statement tree it was read from; and a
-// second apply-book, which has nothing left to change, rewrites the chapters
-// with the same trees.
+// The sample files and files in FrameMaker's own shapes through the host:
+// read into the host's objects and written back unchanged, each comes back
+// byte for byte; apply-book changes only the lines of the <PageBackground>s
+// it changed, insert-marker only the marker's lines and the catalog entry;
+// and a second apply-book, which has nothing left to change, rewrites the
+// chapters byte for byte. Binary FrameMaker files are refused with what to do.
 // Not on Windows: the program is run as a child through fork, pipes and
 // resource limits; there the sample book is compared with the native run
 // instead (cmake/compare_sample_book.cmake).
@@ -11,7 +13,58 @@
 #include "hostsim/mif_document.h"
 #include "hostsim/mif_reader.h"
 
+#include <set>
+
 namespace {
+
+const char* const FrameMakerChapters[] = {"fm9_crlf.mif", "fm10_lf.mif", "fm7_roman.mif", "fm9_japanese.mif",
+                                          "fm2019_cr.mif"};
+
+// Copies the fixtures in FrameMaker's shapes (a book and its chapters).
+void CopyFrameMakerBook(const std::string& folder) {
+    std::string from = std::string(VELLOR_SOURCE_DIR) + "/tests/hostsim/data/framemaker";
+    for (const auto& entry : std::filesystem::directory_iterator(from))
+        std::filesystem::copy_file(entry.path(), folder + "/" + entry.path().filename().string());
+}
+
+// Lines by any line end (CR LF, LF or CR), each with its end.
+std::vector<std::string> RawLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        lines.push_back(text.substr(start, i + 1 - start));
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+// What a line diff shows: the lines of `before` taken out and those of
+// `after` put in, around their longest common run of lines.
+struct LineDiff {
+    std::vector<std::string> removed, added;
+};
+LineDiff Diff(const std::string& before, const std::string& after) {
+    std::vector<std::string> a = RawLines(before), b = RawLines(after);
+    std::vector<std::vector<int>> common(a.size() + 1, std::vector<int>(b.size() + 1, 0));
+    for (size_t i = a.size(); i-- > 0;)
+        for (size_t j = b.size(); j-- > 0;)
+            common[i][j] = a[i] == b[j] ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
+    LineDiff d;
+    size_t i = 0, j = 0;
+    while (i < a.size() || j < b.size()) {
+        if (i < a.size() && j < b.size() && a[i] == b[j]) {
+            ++i, ++j;
+        } else if (j < b.size() && (i == a.size() || common[i][j + 1] >= common[i + 1][j])) {
+            d.added.push_back(b[j++]);
+        } else {
+            d.removed.push_back(a[i++]);
+        }
+    }
+    return d;
+}
 
 MifFile Tree(const std::string& path) {
     MifFile file;
@@ -38,6 +91,103 @@ TEST(HostProgramRoundTrip, EverySampleFileWrittenBackUnchangedGivesTheSameTree) 
         ++files;
     }
     EXPECT_EQ(files, 7); // five chapters, the book and the mapping document
+}
+
+TEST(HostProgramRoundTrip, EveryFileReadAndWrittenBackUnchangedComesBackByteForByte) {
+    ScratchFolder scratch;
+    CopySample(scratch.path());
+    std::filesystem::create_directory(scratch / "fm");
+    CopyFrameMakerBook(scratch / "fm");
+    int files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(scratch.path())) {
+        if (!entry.is_regular_file()) continue;
+        std::string path = entry.path().string();
+        std::string name = "Z:" + path;
+        std::replace(name.begin(), name.end(), '/', '\\');
+        SimDoc doc;
+        std::string error;
+        ASSERT_TRUE(MifLoadDoc(path, name, &doc, &error)) << error;
+        std::string copy = path + ".again";
+        ASSERT_TRUE(MifSaveDoc(doc, copy, name, &error)) << error;
+        EXPECT_EQ(ReadBytes(copy), ReadBytes(path)) << path;
+        std::filesystem::remove(copy);
+        ++files;
+    }
+    EXPECT_EQ(files, 13); // the sample book, its chapters and mapping document; six FrameMaker files
+}
+
+TEST(HostProgramRoundTrip, ApplyBookChangesOnlyThePageBackgroundLines) {
+    ScratchFolder scratch;
+    CopyFrameMakerBook(scratch.path());
+    const auto before = FolderBytes(scratch.path());
+    HostResult r = RunHostProgram({"apply-book", scratch / "Manual.book"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("10 pages in 5 documents"), std::string::npos) << r.out;
+    EXPECT_EQ(ReadBytes(scratch / "Manual.book"), before.at("Manual.book"));
+    for (const char* chapter : FrameMakerChapters) {
+        SCOPED_TRACE(chapter);
+        std::string after = ReadBytes(scratch / chapter);
+        LineDiff d = Diff(before.at(chapter), after);
+        // Two pages changed in each: their <PageBackground> lines and nothing
+        // else, with the file's own indent and line ends.
+        std::string eol = RawLines(before.at(chapter))[0].back() == '\r' ? "\r" : "\n";
+        if (before.at(chapter).find("\r\n") != std::string::npos) eol = "\r\n";
+        EXPECT_EQ(d.removed, (std::vector<std::string>{" <PageBackground `Default'>" + eol,
+                                                       " <PageBackground `Right'>" + eol}));
+        EXPECT_EQ(d.added, (std::vector<std::string>{" <PageBackground `ChapterRight'>" + eol,
+                                                     " <PageBackground `Default'>" + eol}));
+        EXPECT_EQ(after.size(), before.at(chapter).size() + 7); // "ChapterRight", "Default"
+    }
+    // Nothing left to change: the second pass writes every byte back as it was.
+    const auto once = FolderBytes(scratch.path());
+    ASSERT_EQ(RunHostProgram({"-q", "apply-book", scratch / "Manual.book"}).status, 0);
+    EXPECT_EQ(FolderBytes(scratch.path()), once);
+}
+
+TEST(HostProgramRoundTrip, InsertMarkerAddsOnlyTheMarkerAndItsCatalogEntry) {
+    ScratchFolder scratch;
+    CopyFrameMakerBook(scratch.path());
+    for (const char* chapter : {"fm9_crlf.mif", "fm7_roman.mif", "fm10_lf.mif"}) {
+        SCOPED_TRACE(chapter);
+        std::string before = ReadBytes(scratch / chapter);
+        HostResult r = RunHostProgram({"insert-marker", scratch / chapter, "--page", "2", "--category", "Appendix"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        std::string after = ReadBytes(scratch / chapter);
+        LineDiff d = Diff(before, after);
+        std::string eol = before.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+        EXPECT_TRUE(d.removed.empty()) << d.removed.front();
+        // The catalog gains the type; the marker stands first in page 2's
+        // first paragraph, after its TextRectID and before the frame anchor
+        // at offset 0, in the file's style.
+        EXPECT_EQ(d.added, (std::vector<std::string>{" <MTypeName `MasterPage'>" + eol, "   <Marker" + eol,
+                                                     "    <MTypeName `MasterPage'>" + eol,
+                                                     "    <MText `Appendix'>" + eol, "   > # end of Marker" + eol}));
+        EXPECT_NE(after.find("<TextRectID 12>" + eol + "   <Marker" + eol), std::string::npos);
+        EXPECT_LT(after.find("<MText `Appendix'>"), after.find("<AFrame 31>"));
+    }
+}
+
+TEST(HostProgramRoundTrip, BinaryFrameMakerFilesAreRefusedWithWhatToDo) {
+    ScratchFolder scratch, hostDir;
+    CopySample(scratch.path());
+    WriteBytes(scratch / "ch1.fm", std::string("<MakerFile 12.0>\0\x01\x02binary", 25));
+    const auto before = FolderBytes(scratch.path());
+    HostResult r = RunHostProgram({"apply", scratch / "ch1.fm"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "error: ch1.fm is a binary FrameMaker document; save it as MIF in FrameMaker (File > Save As, "
+                     "MIF) and run again\n");
+    EXPECT_EQ(FolderBytes(scratch.path()), before);
+
+    // The mapping document in the host folder: the message names the folder.
+    std::filesystem::create_directory_symlink(std::string(VELLOR_BINARY_DIR) + "/hostdir/icu_data",
+                                              hostDir / "icu_data");
+    WriteBytes(hostDir / "MasterPage.fm", "<MakerFile 9.0>\x01");
+    r = RunHostProgram({"--host-dir", hostDir.path(), "apply", scratch / "ch2.mif"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "error: MasterPage.fm in the host folder " + hostDir.path() +
+                         " is a binary FrameMaker document; save it as MIF in FrameMaker (File > Save As, MIF) and "
+                         "run again\n");
+    EXPECT_EQ(FolderBytes(scratch.path()), before);
 }
 
 TEST(HostProgramRoundTrip, ASecondPassRewritesTheChaptersUnchanged) {
