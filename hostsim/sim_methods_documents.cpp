@@ -181,6 +181,7 @@ HRESULT Redisplay(IUnknown* self, ObjId document, int32_t* status) {
     if (!status) return E_POINTER;
     SimDoc* doc = SimOpen(call.server, document);
     if (doc) ++call.server->control.redisplays;
+    if (doc) SimSettleLayout(*doc); // shown pages are laid out
     *status = call.Answer(doc ? SimOk : SimStatusBadDocument);
     return S_OK;
 }
