@@ -95,6 +95,7 @@ HRESULT Save(IUnknown* self, ObjId document, const char* utf8Name, const PropVal
     if (!status || !saved) return E_POINTER;
     SimServer* s = call.server;
     SimDoc* doc = SimOpen(s, document);
+    if (doc) SimSettleLayout(*doc); // what is saved is laid out
     int32_t own = SimOk;
     if (!doc) {
         own = SimStatusBadDocument;

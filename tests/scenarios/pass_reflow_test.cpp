@@ -94,6 +94,20 @@ TEST_F(PassReflow, APageAddedByOverflowingTextIsDecidedLikeTheOthers) {
     EXPECT_EQ(Texts(fast), Texts(reference));
 }
 
+TEST_F(PassReflow, ASavedDocumentIsLaidOutFirst) {
+    chapter.page().para("Body", "one").para("Body", "two").para("Body", "three");
+    ObjId id = SimOpenBuilt(server, chapter, true);
+    SimDoc* doc = Doc(id);
+    // The host moves the text only when asked where it stands; a save asks.
+    ASSERT_EQ(SimApplyMasterPage(*doc, doc->bodyPages[0], SimNamed(*doc, SimObjMasterPage, "AppRight")), SimOk);
+    ASSERT_NE(HostSimpleSave(id, "Z:\\book\\chapter1.fm", 0), 0u);
+    const SimDoc* stored = SimStoredFile(server, "Z:\\book\\chapter1.fm");
+    ASSERT_NE(stored, nullptr);
+    ASSERT_EQ(stored->bodyPages.size(), 2u);
+    ObjId three = stored->objects.at(stored->mainFlow).children[2];
+    EXPECT_EQ(SimParagraphPage(*stored, three), stored->bodyPages[1]);
+}
+
 TEST_F(PassReflow, WithoutReflowTheSameChapterKeepsItsText) {
     Session().reflow = false;
     chapter.page().para("Body", "one").para("Body", "two").para("Body", "three").para("Body", "four")
