@@ -161,8 +161,8 @@ DocBuilder& DocBuilder::noMaster() {
 
 DocBuilder& DocBuilder::para(const char* tag, const char* text) {
     if (!textFrame_) page();
-    para_ = AddParagraph(doc, textFrame_, doc.objects[doc.objects[textFrame_].flow].children, tag ? tag : "",
-                         text ? text : "");
+    para_ = AddParagraph(doc, textFrame_, doc.objects[doc.objects[textFrame_].flow].children,
+                         tag ? tag : "", text ? text : "");
     return *this;
 }
 

@@ -159,12 +159,12 @@ struct SimObject {
 
 // Where the lazy pour of the main flow stands (see Reflow above).
 struct SimLayout {
-    bool started = false;        // the state below has been worked out
-    bool frozen = false;         // the main flow does not run in page order: never poured
-    std::vector<ObjId> frames;   // the main flow's text frames in page order
+    bool started = false;      // the state below has been worked out
+    bool frozen = false;       // the main flow does not run in page order: never poured
+    std::vector<ObjId> frames; // the main flow's text frames in page order
     std::map<ObjId, size_t> frameIndex;
-    size_t valid = 0;            // frames before this one hold their final text
-    ObjId next = 0;              // the next paragraph to pour (0: all placed)
+    size_t valid = 0; // frames before this one hold their final text
+    ObjId next = 0;   // the next paragraph to pour (0: all placed)
 };
 
 // A document or a book.
@@ -252,7 +252,7 @@ struct SimSession {
     ObjId nextBase = 0x100000;
     int untitledCount = 0;
     std::vector<int32_t> notifications; // codes the client asked for
-    bool reflow = false; // documents opened from now on reflow (see Reflow above)
+    bool reflow = false;                // documents opened from now on reflow (see Reflow above)
 };
 
 // ---- Session

@@ -13,9 +13,13 @@ namespace {
 
 // Laying out is the host's bookkeeping behind a question: the questions take
 // the document as const, as the orders of sim_model.cpp do.
-SimDoc& Writable(const SimDoc& doc) { return const_cast<SimDoc&>(doc); }
+SimDoc& Writable(const SimDoc& doc) {
+    return const_cast<SimDoc&>(doc);
+}
 
-bool Active(const SimDoc& doc) { return doc.reflow && doc.layout.started && !doc.layout.frozen; }
+bool Active(const SimDoc& doc) {
+    return doc.reflow && doc.layout.started && !doc.layout.frozen;
+}
 
 void Start(const SimDoc& doc) {
     SimLayout& l = doc.layout;
@@ -69,7 +73,8 @@ bool AddPage(SimDoc& doc) {
     doc.objects[pageFrame].parent = page;
     doc.objects[pageFrame].children.push_back(frame);
     doc.bodyPages.push_back(page);
-    const SimObject& master = doc.objects[SimPageIsRight(doc, page) ? doc.rightMaster : doc.leftMaster];
+    const SimObject& master =
+        doc.objects[SimPageIsRight(doc, page) ? doc.rightMaster : doc.leftMaster];
     SimObject& f = doc.objects[frame];
     f.parent = pageFrame;
     f.flow = doc.mainFlow;
@@ -90,7 +95,8 @@ bool PourOne(const SimDoc& cdoc) {
         if (!l.next) return false;
         if (!AddPage(doc)) {
             // No page can be added: the rest stays overset in the last frame.
-            for (ObjId p = l.next; p; p = SimNextParagraph(doc, p)) doc.objects[p].parent = l.frames.back();
+            for (ObjId p = l.next; p; p = SimNextParagraph(doc, p))
+                doc.objects[p].parent = l.frames.back();
             l.next = 0;
             SimInvalidateOrder(doc);
             return false;
@@ -136,8 +142,10 @@ void TrimAddedPages(SimDoc& doc) {
         --l.valid;
         doc.bodyPages.pop_back();
         doc.pageIndex.erase(page);
-        for (ObjId id : {frame, pageFrame, page}) doc.objects.erase(id);
-        if (doc.currentPage == page) doc.currentPage = doc.bodyPages.empty() ? 0 : doc.bodyPages.back();
+        for (ObjId id : {frame, pageFrame, page})
+            doc.objects.erase(id);
+        if (doc.currentPage == page)
+            doc.currentPage = doc.bodyPages.empty() ? 0 : doc.bodyPages.back();
         doc.modified = true;
     }
 }
@@ -177,7 +185,8 @@ void SimLayoutThroughFrame(const SimDoc& doc, ObjId textFrame) {
     if (!Active(doc)) return;
     auto it = doc.layout.frameIndex.find(textFrame);
     if (it == doc.layout.frameIndex.end()) return;
-    while (doc.layout.valid <= it->second && PourOne(doc)) {}
+    while (doc.layout.valid <= it->second && PourOne(doc)) {
+    }
 }
 
 void SimLayoutParagraph(const SimDoc& doc, ObjId paragraph) {
@@ -185,7 +194,8 @@ void SimLayoutParagraph(const SimDoc& doc, ObjId paragraph) {
     SimMakeOrder(doc);
     auto at = doc.paraIndex.find(paragraph);
     if (at == doc.paraIndex.end()) return;
-    while (doc.layout.next && at->second >= doc.paraIndex.at(doc.layout.next) && PourOne(doc)) {}
+    while (doc.layout.next && at->second >= doc.paraIndex.at(doc.layout.next) && PourOne(doc)) {
+    }
 }
 
 ObjId SimParagraphTextFrame(const SimDoc& doc, ObjId paragraph) {
@@ -207,19 +217,22 @@ ObjId SimLayoutNextPage(const SimDoc& cdoc, ObjId page, bool* known) {
     // Every page after this one was added and holds one frame, the last ones:
     // there are as many of them as the text needs.
     size_t through = l.frames.size() - (doc.bodyPages.size() - 1 - index);
-    while (l.valid < through && PourOne(doc)) {}
+    while (l.valid < through && PourOne(doc)) {
+    }
     *known = true;
     if (l.next) {
         if (index + 1 == doc.bodyPages.size() && !AddPage(doc)) return 0;
         return doc.bodyPages[index + 1];
     }
-    while (PourOne(doc)) {}
+    while (PourOne(doc)) {
+    }
     TrimAddedPages(doc);
     return index + 1 < doc.bodyPages.size() ? doc.bodyPages[index + 1] : 0;
 }
 
 void SimSettleLayout(const SimDoc& doc) {
     if (!Active(doc)) return;
-    while (PourOne(doc)) {}
+    while (PourOne(doc)) {
+    }
     TrimAddedPages(Writable(doc));
 }

@@ -126,7 +126,8 @@ int RuleMarker(const PageContext& context, PageWalk* walk) {
     const uint32_t* readHere = MarkerPlacementsReadOnPage(placements, context.page, &count);
     for (uint32_t i = 0; i < count; ++i) {
         MarkerPlacement& marker = placements->entries[readHere[i]];
-        if (marker.found == context.turn || PageOfParagraph(context.document, marker.paragraph) != context.page)
+        if (marker.found == context.turn ||
+            PageOfParagraph(context.document, marker.paragraph) != context.page)
             continue;
         marker.found = context.turn;
         placements->found[found++] = readHere[i];
@@ -135,7 +136,8 @@ int RuleMarker(const PageContext& context, PageWalk* walk) {
     std::sort(placements->found, placements->found + found,
               [entries](uint32_t a, uint32_t b) { return entries[a].order < entries[b].order; });
     for (uint32_t i = 0; i < found; ++i)
-        if (ApplyFoundRow(context, MappingTableFind(&context.tables->markers, entries[placements->found[i]].text, 0)))
+        if (ApplyFoundRow(context, MappingTableFind(&context.tables->markers,
+                                                    entries[placements->found[i]].text, 0)))
             return 1;
     return 0;
 }
@@ -173,7 +175,8 @@ void ApplyRulesToPage(const PageContext& context) {
     if (RuleCurrentMasterPage(context)) return;
     PageText text = ReadPageText(context);
     PageWalk walk;
-    PageWalkBegin(&walk, context.document, context.page, text.start, text.firstGraphic, text.lastGraphic);
+    PageWalkBegin(&walk, context.document, context.page, text.start, text.firstGraphic,
+                  text.lastGraphic);
     if (RuleMarker(context, &walk)) return;
     if (text.start) {
         if (RuleParagraphTag(context, text, &walk)) return;

@@ -14,9 +14,10 @@ namespace {
 int Reserve(MarkerPlacements* placements, uint32_t* capacity) {
     if (placements->count < *capacity) return 1;
     uint32_t grown = *capacity ? *capacity * 2 : 16;
-    void* block = grown <= 0x3FFFFFFFu / sizeof(MarkerPlacement)
-                      ? MemRealloc(placements->entries, grown * uint32_t(sizeof(MarkerPlacement)), 0)
-                      : nullptr;
+    void* block =
+        grown <= 0x3FFFFFFFu / sizeof(MarkerPlacement)
+            ? MemRealloc(placements->entries, grown * uint32_t(sizeof(MarkerPlacement)), 0)
+            : nullptr;
     if (!block) return 0;
     placements->entries = static_cast<MarkerPlacement*>(block);
     *capacity = grown;
@@ -62,34 +63,42 @@ void MarkerPlacementsRead(MarkerPlacements* placements, ObjId document, ObjId ma
         return;
     }
     MarkerPlacement* entries = placements->entries;
-    std::sort(entries, entries + placements->count, [](const MarkerPlacement& a, const MarkerPlacement& b) {
-        return a.paragraph != b.paragraph ? a.paragraph < b.paragraph : a.order < b.order;
-    });
-    for (uint32_t i = 0; i < placements->count; ++i) placements->byPage[i] = i;
-    std::sort(placements->byPage, placements->byPage + placements->count, [entries](uint32_t a, uint32_t b) {
-        return entries[a].page != entries[b].page ? entries[a].page < entries[b].page
-                                                  : entries[a].order < entries[b].order;
-    });
+    std::sort(entries, entries + placements->count,
+              [](const MarkerPlacement& a, const MarkerPlacement& b) {
+                  return a.paragraph != b.paragraph ? a.paragraph < b.paragraph : a.order < b.order;
+              });
+    for (uint32_t i = 0; i < placements->count; ++i)
+        placements->byPage[i] = i;
+    std::sort(placements->byPage, placements->byPage + placements->count,
+              [entries](uint32_t a, uint32_t b) {
+                  return entries[a].page != entries[b].page ? entries[a].page < entries[b].page
+                                                            : entries[a].order < entries[b].order;
+              });
 }
 
 MarkerPlacement* MarkerPlacementsInParagraph(MarkerPlacements* placements, ObjId paragraph,
                                              uint32_t* count) {
     MarkerPlacement* end = placements->entries + placements->count;
-    MarkerPlacement* first = std::lower_bound(placements->entries, end, paragraph,
-                                              [](const MarkerPlacement& e, ObjId p) { return e.paragraph < p; });
+    MarkerPlacement* first =
+        std::lower_bound(placements->entries, end, paragraph,
+                         [](const MarkerPlacement& e, ObjId p) { return e.paragraph < p; });
     MarkerPlacement* last = first;
-    while (last != end && last->paragraph == paragraph) ++last;
+    while (last != end && last->paragraph == paragraph)
+        ++last;
     *count = uint32_t(last - first);
     return *count ? first : nullptr;
 }
 
-const uint32_t* MarkerPlacementsReadOnPage(const MarkerPlacements* placements, ObjId page, uint32_t* count) {
+const uint32_t* MarkerPlacementsReadOnPage(const MarkerPlacements* placements, ObjId page,
+                                           uint32_t* count) {
     const MarkerPlacement* entries = placements->entries;
     const uint32_t* end = placements->byPage + placements->count;
-    const uint32_t* first = std::lower_bound(static_cast<const uint32_t*>(placements->byPage), end, page,
-                                             [entries](uint32_t e, ObjId p) { return entries[e].page < p; });
+    const uint32_t* first =
+        std::lower_bound(static_cast<const uint32_t*>(placements->byPage), end, page,
+                         [entries](uint32_t e, ObjId p) { return entries[e].page < p; });
     const uint32_t* last = first;
-    while (last != end && entries[*last].page == page) ++last;
+    while (last != end && entries[*last].page == page)
+        ++last;
     *count = uint32_t(last - first);
     return *count ? first : nullptr;
 }

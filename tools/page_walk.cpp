@@ -63,4 +63,6 @@ void PageWalkRewind(PageWalk* walk) {
     walk->current = 0;
 }
 
-int PageWalkStartOnPage(PageWalk* walk) { return walk->start && OnPage(walk, walk->start); }
+int PageWalkStartOnPage(PageWalk* walk) {
+    return walk->start && OnPage(walk, walk->start);
+}

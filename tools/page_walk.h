@@ -18,10 +18,10 @@ struct PageWalk {
     ObjId start;
     ObjId frames[PageWalkFrames]; // text frames known to stand on the page
     uint32_t frameCount;
-    ObjId kept[PageWalkKept];     // the first paragraphs walked
+    ObjId kept[PageWalkKept]; // the first paragraphs walked
     uint32_t keptCount;
-    uint32_t known; // paragraphs known to stand on the page, from the start on
-    int ended;      // the walk has met the end of the page's text
+    uint32_t known;    // paragraphs known to stand on the page, from the start on
+    int ended;         // the walk has met the end of the page's text
     uint32_t position; // of the current walk
     ObjId current;     // the paragraph it gave last
 };

@@ -84,7 +84,8 @@ void BenchPass(BenchRun& run, const PassMatrix& matrix) {
                     char name[64];
                     std::snprintf(name, sizeof name, "P=%d R=%d M=%d%s", pages, rows, shape.markers,
                                   reflow ? " reflow" : "");
-                    if (matrix.budget > 0 && half != done.end() && half->second.seconds > matrix.budget / 4) {
+                    if (matrix.budget > 0 && half != done.end() &&
+                        half->second.seconds > matrix.budget / 4) {
                         BenchFigure& figure = BenchAdd(run, "pass", name);
                         BenchSetText(figure, "skipped", "over budget");
                         continue;
@@ -99,10 +100,12 @@ void BenchPass(BenchRun& run, const PassMatrix& matrix) {
                     BenchSet(figure, "calls/page", double(result.calls.total) / pages);
                     for (int m = 0; m < SimMainMethodCount; ++m)
                         if (result.calls.byMethod[m])
-                            BenchSet(figure, BenchMethodName(m), double(result.calls.byMethod[m]) / pages);
+                            BenchSet(figure, BenchMethodName(m),
+                                     double(result.calls.byMethod[m]) / pages);
                     BenchSet(figure, "us/page", result.seconds * 1e6 / pages);
                     if (half != done.end()) {
-                        BenchSet(figure, "calls x2", double(result.calls.total) / double(half->second.calls.total));
+                        BenchSet(figure, "calls x2",
+                                 double(result.calls.total) / double(half->second.calls.total));
                         BenchSet(figure, "time x2", result.seconds / half->second.seconds);
                     }
                     BenchSetText(figure, "digest", Hex(result.digest));

@@ -19,8 +19,11 @@ using Pages = std::vector<std::vector<std::string>>;
 // no template frame.
 DocBuilder Chapter() {
     DocBuilder b("Z:\\docs\\ch.fm");
-    b.templateFrame("Left", 4, 20).templateFrame("Right", 4, 20).templateFrame("Opener", 2, 20)
-        .templateFrame("Tall", 8, 20).masterPages({"Left", "Right", "Opener", "Tall", "Plain"});
+    b.templateFrame("Left", 4, 20)
+        .templateFrame("Right", 4, 20)
+        .templateFrame("Opener", 2, 20)
+        .templateFrame("Tall", 8, 20)
+        .masterPages({"Left", "Right", "Opener", "Tall", "Plain"});
     return b;
 }
 
@@ -30,13 +33,16 @@ Pages Layout(const SimDoc& doc) {
     SimSettleLayout(doc); // before the page list is walked: it may change
     for (ObjId page : doc.bodyPages) {
         pages.emplace_back();
-        for (ObjId p : SimPageParagraphs(doc, page)) pages.back().push_back(SimLocal(doc, p)->text);
+        for (ObjId p : SimPageParagraphs(doc, page))
+            pages.back().push_back(SimLocal(doc, p)->text);
     }
     return pages;
 }
 
 void Apply(SimDoc& doc, size_t page, const char* master) {
-    ASSERT_EQ(SimApplyMasterPage(doc, doc.bodyPages.at(page), SimNamed(doc, SimObjMasterPage, master)), SimOk);
+    ASSERT_EQ(
+        SimApplyMasterPage(doc, doc.bodyPages.at(page), SimNamed(doc, SimObjMasterPage, master)),
+        SimOk);
 }
 
 TEST(SimReflow, WithReflowOffTextStaysWhereItStands) {
@@ -47,7 +53,9 @@ TEST(SimReflow, WithReflowOffTextStaysWhereItStands) {
     EXPECT_EQ(Layout(b.doc), (Pages{{"a", "b", "c"}, {"d"}}));
     // The frame took the template's size all the same.
     EXPECT_EQ(SimLocal(b.doc, b.textFrame_)->lines, 4);
-    EXPECT_EQ(SimLocal(b.doc, SimLocal(b.doc, b.doc.objects[b.doc.bodyPages[0]].frame)->children[0])->lines, 2);
+    EXPECT_EQ(SimLocal(b.doc, SimLocal(b.doc, b.doc.objects[b.doc.bodyPages[0]].frame)->children[0])
+                  ->lines,
+              2);
 }
 
 TEST(SimReflow, AShorterFramePushesTextOnAndAddsPagesThatGoWhenItComesBack) {
@@ -135,7 +143,8 @@ TEST(SimReflow, TheLazyLayoutIsThatOfPouringAtEveryChange) {
         DocBuilder b = Chapter();
         for (int p = 2 + r.Below(8); p > 0; --p) {
             b.page();
-            for (int i = r.Below(5); i > 0; --i) b.para("Body", std::string(size_t(1 + r.Below(45)), 'x').c_str());
+            for (int i = r.Below(5); i > 0; --i)
+                b.para("Body", std::string(size_t(1 + r.Below(45)), 'x').c_str());
         }
         SimDoc eager = b.doc, lazy = b.doc;
         eager.reflow = lazy.reflow = true;

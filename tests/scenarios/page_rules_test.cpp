@@ -129,7 +129,11 @@ TEST_F(PageRules, AMarkerInAnotherFlowOfThePageCountsAndTheSideFlowsTitleDecides
     // What stands on the page counts, whatever frame it is in: the margin
     // note's marker decides page 1; on page 2 the side flow's title is in the
     // frame listed first, where the walk starts.
-    chapter.page().para("Body", "main").frameOfFlow("Side").para("Body", "note").marker("MasterPage", "Appendix");
+    chapter.page()
+        .para("Body", "main")
+        .frameOfFlow("Side")
+        .para("Body", "note")
+        .marker("MasterPage", "Appendix");
     chapter.page().frameOfFlow("Side").para("ChapterTitle", "boxed title");
     SimObject& pageFrame = chapter.doc.objects[chapter.doc.objects[chapter.pageAt(1)].frame];
     std::swap(pageFrame.children[0], pageFrame.children[1]);

@@ -37,7 +37,9 @@ template <class Pass> uint64_t PassCalls(int pages, int rows, Pass pass, bool re
     DocBuilder chapter("Z:\\docs\\chapter.fm");
     // With reflow, a heading's master page holds 2 lines of a page's 3: the
     // text is pushed on from page to page and runs past the last page.
-    chapter.templateFrame("Retired", 4, 20).templateFrame("Left", 4, 20).templateFrame("Right", 4, 20);
+    chapter.templateFrame("Retired", 4, 20)
+        .templateFrame("Left", 4, 20)
+        .templateFrame("Right", 4, 20);
     chapter.templateFrame("HeadLeft", 2, 20).templateFrame("HeadRight", 2, 20);
     chapter.masterPages({"Left", "Right", "HeadLeft", "HeadRight", "Retired"}).formats({"Heading", "Body"});
     for (int p = 0; p < pages; ++p) {
@@ -52,7 +54,8 @@ template <class Pass> uint64_t PassCalls(int pages, int rows, Pass pass, bool re
     if (reflow) {
         EXPECT_GT(doc->bodyPages.size(), size_t(pages)); // the text did move
     } else {
-        EXPECT_EQ(SimPageMasterName(*doc, doc->bodyPages.back()), pages % 2 ? "HeadRight" : "HeadLeft");
+        EXPECT_EQ(SimPageMasterName(*doc, doc->bodyPages.back()),
+                  pages % 2 ? "HeadRight" : "HeadLeft");
     }
     HostReleaseInterfaces();
     SimServerRelease(server);

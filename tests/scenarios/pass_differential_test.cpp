@@ -61,7 +61,8 @@ void MappingTables(SimRandom& r, DocBuilder& doc) {
 // Template frames of 20 characters a line: the defaults hold 5 to 8 lines,
 // the others 2 to 9; Retired has none.
 void TemplateFrames(SimRandom& r, DocBuilder& chapter) {
-    for (const char* master : {"Left", "Right"}) chapter.templateFrame(master, 5 + r.Below(4), 20);
+    for (const char* master : {"Left", "Right"})
+        chapter.templateFrame(master, 5 + r.Below(4), 20);
     for (const char* master : {"HeadLeft", "HeadRight", "AppLeft", "Blank", "Custom"})
         chapter.templateFrame(master, 2 + r.Below(8), 20);
 }
@@ -138,7 +139,8 @@ template <class Pass> Outcome RunSeed(uint32_t seed, Pass pass, bool reflow = fa
         SimSettleLayout(*doc);
         for (ObjId page : doc->bodyPages) {
             std::string text;
-            for (ObjId p : SimPageParagraphs(*doc, page)) text += " " + SimLocal(*doc, p)->name;
+            for (ObjId p : SimPageParagraphs(*doc, page))
+                text += " " + SimLocal(*doc, p)->name;
             outcome.pages.push_back(SimPageMasterName(*doc, page) + "/" +
                                     std::to_string(SimLocal(*doc, page)->background) + text);
         }
@@ -182,9 +184,12 @@ TEST_F(PassDifferential, AgreesWithTheStraightforwardPassOnGeneratedDocuments) {
 TEST_F(PassDifferential, AgreesWithTheStraightforwardPassWhileTextReflows) {
     int moved = 0, added = 0;
     for (uint32_t seed = 1; seed <= 300; ++seed) {
-        Outcome still = RunSeed(seed, [](ObjId id) { pass_reference::ApplyMasterPagesToDoc(id); }, false);
-        Outcome reference = RunSeed(seed, [](ObjId id) { pass_reference::ApplyMasterPagesToDoc(id); }, true);
-        Outcome fast = RunSeed(seed, [](ObjId id) { ApplyMasterPagesToDoc(id); }, true);
+        Outcome still = RunSeed(
+            seed, [](ObjId id) { pass_reference::ApplyMasterPagesToDoc(id); }, false);
+        Outcome reference = RunSeed(
+            seed, [](ObjId id) { pass_reference::ApplyMasterPagesToDoc(id); }, true);
+        Outcome fast = RunSeed(
+            seed, [](ObjId id) { ApplyMasterPagesToDoc(id); }, true);
         ASSERT_EQ(reference.pages, fast.pages) << "seed " << seed;
         ASSERT_EQ(reference.alerts, fast.alerts) << "seed " << seed;
         ASSERT_EQ(reference.console, fast.console) << "seed " << seed;

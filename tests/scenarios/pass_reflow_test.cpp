@@ -13,7 +13,7 @@ using Names = std::vector<std::string>;
 using Pages = std::vector<std::vector<std::string>>;
 
 class PassReflow : public ToolScenario {
-protected:
+  protected:
     DocBuilder chapter = ReflowChapter();
 
     static DocBuilder ReflowChapter() {
@@ -35,7 +35,8 @@ protected:
         SimSettleLayout(*doc);
         for (ObjId page : doc->bodyPages) {
             pages.emplace_back();
-            for (ObjId p : SimPageParagraphs(*doc, page)) pages.back().push_back(SimLocal(*doc, p)->text);
+            for (ObjId p : SimPageParagraphs(*doc, page))
+                pages.back().push_back(SimLocal(*doc, p)->text);
         }
         return pages;
     }
@@ -53,22 +54,39 @@ protected:
 };
 
 TEST_F(PassReflow, AMarkerPushedOntoTheNextPageDecidesThatPageToo) {
-    chapter.page().para("Body", "one").para("Body", "two").para("Body", "three").para("Body", "four")
+    chapter.page()
+        .para("Body", "one")
+        .para("Body", "two")
+        .para("Body", "three")
+        .para("Body", "four")
         .marker("MasterPage", "Appendix");
-    chapter.page().para("Body", "five").para("Body", "six").para("Body", "seven").para("Body", "eight");
+    chapter.page()
+        .para("Body", "five")
+        .para("Body", "six")
+        .para("Body", "seven")
+        .para("Body", "eight");
     // Page 1 takes AppRight, 2 lines: "three" and "four" with its marker go
     // to page 2, which then takes AppLeft and passes on what it cannot hold.
     ObjId reference = Reference();
     EXPECT_EQ(Masters(reference), (Names{"AppRight", "AppLeft", "Right"}));
-    EXPECT_EQ(Texts(reference), (Pages{{"one", "two"}, {"three", "four"}, {"five", "six", "seven", "eight"}}));
+    EXPECT_EQ(Texts(reference),
+              (Pages{{"one", "two"}, {"three", "four"}, {"five", "six", "seven", "eight"}}));
     ObjId fast = Fast();
     EXPECT_EQ(Masters(fast), Masters(reference));
     EXPECT_EQ(Texts(fast), Texts(reference));
 }
 
 TEST_F(PassReflow, AMarkerPulledBackOntoAnEarlierPageNoLongerDecidesItsOldPage) {
-    chapter.page().para("ChapterTitle", "Title").para("Body", "a").para("Body", "b").para("Body", "c");
-    chapter.page().para("Body", "d").para("Body", "e").marker("MasterPage", "Appendix").para("Body", "f");
+    chapter.page()
+        .para("ChapterTitle", "Title")
+        .para("Body", "a")
+        .para("Body", "b")
+        .para("Body", "c");
+    chapter.page()
+        .para("Body", "d")
+        .para("Body", "e")
+        .marker("MasterPage", "Appendix")
+        .para("Body", "f");
     chapter.page().para("Body", "g");
     // ChapterRight holds 6 lines: "d" and "e" with its marker come back to
     // page 1, which was decided before they came; page 2 has no marker left,
@@ -82,7 +100,11 @@ TEST_F(PassReflow, AMarkerPulledBackOntoAnEarlierPageNoLongerDecidesItsOldPage) 
 }
 
 TEST_F(PassReflow, APageAddedByOverflowingTextIsDecidedLikeTheOthers) {
-    chapter.page().para("ChapterTitle", "Title").para("Body", "a").para("Body", "b").para("Body", "c")
+    chapter.page()
+        .para("ChapterTitle", "Title")
+        .para("Body", "a")
+        .para("Body", "b")
+        .para("Body", "c")
         .marker("MasterPage", "Appendix");
     // Page 1's marker puts it on AppRight, 2 lines: "b" and "c" with the
     // marker overflow onto a new page 2, which the marker then decides.
@@ -99,7 +121,9 @@ TEST_F(PassReflow, ASavedDocumentIsLaidOutFirst) {
     ObjId id = SimOpenBuilt(server, chapter, true);
     SimDoc* doc = Doc(id);
     // The host moves the text only when asked where it stands; a save asks.
-    ASSERT_EQ(SimApplyMasterPage(*doc, doc->bodyPages[0], SimNamed(*doc, SimObjMasterPage, "AppRight")), SimOk);
+    ASSERT_EQ(
+        SimApplyMasterPage(*doc, doc->bodyPages[0], SimNamed(*doc, SimObjMasterPage, "AppRight")),
+        SimOk);
     ASSERT_NE(HostSimpleSave(id, "Z:\\book\\chapter1.fm", 0), 0u);
     const SimDoc* stored = SimStoredFile(server, "Z:\\book\\chapter1.fm");
     ASSERT_NE(stored, nullptr);
@@ -110,12 +134,21 @@ TEST_F(PassReflow, ASavedDocumentIsLaidOutFirst) {
 
 TEST_F(PassReflow, WithoutReflowTheSameChapterKeepsItsText) {
     Session().reflow = false;
-    chapter.page().para("Body", "one").para("Body", "two").para("Body", "three").para("Body", "four")
+    chapter.page()
+        .para("Body", "one")
+        .para("Body", "two")
+        .para("Body", "three")
+        .para("Body", "four")
         .marker("MasterPage", "Appendix");
-    chapter.page().para("Body", "five").para("Body", "six").para("Body", "seven").para("Body", "eight");
+    chapter.page()
+        .para("Body", "five")
+        .para("Body", "six")
+        .para("Body", "seven")
+        .para("Body", "eight");
     ObjId fast = Fast();
     EXPECT_EQ(Masters(fast), (Names{"AppRight", "Left"}));
-    EXPECT_EQ(Texts(fast), (Pages{{"one", "two", "three", "four"}, {"five", "six", "seven", "eight"}}));
+    EXPECT_EQ(Texts(fast),
+              (Pages{{"one", "two", "three", "four"}, {"five", "six", "seven", "eight"}}));
 }
 
 } // namespace
