@@ -93,12 +93,40 @@ DocBuilder& DocBuilder::bare() {
     return *this;
 }
 
+DocBuilder& DocBuilder::templateFrame(const char* master, int32_t lines, int32_t width) {
+    ObjId m = AddNamed(doc, SimObjMasterPage, doc.masterPages, master);
+    doc.objects[m].lines = lines;
+    doc.objects[m].width = width;
+    return *this;
+}
+
 DocBuilder& DocBuilder::page() {
     bare();
     textFrame_ = SimNewObject(doc, SimObjTextFrame);
     SimObject& tf = doc.objects[textFrame_];
     tf.parent = doc.objects[page_].frame;
     tf.flow = doc.mainFlow;
+    const SimObject& master = doc.objects[SimPageMaster(doc, page_)];
+    tf.lines = master.lines;
+    tf.width = master.width;
+    doc.objects[tf.parent].children.push_back(textFrame_);
+    return *this;
+}
+
+DocBuilder& DocBuilder::frameOfFlow(const char* flowName) {
+    if (!page_) bare();
+    ObjId flow = 0;
+    for (ObjId f : doc.flows)
+        if (doc.objects[f].name == flowName) flow = f;
+    if (!flow) {
+        flow = SimNewObject(doc, SimObjFlow);
+        doc.objects[flow].name = flowName;
+        doc.flows.push_back(flow);
+    }
+    textFrame_ = SimNewObject(doc, SimObjTextFrame);
+    SimObject& tf = doc.objects[textFrame_];
+    tf.parent = doc.objects[page_].frame;
+    tf.flow = flow;
     doc.objects[tf.parent].children.push_back(textFrame_);
     return *this;
 }
@@ -133,8 +161,8 @@ DocBuilder& DocBuilder::noMaster() {
 
 DocBuilder& DocBuilder::para(const char* tag, const char* text) {
     if (!textFrame_) page();
-    para_ = AddParagraph(doc, textFrame_, doc.objects[doc.mainFlow].children, tag ? tag : "",
-                         text ? text : "");
+    para_ = AddParagraph(doc, textFrame_, doc.objects[doc.objects[textFrame_].flow].children,
+                         tag ? tag : "", text ? text : "");
     return *this;
 }
 

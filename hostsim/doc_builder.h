@@ -22,7 +22,9 @@
 //   SimOpenBook(server, book, true);               // becomes the active book
 //
 // A page made by page() has a page frame holding one text frame of the main
-// flow; paragraphs added after it stand in that frame. bare() makes a page
+// flow, sized by the template frame of the page's master page (see Reflow in
+// sim_model.h; templateFrame() gives one, before the pages that use it);
+// paragraphs added after it stand in that frame. bare() makes a page
 // without any graphic object; graphic() adds a picture (a graphic object that
 // is not a text frame) to the current page.
 #pragma once
@@ -50,6 +52,9 @@ struct DocBuilder {
     DocBuilder& formats(std::initializer_list<const char*> names);
     DocBuilder& format(const char* name, Metric indent, std::vector<SimExtraProp> props = {});
     DocBuilder& markerType(const char* name);
+    // The master page (made when missing) gets a template text frame of
+    // `lines` lines of `width` characters.
+    DocBuilder& templateFrame(const char* master, int32_t lines, int32_t width);
 
     // Pages
     DocBuilder& page();
@@ -59,7 +64,10 @@ struct DocBuilder {
     DocBuilder& master(const char* name); // background 2 (0 when it is the side's default)
     DocBuilder& noMaster();               // background 1
 
-    // Text on the current page, in the main flow. `text` may hold "\t".
+    // A second text frame on the current page, of a flow of that name (made
+    // when missing); paragraphs added after it stand in it.
+    DocBuilder& frameOfFlow(const char* flowName);
+    // Text on the current page, in the current frame's flow. `text` may hold "\t".
     DocBuilder& para(const char* tag, const char* text = "");
     // A marker at the end of the last paragraph; its type is made when missing.
     DocBuilder& marker(const char* type, const char* text);

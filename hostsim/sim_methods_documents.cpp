@@ -95,6 +95,7 @@ HRESULT Save(IUnknown* self, ObjId document, const char* utf8Name, const PropVal
     if (!status || !saved) return E_POINTER;
     SimServer* s = call.server;
     SimDoc* doc = SimOpen(s, document);
+    if (doc) SimSettleLayout(*doc); // what is saved is laid out
     int32_t own = SimOk;
     if (!doc) {
         own = SimStatusBadDocument;
@@ -183,6 +184,7 @@ HRESULT Redisplay(IUnknown* self, ObjId document, int32_t* status) {
     if (!status) return E_POINTER;
     SimDoc* doc = SimOpen(call.server, document);
     if (doc) ++call.server->control.redisplays;
+    if (doc) SimSettleLayout(*doc); // shown pages are laid out
     *status = call.Answer(doc ? SimOk : SimStatusBadDocument);
     return S_OK;
 }

@@ -54,7 +54,9 @@ void AppendInOrder(const SimDoc& doc, const std::vector<ObjId>& paras, std::vect
     }
 }
 
-void MakeOrder(const SimDoc& doc) {
+} // namespace
+
+void SimMakeOrder(const SimDoc& doc) {
     if (doc.orderValid) return;
     doc.paraIndex.clear();
     for (const auto& [id, obj] : doc.objects)
@@ -64,6 +66,8 @@ void MakeOrder(const SimDoc& doc) {
     for (const auto& [f, flow] : doc.objects)
         if (flow.kind == SimObjFlow)
             for (ObjId p : flow.children) {
+                // Paragraphs the pour has not reached yet stand nowhere for now.
+                if (f == doc.mainFlow && p == doc.layout.next) break;
                 auto [it, added] = doc.frameParagraphs.try_emplace({f, SimLocal(doc, p)->parent}, p, p);
                 if (!added) it->second.second = p;
             }
@@ -99,6 +103,8 @@ void MakeOrder(const SimDoc& doc) {
     for (size_t i = 0; i < doc.markerChain.size(); ++i) doc.markerIndex[doc.markerChain[i]] = i;
     doc.orderValid = true;
 }
+
+namespace {
 
 // Moves the anchors of `from` after `offset` by `shift`, or onto `to`. An
 // anchor at the offset itself stays: text inserted there goes after it, and
@@ -167,6 +173,8 @@ SimDoc* SimOpenDoc(SimSession& session, SimDoc doc, bool visible) {
     d->localLimit = span;
     session.nextBase += span;
     d->orderValid = false;
+    d->reflow = session.reflow;
+    d->layout = SimLayout{};
     if (d->isBook) {
         session.books.push_back(std::move(owned));
         if (visible) session.activeBook = d->id;
@@ -282,6 +290,9 @@ size_t SimBodyPageIndex(const SimDoc& doc, ObjId page) {
 }
 
 ObjId SimNextBodyPage(const SimDoc& doc, ObjId page) {
+    bool known = false;
+    ObjId next = SimLayoutNextPage(doc, page, &known);
+    if (known) return next;
     size_t index = SimBodyPageIndex(doc, page);
     return index + 1 < doc.bodyPages.size() ? doc.bodyPages[index + 1] : 0;
 }
@@ -322,6 +333,16 @@ int SimApplyMasterPage(SimDoc& doc, ObjId page, ObjId master) {
     p->background = master == sideDefault ? 0 : 2;
     p->masterPage = master == sideDefault ? 0 : master;
     doc.modified = true;
+    const SimObject* pageFrame = SimLocal(doc, p->frame);
+    if (!pageFrame || (!m->lines && !m->width)) return SimOk;
+    for (ObjId g : pageFrame->children) {
+        SimObject* f = SimLocal(doc, g);
+        if (!f || f->kind != SimObjTextFrame || f->flow != doc.mainFlow) continue;
+        if (f->lines == m->lines && f->width == m->width) continue;
+        f->lines = m->lines;
+        f->width = m->width;
+        SimLayoutFrameChanged(doc, g);
+    }
     return SimOk;
 }
 
@@ -329,7 +350,8 @@ ObjId SimFrameFirstParagraph(const SimDoc& doc, ObjId textFrame) {
     const SimObject* f = SimLocal(doc, textFrame);
     const SimObject* flow = f && f->kind == SimObjTextFrame ? SimLocal(doc, f->flow) : nullptr;
     if (!flow) return 0;
-    MakeOrder(doc);
+    SimLayoutThroughFrame(doc, textFrame);
+    SimMakeOrder(doc);
     auto it = doc.frameParagraphs.find({f->flow, textFrame});
     return it == doc.frameParagraphs.end() ? 0 : it->second.first;
 }
@@ -338,7 +360,8 @@ ObjId SimFrameLastParagraph(const SimDoc& doc, ObjId textFrame) {
     const SimObject* f = SimLocal(doc, textFrame);
     const SimObject* flow = f && f->kind == SimObjTextFrame ? SimLocal(doc, f->flow) : nullptr;
     if (!flow) return 0;
-    MakeOrder(doc);
+    SimLayoutThroughFrame(doc, textFrame);
+    SimMakeOrder(doc);
     auto it = doc.frameParagraphs.find({f->flow, textFrame});
     return it == doc.frameParagraphs.end() ? 0 : it->second.second;
 }
@@ -346,7 +369,7 @@ ObjId SimFrameLastParagraph(const SimDoc& doc, ObjId textFrame) {
 ObjId SimNextParagraph(const SimDoc& doc, ObjId paragraph) {
     const SimObject* holder = Container(doc, paragraph);
     if (!holder) return 0;
-    MakeOrder(doc);
+    SimMakeOrder(doc);
     auto it = doc.paraIndex.find(paragraph);
     if (it == doc.paraIndex.end() || it->second + 1 >= holder->children.size()) return 0;
     return holder->children[it->second + 1];
@@ -359,7 +382,8 @@ ObjId SimParagraphPage(const SimDoc& doc, ObjId paragraph) {
         const SimObject* holder = SimLocal(doc, p->parent);
         if (!holder) return 0;
         if (holder->kind == SimObjTextFrame) {
-            const SimObject* pageFrame = SimLocal(doc, holder->parent);
+            const SimObject* frame = SimLocal(doc, SimParagraphTextFrame(doc, paragraph));
+            const SimObject* pageFrame = frame ? SimLocal(doc, frame->parent) : nullptr;
             return pageFrame ? pageFrame->parent : 0;
         }
         const SimObject* row = holder->kind == SimObjCell ? SimLocal(doc, holder->parent) : nullptr;
@@ -372,6 +396,7 @@ ObjId SimParagraphPage(const SimDoc& doc, ObjId paragraph) {
 
 std::vector<ObjId> SimPageParagraphs(const SimDoc& doc, ObjId page) {
     std::vector<ObjId> out;
+    SimSettleLayout(doc);
     const SimObject* p = SimLocal(doc, page);
     const SimObject* pageFrame = p ? SimLocal(doc, p->frame) : nullptr;
     if (!pageFrame) return out;
@@ -394,6 +419,7 @@ int SimInsertText(SimDoc& doc, TextLoc at, const std::string& text, TextLoc* aft
     if (at.offset < 0) return SimStatusBadValue;
     int32_t pos = at.offset > length ? length : at.offset;
     ObjId para = at.objId;
+    ObjId frame = doc.reflow ? SimParagraphTextFrame(doc, para) : 0; // longer text pours again
 
     size_t start = 0;
     for (;;) {
@@ -429,6 +455,7 @@ int SimInsertText(SimDoc& doc, TextLoc at, const std::string& text, TextLoc* aft
     }
     doc.modified = true;
     doc.orderValid = false;
+    if (frame) SimLayoutFrameChanged(doc, frame);
     if (after) *after = TextLoc{para, pos};
     return SimOk;
 }
@@ -448,17 +475,17 @@ ObjId SimAnchorMarker(SimDoc& doc, TextLoc at) {
 }
 
 std::vector<ObjId> SimMarkerChain(const SimDoc& doc) {
-    MakeOrder(doc);
+    SimMakeOrder(doc);
     return doc.markerChain;
 }
 
 ObjId SimFirstMarker(const SimDoc& doc) {
-    MakeOrder(doc);
+    SimMakeOrder(doc);
     return doc.markerChain.empty() ? 0 : doc.markerChain.front();
 }
 
 ObjId SimNextMarker(const SimDoc& doc, ObjId marker) {
-    MakeOrder(doc);
+    SimMakeOrder(doc);
     auto it = doc.markerIndex.find(marker);
     if (it == doc.markerIndex.end() || it->second + 1 >= doc.markerChain.size()) return 0;
     return doc.markerChain[it->second + 1];

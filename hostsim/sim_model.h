@@ -11,6 +11,40 @@
 //
 // Text is kept in UTF-8. Character offsets count Unicode code points, which
 // are the client's FrameRoman bytes one for one.
+//
+// Reflow. A document's pages are laid out as they were read or built, and
+// with reflow off (the default) text never moves. With reflow on (the
+// session's `reflow` when the document is opened), text moves the way
+// FrameMaker moves it when a body page changes its master page:
+// - A master page may have a template text frame of `lines` lines of
+//   `width` characters (0 and 0: no template). Giving a body page a master
+//   page (`SimApplyMasterPage`, the default of its side included) gives each
+//   text frame of the main flow on the page the template's size. A master
+//   page without a template leaves the frames as they are; so does taking the
+//   page's master page away (background "None") or keeping it ("As Is").
+// - A paragraph needs one line per `width` characters of its text, rounded
+//   up, and at least one (a frame of width 0 gives every paragraph one line).
+//   Paragraphs are never split; anchored tables take no room.
+// - When a frame of the main flow changes size (or text is inserted into a
+//   paragraph of it), the flow is poured again from that frame on: the
+//   frames before it keep their text, and the paragraphs after the last one
+//   they hold go, in flow order, into the flow's frames in page order; a
+//   paragraph goes into the current frame when its lines fit in what is left
+//   of the frame, else into the next frame. A frame of 0 lines holds all
+//   that comes; a paragraph taller than an empty frame fills it alone.
+// - Text that overflows the last frame adds body pages at the end, each
+//   with one text frame of the main flow sized by the template of its side's
+//   default master page (FrameMaker's autoconnect). Pages added so are
+//   removed again when the text no longer reaches them; the pages the
+//   document had are never removed, an empty one stays empty.
+// - Only the main flow moves. A main flow whose text does not run through
+//   its frames in page order (a frame listed before a frame it follows, text
+//   outside the body pages) is left as it stands.
+// The host lays text out lazily, as far as a question about where text
+// stands needs it (a paragraph's frame, a frame's paragraphs, the page after
+// the last one); the answers are those of pouring at every change.
+// `SimSettleLayout` lays everything out, as a redisplay does; call it before
+// reading the layout (paragraphs' frames, `bodyPages`) directly.
 #pragma once
 
 #include "host/host_records.h"
@@ -116,8 +150,21 @@ struct SimObject {
     uint64_t sequence = 0;     // creation order, to order anchors at one offset
     int32_t rowType = SimRowBody;
     int32_t componentType = SimComponentDocument;
+    int32_t lines = 0;         // text frame: its height in lines; master page: its
+    int32_t width = 0;         // template frame's (0, 0: none); width in characters
+    bool added = false;        // body page: added by text overflowing the last page
     Metric indent = 0;         // paragraph and paragraph format
     std::vector<SimExtraProp> props; // paragraph and paragraph format
+};
+
+// Where the lazy pour of the main flow stands (see Reflow above).
+struct SimLayout {
+    bool started = false;      // the state below has been worked out
+    bool frozen = false;       // the main flow does not run in page order: never poured
+    std::vector<ObjId> frames; // the main flow's text frames in page order
+    std::map<ObjId, size_t> frameIndex;
+    size_t valid = 0; // frames before this one hold their final text
+    ObjId next = 0;   // the next paragraph to pour (0: all placed)
 };
 
 // A document or a book.
@@ -130,6 +177,7 @@ struct SimDoc {
     bool modified = false;
     bool twoSided = true;
     bool firstPageRight = true;
+    bool reflow = false;  // text moves when master pages change (see Reflow above)
     ObjId base = 0;       // client id = base + local id
     ObjId localLimit = 0; // local ids stay below this while open (0: no limit yet)
     ObjId nextLocal = 1;
@@ -171,10 +219,15 @@ struct SimDoc {
     // stand in the frame, so that a frame's paragraphs are found without
     // reading the whole flow.
     mutable std::map<std::pair<ObjId, ObjId>, std::pair<ObjId, ObjId>> frameParagraphs;
+    // The pour of the main flow; changes of it made while answering a
+    // question are the host's own bookkeeping, as the orders above.
+    mutable SimLayout layout;
 };
 
 // Call after changing paragraphs, anchors or flows by hand.
 inline void SimInvalidateOrder(const SimDoc& doc) { doc.orderValid = false; }
+// Works the orders out again when a change made them stale.
+void SimMakeOrder(const SimDoc& doc);
 
 // A menu, menu bar, command or separator: the session's own objects.
 enum SimMenuKind : uint8_t { SimMenuMenu, SimMenuCommand, SimMenuSeparator };
@@ -199,6 +252,7 @@ struct SimSession {
     ObjId nextBase = 0x100000;
     int untitledCount = 0;
     std::vector<int32_t> notifications; // codes the client asked for
+    bool reflow = false;                // documents opened from now on reflow (see Reflow above)
 };
 
 // ---- Session
@@ -244,8 +298,25 @@ ObjId SimPageMaster(const SimDoc& doc, ObjId page);
 std::string SimPageMasterName(const SimDoc& doc, ObjId page);
 std::string SimPageNumberText(const SimDoc& doc, ObjId page);
 // Applies a master page to a body page: background 0 when it is the default of
-// the page's side, else 2.
+// the page's side, else 2. The page's main-flow frames take the size of the
+// master page's template frame, if it has one; with reflow on, text moves.
 int SimApplyMasterPage(SimDoc& doc, ObjId page, ObjId master);
+
+// ---- Reflow (see Reflow above)
+// The text frame a paragraph of a flow stands in (0 for a cell's paragraph).
+ObjId SimParagraphTextFrame(const SimDoc& doc, ObjId paragraph);
+// Lays out all text; pages added and no longer needed go.
+void SimSettleLayout(const SimDoc& doc);
+// The main flow's frame changed size, or text in it changed: pour again from it.
+void SimLayoutFrameChanged(const SimDoc& doc, ObjId textFrame);
+// Used by the model's own questions: lay out as far as they need.
+void SimLayoutThroughFrame(const SimDoc& doc, ObjId textFrame);
+void SimLayoutParagraph(const SimDoc& doc, ObjId paragraph);
+// The page after `page` while text may still reach past it; `*known` false
+// when the layout has nothing to say (the page list is then the answer).
+ObjId SimLayoutNextPage(const SimDoc& doc, ObjId page, bool* known);
+// The lines a paragraph needs in a frame `width` characters wide.
+int32_t SimParagraphLines(const SimDoc& doc, ObjId paragraph, int32_t width);
 
 // Flow structure: the first and last paragraphs that stand in a text frame,
 // the next paragraph of a paragraph (in its flow or cell), and the page a
@@ -254,7 +325,9 @@ ObjId SimFrameFirstParagraph(const SimDoc& doc, ObjId textFrame);
 ObjId SimFrameLastParagraph(const SimDoc& doc, ObjId textFrame);
 ObjId SimNextParagraph(const SimDoc& doc, ObjId paragraph);
 ObjId SimParagraphPage(const SimDoc& doc, ObjId paragraph);
-// The paragraphs of a page in flow order (tables' cells not included).
+// The paragraphs of a page in flow order (tables' cells not included). It
+// lays all text out first, which may add or remove pages: settle before
+// walking `bodyPages` with it.
 std::vector<ObjId> SimPageParagraphs(const SimDoc& doc, ObjId page);
 
 // Text. Inserts UTF-8 text at a location; '\n' ends the paragraph and starts

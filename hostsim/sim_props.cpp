@@ -251,6 +251,7 @@ int SetDocument(SimServer* s, SimDoc& d, bool viaSelf, int32_t n, const SimValue
 // The text frames of a flow in page order.
 std::vector<ObjId> FlowFrames(const SimDoc& d, ObjId flow) {
     std::vector<ObjId> frames;
+    SimSettleLayout(d); // the last frame is where the text ends
     for (ObjId page : d.bodyPages) {
         const SimObject* pageFrame = SimLocal(d, SimLocal(d, page)->frame);
         if (!pageFrame) continue;
@@ -269,7 +270,7 @@ ObjId ParagraphFrame(const SimDoc& d, ObjId para) {
         const SimObject* p = SimLocal(d, para);
         const SimObject* holder = p ? SimLocal(d, p->parent) : nullptr;
         if (!holder) return 0;
-        if (holder->kind == SimObjTextFrame) return p->parent;
+        if (holder->kind == SimObjTextFrame) return SimParagraphTextFrame(d, para);
         const SimObject* row = holder->kind == SimObjCell ? SimLocal(d, holder->parent) : nullptr;
         const SimObject* table = row ? SimLocal(d, row->parent) : nullptr;
         para = table ? table->anchorParagraph : 0;

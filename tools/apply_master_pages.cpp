@@ -4,7 +4,9 @@
 // matched row always decides its page, even when its cell names nothing the
 // document has: the page then falls back to the default master page. The
 // mapping tables' keys and the document's counting markers are read once at
-// the start of a pass, so that no page reads a table or the marker chain again.
+// the start of a pass, so that no page reads a table or the marker chain again;
+// a page finds its markers through the paragraphs that stand on it when it is
+// decided, since a master page applied to an earlier page may move text.
 #include "tools/apply_master_pages.h"
 
 #include "host/call_layer.h"
@@ -15,6 +17,9 @@
 #include "tools/mapping_document.h"
 #include "tools/mapping_table_index.h"
 #include "tools/marker_placement.h"
+#include "tools/page_walk.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -22,7 +27,7 @@ const char MarkerTypeName[] = "MasterPage";
 const char EmptyPageKey[] = "Empty";
 
 // What one pass reads once and every page then consults: the four tables'
-// keys, the two key lists, and the counting markers by page.
+// keys, the two key lists, and the counting markers.
 struct PassTables {
     MappingTableIndex tags;    // "Paragraph Tag"
     MappingTableIndex masters; // "Master Page"
@@ -40,7 +45,8 @@ struct PageContext {
     ObjId document;
     ObjId page;
     int rightHand;
-    const PassTables* tables;
+    uint32_t turn; // 1 for the first page, 2 for the next...
+    PassTables* tables;
 };
 
 void ApplyDefaultMasterPage(ObjId document, ObjId page, int rightHand) {
@@ -73,19 +79,10 @@ int RuleCurrentMasterPage(const PageContext& context) {
     return ApplyFoundRow(context, row);
 }
 
-// Rule 2: the first "MasterPage" marker on the page, in the document's marker
-// order, whose text has a "Marker Category" row.
-int RuleMarker(const PageContext& context) {
-    uint32_t count = 0;
-    const MarkerPlacement* markers = MarkerPlacementsOnPage(&context.tables->placements, context.page, &count);
-    for (uint32_t i = 0; i < count; ++i)
-        if (ApplyFoundRow(context, MappingTableFind(&context.tables->markers, markers[i].text, 0))) return 1;
-    return 0;
-}
-
-// The text objects of a page that rules 3 and 4 look at.
+// The text objects of a page that rules 2 to 4 look at.
 struct PageText {
     ObjId firstGraphic;
+    ObjId lastGraphic;
     ObjId start; // first paragraph of the first graphic object
     ObjId stop;  // last paragraph of the last graphic object
 };
@@ -96,24 +93,63 @@ PageText ReadPageText(const PageContext& context) {
     ObjId frame = HostGetIdProp(document, context.page, PropPageFrame);
     if (!frame) return text;
     text.firstGraphic = HostGetIdProp(document, frame, PropFirstGraphic);
-    ObjId lastGraphic = HostGetIdProp(document, frame, PropLastGraphic);
-    if (lastGraphic) text.stop = HostGetIdProp(document, lastGraphic, PropLastParagraph);
+    text.lastGraphic = HostGetIdProp(document, frame, PropLastGraphic);
+    if (text.lastGraphic) text.stop = HostGetIdProp(document, text.lastGraphic, PropLastParagraph);
     if (text.firstGraphic) text.start = HostGetIdProp(document, text.firstGraphic, PropFirstParagraph);
     return text;
 }
 
+// Rule 2: the first "MasterPage" marker on the page, in the document's marker
+// order, whose text has a "Marker Category" row. Earlier pages' master pages
+// may have moved text since the markers were read, so the page's markers are
+// those anchored in the paragraphs that stand on it now, and those read on it
+// that stand in a frame the walk along the flow does not reach (another
+// flow's, a table's) and are still there.
+int RuleMarker(const PageContext& context, PageWalk* walk) {
+    MarkerPlacements* placements = &context.tables->placements;
+    if (!placements->count) return 0;
+    uint32_t found = 0;
+    int startOnPage = PageWalkStartOnPage(walk);
+    for (ObjId paragraph = PageWalkNext(walk); paragraph; paragraph = PageWalkNext(walk)) {
+        if (paragraph == walk->start && !startOnPage) continue;
+        uint32_t count = 0;
+        MarkerPlacement* markers = MarkerPlacementsInParagraph(placements, paragraph, &count);
+        for (uint32_t i = 0; i < count; ++i)
+            if (markers[i].found != context.turn) {
+                markers[i].found = context.turn;
+                placements->found[found++] = uint32_t(&markers[i] - placements->entries);
+            }
+    }
+    PageWalkRewind(walk);
+    uint32_t count = 0;
+    const uint32_t* readHere = MarkerPlacementsReadOnPage(placements, context.page, &count);
+    for (uint32_t i = 0; i < count; ++i) {
+        MarkerPlacement& marker = placements->entries[readHere[i]];
+        if (marker.found == context.turn ||
+            PageOfParagraph(context.document, marker.paragraph) != context.page)
+            continue;
+        marker.found = context.turn;
+        placements->found[found++] = readHere[i];
+    }
+    const MarkerPlacement* entries = placements->entries;
+    std::sort(placements->found, placements->found + found,
+              [entries](uint32_t a, uint32_t b) { return entries[a].order < entries[b].order; });
+    for (uint32_t i = 0; i < found; ++i)
+        if (ApplyFoundRow(context, MappingTableFind(&context.tables->markers,
+                                                    entries[placements->found[i]].text, 0)))
+            return 1;
+    return 0;
+}
+
 // Rule 3: the first paragraph of the page, in flow order, whose tag has a
-// "Paragraph Tag" row.
-int RuleParagraphTag(const PageContext& context, const PageText& text) {
+// "Paragraph Tag" row. The walk ends after the stop paragraph, and before
+// the first paragraph that stands on another page: when the page's frames
+// are listed against the flow, or its last frame holds another flow or no
+// text at all, the stop paragraph is never met, and a later page's heading
+// must not decide this page.
+int RuleParagraphTag(const PageContext& context, const PageText& text, PageWalk* walk) {
     ObjId document = context.document;
-    for (ObjId paragraph = text.start; paragraph;
-         paragraph = HostGetIdProp(document, paragraph, PropNextParagraph)) {
-        // When the last graphic object is no text frame (a line drawn after
-        // the text frame) there is no stop paragraph; the flow would run on
-        // into later pages, so the walk ends where the page's text ends.
-        if (!text.stop && paragraph != text.start &&
-            PageOfParagraph(document, paragraph) != context.page)
-            return 0;
+    for (ObjId paragraph = PageWalkNext(walk); paragraph; paragraph = PageWalkNext(walk)) {
         char* tag = HostGetStringProp(document, paragraph, PropName);
         // A tag that passes the list but differs in case from its key finds
         // no row, and the walk goes on.
@@ -135,10 +171,14 @@ int RuleEmptyPage(const PageContext& context, const PageText& text) {
 }
 
 void ApplyRulesToPage(const PageContext& context) {
-    if (RuleCurrentMasterPage(context) || RuleMarker(context)) return;
+    if (RuleCurrentMasterPage(context)) return;
     PageText text = ReadPageText(context);
+    PageWalk walk;
+    PageWalkBegin(&walk, context.document, context.page, text.start, text.firstGraphic,
+                  text.lastGraphic);
+    if (RuleMarker(context, &walk)) return;
     if (text.start) {
-        if (RuleParagraphTag(context, text)) return;
+        if (RuleParagraphTag(context, text, &walk)) return;
     } else if (RuleEmptyPage(context, text)) {
         return;
     }
@@ -223,9 +263,10 @@ void ApplyMasterPagesToDoc(ObjId document) {
         return;
     }
 
+    uint32_t turn = 0;
     for (ObjId page = HostGetIdProp(0, document, PropFirstBodyPage); page;
          page = HostGetIdProp(document, page, PropNextBodyPage)) {
-        PageContext context{mapping, document, page, 0, &tables};
+        PageContext context{mapping, document, page, 0, ++turn, &tables};
         context.rightHand = HostGetIntProp(document, page, PropRightHandPage) != 0;
         ApplyRulesToPage(context);
     }

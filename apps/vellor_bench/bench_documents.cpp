@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -50,6 +51,15 @@ DocBuilder BuildPassMapping(const std::string& hostDirectory, const PassDocShape
 
 DocBuilder BuildPassChapter(const char* name, const PassDocShape& shape) {
     DocBuilder chapter(name);
+    if (shape.reflow) {
+        // Lines of 60 characters; a page's text takes 20 or 21 of them.
+        const std::pair<const char*, int32_t> frames[] = {
+            {"Left", 22},     {"Right", 22},    {"HeadLeft", 16},  {"HeadRight", 16},
+            {"Special", 20},  {"PartLeft", 18}, {"PartRight", 18}, {"AppLeft", 19},
+            {"AppRight", 19}, {"Blank", 22},    {"Custom", 24},    {"Retired", 21}};
+        for (const auto& [master, lines] : frames)
+            chapter.templateFrame(master, lines, 60);
+    }
     chapter
         .masterPages({"Left", "Right", "HeadLeft", "HeadRight", "Special", "PartLeft", "PartRight",
                       "AppLeft", "AppRight", "Blank", "Custom", "Retired"})

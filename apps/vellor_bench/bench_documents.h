@@ -15,6 +15,10 @@ struct PassDocShape {
     int rows = 10;    // body rows of the "Paragraph Tag" and "Master Page" tables
     int markers = 0;  // "MasterPage" markers in the chapter
     uint32_t seed = 1;
+    // The host moves text when a master page changes (see Reflow in
+    // hostsim/sim_model.h): the master pages then have template frames of
+    // different heights, and most pages are nearly full.
+    bool reflow = false;
 };
 
 // The mapping document "MasterPage.fm" of `hostDirectory`.

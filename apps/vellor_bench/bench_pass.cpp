@@ -1,4 +1,5 @@
-// Command 1 on generated chapters: host calls per body page by method (the
+// Command 1 on generated chapters, with the host's text fixed and with it
+// reflowing: host calls per body page by method (the
 // simulated host counts them, so they do not depend on the machine), wall
 // time per page, and how both grow when the page count doubles. A digest of
 // every page's master page and the alerts shown lets runs on different code
@@ -51,6 +52,7 @@ int RunPass(const PassDocShape& shape, PassResult& result) {
     BenchHost host;
     if (BenchHostStart(host) != 0) return -1;
     SimServer* server = host.server;
+    SimServerSession(server).reflow = shape.reflow;
     SimStorePut(server, BuildPassMapping(SimServerSession(server).hostDirectory, shape));
     ObjId chapter = SimOpenBuilt(server, BuildPassChapter("Z:\\bench\\chapter.fm", shape), true);
     BenchTakeCalls(host);
@@ -66,43 +68,49 @@ int RunPass(const PassDocShape& shape, PassResult& result) {
 } // namespace
 
 void BenchPass(BenchRun& run, const PassMatrix& matrix) {
-    // (rows, markerTenths, pages) -> result, for the growth ratios.
-    std::map<std::tuple<int, int, int>, PassResult> done;
-    for (int rows : matrix.rows)
-        for (int tenths : matrix.markerTenths)
-            for (int pages : matrix.pages) {
-                PassDocShape shape;
-                shape.pages = pages;
-                shape.rows = rows;
-                shape.markers = int(int64_t(pages) * tenths / 10);
-                shape.seed = uint32_t(pages * 7 + rows * 13 + tenths);
-                auto half = done.find({rows, tenths, pages / 2});
-                char name[64];
-                std::snprintf(name, sizeof name, "P=%d R=%d M=%d", pages, rows, shape.markers);
-                if (matrix.budget > 0 && half != done.end() && half->second.seconds > matrix.budget / 4) {
+    // (reflow, rows, markerTenths, pages) -> result, for the growth ratios.
+    std::map<std::tuple<bool, int, int, int>, PassResult> done;
+    for (bool reflow : {false, true})
+        for (int rows : matrix.rows)
+            for (int tenths : matrix.markerTenths)
+                for (int pages : matrix.pages) {
+                    PassDocShape shape;
+                    shape.reflow = reflow;
+                    shape.pages = pages;
+                    shape.rows = rows;
+                    shape.markers = int(int64_t(pages) * tenths / 10);
+                    shape.seed = uint32_t(pages * 7 + rows * 13 + tenths);
+                    auto half = done.find({reflow, rows, tenths, pages / 2});
+                    char name[64];
+                    std::snprintf(name, sizeof name, "P=%d R=%d M=%d%s", pages, rows, shape.markers,
+                                  reflow ? " reflow" : "");
+                    if (matrix.budget > 0 && half != done.end() &&
+                        half->second.seconds > matrix.budget / 4) {
+                        BenchFigure& figure = BenchAdd(run, "pass", name);
+                        BenchSetText(figure, "skipped", "over budget");
+                        continue;
+                    }
+                    std::fprintf(stderr, "pass %s ...\n", name);
+                    PassResult result;
+                    if (RunPass(shape, result) != 0) {
+                        run.notes.push_back(std::string("could not start the session for ") + name);
+                        continue;
+                    }
                     BenchFigure& figure = BenchAdd(run, "pass", name);
-                    BenchSetText(figure, "skipped", "over budget");
-                    continue;
+                    BenchSet(figure, "calls/page", double(result.calls.total) / pages);
+                    for (int m = 0; m < SimMainMethodCount; ++m)
+                        if (result.calls.byMethod[m])
+                            BenchSet(figure, BenchMethodName(m),
+                                     double(result.calls.byMethod[m]) / pages);
+                    BenchSet(figure, "us/page", result.seconds * 1e6 / pages);
+                    if (half != done.end()) {
+                        BenchSet(figure, "calls x2",
+                                 double(result.calls.total) / double(half->second.calls.total));
+                        BenchSet(figure, "time x2", result.seconds / half->second.seconds);
+                    }
+                    BenchSetText(figure, "digest", Hex(result.digest));
+                    done[{reflow, rows, tenths, pages}] = result;
                 }
-                std::fprintf(stderr, "pass %s ...\n", name);
-                PassResult result;
-                if (RunPass(shape, result) != 0) {
-                    run.notes.push_back(std::string("could not start the session for ") + name);
-                    continue;
-                }
-                BenchFigure& figure = BenchAdd(run, "pass", name);
-                BenchSet(figure, "calls/page", double(result.calls.total) / pages);
-                for (int m = 0; m < SimMainMethodCount; ++m)
-                    if (result.calls.byMethod[m])
-                        BenchSet(figure, BenchMethodName(m), double(result.calls.byMethod[m]) / pages);
-                BenchSet(figure, "us/page", result.seconds * 1e6 / pages);
-                if (half != done.end()) {
-                    BenchSet(figure, "calls x2", double(result.calls.total) / double(half->second.calls.total));
-                    BenchSet(figure, "time x2", result.seconds / half->second.seconds);
-                }
-                BenchSetText(figure, "digest", Hex(result.digest));
-                done[{rows, tenths, pages}] = result;
-            }
 }
 
 void BenchBook(BenchRun& run, int chapters, int pagesPerChapter) {

@@ -107,6 +107,40 @@ TEST_F(PageRules, APageEndsAtItsOwnTextWhenAPictureFollowsTheTextFrame) {
     EXPECT_EQ(Apply(), (Names{"Right", "ChapterLeft", "Right", "Left"}));
 }
 
+TEST_F(PageRules, APageWhoseLastFrameHoldsASideFlowEndsAtItsOwnText) {
+    // Page 1's last frame holds a margin note of another flow: its stop
+    // paragraph is never met walking the main flow.
+    chapter.page().para("Body", "main text").frameOfFlow("Side").para("Body", "margin note");
+    chapter.page().para("ChapterTitle", "Two");
+    EXPECT_EQ(Apply(), (Names{"Right", "ChapterLeft"}));
+}
+
+TEST_F(PageRules, APageWhoseFramesAreListedAgainstTheFlowEndsAtItsOwnText) {
+    // Two columns of the main flow on page 1, the second column's frame listed
+    // first: the walk starts after the stop paragraph.
+    chapter.page().para("Body", "first column").frameOfFlow("A").para("Body", "second column");
+    chapter.page().para("ChapterTitle", "Two");
+    SimObject& pageFrame = chapter.doc.objects[chapter.doc.objects[chapter.pageAt(0)].frame];
+    std::swap(pageFrame.children[0], pageFrame.children[1]);
+    EXPECT_EQ(Apply(), (Names{"Right", "ChapterLeft"}));
+}
+
+TEST_F(PageRules, AMarkerInAnotherFlowOfThePageCountsAndTheSideFlowsTitleDecides) {
+    // What stands on the page counts, whatever frame it is in: the margin
+    // note's marker decides page 1; on page 2 the side flow's title is in the
+    // frame listed first, where the walk starts.
+    chapter.page()
+        .para("Body", "main")
+        .frameOfFlow("Side")
+        .para("Body", "note")
+        .marker("MasterPage", "Appendix");
+    chapter.page().frameOfFlow("Side").para("ChapterTitle", "boxed title");
+    SimObject& pageFrame = chapter.doc.objects[chapter.doc.objects[chapter.pageAt(1)].frame];
+    std::swap(pageFrame.children[0], pageFrame.children[1]);
+    chapter.page().para("Body", "three");
+    EXPECT_EQ(Apply(), (Names{"AppRight", "ChapterLeft", "Right"}));
+}
+
 TEST_F(PageRules, ThePassRedisplaysOnceAndLeavesTheUserWhereTheyWere) {
     chapter.page().para("Body", "one");
     chapter.page().para("ChapterTitle", "two").caret(2);

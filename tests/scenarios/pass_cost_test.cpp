@@ -18,9 +18,10 @@
 
 namespace {
 
-template <class Pass> uint64_t PassCalls(int pages, int rows, Pass pass) {
+template <class Pass> uint64_t PassCalls(int pages, int rows, Pass pass, bool reflow = false) {
     SimServer* server = SimServerCreate();
     EXPECT_EQ(HostAcquireInterfaces(SimServerUnknown(server)), 1);
+    SimServerSession(server).reflow = reflow;
     DocBuilder mapping((SimServerSession(server).hostDirectory + "\\MasterPage.fm").c_str());
     std::vector<std::vector<std::string>> tags = {{"Paragraph Tag", "L", "R"}};
     std::vector<std::vector<std::string>> masters = {{"Master Page", "L", "R"}, {"retired", "Left", "Right"}};
@@ -34,15 +35,28 @@ template <class Pass> uint64_t PassCalls(int pages, int rows, Pass pass) {
     mapping.table({{"Page Type", "L", "R"}, {"Empty", "Left", "Right"}});
     SimStorePut(server, mapping);
     DocBuilder chapter("Z:\\docs\\chapter.fm");
+    // With reflow, a heading's master page holds 2 lines of a page's 3: the
+    // text is pushed on from page to page and runs past the last page.
+    chapter.templateFrame("Retired", 4, 20)
+        .templateFrame("Left", 4, 20)
+        .templateFrame("Right", 4, 20);
+    chapter.templateFrame("HeadLeft", 2, 20).templateFrame("HeadRight", 2, 20);
     chapter.masterPages({"Left", "Right", "HeadLeft", "HeadRight", "Retired"}).formats({"Heading", "Body"});
-    for (int p = 0; p < pages; ++p)
+    for (int p = 0; p < pages; ++p) {
         chapter.page().master("Retired").para("Heading", "h").para("Body", "b").marker("MasterPage", "Note");
+        if (reflow) chapter.para("Body", "c");
+    }
     ObjId id = SimOpenBuilt(server, chapter, true);
     SimResetCounts(SimServerControl(server));
     pass(id);
     uint64_t calls = SimTotalCalls(SimServerControl(server));
     SimDoc* doc = SimDocById(server, id);
-    EXPECT_EQ(SimPageMasterName(*doc, doc->bodyPages.back()), pages % 2 ? "HeadRight" : "HeadLeft");
+    if (reflow) {
+        EXPECT_GT(doc->bodyPages.size(), size_t(pages)); // the text did move
+    } else {
+        EXPECT_EQ(SimPageMasterName(*doc, doc->bodyPages.back()),
+                  pages % 2 ? "HeadRight" : "HeadLeft");
+    }
     HostReleaseInterfaces();
     SimServerRelease(server);
     EncLibraryReset();
@@ -61,6 +75,15 @@ TEST(PassCost, DoublingPagesMarkersAndRowsDoublesTheHostCalls) {
     uint64_t referenceSmall = PassCalls(60, 60, reference);
     EXPECT_GT(referenceSmall, 10 * small);
     EXPECT_GT(double(PassCalls(120, 120, reference)), 3.5 * double(referenceSmall));
+}
+
+TEST(PassCost, WhileTextReflowsDoublingStillDoublesTheHostCalls) {
+    UseBuildIcuData();
+    auto pass = [](ObjId id) { ApplyMasterPagesToDoc(id); };
+    uint64_t small = PassCalls(60, 60, pass, true);
+    uint64_t large = PassCalls(120, 120, pass, true);
+    EXPECT_LE(double(large), 2.05 * double(small));
+    EXPECT_GE(double(large), 1.95 * double(small));
 }
 
 } // namespace

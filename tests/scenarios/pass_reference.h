@@ -86,8 +86,8 @@ inline void Rules(const Page& p) {
     ObjId start = first ? HostGetIdProp(document, first, PropFirstParagraph) : 0;
     if (start) {
         for (ObjId para = start; para; para = HostGetIdProp(document, para, PropNextParagraph)) {
-            // Without a stop paragraph the walk ends where the page's text ends.
-            if (!stop && para != start && PageOf(document, para) != p.page) break;
+            // A paragraph on another page never decides this one.
+            if (para != start && PageOf(document, para) != p.page) break;
             char* tag = HostGetStringProp(document, para, PropName);
             int found = ListFindNoCase(p.tagKeys, tag) >= 0 && ScanAndApply(p, MappingParagraphTag, tag);
             MemFree(tag);
