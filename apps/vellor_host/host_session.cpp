@@ -491,7 +491,7 @@ int Check(Run& run, const std::vector<std::string>& names) {
     SimDoc mapping;
     std::string line;
     if (!FindMappingFor(run, {}, &mapping, &line)) {
-        ReportError(run.r, line.substr(line.find('(')));
+        ReportError(run.r, "no mapping document " + line.substr(line.find('(')) + "; name one with --mapping FILE");
         return HostExitUsage;
     }
     ReportLine(run.r, line);
