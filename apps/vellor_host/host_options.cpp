@@ -154,7 +154,7 @@ std::string HostUsageText(const std::string& whereText) {
            "                        plug-in takes it; it must hold a \"Page Type\" table\n"
            "  --report FILE         save the listing report as FILE (MIF)\n"
            "  --dry-run             run everything, save nothing, show what would change\n"
-           "  --plugin PATH         load another build of the plug-in module\n"
+           "  --plugin PATH         the plug-in module to load (default: below)\n"
            "  -q, --quiet           only warnings, errors and reports\n"
            "  -v, --verbose         also every page examined and every message sent\n"
            "  --help, --version\n"

@@ -48,6 +48,14 @@ TEST_F(HostProgramMapping, TheFirstLineNamesTheMappingDocumentAndWhereItWasFound
     ASSERT_EQ(open.status, 0) << open.err;
     EXPECT_EQ(FirstLine(open.err), "Mapping document: " + rules + " (an open document with a \"Page Type\" table)");
 
+    // A document holding a "Page Type" table, open alone, is its own mapping document.
+    HostResult itself = RunHostProgram({"--dry-run", "apply", scratch / "ch1.mif", rules});
+    ASSERT_EQ(itself.status, 0) << itself.err;
+    EXPECT_NE(itself.err.find("\nMapping document for Rules.fm: itself (an open document with a \"Page Type\" table)\n"),
+              std::string::npos)
+        << itself.err;
+    EXPECT_EQ(itself.err.find("Mapping document for ch1.mif"), std::string::npos) << itself.err;
+
     // Quiet runs print no such line; a listing uses no mapping document.
     EXPECT_EQ(RunHostProgram({"-q", "--dry-run", "apply", scratch / "ch1.mif"}).err, "");
     EXPECT_EQ(RunHostProgram({"list", scratch / "ch1.mif"}).err.find("Mapping document"), std::string::npos);
