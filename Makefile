@@ -18,7 +18,7 @@ VALGRIND_PACKAGES := valgrind
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest dpkg-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps fuzz-deps valgrind-deps configure build test asan fuzz valgrind demo bench clean windows-deps windows wintest
+.PHONY: all deps fuzz-deps valgrind-deps configure build test asan fuzz valgrind demo bench install clean windows-deps windows wintest
 
 all: build
 
@@ -83,6 +83,13 @@ valgrind: valgrind-deps build
 	    "$$t" --gtest_brief=1 || failed="$$failed $$t"; \
 	done; \
 	if [ -n "$$failed" ]; then echo "valgrind failed:$$failed"; exit 1; fi
+
+# vellor-host, the plug-in module and the host folder (converters, sample
+# mapping document) into PREFIX/bin, PREFIX/lib/vellor and PREFIX/share/vellor,
+# where the installed vellor-host finds them by itself.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The main job on the bundled sample: a scratch copy of the book (the checked-in
 # files never change), master pages applied to every chapter, then listed.

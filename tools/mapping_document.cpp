@@ -10,10 +10,6 @@
 #include "support/base/memory.h"
 #include "support/base/strings.h"
 
-const char MappingParagraphTag[] = "Paragraph Tag";
-const char MappingMasterPage[] = "Master Page";
-const char MappingMarkerCategory[] = "Marker Category";
-const char MappingPageType[] = "Page Type";
 const char MappingMissingAlert[] = "Could not open the MasterPage.fm document.";
 const char KeyListMemoryLine[] = "Couldn't allocate string list memory\n";
 
@@ -38,7 +34,7 @@ int TableHeadingHasPrefix(ObjId document, ObjId table, const char* word) {
     ObjId row = HostGetIdProp(document, table, PropFirstRow);
     if (!row) return 0;
     char* heading = MappingRowKey(document, row);
-    int matches = StrHasPrefix(heading, word);
+    int matches = MappingHeadingIsKind(heading, word);
     MemFree(heading);
     return matches;
 }
@@ -140,9 +136,9 @@ StrList* MappingKeyList(ObjId mapping, ObjId table) {
     if (!keys || !table) return keys;
     for (ObjId row = HostGetIdProp(mapping, table, PropFirstRow); row;
          row = HostGetIdProp(mapping, row, PropNextRow)) {
-        if (HostGetIntProp(mapping, row, PropRowType) != 1) continue;
+        if (HostGetIntProp(mapping, row, PropRowType) != MappingBodyRowType) continue;
         char* key = MappingRowKey(mapping, row);
-        if (!StrEqual(key, "") && ListFindNoCase(keys, key) < 0 && ListAppend(keys, key) != 0)
+        if (!MappingKeyIsEmpty(key) && ListFindNoCase(keys, key) < 0 && ListAppend(keys, key) != 0)
             FmtPrint(nullptr, KeyListMemoryLine);
         MemFree(key);
     }

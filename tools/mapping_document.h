@@ -8,13 +8,7 @@
 
 #include "host/host_records.h"
 #include "support/base/string_list.h"
-
-// Heading words of the four table kinds; a table is of a kind when the text of
-// its heading cell begins with the word (letter case significant).
-extern const char MappingParagraphTag[]; // "Paragraph Tag"
-extern const char MappingMasterPage[];   // "Master Page"
-extern const char MappingMarkerCategory[]; // "Marker Category"
-extern const char MappingPageType[];     // "Page Type"
+#include "tools/mapping_rules.h"
 
 // The alert shown when no mapping document can be had (type 3).
 extern const char MappingMissingAlert[];

@@ -90,7 +90,7 @@ StrList* MappingTableKeyList(MappingTableIndex* index) {
     for (uint32_t row = 0; row < index->rowCount; ++row) {
         const char* key = index->keys[row];
         index->listed[row] = 0;
-        if (index->rowTypes[row] != 1 || StrEqual(key, "") || !keys) continue;
+        if (index->rowTypes[row] != MappingBodyRowType || MappingKeyIsEmpty(key) || !keys) continue;
         if (ListFindNoCase(keys, key) >= 0) {
             index->listed[row] = 1;
         } else if (ListAppend(keys, key) != 0) {

@@ -16,7 +16,7 @@ const CommandName kCommands[] = {
     {"apply", HostCommandApply},         {"apply-book", HostCommandApplyBook},
     {"list", HostCommandList},           {"list-book", HostCommandListBook},
     {"insert-marker", HostCommandInsertMarker}, {"send", HostCommandSend},
-    {"menus", HostCommandMenus},
+    {"menus", HostCommandMenus},         {"check", HostCommandCheck},
 };
 
 HostCommand CommandByWord(const std::string& word) {
@@ -48,6 +48,7 @@ int CheckCommand(const HostOptions& o, std::string* error) {
     case HostCommandNone: return Fail(error, "no command given");
     case HostCommandApply:
     case HostCommandList:
+    case HostCommandCheck:
         if (n == 0) return Fail(error, "no document given");
         if (o.command == HostCommandList && !o.report.empty() && n > 1)
             return Fail(error, "--report takes one document: every listed document gets a report of its own");
@@ -123,8 +124,8 @@ int ParseHostOptions(int argc, const char* const* argv, HostOptions* o, std::str
     return CheckCommand(*o, error);
 }
 
-const char* HostUsageText() {
-    return "usage: vellor-host [options] COMMAND ...\n"
+std::string HostUsageText(const std::string& whereText) {
+    return std::string("usage: vellor-host [options] COMMAND ...\n"
            "\n"
            "Runs the Vellor plug-in in a simulated FrameMaker on MIF documents and books.\n"
            "\n"
@@ -142,18 +143,24 @@ const char* HostUsageText() {
            "                        open the files, then deliver each message as the\n"
            "                        plug-in's text notification (e.g. \"SetDocId 3\")\n"
            "  menus                 show the menus and commands the plug-in defines\n"
+           "  check DOC|BOOK...     read the mapping document and the documents (a book\n"
+           "                        stands for its documents), run nothing, and list\n"
+           "                        what in the mapping would do nothing for them\n"
            "\n"
            "Options:\n"
            "  --host-dir DIR        the host directory: MasterPage.fm, TarnOutput.fm and\n"
-           "                        the converters in icu_data (default: the build's own)\n"
-           "  --mapping FILE        open this mapping document on screen first\n"
+           "                        the converters in icu_data (default: below)\n"
+           "  --mapping FILE        the mapping document: opened on screen first, so the\n"
+           "                        plug-in takes it; it must hold a \"Page Type\" table\n"
            "  --report FILE         save the listing report as FILE (MIF)\n"
            "  --dry-run             run everything, save nothing, show what would change\n"
-           "  --plugin PATH         load another build of the plug-in module\n"
+           "  --plugin PATH         the plug-in module to load (default: below)\n"
            "  -q, --quiet           only warnings, errors and reports\n"
            "  -v, --verbose         also every page examined and every message sent\n"
            "  --help, --version\n"
            "\n"
            "Exit status: 0 done; 1 the plug-in showed a warning or a save failed;\n"
-           "2 bad usage or a file that cannot be read (nothing is written then).\n";
+           "2 bad usage or a file that cannot be read (nothing is written then).\n"
+           "check: 0 nothing found, 1 findings, 2 a file that cannot be read.\n"
+           "\n") + whereText;
 }

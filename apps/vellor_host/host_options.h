@@ -14,6 +14,7 @@ enum HostCommand {
     HostCommandInsertMarker, // insert-marker DOC --page N --category TEXT
     HostCommandSend,         // send MESSAGE... [--open FILE...]
     HostCommandMenus,        // menus
+    HostCommandCheck,        // check DOC|BOOK...: the mapping document against them
 };
 
 enum HostVerbosity { HostQuiet = -1, HostNormal = 0, HostVerbose = 1 };
@@ -40,5 +41,6 @@ struct HostOptions {
 // any command or none.
 int ParseHostOptions(int argc, const char* const* argv, HostOptions* options, std::string* error);
 
-// The text of --help.
-const char* HostUsageText();
+// The text of --help, ending in where the plug-in module and the host
+// folder are looked up (`whereText`).
+std::string HostUsageText(const std::string& whereText);

@@ -88,6 +88,10 @@ void ReportNote(HostReporter& r, const std::string& text) {
     if (r.verbosity != HostQuiet) Line(r, "note: " + text);
 }
 
+void ReportLine(HostReporter& r, const std::string& text) {
+    if (r.verbosity != HostQuiet) Line(r, text);
+}
+
 void ReportWarning(HostReporter& r, const std::string& text) {
     ++r.warnings;
     Line(r, "warning: " + text);

@@ -40,6 +40,7 @@ void BeginProgress(HostReporter& r, int total);
 void EndProgress(HostReporter& r);
 
 void ReportNote(HostReporter& r, const std::string& text);    // not with -q
+void ReportLine(HostReporter& r, const std::string& text);    // as it is, not with -q
 void ReportWarning(HostReporter& r, const std::string& text); // counts for the exit status
 void ReportError(HostReporter& r, const std::string& text);   // "error: ..."
 void ReportVerbose(HostReporter& r, const std::string& text); // only with -v

@@ -7,23 +7,19 @@
 // the plug-in's book pass saves the book's documents itself.
 #include "apps/vellor_host/host_session.h"
 
+#include "apps/vellor_host/mapping_check.h"
+#include "apps/vellor_host/mapping_tables.h"
 #include "apps/vellor_host/page_snapshot.h"
 #include "apps/vellor_host/store_tap.h"
 #include "hostsim/sim_loader.h"
 #include "hostsim/sim_server.h"
+#include "hostsim/sim_text.h"
 #include "platform/win_names.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <vector>
-
-#ifndef VELLOR_HOST_DEFAULT_DIR
-#define VELLOR_HOST_DEFAULT_DIR "."
-#endif
-#ifndef VELLOR_HOST_DEFAULT_PLUGIN
-#define VELLOR_HOST_DEFAULT_PLUGIN "Vellor.so"
-#endif
 
 namespace fs = std::filesystem;
 
@@ -38,10 +34,10 @@ struct Run {
     SimModule module;
     bool loaded = false;
     size_t failuresSeen = 0;
-    std::string hostDir;
-    std::vector<std::string> bookDocuments; // the book's documents, in walk order
     std::vector<SimDoc*> opened; // documents and books the user opened, in order
     int reports = 0;
+    std::string hostDir;
+    std::vector<std::string> bookDocuments; // the book's documents in book order (Windows form)
 
     Run(const HostOptions& options, HostReporter& reporter) : o(options), r(reporter) {}
 };
@@ -73,7 +69,7 @@ enum Want { WantDocument, WantBook, WantAny };
 
 // `folder`, when given, is named in a message about a binary FrameMaker file
 // there (the host folder, which the user did not name on the command line).
-int ReadAhead(Run& run, const std::string& local, Want want, std::string* windowsName,
+int ReadAhead(Run& run, const std::string& local, Want want, std::string* windowsName, SimDoc* out = nullptr,
               const std::string& folder = std::string()) {
     std::error_code ec;
     if (!fs::exists(local, ec)) {
@@ -103,6 +99,7 @@ int ReadAhead(Run& run, const std::string& local, Want want, std::string* window
         return 0;
     }
     if (windowsName) *windowsName = name;
+    if (out) *out = std::move(doc);
     return 1;
 }
 
@@ -118,14 +115,12 @@ void BookDocuments(const SimDoc& book, const std::vector<ObjId>& level, std::vec
     }
 }
 
-int ReadBookAhead(Run& run, const std::string& bookName, int* documents) {
+int ReadBookAhead(Run& run, const std::string& bookName, std::vector<std::string>* names) {
     SimDoc book;
     StoreTapRead(run.tap, bookName, &book, nullptr);
-    std::vector<std::string>& names = run.bookDocuments;
-    BookDocuments(book, book.components, &names);
-    *documents = static_cast<int>(names.size());
+    BookDocuments(book, book.components, names);
     int ok = 1;
-    for (const std::string& name : names) ok &= ReadAhead(run, LocalName(name), WantDocument, nullptr);
+    for (const std::string& name : *names) ok &= ReadAhead(run, LocalName(name), WantDocument, nullptr);
     return ok;
 }
 
@@ -139,6 +134,22 @@ SimDoc* OpenAsUser(Run& run, const std::string& windowsName) {
     ReportVerbose(run.r, "opened " + LocalName(windowsName) + (open->isBook ? " as book " : " as document ") +
                              std::to_string(open->id));
     return open;
+}
+
+// A "SetDocId" or "SetBookId" message of `send` that names no open document
+// or book: the plug-in would take the id and fail silently on the next command.
+void CheckMessageId(Run& run, const std::string& text) {
+    bool doc = text.rfind("SetDocId", 0) == 0, book = text.rfind("SetBookId", 0) == 0;
+    size_t space = text.find(' ');
+    if ((!doc && !book) || space == std::string::npos) return;
+    // The plug-in's reading: an optional sign and the leading digits.
+    long id = std::strtol(text.c_str() + space + 1, nullptr, 10);
+    if (id == 0) return; // the active document or book
+    const SimSession& session = SimServerSession(run.server);
+    for (const auto& d : doc ? session.documents : session.books)
+        if (d->id == static_cast<ObjId>(id)) return;
+    ReportWarning(run.r, "\"" + text + "\": no open " + (doc ? "document" : "book") + " has the id " +
+                             std::to_string(id));
 }
 
 void Send(Run& run, const std::string& text) {
@@ -192,14 +203,23 @@ void TakeReports(Run& run, const std::set<ObjId>& before) {
     }
 }
 
-void PrintChanges(Run& run) {
-    std::vector<DocChanges> docs;
-    for (const std::string& name : run.tap.savedOrder) {
-        auto before = run.tap.before.find(name);
-        auto after = run.tap.after.find(name);
-        if (before == run.tap.before.end() || after == run.tap.after.end()) continue;
-        docs.push_back(ComparePages(before->second, after->second));
-    }
+bool SaveFailed(const Run& run, const std::string& name) {
+    for (const StoreTap::FailedSave& f : run.tap.failedSaves)
+        if (f.name == name) return true;
+    return false;
+}
+
+// A document the plug-in saved (a book's): as it was read against as it was
+// saved last; one it did not save is as it was read. One whose save failed
+// has no state to show (its warning names it).
+void AddSavedChanges(Run& run, const std::string& name, std::vector<DocChanges>* docs) {
+    auto before = run.tap.before.find(name);
+    if (before == run.tap.before.end() || SaveFailed(run, name)) return;
+    auto after = run.tap.after.find(name);
+    docs->push_back(ComparePages(before->second, after != run.tap.after.end() ? after->second : before->second));
+}
+
+void PrintChanges(Run& run, const std::vector<DocChanges>& docs) {
     if (run.r.verbosity == HostQuiet) return;
     if (docs.empty()) {
         std::printf("%s\n", run.o.dryRun ? "Nothing would be saved." : "Nothing was saved.");
@@ -235,15 +255,22 @@ void ReportUnsaved(Run& run) {
 // ---- Commands
 
 void Apply(Run& run, const std::vector<std::string>& names) {
+    std::vector<DocChanges> docs;
     for (const std::string& name : names) {
         SimDoc* doc = OpenAsUser(run, name);
         if (!doc) continue;
+        DocSnapshot before = SnapshotDoc(*doc, DocTitle(name));
+        // Open alone, a document with a "Page Type" table is the first open
+        // document the plug-in finds: its own rules decide its pages.
+        if (run.o.mapping.empty() && HoldsPageTypeTable(*doc))
+            ReportLine(run.r, "Mapping document for " + before.title + ": itself (an open document with a \"Page Type\" table)");
         Send(run, "SetDocId " + std::to_string(doc->id));
         Send(run, "ApplyMasterPagesDoc");
+        docs.push_back(ComparePages(before, SnapshotDoc(*doc, DocTitle(name))));
         SaveAsUser(run, doc);
         Close(run, doc);
     }
-    PrintChanges(run);
+    PrintChanges(run, docs);
 }
 
 void List(Run& run, const std::vector<std::string>& names) {
@@ -258,17 +285,23 @@ void List(Run& run, const std::vector<std::string>& names) {
     }
 }
 
-void Book(Run& run, const std::string& name, int documents, bool apply) {
+void Book(Run& run, const std::string& name, bool apply) {
     SimDoc* book = OpenAsUser(run, name);
     if (!book) return;
     std::set<ObjId> before = OpenIds(run);
-    BeginProgress(run.r, documents);
+    BeginProgress(run.r, static_cast<int>(run.bookDocuments.size()));
     Send(run, "SetBookId " + std::to_string(book->id));
     Send(run, apply ? "ApplyMasterPagesBook" : "ListMasterPagesBook");
     EndProgress(run.r);
-    if (apply) ReportUnsaved(run);
-    if (apply) PrintChanges(run);
-    else TakeReports(run, before);
+    if (!apply) return TakeReports(run, before);
+    ReportUnsaved(run);
+    std::vector<DocChanges> docs;
+    std::set<std::string> seen;
+    // A book's documents are all saved by the plug-in; one it did not save
+    // has been named by ReportUnsaved and has no state to show.
+    for (const std::string& doc : run.bookDocuments)
+        if (seen.insert(doc).second && run.tap.after.count(doc)) AddSavedChanges(run, doc, &docs);
+    PrintChanges(run, docs);
 }
 
 ObjId FindPage(const SimDoc& doc, const std::string& want) {
@@ -298,13 +331,17 @@ int InsertMarker(Run& run, const std::string& name) {
     // The user clicks at the start of the page's first paragraph.
     doc->selection = TextRange{{paragraphs.front(), 0}, {paragraphs.front(), 0}};
     doc->currentPage = page;
-    size_t markers = doc->markers.size();
+    std::set<ObjId> markers(doc->markers.begin(), doc->markers.end());
     SimScriptPrompt(SimServerControl(run.server), run.o.category.c_str(), true);
     Send(run, "SetDocId " + std::to_string(doc->id));
     Send(run, "InsertMPMarker");
-    if (doc->markers.size() > markers)
-        ReportNote(run.r, "inserted a MasterPage marker \"" + run.o.category + "\" on page " +
+    // The text as the document now holds it, not as it was typed.
+    for (ObjId m : doc->markers) {
+        const SimObject* marker = SimLocal(*doc, m);
+        if (markers.count(m) || !marker) continue;
+        ReportNote(run.r, "inserted a MasterPage marker \"" + marker->text + "\" on page " +
                               SimPageNumberText(*doc, page) + " of " + title);
+    }
     SaveAsUser(run, doc);
     if (!run.tap.savedOrder.empty() && run.r.verbosity != HostQuiet)
         std::printf("%s %s\n", run.o.dryRun ? "Would save" : "Saved", LocalName(name).c_str());
@@ -333,18 +370,39 @@ std::string WithIds(Run& run, const std::string& text, const std::vector<ObjId>&
     return out;
 }
 
+bool RunsAPass(const std::string& message) {
+    return message == "ApplyMasterPagesDoc" || message == "ApplyMasterPagesBook";
+}
+
 void SendMessages(Run& run, const std::vector<std::string>& files) {
     std::vector<ObjId> ids;
+    std::vector<std::pair<SimDoc*, DocSnapshot>> documents; // opened documents as they were opened
     for (const std::string& name : files) {
         SimDoc* doc = OpenAsUser(run, name);
         ids.push_back(doc ? doc->id : 0);
+        if (doc && !doc->isBook) documents.push_back({doc, SnapshotDoc(*doc, DocTitle(name))});
     }
     std::set<ObjId> before = OpenIds(run);
-    for (const std::string& message : run.o.operands) Send(run, WithIds(run, message, ids));
+    bool passes = false;
+    for (const std::string& message : run.o.operands) {
+        std::string text = WithIds(run, message, ids);
+        CheckMessageId(run, text);
+        passes |= RunsAPass(text);
+        Send(run, text);
+    }
     TakeReports(run, before);
+    std::vector<DocChanges> docs;
+    std::set<std::string> shown;
+    for (auto& [doc, snapshot] : documents) {
+        docs.push_back(ComparePages(snapshot, SnapshotDoc(*doc, snapshot.title)));
+        shown.insert(doc->name);
+    }
     std::vector<SimDoc*> opened = run.opened;
     for (SimDoc* doc : opened) SaveAsUser(run, doc);
-    if (!run.tap.savedOrder.empty()) PrintChanges(run);
+    // Documents of a book that the plug-in saved.
+    for (const std::string& name : run.tap.savedOrder)
+        if (!shown.count(name)) AddSavedChanges(run, name, &docs);
+    if (passes || !run.tap.savedOrder.empty()) PrintChanges(run, docs);
 }
 
 void PrintMenu(const SimSession& session, ObjId id, int depth) {
@@ -373,14 +431,15 @@ void Menus(Run& run) {
 
 // ---- The run
 
-int ReadEverything(Run& run, std::vector<std::string>* names, int* bookDocuments) {
+int ReadEverything(Run& run, std::vector<std::string>* names) {
     const HostOptions& o = run.o;
     int ok = 1;
     bool book = o.command == HostCommandApplyBook || o.command == HostCommandListBook;
+    Want want = book ? WantBook : o.command == HostCommandCheck ? WantAny : WantDocument;
     if (o.command != HostCommandSend && o.command != HostCommandMenus)
         for (const std::string& local : o.operands) {
             std::string name;
-            if (ReadAhead(run, local, book ? WantBook : WantDocument, &name)) names->push_back(name);
+            if (ReadAhead(run, local, want, &name)) names->push_back(name);
             else ok = 0;
         }
     if (o.command == HostCommandSend)
@@ -389,9 +448,137 @@ int ReadEverything(Run& run, std::vector<std::string>* names, int* bookDocuments
             if (ReadAhead(run, local, WantAny, &name)) names->push_back(name);
             else ok = 0;
         }
-    if (ok && book) ok &= ReadBookAhead(run, names->front(), bookDocuments);
-    if (!o.mapping.empty()) ok &= ReadAhead(run, o.mapping, WantDocument, nullptr);
+    if (ok && book) ok &= ReadBookAhead(run, names->front(), &run.bookDocuments);
     return ok;
+}
+
+// ---- The mapping document
+
+const char kPageTypeMissing[] = "has no \"Page Type\" table, which is what makes a document the mapping "
+                                "document (a table whose first heading cell begins with Page Type; it may "
+                                "have no rows below its heading)";
+
+// --mapping: read ahead, and refused unless the plug-in would take it.
+int ReadMappingOption(Run& run) {
+    if (run.o.mapping.empty()) return 1;
+    SimDoc doc;
+    if (!ReadAhead(run, run.o.mapping, WantDocument, nullptr, &doc)) return 0;
+    if (HoldsPageTypeTable(doc)) return 1;
+    ReportError(run.r, run.o.mapping + " " + kPageTypeMissing);
+    return 0;
+}
+
+// The mapping document the plug-in finds, and where: the first open document
+// with a "Page Type" table (the one --mapping opened, else one of the files
+// `send` opened), else MasterPage.fm from the host folder. `mapping` gets it
+// (null when there is none) and `*line` says which it is.
+int FindMappingFor(Run& run, const std::vector<std::string>& open, SimDoc* mapping, std::string* line) {
+    const HostOptions& o = run.o;
+    if (!o.mapping.empty()) {
+        StoreTapRead(run.tap, HostWindowsName(o.mapping), mapping, nullptr);
+        *line = "Mapping document: " + o.mapping + " (from --mapping)";
+        return 1;
+    }
+    for (const std::string& name : open) {
+        if (StoreTapRead(run.tap, name, mapping, nullptr) != SimOk || mapping->isBook) continue;
+        if (!HoldsPageTypeTable(*mapping)) continue;
+        *line = "Mapping document: " + LocalName(name) + " (an open document with a \"Page Type\" table)";
+        return 1;
+    }
+    std::error_code ec;
+    fs::path file = fs::path(run.hostDir) / "MasterPage.fm";
+    if (!fs::exists(file, ec)) {
+        *line = "Mapping document: none (the host folder " + run.hostDir + " has no MasterPage.fm)";
+        return 0;
+    }
+    if (StoreTapRead(run.tap, HostWindowsName(file.string()), mapping, nullptr) != SimOk ||
+        !HoldsPageTypeTable(*mapping)) {
+        *line = "Mapping document: none (" + file.string() + " in the host folder " + kPageTypeMissing + ")";
+        return 0;
+    }
+    *line = "Mapping document: " + file.string() + " (from the host folder)";
+    return 1;
+}
+
+// ---- check
+
+// The documents named, a book standing for its documents, each once.
+std::vector<std::string> CheckedNames(Run& run, const std::vector<std::string>& names) {
+    std::vector<std::string> docs;
+    std::set<std::string> seen;
+    for (const std::string& name : names) {
+        SimDoc doc;
+        StoreTapRead(run.tap, name, &doc, nullptr);
+        std::vector<std::string> parts;
+        if (doc.isBook) BookDocuments(doc, doc.components, &parts);
+        else parts.push_back(name);
+        for (const std::string& part : parts)
+            if (seen.insert(part).second) docs.push_back(part);
+    }
+    return docs;
+}
+
+int Check(Run& run, const std::vector<std::string>& names) {
+    std::vector<std::string> docNames = CheckedNames(run, names);
+    int ok = 1;
+    for (const std::string& name : docNames)
+        if (!run.tap.cache.count(name)) ok &= ReadAhead(run, LocalName(name), WantDocument, nullptr);
+    if (!ok) return HostExitUsage;
+    SimDoc mapping;
+    std::string line;
+    if (!FindMappingFor(run, {}, &mapping, &line)) {
+        ReportError(run.r, "no mapping document " + line.substr(line.find('(')) + "; name one with --mapping FILE");
+        return HostExitUsage;
+    }
+    ReportLine(run.r, line);
+    std::vector<SimDoc> docs(docNames.size());
+    std::vector<CheckedDoc> checked;
+    for (size_t i = 0; i < docNames.size(); ++i) {
+        StoreTapRead(run.tap, docNames[i], &docs[i], nullptr);
+        checked.push_back({DocTitle(docNames[i]), &docs[i]});
+    }
+    std::string title = DocTitle(mapping.name);
+    std::vector<std::string> findings = CheckMappingDocument(mapping, checked);
+    for (const std::string& finding : findings) std::printf("%s: %s\n", title.c_str(), finding.c_str());
+    std::string against = " for " + std::to_string(docs.size()) + (docs.size() == 1 ? " document" : " documents");
+    if (findings.empty()) std::printf("Nothing found in %s%s.\n", title.c_str(), against.c_str());
+    else
+        std::printf("%zu finding%s in %s%s.\n", findings.size(), findings.size() == 1 ? "" : "s", title.c_str(),
+                    against.c_str());
+    std::fflush(stdout);
+    return findings.empty() ? HostExitDone : HostExitWarning;
+}
+
+// ---- insert-marker's text
+
+// The characters of UTF-8 text that FrameRoman, the plug-in's text
+// encoding, cannot carry, each once ("日 (U+65E5)"), or "".
+std::string CharactersFrameRomanLacks(const std::string& text) {
+    std::string lacking;
+    std::set<std::string> seen;
+    for (size_t i = 0; i < text.size();) {
+        unsigned char lead = static_cast<unsigned char>(text[i]);
+        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+        bool whole = length && i + length <= text.size();
+        for (size_t k = 1; whole && k < length; ++k) whole = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+        std::string c = text.substr(i, whole ? length : 1);
+        i += c.size();
+        std::string shown;
+        if (!whole) {
+            char byte[16];
+            std::snprintf(byte, sizeof byte, "byte 0x%02X", lead);
+            shown = byte;
+        } else if (SimFromFrameRoman(SimToFrameRoman(c)) != c) {
+            uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+            for (size_t k = 1; k < length; ++k) code = (code << 6) | (static_cast<unsigned char>(c[k]) & 0x3F);
+            char number[16];
+            std::snprintf(number, sizeof number, " (U+%04X)", code);
+            shown = c + number;
+        }
+        if (shown.empty() || !seen.insert(shown).second) continue;
+        lacking += (lacking.empty() ? "" : ", ") + shown;
+    }
+    return lacking;
 }
 
 } // namespace
@@ -405,7 +592,8 @@ std::string HostWindowsName(const std::string& localPath) {
     return out.data();
 }
 
-int RunHostCommand(const HostOptions& o, const HostFileStore& files, HostReporter& reporter) {
+int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const HostFileStore& files,
+                   HostReporter& reporter) {
     Run run(o, reporter);
     run.tap.inner = files.store;
     run.tap.innerError = files.lastError;
@@ -413,7 +601,16 @@ int RunHostCommand(const HostOptions& o, const HostFileStore& files, HostReporte
     run.tap.onActivity = OnActivity;
     run.tap.activityContext = &run;
 
-    std::string hostDir = run.hostDir = o.hostDir.empty() ? VELLOR_HOST_DEFAULT_DIR : o.hostDir;
+    if (o.command == HostCommandInsertMarker) {
+        std::string lacking = CharactersFrameRomanLacks(o.category);
+        if (!lacking.empty()) {
+            ReportError(reporter, "--category \"" + o.category + "\": the plug-in's text encoding, FrameRoman, has no " +
+                                      lacking + "; nothing was inserted");
+            return HostExitUsage;
+        }
+    }
+    std::string hostDir = o.hostDir.empty() ? defaults.hostDir : o.hostDir;
+    run.hostDir = hostDir;
     std::error_code ec;
     if (!fs::is_directory(hostDir, ec)) {
         ReportError(reporter, hostDir + ": no such host directory");
@@ -422,14 +619,26 @@ int RunHostCommand(const HostOptions& o, const HostFileStore& files, HostReporte
     // The mapping document in the host directory is read ahead too: a damaged
     // one stops the run; a missing one is the plug-in's to report.
     std::vector<std::string> names;
-    int bookDocuments = 0;
-    int ok = ReadEverything(run, &names, &bookDocuments);
+    int ok = ReadEverything(run, &names);
     fs::path hostMapping = fs::path(hostDir) / "MasterPage.fm";
     if (o.command != HostCommandMenus && fs::exists(hostMapping, ec))
-        ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr, hostDir);
+        ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr, nullptr, hostDir);
+    ok = ok && ReadMappingOption(run);
     if (!ok) return HostExitUsage;
+    if (o.command == HostCommandCheck) return Check(run, names);
 
-    std::string plugin = o.plugin.empty() ? VELLOR_HOST_DEFAULT_PLUGIN : o.plugin;
+    // Which mapping document the plug-in is going to use, before it runs.
+    bool usesMapping = o.command == HostCommandApply || o.command == HostCommandApplyBook;
+    if (o.command == HostCommandSend)
+        for (const std::string& message : o.operands) usesMapping |= RunsAPass(message) || message == "EditMasterPageDoc";
+    if (usesMapping) {
+        SimDoc mapping;
+        std::string line;
+        FindMappingFor(run, o.command == HostCommandSend ? names : std::vector<std::string>{}, &mapping, &line);
+        ReportLine(reporter, line);
+    }
+
+    std::string plugin = o.plugin.empty() ? defaults.plugin : o.plugin;
     run.server = SimServerCreate(HostWindowsName(hostDir).c_str());
     SimServerSetStore(run.server, StoreTapMake(&run.tap));
     int loaded = fs::exists(plugin, ec) ? SimLoadModule(run.server, HostWindowsName(plugin).c_str(), &run.module)
@@ -448,14 +657,15 @@ int RunHostCommand(const HostOptions& o, const HostFileStore& files, HostReporte
     int status = HostExitDone;
     switch (o.command) {
     case HostCommandApply: Apply(run, names); break;
-    case HostCommandApplyBook: Book(run, names.front(), bookDocuments, true); break;
+    case HostCommandApplyBook: Book(run, names.front(), true); break;
     case HostCommandList: List(run, names); break;
-    case HostCommandListBook: Book(run, names.front(), bookDocuments, false); break;
+    case HostCommandListBook: Book(run, names.front(), false); break;
     case HostCommandInsertMarker:
         if (!InsertMarker(run, names.front())) status = HostExitUsage;
         break;
     case HostCommandSend: SendMessages(run, names); break;
     case HostCommandMenus: Menus(run); break;
+    case HostCommandCheck:
     case HostCommandNone: break;
     }
     Catch(run);

@@ -3,6 +3,7 @@
 // through the plug-in's menu commands and text messages only.
 #pragma once
 
+#include "apps/vellor_host/host_install.h"
 #include "apps/vellor_host/host_options.h"
 #include "apps/vellor_host/host_output.h"
 #include "hostsim/sim_store.h"
@@ -17,7 +18,9 @@ struct HostFileStore {
 
 // Runs the command of `options` and prints what the user sees. Returns the
 // exit status (HostExit).
-int RunHostCommand(const HostOptions& options, const HostFileStore& files, HostReporter& reporter);
+// `defaults` says where the module and the host folder are when no option names them.
+int RunHostCommand(const HostOptions& options, const HostDefaults& defaults, const HostFileStore& files,
+                   HostReporter& reporter);
 
 // A local file name as the host shows it (absolute, Windows form: the POSIX
 // root is drive Z:).

@@ -1,6 +1,7 @@
 // vellor-host: runs the Vellor plug-in in the simulated FrameMaker on MIF
 // documents and books from the command line.
 #include "apps/vellor_host/host_files.h"
+#include "apps/vellor_host/host_install.h"
 #include "apps/vellor_host/host_options.h"
 #include "apps/vellor_host/host_output.h"
 #include "apps/vellor_host/host_session.h"
@@ -30,19 +31,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vellor-host: %s\nTry 'vellor-host --help'.\n", error.c_str());
         return HostExitUsage;
     }
+    HostDefaults defaults = FindHostDefaults();
     if (options.help) {
-        std::fputs(HostUsageText(), stdout);
+        std::fputs(HostUsageText(HostDefaultsText(defaults)).c_str(), stdout);
         return HostExitDone;
     }
     if (options.version) {
-        std::printf("vellor-host %s\n", VELLOR_HOST_VERSION);
+        std::printf("vellor-host %s\n%s", VELLOR_HOST_VERSION, HostDefaultsText(defaults).c_str());
         return HostExitDone;
     }
     HostReporter reporter;
     reporter.verbosity = options.verbosity;
     reporter.terminal = isatty(fileno(stderr)) != 0;
     HostFileStore files = HostFilesOpen();
-    int status = RunHostCommand(options, files, reporter);
+    int status = RunHostCommand(options, defaults, files, reporter);
     HostFilesClose(files);
     return status;
 }

@@ -87,9 +87,17 @@ std::string FormatChangeTable(const std::vector<DocChanges>& docs, bool verbose,
                                  : "Master pages changed:\n");
         AppendRows(out, rows);
     }
-    for (const DocChanges& d : docs)
-        out += "  " + d.title + ": " + Pages(d.changes.size()) + (dryRun ? " would change" : " changed") +
-               " of " + std::to_string(d.pageCount) + "\n";
+    // A document without changes reads the same under every command.
+    for (const DocChanges& d : docs) {
+        if (d.pageCount == 0 && d.changes.empty())
+            out += "  " + d.title + ": no body pages\n";
+        else if (d.changes.empty())
+            out += "  " + d.title + (dryRun ? ": no page would change (" : ": no page changed (") + Pages(d.pageCount) +
+                   ")\n";
+        else
+            out += "  " + d.title + ": " + Pages(d.changes.size()) + (dryRun ? " would change" : " changed") + " of " +
+                   std::to_string(d.pageCount) + "\n";
+    }
     if (docs.size() > 1)
         out += "  " + Pages(total) + " in " + std::to_string(docs.size()) + " documents\n";
     return out;

@@ -33,6 +33,8 @@ struct HostRunOptions {
     // The child's address space in bytes (0: no limit). Not applied in a
     // sanitizer build, whose shadow memory alone exceeds any such limit.
     size_t addressSpaceLimit = 0;
+    // The folder the program runs in (empty: the test's own).
+    std::string workingDirectory;
 };
 
 namespace host_program_detail {
@@ -71,6 +73,7 @@ inline HostResult RunHostProgram(const std::vector<std::string>& args, const Hos
             setrlimit(RLIMIT_AS, &limit);
         }
 #endif
+        if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) _exit(126);
         std::vector<char*> argv;
         std::string program = VELLOR_HOST_PROGRAM;
         argv.push_back(program.data());

@@ -25,6 +25,7 @@ TEST(HostProgramUsage, BadUsageExitsWithTwoAndRunsNothing) {
         {{"send", "ApplyMasterPagesDoc", "--open"}, "--open needs at least one file"},
         {{"apply", "a.mif", "--host-dir"}, "--host-dir needs a value"},
         {{"menus", "extra"}, "menus takes no operands"},
+        {{"check"}, "no document given"},
     };
     for (const Case& c : cases) {
         HostResult r = RunHostProgram(c.args);
