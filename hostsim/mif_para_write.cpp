@@ -282,7 +282,11 @@ MifNode PlaceAnchors(MifWriteContext& ctx, const MifNode& read, const Anchors& n
         for (MifNode& item : items) {
             std::string text = MifItemText(item, variables);
             int32_t width = SimCharCount(text);
-            bool positional = width > 0 || IsAnchor(item);
+            // What begins text of its own (a variable, even one whose text the
+            // host cannot know; a cross-reference; a text inset) comes after
+            // an anchor added at its offset, like the text itself.
+            bool positional = width > 0 || IsAnchor(item) || item.token == "Variable" || item.token == "XRef" ||
+                              item.token == "TextInset";
             for (; next < adds.size() && (adds[next].second < offset || (adds[next].second == offset && positional));
                  ++next)
                 line.children.push_back(AnchorNode(ctx, adds[next].first, nullptr));

@@ -404,28 +404,31 @@ TEST(MifDocument, AMarkerAddedAtAnOffsetGoesBeforeWhatStandsThere) {
                              "<TextFlow <TFTag `A'>\n"
                              " <Para <PgfTag `Body'>\n"
                              "  <ParaLine <TextRectID 1> <Font <FTag `B'>> <AFrame 3> <Variable <VariableName `P'>> "
-                             "<String `abcdef'> <Marker <MTypeName `Index'> <MText `old'>>>\n"
+                             "<String `abcdef'> <Marker <MTypeName `Index'> <MText `old'>> <Variable <VariableName `Q'>>>\n"
                              " >\n>\n";
     SimDoc doc = FromText(text);
     ASSERT_EQ(SimFlowTexts(doc), std::vector<std::string>{"Proabcdef"});
     ObjId para = SimLocal(doc, doc.mainFlow)->children[0];
     ObjId type = SimNamed(doc, SimObjMarkerType, "Index");
-    for (int32_t at : {0, 3, 5}) {
+    for (int32_t at : {0, 3, 5, 9}) {
         ObjId m = SimAnchorMarker(doc, TextLoc{para, at});
         doc.objects[m].markerType = type;
         doc.objects[m].text = "at" + std::to_string(at);
     }
     std::string out = Written(doc);
     // Offset 0 is after the font change and before the frame anchor; 3 is
-    // after the variable's text; 5 falls inside the string, which is cut.
+    // after the variable's text; 5 falls inside the string, which is cut; 9,
+    // at the end, goes before the marker standing there, as FrameMaker
+    // inserts, and before a variable whose text the host cannot know.
     EXPECT_NE(out.find("<ParaLine <TextRectID 1> <Font <FTag `B'>> <Marker <MTypeName `Index'> <MText `at0'>> "
                        "<AFrame 3> <Variable <VariableName `P'>> <Marker <MTypeName `Index'> <MText `at3'>> "
                        "<String `ab'> <Marker <MTypeName `Index'> <MText `at5'>> <String `cdef'> "
-                       "<Marker <MTypeName `Index'> <MText `old'>>>\n"),
+                       "<Marker <MTypeName `Index'> <MText `at9'>> <Marker <MTypeName `Index'> <MText `old'>> "
+                       "<Variable <VariableName `Q'>>>\n"),
               std::string::npos)
         << out;
     SimDoc back = FromText(out);
-    EXPECT_EQ(MarkerOffsets(back), (std::vector<int32_t>{0, 3, 5, 9}));
+    EXPECT_EQ(MarkerOffsets(back), (std::vector<int32_t>{0, 3, 5, 9, 9}));
     EXPECT_EQ(SimFlowTexts(back), std::vector<std::string>{"Proabcdef"});
 }
 
