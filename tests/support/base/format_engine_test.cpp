@@ -200,12 +200,13 @@ TEST(FmtFormatTest, SpecificationsTheEngineDoesNotKnowGoToTheRuntime) {
     EXPECT_EQ(Runtime("%99999999999d", 1) + " 4", Format("%99999999999d %d", 1, 4));
     EXPECT_EQ(" 4", Format("%99999999999d %d", 1, 4));
 #endif
-    // A pointer keeps its flags and precision.
+    // A pointer keeps its flags and precision, and its width from a '*'.
     int marker = 0;
     void* pointer = &marker;
-    const char* pointers = "%+p|%.20p|%-20p|%*p|%d";
-    EXPECT_EQ(Runtime(pointers, pointer, pointer, pointer, 24, pointer, 3),
-              Format(pointers, pointer, pointer, pointer, 24, pointer, 3));
+    const char* pointers = "%+p|%.20p|%-20p|%d";
+    EXPECT_EQ(Runtime(pointers, pointer, pointer, pointer, 3), Format(pointers, pointer, pointer, pointer, 3));
+    EXPECT_EQ(Format("%24p|%d", pointer, 3), Format("%*p|%d", 24, pointer, 3));
+    EXPECT_EQ(24u, Format("%*p", 24, pointer).size());
     // A count with a modifier the engine does not know stores an int.
     int stored = -1;
     EXPECT_EQ("abc|4", Format("abc%Ln|%d", &stored, 4));
