@@ -1,8 +1,9 @@
 // vellor-bench: the figures of the document pass, a book, and the support
 // library's hot paths, printed as tables and optionally written as JSON.
 //
-//   vellor-bench [--quick | --full] [--json FILE] [--only pass|book|library]
+//   vellor-bench [--quick | --full] [--json FILE] [--only pass|book|library|end-to-end]
 //                [--pages N,N,...] [--rows N,...] [--budget SECONDS]
+#include "bench_endtoend.h"
 #include "bench_figures.h"
 #include "bench_host.h"
 #include "bench_library.h"
@@ -26,7 +27,7 @@ std::vector<int> Numbers(const char* text) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: vellor-bench [--quick | --full] [--json FILE] [--only pass|book|library]\n"
+    std::fprintf(stderr, "usage: vellor-bench [--quick | --full] [--json FILE] [--only pass|book|library|end-to-end]\n"
                          "                    [--pages N,...] [--rows N,...] [--budget SECONDS]\n");
     return 2;
 }
@@ -65,6 +66,9 @@ int main(int argc, char** argv) {
     if (only.empty() || only == "book") BenchBook(run, 50, 200);
     if (only.empty() || only == "pass") BenchPass(run, matrix);
     if (only.empty() || only == "library") BenchLibrary(run, !full);
+    // vellor-host on a book of MIF files: 10 and 20 chapters of 200 pages
+    // (50 and 100 with --full).
+    if (only.empty() || only == "end-to-end") BenchEndToEnd(run, full ? 50 : 10, 200);
     run.seconds = BenchNow() - start;
 
     BenchPrintTables(run, stdout);
