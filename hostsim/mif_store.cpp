@@ -121,7 +121,7 @@ int MifFileStoreCheck(void* context, const std::string& name, bool* isBook) {
     }
     try {
         MifFile file;
-        if (!MifReadFile(local, &file, &error)) {
+        if (!MifCheckFile(local, &file, &error)) {
             files->lastError = error;
             return SimStatusBadArgument;
         }
