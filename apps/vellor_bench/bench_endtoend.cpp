@@ -128,10 +128,9 @@ struct ChildRun {
 };
 
 // vellor-host with `args`, its output thrown away.
-ChildRun RunHost(const std::vector<std::string>& args) {
+ChildRun RunHost(std::string program, const std::vector<std::string>& args) {
     ChildRun result;
     std::vector<char*> argv;
-    std::string program = VELLOR_HOST_PROGRAM;
     argv.push_back(program.data());
     std::vector<std::string> copies = args;
     for (std::string& a : copies) argv.push_back(a.data());
@@ -158,7 +157,7 @@ ChildRun RunHost(const std::vector<std::string>& args) {
 
 } // namespace
 
-void BenchEndToEnd(BenchRun& run, int chapters, int pages) {
+void BenchEndToEnd(BenchRun& run, int chapters, int pages, const char* program) {
     const std::vector<int> sizes = {chapters, chapters * 2};
     char scratch[] = "/tmp/vellor-bench-XXXXXX";
     if (!::mkdtemp(scratch)) {
@@ -192,7 +191,7 @@ void BenchEndToEnd(BenchRun& run, int chapters, int pages) {
         std::string book = (work / BookName(n)).string();
         const char* const commands[] = {"apply-book", "list-book"};
         for (int k = 0; k < 2; ++k) {
-            ChildRun child = RunHost({commands[k], book, "--host-dir", hostDir});
+            ChildRun child = RunHost(program ? program : VELLOR_HOST_PROGRAM, {commands[k], book, "--host-dir", hostDir});
             std::snprintf(label, sizeof label, "%s: %d x %d pages", commands[k], n, pages);
             BenchFigure& f = BenchAdd(run, "end-to-end", label);
             BenchSet(f, "MB", mb);
@@ -218,7 +217,7 @@ void BenchEndToEnd(BenchRun& run, int chapters, int pages) {
     else fs::remove_all(scratch);
 }
 #else
-void BenchEndToEnd(BenchRun& run, int, int) {
+void BenchEndToEnd(BenchRun& run, int, int, const char*) {
     run.notes.push_back("end-to-end: not measured on this platform");
 }
 #endif

@@ -6,5 +6,6 @@
 
 #include "bench_figures.h"
 
-// `chapters` and twice as many, each chapter of `pages` pages.
-void BenchEndToEnd(BenchRun& run, int chapters, int pages);
+// `chapters` and twice as many, each chapter of `pages` pages; `program` is
+// the vellor-host to run (null: this build's).
+void BenchEndToEnd(BenchRun& run, int chapters, int pages, const char* program);
