@@ -191,7 +191,19 @@ void BenchEndToEnd(BenchRun& run, int chapters, int pages, const char* program) 
         std::string book = (work / BookName(n)).string();
         const char* const commands[] = {"apply-book", "list-book"};
         for (int k = 0; k < 2; ++k) {
-            ChildRun child = RunHost(program ? program : VELLOR_HOST_PROGRAM, {commands[k], book, "--host-dir", hostDir});
+            // Best of three, on a machine others may share; apply-book
+            // each time on a fresh copy of the book.
+            ChildRun child;
+            for (int i = 0; i < 3; ++i) {
+                uint64_t copied = 0;
+                if (k == 0 && i > 0 && (CopyBook(folder, work, n, &copied) < 0 || !RetargetBook(run, folder, work, n)))
+                    break;
+                ChildRun once = RunHost(program ? program : VELLOR_HOST_PROGRAM, {commands[k], book, "--host-dir", hostDir});
+                if (i == 0 || once.seconds < child.seconds) child.seconds = once.seconds;
+                child.peakKiB = std::max(child.peakKiB, once.peakKiB);
+                if (once.status != 0) child.status = once.status;
+                else if (i == 0) child.status = 0;
+            }
             std::snprintf(label, sizeof label, "%s: %d x %d pages", commands[k], n, pages);
             BenchFigure& f = BenchAdd(run, "end-to-end", label);
             BenchSet(f, "MB", mb);
