@@ -25,6 +25,8 @@ struct Reader {
     size_t statements = 0;
     size_t treeBytes = 0;
     bool utf8 = true;
+    bool keep = true;      // false: statements are checked and let go
+    size_t topLevel = 0;   // statements closed at the top level
 
     bool Fail(int at, const std::string& message) {
         *error = name + ":" + std::to_string(at) + ": " + message;
@@ -212,10 +214,10 @@ bool Parse(Reader& r, MifFile* out) {
             stack.pop_back();
             done.end = r.Offset(r.p);
             if (!stack.empty()) {
-                stack.back().children.push_back(std::move(done));
+                if (r.keep) stack.back().children.push_back(std::move(done));
                 continue;
             }
-            if (out->statements.empty()) { // the identifying statement: its version
+            if (r.topLevel++ == 0) { // the identifying statement: its version
                 const MifAtom* v = done.args.empty() ? nullptr : &done.args[0];
                 if (!v || v->kind != MifNumber || !v->unit.empty())
                     return r.Fail(done.line, "not a MIF file (no version)");
@@ -225,7 +227,7 @@ bool Parse(Reader& r, MifFile* out) {
             } else if (done.token == "Units" && !done.args.empty()) {
                 MifUnitsKeyword(done.args[0].text, &out->units);
             }
-            out->statements.push_back(std::move(done));
+            if (r.keep) out->statements.push_back(std::move(done));
         } else {
             int at = r.line;
             MifAtom atom;
@@ -302,6 +304,27 @@ bool MifParseBytes(std::string&& data, const std::string& name, MifFile* out, st
     }
     *out = MifFile{};
     return false;
+}
+
+bool MifCheckFile(const std::string& localPath, MifFile* out, std::string* error, const MifLimits& limits) {
+    *out = MifFile{};
+    std::string data;
+    if (!MifReadBytes(localPath, limits.maxFileBytes, &data, error)) return false;
+    std::string name = LastComponent(localPath);
+    if (data.size() > UINT32_MAX) {
+        *error = name + ": file too large";
+        return false;
+    }
+    std::string binary = MifBinaryFileMessage(data.data(), data.size(), name);
+    if (!binary.empty()) {
+        *error = binary;
+        return false;
+    }
+    Reader r{data.data(), data.data(), data.data() + data.size(), 1, name, limits, error};
+    r.keep = false;
+    bool ok = Parse(r, out);
+    out->statements.clear();
+    return ok;
 }
 
 bool MifParse(const char* data, size_t size, const std::string& name, MifFile* out, std::string* error,

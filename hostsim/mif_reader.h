@@ -46,6 +46,13 @@ std::string MifBinaryFileMessage(const char* data, size_t size, const std::strin
 bool MifReadFile(const std::string& localPath, MifFile* out, std::string* error,
                  const MifLimits& limits = MifLimits());
 
+// Reads and parses a file as MifReadFile does, with the same verdict and
+// message, but keeps no statements: `out` says only what the file is (kind,
+// version, encoding, units). Costs the file's bytes and one statement at a
+// time.
+bool MifCheckFile(const std::string& localPath, MifFile* out, std::string* error,
+                  const MifLimits& limits = MifLimits());
+
 // Reads a whole file into `data`, refusing one larger than `maxBytes`. False
 // (with a message) when it cannot.
 bool MifReadBytes(const std::string& localPath, size_t maxBytes, std::string* data, std::string* error);

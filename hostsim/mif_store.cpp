@@ -111,6 +111,28 @@ int Save(void* context, const std::string& name, const SimDoc& doc) {
 
 } // namespace
 
+int MifFileStoreCheck(void* context, const std::string& name, bool* isBook) {
+    auto* files = static_cast<MifFileStore*>(context);
+    std::string local, error;
+    struct stat st;
+    if (!LocalName(name, &local) || ::stat(local.c_str(), &st) != 0) {
+        files->lastError = name + ": no such file";
+        return SimStatusNotFound;
+    }
+    try {
+        MifFile file;
+        if (!MifCheckFile(local, &file, &error)) {
+            files->lastError = error;
+            return SimStatusBadArgument;
+        }
+        *isBook = file.kind == MifBookFile;
+        return SimOk;
+    } catch (const std::bad_alloc&) {
+        files->lastError = OutOfMemory(name);
+        return SimStatusBadArgument;
+    }
+}
+
 SimStore MifFileStoreMake(MifFileStore* files) {
     return SimStore{files, Load, Save};
 }

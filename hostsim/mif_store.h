@@ -15,3 +15,9 @@ struct MifFileStore {
 
 // A store over `files` (which must outlive it).
 SimStore MifFileStoreMake(MifFileStore* files);
+
+// Whether the file `name` (Windows form) reads as a document or a book,
+// without making the host's objects of it: the file is read and parsed and
+// then let go. SimOk with `*isBook`, else the status and words that a load
+// would give (`lastError`).
+int MifFileStoreCheck(void* files, const std::string& name, bool* isBook);

@@ -4,6 +4,7 @@
 #include "tools/mapping_table_index.h"
 
 #include "host/call_layer.h"
+#include "support/base/char_tables.h"
 #include "support/base/format.h"
 #include "support/base/memory.h"
 #include "support/base/strings.h"
@@ -30,6 +31,41 @@ template <typename T> bool Grow(T*& array, uint32_t count) {
     void* grown = Resize(array, count, sizeof(T));
     if (grown) array = static_cast<T*>(grown);
     return grown != nullptr;
+}
+
+// The same for keys ignoring case: equal ignoring case, equal hash.
+uint32_t FoldedHash(const char* key) {
+    uint32_t hash = 2166136261u;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(key ? key : ""); *p; ++p)
+        hash = (hash ^ CharLowerMap[*p]) * 16777619u;
+    return hash;
+}
+
+// The key list's items by folded hash (1 + the item's index, 0 free), so
+// that a table of thousands of rows is not read once per row. Without the
+// memory for it the list itself is read.
+struct FoldedKeys {
+    StrList* list;
+    uint32_t* slots;
+    uint32_t mask;
+};
+
+bool HoldsNoCase(const FoldedKeys& keys, const char* key) {
+    if (!keys.slots) return ListFindNoCase(keys.list, key) >= 0;
+    for (uint32_t at = FoldedHash(key) & keys.mask;; at = (at + 1) & keys.mask) {
+        uint32_t taken = keys.slots[at];
+        if (!taken) return false;
+        if (StrEqualNoCase(ListGet(keys.list, taken - 1), key)) return true;
+    }
+}
+
+// Records the list's last item.
+void RememberLast(FoldedKeys& keys) {
+    if (!keys.slots) return;
+    uint32_t item = ListCount(keys.list) - 1;
+    uint32_t at = FoldedHash(ListGet(keys.list, item)) & keys.mask;
+    while (keys.slots[at]) at = (at + 1) & keys.mask;
+    keys.slots[at] = item + 1;
 }
 
 bool BuildSlots(MappingTableIndex* index) {
@@ -85,25 +121,31 @@ void MappingTableRead(MappingTableIndex* index, ObjId mapping, const char* word)
 }
 
 StrList* MappingTableKeyList(MappingTableIndex* index) {
-    StrList* keys = ListNew(1, 1);
+    FoldedKeys keys{ListNew(1, 1), nullptr, 0};
+    uint32_t slots = 8;
+    while (slots < index->rowCount * 2 && slots < 0x40000000u) slots *= 2;
+    if (keys.list) keys.slots = static_cast<uint32_t*>(MemCalloc(slots, sizeof(uint32_t), 0));
+    keys.mask = slots - 1;
     // Which rows need the list searched once it is complete.
     for (uint32_t row = 0; row < index->rowCount; ++row) {
         const char* key = index->keys[row];
         index->listed[row] = 0;
-        if (index->rowTypes[row] != MappingBodyRowType || MappingKeyIsEmpty(key) || !keys) continue;
-        if (ListFindNoCase(keys, key) >= 0) {
+        if (index->rowTypes[row] != MappingBodyRowType || MappingKeyIsEmpty(key) || !keys.list) continue;
+        if (HoldsNoCase(keys, key)) {
             index->listed[row] = 1;
-        } else if (ListAppend(keys, key) != 0) {
+        } else if (ListAppend(keys.list, key) != 0) {
             FmtPrint(nullptr, KeyListMemoryLine);
         } else {
+            RememberLast(keys);
             index->listed[row] = 1;
         }
     }
     // The heading row, rows of other types, empty keys and keys that could
     // not be appended may still equal a listed key ignoring case.
     for (uint32_t row = 0; row < index->rowCount; ++row)
-        if (!index->listed[row]) index->listed[row] = ListFindNoCase(keys, index->keys[row]) >= 0;
-    return keys;
+        if (!index->listed[row]) index->listed[row] = keys.list && HoldsNoCase(keys, index->keys[row]);
+    MemFree(keys.slots);
+    return keys.list;
 }
 
 ObjId MappingTableFind(const MappingTableIndex* index, const char* key, int listedOnly) {

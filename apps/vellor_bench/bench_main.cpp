@@ -1,8 +1,9 @@
 // vellor-bench: the figures of the document pass, a book, and the support
 // library's hot paths, printed as tables and optionally written as JSON.
 //
-//   vellor-bench [--quick | --full] [--json FILE] [--only pass|book|library]
-//                [--pages N,N,...] [--rows N,...] [--budget SECONDS]
+//   vellor-bench [--quick | --full] [--json FILE] [--only pass|book|library|end-to-end]
+//                [--pages N,N,...] [--rows N,...] [--budget SECONDS] [--host PROGRAM]
+#include "bench_endtoend.h"
 #include "bench_figures.h"
 #include "bench_host.h"
 #include "bench_library.h"
@@ -26,8 +27,8 @@ std::vector<int> Numbers(const char* text) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: vellor-bench [--quick | --full] [--json FILE] [--only pass|book|library]\n"
-                         "                    [--pages N,...] [--rows N,...] [--budget SECONDS]\n");
+    std::fprintf(stderr, "usage: vellor-bench [--quick | --full] [--json FILE] [--only pass|book|library|end-to-end]\n"
+                         "                    [--pages N,...] [--rows N,...] [--budget SECONDS] [--host PROGRAM]\n");
     return 2;
 }
 
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
     bool full = false;
     const char* json = nullptr;
     std::string only;
+    const char* host = nullptr; // the vellor-host of the end-to-end figures
     PassMatrix matrix;
     std::vector<int> pages, rows;
     for (int i = 1; i < argc; ++i) {
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(arg, "--pages") && hasValue) pages = Numbers(argv[++i]);
         else if (!std::strcmp(arg, "--rows") && hasValue) rows = Numbers(argv[++i]);
         else if (!std::strcmp(arg, "--budget") && hasValue) matrix.budget = std::atof(argv[++i]);
+        else if (!std::strcmp(arg, "--host") && hasValue) host = argv[++i];
         else return Usage();
     }
     matrix.pages = full ? std::vector<int>{1000, 2000, 4000, 8000, 16000} : std::vector<int>{1000, 2000};
@@ -65,6 +68,9 @@ int main(int argc, char** argv) {
     if (only.empty() || only == "book") BenchBook(run, 50, 200);
     if (only.empty() || only == "pass") BenchPass(run, matrix);
     if (only.empty() || only == "library") BenchLibrary(run, !full);
+    // vellor-host on a book of MIF files: 10 and 20 chapters of 200 pages
+    // (50 and 100 with --full).
+    if (only.empty() || only == "end-to-end") BenchEndToEnd(run, full ? 50 : 10, 200, host);
     run.seconds = BenchNow() - start;
 
     BenchPrintTables(run, stdout);

@@ -15,6 +15,7 @@ HostFileStore HostFilesOpen() {
     auto* mif = new MifFileStore;
     files.store = MifFileStoreMake(mif);
     files.lastError = LastError;
+    files.check = MifFileStoreCheck;
     return files;
 }
 

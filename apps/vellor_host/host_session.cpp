@@ -1,6 +1,7 @@
 // One run of vellor-host. Every file the command needs is read before the
 // plug-in is loaded, so a file that cannot be read stops the run before
-// anything is written. The plug-in then sees only what FrameMaker would show
+// anything is written; a book's documents are then dropped and read again
+// one at a time as the plug-in opens them. The plug-in then sees only what FrameMaker would show
 // it: documents the user opened, menu commands and text messages (SetDocId
 // or SetBookId, then the command word). The program saves what a user would
 // save (documents it opened and the plug-in changed, the report when asked);
@@ -83,18 +84,22 @@ int ReadAhead(Run& run, const std::string& local, Want want, std::string* window
     std::string name = HostWindowsName(local);
     SimDoc doc;
     std::string why;
-    if (StoreTapRead(run.tap, name, &doc, &why) != SimOk) {
+    // A file that is only checked (a book's document) is not held.
+    bool isBook = false;
+    int status = out ? StoreTapRead(run.tap, name, &doc, &why) : StoreTapCheck(run.tap, name, &isBook, &why);
+    if (out) isBook = doc.isBook;
+    if (status != SimOk) {
         std::string binary = DocTitle(name) + " is a binary FrameMaker ";
         if (!folder.empty() && why.compare(0, binary.size(), binary) == 0)
             why.insert(DocTitle(name).size(), " in the host folder " + folder);
         ReportError(run.r, why);
         return 0;
     }
-    if (want == WantDocument && doc.isBook) {
+    if (want == WantDocument && isBook) {
         ReportError(run.r, local + " is a book: use apply-book or list-book");
         return 0;
     }
-    if (want == WantBook && !doc.isBook) {
+    if (want == WantBook && !isBook) {
         ReportError(run.r, local + " is a document, not a book: use apply or list");
         return 0;
     }
@@ -119,6 +124,9 @@ int ReadBookAhead(Run& run, const std::string& bookName, std::vector<std::string
     SimDoc book;
     StoreTapRead(run.tap, bookName, &book, nullptr);
     BookDocuments(book, book.components, names);
+    // Each is read and parsed here to know that it can be, and read again
+    // when the plug-in opens it: the book is never in memory as a whole.
+    run.tap.streamed.insert(names->begin(), names->end());
     int ok = 1;
     for (const std::string& name : *names) ok &= ReadAhead(run, LocalName(name), WantDocument, nullptr);
     return ok;
@@ -597,6 +605,7 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     Run run(o, reporter);
     run.tap.inner = files.store;
     run.tap.innerError = files.lastError;
+    run.tap.innerCheck = files.check;
     run.tap.dryRun = o.dryRun;
     run.tap.onActivity = OnActivity;
     run.tap.activityContext = &run;

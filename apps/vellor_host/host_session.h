@@ -14,6 +14,9 @@
 struct HostFileStore {
     SimStore store;
     std::string (*lastError)(void* context) = nullptr;
+    // Whether a file reads, and as a book or not, without holding what it
+    // holds; null: it is loaded instead.
+    int (*check)(void* context, const std::string& name, bool* isBook) = nullptr;
 };
 
 // Runs the command of `options` and prints what the user sees. Returns the

@@ -31,6 +31,10 @@ int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
     if (status != SimOk) return status;
     AsLoaded(&loaded, name);
     if (!loaded.isBook && !tap.before.count(name)) tap.before[name] = SnapshotDoc(loaded, DocTitle(name));
+    if (tap.streamed.count(name)) {
+        *out = std::move(loaded);
+        return SimOk;
+    }
     *out = loaded;
     tap.cache[name] = std::move(loaded);
     return SimOk;
@@ -63,6 +67,21 @@ int StoreTapRead(StoreTap& tap, const std::string& name, SimDoc* out, std::strin
     return status;
 }
 
+int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::string* error) {
+    if (!tap.streamed.count(name) || !tap.innerCheck || tap.cache.count(name)) {
+        SimDoc doc;
+        int status = StoreTapRead(tap, name, &doc, error);
+        *isBook = doc.isBook;
+        return status;
+    }
+    int status = tap.innerCheck(tap.inner.context, name, isBook);
+    if (status != SimOk && error) {
+        std::string why = tap.innerError ? tap.innerError(tap.inner.context) : std::string();
+        *error = why.empty() ? DocTitle(name) + ": cannot be read" : why;
+    }
+    return status;
+}
+
 int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {
     int status = SimOk;
     if (!tap.dryRun) {
@@ -73,9 +92,11 @@ int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {
             return status;
         }
     }
-    SimDoc& kept = tap.cache[name];
-    kept = doc;
-    AsLoaded(&kept, name);
+    if (tap.dryRun || !tap.streamed.count(name)) {
+        SimDoc& kept = tap.cache[name];
+        kept = doc;
+        AsLoaded(&kept, name);
+    }
     if (!doc.isBook) {
         if (!tap.after.count(name)) tap.savedOrder.push_back(name);
         tap.after[name] = SnapshotDoc(doc, DocTitle(name));

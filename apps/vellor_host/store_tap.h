@@ -1,5 +1,5 @@
 // A document store laid over the real one (MIF files): it reads each file
-// once and serves copies, remembers every file's first state and every saved
+// once and serves copies (a book's documents excepted), remembers every file's first state and every saved
 // state for the change table, keeps a dry run's saves in memory instead of
 // writing them, and records the saves that failed. It also tells the program
 // whenever the host touches a file, so that progress and alerts reach the
@@ -10,6 +10,7 @@
 #include "hostsim/sim_store.h"
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,15 @@ struct StoreTap {
     // The text of the inner store's last failure ("ch3.mif:41: unterminated
     // string"), or null when it has no words for it.
     std::string (*innerError)(void* context) = nullptr;
+    // Whether a file reads, without making a document of it (may be null).
+    int (*innerCheck)(void* context, const std::string& name, bool* isBook) = nullptr;
 
     std::map<std::string, SimDoc> cache;       // last state read or saved, by name
+    // Files read from disk whenever they are opened and never held in the
+    // cache: a book's documents, so that a book is in memory one document at
+    // a time. A dry run keeps what it would have saved of them, there being
+    // nowhere else to keep it.
+    std::set<std::string> streamed;
     std::map<std::string, DocSnapshot> before; // first state of each document read
     std::vector<std::string> savedOrder;       // names saved, in the order of first save
     std::map<std::string, DocSnapshot> after;  // last state saved
@@ -40,6 +48,9 @@ SimStore StoreTapMake(StoreTap* tap);
 // Reads `name` (Windows form) ahead of the plug-in. Returns 0, or a nonzero
 // status with `*error` saying why (the file's name, a line, the fault).
 int StoreTapRead(StoreTap& tap, const std::string& name, SimDoc* out, std::string* error);
+// Whether `name` can be read, and whether it is a book, holding nothing of a
+// streamed file: it is then read in full again when it is opened.
+int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::string* error);
 // Saves a document as the host program itself does (File > Save), dry-run aware.
 int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc);
 

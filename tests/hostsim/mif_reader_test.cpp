@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -199,4 +201,50 @@ TEST(MifReader, LineEndsUnitsAndBinaryFrameMakerFiles) {
                                                   "FrameMaker (File > Save As, MIF) and run again");
     EXPECT_EQ(Error("<BookFile6.0>\x01"), "chapter3.mif is a binary FrameMaker book; save it as MIF in FrameMaker "
                                           "(File > Save As, MIF) and run again");
+}
+
+// A book's documents are checked before anything is written and read in full
+// later: the check must refuse exactly what reading refuses, with the same
+// words, and tell a book from a document.
+TEST(MifReader, CheckingAFileGivesTheVerdictOfReadingIt) {
+    std::string path = ::testing::TempDir() + "chapter3.mif";
+    MifLimits small;
+    small.maxTreeBytes = 100000;
+    MifLimits few;
+    few.maxStatements = 3;
+    std::string deep = "<MIFFile 8.00>\n";
+    for (int i = 0; i < 1200; ++i) deep += "<A ";
+    const std::pair<std::string, MifLimits> cases[] = {
+        {"<MIFFile 2015>\n<Units Upt>\n<A <B 1 `x'> <C <D 2pt>>>\n<E>\n", MifLimits()},
+        {"<Book 2015>\n<BookComponent <FileName `<c\\>ch1.mif'>>\n", MifLimits()},
+        {"<MIFFile 8.00>\n<A\n<S `open\n>\n>", MifLimits()},
+        {"<MIFFile 8.00>\n<A\n<B 1>\n", MifLimits()},
+        {"<MIFFile 8.00>\n>\n", MifLimits()},
+        {"\n<Document <DTwoSides Yes>>", MifLimits()},
+        {"<MIFFile>", MifLimits()},
+        {"<MakerFile 2015>\n", MifLimits()},
+        {deep, MifLimits()},
+        {"<MIFFile 8.00>\n<A>\n<B>\n<C>", few},
+        {"<MIFFile 8.00>\n<A" + Repeat(" 1", 5000) + ">", small},
+        {"<MIFFile 8.00>\n<A" + Repeat(" <B 1>", 3000) + ">", small},
+    };
+    for (const auto& [text, limits] : cases) {
+        FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+        MifFile read, checked;
+        std::string readError, checkError;
+        bool readOk = MifReadFile(path, &read, &readError, limits);
+        bool checkOk = MifCheckFile(path, &checked, &checkError, limits);
+        EXPECT_EQ(checkOk, readOk) << text.substr(0, 40);
+        EXPECT_EQ(checkError, readError) << text.substr(0, 40);
+        EXPECT_TRUE(checked.statements.empty());
+        if (readOk) {
+            EXPECT_EQ(checked.kind, read.kind);
+            EXPECT_EQ(checked.version, read.version);
+            EXPECT_EQ(checked.units, read.units);
+        }
+    }
+    std::remove(path.c_str());
 }

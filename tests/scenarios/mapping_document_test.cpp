@@ -7,6 +7,7 @@
 #include "support/base/format.h"
 #include "support/base/memory.h"
 #include "tools/mapping_document.h"
+#include "tools/mapping_table_index.h"
 
 #include <set>
 
@@ -126,6 +127,44 @@ TEST_F(MappingDocumentScenario, KeyListsHoldEachBodyKeyOnceIgnoringCase) {
     ASSERT_NE(none, nullptr);
     EXPECT_EQ(ListCount(none), 0u);
     ListFree(none);
+}
+
+// A pass builds the key list from the texts it read once; on a table of
+// thousands of rows, with keys equal ignoring case (FrameRoman letters too),
+// it holds what the reading of the table holds, with or without the memory
+// for its lookup.
+TEST_F(MappingDocumentScenario, APassBuildsTheSameKeyListFromALargeTable) {
+    std::vector<std::vector<std::string>> rows = {{"Paragraph Tag", "L", "R"}, {"tag7", "L", "R"}};
+    for (int i = 0; i < 3000; ++i) {
+        std::string key = "Tag" + std::to_string(i % 1700);
+        if (i % 3 == 0) key = "TAG" + std::to_string(i % 1700);
+        if (i % 7 == 0) key += i % 2 ? "\x80" : "\x8A"; // FrameRoman A and a with diaeresis
+        if (i % 11 == 0) key = "PARAGRAPH TAG";
+        rows.push_back({key, "L", "R"});
+    }
+    DocBuilder mapping("Z:\\a\\keys.fm");
+    mapping.table(rows, 2);
+    ObjId id = SimOpenBuilt(server, mapping, true);
+    ObjId table = FindMappingTable(id, "Paragraph Tag");
+    StrList* expected = MappingKeyList(id, table);
+    ASSERT_NE(expected, nullptr);
+    Names want(ListItems(expected), ListItems(expected) + ListCount(expected));
+    for (bool starved : {false, true}) {
+        MappingTableIndex index;
+        MappingTableRead(&index, id, "Paragraph Tag");
+        ASSERT_EQ(index.rowCount, rows.size());
+        // The lookup's table is the first allocation after the list's own two.
+        if (starved) MemFailAllocation(3);
+        StrList* keys = MappingTableKeyList(&index);
+        MemFailAllocation(0);
+        ASSERT_NE(keys, nullptr);
+        EXPECT_EQ(Names(ListItems(keys), ListItems(keys) + ListCount(keys)), want) << "starved " << starved;
+        for (uint32_t row = 0; row < index.rowCount; ++row)
+            EXPECT_EQ(index.listed[row] != 0, ListFindNoCase(expected, index.keys[row]) >= 0) << "row " << row;
+        ListFree(keys);
+        MappingTableFree(&index);
+    }
+    ListFree(expected);
 }
 
 TEST_F(MappingDocumentScenario, AKeyThatCannotBeAppendedIsReportedAndReadingGoesOn) {
