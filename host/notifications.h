@@ -8,6 +8,7 @@
 
 #include "host/fm_api_interfaces.h"
 #include "host/host_records.h"
+#include "host/host_wire.h"
 #include "platform/com_types.h"
 
 #include <cstdint>
@@ -45,7 +46,8 @@ struct CmsReply {
 };
 static_assert(sizeof(CmsReply) == 32, "the CMS reply is four 8-byte fields");
 
-// ---- The callback interfaces, in FrameMaker's slot order.
+// ---- The callback interfaces, in FrameMaker's slot order (HostCallbackSlot
+// of host_wire.h names the slots).
 
 struct IFrameMakerCMSNotifications0 : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE CMSCommand(int32_t command, void* object, int32_t value, void* data,
@@ -77,9 +79,10 @@ protected:
     ~IFrameMakerNotifications1() = default;
 };
 
-extern const IID IID_IFrameMakerCMSNotifications0;
-extern const IID IID_IFrameMakerNotifications0;
-extern const IID IID_IFrameMakerNotifications1;
+// Their identifiers (host_wire.h).
+inline constexpr const IID& IID_IFrameMakerCMSNotifications0 = HostCallbackCmsIid;
+inline constexpr const IID& IID_IFrameMakerNotifications0 = HostCallbackNotifications0Iid;
+inline constexpr const IID& IID_IFrameMakerNotifications1 = HostCallbackNotifications1Iid;
 
 // ---- Where the callbacks go. The tools supply the first three; the frame's
 // defaults for the other four do nothing.

@@ -120,7 +120,7 @@ void EditMappingDocument() {
         HostSetIntProp(0, mapping, PropDocumentVisible, 1);
         return;
     }
-    if (!OpenMappingDocument(1)) HostAlert(MappingMissingAlert, 3);
+    if (!OpenMappingDocument(1)) HostAlert(MappingMissingAlert, HostAlertContinueWarning);
 }
 
 ObjId LocateMappingDocument() {
