@@ -4,7 +4,7 @@
 
 #include "support/base/memory.h"
 #include "support/io/encoding_convert.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 namespace {
 constexpr int Main = HostMainInterfaceNumber;

@@ -10,11 +10,13 @@
 #include "support/base/memory.h"
 #include "support/base/strings.h"
 #include "support/io/library_startup.h"
-#include "tools/tool_entry.h"
 
 #include <cstring>
 
 namespace {
+void DefaultInitialize(int32_t) {}
+void DefaultCommand(int32_t) {}
+void DefaultNotify(int32_t, ObjId, const char*, int32_t) {}
 void DefaultMessage(const char*, int32_t, int32_t) {}
 void DefaultDialogEvent(int32_t, int32_t, int32_t) {}
 void DefaultHtmlDialogEventEx(int32_t, void*, void*) {}
@@ -42,11 +44,25 @@ int AppendOverflow(NotifyFieldList* list, char* field) {
 }
 } // namespace
 
-const ClientHandlers ClientDefaultHandlers = {
-    InitializeTools,  RunToolCommand,           HandleToolMessage, DefaultMessage,
+namespace {
+// Both tables start from this (constant initialisation, so that the tools
+// may attach their handlers while the module loads).
+constexpr ClientHandlers FrameHandlers = {
+    DefaultInitialize,  DefaultCommand,           DefaultNotify,     DefaultMessage,
     DefaultDialogEvent, DefaultHtmlDialogEventEx, DefaultCmsCommand,
 };
-ClientHandlers ClientHandlerTable = ClientDefaultHandlers;
+} // namespace
+
+ClientHandlers ClientDefaultHandlers = FrameHandlers;
+ClientHandlers ClientHandlerTable = FrameHandlers;
+
+int ClientAttachToolHandlers(void (*initialize)(int32_t), void (*command)(int32_t),
+                             void (*notify)(int32_t, ObjId, const char*, int32_t)) {
+    ClientDefaultHandlers.initialize = ClientHandlerTable.initialize = initialize;
+    ClientDefaultHandlers.command = ClientHandlerTable.command = command;
+    ClientDefaultHandlers.notify = ClientHandlerTable.notify = notify;
+    return 1;
+}
 
 // ---- Notification 75
 

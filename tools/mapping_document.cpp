@@ -7,6 +7,7 @@
 #include "host/call_layer.h"
 #include "host/prop_vals.h"
 #include "support/base/format.h"
+#include "support/io/format_output.h"
 #include "support/base/memory.h"
 #include "support/base/strings.h"
 

@@ -5,7 +5,7 @@
 #include "host/call_layer.h"
 #include "support/base/memory.h"
 #include "support/base/strings.h"
-#include "support/io/library_startup.h"
+#include "host/host_startup.h"
 #include "tools/apply_master_pages.h"
 #include "tools/book_walk.h"
 #include "tools/mapping_document.h"
