@@ -10,7 +10,8 @@
 // Success never resets HostErrorCode. Results are the caller's (MemFree for
 // strings, PropValsFree for lists, TextItemsFree for text items).
 //
-// How a host is reached (what a host must implement). Interface K's method N
+// How a host is reached (what a host must implement; host_wire.h names the
+// identifiers and slot numbers). Interface K's method N
 // is slot N of the interface's vtable, counted from 0 with 0-2 being
 // QueryInterface, AddRef and Release; each slot is called as
 //     HRESULT method(IUnknown* self, <inputs...>, <outputs...>)
@@ -27,6 +28,7 @@
 //   15  AddMenuToMenu   (ObjId target, ObjId menu, status)
 //   16  DefineAndAddMenu (ObjId bar, const char* tag, const char* label, status, ObjId* menu)
 //   20  Alert           (const char* text, int32_t type, int32_t* answer)      no status
+//       (type: HostAlertType)
 //   22  PromptString    (status, char** answer, const char* prompt, const char* defaultText)
 //   24  WriteConsole    (const char* utf8Text, status)
 //   32  Open            (const char* name, const PropVals* options, PropVals* returned,
@@ -66,6 +68,7 @@
 #pragma once
 
 #include "host/host_records.h"
+#include "host/host_wire.h"
 #include "support/base/host_error.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-// F_ApiClientInit: acquires FrameMaker's interfaces, creates and registers
+// ClientInit: acquires FrameMaker's interfaces, creates and registers
 // the callback object with the client information, starts the support
 // library and hands the callback object over to FrameMaker. Also GetResource's
 // answer from the client's own module.
@@ -10,7 +10,8 @@
 #include "host/notifications.h"
 #include "host/prop_vals.h"
 #include "support/base/format.h"
-#include "support/io/library_startup.h"
+#include "support/io/format_output.h"
+#include "host/host_startup.h"
 
 #include <cstring>
 
@@ -22,8 +23,7 @@ namespace {
 constexpr DWORD ModuleNameSize = 260;
 }
 
-VELLOR_EXPORT int32_t F_ApiClientInit(HINSTANCE instance, IUnknown* server, IUnknown* companion,
-                                      PropVals* clientInfo) {
+int32_t ClientInit(HINSTANCE instance, IUnknown* server, IUnknown* companion, PropVals* clientInfo) {
     ClientInstance = instance;
     if (!server) return -1;
     // Interfaces 1-15; without the main one the client cannot start, and

@@ -1,6 +1,6 @@
-// The client's entry: F_ApiClientInit, which FrameMaker calls after loading
-// the module, the frame state it sets up, and GetResource's answer from the
-// module's own file.
+// The client's start: ClientInit, what the module's entry F_ApiClientInit
+// (tools/module_entry.h) does once FrameMaker has loaded it, the frame state
+// it sets up, and GetResource's answer from the module's own file.
 #pragma once
 
 #include "host/host_records.h"
@@ -8,12 +8,6 @@
 #include "platform/win_module.h"
 
 #include <cstdint>
-
-#ifdef _WIN32
-#define VELLOR_EXPORT extern "C" __declspec(dllexport)
-#else
-#define VELLOR_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
 
 class FrameMakerNotificationsC;
 
@@ -24,12 +18,11 @@ enum : int32_t { ClientApiVersion = 0x16000000 };
 extern HINSTANCE ClientInstance;
 // The callback object registered with FrameMaker; null when there is none.
 extern FrameMakerNotificationsC* ClientCallbackObject;
-// F_ApiClientInit's third argument, held with one reference while loaded.
+// ClientInit's third argument, held with one reference while loaded.
 extern IUnknown* ClientCompanion;
 
 // Registers the client with FrameMaker's server object. 0 when registered;
 // -1 when `server` is null or lacks the main interface. Client information
 // passed in is used as it stands (and left to the caller); with none and an
 // instance handle, it is read from the module's version resource.
-VELLOR_EXPORT int32_t F_ApiClientInit(HINSTANCE instance, IUnknown* server, IUnknown* companion,
-                                      PropVals* clientInfo);
+int32_t ClientInit(HINSTANCE instance, IUnknown* server, IUnknown* companion, PropVals* clientInfo);

@@ -1,22 +1,15 @@
-// The eighteen host interfaces: their identifiers, the library-wide pointers
+// The eighteen host interfaces: the library-wide pointers
 // that the call layer reads at every call, and their acquisition from and
 // release to the host's server object.
 #pragma once
 
 #include "host/host_records.h"
+#include "host/host_wire.h"
 #include "platform/com_types.h"
 
-enum : int {
-    HostInterfaceCount = 18,
-    HostMainInterfaceNumber = 4,
-    HostResultsInterfaceNumber = 16,  // method 3 decides HostKeepsResults
-    HostInstanceInterfaceNumber = 17, // method 3 receives the instance handle
-};
-
 // Indexed by interface number 1-18 (index 0 is unused); null until acquired
-// and again after release.
+// and again after release. The identifiers are HostInterfaceIids (host_wire.h).
 extern IUnknown* HostInterfaces[HostInterfaceCount + 1];
-extern const IID HostInterfaceIids[HostInterfaceCount + 1];
 
 inline IUnknown* HostMainInterface() { return HostInterfaces[HostMainInterfaceNumber]; }
 

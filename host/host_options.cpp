@@ -5,6 +5,7 @@
 #include "host/prop_vals.h"
 
 #include "support/base/format.h"
+#include "support/io/format_output.h"
 #include "support/base/memory.h"
 
 const HostOption HostDefaultOpenOptions[17] = {

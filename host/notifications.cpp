@@ -10,18 +10,13 @@
 #include "support/base/memory.h"
 #include "support/base/strings.h"
 #include "support/io/library_startup.h"
-#include "tools/tool_entry.h"
 
 #include <cstring>
 
-const IID IID_IFrameMakerCMSNotifications0 = {
-    0x7AA0C49A, 0x1141, 0x44EF, {0xA7, 0x84, 0x15, 0x55, 0x93, 0xF9, 0x50, 0x25}};
-const IID IID_IFrameMakerNotifications0 = {
-    0xEB813990, 0xB81C, 0x11D0, {0x98, 0x5E, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B}};
-const IID IID_IFrameMakerNotifications1 = {
-    0xA4B8972D, 0x5B3A, 0x4B57, {0x93, 0xC5, 0x3E, 0xB3, 0xD6, 0x2A, 0x4F, 0x1D}};
-
 namespace {
+void DefaultInitialize(int32_t) {}
+void DefaultCommand(int32_t) {}
+void DefaultNotify(int32_t, ObjId, const char*, int32_t) {}
 void DefaultMessage(const char*, int32_t, int32_t) {}
 void DefaultDialogEvent(int32_t, int32_t, int32_t) {}
 void DefaultHtmlDialogEventEx(int32_t, void*, void*) {}
@@ -49,11 +44,25 @@ int AppendOverflow(NotifyFieldList* list, char* field) {
 }
 } // namespace
 
-const ClientHandlers ClientDefaultHandlers = {
-    InitializeTools,  RunToolCommand,           HandleToolMessage, DefaultMessage,
+namespace {
+// Both tables start from this (constant initialisation, so that the tools
+// may attach their handlers while the module loads).
+constexpr ClientHandlers FrameHandlers = {
+    DefaultInitialize,  DefaultCommand,           DefaultNotify,     DefaultMessage,
     DefaultDialogEvent, DefaultHtmlDialogEventEx, DefaultCmsCommand,
 };
-ClientHandlers ClientHandlerTable = ClientDefaultHandlers;
+} // namespace
+
+ClientHandlers ClientDefaultHandlers = FrameHandlers;
+ClientHandlers ClientHandlerTable = FrameHandlers;
+
+int ClientAttachToolHandlers(void (*initialize)(int32_t), void (*command)(int32_t),
+                             void (*notify)(int32_t, ObjId, const char*, int32_t)) {
+    ClientDefaultHandlers.initialize = ClientHandlerTable.initialize = initialize;
+    ClientDefaultHandlers.command = ClientHandlerTable.command = command;
+    ClientDefaultHandlers.notify = ClientHandlerTable.notify = notify;
+    return 1;
+}
 
 // ---- Notification 75
 

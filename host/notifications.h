@@ -8,6 +8,7 @@
 
 #include "host/fm_api_interfaces.h"
 #include "host/host_records.h"
+#include "host/host_wire.h"
 #include "platform/com_types.h"
 
 #include <cstdint>
@@ -45,7 +46,8 @@ struct CmsReply {
 };
 static_assert(sizeof(CmsReply) == 32, "the CMS reply is four 8-byte fields");
 
-// ---- The callback interfaces, in FrameMaker's slot order.
+// ---- The callback interfaces, in FrameMaker's slot order (HostCallbackSlot
+// of host_wire.h names the slots).
 
 struct IFrameMakerCMSNotifications0 : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE CMSCommand(int32_t command, void* object, int32_t value, void* data,
@@ -77,12 +79,14 @@ protected:
     ~IFrameMakerNotifications1() = default;
 };
 
-extern const IID IID_IFrameMakerCMSNotifications0;
-extern const IID IID_IFrameMakerNotifications0;
-extern const IID IID_IFrameMakerNotifications1;
+// Their identifiers (host_wire.h).
+inline constexpr const IID& IID_IFrameMakerCMSNotifications0 = HostCallbackCmsIid;
+inline constexpr const IID& IID_IFrameMakerNotifications0 = HostCallbackNotifications0Iid;
+inline constexpr const IID& IID_IFrameMakerNotifications1 = HostCallbackNotifications1Iid;
 
-// ---- Where the callbacks go. The tools supply the first three; the frame's
-// defaults for the other four do nothing.
+// ---- Where the callbacks go. The tools supply the first three
+// (ClientAttachToolHandlers, called as the module loads); until they do, and
+// for the other four, the frame's defaults do nothing.
 struct ClientHandlers {
     void (*initialize)(int32_t code);
     void (*command)(int32_t command);
@@ -93,9 +97,15 @@ struct ClientHandlers {
     void (*htmlDialogEventEx)(int32_t value, void* first, void* second);
     void (*cmsCommand)(int32_t command, void* object, int32_t value, void* data, CmsReply* reply);
 };
-// The table the callback object dispatches through (tests may replace it).
+// The table the callback object dispatches through (tests may replace it),
+// and the handlers it holds when nobody has replaced any: the frame's
+// defaults with the tools' three once they are attached.
 extern ClientHandlers ClientHandlerTable;
-extern const ClientHandlers ClientDefaultHandlers;
+extern ClientHandlers ClientDefaultHandlers;
+// The tools' initialise, command and notify entry points become the
+// handlers of both tables. Returns 1 (so that it can initialise a flag).
+int ClientAttachToolHandlers(void (*initialize)(int32_t), void (*command)(int32_t),
+                             void (*notify)(int32_t, ObjId, const char*, int32_t));
 
 // ---- The callback object.
 class FrameMakerNotificationsC

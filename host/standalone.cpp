@@ -119,7 +119,7 @@ int32_t HostConnect(PropVals* clientInfo, const char* machine, const CLSID* serv
         HostErrorCode = error;
         return error;
     }
-    int32_t result = F_ApiClientInit(GetModuleHandleA(nullptr), main, nullptr, clientInfo);
+    int32_t result = ClientInit(GetModuleHandleA(nullptr), main, nullptr, clientInfo);
     if (result != 0) HostErrorCode = result;
     main->Release();
     return result;

@@ -38,7 +38,7 @@ extern int ClientComInitialised;
 extern DefaultClientMessageFilterC* ClientMessageFilter;
 
 // Connects to FrameMaker (on `machine` when named) and registers the client
-// with `clientInfo`. 0, F_ApiClientInit's nonzero result, or -20 when no
+// with `clientInfo`. 0, ClientInit's nonzero result, or -20 when no
 // server object could be created (also left in HostErrorCode).
 int32_t HostConnect(PropVals* clientInfo, const char* machine, const CLSID* serverClass);
 // HostConnect as a message: HostConnectFailure when it failed, null when

@@ -50,7 +50,7 @@ void FillReturned(PropVals* returned, int32_t statusNumber, uint32_t bits) {
 
 HRESULT Open(IUnknown* self, const char* name, const PropVals* options, PropVals* returned,
              int32_t* status, ObjId* document) {
-    SimCall call(self, 32);
+    SimCall call(self, HostMethodOpen);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !document) return E_POINTER;
     SimServer* s = call.server;
@@ -90,7 +90,7 @@ HRESULT Open(IUnknown* self, const char* name, const PropVals* options, PropVals
 
 HRESULT Save(IUnknown* self, ObjId document, const char* utf8Name, const PropVals*, PropVals* returned,
              int32_t* status, ObjId* saved) {
-    SimCall call(self, 33);
+    SimCall call(self, HostMethodSave);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !saved) return E_POINTER;
     SimServer* s = call.server;
@@ -120,7 +120,7 @@ HRESULT Save(IUnknown* self, ObjId document, const char* utf8Name, const PropVal
 HRESULT NewCustomDoc(IUnknown* self, Metric width, Metric height, int32_t columns, Metric gap,
                      Metric top, Metric bottom, Metric inside, Metric outside, int32_t sidedness,
                      int32_t visible, int32_t* status, ObjId* document) {
-    SimCall call(self, 34);
+    SimCall call(self, HostMethodNewCustomDoc);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !document) return E_POINTER;
     SimServer* s = call.server;
@@ -147,7 +147,7 @@ HRESULT NewCustomDoc(IUnknown* self, Metric width, Metric height, int32_t column
 }
 
 HRESULT Close(IUnknown* self, ObjId document, int32_t flags, int32_t* status) {
-    SimCall call(self, 35);
+    SimCall call(self, HostMethodClose);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;
     SimServer* s = call.server;
@@ -165,7 +165,7 @@ HRESULT Close(IUnknown* self, ObjId document, int32_t flags, int32_t* status) {
 
 HRESULT ApplyMasterPage(IUnknown* self, ObjId document, ObjId bodyPage, ObjId masterPage,
                         int32_t* status) {
-    SimCall call(self, 53);
+    SimCall call(self, HostMethodApplyMasterPage);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;
     SimDoc* doc = SimOpen(call.server, document);
@@ -179,7 +179,7 @@ HRESULT ApplyMasterPage(IUnknown* self, ObjId document, ObjId bodyPage, ObjId ma
 }
 
 HRESULT Redisplay(IUnknown* self, ObjId document, int32_t* status) {
-    SimCall call(self, 66);
+    SimCall call(self, HostMethodRedisplay);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;
     SimDoc* doc = SimOpen(call.server, document);
@@ -192,10 +192,10 @@ HRESULT Redisplay(IUnknown* self, ObjId document, int32_t* status) {
 } // namespace
 
 void SimInstallDocumentMethods(void** table) {
-    table[32] = SimSlot(&Open);
-    table[33] = SimSlot(&Save);
-    table[34] = SimSlot(&NewCustomDoc);
-    table[35] = SimSlot(&Close);
-    table[53] = SimSlot(&ApplyMasterPage);
-    table[66] = SimSlot(&Redisplay);
+    table[HostMethodOpen] = SimSlot(&Open);
+    table[HostMethodSave] = SimSlot(&Save);
+    table[HostMethodNewCustomDoc] = SimSlot(&NewCustomDoc);
+    table[HostMethodClose] = SimSlot(&Close);
+    table[HostMethodApplyMasterPage] = SimSlot(&ApplyMasterPage);
+    table[HostMethodRedisplay] = SimSlot(&Redisplay);
 }

@@ -30,28 +30,28 @@ HRESULT SetValue(IUnknown* self, int method, ObjId document, ObjId object, const
 }
 
 HRESULT GetIntProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status, int32_t* value) {
-    return GetValue(self, 85, d, o, p, status, value, SimValInt,
+    return GetValue(self, HostMethodGetIntProp, d, o, p, status, value, SimValInt,
                     [](const SimValue& v, int32_t* out) { *out = v.integer; });
 }
 
 HRESULT GetIdProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status, ObjId* value) {
-    return GetValue(self, 89, d, o, p, status, value, SimValId,
+    return GetValue(self, HostMethodGetIdProp, d, o, p, status, value, SimValId,
                     [](const SimValue& v, ObjId* out) { *out = static_cast<ObjId>(v.integer); });
 }
 
 HRESULT GetTextLocProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status, TextLoc* value) {
-    return GetValue(self, 93, d, o, p, status, value, SimValTextLoc,
+    return GetValue(self, HostMethodGetTextLocProp, d, o, p, status, value, SimValTextLoc,
                     [](const SimValue& v, TextLoc* out) { *out = v.loc; });
 }
 
 HRESULT GetTextRangeProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status,
                          TextRange* value) {
-    return GetValue(self, 95, d, o, p, status, value, SimValTextRange,
+    return GetValue(self, HostMethodGetTextRangeProp, d, o, p, status, value, SimValTextRange,
                     [](const SimValue& v, TextRange* out) { *out = v.range; });
 }
 
 HRESULT GetStringProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status, char** value) {
-    return GetValue(self, 97, d, o, p, status, value, SimValString,
+    return GetValue(self, HostMethodGetStringProp, d, o, p, status, value, SimValString,
                     [](const SimValue& v, char** out) { *out = SimTaskFrameRoman(v.text); });
 }
 
@@ -59,21 +59,21 @@ HRESULT SetIntProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, int32_t
     SimValue v;
     v.type = SimValInt;
     v.integer = value;
-    return SetValue(self, 86, d, o, p, v, status);
+    return SetValue(self, HostMethodSetIntProp, d, o, p, v, status);
 }
 
 HRESULT SetIdProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, ObjId value, int32_t* status) {
     SimValue v;
     v.type = SimValId;
     v.integer = static_cast<int32_t>(value);
-    return SetValue(self, 90, d, o, p, v, status);
+    return SetValue(self, HostMethodSetIdProp, d, o, p, v, status);
 }
 
 HRESULT SetMetricProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, Metric value, int32_t* status) {
     SimValue v;
     v.type = SimValMetric;
     v.integer = value;
-    return SetValue(self, 92, d, o, p, v, status);
+    return SetValue(self, HostMethodSetMetricProp, d, o, p, v, status);
 }
 
 HRESULT SetTextRangeProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, const TextRange* value,
@@ -82,7 +82,7 @@ HRESULT SetTextRangeProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, c
     SimValue v;
     v.type = SimValTextRange;
     v.range = *value;
-    return SetValue(self, 96, d, o, p, v, status);
+    return SetValue(self, HostMethodSetTextRangeProp, d, o, p, v, status);
 }
 
 HRESULT SetStringProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, const char* value,
@@ -90,11 +90,11 @@ HRESULT SetStringProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, cons
     SimValue v;
     v.type = SimValString;
     v.text = SimFromFrameRoman(value);
-    return SetValue(self, 98, d, o, p, v, status);
+    return SetValue(self, HostMethodSetStringProp, d, o, p, v, status);
 }
 
 HRESULT GetProps(IUnknown* self, ObjId document, ObjId object, int32_t* status, PropVals* props) {
-    SimCall call(self, 83);
+    SimCall call(self, HostMethodGetProps);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !props) return E_POINTER;
     *status = call.Answer(SimGetAllProps(call.server, document, object, props));
@@ -102,7 +102,7 @@ HRESULT GetProps(IUnknown* self, ObjId document, ObjId object, int32_t* status, 
 }
 
 HRESULT SetProps(IUnknown* self, ObjId document, ObjId object, const PropVals* props, int32_t* status) {
-    SimCall call(self, 84);
+    SimCall call(self, HostMethodSetProps);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;
     *status = call.Answer(SimSetAllProps(call.server, document, object, props));
@@ -112,16 +112,16 @@ HRESULT SetProps(IUnknown* self, ObjId document, ObjId object, const PropVals* p
 } // namespace
 
 void SimInstallPropertyMethods(void** table) {
-    table[83] = SimSlot(&GetProps);
-    table[84] = SimSlot(&SetProps);
-    table[85] = SimSlot(&GetIntProp);
-    table[86] = SimSlot(&SetIntProp);
-    table[89] = SimSlot(&GetIdProp);
-    table[90] = SimSlot(&SetIdProp);
-    table[92] = SimSlot(&SetMetricProp);
-    table[93] = SimSlot(&GetTextLocProp);
-    table[95] = SimSlot(&GetTextRangeProp);
-    table[96] = SimSlot(&SetTextRangeProp);
-    table[97] = SimSlot(&GetStringProp);
-    table[98] = SimSlot(&SetStringProp);
+    table[HostMethodGetProps] = SimSlot(&GetProps);
+    table[HostMethodSetProps] = SimSlot(&SetProps);
+    table[HostMethodGetIntProp] = SimSlot(&GetIntProp);
+    table[HostMethodSetIntProp] = SimSlot(&SetIntProp);
+    table[HostMethodGetIdProp] = SimSlot(&GetIdProp);
+    table[HostMethodSetIdProp] = SimSlot(&SetIdProp);
+    table[HostMethodSetMetricProp] = SimSlot(&SetMetricProp);
+    table[HostMethodGetTextLocProp] = SimSlot(&GetTextLocProp);
+    table[HostMethodGetTextRangeProp] = SimSlot(&GetTextRangeProp);
+    table[HostMethodSetTextRangeProp] = SimSlot(&SetTextRangeProp);
+    table[HostMethodGetStringProp] = SimSlot(&GetStringProp);
+    table[HostMethodSetStringProp] = SimSlot(&SetStringProp);
 }

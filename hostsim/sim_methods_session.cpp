@@ -12,7 +12,7 @@ bool IsMenu(SimServer* s, ObjId id) {
 }
 
 HRESULT Register(IUnknown* self, IUnknown* callback, int32_t version, const PropVals* info) {
-    SimCall call(self, 3);
+    SimCall call(self, HostMethodRegister);
     if (FAILED(call.failed)) return call.failed;
     if (!callback) return E_POINTER;
     SimServer* s = call.server;
@@ -32,7 +32,7 @@ HRESULT Register(IUnknown* self, IUnknown* callback, int32_t version, const Prop
 }
 
 HRESULT RequestNotification(IUnknown* self, int32_t code, int32_t state, int32_t* status) {
-    SimCall call(self, 8);
+    SimCall call(self, HostMethodRequestNotification);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;
     std::vector<int32_t>& codes = call.server->session.notifications;
@@ -43,7 +43,7 @@ HRESULT RequestNotification(IUnknown* self, int32_t code, int32_t state, int32_t
 }
 
 HRESULT DefineMenu(IUnknown* self, const char* tag, const char* label, int32_t* status, ObjId* menu) {
-    SimCall call(self, 13);
+    SimCall call(self, HostMethodDefineMenu);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !menu) return E_POINTER;
     SimSession& session = call.server->session;
@@ -75,7 +75,7 @@ int32_t AppendItem(SimServer* s, ObjId menu, ObjId item, bool wantMenu) {
 }
 
 HRESULT AddToMenu(IUnknown* self, ObjId menu, ObjId item, int32_t* status) {
-    SimCall call(self, 14);
+    SimCall call(self, HostMethodAddToMenu);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;
     *status = call.Answer(AppendItem(call.server, menu, item, false));
@@ -83,7 +83,7 @@ HRESULT AddToMenu(IUnknown* self, ObjId menu, ObjId item, int32_t* status) {
 }
 
 HRESULT AddMenuToMenu(IUnknown* self, ObjId target, ObjId menu, int32_t* status) {
-    SimCall call(self, 15);
+    SimCall call(self, HostMethodAddMenuToMenu);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;
     *status = call.Answer(AppendItem(call.server, target, menu, true));
@@ -92,7 +92,7 @@ HRESULT AddMenuToMenu(IUnknown* self, ObjId target, ObjId menu, int32_t* status)
 
 HRESULT DefineAndAddMenu(IUnknown* self, ObjId bar, const char* tag, const char* label,
                          int32_t* status, ObjId* menu) {
-    SimCall call(self, 16);
+    SimCall call(self, HostMethodDefineAndAddMenu);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !menu) return E_POINTER;
     SimSession& session = call.server->session;
@@ -113,7 +113,7 @@ HRESULT DefineAndAddMenu(IUnknown* self, ObjId bar, const char* tag, const char*
 HRESULT DefineAndAddCommand(IUnknown* self, int32_t command, ObjId menu, const char* tag,
                             const char* label, const char* shortcut, int32_t* status,
                             ObjId* commandId) {
-    SimCall call(self, 164);
+    SimCall call(self, HostMethodDefineAndAddCommand);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !commandId) return E_POINTER;
     SimSession& session = call.server->session;
@@ -134,7 +134,7 @@ HRESULT DefineAndAddCommand(IUnknown* self, int32_t command, ObjId menu, const c
 }
 
 HRESULT Alert(IUnknown* self, const char* text, int32_t type, int32_t* answer) {
-    SimCall call(self, 20);
+    SimCall call(self, HostMethodAlert);
     if (FAILED(call.failed)) return call.failed;
     if (!answer) return E_POINTER;
     call.server->control.alerts.push_back(SimAlert{SimFromFrameRoman(text), type});
@@ -144,7 +144,7 @@ HRESULT Alert(IUnknown* self, const char* text, int32_t type, int32_t* answer) {
 
 HRESULT PromptString(IUnknown* self, int32_t* status, char** answer, const char* prompt,
                      const char* defaultText) {
-    SimCall call(self, 22);
+    SimCall call(self, HostMethodPromptString);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !answer) return E_POINTER;
     (void)defaultText;
@@ -163,7 +163,7 @@ HRESULT PromptString(IUnknown* self, int32_t* status, char** answer, const char*
 }
 
 HRESULT ConsoleWrite(IUnknown* self, const char* utf8Text, int32_t* status) {
-    SimCall call(self, 24);
+    SimCall call(self, HostMethodWriteConsole);
     if (FAILED(call.failed)) return call.failed;
     if (!status) return E_POINTER;
     call.server->control.console.push_back(utf8Text ? utf8Text : "");
@@ -174,14 +174,14 @@ HRESULT ConsoleWrite(IUnknown* self, const char* utf8Text, int32_t* status) {
 } // namespace
 
 void SimInstallSessionMethods(void** table) {
-    table[3] = SimSlot(&Register);
-    table[8] = SimSlot(&RequestNotification);
-    table[13] = SimSlot(&DefineMenu);
-    table[14] = SimSlot(&AddToMenu);
-    table[15] = SimSlot(&AddMenuToMenu);
-    table[16] = SimSlot(&DefineAndAddMenu);
-    table[20] = SimSlot(&Alert);
-    table[22] = SimSlot(&PromptString);
-    table[24] = SimSlot(&ConsoleWrite);
-    table[164] = SimSlot(&DefineAndAddCommand);
+    table[HostMethodRegister] = SimSlot(&Register);
+    table[HostMethodRequestNotification] = SimSlot(&RequestNotification);
+    table[HostMethodDefineMenu] = SimSlot(&DefineMenu);
+    table[HostMethodAddToMenu] = SimSlot(&AddToMenu);
+    table[HostMethodAddMenuToMenu] = SimSlot(&AddMenuToMenu);
+    table[HostMethodDefineAndAddMenu] = SimSlot(&DefineAndAddMenu);
+    table[HostMethodAlert] = SimSlot(&Alert);
+    table[HostMethodPromptString] = SimSlot(&PromptString);
+    table[HostMethodWriteConsole] = SimSlot(&ConsoleWrite);
+    table[HostMethodDefineAndAddCommand] = SimSlot(&DefineAndAddCommand);
 }

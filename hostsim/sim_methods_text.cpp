@@ -20,7 +20,7 @@ SimObjKind DocumentKind(int32_t kind) {
 
 HRESULT GetNamedObject(IUnknown* self, ObjId document, int32_t kind, const char* name, int32_t* status,
                        ObjId* object) {
-    SimCall call(self, 68);
+    SimCall call(self, HostMethodGetNamedObject);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !object) return E_POINTER;
     SimServer* s = call.server;
@@ -46,7 +46,7 @@ HRESULT GetNamedObject(IUnknown* self, ObjId document, int32_t kind, const char*
 
 HRESULT NewNamedObject(IUnknown* self, ObjId document, int32_t kind, const char* name, int32_t* status,
                        ObjId* object) {
-    SimCall call(self, 70);
+    SimCall call(self, HostMethodNewNamedObject);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !object) return E_POINTER;
     std::string text = SimFromFrameRoman(name);
@@ -76,7 +76,7 @@ HRESULT NewNamedObject(IUnknown* self, ObjId document, int32_t kind, const char*
 
 HRESULT NewAnchoredObject(IUnknown* self, ObjId document, int32_t kind, const TextLoc* at, int32_t* status,
                           ObjId* object) {
-    SimCall call(self, 71);
+    SimCall call(self, HostMethodNewAnchoredObject);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !object) return E_POINTER;
     SimDoc* d = SimOpen(call.server, document);
@@ -97,7 +97,7 @@ HRESULT NewAnchoredObject(IUnknown* self, ObjId document, int32_t kind, const Te
 
 HRESULT AddText(IUnknown* self, ObjId document, const TextLoc* at, const char* text, int32_t* status,
                 TextLoc* after) {
-    SimCall call(self, 73);
+    SimCall call(self, HostMethodAddText);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !after) return E_POINTER;
     *after = TextLoc{};
@@ -157,7 +157,7 @@ void ParagraphItems(const SimDoc& d, ObjId para, int32_t from, int32_t to, std::
 
 HRESULT GetText(IUnknown* self, ObjId document, const TextRange* range, int32_t itemKinds, int32_t* status,
                 TextItems* out) {
-    SimCall call(self, 110);
+    SimCall call(self, HostMethodGetText);
     if (FAILED(call.failed)) return call.failed;
     if (!status || !out) return E_POINTER;
     out->count = 0;
@@ -206,9 +206,9 @@ HRESULT GetText(IUnknown* self, ObjId document, const TextRange* range, int32_t 
 } // namespace
 
 void SimInstallTextMethods(void** table) {
-    table[68] = SimSlot(&GetNamedObject);
-    table[70] = SimSlot(&NewNamedObject);
-    table[71] = SimSlot(&NewAnchoredObject);
-    table[73] = SimSlot(&AddText);
-    table[110] = SimSlot(&GetText);
+    table[HostMethodGetNamedObject] = SimSlot(&GetNamedObject);
+    table[HostMethodNewNamedObject] = SimSlot(&NewNamedObject);
+    table[HostMethodNewAnchoredObject] = SimSlot(&NewAnchoredObject);
+    table[HostMethodAddText] = SimSlot(&AddText);
+    table[HostMethodGetText] = SimSlot(&GetText);
 }

@@ -74,10 +74,12 @@ enum SimStatus : int32_t {
     SimStatusBadArgument = 14,
 };
 
-// Property numbers the host answers beyond those the client library names.
+// The two frame properties the tools read of a text frame's first object
+// (PropFirstAnchoredFrame and PropFirstGraphicInFrame of host_records.h),
+// answered for text frames and graphic objects.
 enum SimProp : int32_t {
-    SimPropFirstAnchoredFrame = 976, // of a graphic object: 0 when it holds no anchored frame
-    SimPropFirstGraphicInFrame = 978, // of a graphic object: 0 when it holds no artwork
+    SimPropFirstAnchoredFrame = 976, // 0: nothing here holds an anchored frame
+    SimPropFirstGraphicInFrame = 978, // a graphic object itself; 0 for a text frame
 };
 
 // Value kinds of typed values as the host hands them out.

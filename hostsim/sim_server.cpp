@@ -17,44 +17,15 @@
 #include <cstring>
 #include <typeinfo>
 
+static_assert(int{SimInterfaceCount} == int{HostInterfaceCount} && int{SimMainMethodCount} == int{HostMainMethodCount},
+              "the simulated host serves the interfaces and slots of the wire contract");
+
 namespace {
 
-const IID InterfaceIids[SimInterfaceCount + 1] = {
-    {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}},
-    {0x9EB9EBDE, 0xEF45, 0x4FAA, {0xBA, 0x83, 0x80, 0xC3, 0x7E, 0x74, 0x6D, 0xD7}},
-    {0xF9EDAC1F, 0x75C2, 0x4544, {0xA6, 0x5E, 0x36, 0xE3, 0xC5, 0xA4, 0xDB, 0xA1}},
-    {0x755FF112, 0x0DD6, 0x4947, {0xBD, 0xCC, 0xD3, 0x22, 0x28, 0x31, 0x39, 0xA7}},
-    {0xCA913130, 0x7B0A, 0x11D0, {0x98, 0x5E, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B}},
-    {0x5B0455F0, 0x0DB8, 0x11D1, {0x98, 0x6D, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B}},
-    {0xEA34B890, 0x2289, 0x11D3, {0xBC, 0x05, 0x00, 0x80, 0x5F, 0xD9, 0x83, 0x89}},
-    {0x895D2502, 0x96ED, 0x43E1, {0xA8, 0x8B, 0x45, 0x78, 0xA1, 0xAA, 0xA2, 0xB5}},
-    {0xF8A1A179, 0xB5C9, 0x4AF8, {0x8E, 0x1A, 0xDA, 0x71, 0x43, 0x0E, 0xDB, 0xA1}},
-    {0x02AC84A3, 0x499F, 0x4128, {0x93, 0x62, 0x0E, 0x38, 0xBB, 0x16, 0x20, 0xC9}},
-    {0xB2159D69, 0xA7F0, 0x4978, {0x84, 0xA3, 0xC2, 0xCA, 0x54, 0x98, 0xF9, 0xFE}},
-    {0xA76BE1F8, 0xB073, 0x4F2D, {0x95, 0x53, 0x98, 0x54, 0x38, 0x54, 0xE0, 0xFB}},
-    {0x9D1E44A4, 0x9CCC, 0x4AB5, {0xB5, 0x55, 0x6F, 0xFA, 0xE7, 0x78, 0x34, 0x2C}},
-    {0xEC7B1498, 0xED2D, 0x4278, {0xAE, 0x91, 0x07, 0x48, 0x1B, 0xCB, 0xBF, 0xD0}},
-    {0xB550535A, 0xBAA1, 0x4274, {0x9D, 0x2C, 0x41, 0xB6, 0x0F, 0x18, 0x35, 0xB8}},
-    {0x00F4DCB5, 0x4CAE, 0x4ACC, {0x8A, 0x3D, 0x5D, 0x27, 0x6E, 0x90, 0x28, 0xBB}},
-    {0x04C8B860, 0xBC3B, 0x11D0, {0x8E, 0x04, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}},
-    {0xF5AE87C2, 0x3FF6, 0x11D1, {0x94, 0x57, 0x00, 0x80, 0x5F, 0x29, 0x2B, 0x02}},
-    {0xE1E9B610, 0x97D0, 0x11D3, {0xBC, 0x10, 0x00, 0x80, 0x5F, 0xD9, 0x83, 0x89}},
-};
-
-// The callback interface FrameMaker calls on a client.
-const IID NotificationsIid = {0xEB813990, 0xB81C, 0x11D0,
-                              {0x98, 0x5E, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B}};
-enum : unsigned {
-    SlotInitialize = 3,
-    SlotQuit = 4,
-    SlotCommand = 5,
-    SlotNotify = 8,
-};
-
 // Slots per interface: methods 3..last, so last + 1 (index 0: IUnknown only).
-const int SlotCounts[SimInterfaceCount + 1] = {3,  21, 21, 17, 165, 15, 4, 8,  6, 5,
+const int SlotCounts[SimInterfaceCount + 1] = {3,  21, 21, 17, HostMainMethodCount, 15, 4, 8,  6, 5,
                                                14, 48, 49, 18, 4,   50, 4, 4,  4};
-const int MaxSlots = 165;
+const int MaxSlots = HostMainMethodCount;
 
 // Stands for the dynamic type of every interface record.
 struct SimInterfaceType : IUnknown {
@@ -73,7 +44,7 @@ HRESULT QueryInterfaceSlot(IUnknown* self, REFIID iid, void** object) {
     int number = -1;
     if (IsEqualIID(iid, IID_IUnknown)) number = 0;
     for (int k = 1; k <= SimInterfaceCount && number < 0; ++k)
-        if (IsEqualIID(iid, InterfaceIids[k])) number = k;
+        if (IsEqualIID(iid, HostInterfaceIids[k])) number = k;
     if (number < 0) return E_NOINTERFACE;
     if (number > 0) ++s->control.queries[number];
     if (number > 0 && s->control.refused[number]) return E_NOINTERFACE;
@@ -120,13 +91,13 @@ Tables MakeTables() {
         slots[1] = SimSlot(&AddRefSlot);
         slots[2] = SimSlot(&ReleaseSlot);
     }
-    void** main = t.words[4] + 2;
+    void** main = t.words[HostMainInterfaceNumber] + 2;
     SimInstallSessionMethods(main);
     SimInstallDocumentMethods(main);
     SimInstallPropertyMethods(main);
     SimInstallTextMethods(main);
-    t.words[16][2 + 3] = SimSlot(&KeepResultsSlot);
-    t.words[17][2 + 3] = SimSlot(&InstanceSlot);
+    t.words[HostResultsInterfaceNumber][2 + HostMethodOfSideInterface] = SimSlot(&KeepResultsSlot);
+    t.words[HostInstanceInterfaceNumber][2 + HostMethodOfSideInterface] = SimSlot(&InstanceSlot);
     return t;
 }
 
@@ -145,7 +116,7 @@ std::string DefaultHostDirectory() {
 IUnknown* ClientNotifications(SimServer* server) {
     if (!server->client) return nullptr;
     void* object = nullptr;
-    if (FAILED(server->client->QueryInterface(NotificationsIid, &object))) return nullptr;
+    if (FAILED(server->client->QueryInterface(HostCallbackNotifications0Iid, &object))) return nullptr;
     return static_cast<IUnknown*>(object);
 }
 
@@ -229,11 +200,11 @@ const SimDoc* SimStoredFile(SimServer* server, const char* name) {
 // ---- The client
 
 HRESULT SimClientInitialize(SimServer* server, int32_t code) {
-    return CallClient(server, SlotInitialize, code);
+    return CallClient(server, HostCallbackInitialize, code);
 }
 
 HRESULT SimClientCommand(SimServer* server, int32_t command) {
-    return CallClient(server, SlotCommand, command);
+    return CallClient(server, HostCallbackCommand, command);
 }
 
 HRESULT SimClientChooseCommand(SimServer* server, const char* tag) {
@@ -244,7 +215,7 @@ HRESULT SimClientChooseCommand(SimServer* server, const char* tag) {
 
 HRESULT SimClientNotify(SimServer* server, int32_t code, ObjId document, const char* text,
                         int32_t number) {
-    return CallClient(server, SlotNotify, code, static_cast<int32_t>(document), text, number);
+    return CallClient(server, HostCallbackNotify, code, static_cast<int32_t>(document), text, number);
 }
 
 HRESULT SimClientMessage(SimServer* server, const char* text) {
@@ -254,7 +225,7 @@ HRESULT SimClientMessage(SimServer* server, const char* text) {
     return SimClientNotify(server, 13, 0, text, 0);
 }
 
-HRESULT SimClientQuit(SimServer* server) { return CallClient(server, SlotQuit); }
+HRESULT SimClientQuit(SimServer* server) { return CallClient(server, HostCallbackQuit); }
 
 void SimClientRelease(SimServer* server) {
     IUnknown* client = server->client;

@@ -21,6 +21,7 @@
 #include "hostsim/sim_control.h"
 #include "hostsim/sim_model.h"
 #include "hostsim/sim_store.h"
+#include "hostsim/sim_text.h" // text between the host (UTF-8) and the client (FrameRoman)
 #include "platform/com_types.h"
 
 #include <string>
@@ -83,7 +84,3 @@ HRESULT SimClientQuit(SimServer* server);
 void SimClientRelease(SimServer* server);
 bool SimClientRegistered(SimServer* server);
 int32_t SimClientApiVersion(SimServer* server);
-
-// ---- Text between the host (UTF-8) and the client (FrameRoman)
-std::string SimToFrameRoman(const std::string& utf8);
-std::string SimFromFrameRoman(const std::string& frameRoman);

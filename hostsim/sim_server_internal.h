@@ -5,6 +5,7 @@
 
 #include "hostsim/sim_server.h"
 #include "hostsim/sim_text.h"
+#include "host/host_wire.h"
 
 #include <string>
 

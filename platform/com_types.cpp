@@ -16,11 +16,6 @@ void* CoTaskMemAlloc(SIZE_T size) {
     return block;
 }
 
-void* CoTaskMemRealloc(void* block, SIZE_T size) {
-    if (!block) return CoTaskMemAlloc(size);
-    return std::realloc(block, size ? size : 1);
-}
-
 void CoTaskMemFree(void* block) {
     if (!block) return;
     --outstanding;

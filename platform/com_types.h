@@ -61,7 +61,6 @@ extern const IID IID_IUnknown;
 // The task allocator: blocks that cross the COM boundary (strings and lists
 // that FrameMaker returns) are allocated and released here.
 void* CoTaskMemAlloc(SIZE_T size);
-void* CoTaskMemRealloc(void* block, SIZE_T size);
 void CoTaskMemFree(void* block);
 #endif
 

@@ -5,6 +5,7 @@
 // out by scheme, host and path (see netlib.h).
 #include "platform/netlib.h"
 
+#include "platform/netlib_state.h"
 #include "platform/win_names.h"
 
 #include <cctype>
@@ -17,19 +18,11 @@
 
 namespace fs = std::filesystem;
 
+NetLibStandInState NetLibStandIn;
+
 namespace {
 
-struct StandInState {
-    bool enabled = false;
-    fs::path folder;
-    NetLibErr lastError = NetLibErrNone;
-    NetLibErr failNext[NetLibOpCount] = {};
-    int calls[NetLibOpCount] = {};
-    uint32_t lastFlags = 0;
-    int liveStrings = 0;
-};
-
-StandInState State;
+NetLibStandInState& State = NetLibStandIn;
 
 // Counts the call and answers whether it may go ahead; a failure a test
 // asked for is used up here.
@@ -407,52 +400,5 @@ void NetLibFree(void* pointer) {
 
 NetLibErr NetLibGetLastError() { return State.lastError; }
 
-int NetLibStandInEnable(const char* cacheFolder) {
-    NetLibStandInDisable();
-    if (!cacheFolder || !*cacheFolder) return -1;
-    std::error_code ec;
-    fs::path folder = fs::absolute(fs::path(cacheFolder), ec);
-    if (ec) return -1;
-    fs::create_directories(folder / "remote", ec);
-    if (ec) return -1;
-    fs::create_directories(folder / "cache", ec);
-    if (ec) return -1;
-    State.folder = folder;
-    State.enabled = true;
-    return 0;
-}
 
-void NetLibStandInDisable() {
-    int live = State.liveStrings;
-    State = StandInState();
-    State.liveStrings = live; // strings still out must balance their frees
-}
-
-void NetLibStandInFailNext(NetLibStandInOp op, NetLibErr error) {
-    if (op >= 0 && op < NetLibOpCount) State.failNext[op] = error;
-}
-
-int NetLibStandInCalls(NetLibStandInOp op) {
-    return (op >= 0 && op < NetLibOpCount) ? State.calls[op] : 0;
-}
-
-uint32_t NetLibStandInLastFlags() { return State.lastFlags; }
-
-int NetLibStandInLiveStrings() { return State.liveStrings; }
-
-namespace {
-int WriteLocalName(const fs::path& file, char* buffer, int size) {
-    std::string text = file.string();
-    if (file.empty() || !buffer || size <= 0 || text.size() >= static_cast<size_t>(size)) return -1;
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
-    return 0;
-}
-} // namespace
-
-int NetLibStandInRemoteFile(const char* url, char* buffer, int size) {
-    return WriteLocalName(LocalFile("remote", url), buffer, size);
-}
-
-int NetLibStandInCacheFile(const char* url, char* buffer, int size) {
-    return WriteLocalName(LocalFile("cache", url), buffer, size);
-}
+std::filesystem::path NetLibStandInLocalFile(const char* tree, const char* url) { return LocalFile(tree, url); }

@@ -55,6 +55,8 @@ void NetLibFree(void* pointer);
 NetLibErr NetLibGetLastError();
 
 // ---- Test controls of the stand-in -------------------------------------
+// In the library vellor_netlib_controls (netlib_controls.cpp), which only
+// the tests link: the module does not carry them.
 
 // Switches the network mode on, serving from `cacheFolder` (a local name of
 // this system; created when missing). Returns 0, or -1 when the folder cannot
@@ -88,8 +90,7 @@ int NetLibStandInCalls(NetLibStandInOp op);
 uint32_t NetLibStandInLastFlags();
 // Strings handed out through out-parameters and not yet given to NetLibFree.
 int NetLibStandInLiveStrings();
-// The local name (of this system) of the remote file or the cache file of a
-// network name, written into `buffer`; 0, or -1 for a name the stand-in does
-// not map or a buffer too small.
+// The local name (of this system) of the remote file of a network name,
+// written into `buffer`; 0, or -1 for a name the stand-in does not map or a
+// buffer too small.
 int NetLibStandInRemoteFile(const char* url, char* buffer, int size);
-int NetLibStandInCacheFile(const char* url, char* buffer, int size);

@@ -61,9 +61,4 @@ BOOL GlobalUnlock(HGLOBAL mem) {
     if (!block || block->locks == 0) return FALSE;
     return --block->locks != 0;
 }
-
-SIZE_T GlobalSize(HGLOBAL mem) {
-    auto* block = static_cast<GlobalBlock*>(mem);
-    return block ? block->size : 0;
-}
 #endif

@@ -17,5 +17,4 @@ HGLOBAL GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags);
 HGLOBAL GlobalFree(HGLOBAL mem); // null on success, as on Windows
 LPVOID GlobalLock(HGLOBAL mem);
 BOOL GlobalUnlock(HGLOBAL mem); // nonzero while the block stays locked
-SIZE_T GlobalSize(HGLOBAL mem);
 #endif

@@ -237,7 +237,7 @@ void ApplyCellToPage(ObjId mapping, ObjId document, ObjId cell, ObjId page) {
         else if (StrEqual(candidate, "As Is"))
             ; // the page keeps what it has
         else if (StrEqual(candidate, "None"))
-            HostSetIntProp(document, page, PropPageBackground, 1);
+            HostSetIntProp(document, page, PropPageBackground, HostBackgroundNone);
         else
             done = 0; // a master page the document lacks: try the next candidate
         MemFree(candidate);
@@ -251,7 +251,7 @@ void ApplyMasterPagesToDoc(ObjId document) {
     HostErrorCode = 0;
     ObjId mapping = LocateMappingDocument();
     if (!mapping) {
-        HostAlert(MappingMissingAlert, 3);
+        HostAlert(MappingMissingAlert, HostAlertContinueWarning);
         return;
     }
     // The tables and markers are read once here rather than at every page:

@@ -86,7 +86,7 @@ void WalkBookComponents(ObjId book, BookComponentAction action, void* context) {
         // The next component is worked out before this one is handled.
         int32_t type = HostGetIntProp(book, component, PropComponentType);
         ObjId next = 0;
-        if (type == ComponentFolder || type == ComponentGroup)
+        if (type == HostComponentFolder || type == HostComponentGroup)
             next = HostGetIdProp(book, component, PropFirstChildComponent);
         if (!next) {
             next = HostGetIdProp(book, component, PropNextComponent);
@@ -96,7 +96,7 @@ void WalkBookComponents(ObjId book, BookComponentAction action, void* context) {
                 if (climb) next = HostGetIdProp(book, climb, PropNextComponent);
             }
         }
-        if (type == ComponentDocument) action(book, component, context);
+        if (type == HostComponentDocument) action(book, component, context);
         component = next;
     }
 }

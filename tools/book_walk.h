@@ -6,14 +6,11 @@
 #pragma once
 
 #include "host/host_records.h"
+#include "host/host_wire.h"
 
-// Component types: documents are processed, folders and groups are walked
-// into, every other type is passed over together with what it holds.
-enum BookComponentType : int32_t {
-    ComponentFolder = 2,
-    ComponentGroup = 64,
-    ComponentDocument = 512,
-};
+// Component types (HostComponentType): documents are processed, folders and
+// groups are walked into, every other type is passed over together with what
+// it holds.
 
 // Called for every document component of `book` in walk order.
 typedef void (*BookComponentAction)(ObjId book, ObjId component, void* context);

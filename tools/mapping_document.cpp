@@ -7,6 +7,7 @@
 #include "host/call_layer.h"
 #include "host/prop_vals.h"
 #include "support/base/format.h"
+#include "support/io/format_output.h"
 #include "support/base/memory.h"
 #include "support/base/strings.h"
 
@@ -120,7 +121,7 @@ void EditMappingDocument() {
         HostSetIntProp(0, mapping, PropDocumentVisible, 1);
         return;
     }
-    if (!OpenMappingDocument(1)) HostAlert(MappingMissingAlert, 3);
+    if (!OpenMappingDocument(1)) HostAlert(MappingMissingAlert, HostAlertContinueWarning);
 }
 
 ObjId LocateMappingDocument() {

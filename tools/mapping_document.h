@@ -10,7 +10,7 @@
 #include "support/base/string_list.h"
 #include "tools/mapping_rules.h"
 
-// The alert shown when no mapping document can be had (type 3).
+// The alert shown when no mapping document can be had (a warning).
 extern const char MappingMissingAlert[];
 // The console line of a key that could not join its key list.
 extern const char KeyListMemoryLine[];

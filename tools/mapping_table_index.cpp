@@ -6,6 +6,7 @@
 #include "host/call_layer.h"
 #include "support/base/char_tables.h"
 #include "support/base/format.h"
+#include "support/io/format_output.h"
 #include "support/base/memory.h"
 #include "support/base/strings.h"
 #include "tools/mapping_document.h"

@@ -29,9 +29,8 @@ constexpr int32_t ReportVisible = 1;
 const char PageGap[] = "   ";
 const char NoMasterPage[] = "   None";
 
-// Background values of a body page: 1 no master page, 2 a named one (0, the
-// side's default, is not listed).
-enum : int32_t { BackgroundNone = 1, BackgroundNamed = 2 };
+// A body page is listed when it has no master page or a named one; one with
+// its side's default (HostBackgroundDefault) is not.
 
 // Inserts text at *at and moves *at to just after it; later text follows.
 void AddText(ObjId report, TextLoc* at, const char* text) {
@@ -107,11 +106,11 @@ void ListMasterPagesOfDoc(ObjId document, ObjId report) {
     for (ObjId page = HostGetIdProp(0, document, PropFirstBodyPage); page;
          page = HostGetIdProp(document, page, PropNextBodyPage)) {
         int32_t background = HostGetIntProp(document, page, PropPageBackground);
-        if (background != BackgroundNone && background != BackgroundNamed) continue;
+        if (background != HostBackgroundNone && background != HostBackgroundNamed) continue;
         char* number = HostGetStringProp(document, page, PropPageNumberText);
         AddText(report, &at, number);
         MemFree(number);
-        if (background == BackgroundNone) {
+        if (background == HostBackgroundNone) {
             AddText(report, &at, NoMasterPage);
         } else {
             AddText(report, &at, PageGap);

@@ -5,7 +5,7 @@
 #include "host/call_layer.h"
 #include "support/base/memory.h"
 #include "support/base/strings.h"
-#include "support/io/library_startup.h"
+#include "host/host_startup.h"
 #include "tools/apply_master_pages.h"
 #include "tools/book_walk.h"
 #include "tools/mapping_document.h"
@@ -58,13 +58,13 @@ void SetTargetFromMessage(const char* text, ObjId* target) {
 // Commands that work on a document say so when there is none; 0 then.
 int HaveDocument(ObjId document) {
     if (document) return 1;
-    HostAlert(NoDocumentAlert, 2);
+    HostAlert(NoDocumentAlert, HostAlertContinueNote);
     return 0;
 }
 
 } // namespace
 
-void ShowAboutAlert() { HostAlert(AboutText, 2); }
+void ShowAboutAlert() { HostAlert(AboutText, HostAlertContinueNote); }
 
 void InitializeTools(int32_t kind) {
     if (kind == 1) {

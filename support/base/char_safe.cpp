@@ -4,7 +4,7 @@
 #include "support/base/char_safe.h"
 
 #include "support/base/strings.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 // The library's printf family: one engine, FmtFormat, that walks a format
 // string and hands literal runs and formatted pieces to an output function
-// (FmtSink), plus the front ends that choose the output: a channel or the
-// host's console (FmtPrint), or a caller's buffer (FmtSprintf, FmtSnprintfV).
+// (FmtSink), plus the front ends into a caller's buffer (FmtSprintf,
+// FmtSnprintfV). Output to a channel or the host's console (FmtPrint) is in
+// support/io/format_output.h.
 //
 // The conversions are exactly "dioxXucsfeEgGp%nC". The engine parses each
 // specification itself: it expands '*' widths and precisions, implements the
@@ -17,25 +18,15 @@
 #include <cstdarg>
 #include <cstdint>
 
-struct ChanRecord;
-
 // An output function: receives `length` bytes starting at `bytes` and returns
 // what it adds to the engine's count. For a literal run those bytes are
 // followed by more of the format string (the run ends at a percent sign or at
 // the terminator); for a formatted piece they are followed by a terminator.
 typedef int (*FmtSink)(void* context, const char* bytes, int length);
 
-// The host's console writer, taking one UTF-8 string. Null until the client
-// entry installs the host's console operation; FmtConsoleWrite then writes
-// nothing.
-typedef int (*FmtConsoleWriter)(const char* utf8);
-extern FmtConsoleWriter ConsoleHook;
-
 enum : int {
     FmtWorkBufferSize = 256,   // the stack work buffer of one FmtFormat call
     FmtSpecBufferSize = 64,    // room for one rebuilt runtime specification
-    FmtConsoleChunkSize = 256, // console pieces of a long literal run
-    FmtUtf16BufferSize = 1024, // FmtPrintUtf16 formats at most 1023 bytes
 };
 
 // ---- The engine ------------------------------------------------------------
@@ -128,12 +119,6 @@ int FmtConvert(char* out, int capacity, const FmtSpec* spec, const FmtArg* arg);
 
 // ---- Output functions ----------------------------------------------------
 
-// Context null: the console; otherwise the ChanRecord to write to.
-int FmtOutputSink(void* channel, const char* bytes, int length);
-
-// Writes a string in the current encoding to the host's console as UTF-8.
-void FmtConsoleWrite(const char* s);
-
 // The state of an output into a caller's buffer: where the next byte goes and
 // how many bytes may still be written (a terminator always fits after them).
 // `room` -1 means there is no buffer.
@@ -145,10 +130,6 @@ int FmtBufferSink(void* state, const char* bytes, int length);
 
 // ---- Front ends -------------------------------------------------------------
 
-// To a channel, or with a null channel to the host's console.
-int FmtPrint(ChanRecord* channel, const char* format, ...);
-int FmtPrintV(ChanRecord* channel, const char* format, va_list args);
-
 // Into a buffer with room for 0x7FFFFFFE bytes plus a terminator; returns the
 // bytes written.
 int FmtSprintf(char* buffer, const char* format, ...);
@@ -158,8 +139,3 @@ int FmtSprintf(char* buffer, const char* format, ...);
 // that reached the limit stops there. Returns the bytes written.
 int FmtSnprintfV(char* buffer, int size, const char* format, va_list args);
 
-// With encoding id 17 (UTF-16): formats at most 1023 bytes, converts them
-// from encoding id `sourceId` to UTF-16 and writes the units to the channel
-// as 2-byte items, returning that write's result (0 without a channel: the
-// console takes no UTF-16). Any other encoding id is FmtPrint.
-int FmtPrintUtf16(int encodingId, int sourceId, ChanRecord* channel, const char* format, ...);

@@ -12,7 +12,7 @@
 #include "support/base/format.h"
 
 #include "support/base/char_safe.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include <cstdio>
 #include <cstring>

@@ -6,28 +6,66 @@
 
 #include <cstdint>
 
+// Functions writing into `dst` never allocate; the caller gives the room
+// (`size` bytes, terminator included, where a size is taken). Results that
+// point into a string point into the caller's string. Nothing here fails
+// but the two that allocate, which say so.
+
+// The length in bytes; 0 for null.
 int StrLen(const char* s);
+// Copies src with its terminator (the areas may overlap); a null src makes
+// dst empty; a null dst is ignored. dst must have room: no bound is checked.
 void StrCopy(char* dst, const char* src);
+// Copies at most size - 1 bytes of src and a terminator; returns the bytes
+// copied (0 and nothing written for a null dst or a size of 0 or less). May
+// cut inside a character: see char_safe.h for the cut that does not.
 int StrCopyN(char* dst, const char* src, int size);
+// A new copy (MemFree); null for a null s or when memory ran out.
 char* StrDup(const char* s);
+// Appends src to dst (no bound is checked); returns the new length, 0 for a
+// null dst.
 int StrAppend(char* dst, const char* src);
+// Appends as much of src as fits in dst's `size` bytes; returns the new
+// length (dst's length when nothing fits; 0 for a null dst).
 int StrAppendN(char* dst, const char* src, int size);
+// Appends one byte when it fits with its terminator in `size`; returns the
+// new length (unchanged when it did not fit; 0 for a null dst).
 int StrAppendChar(char* dst, int byte, int size);
+// Ends s at `index` (which must lie within it); a null s or a negative index
+// is ignored.
 void StrTruncate(char* s, int index);
+// Removes the first n bytes; nothing when n is 0 or less or beyond the
+// length.
 void StrDropFront(char* s, int n);
+// Remove spaces (0x20 only) at the end and at the start.
 void StrTrimRight(char* s);
 void StrTrimLeft(char* s);
+// 1 when equal byte for byte, else 0.
 int StrEqual(const char* a, const char* b);
+// 1 when s begins with prefix; a null prefix is a prefix of everything.
 int StrHasPrefix(const char* s, const char* prefix);
+// The first byte equal to c (1-255) within s, or null (also for a null s
+// and a c outside 1-255).
 char* StrFindChar(const char* s, int c);
+// The index of the first occurrence of pattern, or -1 (also for a null s or
+// pattern and for an empty s).
 int StrFind(const char* s, const char* pattern);
 
+// Equality and order without regard to case (folded through CharLowerMap):
+// 1/0, and a negative, zero or positive difference of folded bytes.
 int StrEqualNoCase(const char* a, const char* b);
 int StrCompareNoCase(const char* a, const char* b);
 
+// The host's escapes (a backslash and a letter: t tab, p paragraph end,
+// s and space the special spaces, - and + the hyphens, and so on): a new
+// string (MemFree) with the escapes resolved or made, of at most 1023 bytes
+// (longer input is cut); null only when memory ran out. A null s gives "".
 char* StrUnescape(const char* s);
 char* StrEscape(const char* s);
 
+// Numbers as atoi, atoll and atof read them (0 for null and for text that is
+// no number). The Utf8 forms first read any Unicode decimal digit as its
+// ASCII digit; 0 also when the copy this needs cannot be had.
 int StrToInt(const char* s);
 int64_t StrToInt64(const char* s);
 double StrToReal(const char* s);

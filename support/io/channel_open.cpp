@@ -7,7 +7,7 @@
 #include "support/base/memory.h"
 #include "support/io/channel_stream.h"
 #include "support/io/encoding_convert.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 #include "support/io/path.h"
 #include "support/io/url.h"
 

@@ -10,7 +10,7 @@
 #include "support/base/memory.h"
 #include "support/base/strings.h"
 #include "support/io/encoding_copy.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>

@@ -5,7 +5,7 @@
 
 #include "support/base/char_tables.h"
 #include "support/base/strings.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include <cstring>
 

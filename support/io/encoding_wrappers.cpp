@@ -5,7 +5,7 @@
 
 #include "support/base/char_tables.h"
 #include "support/io/encoding_copy.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 char* EncCurrentToUtf8(const char* text) {
     return EncConvert(text, EncConverterNameOf(EncCurrent), EncNameUtf8, 0, 0);

@@ -1,10 +1,10 @@
-// Start-up of the support library and the ICU data directory.
+// Start-up of the support library and the ICU data directory. What it needs
+// of the host, the host directory, is handed in by the caller.
 #include "support/io/library_startup.h"
 
-#include "host/call_layer.h"
 #include "platform/win_names.h"
 #include "support/base/memory.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include <unicode/putil.h>
 
@@ -20,24 +20,12 @@ constexpr char IcuDataFolder[] = "\\icu_data";
 void EncLibraryReset() { libraryInitialised = 0; }
 int EncLibraryIsInit() { return libraryInitialised; }
 
-int EncSetIcuDataDir() {
-    // Judge this call alone: an earlier failure still in HostErrorCode must
-    // not be taken for ours, and a success must not erase it.
-    int32_t earlier = HostErrorCode;
-    HostErrorCode = 0;
-    char* hostDirectory = HostGetStringProp(0, 0, PropHostDirectory);
-    int32_t failure = HostErrorCode;
-    if (failure == 0) HostErrorCode = earlier;
-
+int EncSetIcuDataDirFrom(const char* hostDirectory) {
     char composed[DirectoryBufferSize];
     size_t length = hostDirectory ? std::strlen(hostDirectory) : 0;
-    int fits = length + sizeof IcuDataFolder <= sizeof composed;
-    if (fits && length) {
-        std::memcpy(composed, hostDirectory, length);
-        std::memcpy(composed + length, IcuDataFolder, sizeof IcuDataFolder);
-    }
-    MemFree(hostDirectory);
-    if (failure != 0 || length == 0 || !fits) return 1;
+    if (length == 0 || length + sizeof IcuDataFolder > sizeof composed) return 1;
+    std::memcpy(composed, hostDirectory, length);
+    std::memcpy(composed + length, IcuDataFolder, sizeof IcuDataFolder);
 
     // The host speaks Windows names; ICU wants the local form.
     char local[DirectoryBufferSize];
@@ -46,14 +34,21 @@ int EncSetIcuDataDir() {
     return 0;
 }
 
-int EncEnsureIcuDataDir() {
-    const char* current = u_getDataDirectory();
-    if (current && current[0]) return 0;
-    return EncSetIcuDataDir();
+int EncSetIcuDataDirWith(EncHostDirectoryReader readHostDirectory) {
+    char* hostDirectory = readHostDirectory ? readHostDirectory() : nullptr;
+    int result = EncSetIcuDataDirFrom(hostDirectory);
+    MemFree(hostDirectory);
+    return result;
 }
 
-int EncLibraryInit() {
+int EncEnsureIcuDataDirWith(EncHostDirectoryReader readHostDirectory) {
+    const char* current = u_getDataDirectory();
+    if (current && current[0]) return 0;
+    return EncSetIcuDataDirWith(readHostDirectory);
+}
+
+int EncLibraryInitWith(EncHostDirectoryReader readHostDirectory) {
     if (!EncTablesReady()) EncSelect("FrameRoman");
     libraryInitialised = 1;
-    return EncEnsureIcuDataDir();
+    return EncEnsureIcuDataDirWith(readHostDirectory);
 }

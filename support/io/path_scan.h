@@ -5,7 +5,7 @@
 #pragma once
 
 #include "support/base/char_safe.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 // Bytes of the character that starts at p (1-4), never reaching past the
 // terminator; 0 at the terminator.

@@ -10,7 +10,7 @@
 #include "fuzz_input.h"
 
 #include "support/base/char_safe.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include <cstring>
 #include <memory>

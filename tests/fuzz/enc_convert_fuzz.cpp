@@ -12,7 +12,7 @@
 #include "support/base/char_safe.h"
 #include "support/base/memory.h"
 #include "support/io/encoding_convert.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include <unicode/ustring.h>
 

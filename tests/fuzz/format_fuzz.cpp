@@ -22,7 +22,7 @@
 
 #include "support/base/char_safe.h"
 #include "support/base/format.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -2,7 +2,7 @@
 #include "fuzz_input.h"
 
 #include "platform/netlib.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include <unicode/putil.h>
 

@@ -11,6 +11,7 @@
 #include "fuzz_input.h"
 
 #include "host/client_entry.h"
+#include "tools/module_entry.h"
 #include "host/notifications.h"
 #include "hostsim/sim_server.h"
 #include "support/io/library_startup.h"

@@ -9,7 +9,7 @@
 #include "fuzz_input.h"
 
 #include "support/base/memory.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 #include "support/io/path.h"
 #include "support/io/path_scan.h"
 

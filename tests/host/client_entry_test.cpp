@@ -3,12 +3,14 @@
 #include "fake_host.h"
 
 #include "host/client_entry.h"
+#include "tools/module_entry.h"
 #include "host/client_info.h"
 #include "host/notifications.h"
 #include "host/standalone.h"
 #include "support/base/format.h"
+#include "support/io/format_output.h"
 #include "support/base/memory.h"
-#include "support/io/library_startup.h"
+#include "host/host_startup.h"
 
 #include <gtest/gtest.h>
 

@@ -12,6 +12,7 @@
 
 #include "host/call_layer.h"
 #include "host/host_interfaces.h"
+#include "host/host_wire.h"
 #include "host/prop_vals.h"
 #include "platform/com_types.h"
 
@@ -23,7 +24,7 @@
 
 namespace fake {
 
-constexpr int SlotCount = 165;
+constexpr int SlotCount = HostMainMethodCount;
 
 // A task-allocator copy of text, as the host hands out strings.
 inline char* TaskString(const char* text) {
@@ -138,7 +139,7 @@ HRESULT STDMETHODCALLTYPE NotImplemented(IUnknown* self) {
 inline HRESULT STDMETHODCALLTYPE RequestNotification(IUnknown* self, int32_t code, int32_t state,
                                                      int32_t* status) {
     Host& h = Of(self);
-    if (!Begin(self, 8)) return h.result;
+    if (!Begin(self, HostMethodRequestNotification)) return h.result;
     h.ints = {code, state};
     *status = h.status;
     return S_OK;
@@ -146,7 +147,7 @@ inline HRESULT STDMETHODCALLTYPE RequestNotification(IUnknown* self, int32_t cod
 inline HRESULT STDMETHODCALLTYPE Alert(IUnknown* self, const char* text, int32_t type,
                                        int32_t* answer) {
     Host& h = Of(self);
-    if (!Begin(self, 20)) return h.result;
+    if (!Begin(self, HostMethodAlert)) return h.result;
     h.name = text ? text : "";
     h.ints = {type};
     *answer = h.intValue;
@@ -155,7 +156,7 @@ inline HRESULT STDMETHODCALLTYPE Alert(IUnknown* self, const char* text, int32_t
 inline HRESULT STDMETHODCALLTYPE PromptString(IUnknown* self, int32_t* status, char** answer,
                                               const char* prompt, const char* defaultText) {
     Host& h = Of(self);
-    if (!Begin(self, 22)) return h.result;
+    if (!Begin(self, HostMethodPromptString)) return h.result;
     h.prompt = prompt ? prompt : "";
     h.defaultText = defaultText ? defaultText : "";
     *answer = h.Hand();
@@ -165,7 +166,7 @@ inline HRESULT STDMETHODCALLTYPE PromptString(IUnknown* self, int32_t* status, c
 inline HRESULT STDMETHODCALLTYPE Open(IUnknown* self, const char* name, const PropVals* options,
                                       PropVals* returned, int32_t* status, ObjId* document) {
     Host& h = Of(self);
-    if (!Begin(self, 32)) return h.result;
+    if (!Begin(self, HostMethodOpen)) return h.result;
     h.namePointer = name;
     h.name = name ? name : "";
     h.TakeOptions(options);
@@ -178,7 +179,7 @@ inline HRESULT STDMETHODCALLTYPE Save(IUnknown* self, ObjId docId, const char* n
                                       const PropVals* options, PropVals* returned,
                                       int32_t* status, ObjId* document) {
     Host& h = Of(self);
-    if (!Begin(self, 33)) return h.result;
+    if (!Begin(self, HostMethodSave)) return h.result;
     h.ints = {static_cast<int32_t>(docId)};
     h.namePointer = name;
     h.name = name ? name : "";
@@ -191,7 +192,7 @@ inline HRESULT STDMETHODCALLTYPE Save(IUnknown* self, ObjId docId, const char* n
 inline HRESULT STDMETHODCALLTYPE GetProps(IUnknown* self, ObjId document, ObjId object,
                                           int32_t* status, PropVals* list) {
     Host& h = Of(self);
-    if (!Begin(self, 83)) return h.result;
+    if (!Begin(self, HostMethodGetProps)) return h.result;
     h.ints = {static_cast<int32_t>(document), static_cast<int32_t>(object)};
     if (h.fillList) h.fillList(list);
     *status = h.status;
@@ -201,7 +202,7 @@ inline HRESULT STDMETHODCALLTYPE GetIntProp(IUnknown* self, ObjId document, ObjI
                                             const PropIdent* prop, int32_t* status,
                                             int32_t* value) {
     Host& h = Of(self);
-    if (!Begin(self, 85)) return h.result;
+    if (!Begin(self, HostMethodGetIntProp)) return h.result;
     h.ints = {static_cast<int32_t>(document), static_cast<int32_t>(object)};
     h.TakeIdent(prop);
     *status = h.status;
@@ -212,7 +213,7 @@ inline HRESULT STDMETHODCALLTYPE SetIntProp(IUnknown* self, ObjId document, ObjI
                                             const PropIdent* prop, int32_t value,
                                             int32_t* status) {
     Host& h = Of(self);
-    if (!Begin(self, 86)) return h.result;
+    if (!Begin(self, HostMethodSetIntProp)) return h.result;
     h.ints = {static_cast<int32_t>(document), static_cast<int32_t>(object), value};
     h.TakeIdent(prop);
     *status = h.status;
@@ -221,7 +222,7 @@ inline HRESULT STDMETHODCALLTYPE SetIntProp(IUnknown* self, ObjId document, ObjI
 inline HRESULT STDMETHODCALLTYPE GetIdProp(IUnknown* self, ObjId document, ObjId object,
                                            const PropIdent* prop, int32_t* status, ObjId* value) {
     Host& h = Of(self);
-    if (!Begin(self, 89)) return h.result;
+    if (!Begin(self, HostMethodGetIdProp)) return h.result;
     h.ints = {static_cast<int32_t>(document), static_cast<int32_t>(object)};
     h.TakeIdent(prop);
     *status = h.status;
@@ -232,7 +233,7 @@ inline HRESULT STDMETHODCALLTYPE GetTextRangeProp(IUnknown* self, ObjId, ObjId,
                                                   const PropIdent* prop, int32_t* status,
                                                   TextRange* value) {
     Host& h = Of(self);
-    if (!Begin(self, 95)) return h.result;
+    if (!Begin(self, HostMethodGetTextRangeProp)) return h.result;
     h.TakeIdent(prop);
     *status = h.status;
     *value = h.range;
@@ -242,7 +243,7 @@ inline HRESULT STDMETHODCALLTYPE GetStringProp(IUnknown* self, ObjId document, O
                                                const PropIdent* prop, int32_t* status,
                                                char** value) {
     Host& h = Of(self);
-    if (!Begin(self, 97)) return h.result;
+    if (!Begin(self, HostMethodGetStringProp)) return h.result;
     h.ints = {static_cast<int32_t>(document), static_cast<int32_t>(object)};
     h.TakeIdent(prop);
     *status = h.status;
@@ -252,7 +253,7 @@ inline HRESULT STDMETHODCALLTYPE GetStringProp(IUnknown* self, ObjId document, O
 inline HRESULT STDMETHODCALLTYPE GetText(IUnknown* self, ObjId document, const TextRange* range,
                                          int32_t kinds, int32_t* status, TextItems* items) {
     Host& h = Of(self);
-    if (!Begin(self, 110)) return h.result;
+    if (!Begin(self, HostMethodGetText)) return h.result;
     h.ints = {static_cast<int32_t>(document), range->begin.offset, range->end.offset, kinds};
     if (h.fillItems) h.fillItems(items);
     *status = h.status;
@@ -260,12 +261,12 @@ inline HRESULT STDMETHODCALLTYPE GetText(IUnknown* self, ObjId document, const T
 }
 inline HRESULT STDMETHODCALLTYPE KeepResults(IUnknown* self, int32_t keep) {
     Host& h = Of(self);
-    Begin(self, 3);
+    Begin(self, HostMethodOfSideInterface);
     h.ints = {keep};
     return h.keepResultsAnswer;
 }
 inline HRESULT STDMETHODCALLTYPE TakeInstance(IUnknown* self, void* instance) {
-    Begin(self, 3);
+    Begin(self, HostMethodOfSideInterface);
     Of(self).instance = instance;
     return S_OK;
 }
@@ -305,20 +306,20 @@ inline Host::Host() {
         interfaces[k].Widen();
     }
     Interface& main = interfaces[HostMainInterfaceNumber];
-    main.Set(8, &RequestNotification);
-    main.Set(20, &Alert);
-    main.Set(22, &PromptString);
-    main.Set(32, &Open);
-    main.Set(33, &Save);
-    main.Set(83, &GetProps);
-    main.Set(85, &GetIntProp);
-    main.Set(86, &SetIntProp);
-    main.Set(89, &GetIdProp);
-    main.Set(95, &GetTextRangeProp);
-    main.Set(97, &GetStringProp);
-    main.Set(110, &GetText);
-    interfaces[HostResultsInterfaceNumber].Set(3, &KeepResults);
-    interfaces[HostInstanceInterfaceNumber].Set(3, &TakeInstance);
+    main.Set(HostMethodRequestNotification, &RequestNotification);
+    main.Set(HostMethodAlert, &Alert);
+    main.Set(HostMethodPromptString, &PromptString);
+    main.Set(HostMethodOpen, &Open);
+    main.Set(HostMethodSave, &Save);
+    main.Set(HostMethodGetProps, &GetProps);
+    main.Set(HostMethodGetIntProp, &GetIntProp);
+    main.Set(HostMethodSetIntProp, &SetIntProp);
+    main.Set(HostMethodGetIdProp, &GetIdProp);
+    main.Set(HostMethodGetTextRangeProp, &GetTextRangeProp);
+    main.Set(HostMethodGetStringProp, &GetStringProp);
+    main.Set(HostMethodGetText, &GetText);
+    interfaces[HostResultsInterfaceNumber].Set(HostMethodOfSideInterface, &KeepResults);
+    interfaces[HostInstanceInterfaceNumber].Set(HostMethodOfSideInterface, &TakeInstance);
 }
 
 } // namespace fake

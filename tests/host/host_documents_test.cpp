@@ -8,8 +8,9 @@
 #include "common/raised_exception.h"
 #include "platform/win_exception.h"
 #include "support/base/format.h"
+#include "support/io/format_output.h"
 #include "support/base/memory.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,11 @@
 
 #include "common/icu_data.h"
 #include "host/call_layer.h"
+#include "host/host_startup.h"
 #include "host/fake_host.h"
 #include "platform/win_names.h"
 #include "support/io/encoding_convert.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 #include "support/base/memory.h"
 
 #include <gtest/gtest.h>

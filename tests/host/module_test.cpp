@@ -30,6 +30,26 @@ TEST(Module, ExportsItsEntryAndNothingElse) {
     ASSERT_EQ(pclose(pipe), 0);
     EXPECT_EQ(symbols, (std::vector<std::string>{"F_ApiClientInit"}));
 }
+
+// The NetLib stand-in's test controls live in a library of their own that
+// only the tests link; the module carries the stand-in alone.
+TEST(Module, CarriesNoTestControls) {
+    std::string command = "nm --defined-only '" + BuiltModuleFile() + "' 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::vector<std::string> controls;
+    bool standIn = false;
+    char line[1024];
+    while (std::fgets(line, sizeof line, pipe)) {
+        std::string text(line);
+        standIn |= text.find("NetLibIsNetFile") != std::string::npos;
+        for (const char* name : {"NetLibStandInEnable", "NetLibStandInFailNext", "NetLibStandInCalls"})
+            if (text.find(name) != std::string::npos) controls.push_back(name);
+    }
+    pclose(pipe);
+    if (!standIn) GTEST_SKIP() << "the module's symbol table is stripped";
+    EXPECT_TRUE(controls.empty()) << controls.front();
+}
 #endif
 
 class LoadedModule : public ::testing::Test {

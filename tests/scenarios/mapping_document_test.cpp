@@ -5,6 +5,7 @@
 #include "tool_scenario.h"
 
 #include "support/base/format.h"
+#include "support/io/format_output.h"
 #include "support/base/memory.h"
 #include "tools/mapping_document.h"
 #include "tools/mapping_table_index.h"

@@ -6,6 +6,7 @@
 #include "common/icu_data.h"
 #include "host/call_layer.h"
 #include "host/host_interfaces.h"
+#include "host/host_wire.h"
 #include "hostsim/sim_server.h"
 #include "support/io/library_startup.h"
 #include "tools/tool_entry.h"
@@ -79,11 +80,11 @@ protected:
 
 // Method numbers of the main interface that scenarios count.
 enum : int {
-    MethodOpen = 32,
-    MethodClose = 35,
-    MethodApplyMasterPage = 53,
-    MethodRedisplay = 66,
-    MethodNewNamedObject = 70,
+    MethodOpen = HostMethodOpen,
+    MethodClose = HostMethodClose,
+    MethodApplyMasterPage = HostMethodApplyMasterPage,
+    MethodRedisplay = HostMethodRedisplay,
+    MethodNewNamedObject = HostMethodNewNamedObject,
 };
 
 // The mapping document most scenarios use: the four tables, each row giving

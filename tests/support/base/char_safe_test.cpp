@@ -2,7 +2,7 @@
 // double-byte pair or a UTF-8 sequence, in every host encoding.
 #include "support/base/char_safe.h"
 
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "support/base/format.h"
 
 #include "support/base/memory.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include <gtest/gtest.h>
 

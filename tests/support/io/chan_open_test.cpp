@@ -10,7 +10,7 @@
 #include "platform/netlib.h"
 #include "common/raised_exception.h"
 #include "support/base/memory.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 #include "support/io/path.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 
 #include "common/icu_data.h"
 #include "support/base/memory.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 #include "hostsim/sim_random.h"
 
 #include <gtest/gtest.h>

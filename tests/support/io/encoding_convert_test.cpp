@@ -5,7 +5,7 @@
 #include "common/icu_data.h"
 #include "support/base/char_tables.h"
 #include "support/base/memory.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include <gtest/gtest.h>
 #include <unicode/uchar.h>

@@ -1,6 +1,6 @@
 // Host encodings: the state before any selection, selection by name, the
 // byte tables' ranges, and the pair rule.
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include "support/base/char_safe.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "support/base/memory.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 #include "support/io/path.h"
 
 namespace {

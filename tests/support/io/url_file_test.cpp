@@ -7,7 +7,7 @@
 #include "common/netlib_folder.h"
 #include "platform/netlib.h"
 #include "support/base/memory.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include <gtest/gtest.h>
 

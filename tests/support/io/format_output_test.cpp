@@ -2,11 +2,12 @@
 // UTF-8, in whole characters), a caller's buffer (never ending inside a
 // character), and channels.
 #include "support/base/format.h"
+#include "support/io/format_output.h"
 
 #include "support/base/char_safe.h"
 #include "support/base/memory.h"
 #include "support/io/encoding_convert.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include "common/fake_stream.h"
 #include "common/icu_data.h"

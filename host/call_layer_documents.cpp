@@ -4,7 +4,7 @@
 
 #include "support/base/memory.h"
 #include "support/io/encoding_convert.h"
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 namespace {
 constexpr int Main = HostMainInterfaceNumber;
@@ -18,22 +18,22 @@ PropVals HostOpenReturnParams = {0, nullptr};
 PropVals HostSaveReturnParams = {0, nullptr};
 
 ObjId HostOpen(const char* name, const PropVals* options, PropVals** returnParams) {
-    return HostCallReturnParams(&HostOpenReturnParams, returnParams, Main, 32, name, options);
+    return HostCallReturnParams(&HostOpenReturnParams, returnParams, Main, HostMethodOpen, name, options);
 }
 ObjId HostSave(ObjId document, const char* name, const PropVals* options, PropVals** returnParams) {
-    return HostCallReturnParams(&HostSaveReturnParams, returnParams, Main, 33, document, name, options);
+    return HostCallReturnParams(&HostSaveReturnParams, returnParams, Main, HostMethodSave, document, name, options);
 }
 ObjId HostNewCustomDoc(Metric width, Metric height, int32_t columns, Metric columnGap, Metric top,
                        Metric bottom, Metric inside, Metric outside, int32_t sidedness,
                        int32_t visible) {
-    return HostCallValue<ObjId>(Main, 34, width, height, columns, columnGap, top, bottom, inside,
+    return HostCallValue<ObjId>(Main, HostMethodNewCustomDoc, width, height, columns, columnGap, top, bottom, inside,
                                 outside, sidedness, visible);
 }
-int32_t HostClose(ObjId document, int32_t flags) { return HostCallStatus(Main, 35, document, flags); }
+int32_t HostClose(ObjId document, int32_t flags) { return HostCallStatus(Main, HostMethodClose, document, flags); }
 int32_t HostApplyMasterPage(ObjId document, ObjId bodyPage, ObjId masterPage) {
-    return HostCallStatus(Main, 53, document, bodyPage, masterPage);
+    return HostCallStatus(Main, HostMethodApplyMasterPage, document, bodyPage, masterPage);
 }
-int32_t HostRedisplay(ObjId document) { return HostCallStatus(Main, 66, document); }
+int32_t HostRedisplay(ObjId document) { return HostCallStatus(Main, HostMethodRedisplay, document); }
 
 ObjId HostSimpleOpen(const char* name, int interactive) {
     PropVals options;

@@ -1,7 +1,7 @@
 // ICU-collated comparisons of UTF-8 strings. The strings reach ICU as UTF-16
 // through the id-based converter; a collator that cannot be opened makes the
 // comparison fall back to plain byte order, so callers always get an order.
-#include "support/base/string_collate.h"
+#include "support/io/string_collate.h"
 
 #include "support/base/memory.h"
 #include "support/io/encoding_convert.h"

@@ -6,23 +6,23 @@ constexpr int Main = HostMainInterfaceNumber;
 }
 
 ObjId HostGetNamedObject(ObjId document, int32_t kind, const char* name) {
-    return HostCallValue<ObjId>(Main, 68, document, kind, name);
+    return HostCallValue<ObjId>(Main, HostMethodGetNamedObject, document, kind, name);
 }
 ObjId HostNewNamedObject(ObjId document, int32_t kind, const char* name) {
-    return HostCallValue<ObjId>(Main, 70, document, kind, name);
+    return HostCallValue<ObjId>(Main, HostMethodNewNamedObject, document, kind, name);
 }
 ObjId HostNewAnchoredObject(ObjId document, int32_t kind, const TextLoc* at) {
-    return HostCallValue<ObjId>(Main, 71, document, kind, at);
+    return HostCallValue<ObjId>(Main, HostMethodNewAnchoredObject, document, kind, at);
 }
 TextLoc HostAddText(ObjId document, const TextLoc* at, const char* text) {
-    return HostCallValue<TextLoc>(Main, 73, document, at, text);
+    return HostCallValue<TextLoc>(Main, HostMethodAddText, document, at, text);
 }
 TextItems HostGetText(ObjId document, const TextRange* range, int32_t itemKinds) {
-    return HostCallList<TextItems>(Main, 110, document, range, itemKinds);
+    return HostCallList<TextItems>(Main, HostMethodGetText, document, range, itemKinds);
 }
 PropVals HostGetProps(ObjId document, ObjId object) {
-    return HostCallList<PropVals>(Main, 83, document, object);
+    return HostCallList<PropVals>(Main, HostMethodGetProps, document, object);
 }
 int32_t HostSetProps(ObjId document, ObjId object, const PropVals* props) {
-    return HostCallStatus(Main, 84, document, object, props);
+    return HostCallStatus(Main, HostMethodSetProps, document, object, props);
 }

@@ -1,5 +1,5 @@
 // Collated comparisons of UTF-8 strings by ICU's root order.
-#include "support/base/string_collate.h"
+#include "support/io/string_collate.h"
 
 #include "common/icu_data.h"
 

@@ -11,36 +11,36 @@ PropIdent ByName(const char* name) { return PropIdent{0, const_cast<char*>(name)
 } // namespace
 
 int32_t HostGetIntPropIdent(ObjId document, ObjId object, const PropIdent* prop) {
-    return HostCallValue<int32_t>(Main, 85, document, object, prop);
+    return HostCallValue<int32_t>(Main, HostMethodGetIntProp, document, object, prop);
 }
 int32_t HostSetIntPropIdent(ObjId document, ObjId object, const PropIdent* prop, int32_t value) {
-    return HostCallStatus(Main, 86, document, object, prop, value);
+    return HostCallStatus(Main, HostMethodSetIntProp, document, object, prop, value);
 }
 ObjId HostGetIdPropIdent(ObjId document, ObjId object, const PropIdent* prop) {
-    return HostCallValue<ObjId>(Main, 89, document, object, prop);
+    return HostCallValue<ObjId>(Main, HostMethodGetIdProp, document, object, prop);
 }
 int32_t HostSetIdPropIdent(ObjId document, ObjId object, const PropIdent* prop, ObjId value) {
-    return HostCallStatus(Main, 90, document, object, prop, value);
+    return HostCallStatus(Main, HostMethodSetIdProp, document, object, prop, value);
 }
 int32_t HostSetMetricPropIdent(ObjId document, ObjId object, const PropIdent* prop, Metric value) {
-    return HostCallStatus(Main, 92, document, object, prop, value);
+    return HostCallStatus(Main, HostMethodSetMetricProp, document, object, prop, value);
 }
 TextLoc HostGetTextLocPropIdent(ObjId document, ObjId object, const PropIdent* prop) {
-    return HostCallValue<TextLoc>(Main, 93, document, object, prop);
+    return HostCallValue<TextLoc>(Main, HostMethodGetTextLocProp, document, object, prop);
 }
 TextRange HostGetTextRangePropIdent(ObjId document, ObjId object, const PropIdent* prop) {
-    return HostCallValue<TextRange>(Main, 95, document, object, prop);
+    return HostCallValue<TextRange>(Main, HostMethodGetTextRangeProp, document, object, prop);
 }
 int32_t HostSetTextRangePropIdent(ObjId document, ObjId object, const PropIdent* prop,
                                   const TextRange* value) {
-    return HostCallStatus(Main, 96, document, object, prop, value);
+    return HostCallStatus(Main, HostMethodSetTextRangeProp, document, object, prop, value);
 }
 char* HostGetStringPropIdent(ObjId document, ObjId object, const PropIdent* prop) {
-    return HostCallString(Main, 97, document, object, prop);
+    return HostCallString(Main, HostMethodGetStringProp, document, object, prop);
 }
 int32_t HostSetStringPropIdent(ObjId document, ObjId object, const PropIdent* prop,
                                const char* value) {
-    return HostCallStatus(Main, 98, document, object, prop, value);
+    return HostCallStatus(Main, HostMethodSetStringProp, document, object, prop, value);
 }
 
 // ---- By number

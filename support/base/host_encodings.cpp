@@ -1,6 +1,6 @@
 // The six host encodings: their names, their lead/trail byte tables (filled on
 // the first EncSelect) and the library-wide current encoding.
-#include "support/io/host_encodings.h"
+#include "support/base/host_encodings.h"
 
 #include "support/base/strings.h"
 

@@ -1,6 +1,6 @@
 // The six host encodings, their lead/trail byte tables, and the library-wide
-// current encoding. Start-up (EncLibraryInit and its companions) joins this
-// file once the host call layer exists.
+// current encoding. Start-up (EncLibraryInit and its companions) is in
+// library_startup.h.
 #pragma once
 
 enum EncHostEncoding : unsigned {
