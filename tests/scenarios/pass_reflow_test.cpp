@@ -28,6 +28,21 @@ class PassReflow : public ToolScenario {
         Session().reflow = true;
         SimStorePut(server, MappingDocument(HostFile("MasterPage.fm")));
     }
+    // Page 1: four one-line paragraphs, a MasterPage marker "Appendix" at the
+    // end; page 2: four more.
+    void FourLinesAndAnAppendixMarkerThenFourMore() {
+        chapter.page()
+            .para("Body", "one")
+            .para("Body", "two")
+            .para("Body", "three")
+            .para("Body", "four")
+            .marker("MasterPage", "Appendix");
+        chapter.page()
+            .para("Body", "five")
+            .para("Body", "six")
+            .para("Body", "seven")
+            .para("Body", "eight");
+    }
     // Each page's paragraph texts.
     Pages Texts(ObjId id) {
         Pages pages;
@@ -54,17 +69,7 @@ class PassReflow : public ToolScenario {
 };
 
 TEST_F(PassReflow, AMarkerPushedOntoTheNextPageDecidesThatPageToo) {
-    chapter.page()
-        .para("Body", "one")
-        .para("Body", "two")
-        .para("Body", "three")
-        .para("Body", "four")
-        .marker("MasterPage", "Appendix");
-    chapter.page()
-        .para("Body", "five")
-        .para("Body", "six")
-        .para("Body", "seven")
-        .para("Body", "eight");
+    FourLinesAndAnAppendixMarkerThenFourMore();
     // Page 1 takes AppRight, 2 lines: "three" and "four" with its marker go
     // to page 2, which then takes AppLeft and passes on what it cannot hold.
     ObjId reference = Reference();
@@ -134,17 +139,7 @@ TEST_F(PassReflow, ASavedDocumentIsLaidOutFirst) {
 
 TEST_F(PassReflow, WithoutReflowTheSameChapterKeepsItsText) {
     Session().reflow = false;
-    chapter.page()
-        .para("Body", "one")
-        .para("Body", "two")
-        .para("Body", "three")
-        .para("Body", "four")
-        .marker("MasterPage", "Appendix");
-    chapter.page()
-        .para("Body", "five")
-        .para("Body", "six")
-        .para("Body", "seven")
-        .para("Body", "eight");
+    FourLinesAndAnAppendixMarkerThenFourMore();
     ObjId fast = Fast();
     EXPECT_EQ(Masters(fast), (Names{"AppRight", "Left"}));
     EXPECT_EQ(Texts(fast),
