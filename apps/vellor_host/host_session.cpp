@@ -33,7 +33,6 @@ struct Run {
     StoreTap tap;
     SimServer* server = nullptr;
     SimModule module;
-    bool loaded = false;
     size_t failuresSeen = 0;
     std::vector<SimDoc*> opened; // documents and books the user opened, in order
     int reports = 0;
@@ -358,7 +357,7 @@ int InsertMarker(Run& run, const std::string& name) {
 }
 
 // Messages may name the files opened with --open: {1} is the id of the first.
-std::string WithIds(Run& run, const std::string& text, const std::vector<ObjId>& ids) {
+std::string WithIds(const std::string& text, const std::vector<ObjId>& ids) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
         size_t close = text[i] == '{' ? text.find('}', i) : std::string::npos;
@@ -393,7 +392,7 @@ void SendMessages(Run& run, const std::vector<std::string>& files) {
     std::set<ObjId> before = OpenIds(run);
     bool passes = false;
     for (const std::string& message : run.o.operands) {
-        std::string text = WithIds(run, message, ids);
+        std::string text = WithIds(message, ids);
         CheckMessageId(run, text);
         passes |= RunsAPass(text);
         Send(run, text);
@@ -658,7 +657,6 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
         SimServerRelease(run.server);
         return HostExitUsage;
     }
-    run.loaded = true;
     Catch(run);
 
     if (!o.mapping.empty()) OpenAsUser(run, HostWindowsName(o.mapping));
