@@ -373,7 +373,6 @@ std::string WithIds(const std::string& text, const std::vector<ObjId>& ids) {
         }
         out += text[i];
     }
-    (void)run;
     return out;
 }
 
