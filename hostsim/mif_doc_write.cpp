@@ -167,10 +167,22 @@ int32_t HighestId(const std::vector<MifNode>& nodes) {
     return high;
 }
 
+// A statement as read without its nested statements, which its caller
+// gives it anew.
+MifNode Shell(const MifNode& read) {
+    MifNode out;
+    out.token = read.token;
+    out.args = read.args;
+    out.line = read.line;
+    out.begin = read.begin;
+    out.end = read.end;
+    out.children.reserve(read.children.size());
+    return out;
+}
+
 // Paragraphs in table cells, wherever they stand in the table's statements.
 MifNode CopyTables(MifWriteContext& ctx, const MifNode& read) {
-    MifNode out = read;
-    out.children.clear();
+    MifNode out = Shell(read);
     for (const MifNode& c : read.children) {
         auto it = ctx.src->objectOf.find(&c);
         if (c.token == "Para" && it != ctx.src->objectOf.end() && SimLocal(ctx.doc, it->second))
@@ -186,14 +198,13 @@ MifNode PatchFlow(MifWriteContext& ctx, const MifNode& read, ObjId flow) {
     const MifSource& src = *ctx.src;
     const std::vector<ObjId>& paras = SimLocal(doc, flow)->children;
     auto unsourced = [&](ObjId p) { return !src.asRead.count(p); };
-    MifNode out = read;
-    out.children.clear();
+    MifNode out = Shell(read);
     size_t k = 0;
     int32_t rect = -1;
     for (const MifNode& c : read.children) {
         auto it = src.objectOf.find(&c);
         if (c.token != "Para" || it == src.objectOf.end()) {
-            out.children.push_back(c);
+            out.children.push_back(MifRefTo(c));
             continue;
         }
         auto pos = std::find(paras.begin() + (long)k, paras.end(), it->second);
@@ -206,6 +217,18 @@ MifNode PatchFlow(MifWriteContext& ctx, const MifNode& read, ObjId flow) {
     for (; k < paras.size(); ++k)
         if (unsourced(paras[k])) out.children.push_back(MifWritePara(ctx, paras[k], nullptr, &rect));
     return out;
+}
+
+// Whether the session changed what a page read from the file says of it.
+bool PageChanged(const MifWriteContext& ctx, const MifNode& s) {
+    auto it = ctx.src->objectOf.find(&s);
+    if (it == ctx.src->objectOf.end()) return false;
+    const SimObject* page = SimLocal(ctx.doc, it->second);
+    if (!page) return false;
+    const SimObject& was = ctx.src->asRead.at(it->second);
+    if (page->kind != SimObjBodyPage) return page->name != was.name;
+    return page->background != was.background || page->masterPage != was.masterPage ||
+           (page->pageNumber != was.pageNumber && page->pageNumber);
 }
 
 void WritePatched(MifWriteContext& ctx, MifFile* out) {
@@ -232,12 +255,18 @@ void WritePatched(MifWriteContext& ctx, MifFile* out) {
     bool formatsDone = newFormats.empty(), typesDone = newTypes.empty();
     size_t afterHead = 0, lastMaster = 0;
     for (const MifNode& s : src.file.statements) {
+        // What the session did not change stands for the statement read.
         MifNode n;
         if (s.token == "Document") {
-            n = s;
-            if (doc.twoSided != src.twoSided) MifSetChildArg(n, "DTwoSides", MifKeywordAtom(doc.twoSided ? "Yes" : "No"));
-            if (doc.firstPageRight != src.firstPageRight)
-                MifSetChildArg(n, "DParity", MifKeywordAtom(doc.firstPageRight ? "FirstRight" : "FirstLeft"));
+            if (doc.twoSided == src.twoSided && doc.firstPageRight == src.firstPageRight) {
+                n = MifRefTo(s);
+            } else {
+                n = s;
+                if (doc.twoSided != src.twoSided)
+                    MifSetChildArg(n, "DTwoSides", MifKeywordAtom(doc.twoSided ? "Yes" : "No"));
+                if (doc.firstPageRight != src.firstPageRight)
+                    MifSetChildArg(n, "DParity", MifKeywordAtom(doc.firstPageRight ? "FirstRight" : "FirstLeft"));
+            }
         } else if (s.token == "PgfCatalog" && !formatsDone) {
             n = s;
             for (ObjId f : newFormats) n.children.push_back(NewFormat(*SimLocal(doc, f)));
@@ -250,8 +279,10 @@ void WritePatched(MifWriteContext& ctx, MifFile* out) {
             n = CopyTables(ctx, s);
         } else if (s.token == "TextFlow" && src.objectOf.count(&s)) {
             n = PatchFlow(ctx, s, src.objectOf.at(&s));
+        } else if (s.token == "PgfCatalog" || (s.token == "Page" && PageChanged(ctx, s))) {
+            n = s; // patched below
         } else {
-            n = s;
+            n = MifRefTo(s);
         }
         // Changed formats, pages and paragraph formats are patched in place.
         if (s.token == "PgfCatalog")
@@ -308,7 +339,7 @@ void WritePatched(MifWriteContext& ctx, MifFile* out) {
 
 } // namespace
 
-bool MifWriteDocument(const SimDoc& doc, MifFile* out, std::string* error) {
+bool MifPatchDocument(const SimDoc& doc, MifFile* out, std::string* error) {
     (void)error;
     *out = MifFile{};
     MifWriteContext ctx{doc, MifSourceOf(doc), {}, {}, 1};
@@ -316,5 +347,11 @@ bool MifWriteDocument(const SimDoc& doc, MifFile* out, std::string* error) {
         WritePatched(ctx, out);
     else
         WriteNew(ctx, out);
+    return true;
+}
+
+bool MifWriteDocument(const SimDoc& doc, MifFile* out, std::string* error) {
+    if (!MifPatchDocument(doc, out, error)) return false;
+    for (MifNode& n : out->statements) MifResolve(n);
     return true;
 }

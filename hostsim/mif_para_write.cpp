@@ -334,6 +334,10 @@ MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int3
         const SimObject& was = ctx.src->asRead.at(para);
         MifNode node;
         if (p.text == was.text && ById(now) == ById(ctx.src->anchorsRead.at(para)) && MarkersUnchanged(ctx, now)) {
+            if (p.name == was.name && p.indent == was.indent) {
+                if (rectInEffect) NoteRects(*read, rectInEffect);
+                return MifRefTo(*read);
+            }
             node = *read;
             PatchTagAndIndent(ctx, p, was, node);
         } else if (p.text == was.text) {

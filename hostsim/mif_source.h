@@ -81,5 +81,9 @@ MifNode MifNewMarker(const SimDoc& doc, ObjId marker);
 // mif_doc_write.cpp, mif_book.cpp); `name` is the book's full name.
 bool MifReadDocument(MifFile file, SimDoc* out, std::string* error);
 bool MifWriteDocument(const SimDoc& doc, MifFile* out, std::string* error);
+// As MifWriteDocument, for writing straight back: statements the session did
+// not change stand for those read (MifNode::same), so the tree is only good
+// while `doc` lives and unchanged.
+bool MifPatchDocument(const SimDoc& doc, MifFile* out, std::string* error);
 bool MifReadBook(MifFile file, const std::string& name, SimDoc* out);
 bool MifWriteBook(const SimDoc& book, const std::string& name, MifFile* out);

@@ -35,8 +35,9 @@ bool MifLoadDoc(const std::string& localPath, const std::string& name, SimDoc* o
 }
 
 bool MifSaveDoc(const SimDoc& doc, const std::string& localPath, const std::string& name, std::string* error) {
-    MifFile file;
-    return MifFromDoc(doc, name, &file, error) && MifWriteFile(file, localPath, error);
+    MifFile file; // written at once: it may stand for the statements `doc` read
+    bool made = doc.isBook ? MifWriteBook(doc, name, &file) : MifPatchDocument(doc, &file, error);
+    return made && MifWriteFile(file, localPath, error);
 }
 
 namespace {

@@ -42,6 +42,20 @@ MifNode MifStatement(const std::string& token, MifAtom atom) {
     return n;
 }
 
+MifNode MifRefTo(const MifNode& read) {
+    MifNode n;
+    n.same = &MifReal(read);
+    return n;
+}
+
+void MifResolve(MifNode& n) {
+    if (n.same) {
+        n = *n.same; // what it stands for was read, and holds no references
+        return;
+    }
+    for (MifNode& c : n.children) MifResolve(c);
+}
+
 const MifNode* MifFind(const MifNode& node, const char* token) {
     for (const MifNode& c : node.children)
         if (c.token == token) return &c;

@@ -36,6 +36,11 @@ struct MifNode {
     std::vector<MifNode> children;
     int line = 0; // where the statement starts, for messages (0: made by the host)
     uint32_t begin = 0, end = 0; // from its '<' to past its '>' in the file (end 0: none)
+    // In a tree made for writing back only: the statement read that this one
+    // stands for, which the session did not change, so that writing back
+    // need not copy it (the rest of the node is then empty). See
+    // MifRefTo and MifResolve.
+    const MifNode* same = nullptr;
 };
 
 enum MifFileKind : unsigned char { MifDocumentFile, MifBookFile };
@@ -72,6 +77,13 @@ std::string MifFindText(const MifNode& node, const char* token, const std::strin
 // child at the end when there is none. The new value takes the place of the
 // old one in the file.
 void MifSetChildArg(MifNode& node, const char* token, MifAtom atom);
+
+// A statement that stands for `read` unchanged, and the statement it stands
+// for; MifResolve replaces every such statement in a tree by a copy of what
+// it stands for.
+MifNode MifRefTo(const MifNode& read);
+inline const MifNode& MifReal(const MifNode& n) { return n.same ? *n.same : n; }
+void MifResolve(MifNode& n);
 
 // ---- Numbers
 // The number's value, false when it is not a number.

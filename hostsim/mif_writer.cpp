@@ -38,7 +38,7 @@ bool FindUnitSpace(const std::string& src, const MifNode& n, bool* found) {
         return after < a.end && IsBlank(src[after]);
     }
     for (const MifNode& c : n.children) {
-        bool space = FindUnitSpace(src, c, found);
+        bool space = FindUnitSpace(src, MifReal(c), found);
         if (*found) return space;
     }
     return false;
@@ -65,7 +65,7 @@ Style StyleOf(const MifFile& file) {
     s.endComments = src.find("> # end of ") != std::string::npos;
     bool found = false;
     for (const MifNode& n : file.statements) {
-        bool space = FindUnitSpace(src, n, &found);
+        bool space = FindUnitSpace(src, MifReal(n), &found);
         if (found) {
             s.unitSpace = space;
             break;
@@ -203,7 +203,7 @@ std::vector<Item> ItemsOf(const MifNode& n) {
     for (size_t c = 0; c <= n.children.size(); ++c) {
         for (; a < n.args.size() && (n.args[a].position <= c || c == n.children.size()); ++a)
             items.push_back(Item{&n.args[a], nullptr});
-        if (c < n.children.size()) items.push_back(Item{nullptr, &n.children[c]});
+        if (c < n.children.size()) items.push_back(Item{nullptr, &MifReal(n.children[c])});
     }
     return items;
 }
@@ -341,9 +341,10 @@ bool WriteNew(Writer& w, const MifNode& n, size_t depth, bool lines) {
         } else {
             *w.out += ' ';
         }
-        if (!WriteAny(w, n.children[c], depth + 1, lines)) return false;
-        if (lines && !NodeSpanned(w, n.children[c]) && !n.children[c].children.empty() && w.GetStyle().endComments)
-            *w.out += " # end of " + n.children[c].token;
+        const MifNode& child = MifReal(n.children[c]);
+        if (!WriteAny(w, child, depth + 1, lines)) return false;
+        if (lines && !NodeSpanned(w, child) && !child.children.empty() && w.GetStyle().endComments)
+            *w.out += " # end of " + child.token;
         // Data written after nested statements keeps its place among them.
         for (; a < n.args.size() && n.args[a].position == c + 1; ++a) {
             if (lines) {
@@ -367,7 +368,39 @@ bool WriteNew(Writer& w, const MifNode& n, size_t depth, bool lines) {
     return true;
 }
 
+// Whether a statement read from the file writes back as its own bytes: every
+// datum and nested statement still as read, in file order, with nothing but
+// white space and comments between them. Piece by piece would then give the
+// same bytes, only at the cost of building them; this walk builds nothing.
+bool AsRead(const Writer& w, const MifNode& n) {
+    if (!NodeSpanned(w, n)) return false;
+    const char* s = w.src->data();
+    if (std::memcmp(s + n.begin + 1, n.token.data(), n.token.size()) != 0) return false; // renamed
+    uint32_t cursor = n.begin + 1 + (uint32_t)n.token.size(), close = n.end - 1;
+    auto next = [&](uint32_t begin, uint32_t end) {
+        if (begin < cursor || end > close || PureLength(s + cursor, begin - cursor) != begin - cursor) return false;
+        cursor = end;
+        return true;
+    };
+    size_t a = 0;
+    for (size_t c = 0; c <= n.children.size(); ++c) {
+        for (; a < n.args.size() && (n.args[a].position <= c || c == n.children.size()); ++a) {
+            const MifAtom& atom = n.args[a];
+            if (!AtomAsRead(w, atom) || !next(atom.begin, atom.end)) return false;
+        }
+        if (c < n.children.size()) {
+            const MifNode& child = MifReal(n.children[c]);
+            if (!AsRead(w, child) || !next(child.begin, child.end)) return false;
+        }
+    }
+    return PureLength(s + cursor, close - cursor) == close - cursor;
+}
+
 bool WriteNode(Writer& w, const MifNode& n, size_t depth) {
+    if (AsRead(w, n)) {
+        w.out->append(*w.src, n.begin, n.end - n.begin);
+        return true;
+    }
     if (!NodeSpanned(w, n)) return WriteNew(w, n, depth, true);
     *w.out += '<';
     *w.out += n.token;
@@ -382,7 +415,7 @@ bool MifWriteText(const MifFile& file, std::string* out, std::string* error) {
     Writer w{file.source.get(), file.utf8, file, Style(), false, out, error};
     if (!w.src) {
         for (const MifNode& n : file.statements) {
-            if (!WriteNew(w, n, 0, true)) return false;
+            if (!WriteNew(w, MifReal(n), 0, true)) return false;
             *out += '\n';
         }
         return true;
@@ -390,7 +423,7 @@ bool MifWriteText(const MifFile& file, std::string* out, std::string* error) {
     out->reserve(w.src->size() + w.src->size() / 16);
     std::vector<Item> items;
     items.reserve(file.statements.size());
-    for (const MifNode& n : file.statements) items.push_back(Item{nullptr, &n});
+    for (const MifNode& n : file.statements) items.push_back(Item{nullptr, &MifReal(n)});
     uint32_t from = w.src->compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; // a byte order mark stays
     out->append(*w.src, 0, from);
     return WriteItems(w, items, from, (uint32_t)w.src->size(), 0, true);

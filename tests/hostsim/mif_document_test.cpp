@@ -4,6 +4,7 @@
 #include "hostsim/doc_builder.h"
 #include "hostsim/mif_document.h"
 #include "hostsim/mif_reader.h"
+#include "hostsim/mif_source.h"
 #include "hostsim/mif_store.h"
 #include "hostsim/mif_writer.h"
 #include "common/temp_folder.h"
@@ -157,6 +158,31 @@ TEST(MifDocument, UnchangedDocumentsAndBooksWriteBackTheSameStatements) {
     ASSERT_TRUE(MifToDoc(read, "Z:\\docs\\odd.book", &book, &error)) << error;
     ASSERT_TRUE(MifFromDoc(book, book.name, &written, &error)) << error;
     EXPECT_TRUE(MifSameFile(read, written));
+}
+
+// A save writes what the session did not change from the statements read,
+// without copying them: the tree it writes stands for them, and gives the
+// same text as the whole tree does.
+TEST(MifDocument, ASaveWritesUnchangedStatementsAsTheyWereRead) {
+    SimDoc doc = Load("chapter_utf8.mif");
+    SimApplyMasterPage(doc, doc.bodyPages[0], SimNamed(doc, SimObjMasterPage, "Chapter"));
+    MifFile patched, whole;
+    std::string error, patchedText, wholeText;
+    ASSERT_TRUE(MifPatchDocument(doc, &patched, &error)) << error;
+    ASSERT_TRUE(MifFromDoc(doc, doc.name, &whole, &error)) << error;
+    size_t pages = 0, standing = 0;
+    for (const MifNode& n : patched.statements)
+        if (MifReal(n).token == "Page") {
+            ++pages;
+            standing += n.same != nullptr;
+        }
+    EXPECT_GT(pages, 2u);
+    EXPECT_EQ(standing, pages - 1); // all but the page whose master changed
+    for (const MifNode& n : whole.statements) EXPECT_EQ(n.same, nullptr);
+    ASSERT_TRUE(MifWriteText(patched, &patchedText, &error)) << error;
+    ASSERT_TRUE(MifWriteText(whole, &wholeText, &error)) << error;
+    EXPECT_EQ(patchedText, wholeText);
+    EXPECT_NE(patchedText.find("<PageNum `i'> <PageBackground `Chapter'>"), std::string::npos);
 }
 
 TEST(MifDocument, SessionChangesAreWrittenBack) {

@@ -156,6 +156,13 @@ TEST(MifWriter, EveryFileThatReadsIsWrittenBackByteForByte) {
     EXPECT_EQ(refused, 1);
 }
 
+TEST(MifWriter, AStatementRenamedInPlaceIsWrittenWithItsNewName) {
+    MifFile f = Parse("<MIFFile 2015>\n<Document\n <DTwoSides Yes> # both\n>\n");
+    EXPECT_EQ(Write(f), "<MIFFile 2015>\n<Document\n <DTwoSides Yes> # both\n>\n");
+    f.statements[1].children[0].token = "DTwoPages"; // the same length, the bytes read still around it
+    EXPECT_EQ(Write(f), "<MIFFile 2015>\n<Document\n <DTwoPages Yes> # both\n>\n");
+}
+
 TEST(MifWriter, WhatTheSessionTookOutLeavesTheLinesAroundIt) {
     const std::string text = "\xEF\xBB\xBF<MIFFile 9.00> # options\r\n<A \r\n <B 1>\r\n <C `x'> # end of C\r\n"
                              " <D <E 2> <F 3> <G 4>>\r\n> # end of A\r\n";
