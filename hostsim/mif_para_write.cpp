@@ -16,13 +16,19 @@ namespace {
 
 using Anchors = std::vector<std::pair<ObjId, int32_t>>;
 
-// The anchors of a paragraph now, in flow order.
-Anchors CurrentAnchors(const SimDoc& doc, ObjId para) {
-    std::vector<ObjId> ids;
-    for (ObjId m : doc.markers)
-        if (SimLocal(doc, m)->anchorParagraph == para) ids.push_back(m);
-    for (ObjId t : doc.tables)
-        if (SimLocal(doc, t)->anchorParagraph == para) ids.push_back(t);
+// The anchors of a paragraph now, in flow order. What each paragraph holds
+// is gathered once for the whole document, not looked for paragraph by
+// paragraph among all its anchors.
+Anchors CurrentAnchors(MifWriteContext& ctx, ObjId para) {
+    const SimDoc& doc = ctx.doc;
+    if (!ctx.anchoredKnown) {
+        for (ObjId m : doc.markers) ctx.anchored[SimLocal(doc, m)->anchorParagraph].push_back(m);
+        for (ObjId t : doc.tables) ctx.anchored[SimLocal(doc, t)->anchorParagraph].push_back(t);
+        ctx.anchoredKnown = true;
+    }
+    auto found = ctx.anchored.find(para);
+    if (found == ctx.anchored.end()) return Anchors();
+    std::vector<ObjId> ids = found->second;
     std::stable_sort(ids.begin(), ids.end(), [&](ObjId a, ObjId b) {
         const SimObject *x = SimLocal(doc, a), *y = SimLocal(doc, b);
         if (x->anchorOffset != y->anchorOffset) return x->anchorOffset < y->anchorOffset;
@@ -329,7 +335,7 @@ MifNode MifNewMarker(const SimDoc& doc, ObjId marker) {
 
 MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int32_t* rectInEffect) {
     const SimObject& p = *SimLocal(ctx.doc, para);
-    Anchors now = CurrentAnchors(ctx.doc, para);
+    Anchors now = CurrentAnchors(ctx, para);
     if (read && ctx.src && ctx.src->asRead.count(para)) {
         const SimObject& was = ctx.src->asRead.at(para);
         MifNode node;
