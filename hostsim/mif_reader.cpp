@@ -67,6 +67,7 @@ size_t NumberLength(const char* s, size_t size) {
 }
 
 bool IsMacro(const char* s, size_t size, std::string* which) {
+    if (!size || (s[0] != 'd' && s[0] != 'i')) return false; // most words: no need to compare
     for (const char* m : {"define", "include"}) {
         size_t n = std::strlen(m);
         if (size >= n && std::memcmp(s, m, n) == 0 && (size == n || s[n] == '(')) {
