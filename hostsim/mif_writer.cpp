@@ -324,16 +324,33 @@ bool WriteItems(Writer& w, const std::vector<Item>& items, uint32_t from, uint32
     return true;
 }
 
+// Whether `atom`, a unit word standing on its own, would be read as the
+// unit of the number written just before it if the two shared a line.
+bool TakenForUnit(const MifAtom* previous, const MifAtom& atom) {
+    return previous && previous->kind == MifNumber && previous->unit.empty() && atom.kind == MifKeyword &&
+           MifIsUnit(atom.text.data(), atom.text.size());
+}
+
+// One datum of a statement the host made, after a space, or at the start of
+// a line of its own where a space would join it to the number before it.
+bool WriteNewAtom(Writer& w, const MifAtom* previous, const MifAtom& atom, size_t depth) {
+    if (TakenForUnit(previous, atom)) {
+        w.Eol();
+        w.Indent(depth + 1);
+    } else {
+        *w.out += ' ';
+    }
+    return WriteAtom(w, atom);
+}
+
 // A statement the host made: on lines of its own in the file's style
 // (`lines`), or on one line among others that stand on one line.
 bool WriteNew(Writer& w, const MifNode& n, size_t depth, bool lines) {
     *w.out += '<';
     *w.out += n.token;
     size_t a = 0;
-    for (; a < n.args.size() && n.args[a].position == 0; ++a) {
-        *w.out += ' ';
-        if (!WriteAtom(w, n.args[a])) return false;
-    }
+    for (; a < n.args.size() && n.args[a].position == 0; ++a)
+        if (!WriteNewAtom(w, a ? &n.args[a - 1] : nullptr, n.args[a], depth)) return false;
     for (size_t c = 0; c < n.children.size(); ++c) {
         if (lines) {
             w.Eol();
@@ -346,19 +363,21 @@ bool WriteNew(Writer& w, const MifNode& n, size_t depth, bool lines) {
         if (lines && !NodeSpanned(w, child) && !child.children.empty() && w.GetStyle().endComments)
             *w.out += " # end of " + child.token;
         // Data written after nested statements keeps its place among them.
-        for (; a < n.args.size() && n.args[a].position == c + 1; ++a) {
+        for (size_t first = a; a < n.args.size() && n.args[a].position == c + 1; ++a) {
             if (lines) {
                 w.Eol();
                 w.Indent(depth + 1);
-            } else {
-                *w.out += ' ';
+                if (!WriteAtom(w, n.args[a])) return false;
+            } else if (!WriteNewAtom(w, a > first ? &n.args[a - 1] : nullptr, n.args[a], depth)) {
+                return false;
             }
-            if (!WriteAtom(w, n.args[a])) return false;
         }
     }
-    for (; a < n.args.size(); ++a) { // positions beyond the children: at the end
-        *w.out += ' ';
-        if (!WriteAtom(w, n.args[a])) return false;
+    // Positions beyond the children: at the end, after the last datum or
+    // statement written.
+    for (size_t first = a; a < n.args.size(); ++a) {
+        bool afterDatum = a > 0 && (a > first || n.children.empty());
+        if (!WriteNewAtom(w, afterDatum ? &n.args[a - 1] : nullptr, n.args[a], depth)) return false;
     }
     if (!n.children.empty() && lines) {
         w.Eol();
