@@ -220,7 +220,7 @@ bool Parse(Reader& r, MifFile* out) {
             }
             if (r.topLevel++ == 0) { // the identifying statement: its version
                 const MifAtom* v = done.args.empty() ? nullptr : &done.args[0];
-                if (!v || v->kind != MifNumber || !v->unit.empty())
+                if (!v || v->kind != MifNumber || !v->unit.empty() || v->position != 0)
                     return r.Fail(done.line, "not a MIF file (no version)");
                 out->version = v->text;
                 out->utf8 = MifVersionIsUtf8(v->text);
@@ -251,6 +251,11 @@ bool Parse(Reader& r, MifFile* out) {
             atom.end = r.Offset(atom.kind == MifFacet ? s + atom.text.size() : r.p);
             atom.position = stack.back().children.size();
             stack.back().args.push_back(std::move(atom));
+            // The version, the identifying statement's first datum, says how
+            // every string after it is encoded, that statement's own included.
+            if (r.topLevel == 0 && stack.size() == 1 && stack.back().args.size() == 1 &&
+                stack.back().args[0].kind == MifNumber)
+                r.utf8 = MifVersionIsUtf8(stack.back().args[0].text);
         }
     }
     if (!stack.empty())

@@ -100,6 +100,10 @@ TEST(MifReader, StringEscapesAndEncodings) {
     EXPECT_EQ(StringValue(v8, "caf\xC3\xA9"), "caf\u00E9");
     EXPECT_EQ(StringValue(v7, "caf\x8E"), "caf\u00E9");
     EXPECT_EQ(StringValue("<MIFFile 2019>", "\xE2\x82\xAC"), "\u20AC");
+    // ... the identifying statement's own strings after its version too.
+    EXPECT_EQ(Parse("<Book 5 `caf\x8E'>").statements.at(0).args.at(1).text, "caf\u00E9");
+    EXPECT_EQ(Parse("<Book 2015 `caf\xC3\xA9'>").statements.at(0).args.at(1).text, "caf\u00E9");
+    EXPECT_EQ(Error("<Book <S `x'> 5>"), "chapter3.mif:1: not a MIF file (no version)");
 
     EXPECT_EQ(Error(v8 + "\n<S `bad \xC3'>"), "chapter3.mif:2: invalid UTF-8 in string");
     EXPECT_EQ(Error(v8 + "\n\n<S `a\\z'>"), "chapter3.mif:3: bad escape \\z in string");
