@@ -7,6 +7,7 @@
 #include "hostsim/sim_text.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace {
 
@@ -248,14 +249,56 @@ ObjId SimNewObject(SimDoc& doc, SimObjKind kind) {
     return id;
 }
 
-SimObject* SimLocal(SimDoc& doc, ObjId local) {
-    auto it = doc.objects.find(local);
-    return it == doc.objects.end() ? nullptr : &it->second;
+SimObject* SimLocal(SimDoc& doc, ObjId local) { return doc.objects.Find(local); }
+
+const SimObject* SimLocal(const SimDoc& doc, ObjId local) { return doc.objects.Find(local); }
+
+// ---- The object store
+
+SimObjects& SimObjects::operator=(const SimObjects& other) {
+    if (this == &other) return *this;
+    std::vector<std::unique_ptr<Slot[]>> copy;
+    copy.reserve(other.chunks.size());
+    for (const auto& chunk : other.chunks) {
+        copy.push_back(std::make_unique<Slot[]>(ChunkSlots));
+        std::copy(chunk.get(), chunk.get() + ChunkSlots, copy.back().get());
+    }
+    chunks = std::move(copy);
+    present = other.present;
+    return *this;
 }
 
-const SimObject* SimLocal(const SimDoc& doc, ObjId local) {
-    auto it = doc.objects.find(local);
-    return it == doc.objects.end() ? nullptr : &it->second;
+SimObject& SimObjects::at(ObjId id) {
+    if (!Has(id)) throw std::out_of_range("SimObjects::at: no object of that id");
+    return SlotOf(id).entry.second;
+}
+
+const SimObject& SimObjects::at(ObjId id) const {
+    if (!Has(id)) throw std::out_of_range("SimObjects::at: no object of that id");
+    return SlotOf(id).entry.second;
+}
+
+SimObject& SimObjects::operator[](ObjId id) {
+    while (id >= Slots()) {
+        size_t first = Slots();
+        chunks.push_back(std::make_unique<Slot[]>(ChunkSlots));
+        for (size_t i = 0; i < ChunkSlots; ++i) chunks.back()[i].entry.first = ObjId(first + i);
+    }
+    Slot& slot = SlotOf(id);
+    if (!slot.present) {
+        slot.present = true;
+        ++present;
+    }
+    return slot.entry.second;
+}
+
+size_t SimObjects::erase(ObjId id) {
+    if (!Has(id)) return 0;
+    // The slot keeps its id; the object goes, as a map's node would.
+    SlotOf(id).entry.second = SimObject{};
+    SlotOf(id).present = false;
+    --present;
+    return 1;
 }
 
 ObjId SimToLocal(const SimDoc& doc, ObjId clientId) {

@@ -54,6 +54,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 // Statuses the simulated host answers with (0 is success). They are positive
@@ -159,6 +161,86 @@ struct SimObject {
     std::vector<SimExtraProp> props; // paragraph and paragraph format
 };
 
+// The objects of a document or book by local id. Local ids are dense (they
+// count up from 1), so the objects stand in arrays indexed by id rather than
+// in a tree: finding one is an index, and copying or dropping a whole
+// document is a pass over a few arrays. The arrays are chunks of a fixed
+// size that never move, so a reference to an object stays good while others
+// are made, as it does in a map. The interface is the part of a map's the
+// host uses: find, count, at, operator[] (which makes a default object as a
+// map's does), erase by id, and iteration in id order over the objects
+// present. An erased object stays absent until operator[] makes it again.
+struct SimObjects {
+    using value_type = std::pair<ObjId, SimObject>;
+    struct Slot {
+        value_type entry; // `first` is the slot's id whether or not an object is there
+        bool present = false;
+    };
+    static constexpr size_t ChunkSlots = 128;
+
+    template <bool Const> struct Iter {
+        using Entry = std::conditional_t<Const, const value_type, value_type>;
+        using Store = std::conditional_t<Const, const SimObjects, SimObjects>;
+        Store* store = nullptr;
+        size_t id = 0; // `store->Slots()` at the end
+        Entry& operator*() const { return store->SlotOf(id).entry; }
+        Entry* operator->() const { return &store->SlotOf(id).entry; }
+        Iter& operator++() {
+            id = store->NextPresent(id + 1);
+            return *this;
+        }
+        bool operator==(const Iter& o) const { return id == o.id; }
+        bool operator!=(const Iter& o) const { return id != o.id; }
+        operator Iter<true>() const { return {store, id}; }
+    };
+    using iterator = Iter<false>;
+    using const_iterator = Iter<true>;
+
+    SimObjects() = default;
+    SimObjects(const SimObjects& other) { *this = other; }
+    SimObjects(SimObjects&&) noexcept = default;
+    SimObjects& operator=(const SimObjects& other);
+    SimObjects& operator=(SimObjects&&) noexcept = default;
+
+    iterator begin() { return {this, NextPresent(0)}; }
+    iterator end() { return {this, Slots()}; }
+    const_iterator begin() const { return {this, NextPresent(0)}; }
+    const_iterator end() const { return {this, Slots()}; }
+
+    iterator find(ObjId id) { return {this, Has(id) ? size_t(id) : Slots()}; }
+    const_iterator find(ObjId id) const { return {this, Has(id) ? size_t(id) : Slots()}; }
+    size_t count(ObjId id) const { return Has(id) ? 1 : 0; }
+    size_t size() const { return present; }
+    bool empty() const { return present == 0; }
+    // Throws std::out_of_range for an id that is not present, as a map's does.
+    SimObject& at(ObjId id);
+    const SimObject& at(ObjId id) const;
+    SimObject& operator[](ObjId id);
+    size_t erase(ObjId id);
+    void clear() {
+        chunks.clear();
+        present = 0;
+    }
+
+    // The object of `id`, null when there is none: the host's lookup.
+    SimObject* Find(ObjId id) { return Has(id) ? &SlotOf(id).entry.second : nullptr; }
+    const SimObject* Find(ObjId id) const { return Has(id) ? &SlotOf(id).entry.second : nullptr; }
+
+private:
+    std::vector<std::unique_ptr<Slot[]>> chunks; // slot i: chunk i / ChunkSlots, place i % ChunkSlots
+    size_t present = 0;                          // how many slots hold an object
+
+    size_t Slots() const { return chunks.size() * ChunkSlots; }
+    Slot& SlotOf(size_t id) { return chunks[id / ChunkSlots][id % ChunkSlots]; }
+    const Slot& SlotOf(size_t id) const { return chunks[id / ChunkSlots][id % ChunkSlots]; }
+    bool Has(ObjId id) const { return id < Slots() && SlotOf(id).present; }
+    // The first id from `id` on with an object, `Slots()` when none.
+    size_t NextPresent(size_t id) const {
+        while (id < Slots() && !SlotOf(id).present) ++id;
+        return id;
+    }
+};
+
 // Where the lazy pour of the main flow stands (see Reflow above).
 struct SimLayout {
     bool started = false;      // the state below has been worked out
@@ -184,7 +266,7 @@ struct SimDoc {
     ObjId localLimit = 0; // local ids stay below this while open (0: no limit yet)
     ObjId nextLocal = 1;
     uint64_t nextSequence = 1;
-    std::map<ObjId, SimObject> objects;
+    SimObjects objects;
 
     // Documents
     std::vector<ObjId> bodyPages;

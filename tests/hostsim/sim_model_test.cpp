@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace {
 
 std::vector<int> Sides(const SimDoc& d) {
@@ -150,3 +152,55 @@ TEST(SimModel, BookOrderIsDepthFirst) {
 }
 
 } // namespace
+
+// The object store answers as the map it stands for did: objects by id,
+// erased ones absent (and made anew by operator[]), iteration in id order
+// over the present ones, references that stay good while objects are made,
+// and copies that do not share objects.
+TEST(SimModel, ObjectStoreKeepsIdsReferencesAndCopiesApart) {
+    SimDoc doc;
+    ObjId first = SimNewObject(doc, SimObjParagraph);
+    SimObject* held = SimLocal(doc, first);
+    held->text = "kept while others are made";
+    std::vector<ObjId> made;
+    for (int i = 0; i < 1000; ++i) made.push_back(SimNewObject(doc, SimObjMarker));
+    EXPECT_EQ(held, SimLocal(doc, first));
+    EXPECT_EQ(held->text, "kept while others are made");
+    EXPECT_EQ(doc.objects.size(), 1001u);
+
+    doc.objects.erase(made[499]);
+    EXPECT_EQ(doc.objects.erase(made[499]), 0u);
+    EXPECT_EQ(SimLocal(doc, made[499]), nullptr);
+    EXPECT_EQ(doc.objects.count(made[499]), 0u);
+    EXPECT_THROW(doc.objects.at(made[499]), std::out_of_range);
+    EXPECT_EQ(SimLocal(doc, 0), nullptr);
+    EXPECT_EQ(SimLocal(doc, made.back() + 1), nullptr);
+    EXPECT_EQ(SimLocal(doc, 0xFFFFFFFFu), nullptr);
+
+    std::vector<ObjId> seen;
+    for (const auto& [id, obj] : doc.objects) {
+        EXPECT_EQ(SimLocal(doc, id), &obj);
+        seen.push_back(id);
+    }
+    std::vector<ObjId> expected{first};
+    for (ObjId id : made)
+        if (id != made[499]) expected.push_back(id);
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(doc.objects.size(), 1000u);
+
+    SimDoc copy = doc;
+    SimLocal(copy, first)->text = "changed in the copy";
+    EXPECT_EQ(SimLocal(doc, first)->text, "kept while others are made");
+    EXPECT_EQ(copy.objects.size(), 1000u);
+
+    // A map's operator[] makes the object it is asked for, a default one.
+    SimObject& again = doc.objects[made[499]];
+    EXPECT_EQ(again.kind, SimObjNone);
+    EXPECT_EQ(doc.objects.size(), 1001u);
+    EXPECT_EQ(copy.objects.count(made[499]), 0u);
+    EXPECT_EQ(doc.objects.find(made[499])->first, made[499]);
+
+    SimDoc empty;
+    EXPECT_TRUE(empty.objects.begin() == empty.objects.end());
+    EXPECT_EQ(empty.objects.find(1), empty.objects.end());
+}
