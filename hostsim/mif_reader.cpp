@@ -4,6 +4,7 @@
 
 #include "hostsim/mif_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -27,6 +29,11 @@ struct Reader {
     bool utf8 = true;
     bool keep = true;      // false: statements are checked and let go
     size_t topLevel = 0;   // statements closed at the top level
+    bool identified = false; // the first statement said what the file is
+    // The statements open now, outermost first: the first `depth` of
+    // `open` (checking keeps the deeper ones for their buffers).
+    std::vector<MifNode> open{};
+    size_t depth = 0;
 
     bool Fail(int at, const std::string& message) {
         *error = name + ":" + std::to_string(at) + ": " + message;
@@ -172,95 +179,138 @@ bool ReadWord(Reader& r, MifAtom* atom, std::string* macro, int at) {
     return true;
 }
 
+// The statement the reader stands in now, the innermost open one.
+MifNode& Innermost(Reader& r) { return r.open[r.depth - 1]; }
+
+// A fresh statement on the stack. Checking keeps nothing, so the statements
+// of each depth are used again with their buffers, and checking a file
+// costs no memory per statement.
+MifNode& PushStatement(Reader& r) {
+    if (r.depth < r.open.size()) {
+        MifNode& node = r.open[r.depth++];
+        node.token.clear();
+        node.args.clear();
+        node.children.clear();
+        node.line = 0;
+        node.begin = node.end = 0;
+        node.same = nullptr;
+        return node;
+    }
+    r.open.emplace_back();
+    return r.open[r.depth++];
+}
+
+// The first statement's token says what the file is.
+bool Identify(Reader& r, MifFile* out, const std::string& token, int at) {
+    if (token == "MIFFile")
+        out->kind = MifDocumentFile;
+    else if (token == "Book")
+        out->kind = MifBookFile;
+    else
+        return r.Fail(at, "not a MIF file (it begins with <" + token + ">)");
+    r.identified = true;
+    return true;
+}
+
+// A '<' and the token after it: a statement opens.
+bool OpenStatement(Reader& r, MifFile* out) {
+    int at = r.line;
+    const char* open = r.p++;
+    const char* s = r.p;
+    while (r.p < r.end && !Ends(*r.p)) ++r.p;
+    size_t size = (size_t)(r.p - s);
+    if (!size) return r.Fail(at, "statement without a token");
+    if (size > r.limits.maxTokenBytes) return r.Fail(at, "token too long");
+    std::string macro;
+    if (IsMacro(s, size, &macro)) return r.Fail(at, "macro statement '" + macro + "' is not supported");
+    if (!r.identified && !Identify(r, out, std::string(s, size), at)) return false;
+    if (r.depth >= r.limits.maxDepth) return r.Fail(at, "statements nested too deeply");
+    if (++r.statements > r.limits.maxStatements) return r.Fail(at, "too many statements");
+    if (!r.Costs(sizeof(MifNode), size)) return r.Fail(at, "file too large to hold in memory");
+    MifNode& node = PushStatement(r);
+    node.token.assign(s, size);
+    node.line = at;
+    node.begin = r.Offset(open);
+    return true;
+}
+
+// A statement at the top level closed: the identifying statement gives the
+// version, <Units> the unit of bare numbers.
+bool TopLevelClosed(Reader& r, MifFile* out, const MifNode& done) {
+    if (r.topLevel++ == 0) {
+        const MifAtom* v = done.args.empty() ? nullptr : &done.args[0];
+        if (!v || v->kind != MifNumber || !v->unit.empty() || v->position != 0)
+            return r.Fail(done.line, "not a MIF file (no version)");
+        out->version = v->text;
+        out->utf8 = MifVersionIsUtf8(v->text);
+        r.utf8 = out->utf8;
+    } else if (done.token == "Units" && !done.args.empty()) {
+        MifUnitsKeyword(done.args[0].text, &out->units);
+    }
+    return true;
+}
+
+// A '>': the innermost statement closes, into its parent or the file.
+bool CloseStatement(Reader& r, MifFile* out) {
+    if (!r.depth) return r.Fail(r.line, "unbalanced '>'");
+    ++r.p;
+    MifNode& done = Innermost(r);
+    done.end = r.Offset(r.p);
+    --r.depth;
+    if (r.depth && r.keep) r.open[r.depth - 1].children.push_back(std::move(done));
+    if (!r.depth) {
+        if (!TopLevelClosed(r, out, done)) return false;
+        if (r.keep) out->statements.push_back(std::move(done));
+    }
+    if (r.keep) r.open.pop_back();
+    return true;
+}
+
+// A datum of the innermost statement: a string, a facet, a number or a
+// keyword.
+bool ReadDatum(Reader& r, char c) {
+    int at = r.line;
+    MifAtom atom;
+    const char* s = r.p;
+    if (c == '`') {
+        if (!ReadString(r, &atom)) return false;
+    } else if (c == '=' && AtLineStart(r)) {
+        if (!ReadFacet(r, &atom)) return false;
+    } else if (c == '=') {
+        // Only a facet starts with '=', at the start of its line; a word of
+        // that shape could not be written back unmistaken.
+        return r.Fail(at, "'=' outside a facet");
+    } else {
+        std::string macro;
+        if (!ReadWord(r, &atom, &macro, at)) return false;
+    }
+    if (!r.depth) return r.Fail(at, "data outside a statement");
+    if (!r.Costs(sizeof(MifAtom), atom.text.size())) return r.Fail(at, "file too large to hold in memory");
+    MifNode& holder = Innermost(r);
+    atom.begin = r.Offset(s);
+    atom.end = r.Offset(atom.kind == MifFacet ? s + atom.text.size() : r.p);
+    atom.position = holder.children.size();
+    holder.args.push_back(std::move(atom));
+    // The version, the identifying statement's first datum, says how every
+    // string after it is encoded, that statement's own included.
+    if (r.topLevel == 0 && r.depth == 1 && holder.args.size() == 1 && holder.args[0].kind == MifNumber)
+        r.utf8 = MifVersionIsUtf8(holder.args[0].text);
+    return true;
+}
+
 bool Parse(Reader& r, MifFile* out) {
     if (r.end - r.p >= 3 && std::memcmp(r.p, "\xEF\xBB\xBF", 3) == 0) r.p += 3;
-    std::vector<MifNode> stack;
-    bool identified = false;
     for (;;) {
         SkipSpace(r);
         if (r.p >= r.end) break;
         char c = *r.p;
-        if (!identified && c != '<') return r.Fail(r.line, "not a MIF file");
-        if (c == '<') {
-            int at = r.line;
-            const char* open = r.p++;
-            const char* s = r.p;
-            while (r.p < r.end && !Ends(*r.p)) ++r.p;
-            size_t size = (size_t)(r.p - s);
-            if (!size) return r.Fail(at, "statement without a token");
-            if (size > r.limits.maxTokenBytes) return r.Fail(at, "token too long");
-            std::string macro;
-            if (IsMacro(s, size, &macro)) return r.Fail(at, "macro statement '" + macro + "' is not supported");
-            MifNode node;
-            node.token.assign(s, size);
-            if (!identified) {
-                if (node.token == "MIFFile")
-                    out->kind = MifDocumentFile;
-                else if (node.token == "Book")
-                    out->kind = MifBookFile;
-                else
-                    return r.Fail(at, "not a MIF file (it begins with <" + node.token + ">)");
-                identified = true;
-            }
-            if (stack.size() >= r.limits.maxDepth) return r.Fail(at, "statements nested too deeply");
-            if (++r.statements > r.limits.maxStatements) return r.Fail(at, "too many statements");
-            if (!r.Costs(sizeof(MifNode), size)) return r.Fail(at, "file too large to hold in memory");
-            node.line = at;
-            node.begin = r.Offset(open);
-            stack.push_back(std::move(node));
-        } else if (c == '>') {
-            if (stack.empty()) return r.Fail(r.line, "unbalanced '>'");
-            ++r.p;
-            MifNode done = std::move(stack.back());
-            stack.pop_back();
-            done.end = r.Offset(r.p);
-            if (!stack.empty()) {
-                if (r.keep) stack.back().children.push_back(std::move(done));
-                continue;
-            }
-            if (r.topLevel++ == 0) { // the identifying statement: its version
-                const MifAtom* v = done.args.empty() ? nullptr : &done.args[0];
-                if (!v || v->kind != MifNumber || !v->unit.empty() || v->position != 0)
-                    return r.Fail(done.line, "not a MIF file (no version)");
-                out->version = v->text;
-                out->utf8 = MifVersionIsUtf8(v->text);
-                r.utf8 = out->utf8;
-            } else if (done.token == "Units" && !done.args.empty()) {
-                MifUnitsKeyword(done.args[0].text, &out->units);
-            }
-            if (r.keep) out->statements.push_back(std::move(done));
-        } else {
-            int at = r.line;
-            MifAtom atom;
-            const char* s = r.p;
-            if (c == '`') {
-                if (!ReadString(r, &atom)) return false;
-            } else if (c == '=' && AtLineStart(r)) {
-                if (!ReadFacet(r, &atom)) return false;
-            } else if (c == '=') {
-                // Only a facet starts with '=', at the start of its line; a
-                // word of that shape could not be written back unmistaken.
-                return r.Fail(at, "'=' outside a facet");
-            } else {
-                std::string macro;
-                if (!ReadWord(r, &atom, &macro, at)) return false;
-            }
-            if (stack.empty()) return r.Fail(at, "data outside a statement");
-            if (!r.Costs(sizeof(MifAtom), atom.text.size())) return r.Fail(at, "file too large to hold in memory");
-            atom.begin = r.Offset(s);
-            atom.end = r.Offset(atom.kind == MifFacet ? s + atom.text.size() : r.p);
-            atom.position = stack.back().children.size();
-            stack.back().args.push_back(std::move(atom));
-            // The version, the identifying statement's first datum, says how
-            // every string after it is encoded, that statement's own included.
-            if (r.topLevel == 0 && stack.size() == 1 && stack.back().args.size() == 1 &&
-                stack.back().args[0].kind == MifNumber)
-                r.utf8 = MifVersionIsUtf8(stack.back().args[0].text);
-        }
+        if (!r.identified && c != '<') return r.Fail(r.line, "not a MIF file");
+        bool ok = c == '<' ? OpenStatement(r, out) : c == '>' ? CloseStatement(r, out) : ReadDatum(r, c);
+        if (!ok) return false;
     }
-    if (!stack.empty())
-        return r.Fail(stack.back().line, "unbalanced '<': <" + stack.back().token + "> is not closed");
-    if (!identified) return r.Fail(r.line, "not a MIF file");
+    if (r.depth)
+        return r.Fail(Innermost(r).line, "unbalanced '<': <" + Innermost(r).token + "> is not closed");
+    if (!r.identified) return r.Fail(r.line, "not a MIF file");
     return true;
 }
 
@@ -329,7 +379,7 @@ bool MifCheckFile(const std::string& localPath, MifFile* out, std::string* error
     Reader r{data.data(), data.data(), data.data() + data.size(), 1, name, limits, error};
     r.keep = false;
     bool ok = Parse(r, out);
-    out->statements.clear();
+    if (!ok) *out = MifFile{}; // as reading leaves it: nothing of a file that does not read
     return ok;
 }
 
@@ -369,21 +419,29 @@ bool MifReadBytes(const std::string& localPath, size_t maxBytes, std::string* da
         *error = shown + ": file too large";
         return false;
     }
+    // Read straight into a string of the file's size; a file that grows
+    // meanwhile is read on to its end, within `maxBytes`.
     data->clear();
-    char buf[65536];
+    data->resize((size_t)st.st_size + 1);
+    size_t have = 0;
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (have == data->size()) {
+            if (have > maxBytes) break; // too large already: said below
+            data->resize(std::min(maxBytes + 1, have * 2 + 65536));
+        }
+        ssize_t n = ::read(fd, &(*data)[have], data->size() - have);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             *error = shown + ": " + std::strerror(errno);
             return false;
         }
         if (n == 0) break;
-        if (data->size() + (size_t)n > maxBytes) {
-            *error = shown + ": file too large";
-            return false;
-        }
-        data->append(buf, (size_t)n);
+        have += (size_t)n;
+    }
+    data->resize(have);
+    if (have > maxBytes) {
+        *error = shown + ": file too large";
+        return false;
     }
     return true;
 }

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -251,4 +253,52 @@ TEST(MifReader, CheckingAFileGivesTheVerdictOfReadingIt) {
         }
     }
     std::remove(path.c_str());
+}
+
+// The same over whole files: the sample book, the fuzzing corpus (files
+// that read and files cut short), each under limits that stop them at
+// different places. Checking keeps nothing, reading keeps everything; the
+// verdicts and words must not differ.
+TEST(MifReader, CheckingRealFilesGivesTheVerdictOfReadingThem) {
+    MifLimits tight;
+    tight.maxTreeBytes = 20000;
+    MifLimits few;
+    few.maxStatements = 40;
+    MifLimits shallow;
+    shallow.maxDepth = 3;
+    std::vector<std::string> paths;
+    for (const char* folder : {VELLOR_SOURCE_DIR "/examples", VELLOR_SOURCE_DIR "/tests/fuzz/corpus/mif_reader_fuzz"})
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            if (entry.is_regular_file()) paths.push_back(entry.path().string());
+    ASSERT_GE(paths.size(), 15u);
+    std::string cut = ::testing::TempDir() + "cut_chapter.mif";
+    size_t read = 0, refused = 0;
+    for (const std::string& path : paths) {
+        std::string bytes, error;
+        ASSERT_TRUE(MifReadBytes(path, 1 << 30, &bytes, &error)) << error;
+        // The file as it is, and cut in the middle of a statement.
+        for (size_t size : {bytes.size(), bytes.size() / 2}) {
+            FILE* f = std::fopen(cut.c_str(), "wb");
+            ASSERT_NE(f, nullptr);
+            std::fwrite(bytes.data(), 1, size, f);
+            std::fclose(f);
+            for (const MifLimits& limits : {MifLimits(), tight, few, shallow}) {
+                MifFile full, checked;
+                std::string readError, checkError;
+                bool readOk = MifReadFile(cut, &full, &readError, limits);
+                bool checkOk = MifCheckFile(cut, &checked, &checkError, limits);
+                EXPECT_EQ(checkOk, readOk) << path << " " << size;
+                EXPECT_EQ(checkError, readError) << path << " " << size;
+                EXPECT_TRUE(checked.statements.empty());
+                EXPECT_EQ(checked.kind, full.kind) << path;
+                EXPECT_EQ(checked.version, full.version) << path;
+                EXPECT_EQ(checked.units, full.units) << path;
+                ++(readOk ? read : refused);
+            }
+        }
+    }
+    // Both verdicts were seen often: the comparison is not one of failures only.
+    EXPECT_GE(read, 15u);
+    EXPECT_GE(refused, 30u);
+    std::remove(cut.c_str());
 }
