@@ -162,7 +162,7 @@ HRESULT GetText(IUnknown* self, ObjId document, const TextRange* range, int32_t 
     if (!status || !out) return E_POINTER;
     out->count = 0;
     out->items = nullptr;
-    SimDoc* d = SimOpen(call.server, document);
+    const SimDoc* d = SimOpen(call.server, document);
     int32_t own = SimOk;
     std::vector<TextItem> items;
     std::vector<std::string> texts;

@@ -35,6 +35,7 @@ const SimObject* Container(const SimDoc& doc, ObjId para) {
 }
 
 SimObject* Container(SimDoc& doc, ObjId para) {
+    doc.objects.Own(); // the const lookup then finds objects this document owns
     return const_cast<SimObject*>(Container(static_cast<const SimDoc&>(doc), para));
 }
 
@@ -176,6 +177,9 @@ SimDoc* SimOpenDoc(SimSession& session, SimDoc doc, bool visible) {
     d->orderValid = false;
     d->reflow = session.reflow;
     d->layout = SimLayout{};
+    // Questions about the layout of a document that reflows change its
+    // objects behind a const view: it owns them from the start.
+    if (d->reflow) d->objects.Own();
     if (d->isBook) {
         session.books.push_back(std::move(owned));
         if (visible) session.activeBook = d->id;
@@ -255,21 +259,22 @@ const SimObject* SimLocal(const SimDoc& doc, ObjId local) { return doc.objects.F
 
 // ---- The object store
 
-SimObjects& SimObjects::operator=(const SimObjects& other) {
-    if (this == &other) return *this;
-    std::vector<std::unique_ptr<Slot[]>> copy;
-    copy.reserve(other.chunks.size());
+SimObjects::Store::Store(const Store& other) : present(other.present) {
+    chunks.reserve(other.chunks.size());
     for (const auto& chunk : other.chunks) {
-        copy.push_back(std::make_unique<Slot[]>(ChunkSlots));
-        std::copy(chunk.get(), chunk.get() + ChunkSlots, copy.back().get());
+        chunks.push_back(std::make_unique<Slot[]>(ChunkSlots));
+        std::copy(chunk.get(), chunk.get() + ChunkSlots, chunks.back().get());
     }
-    chunks = std::move(copy);
-    present = other.present;
-    return *this;
+}
+
+void SimObjects::Own() {
+    if (!store) store = std::make_shared<Store>();
+    else if (store.use_count() > 1) store = std::make_shared<Store>(*store);
 }
 
 SimObject& SimObjects::at(ObjId id) {
     if (!Has(id)) throw std::out_of_range("SimObjects::at: no object of that id");
+    Own();
     return SlotOf(id).entry.second;
 }
 
@@ -279,25 +284,27 @@ const SimObject& SimObjects::at(ObjId id) const {
 }
 
 SimObject& SimObjects::operator[](ObjId id) {
+    Own();
     while (id >= Slots()) {
         size_t first = Slots();
-        chunks.push_back(std::make_unique<Slot[]>(ChunkSlots));
-        for (size_t i = 0; i < ChunkSlots; ++i) chunks.back()[i].entry.first = ObjId(first + i);
+        store->chunks.push_back(std::make_unique<Slot[]>(ChunkSlots));
+        for (size_t i = 0; i < ChunkSlots; ++i) store->chunks.back()[i].entry.first = ObjId(first + i);
     }
     Slot& slot = SlotOf(id);
     if (!slot.present) {
         slot.present = true;
-        ++present;
+        ++store->present;
     }
     return slot.entry.second;
 }
 
 size_t SimObjects::erase(ObjId id) {
     if (!Has(id)) return 0;
+    Own();
     // The slot keeps its id; the object goes, as a map's node would.
     SlotOf(id).entry.second = SimObject{};
     SlotOf(id).present = false;
-    --present;
+    --store->present;
     return 1;
 }
 

@@ -163,13 +163,21 @@ struct SimObject {
 
 // The objects of a document or book by local id. Local ids are dense (they
 // count up from 1), so the objects stand in arrays indexed by id rather than
-// in a tree: finding one is an index, and copying or dropping a whole
-// document is a pass over a few arrays. The arrays are chunks of a fixed
-// size that never move, so a reference to an object stays good while others
-// are made, as it does in a map. The interface is the part of a map's the
-// host uses: find, count, at, operator[] (which makes a default object as a
-// map's does), erase by id, and iteration in id order over the objects
-// present. An erased object stays absent until operator[] makes it again.
+// in a tree: finding one is an index. The arrays are chunks of a fixed size
+// that never move, so a reference to an object stays good while others are
+// made, as it does in a map.
+//
+// Copies share the objects until one of them is changed: a document read
+// once and opened many times (the mapping document, once per chapter of a
+// book) is not copied each time. Any access that could change an object
+// (the non-const members) first takes a copy of its own when the objects
+// are shared. So a pointer got through a const view of a document must not
+// be kept across a change made through a non-const one.
+//
+// The interface is the part of a map's the host uses: find, count, at,
+// operator[] (which makes a default object as a map's does), erase by id,
+// and iteration in id order over the objects present. An erased object
+// stays absent until operator[] makes it again.
 struct SimObjects {
     using value_type = std::pair<ObjId, SimObject>;
     struct Slot {
@@ -177,62 +185,75 @@ struct SimObjects {
         bool present = false;
     };
     static constexpr size_t ChunkSlots = 128;
+    struct Store {
+        std::vector<std::unique_ptr<Slot[]>> chunks; // slot i: chunk i / ChunkSlots, place i % ChunkSlots
+        size_t present = 0;                          // how many slots hold an object
+        Store() = default;
+        Store(const Store& other);
+        Store& operator=(const Store&) = delete;
+    };
 
     template <bool Const> struct Iter {
         using Entry = std::conditional_t<Const, const value_type, value_type>;
-        using Store = std::conditional_t<Const, const SimObjects, SimObjects>;
-        Store* store = nullptr;
-        size_t id = 0; // `store->Slots()` at the end
-        Entry& operator*() const { return store->SlotOf(id).entry; }
-        Entry* operator->() const { return &store->SlotOf(id).entry; }
+        using Objects = std::conditional_t<Const, const SimObjects, SimObjects>;
+        Objects* objects = nullptr;
+        size_t id = 0; // `objects->Slots()` at the end
+        Entry& operator*() const { return objects->SlotOf(id).entry; }
+        Entry* operator->() const { return &objects->SlotOf(id).entry; }
         Iter& operator++() {
-            id = store->NextPresent(id + 1);
+            id = objects->NextPresent(id + 1);
             return *this;
         }
         bool operator==(const Iter& o) const { return id == o.id; }
         bool operator!=(const Iter& o) const { return id != o.id; }
-        operator Iter<true>() const { return {store, id}; }
+        operator Iter<true>() const { return {objects, id}; }
     };
     using iterator = Iter<false>;
     using const_iterator = Iter<true>;
 
-    SimObjects() = default;
-    SimObjects(const SimObjects& other) { *this = other; }
-    SimObjects(SimObjects&&) noexcept = default;
-    SimObjects& operator=(const SimObjects& other);
-    SimObjects& operator=(SimObjects&&) noexcept = default;
-
-    iterator begin() { return {this, NextPresent(0)}; }
+    iterator begin() {
+        Own();
+        return {this, NextPresent(0)};
+    }
     iterator end() { return {this, Slots()}; }
     const_iterator begin() const { return {this, NextPresent(0)}; }
     const_iterator end() const { return {this, Slots()}; }
 
-    iterator find(ObjId id) { return {this, Has(id) ? size_t(id) : Slots()}; }
+    iterator find(ObjId id) {
+        if (!Has(id)) return end();
+        Own();
+        return {this, size_t(id)};
+    }
     const_iterator find(ObjId id) const { return {this, Has(id) ? size_t(id) : Slots()}; }
     size_t count(ObjId id) const { return Has(id) ? 1 : 0; }
-    size_t size() const { return present; }
-    bool empty() const { return present == 0; }
+    size_t size() const { return store ? store->present : 0; }
+    bool empty() const { return size() == 0; }
     // Throws std::out_of_range for an id that is not present, as a map's does.
     SimObject& at(ObjId id);
     const SimObject& at(ObjId id) const;
     SimObject& operator[](ObjId id);
     size_t erase(ObjId id);
-    void clear() {
-        chunks.clear();
-        present = 0;
-    }
+    void clear() { store.reset(); }
 
     // The object of `id`, null when there is none: the host's lookup.
-    SimObject* Find(ObjId id) { return Has(id) ? &SlotOf(id).entry.second : nullptr; }
+    SimObject* Find(ObjId id) {
+        if (!Has(id)) return nullptr;
+        Own();
+        return &SlotOf(id).entry.second;
+    }
     const SimObject* Find(ObjId id) const { return Has(id) ? &SlotOf(id).entry.second : nullptr; }
+    // Whether another copy shares these objects now.
+    bool Shared() const { return store && store.use_count() > 1; }
+    // Takes a copy of the objects of its own when they are shared.
+    void Own();
 
 private:
-    std::vector<std::unique_ptr<Slot[]>> chunks; // slot i: chunk i / ChunkSlots, place i % ChunkSlots
-    size_t present = 0;                          // how many slots hold an object
+    std::shared_ptr<Store> store; // null: no objects
 
-    size_t Slots() const { return chunks.size() * ChunkSlots; }
-    Slot& SlotOf(size_t id) { return chunks[id / ChunkSlots][id % ChunkSlots]; }
-    const Slot& SlotOf(size_t id) const { return chunks[id / ChunkSlots][id % ChunkSlots]; }
+    size_t Slots() const { return store ? store->chunks.size() * ChunkSlots : 0; }
+    // Callers make sure the slot exists (and, for a change, that it is owned).
+    Slot& SlotOf(size_t id) { return store->chunks[id / ChunkSlots][id % ChunkSlots]; }
+    const Slot& SlotOf(size_t id) const { return store->chunks[id / ChunkSlots][id % ChunkSlots]; }
     bool Has(ObjId id) const { return id < Slots() && SlotOf(id).present; }
     // The first id from `id` on with an object, `Slots()` when none.
     size_t NextPresent(size_t id) const {

@@ -278,7 +278,7 @@ ObjId ParagraphFrame(const SimDoc& d, ObjId para) {
     return 0;
 }
 
-int GetLocal(SimDoc& d, ObjId local, int32_t n, SimValue* v) {
+int GetLocal(const SimDoc& d, ObjId local, int32_t n, SimValue* v) {
     const SimObject& o = *SimLocal(d, local);
     auto id = [&](ObjId l) { SetId(v, SimToClient(d, l)); return SimOk; };
     auto first = [&](const std::vector<ObjId>& list) { return id(list.empty() ? 0 : list.front()); };

@@ -14,7 +14,9 @@ namespace {
 // Laying out is the host's bookkeeping behind a question: the questions take
 // the document as const, as the orders of sim_model.cpp do.
 SimDoc& Writable(const SimDoc& doc) {
-    return const_cast<SimDoc&>(doc);
+    SimDoc& writable = const_cast<SimDoc&>(doc);
+    writable.objects.Own();
+    return writable;
 }
 
 bool Active(const SimDoc& doc) {

@@ -204,3 +204,53 @@ TEST(SimModel, ObjectStoreKeepsIdsReferencesAndCopiesApart) {
     EXPECT_TRUE(empty.objects.begin() == empty.objects.end());
     EXPECT_EQ(empty.objects.find(1), empty.objects.end());
 }
+
+// A document opened many times from one read (the mapping document, once a
+// chapter) shares its objects with the copy it came from until one of them
+// changes: reading through a const view keeps them shared, any change
+// (through SimLocal, operator[], erase) gives the changed copy its own, and
+// neither copy ever sees the other's change.
+TEST(SimModel, CopiesShareObjectsUntilOneChanges) {
+    DocBuilder b("Z:\\mapping.fm");
+    b.page().para("Body", "first").para("Body", "second");
+    const SimDoc& read = b.doc;
+    SimDoc opened = read;
+    EXPECT_TRUE(opened.objects.Shared());
+    ObjId para = SimLocal(read, read.mainFlow)->children[0];
+    EXPECT_EQ(SimLocal(static_cast<const SimDoc&>(opened), para), SimLocal(read, para));
+    EXPECT_TRUE(opened.objects.Shared());
+
+    SimLocal(opened, para)->text = "changed";
+    EXPECT_FALSE(opened.objects.Shared());
+    EXPECT_EQ(SimLocal(read, para)->text, "first");
+    EXPECT_EQ(SimLocal(opened, para)->text, "changed");
+
+    SimDoc other = read;
+    other.objects.erase(para);
+    EXPECT_EQ(SimLocal(other, para), nullptr);
+    EXPECT_NE(SimLocal(read, para), nullptr);
+    SimDoc third = read;
+    third.objects[para].name = "Heading";
+    EXPECT_EQ(SimLocal(read, para)->name, "Body");
+    SimDoc fourth = read;
+    for (auto& [id, obj] : fourth.objects) obj.name = "All";
+    EXPECT_EQ(SimLocal(read, para)->name, "Body");
+
+    // Inserting text splits paragraphs (the flow's list changes through a
+    // lookup of the paragraph's container).
+    SimDoc typed = read;
+    TextLoc after{};
+    ASSERT_EQ(SimInsertText(typed, TextLoc{para, 2}, "\n", &after), 0);
+    EXPECT_EQ(SimFlowTexts(typed), (std::vector<std::string>{"fi", "rst", "second"}));
+    EXPECT_EQ(SimFlowTexts(read), (std::vector<std::string>{"first", "second"}));
+
+    // A session's document that reflows owns its objects when opened.
+    SimSession session;
+    SimSessionInit(session, "Z:\\host");
+    session.reflow = true;
+    SimDoc* reflowing = SimOpenDoc(session, read, true);
+    EXPECT_FALSE(reflowing->objects.Shared());
+    session.reflow = false;
+    SimDoc* plain = SimOpenDoc(session, read, true);
+    EXPECT_TRUE(plain->objects.Shared());
+}
