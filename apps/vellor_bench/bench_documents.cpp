@@ -33,6 +33,18 @@ std::vector<std::vector<std::string>> TableRows(const char* heading, const char*
     return table;
 }
 
+// Words up to about `chars` characters, ending in a full stop.
+std::string Sentence(size_t chars) {
+    static const char* const Words[] = {"The", "mapping", "document", "names", "a", "master", "page", "for",
+                                        "each", "paragraph", "tag", "and", "marker", "in", "this", "chapter"};
+    std::string sentence;
+    for (size_t i = 0; sentence.size() + 1 < chars; ++i) {
+        if (!sentence.empty()) sentence += ' ';
+        sentence += Words[i % (sizeof Words / sizeof *Words)];
+    }
+    return sentence + ".";
+}
+
 } // namespace
 
 DocBuilder BuildPassMapping(const std::string& hostDirectory, const PassDocShape& shape) {
@@ -69,6 +81,7 @@ DocBuilder BuildPassChapter(const char* name, const PassDocShape& shape) {
     for (int i = 0; i < shape.markers; ++i) ++markersOnPage[size_t(random.Below(shape.pages))];
 
     static const char* const BodyTags[] = {"Body", "Body", "Body", "Note", "List", "Caption"};
+    std::string text = shape.textChars ? Sentence(size_t(shape.textChars)) : "text";
     for (int p = 0; p < shape.pages; ++p) {
         chapter.page();
         int kind = random.Below(100);
@@ -77,7 +90,7 @@ DocBuilder BuildPassChapter(const char* name, const PassDocShape& shape) {
         else if (kind < 12) chapter.master("Retired");
         if (kind >= 12 && kind < 30) chapter.para("Heading", "Heading");
         else if (kind >= 30 && kind < 32) chapter.para("Index", "Index");
-        for (int i = 0; i < 20; ++i) chapter.para(BodyTags[random.Below(6)], "text");
+        for (int i = 0; i < 20; ++i) chapter.para(BodyTags[random.Below(6)], text.c_str());
         for (int m = 0; m < markersOnPage[size_t(p)]; ++m)
             chapter.marker("MasterPage", random.Below(4) == 0 ? "Appendix" : "Note");
     }

@@ -19,6 +19,9 @@ struct PassDocShape {
     // hostsim/sim_model.h): the master pages then have template frames of
     // different heights, and most pages are nearly full.
     bool reflow = false;
+    // The text of each paragraph under a heading: "text" when 0, else a
+    // sentence of about that many characters, as a real chapter's are.
+    int textChars = 0;
 };
 
 // The mapping document "MasterPage.fm" of `hostDirectory`.

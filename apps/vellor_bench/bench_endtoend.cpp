@@ -49,7 +49,8 @@ std::string BookName(int chapters) { return "book" + std::to_string(chapters) + 
 // The chapters, the mapping document in the host folder, and a book of the
 // first `n` chapters for each size. Returns the largest chapter's bytes, 0
 // when the book could not be written.
-uint64_t WriteBook(BenchRun& run, const fs::path& folder, int chapters, int pages, const std::vector<int>& sizes) {
+uint64_t WriteBook(BenchRun& run, const fs::path& folder, int chapters, int pages, int textChars,
+                   const std::vector<int>& sizes) {
     fs::path host = folder / "host";
     fs::create_directories(host);
     std::error_code ec;
@@ -58,6 +59,7 @@ uint64_t WriteBook(BenchRun& run, const fs::path& folder, int chapters, int page
     shape.pages = pages;
     shape.rows = 1000;
     shape.markers = pages / 10;
+    shape.textChars = textChars;
     if (!Save(BuildPassMapping(WindowsName(host.string()), shape).doc, (host / "MasterPage.fm").string(), run))
         return 0;
     uint64_t largest = 0;
@@ -155,9 +157,68 @@ ChildRun RunHost(std::string program, const std::vector<std::string>& args) {
     return result;
 }
 
+// The copy three times, its best time the yardstick; the last copy is the
+// one the host works on. Seconds, -1 when the book could not be copied.
+double MeasureCopy(BenchRun& run, const fs::path& folder, const fs::path& work, int n, int pages, uint64_t* bytes) {
+    double copy = 1e9;
+    for (int i = 0; i < 3; ++i) copy = std::min(copy, CopyBook(folder, work, n, bytes));
+    if (copy < 0 || !RetargetBook(run, folder, work, n)) {
+        run.notes.push_back("end-to-end: could not copy the book");
+        return -1;
+    }
+    double mb = double(*bytes) / 1e6;
+    char label[96];
+    std::snprintf(label, sizeof label, "copy: %d x %d pages", n, pages);
+    BenchFigure& c = BenchAdd(run, "end-to-end", label);
+    BenchSet(c, "MB", mb);
+    BenchSet(c, "seconds", copy);
+    BenchSet(c, "MB/s", mb / copy);
+    return copy;
+}
+
+// One command on the book of `n` chapters, best of three on a machine others
+// may share; apply-book each time on a fresh copy of the book.
+ChildRun RunCommand(BenchRun& run, const fs::path& folder, const fs::path& work, int n, const char* command,
+                    const std::string& hostDir, const char* program) {
+    std::string book = (work / BookName(n)).string();
+    bool changes = std::string(command) == "apply-book";
+    ChildRun child;
+    for (int i = 0; i < 3; ++i) {
+        uint64_t copied = 0;
+        if (changes && i > 0 && (CopyBook(folder, work, n, &copied) < 0 || !RetargetBook(run, folder, work, n)))
+            break;
+        ChildRun once = RunHost(program ? program : VELLOR_HOST_PROGRAM, {command, book, "--host-dir", hostDir});
+        if (i == 0 || once.seconds < child.seconds) child.seconds = once.seconds;
+        child.peakKiB = std::max(child.peakKiB, once.peakKiB);
+        if (once.status != 0) child.status = once.status;
+        else if (i == 0) child.status = 0;
+    }
+    if (child.status != 0)
+        run.notes.push_back(std::string("end-to-end: vellor-host ") + command + " ended with status " +
+                            std::to_string(child.status));
+    return child;
+}
+
+// The figure of one command: its speed, against the copy and against the
+// book half its size (`*previous`, 0 for the first size).
+void AddCommandFigure(BenchRun& run, const char* command, int n, int pages, double mb, double copy,
+                      const ChildRun& child, double targetMiB, double* previous) {
+    char label[96];
+    std::snprintf(label, sizeof label, "%s: %d x %d pages", command, n, pages);
+    BenchFigure& f = BenchAdd(run, "end-to-end", label);
+    BenchSet(f, "MB", mb);
+    BenchSet(f, "seconds", child.seconds);
+    BenchSet(f, "MB/s", mb / child.seconds);
+    BenchSet(f, "x copy", child.seconds / copy);
+    BenchSet(f, "peak MiB", double(child.peakKiB) / 1024);
+    BenchSet(f, "target MiB", targetMiB);
+    if (*previous > 0) BenchSet(f, "x half book", child.seconds / *previous);
+    *previous = child.seconds;
+}
+
 } // namespace
 
-void BenchEndToEnd(BenchRun& run, int chapters, int pages, const char* program) {
+void BenchEndToEnd(BenchRun& run, int chapters, int pages, int textChars, const char* program) {
     const std::vector<int> sizes = {chapters, chapters * 2};
     char scratch[] = "/tmp/vellor-bench-XXXXXX";
     if (!::mkdtemp(scratch)) {
@@ -166,70 +227,32 @@ void BenchEndToEnd(BenchRun& run, int chapters, int pages, const char* program) 
     }
     fs::path folder = fs::path(scratch) / "book", work = fs::path(scratch) / "work";
     fs::create_directories(folder);
-    uint64_t largest = WriteBook(run, folder, sizes.back(), pages, sizes);
+    uint64_t largest = WriteBook(run, folder, sizes.back(), pages, textChars, sizes);
     std::string hostDir = (folder / "host").string();
     double targetMiB = 3.0 * double(largest) / (1 << 20) + 50;
     double previous[2] = {0, 0};
     for (size_t s = 0; largest && s < sizes.size(); ++s) {
-        int n = sizes[s];
-        // The copy three times, its best time the yardstick; the last copy is
-        // the one the host works on.
         uint64_t bytes = 0;
-        double copy = 1e9;
-        for (int i = 0; i < 3; ++i) copy = std::min(copy, CopyBook(folder, work, n, &bytes));
-        if (copy < 0 || !RetargetBook(run, folder, work, n)) {
-            run.notes.push_back("end-to-end: could not copy the book");
-            break;
-        }
-        double mb = double(bytes) / 1e6;
-        char label[96];
-        std::snprintf(label, sizeof label, "copy: %d x %d pages", n, pages);
-        BenchFigure& c = BenchAdd(run, "end-to-end", label);
-        BenchSet(c, "MB", mb);
-        BenchSet(c, "seconds", copy);
-        BenchSet(c, "MB/s", mb / copy);
-        std::string book = (work / BookName(n)).string();
+        double copy = MeasureCopy(run, folder, work, sizes[s], pages, &bytes);
+        if (copy < 0) break;
         const char* const commands[] = {"apply-book", "list-book"};
         for (int k = 0; k < 2; ++k) {
-            // Best of three, on a machine others may share; apply-book
-            // each time on a fresh copy of the book.
-            ChildRun child;
-            for (int i = 0; i < 3; ++i) {
-                uint64_t copied = 0;
-                if (k == 0 && i > 0 && (CopyBook(folder, work, n, &copied) < 0 || !RetargetBook(run, folder, work, n)))
-                    break;
-                ChildRun once = RunHost(program ? program : VELLOR_HOST_PROGRAM, {commands[k], book, "--host-dir", hostDir});
-                if (i == 0 || once.seconds < child.seconds) child.seconds = once.seconds;
-                child.peakKiB = std::max(child.peakKiB, once.peakKiB);
-                if (once.status != 0) child.status = once.status;
-                else if (i == 0) child.status = 0;
-            }
-            std::snprintf(label, sizeof label, "%s: %d x %d pages", commands[k], n, pages);
-            BenchFigure& f = BenchAdd(run, "end-to-end", label);
-            BenchSet(f, "MB", mb);
-            BenchSet(f, "seconds", child.seconds);
-            BenchSet(f, "MB/s", mb / child.seconds);
-            BenchSet(f, "x copy", child.seconds / copy);
-            BenchSet(f, "peak MiB", double(child.peakKiB) / 1024);
-            BenchSet(f, "target MiB", targetMiB);
-            if (s > 0) BenchSet(f, "x half book", child.seconds / previous[k]);
-            previous[k] = child.seconds;
-            if (child.status != 0)
-                run.notes.push_back(std::string("end-to-end: vellor-host ") + commands[k] + " ended with status " +
-                                    std::to_string(child.status));
+            ChildRun child = RunCommand(run, folder, work, sizes[s], commands[k], hostDir, program);
+            AddCommandFigure(run, commands[k], sizes[s], pages, double(bytes) / 1e6, copy, child, targetMiB,
+                             &previous[k]);
         }
     }
-    char note[160];
-    std::snprintf(note, sizeof note, "end-to-end: largest chapter %.1f MB; targets: apply-book <= 4x copy, "
-                  "list-book <= 2x, peak <= 3x largest chapter + 50 MB, x half book ~2",
-                  double(largest) / 1e6);
+    char note[200];
+    std::snprintf(note, sizeof note, "end-to-end: largest chapter %.2f MB (paragraph text %d characters); targets: "
+                  "apply-book <= 4x copy, list-book <= 2x, peak <= 3x largest chapter + 50 MB, x half book ~2",
+                  double(largest) / 1e6, textChars);
     run.notes.push_back(note);
     // VELLOR_BENCH_KEEP keeps the book for a profile of one command.
     if (std::getenv("VELLOR_BENCH_KEEP")) run.notes.push_back(std::string("end-to-end: the book is kept in ") + scratch);
     else fs::remove_all(scratch);
 }
 #else
-void BenchEndToEnd(BenchRun& run, int, int, const char*) {
+void BenchEndToEnd(BenchRun& run, int, int, int, const char*) {
     run.notes.push_back("end-to-end: not measured on this platform");
 }
 #endif

@@ -6,6 +6,7 @@
 
 #include "bench_figures.h"
 
-// `chapters` and twice as many, each chapter of `pages` pages; `program` is
-// the vellor-host to run (null: this build's).
-void BenchEndToEnd(BenchRun& run, int chapters, int pages, const char* program);
+// `chapters` and twice as many, each chapter of `pages` pages whose body
+// paragraphs hold `textChars` characters of text (0: the word "text");
+// `program` is the vellor-host to run (null: this build's).
+void BenchEndToEnd(BenchRun& run, int chapters, int pages, int textChars, const char* program);

@@ -3,6 +3,7 @@
 //
 //   vellor-bench [--quick | --full] [--json FILE] [--only pass|book|library|end-to-end]
 //                [--pages N,N,...] [--rows N,...] [--budget SECONDS] [--host PROGRAM]
+//                [--text CHARACTERS]
 #include "bench_endtoend.h"
 #include "bench_figures.h"
 #include "bench_host.h"
@@ -26,9 +27,12 @@ std::vector<int> Numbers(const char* text) {
     return numbers;
 }
 
+const int DefaultTextChars = 136;
+
 int Usage() {
     std::fprintf(stderr, "usage: vellor-bench [--quick | --full] [--json FILE] [--only pass|book|library|end-to-end]\n"
-                         "                    [--pages N,...] [--rows N,...] [--budget SECONDS] [--host PROGRAM]\n");
+                         "                    [--pages N,...] [--rows N,...] [--budget SECONDS] [--host PROGRAM]\n"
+                         "                    [--text CHARACTERS]\n");
     return 2;
 }
 
@@ -39,6 +43,9 @@ int main(int argc, char** argv) {
     const char* json = nullptr;
     std::string only;
     const char* host = nullptr; // the vellor-host of the end-to-end figures
+    // The end-to-end book's paragraphs: about as long as a real chapter's,
+    // which makes a chapter of 200 pages about 0.8 MB of MIF.
+    int textChars = DefaultTextChars;
     PassMatrix matrix;
     std::vector<int> pages, rows;
     for (int i = 1; i < argc; ++i) {
@@ -52,6 +59,7 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(arg, "--rows") && hasValue) rows = Numbers(argv[++i]);
         else if (!std::strcmp(arg, "--budget") && hasValue) matrix.budget = std::atof(argv[++i]);
         else if (!std::strcmp(arg, "--host") && hasValue) host = argv[++i];
+        else if (!std::strcmp(arg, "--text") && hasValue) textChars = std::atoi(argv[++i]);
         else return Usage();
     }
     matrix.pages = full ? std::vector<int>{1000, 2000, 4000, 8000, 16000} : std::vector<int>{1000, 2000};
@@ -70,7 +78,7 @@ int main(int argc, char** argv) {
     if (only.empty() || only == "library") BenchLibrary(run, !full);
     // vellor-host on a book of MIF files: 10 and 20 chapters of 200 pages
     // (50 and 100 with --full).
-    if (only.empty() || only == "end-to-end") BenchEndToEnd(run, full ? 50 : 10, 200, host);
+    if (only.empty() || only == "end-to-end") BenchEndToEnd(run, full ? 50 : 10, 200, textChars, host);
     run.seconds = BenchNow() - start;
 
     BenchPrintTables(run, stdout);
