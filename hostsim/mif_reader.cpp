@@ -34,6 +34,9 @@ struct Reader {
     // `open` (checking keeps the deeper ones for their buffers).
     std::vector<MifNode> open{};
     size_t depth = 0;
+    // For each open statement, how many statements closed inside it: where
+    // its next datum stands, whether or not the children are kept.
+    std::vector<size_t> nested{};
 
     bool Fail(int at, const std::string& message) {
         *error = name + ":" + std::to_string(at) + ": " + message;
@@ -186,6 +189,8 @@ MifNode& Innermost(Reader& r) { return r.open[r.depth - 1]; }
 // of each depth are used again with their buffers, and checking a file
 // costs no memory per statement.
 MifNode& PushStatement(Reader& r) {
+    if (r.nested.size() <= r.depth) r.nested.resize(r.depth + 1);
+    r.nested[r.depth] = 0;
     if (r.depth < r.open.size()) {
         MifNode& node = r.open[r.depth++];
         node.token.clear();
@@ -257,6 +262,7 @@ bool CloseStatement(Reader& r, MifFile* out) {
     MifNode& done = Innermost(r);
     done.end = r.Offset(r.p);
     --r.depth;
+    if (r.depth) ++r.nested[r.depth - 1];
     if (r.depth && r.keep) r.open[r.depth - 1].children.push_back(std::move(done));
     if (!r.depth) {
         if (!TopLevelClosed(r, out, done)) return false;
@@ -289,7 +295,7 @@ bool ReadDatum(Reader& r, char c) {
     MifNode& holder = Innermost(r);
     atom.begin = r.Offset(s);
     atom.end = r.Offset(atom.kind == MifFacet ? s + atom.text.size() : r.p);
-    atom.position = holder.children.size();
+    atom.position = r.nested[r.depth - 1];
     holder.args.push_back(std::move(atom));
     // The version, the identifying statement's first datum, says how every
     // string after it is encoded, that statement's own included.

@@ -228,6 +228,10 @@ TEST(MifReader, CheckingAFileGivesTheVerdictOfReadingIt) {
         {"<MIFFile 8.00>\n>\n", MifLimits()},
         {"\n<Document <DTwoSides Yes>>", MifLimits()},
         {"<MIFFile>", MifLimits()},
+        // No version: the number stands after a nested statement (checking
+        // keeps no nested statements, yet must place the number after one).
+        {"<MIFFile <A> 8.00>\n<B 1>\n", MifLimits()},
+        {"<Book <A <B>> 2015>\n", MifLimits()},
         {"<MakerFile 2015>\n", MifLimits()},
         {deep, MifLimits()},
         {"<MIFFile 8.00>\n<A>\n<B>\n<C>", few},
