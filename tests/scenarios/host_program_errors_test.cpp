@@ -52,6 +52,26 @@ TEST_F(HostProgramErrors, ADamagedChapterStopsTheBookBeforeAnythingIsWritten) {
     ExpectUnchanged();
 }
 
+// A chapter that parses but says no version (its number stands after a
+// nested statement) is refused by the check every file gets first, not
+// when the plug-in reaches it after writing the chapters before it.
+TEST_F(HostProgramErrors, AChapterWithoutAVersionStopsTheBookBeforeAnythingIsWritten) {
+    std::string bytes = ReadBytes(scratch / "ch3.mif");
+    size_t version = bytes.find("<MIFFile ");
+    ASSERT_EQ(version, 0u);
+    bytes.insert(9, "<Comment> ");
+    WriteBytes(scratch / "ch3.mif", bytes);
+    Snapshot();
+    for (const char* command : {"apply-book", "list-book"}) {
+        HostResult r = RunHostProgram({command, Book()});
+        EXPECT_EQ(r.status, 2) << command;
+        EXPECT_NE(r.err.find("ch3.mif:1: not a MIF file (no version)"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("Updating Master Pages"), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+        ExpectUnchanged();
+    }
+}
+
 TEST_F(HostProgramErrors, AMissingFileIsNamedAndNothingIsWritten) {
     std::filesystem::remove(scratch / "ch4.mif");
     Snapshot();
