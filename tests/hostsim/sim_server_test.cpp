@@ -38,10 +38,10 @@ protected:
 
 TEST(SimServerInterfaces, RefusedMainInterfaceStopsTheLastThreeQueries) {
     SimServer* server = SimServerCreate();
-    SimRefuseInterface(SimServerControl(server), 4);
+    SimRefuseInterface(SimServerControl(server), HostMainInterfaceNumber);
     EXPECT_EQ(HostAcquireInterfaces(SimServerUnknown(server)), 0);
-    EXPECT_EQ(SimServerControl(server).queries[15], 1u);
-    EXPECT_EQ(SimServerControl(server).queries[16], 0u);
+    EXPECT_EQ(SimServerControl(server).queries[HostLateInterfaceFirst - 1], 1u);
+    EXPECT_EQ(SimServerControl(server).queries[HostLateInterfaceFirst], 0u);
     EXPECT_EQ(HostMainInterface(), nullptr);
     HostReleaseInterfaces();
     SimServerRelease(server);
@@ -55,7 +55,7 @@ TEST_F(SimServerTest, DocumentArgumentsAreChecked) {
 
     ObjId page = HostGetIdProp(0, docA, PropFirstBodyPage);
     ASSERT_NE(page, 0u);
-    EXPECT_EQ(HostGetIntProp(docA, page, PropPageBackground), 0);
+    EXPECT_EQ(HostGetIntProp(docA, page, PropPageBackground), HostBackgroundDefault);
     EXPECT_EQ(HostErrorCode, 0);
     // The page read with the other document, or with the session, fails.
     EXPECT_EQ(HostGetIntProp(docB, page, PropRightHandPage), 0);
@@ -130,11 +130,11 @@ TEST_F(SimServerTest, FileNamesReachTheSameFileInFrameRomanAndUtf8) {
     EXPECT_EQ(HostSimpleOpen("Z:\\docs\\R\x8Esum\x8E.fm", 0), doc);
 
     ObjId page = HostGetIdProp(0, doc, PropFirstBodyPage);
-    ASSERT_EQ(HostSetIntProp(doc, page, PropPageBackground, 1), 0);
+    ASSERT_EQ(HostSetIntProp(doc, page, PropPageBackground, HostBackgroundNone), 0);
     EXPECT_EQ(HostSave(doc, "Z:\\docs\\R\xC3\xA9sum\xC3\xA9.fm", &options, &returned), doc);
     const SimDoc* stored = SimStoredFile(server, "Z:\\docs\\R\xC3\xA9sum\xC3\xA9.fm");
     ASSERT_NE(stored, nullptr);
-    EXPECT_EQ(stored->objects.at(stored->bodyPages[0]).background, 1);
+    EXPECT_EQ(stored->objects.at(stored->bodyPages[0]).background, HostBackgroundNone);
     EXPECT_EQ(SimServerMemory(server).saves.size(), 1u);
 
     EXPECT_EQ(HostClose(doc, 1), 0);
@@ -155,7 +155,7 @@ TEST_F(SimServerTest, SaveWritesTheNamedFileOnly) {
     ObjId doc = HostSimpleOpen("Z:\\docs\\ch1.fm", 0);
     ASSERT_NE(doc, 0u);
     ObjId page = HostGetIdProp(0, doc, PropFirstBodyPage);
-    ASSERT_EQ(HostSetIntProp(doc, page, PropPageBackground, 1), 0);
+    ASSERT_EQ(HostSetIntProp(doc, page, PropPageBackground, HostBackgroundNone), 0);
 
     PropVals options = {0, nullptr};
     PropVals* returned = nullptr;
@@ -171,7 +171,7 @@ TEST_F(SimServerTest, SaveWritesTheNamedFileOnly) {
     EXPECT_EQ(SimServerMemory(server).saves.count("Z:\\docs\\ch1.fm"), 0u) << "the original is left alone";
     const SimDoc* copy = SimStoredFile(server, "Z:\\docs\\copy.fm");
     ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(copy->objects.at(copy->bodyPages[0]).background, 1);
+    EXPECT_EQ(copy->objects.at(copy->bodyPages[0]).background, HostBackgroundNone);
     EXPECT_EQ(Take(HostGetStringProp(doc, doc, PropName)), "Z:\\docs\\copy.fm");
     PropValsFree(returned);
     HostClose(doc, 1);
@@ -264,16 +264,16 @@ TEST_F(SimServerTest, InjectedFailuresCountsAndPrompts) {
     SimFailMethodStatus(control(), 85, 7, 1);
     EXPECT_EQ(HostGetIntProp(0, 0, PropActiveDocument), 0);
     EXPECT_EQ(HostErrorCode, 7);
-    SimFailMethod(control(), 89, RPC_E_SERVERCALL_RETRYLATER);
+    SimFailMethod(control(), HostMethodGetIdProp, RPC_E_SERVERCALL_RETRYLATER);
     EXPECT_EQ(HostGetIdProp(0, 0, PropActiveDocument), 0u);
     EXPECT_EQ(HostErrorCode, -88);
     SimClearFaults(control());
-    SimFailMethod(control(), 97, E_FAIL, 2);
+    SimFailMethod(control(), HostMethodGetStringProp, E_FAIL, 2);
     EXPECT_EQ(Take(HostGetStringProp(0, 0, PropHostDirectory)), "Z:\\host");
     EXPECT_EQ(Take(HostGetStringProp(0, 0, PropHostDirectory)), "<null>");
     EXPECT_EQ(HostErrorCode, -1);
-    EXPECT_EQ(SimCallCount(control(), 97), 2u);
-    EXPECT_EQ(SimCallCount(control(), 85), 1u);
+    EXPECT_EQ(SimCallCount(control(), HostMethodGetStringProp), 2u);
+    EXPECT_EQ(SimCallCount(control(), HostMethodGetIntProp), 1u);
 
     SimScriptPrompt(control(), "Appendix", true);
     SimScriptPrompt(control(), "No", false);
@@ -286,9 +286,9 @@ TEST_F(SimServerTest, InjectedFailuresCountsAndPrompts) {
     EXPECT_EQ(Take(answer), "<null>");
     EXPECT_EQ(control().prompts.size(), 3u);
 
-    HostAlert("Could not open the MasterPage.fm document.", 3);
+    HostAlert("Could not open the MasterPage.fm document.", HostAlertContinueWarning);
     ASSERT_EQ(control().alerts.size(), 1u);
-    EXPECT_EQ(control().alerts[0].type, 3);
+    EXPECT_EQ(control().alerts[0].type, HostAlertContinueWarning);
     EXPECT_EQ(HostWriteConsole("line\n"), 0);
     EXPECT_EQ(control().console.back(), "line\n");
 }
@@ -397,7 +397,7 @@ TEST_F(SimServerTest, RegisteredClientIsHeldAndDriven) {
     EXPECT_EQ(SimClientChooseCommand(server, "ListMasterPagesBook"), S_OK);
     // Messages arrive only after the client asked for notification 13.
     EXPECT_EQ(SimClientMessage(server, "SetDocId 42"), S_FALSE);
-    EXPECT_EQ(HostRequestNotification(13, 1), 0);
+    EXPECT_EQ(HostRequestNotification(HostNotifyMessage, 1), 0);
     EXPECT_EQ(SimClientMessage(server, "SetDocId 42"), S_OK);
     EXPECT_EQ(client.inits, (std::vector<int32_t>{1}));
     EXPECT_EQ(client.commands, (std::vector<int32_t>{5}));

@@ -151,7 +151,7 @@ TEST_F(Messages, WithoutADocumentTheUserIsAskedToOpenOneAndTheTargetsStay) {
     ASSERT_EQ(Control().alerts.size(), 2u);
     for (const SimAlert& alert : Control().alerts) {
         EXPECT_EQ(alert.text, NoDocument);
-        EXPECT_EQ(alert.type, 2);
+        EXPECT_EQ(alert.type, HostAlertContinueNote);
     }
     EXPECT_EQ(TargetBookId, 9u);
     EXPECT_EQ(Calls(MethodOpen), 0u);
