@@ -227,13 +227,13 @@ void FillHostProps(PropVals* list) {
     auto* entries = static_cast<PropVal*>(CoTaskMemAlloc(3 * sizeof(PropVal)));
     std::memset(entries, 0, 3 * sizeof(PropVal));
     entries[0].ident = {0, fake::TaskString("Custom")};
-    entries[0].value.kind = 1;
+    entries[0].value.kind = TypedInteger;
     entries[0].value.value.integer = 17;
     entries[1].ident = {PropName, nullptr};
-    entries[1].value.kind = 3;
+    entries[1].value.kind = TypedString;
     entries[1].value.value.string = fake::TaskString("Body");
     entries[2].ident = {PropMenuLabel, nullptr};
-    entries[2].value.kind = 6;
+    entries[2].value.kind = TypedStrings;
     auto** strings = static_cast<char**>(CoTaskMemAlloc(2 * sizeof(char*)));
     strings[0] = fake::TaskString("a");
     strings[1] = nullptr;

@@ -234,7 +234,7 @@ protected:
 };
 
 TEST_F(Dispatch, CallbacksReachTheirHandlersWithTheirArguments) {
-    EXPECT_EQ(Callbacks()->Initialize(1), S_OK);
+    EXPECT_EQ(Callbacks()->Initialize(HostInitializeFirst), S_OK);
     EXPECT_EQ(Callbacks()->Command(1000), S_OK);
     const char* text = "ApplyMasterPagesDoc";
     EXPECT_EQ(Callbacks()->Notify(HostNotifyMessage, 42, text, 5), S_OK);

@@ -115,7 +115,7 @@ TEST_F(SimServerTest, FileNamesReachTheSameFileInFrameRomanAndUtf8) {
     PropVals* returned = nullptr;
     PropVals options = PropValsAlloc(1);
     options.entries[0].ident.number = 5; // hidden
-    options.entries[0].value.kind = 1;
+    options.entries[0].value.kind = SimKindInt;
     options.entries[0].value.value.integer = 0;
     ObjId doc = HostOpen("Z:\\docs\\R\x8Esum\x8E.fm", &options, &returned);
     ASSERT_NE(doc, 0u);
@@ -391,7 +391,7 @@ TEST_F(SimServerTest, RegisteredClientIsHeldAndDriven) {
     EXPECT_EQ(HostRegisterClient(&client, 0x16000000, nullptr), S_OK);
     EXPECT_EQ(client.refs, 2);
     EXPECT_EQ(SimClientApiVersion(server), 0x16000000);
-    EXPECT_EQ(SimClientInitialize(server, 1), S_OK);
+    EXPECT_EQ(SimClientInitialize(server, HostInitializeFirst), S_OK);
     ObjId bar = HostGetNamedObject(0, ObjMenu, "!BookMainMenu");
     HostDefineAndAddCommand(5, bar, "ListMasterPagesBook", "List Master Pages", "");
     EXPECT_EQ(SimClientChooseCommand(server, "ListMasterPagesBook"), S_OK);

@@ -22,7 +22,7 @@ protected:
     DocBuilder chapter = Chapter("Z:\\book\\chapter1.fm");
     void SetUp() override {
         ToolScenario::SetUp();
-        InitializeTools(1);
+        InitializeTools(HostInitializeFirst);
         chapter.page().master("Chapter").para("ChapterTitle", "One");
         chapter.page().master("Chapter").para("Body", "text");
     }

@@ -25,7 +25,7 @@ protected:
     }
     void SetUp() override {
         ToolScenario::SetUp();
-        InitializeTools(1);
+        InitializeTools(HostInitializeFirst);
     }
 };
 
