@@ -303,6 +303,20 @@ const std::vector<ObjId>& Siblings(const Getter& g) {
     return parent ? parent->children : g.d.components;
 }
 
+// The kinds whose PropName is the object's own name (a marker type has no
+// other property).
+bool Named(SimObjKind kind) {
+    switch (kind) {
+    case SimObjMasterPage:
+    case SimObjFlow:
+    case SimObjParagraph:
+    case SimObjMarkerType:
+    case SimObjParagraphFormat:
+    case SimObjComponent: return true;
+    default: return false;
+    }
+}
+
 // The properties of a body page.
 int GetBodyPage(const Getter& g, int32_t n) {
     switch (n) {
@@ -319,7 +333,6 @@ int GetBodyPage(const Getter& g, int32_t n) {
 // The properties of a master page.
 int GetMasterPage(const Getter& g, int32_t n) {
     switch (n) {
-    case PropName: SetText(g.v, g.o.name); return SimOk;
     case PropNextBodyPage: return Id(g, NextIn(g.d.masterPages, g.local));
     case PropPageFrame: return Id(g, g.o.frame);
     }
@@ -351,7 +364,6 @@ int GetFrame(const Getter& g, int32_t n) {
 // The properties of a flow.
 int GetFlow(const Getter& g, int32_t n) {
     switch (n) {
-    case PropName: SetText(g.v, g.o.name); return SimOk;
     case PropFirstTextFrame: return First(g, FlowFrames(g.d, g.local));
     case PropLastTextFrame: return Last(g, FlowFrames(g.d, g.local));
     }
@@ -361,7 +373,6 @@ int GetFlow(const Getter& g, int32_t n) {
 // The properties of a paragraph.
 int GetParagraph(const Getter& g, int32_t n) {
     switch (n) {
-    case PropName: SetText(g.v, g.o.name); return SimOk;
     case PropNextParagraph: return Id(g, SimNextParagraph(g.d, g.local));
     case PropTextFrame: return Id(g, ParagraphFrame(g.d, g.local));
     case PropIndent: SetInt(g.v, g.o.indent, SimValMetric); return SimOk;
@@ -412,28 +423,16 @@ int GetMarker(const Getter& g, int32_t n) {
     return SimStatusBadProperty;
 }
 
-// The properties of a marker type.
-int GetMarkerType(const Getter& g, int32_t n) {
-    if (n == PropName) {
-        SetText(g.v, g.o.name);
-        return SimOk;
-    }
-    return SimStatusBadProperty;
-}
-
 // The properties of a paragraph format.
 int GetParagraphFormat(const Getter& g, int32_t n) {
-    switch (n) {
-    case PropName: SetText(g.v, g.o.name); return SimOk;
-    case PropIndent: SetInt(g.v, g.o.indent, SimValMetric); return SimOk;
-    }
-    return SimStatusBadProperty;
+    if (n != PropIndent) return SimStatusBadProperty;
+    SetInt(g.v, g.o.indent, SimValMetric);
+    return SimOk;
 }
 
 // The properties of a book component.
 int GetComponent(const Getter& g, int32_t n) {
     switch (n) {
-    case PropName: SetText(g.v, g.o.name); return SimOk;
     case PropComponentType: SetInt(g.v, g.o.componentType); return SimOk;
     case PropFirstChildComponent: return First(g, g.o.children);
     case PropNextComponent: return Id(g, NextIn(Siblings(g), g.local));
@@ -444,6 +443,10 @@ int GetComponent(const Getter& g, int32_t n) {
 
 int GetLocal(SimDoc& d, ObjId local, int32_t n, SimValue* v) {
     const Getter g{d, local, *SimLocal(d, local), v};
+    if (n == PropName && Named(g.o.kind)) {
+        SetText(v, g.o.name);
+        return SimOk;
+    }
     switch (g.o.kind) {
     case SimObjBodyPage: return GetBodyPage(g, n);
     case SimObjMasterPage: return GetMasterPage(g, n);
@@ -456,9 +459,9 @@ int GetLocal(SimDoc& d, ObjId local, int32_t n, SimValue* v) {
     case SimObjRow: return GetRow(g, n);
     case SimObjCell: return GetCell(g, n);
     case SimObjMarker: return GetMarker(g, n);
-    case SimObjMarkerType: return GetMarkerType(g, n);
     case SimObjParagraphFormat: return GetParagraphFormat(g, n);
     case SimObjComponent: return GetComponent(g, n);
+    case SimObjMarkerType:
     case SimObjNone: break;
     }
     return SimStatusBadProperty;
