@@ -61,8 +61,8 @@ struct DocBuilder {
     DocBuilder& bare();
     DocBuilder& graphic();
     DocBuilder& pageNumber(const char* text);
-    DocBuilder& master(const char* name); // background 2 (0 when it is the side's default)
-    DocBuilder& noMaster();               // background 1
+    DocBuilder& master(const char* name); // HostBackgroundNamed (Default for the side's default)
+    DocBuilder& noMaster();               // HostBackgroundNone
 
     // A second text frame on the current page, of a flow of that name (made
     // when missing); paragraphs added after it stand in it.

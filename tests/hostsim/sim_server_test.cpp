@@ -240,6 +240,41 @@ TEST_F(SimServerTest, FormatPropertiesCopyOntoAParagraph) {
     EXPECT_EQ(HostGetIntProp(doc, made, PropIndent), 0x120000);
 }
 
+TEST_F(SimServerTest, OnlyObjectsWithANameAnswerIt) {
+    DocBuilder b("Z:\\n.fm");
+    b.masterPages({"Left", "Right"}).formats({"Body"}).markerType("Index");
+    b.page().para("Body", "text").marker("MasterPage", "Appendix");
+    b.table({{"Paragraph Tag", "Left", "Right"}, {"Body", "Left", "Right"}});
+    ObjId doc = SimOpenBuilt(server, b, true);
+    ObjId flow = HostGetIdProp(0, doc, PropMainFlow);
+    ObjId frame = HostGetIdProp(doc, flow, PropFirstTextFrame);
+    ObjId para = HostGetIdProp(doc, frame, PropFirstParagraph);
+    ObjId master = HostGetNamedObject(doc, ObjMasterPage, "Right");
+    EXPECT_EQ(Take(HostGetStringProp(doc, master, PropName)), "Right");
+    EXPECT_EQ(Take(HostGetStringProp(doc, flow, PropName)), "A");
+    EXPECT_EQ(Take(HostGetStringProp(doc, para, PropName)), "Body");
+    EXPECT_EQ(Take(HostGetStringProp(doc, HostGetNamedObject(doc, ObjParagraphFormat, "Body"), PropName)), "Body");
+    EXPECT_EQ(Take(HostGetStringProp(doc, HostGetNamedObject(doc, ObjMarkerType, "Index"), PropName)), "Index");
+
+    // A page, a text frame, a marker and a table have no name of their own.
+    ObjId page = HostGetIdProp(0, doc, PropFirstBodyPage);
+    ObjId marker = HostGetIdProp(0, doc, PropFirstMarker);
+    ObjId table = HostGetIdProp(0, doc, PropFirstTable);
+    for (ObjId nameless : {page, frame, marker, table}) {
+        ASSERT_NE(nameless, 0u);
+        EXPECT_EQ(Take(HostGetStringProp(doc, nameless, PropName)), "<null>") << nameless;
+    }
+    // The properties of another kind are refused by each.
+    ObjId format = HostGetNamedObject(doc, ObjParagraphFormat, "Body");
+    for (auto [object, number] : {std::pair{master, PropIndent}, std::pair{flow, PropNextParagraph},
+                                  std::pair{format, PropPageBackground}, std::pair{page, PropName}}) {
+        HostErrorCode = 0;
+        HostGetIntProp(doc, object, number);
+        EXPECT_NE(HostErrorCode, 0) << object << " answers property " << number;
+    }
+    HostErrorCode = 0;
+}
+
 TEST_F(SimServerTest, BookComponentsAreReadWithTheirBook) {
     BookBuilder book("Z:\\b\\all.book");
     book.folder("Part").doc("Z:\\b\\c1.fm").end().doc("Z:\\b\\c2.fm");
