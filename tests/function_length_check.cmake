@@ -56,6 +56,7 @@ macro(strip_line)
   set(line "${kept}")
 endmacro()
 
+string(ASCII 1 continued)
 set(faults "")
 set(checked 0)
 foreach(folder IN LISTS FOLDERS)
@@ -68,14 +69,17 @@ foreach(folder IN LISTS FOLDERS)
     # A CMake list splits on semicolons and pairs brackets: take the
     # semicolons to backquotes (a backquote of the source only ever sits in a
     # comment or a literal, which are blanked anyway), the brackets away, and
-    # every backslash but those escaping a quote.
+    # every backslash but those escaping a quote; a backslash that continues
+    # a line becomes `continued`.
     string(REPLACE "`" "" text "${text}")
     string(REPLACE ";" "`" text "${text}")
     string(REPLACE "\\\\" "__" text "${text}")
+    string(REPLACE "\\\n" "${continued}\n" text "${text}")
     string(REGEX REPLACE "\\\\([^\"'])" "_\\1" text "${text}")
     string(REGEX REPLACE "[][]" "_" text "${text}")
     string(REPLACE "\n" ";" lines "${text}")
     set(in_comment FALSE)
+    set(in_directive FALSE)
     set(number 0)
     # Braces that are open, by kind: s for a namespace, class or extern
     # block whose members may be functions, f for a function body, o for any
@@ -89,7 +93,13 @@ foreach(folder IN LISTS FOLDERS)
       if(line MATCHES "[\"'/]" OR in_comment)
         strip_line()
       endif()
-      if(line MATCHES "^[ \t]*#")
+      # A preprocessor line, and the lines that continue it, hold no code.
+      if(in_directive OR line MATCHES "^[ \t]*#")
+        if(line MATCHES "${continued}[ \t\r]*$")
+          set(in_directive TRUE)
+        else()
+          set(in_directive FALSE)
+        endif()
         continue()
       endif()
       if(open MATCHES "[fo]")
