@@ -1,8 +1,8 @@
 // The wire contract with FrameMaker in one place: the identifiers of the
 // eighteen host interfaces and of the three callback interfaces, the method
 // slots of the main interface and of the callbacks, and the values the host
-// and the client exchange for component types, page backgrounds and alert
-// types. The plug-in, the simulated host and the tests all take them from
+// and the client exchange for initialisation kinds, notification codes,
+// component types, row types, page backgrounds and alert types. The plug-in, the simulated host and the tests all take them from
 // here, so a number cannot differ between the two sides of a call.
 //
 // Plain constants only: the simulated host includes this file, so nothing
@@ -114,12 +114,30 @@ enum HostCallbackSlot : unsigned {
 
 // ---- Values exchanged in properties and calls
 
+// The kind of an initialisation (the Initialize callback's argument).
+enum HostInitialization : int32_t {
+    HostInitializeFirst = 1, // the client's first initialisation in this session
+};
+
+// Notification codes the client asks for and the host delivers.
+enum HostNotification : int32_t {
+    HostNotifyMessage = 13,      // a text message to the client
+    HostNotifySplitMessage = 75, // a message whose fields the frame splits (NotifyFields)
+};
+
 // The type of a book component (property PropComponentType): documents are
 // processed, folders and groups hold further components.
 enum HostComponentType : int32_t {
     HostComponentFolder = 2,
     HostComponentGroup = 64,
     HostComponentDocument = 512,
+};
+
+// The type of a table row (property PropRowType).
+enum HostRowType : int32_t {
+    HostRowHeading = 0,
+    HostRowBody = 1,
+    HostRowFooting = 2,
 };
 
 // A body page's background (property PropPageBackground).

@@ -26,7 +26,7 @@ struct NotifyFields {
     NotifyFieldList overflow;
 };
 enum : int32_t {
-    NotifySplitCode = 75,
+    NotifySplitCode = HostNotifySplitMessage,
     NotifyFieldSeparator = 0x1E,
     NotifyOverflowGrowth = 16,
 };

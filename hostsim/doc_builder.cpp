@@ -154,7 +154,7 @@ DocBuilder& DocBuilder::master(const char* name) {
 
 DocBuilder& DocBuilder::noMaster() {
     if (!page_) page();
-    doc.objects[page_].background = 1;
+    doc.objects[page_].background = HostBackgroundNone;
     doc.objects[page_].masterPage = 0;
     return *this;
 }

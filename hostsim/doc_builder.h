@@ -61,8 +61,8 @@ struct DocBuilder {
     DocBuilder& bare();
     DocBuilder& graphic();
     DocBuilder& pageNumber(const char* text);
-    DocBuilder& master(const char* name); // background 2 (0 when it is the side's default)
-    DocBuilder& noMaster();               // background 1
+    DocBuilder& master(const char* name); // HostBackgroundNamed (Default for the side's default)
+    DocBuilder& noMaster();               // HostBackgroundNone
 
     // A second text frame on the current page, of a flow of that name (made
     // when missing); paragraphs added after it stand in it.
@@ -89,9 +89,10 @@ struct BookBuilder {
     std::vector<ObjId> open_; // containers being filled
 
     explicit BookBuilder(const char* name);
-    // A document component (type 512) with its full file name.
+    // A document component (HostComponentDocument) with its full file name.
     BookBuilder& doc(const char* fileName);
-    // A folder (type 2) or group (type 64); what follows goes into it until end().
+    // A folder or a group (HostComponentFolder, HostComponentGroup); what
+    // follows goes into it until end().
     BookBuilder& folder(const char* name);
     BookBuilder& group(const char* name);
     // A component of another type; `open` makes it a container like folder().

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "host/host_records.h"
+#include "host/host_wire.h"
 #include "platform/com_types.h"
 
 #include <cstdint>
@@ -13,9 +14,10 @@
 #include <utility>
 #include <vector>
 
+// The sizes of the counters, from the wire contract.
 enum : int {
-    SimMainMethodCount = 165, // slots 0-164 of the main interface
-    SimInterfaceCount = 18,
+    SimMainMethodCount = HostMainMethodCount, // slots 0-164 of the main interface
+    SimInterfaceCount = HostInterfaceCount,
 };
 
 // A failure to inject into method `method` of the main interface: the call

@@ -24,7 +24,7 @@ int SimLoadModule(SimServer* server, const char* fileName, SimModule* module) {
         return SimLoadRefused;
     }
     module->handle = handle;
-    SimClientInitialize(server, 1);
+    SimClientInitialize(server, HostInitializeFirst);
     module->initializations = 1;
     return SimLoadRegistered;
 }

@@ -357,8 +357,8 @@ int SimPageIsRight(const SimDoc& doc, ObjId page) {
 ObjId SimPageMaster(const SimDoc& doc, ObjId page) {
     const SimObject* p = SimLocal(doc, page);
     if (!p || p->kind != SimObjBodyPage) return 0;
-    if (p->background == 1) return 0;
-    if (p->background == 2) return p->masterPage;
+    if (p->background == HostBackgroundNone) return 0;
+    if (p->background == HostBackgroundNamed) return p->masterPage;
     return SimPageIsRight(doc, page) ? doc.rightMaster : doc.leftMaster;
 }
 
@@ -380,7 +380,7 @@ int SimApplyMasterPage(SimDoc& doc, ObjId page, ObjId master) {
     if (!p || p->kind != SimObjBodyPage || !m || m->kind != SimObjMasterPage)
         return SimStatusBadObject;
     ObjId sideDefault = SimPageIsRight(doc, page) ? doc.rightMaster : doc.leftMaster;
-    p->background = master == sideDefault ? 0 : 2;
+    p->background = master == sideDefault ? HostBackgroundDefault : HostBackgroundNamed;
     p->masterPage = master == sideDefault ? 0 : master;
     doc.modified = true;
     const SimObject* pageFrame = SimLocal(doc, p->frame);

@@ -48,6 +48,7 @@
 #pragma once
 
 #include "host/host_records.h"
+#include "host/host_wire.h"
 
 #include <cstdint>
 #include <map>
@@ -93,15 +94,15 @@ enum SimValueKind : uint32_t {
     SimKindInts = 5,
 };
 
-// Component types of books.
+// Component types of books, as the wire gives them.
 enum SimComponentType : int32_t {
-    SimComponentFolder = 2,
-    SimComponentGroup = 64,
-    SimComponentDocument = 512,
+    SimComponentFolder = HostComponentFolder,
+    SimComponentGroup = HostComponentGroup,
+    SimComponentDocument = HostComponentDocument,
 };
 
 // Row types of tables.
-enum SimRowType : int32_t { SimRowHeading = 0, SimRowBody = 1, SimRowFooting = 2 };
+enum SimRowType : int32_t { SimRowHeading = HostRowHeading, SimRowBody = HostRowBody, SimRowFooting = HostRowFooting };
 
 enum SimObjKind : uint8_t {
     SimObjNone,

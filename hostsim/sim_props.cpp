@@ -278,117 +278,190 @@ ObjId ParagraphFrame(const SimDoc& d, ObjId para) {
     return 0;
 }
 
-int GetLocal(const SimDoc& d, ObjId local, int32_t n, SimValue* v) {
-    const SimObject& o = *SimLocal(d, local);
-    auto id = [&](ObjId l) { SetId(v, SimToClient(d, l)); return SimOk; };
-    auto first = [&](const std::vector<ObjId>& list) { return id(list.empty() ? 0 : list.front()); };
-    auto last = [&](const std::vector<ObjId>& list) { return id(list.empty() ? 0 : list.back()); };
-    auto siblings = [&]() -> const std::vector<ObjId>& {
-        const SimObject* parent = SimLocal(d, o.parent);
-        return parent ? parent->children : d.components;
-    };
-    switch (o.kind) {
-    case SimObjBodyPage:
-        switch (n) {
-        case PropPageBackground: SetInt(v, o.background); return SimOk;
-        case PropMasterPageName: SetText(v, SimPageMasterName(d, local)); return SimOk;
-        case PropNextBodyPage: return id(SimNextBodyPage(d, local));
-        case PropPageFrame: return id(o.frame);
-        case PropPageNumberText: SetText(v, SimPageNumberText(d, local)); return SimOk;
-        case PropRightHandPage: SetInt(v, SimPageIsRight(d, local)); return SimOk;
-        }
-        break;
+// One property read: the document, the object and where its value goes.
+struct Getter {
+    const SimDoc& d;
+    ObjId local;
+    const SimObject& o;
+    SimValue* v;
+};
+
+// The value is the client id of the object `l` (0: none).
+int Id(const Getter& g, ObjId l) {
+    SetId(g.v, SimToClient(g.d, l));
+    return SimOk;
+}
+
+// The first or the last object of `list` (0 when it is empty).
+int First(const Getter& g, const std::vector<ObjId>& list) { return Id(g, list.empty() ? 0 : list.front()); }
+int Last(const Getter& g, const std::vector<ObjId>& list) { return Id(g, list.empty() ? 0 : list.back()); }
+
+// The objects the object is one of: its parent's children, or the
+// document's top components when it has no parent.
+const std::vector<ObjId>& Siblings(const Getter& g) {
+    const SimObject* parent = SimLocal(g.d, g.o.parent);
+    return parent ? parent->children : g.d.components;
+}
+
+// The kinds whose PropName is the object's own name (a marker type has no
+// other property).
+bool Named(SimObjKind kind) {
+    switch (kind) {
     case SimObjMasterPage:
-        switch (n) {
-        case PropName: SetText(v, o.name); return SimOk;
-        case PropNextBodyPage: return id(NextIn(d.masterPages, local));
-        case PropPageFrame: return id(o.frame);
-        }
-        break;
-    case SimObjPageFrame:
-        switch (n) {
-        case PropFramePage: return id(o.parent);
-        case PropFirstGraphic: return first(o.children);
-        case PropLastGraphic: return last(o.children);
-        }
-        break;
-    case SimObjTextFrame:
-    case SimObjGraphic:
-        switch (n) {
-        case PropFrameParent: return id(o.parent);
-        case SimPropFirstAnchoredFrame: return id(0);
-        case SimPropFirstGraphicInFrame: return id(o.kind == SimObjGraphic ? local : 0);
-        }
-        if (o.kind == SimObjTextFrame && n == PropFirstParagraph) return id(SimFrameFirstParagraph(d, local));
-        if (o.kind == SimObjTextFrame && n == PropLastParagraph) return id(SimFrameLastParagraph(d, local));
-        break;
     case SimObjFlow:
-        switch (n) {
-        case PropName: SetText(v, o.name); return SimOk;
-        case PropFirstTextFrame: return first(FlowFrames(d, local));
-        case PropLastTextFrame: return last(FlowFrames(d, local));
-        }
-        break;
     case SimObjParagraph:
-        switch (n) {
-        case PropName: SetText(v, o.name); return SimOk;
-        case PropNextParagraph: return id(SimNextParagraph(d, local));
-        case PropTextFrame: return id(ParagraphFrame(d, local));
-        case PropIndent: SetInt(v, o.indent, SimValMetric); return SimOk;
-        }
-        break;
-    case SimObjTable:
-        switch (n) {
-        case PropFirstRow: return first(o.children);
-        case PropNextTable: return id(NextIn(d.tables, local));
-        }
-        break;
-    case SimObjRow:
-        switch (n) {
-        case PropFirstCell: return first(o.children);
-        case PropNextRow: return id(NextIn(siblings(), local));
-        case PropRowType: SetInt(v, o.rowType); return SimOk;
-        }
-        break;
-    case SimObjCell:
-        switch (n) {
-        case PropFirstParagraph: return first(o.children);
-        case PropLastParagraph: return last(o.children);
-        case PropNextCell: return id(NextIn(siblings(), local));
-        }
-        break;
-    case SimObjMarker:
-        switch (n) {
-        case PropMarkerTypeOf: return id(o.markerType);
-        case PropMarkerLocation:
-            v->type = SimValTextLoc;
-            v->loc = TextLoc{SimToClient(d, o.anchorParagraph), o.anchorOffset};
-            return SimOk;
-        case PropMarkerText: SetText(v, o.text); return SimOk;
-        case PropNextMarker: return id(SimNextMarker(d, local));
-        }
-        break;
     case SimObjMarkerType:
-        if (n == PropName) {
-            SetText(v, o.name);
-            return SimOk;
-        }
-        break;
     case SimObjParagraphFormat:
-        switch (n) {
-        case PropName: SetText(v, o.name); return SimOk;
-        case PropIndent: SetInt(v, o.indent, SimValMetric); return SimOk;
-        }
-        break;
-    case SimObjComponent:
-        switch (n) {
-        case PropName: SetText(v, o.name); return SimOk;
-        case PropComponentType: SetInt(v, o.componentType); return SimOk;
-        case PropFirstChildComponent: return first(o.children);
-        case PropNextComponent: return id(NextIn(siblings(), local));
-        case PropParentComponent: return id(o.parent);
-        }
-        break;
+    case SimObjComponent: return true;
+    default: return false;
+    }
+}
+
+// The properties of a body page.
+int GetBodyPage(const Getter& g, int32_t n) {
+    switch (n) {
+    case PropPageBackground: SetInt(g.v, g.o.background); return SimOk;
+    case PropMasterPageName: SetText(g.v, SimPageMasterName(g.d, g.local)); return SimOk;
+    case PropNextBodyPage: return Id(g, SimNextBodyPage(g.d, g.local));
+    case PropPageFrame: return Id(g, g.o.frame);
+    case PropPageNumberText: SetText(g.v, SimPageNumberText(g.d, g.local)); return SimOk;
+    case PropRightHandPage: SetInt(g.v, SimPageIsRight(g.d, g.local)); return SimOk;
+    }
+    return SimStatusBadProperty;
+}
+
+// The properties of a master page.
+int GetMasterPage(const Getter& g, int32_t n) {
+    switch (n) {
+    case PropNextBodyPage: return Id(g, NextIn(g.d.masterPages, g.local));
+    case PropPageFrame: return Id(g, g.o.frame);
+    }
+    return SimStatusBadProperty;
+}
+
+// The properties of a page's frame.
+int GetPageFrame(const Getter& g, int32_t n) {
+    switch (n) {
+    case PropFramePage: return Id(g, g.o.parent);
+    case PropFirstGraphic: return First(g, g.o.children);
+    case PropLastGraphic: return Last(g, g.o.children);
+    }
+    return SimStatusBadProperty;
+}
+
+// The properties of a text frame or a graphic.
+int GetFrame(const Getter& g, int32_t n) {
+    switch (n) {
+    case PropFrameParent: return Id(g, g.o.parent);
+    case SimPropFirstAnchoredFrame: return Id(g, 0);
+    case SimPropFirstGraphicInFrame: return Id(g, g.o.kind == SimObjGraphic ? g.local : 0);
+    }
+    if (g.o.kind == SimObjTextFrame && n == PropFirstParagraph) return Id(g, SimFrameFirstParagraph(g.d, g.local));
+    if (g.o.kind == SimObjTextFrame && n == PropLastParagraph) return Id(g, SimFrameLastParagraph(g.d, g.local));
+    return SimStatusBadProperty;
+}
+
+// The properties of a flow.
+int GetFlow(const Getter& g, int32_t n) {
+    switch (n) {
+    case PropFirstTextFrame: return First(g, FlowFrames(g.d, g.local));
+    case PropLastTextFrame: return Last(g, FlowFrames(g.d, g.local));
+    }
+    return SimStatusBadProperty;
+}
+
+// The properties of a paragraph.
+int GetParagraph(const Getter& g, int32_t n) {
+    switch (n) {
+    case PropNextParagraph: return Id(g, SimNextParagraph(g.d, g.local));
+    case PropTextFrame: return Id(g, ParagraphFrame(g.d, g.local));
+    case PropIndent: SetInt(g.v, g.o.indent, SimValMetric); return SimOk;
+    }
+    return SimStatusBadProperty;
+}
+
+// The properties of a table.
+int GetTable(const Getter& g, int32_t n) {
+    switch (n) {
+    case PropFirstRow: return First(g, g.o.children);
+    case PropNextTable: return Id(g, NextIn(g.d.tables, g.local));
+    }
+    return SimStatusBadProperty;
+}
+
+// The properties of a table row.
+int GetRow(const Getter& g, int32_t n) {
+    switch (n) {
+    case PropFirstCell: return First(g, g.o.children);
+    case PropNextRow: return Id(g, NextIn(Siblings(g), g.local));
+    case PropRowType: SetInt(g.v, g.o.rowType); return SimOk;
+    }
+    return SimStatusBadProperty;
+}
+
+// The properties of a table cell.
+int GetCell(const Getter& g, int32_t n) {
+    switch (n) {
+    case PropFirstParagraph: return First(g, g.o.children);
+    case PropLastParagraph: return Last(g, g.o.children);
+    case PropNextCell: return Id(g, NextIn(Siblings(g), g.local));
+    }
+    return SimStatusBadProperty;
+}
+
+// The properties of a marker.
+int GetMarker(const Getter& g, int32_t n) {
+    switch (n) {
+    case PropMarkerTypeOf: return Id(g, g.o.markerType);
+    case PropMarkerLocation:
+        g.v->type = SimValTextLoc;
+        g.v->loc = TextLoc{SimToClient(g.d, g.o.anchorParagraph), g.o.anchorOffset};
+        return SimOk;
+    case PropMarkerText: SetText(g.v, g.o.text); return SimOk;
+    case PropNextMarker: return Id(g, SimNextMarker(g.d, g.local));
+    }
+    return SimStatusBadProperty;
+}
+
+// The properties of a paragraph format.
+int GetParagraphFormat(const Getter& g, int32_t n) {
+    if (n != PropIndent) return SimStatusBadProperty;
+    SetInt(g.v, g.o.indent, SimValMetric);
+    return SimOk;
+}
+
+// The properties of a book component.
+int GetComponent(const Getter& g, int32_t n) {
+    switch (n) {
+    case PropComponentType: SetInt(g.v, g.o.componentType); return SimOk;
+    case PropFirstChildComponent: return First(g, g.o.children);
+    case PropNextComponent: return Id(g, NextIn(Siblings(g), g.local));
+    case PropParentComponent: return Id(g, g.o.parent);
+    }
+    return SimStatusBadProperty;
+}
+
+int GetLocal(const SimDoc& d, ObjId local, int32_t n, SimValue* v) {
+    const Getter g{d, local, *SimLocal(d, local), v};
+    if (n == PropName && Named(g.o.kind)) {
+        SetText(v, g.o.name);
+        return SimOk;
+    }
+    switch (g.o.kind) {
+    case SimObjBodyPage: return GetBodyPage(g, n);
+    case SimObjMasterPage: return GetMasterPage(g, n);
+    case SimObjPageFrame: return GetPageFrame(g, n);
+    case SimObjTextFrame:
+    case SimObjGraphic: return GetFrame(g, n);
+    case SimObjFlow: return GetFlow(g, n);
+    case SimObjParagraph: return GetParagraph(g, n);
+    case SimObjTable: return GetTable(g, n);
+    case SimObjRow: return GetRow(g, n);
+    case SimObjCell: return GetCell(g, n);
+    case SimObjMarker: return GetMarker(g, n);
+    case SimObjParagraphFormat: return GetParagraphFormat(g, n);
+    case SimObjComponent: return GetComponent(g, n);
+    case SimObjMarkerType:
     case SimObjNone: break;
     }
     return SimStatusBadProperty;

@@ -17,9 +17,6 @@
 #include <cstring>
 #include <typeinfo>
 
-static_assert(int{SimInterfaceCount} == int{HostInterfaceCount} && int{SimMainMethodCount} == int{HostMainMethodCount},
-              "the simulated host serves the interfaces and slots of the wire contract");
-
 namespace {
 
 // Slots per interface: methods 3..last, so last + 1 (index 0: IUnknown only).
@@ -220,9 +217,9 @@ HRESULT SimClientNotify(SimServer* server, int32_t code, ObjId document, const c
 
 HRESULT SimClientMessage(SimServer* server, const char* text) {
     bool asked = false;
-    for (int32_t code : server->session.notifications) asked |= code == 13;
+    for (int32_t code : server->session.notifications) asked |= code == HostNotifyMessage;
     if (!asked) return S_FALSE;
-    return SimClientNotify(server, 13, 0, text, 0);
+    return SimClientNotify(server, HostNotifyMessage, 0, text, 0);
 }
 
 HRESULT SimClientQuit(SimServer* server) { return CallClient(server, HostCallbackQuit); }

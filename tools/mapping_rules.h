@@ -7,6 +7,8 @@
 // not link the plug-in's library can use it.
 #pragma once
 
+#include "host/host_wire.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -31,7 +33,7 @@ inline constexpr char MappingNone[] = "None";
 inline constexpr char MappingMarkerTypeName[] = "MasterPage";
 
 // The row type of a mapping row; the heading row is of another type.
-inline constexpr int32_t MappingBodyRowType = 1;
+inline constexpr int32_t MappingBodyRowType = HostRowBody;
 
 // The cells of a mapping row, counted from the key cell: a left-hand page
 // takes the candidates one cell on, a right-hand page two cells on.

@@ -67,7 +67,7 @@ int HaveDocument(ObjId document) {
 void ShowAboutAlert() { HostAlert(AboutText, HostAlertContinueNote); }
 
 void InitializeTools(int32_t kind) {
-    if (kind == 1) {
+    if (kind == HostInitializeFirst) {
         DefineToolMenus();
         // A client loaded into FrameMaker stays loaded, menus and all.
         HostBailOut();

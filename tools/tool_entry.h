@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/host_records.h"
+#include "host/host_wire.h"
 
 #include <cstdint>
 
@@ -20,7 +21,7 @@ enum ToolCommand : int32_t {
 };
 
 // The notification whose text messages the tools answer.
-enum : int32_t { ToolMessageNotification = 13 };
+enum : int32_t { ToolMessageNotification = HostNotifyMessage };
 
 // The document and book the next command works on; 0 means the active one.
 // Set by "SetDocId"/"SetBookId" messages, cleared when a command completes.

@@ -126,6 +126,10 @@ struct FmtBufferState {
     char* cursor;
     int room;
 };
+// The FmtSink of a buffer (context: an FmtBufferState): copies as much of
+// the piece as fits in `room`, up to a zero byte within it and never
+// splitting a character of the current encoding, terminates, and advances
+// the state. Returns the bytes copied; 0 with no buffer or nothing to copy.
 int FmtBufferSink(void* state, const char* bytes, int length);
 
 // ---- Front ends -------------------------------------------------------------

@@ -189,6 +189,50 @@ int RuntimeResult(char* out, int written) {
     return written;
 }
 
+// Lays the argument out by the engine's own rules; NotWritten leaves it to
+// the runtime. `text` is the text of a string conversion.
+int WriteOwn(char* out, int capacity, const FmtSpec* spec, const FmtArg* arg, const char* text) {
+    switch (arg->kind) {
+    case FmtArgSigned:
+    case FmtArgUnsigned: return WriteInteger(out, capacity, spec, arg);
+    case FmtArgChar: {
+        const char byte = static_cast<char>(arg->i);
+        return WriteText(out, capacity, spec, &byte, 1);
+    }
+    case FmtArgString: {
+        size_t length = spec->precision >= 0 ? strnlen(text, static_cast<size_t>(spec->precision))
+                                              : std::strlen(text);
+        return WriteText(out, capacity, spec, text, length);
+    }
+    default: return NotWritten;
+    }
+}
+
+// Lays the argument out by the runtime's snprintf, from a specification built
+// for its type. The bytes written, or -1 with `out` emptied.
+int WriteByRuntime(char* out, int capacity, const FmtSpec* spec, const FmtArg* arg, const char* text) {
+    char runtimeSpec[FmtSpecBufferSize];
+    BuildRuntimeSpec(spec, arg, runtimeSpec);
+    size_t room = static_cast<size_t>(capacity);
+    int written = -1;
+    switch (arg->kind) {
+    case FmtArgSigned: written = std::snprintf(out, room, runtimeSpec, arg->i); break;
+    case FmtArgUnsigned: written = std::snprintf(out, room, runtimeSpec, arg->u); break;
+    case FmtArgChar: written = std::snprintf(out, room, runtimeSpec, static_cast<int>(arg->i)); break;
+    case FmtArgWideChar: written = std::snprintf(out, room, runtimeSpec, static_cast<wint_t>(arg->i)); break;
+    case FmtArgDouble: written = std::snprintf(out, room, runtimeSpec, arg->d); break;
+    case FmtArgLongDouble: written = std::snprintf(out, room, runtimeSpec, arg->ld); break;
+    case FmtArgPointer: written = std::snprintf(out, room, runtimeSpec, arg->p); break;
+    case FmtArgString: written = std::snprintf(out, room, runtimeSpec, text); break;
+    default: break;
+    }
+    if (written < 0) {
+        out[0] = 0;
+        return -1;
+    }
+    return written;
+}
+
 } // namespace
 
 int FmtConvertByRuntime(char* out, int capacity, const FmtSpec* spec, const FmtArg* arg, va_list* at) {
@@ -226,54 +270,18 @@ int FmtConvert(char* out, int capacity, const FmtSpec* spec, const FmtArg* arg) 
     if (spec->letter == '%') return CopyOut(out, capacity, "%", 1);
     if (spec->letter == 'n') return 0;
 
-    const char* text = nullptr;
+    // The text of a string conversion, for the runtime too when the engine
+    // leaves it the layout.
     char first[5] = {0};
-    switch (arg->kind) {
-    case FmtArgSigned:
-    case FmtArgUnsigned: {
-        int written = WriteInteger(out, capacity, spec, arg);
-        if (written != NotWritten) return written;
-        break;
-    }
-    case FmtArgChar: {
-        const char byte = static_cast<char>(arg->i);
-        int written = WriteText(out, capacity, spec, &byte, 1);
-        if (written != NotWritten) return written;
-        break;
-    }
-    case FmtArgString: {
+    const char* text = nullptr;
+    if (arg->kind == FmtArgString) {
         text = arg->s ? arg->s : "";
         if (spec->letter == 'C') {
             FirstCharacter(arg->s, first);
             text = first;
         }
-        size_t length = spec->precision >= 0 ? strnlen(text, static_cast<size_t>(spec->precision))
-                                              : std::strlen(text);
-        int written = WriteText(out, capacity, spec, text, length);
-        if (written != NotWritten) return written;
-        break;
     }
-    default: break;
-    }
-
-    char runtimeSpec[FmtSpecBufferSize];
-    BuildRuntimeSpec(spec, arg, runtimeSpec);
-    size_t room = static_cast<size_t>(capacity);
-    int written = -1;
-    switch (arg->kind) {
-    case FmtArgSigned: written = std::snprintf(out, room, runtimeSpec, arg->i); break;
-    case FmtArgUnsigned: written = std::snprintf(out, room, runtimeSpec, arg->u); break;
-    case FmtArgChar: written = std::snprintf(out, room, runtimeSpec, static_cast<int>(arg->i)); break;
-    case FmtArgWideChar: written = std::snprintf(out, room, runtimeSpec, static_cast<wint_t>(arg->i)); break;
-    case FmtArgDouble: written = std::snprintf(out, room, runtimeSpec, arg->d); break;
-    case FmtArgLongDouble: written = std::snprintf(out, room, runtimeSpec, arg->ld); break;
-    case FmtArgPointer: written = std::snprintf(out, room, runtimeSpec, arg->p); break;
-    case FmtArgString: written = std::snprintf(out, room, runtimeSpec, text); break;
-    default: break;
-    }
-    if (written < 0) {
-        out[0] = 0;
-        return -1;
-    }
-    return written;
+    int written = WriteOwn(out, capacity, spec, arg, text);
+    if (written != NotWritten) return written;
+    return WriteByRuntime(out, capacity, spec, arg, text);
 }

@@ -134,6 +134,99 @@ bool ForTheRuntime(const FmtSpec* spec) {
     return !spec->valid && spec->letter != '%';
 }
 
+// The argument of a signed conversion of `length`, as the caller passed it.
+intmax_t ReadSigned(int length, va_list* args) {
+    switch (length) {
+    case FmtLengthChar: return static_cast<signed char>(va_arg(*args, int));
+    case FmtLengthShort: return static_cast<short>(va_arg(*args, int));
+    case FmtLengthLong: return va_arg(*args, long);
+    case FmtLengthLongLong: return va_arg(*args, long long);
+    case FmtLengthIntMax: return va_arg(*args, intmax_t);
+    case FmtLengthSize: return va_arg(*args, std::make_signed_t<size_t>);
+    case FmtLengthPtrDiff: return va_arg(*args, ptrdiff_t);
+    default: return va_arg(*args, int);
+    }
+}
+
+// The argument of an unsigned conversion of `length`.
+uintmax_t ReadUnsigned(int length, va_list* args) {
+    switch (length) {
+    case FmtLengthChar: return static_cast<unsigned char>(va_arg(*args, unsigned));
+    case FmtLengthShort: return static_cast<unsigned short>(va_arg(*args, unsigned));
+    case FmtLengthLong: return va_arg(*args, unsigned long);
+    case FmtLengthLongLong: return va_arg(*args, unsigned long long);
+    case FmtLengthIntMax: return va_arg(*args, uintmax_t);
+    case FmtLengthSize: return va_arg(*args, size_t);
+    case FmtLengthPtrDiff: return va_arg(*args, std::make_unsigned_t<ptrdiff_t>);
+    default: return va_arg(*args, unsigned);
+    }
+}
+
+// Where a count conversion of `length` stores its count.
+void* ReadCountPointer(int length, va_list* args) {
+    switch (length) {
+    case FmtLengthChar: return va_arg(*args, signed char*);
+    case FmtLengthShort: return va_arg(*args, short*);
+    case FmtLengthLong: return va_arg(*args, long*);
+    case FmtLengthLongLong: return va_arg(*args, long long*);
+    case FmtLengthIntMax: return va_arg(*args, intmax_t*);
+    case FmtLengthSize: return va_arg(*args, std::make_signed_t<size_t>*);
+    case FmtLengthPtrDiff: return va_arg(*args, ptrdiff_t*);
+    default: return va_arg(*args, int*);
+    }
+}
+
+// Reads the flags that open the specification at `text` into `spec`; the
+// index of the first character after them.
+int ReadFlags(const char* text, FmtSpec* spec) {
+    int j = 1;
+    for (;; ++j) {
+        char c = text[j];
+        if (c == '-') spec->flagMinus = 1;
+        else if (c == '+') spec->flagPlus = 1;
+        else if (c == ' ') spec->flagSpace = 1;
+        else if (c == '#') spec->flagHash = 1;
+        else if (c == '0') spec->flagZero = 1;
+        else break;
+    }
+    return j;
+}
+
+// Reads the width and the precision at text[*j] into `spec`, each given in
+// digits or taken from the arguments by '*', and moves *j past them. False
+// when either is malformed (a number past INT_MAX, or a '*' width of INT_MIN,
+// which cannot be made positive).
+bool ReadWidthAndPrecision(const char* text, int* j, FmtSpec* spec, va_list* args, Stars* stars) {
+    bool ok = true;
+    if (text[*j] == '*') {
+        ++*j;
+        int value = ReadStar(args, stars);
+        if (value == INT_MIN) {
+            ok = false;
+        } else if (value < 0) {
+            spec->flagMinus = 1; // a negative '*' width left-justifies
+            spec->width = -value;
+        } else {
+            spec->width = value;
+        }
+    } else if (text[*j] >= '1' && text[*j] <= '9') {
+        spec->width = ReadDecimal(text, j);
+        if (spec->width < 0) ok = false;
+    }
+    if (ok && text[*j] == '.') {
+        ++*j;
+        if (text[*j] == '*') {
+            ++*j;
+            int value = ReadStar(args, stars);
+            spec->precision = value < 0 ? -1 : value; // negative: as if absent
+        } else {
+            spec->precision = ReadDecimal(text, j);
+            if (spec->precision < 0) ok = false;
+        }
+    }
+    return ok;
+}
+
 } // namespace
 
 int FmtParseSpec(const char* text, FmtSpec* spec, va_list* args) {
@@ -154,43 +247,8 @@ int FmtParseSpec(const char* text, FmtSpec* spec, va_list* args) {
     spec->textLength = end + 1;
 
     Stars stars{};
-    int j = 1;
-    bool ok = true;
-    for (;; ++j) {
-        char c = text[j];
-        if (c == '-') spec->flagMinus = 1;
-        else if (c == '+') spec->flagPlus = 1;
-        else if (c == ' ') spec->flagSpace = 1;
-        else if (c == '#') spec->flagHash = 1;
-        else if (c == '0') spec->flagZero = 1;
-        else break;
-    }
-    if (text[j] == '*') {
-        ++j;
-        int value = ReadStar(args, &stars);
-        if (value == INT_MIN) {
-            ok = false;
-        } else if (value < 0) {
-            spec->flagMinus = 1; // a negative '*' width left-justifies
-            spec->width = -value;
-        } else {
-            spec->width = value;
-        }
-    } else if (text[j] >= '1' && text[j] <= '9') {
-        spec->width = ReadDecimal(text, &j);
-        if (spec->width < 0) ok = false;
-    }
-    if (ok && text[j] == '.') {
-        ++j;
-        if (text[j] == '*') {
-            ++j;
-            int value = ReadStar(args, &stars);
-            spec->precision = value < 0 ? -1 : value; // negative: as if absent
-        } else {
-            spec->precision = ReadDecimal(text, &j);
-            if (spec->precision < 0) ok = false;
-        }
-    }
+    int j = ReadFlags(text, spec);
+    bool ok = ReadWidthAndPrecision(text, &j, spec, args, &stars);
     if (ok) spec->length = static_cast<char>(ReadLength(text, &j));
     ok = ok && j == end && LengthFits(spec->letter, spec->length);
     spec->valid = ok ? 1 : 0;
@@ -213,29 +271,11 @@ FmtArg FmtReadArg(const FmtSpec* spec, va_list* args) {
     switch (spec->letter) {
     case 'd': case 'i':
         arg.kind = FmtArgSigned;
-        switch (length) {
-        case FmtLengthChar: arg.i = static_cast<signed char>(va_arg(*args, int)); break;
-        case FmtLengthShort: arg.i = static_cast<short>(va_arg(*args, int)); break;
-        case FmtLengthLong: arg.i = va_arg(*args, long); break;
-        case FmtLengthLongLong: arg.i = va_arg(*args, long long); break;
-        case FmtLengthIntMax: arg.i = va_arg(*args, intmax_t); break;
-        case FmtLengthSize: arg.i = va_arg(*args, std::make_signed_t<size_t>); break;
-        case FmtLengthPtrDiff: arg.i = va_arg(*args, ptrdiff_t); break;
-        default: arg.i = va_arg(*args, int); break;
-        }
+        arg.i = ReadSigned(length, args);
         break;
     case 'o': case 'u': case 'x': case 'X':
         arg.kind = FmtArgUnsigned;
-        switch (length) {
-        case FmtLengthChar: arg.u = static_cast<unsigned char>(va_arg(*args, unsigned)); break;
-        case FmtLengthShort: arg.u = static_cast<unsigned short>(va_arg(*args, unsigned)); break;
-        case FmtLengthLong: arg.u = va_arg(*args, unsigned long); break;
-        case FmtLengthLongLong: arg.u = va_arg(*args, unsigned long long); break;
-        case FmtLengthIntMax: arg.u = va_arg(*args, uintmax_t); break;
-        case FmtLengthSize: arg.u = va_arg(*args, size_t); break;
-        case FmtLengthPtrDiff: arg.u = va_arg(*args, std::make_unsigned_t<ptrdiff_t>); break;
-        default: arg.u = va_arg(*args, unsigned); break;
-        }
+        arg.u = ReadUnsigned(length, args);
         break;
     case 'c':
         if (length == FmtLengthLong) {
@@ -267,16 +307,7 @@ FmtArg FmtReadArg(const FmtSpec* spec, va_list* args) {
         break;
     case 'n':
         arg.kind = FmtArgCountPointer;
-        switch (length) {
-        case FmtLengthChar: arg.p = va_arg(*args, signed char*); break;
-        case FmtLengthShort: arg.p = va_arg(*args, short*); break;
-        case FmtLengthLong: arg.p = va_arg(*args, long*); break;
-        case FmtLengthLongLong: arg.p = va_arg(*args, long long*); break;
-        case FmtLengthIntMax: arg.p = va_arg(*args, intmax_t*); break;
-        case FmtLengthSize: arg.p = va_arg(*args, std::make_signed_t<size_t>*); break;
-        case FmtLengthPtrDiff: arg.p = va_arg(*args, ptrdiff_t*); break;
-        default: arg.p = va_arg(*args, int*); break;
-        }
+        arg.p = ReadCountPointer(length, args);
         break;
     default: // "%" and a format that ended inside the specification
         break;

@@ -24,9 +24,17 @@ struct EncByteTable {
 extern unsigned EncCurrent;
 extern EncByteTable* const EncByteTables[EncHostEncodingCount];
 
+// Makes the host encoding named `name` (any case) current, filling the byte
+// tables on the first call. Returns the index now current: an unknown or
+// null name leaves the current encoding as it was.
 unsigned EncSelect(const char* name);
+// 1 once the byte tables are filled (by the first EncSelect), else 0.
 int EncTablesReady();
+// Index of the host encoding named `name` (any case); 0 (FrameRoman) for an
+// unknown or null name.
 unsigned EncIndexOf(const char* name);
+// Name of the host encoding at `index`: a static string, never freed; null
+// for an index out of range.
 const char* EncHostNameOf(unsigned index);
 // 1 when p[0] is a lead byte and p[1] a trail byte of encoding enc (0-4).
 // The terminator is never a trail byte; before the tables are filled there

@@ -99,7 +99,8 @@ int StrSortCompare(const void* a, const void* b);
 void StrReverse(char* s);
 // Removes every byte of s that occurs in set; returns the new length.
 int StrRemoveChars(char* s, const char* set);
-// The last byte of s equal to c (taken as a byte); the terminator is never found.
+// The last byte of s equal to c (taken as a byte), or null; the terminator
+// is never found.
 char* StrFindLastChar(const char* s, int c);
 // Appends the decimal form of value if all of it fits with its terminator in
 // size; otherwise changes nothing. Returns the resulting length.

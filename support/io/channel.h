@@ -53,6 +53,8 @@ int ChanPeek(ChanRecord* channel);
 int32_t ChanTell(ChanRecord* channel);
 // The size of the file, pending writes included; -1 for a null channel.
 int32_t ChanSize(ChanRecord* channel);
+// The at-end flag: nonzero once a read came up short. A null channel is a
+// failed assertion and gives 0.
 int32_t ChanAtEnd(ChanRecord* channel);
 // Copies the rest of source to destination: 0, or 1 on any failure.
 int ChanCopy(ChanRecord* source, ChanRecord* destination);

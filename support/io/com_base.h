@@ -21,6 +21,7 @@ public:
     // Clears *object and asks FindInterface; S_OK when it produced a pointer,
     // E_NOINTERFACE otherwise (E_POINTER for a null out pointer).
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    // Adds one reference; returns the new count.
     ULONG STDMETHODCALLTYPE AddRef() override;
     // Drops one reference; at zero the object is destroyed (see ComUltraliteC::Release).
     ULONG STDMETHODCALLTYPE Release() override;

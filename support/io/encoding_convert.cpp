@@ -43,61 +43,94 @@ UConverter* OpenConverter(const char* name) {
     return cnv;
 }
 
+// Runs one ICU conversion (`convert` sets the status it is given) and, when
+// ICU finds the destination too small, runs it once more after `grow` has
+// made room for the count ICU asked for; `grow` returns false when it cannot,
+// and the first result stands. A conversion to UTF-16 also needs room for a
+// terminator: "not terminated" means too small there. Returns the count of
+// the last run; *status receives its status.
+template <class Convert, class Grow>
+int32_t ConvertRetryingOnce(bool toUnicode, UErrorCode* status, Convert convert, Grow grow) {
+    *status = U_ZERO_ERROR;
+    int32_t n = convert(status);
+    bool tooSmall = *status == U_BUFFER_OVERFLOW_ERROR ||
+                    (toUnicode && *status == U_STRING_NOT_TERMINATED_WARNING);
+    if (!tooSmall || !grow(n)) return n;
+    *status = U_ZERO_ERROR;
+    return convert(status);
+}
+
 // The 8-bit text into a new UTF-16 block; *units receives the units written.
 // A capacity of 2b+1 units suffices unless escapes or supplementary
 // characters expand the text, so an overflow is retried at ICU's size.
 UChar* ToUnicode(UConverter* cnv, const char* text, int32_t bytes, int32_t* units) {
-    int32_t capacity = (int32_t)BlockSize(bytes, 2, 1);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        auto* out = (UChar*)MemCalloc(BlockSize(capacity, sizeof(UChar), 0), 1, MemFlagFatal);
-        if (!out) return nullptr; // a handler resumed the fatal error
-        UErrorCode status = U_ZERO_ERROR;
-        int32_t n = ucnv_toUChars(cnv, out, capacity, text, bytes, &status);
-        // The result needs a terminator too: "not terminated" also means
-        // the block was too small.
-        bool tooSmall = status == U_BUFFER_OVERFLOW_ERROR || status == U_STRING_NOT_TERMINATED_WARNING;
-        if (tooSmall && attempt == 0 && n < INT_MAX) {
-            MemFree(out);
+    UChar* out = nullptr;
+    int32_t capacity = 0;
+    auto allocate = [&](int32_t size) {
+        MemFree(out);
+        capacity = size;
+        out = (UChar*)MemCalloc(BlockSize(capacity, sizeof(UChar), 0), 1, MemFlagFatal);
+        return out != nullptr; // null: a handler resumed the fatal error
+    };
+    if (!allocate((int32_t)BlockSize(bytes, 2, 1))) return nullptr;
+    UErrorCode status;
+    int32_t n = ConvertRetryingOnce(
+        true, &status, [&](UErrorCode* st) { return ucnv_toUChars(cnv, out, capacity, text, bytes, st); },
+        [&](int32_t needed) {
+            if (needed >= INT_MAX) return false;
             ucnv_reset(cnv);
-            capacity = n + 1;
-            continue;
-        }
-        if (U_FAILURE(status) || n >= capacity) {
-            MemFree(out);
-            return nullptr;
-        }
-        *units = n;
-        return out;
+            return allocate(needed + 1);
+        });
+    if (!out || U_FAILURE(status) || n >= capacity) {
+        MemFree(out);
+        return nullptr;
     }
-    return nullptr;
+    *units = n;
+    return out;
 }
 
 // The UTF-16 text into a new block in the target encoding; *bytes receives
 // the bytes written. The first capacity is 4u+4; targets that expand beyond
 // it (escape sequences of stateful encodings) are retried at ICU's size.
 char* FromUnicode(UConverter* cnv, const UChar* units, int32_t count, int32_t* bytes) {
-    int32_t capacity = (int32_t)BlockSize(count, 4, 4);
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    char* out = nullptr;
+    int32_t capacity = 0;
+    auto allocate = [&](int32_t size) {
+        MemFree(out);
+        capacity = size;
         // Two spare zero bytes keep every result terminated as 8-bit and as
         // UTF-16 text.
-        auto* out = (char*)MemCalloc(BlockSize(capacity, 1, 2), 1, MemFlagFatal);
-        if (!out) return nullptr;
-        UErrorCode status = U_ZERO_ERROR;
-        int32_t n = ucnv_fromUChars(cnv, out, capacity, units, count, &status);
-        if (status == U_BUFFER_OVERFLOW_ERROR && attempt == 0 && n < INT_MAX - 2) {
-            MemFree(out);
+        out = (char*)MemCalloc(BlockSize(capacity, 1, 2), 1, MemFlagFatal);
+        return out != nullptr;
+    };
+    if (!allocate((int32_t)BlockSize(count, 4, 4))) return nullptr;
+    UErrorCode status;
+    int32_t n = ConvertRetryingOnce(
+        false, &status, [&](UErrorCode* st) { return ucnv_fromUChars(cnv, out, capacity, units, count, st); },
+        [&](int32_t needed) {
+            if (needed >= INT_MAX - 2) return false;
             ucnv_reset(cnv);
-            capacity = n;
-            continue;
-        }
-        if (U_FAILURE(status) || n > capacity) {
-            MemFree(out);
-            return nullptr;
-        }
-        *bytes = n;
-        return out;
+            return allocate(needed);
+        });
+    if (!out || U_FAILURE(status) || n > capacity) {
+        MemFree(out);
+        return nullptr;
     }
-    return nullptr;
+    *bytes = n;
+    return out;
+}
+
+// Opens the converter that reads the source: invalid bytes become "%X" and
+// two hex digits when `escapeInvalid` is set, and ICU's fallback mappings are
+// taken.
+UConverter* OpenSourceConverter(const char* name, int escapeInvalid) {
+    UConverter* cnv = OpenConverter(name);
+    if (cnv && escapeInvalid) {
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_setToUCallBack(cnv, UCNV_TO_U_CALLBACK_ESCAPE, nullptr, nullptr, nullptr, &status);
+    }
+    if (cnv) ucnv_setFallback(cnv, true);
+    return cnv;
 }
 
 int Utf16Length(const char* text) { return u_strlen(reinterpret_cast<const UChar*>(text)); }
@@ -151,12 +184,7 @@ void CallConvertersClose(CallConverters* c) {
 UConverter* FromSide(CallConverters* c) {
     if (!c->fromTried) {
         c->fromTried = true;
-        c->fromCnv = OpenConverter(c->from);
-        if (c->fromCnv && c->escapeInvalid) {
-            UErrorCode status = U_ZERO_ERROR;
-            ucnv_setToUCallBack(c->fromCnv, UCNV_TO_U_CALLBACK_ESCAPE, nullptr, nullptr, nullptr, &status);
-        }
-        if (c->fromCnv) ucnv_setFallback(c->fromCnv, true);
+        c->fromCnv = OpenSourceConverter(c->from, c->escapeInvalid);
     } else if (c->fromCnv) {
         ucnv_resetToUnicode(c->fromCnv);
     }
@@ -184,57 +212,71 @@ int ReserveUnits(CallConverters* c, int32_t units) {
     return 0;
 }
 
+// Converts one run of `bytes` 8-bit source bytes into the intermediate;
+// the count of units, or -1 when the run fails to convert. 2b+1 units suffice
+// unless escapes or supplementary characters expand the text; an overflow is
+// retried once at ICU's size.
+int32_t RunToUnits(CallConverters* c, const char* run, int bytes) {
+    UConverter* cnv = FromSide(c);
+    if (!cnv) return -1;
+    if (ReserveUnits(c, (int32_t)BlockSize(bytes, 2, 1)) != 0) return -1;
+    UErrorCode status;
+    int32_t count = ConvertRetryingOnce(
+        true, &status,
+        [&](UErrorCode* st) { return ucnv_toUChars(cnv, c->units, c->unitCapacity, run, bytes, st); },
+        [&](int32_t needed) {
+            if (needed >= INT_MAX || ReserveUnits(c, needed + 1) != 0) return false;
+            ucnv_resetToUnicode(cnv);
+            return true;
+        });
+    if (U_FAILURE(status) || count >= c->unitCapacity) return -1;
+    return count;
+}
+
+// Appends `count` units converted to the target encoding to `output`. 4u+4
+// bytes first; targets that expand beyond it (escape sequences of stateful
+// encodings) are retried once at ICU's size. A result that fails, or begins
+// with a zero byte, adds nothing.
+void AppendUnits(CallConverters* c, const UChar* source, int32_t count, EncOutput* output) {
+    UConverter* cnv = ToSide(c);
+    if (!cnv) return;
+    int32_t capacity = (int32_t)BlockSize(count, 4, 4);
+    if (EncOutputReserve(output, capacity) != 0) return;
+    UErrorCode status;
+    int32_t written = ConvertRetryingOnce(
+        false, &status,
+        [&](UErrorCode* st) {
+            return ucnv_fromUChars(cnv, output->bytes + output->length, capacity, source, count, st);
+        },
+        [&](int32_t needed) {
+            capacity = needed;
+            if (EncOutputReserve(output, capacity) != 0) return false;
+            ucnv_resetFromUnicode(cnv);
+            return true;
+        });
+    if (U_FAILURE(status) || written > capacity || written == 0 || output->bytes[output->length] == 0) return;
+    output->length += written;
+}
+
 // Converts one run of `bytes` source bytes (an even number for a UTF-16
 // source) and appends the result to `output`. A run that fails to convert,
 // or whose result begins with a zero unit, adds nothing.
 void AppendRun(CallConverters* c, const char* run, int bytes, EncOutput* output) {
     if (bytes <= 0) return;
-    const UChar* source;
-    int32_t count;
     if (c->fromUtf16) {
-        source = reinterpret_cast<const UChar*>(run);
-        count = bytes / 2;
-    } else {
-        UConverter* cnv = FromSide(c);
-        if (!cnv) return;
-        // 2b+1 units suffice unless escapes or supplementary characters
-        // expand the text; an overflow is retried once at ICU's size.
-        if (ReserveUnits(c, (int32_t)BlockSize(bytes, 2, 1)) != 0) return;
-        UErrorCode status = U_ZERO_ERROR;
-        count = ucnv_toUChars(cnv, c->units, c->unitCapacity, run, bytes, &status);
-        if ((status == U_BUFFER_OVERFLOW_ERROR || status == U_STRING_NOT_TERMINATED_WARNING) && count < INT_MAX) {
-            if (ReserveUnits(c, count + 1) != 0) return;
-            ucnv_resetToUnicode(cnv);
-            status = U_ZERO_ERROR;
-            count = ucnv_toUChars(cnv, c->units, c->unitCapacity, run, bytes, &status);
-        }
-        if (U_FAILURE(status) || count >= c->unitCapacity) return;
-        source = c->units;
-        if (c->toUtf16) {
-            if (count == 0 || source[0] == 0) return;
-            if (EncOutputReserve(output, 2 * count) != 0) return;
-            std::memcpy(output->bytes + output->length, source, size_t(count) * 2);
-            output->length += 2 * count;
-            return;
-        }
+        AppendUnits(c, reinterpret_cast<const UChar*>(run), bytes / 2, output);
+        return;
     }
-    UConverter* cnv = ToSide(c);
-    if (!cnv) return;
-    // 4u+4 bytes first; targets that expand beyond it (escape sequences of
-    // stateful encodings) are retried once at ICU's size.
-    int32_t capacity = (int32_t)BlockSize(count, 4, 4);
-    if (EncOutputReserve(output, capacity) != 0) return;
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t written = ucnv_fromUChars(cnv, output->bytes + output->length, capacity, source, count, &status);
-    if (status == U_BUFFER_OVERFLOW_ERROR) {
-        capacity = written;
-        if (EncOutputReserve(output, capacity) != 0) return;
-        ucnv_resetFromUnicode(cnv);
-        status = U_ZERO_ERROR;
-        written = ucnv_fromUChars(cnv, output->bytes + output->length, capacity, source, count, &status);
+    int32_t count = RunToUnits(c, run, bytes);
+    if (count < 0) return;
+    if (!c->toUtf16) {
+        AppendUnits(c, c->units, count, output);
+        return;
     }
-    if (U_FAILURE(status) || written > capacity || written == 0 || output->bytes[output->length] == 0) return;
-    output->length += written;
+    if (count == 0 || c->units[0] == 0) return;
+    if (EncOutputReserve(output, 2 * count) != 0) return;
+    std::memcpy(output->bytes + output->length, c->units, size_t(count) * 2);
+    output->length += 2 * count;
 }
 
 // A single-byte source converts byte by byte, and UTF-8 and UTF-16 write
@@ -280,6 +322,85 @@ int ConvertSingleByteAtOnce(CallConverters* c, const char* text, int n, int keep
     if (U_FAILURE(status) || written > bytes) return 0;
     output->length = written;
     return 1;
+}
+
+// Appends a control character unconverted: one unit for a UTF-16 target, one
+// byte for any other.
+void PassControl(EncOutput* output, bool toUtf16, unsigned unit) {
+    if (EncOutputReserve(output, toUtf16 ? 2 : 1) != 0) return;
+    if (toUtf16) {
+        uint16_t u = (uint16_t)unit;
+        std::memcpy(output->bytes + output->length, &u, 2);
+        output->length += 2;
+    } else {
+        output->bytes[output->length++] = (char)unit;
+    }
+}
+
+// The `n` units of a UTF-16 source, run by run between the controls (each run
+// is converted where it stands).
+void ConvertUtf16Runs(CallConverters* c, const char* text, int n, int keepControls, EncOutput* output) {
+    const auto* units = reinterpret_cast<const UChar*>(text);
+    int runStart = 0;
+    for (int i = 0; i < n; ++i) {
+        if (units[i] < 0x20 && !keepControls) {
+            AppendRun(c, text + 2 * runStart, 2 * (i - runStart), output);
+            PassControl(output, c->toUtf16, units[i]);
+            runStart = i + 1;
+        }
+    }
+    AppendRun(c, text + 2 * runStart, 2 * (n - runStart), output);
+}
+
+// The `n` bytes of an 8-bit source `from`, run by run between the controls.
+void ConvertByteRuns(CallConverters* c, const char* text, int n, const char* from, int keepControls,
+                     EncOutput* output) {
+    // Which bytes start a two-byte character of the source encoding;
+    // UTF-8 and the locale code page have none.
+    bool fromUtf8 = IsUtf8(from);
+    unsigned hostIndex = EncUtf8;
+    if (!fromUtf8 && !IsLocale(from)) hostIndex = EncIndexOf(EncConverterToHostName(from));
+    const unsigned char* leads = hostIndex < EncUtf8 ? EncByteTables[hostIndex]->lead : nullptr;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    int runStart = 0;
+    for (int i = 0; i < n;) {
+        if (bytes[i] < 0x20 && !keepControls) {
+            AppendRun(c, text + runStart, i - runStart, output);
+            PassControl(output, c->toUtf16, bytes[i]);
+            runStart = ++i;
+            continue;
+        }
+        // A character's bytes stay together, even a trail byte below 0x20.
+        int length = 1;
+        if (fromUtf8)
+            length = StrUtf8CharLen(bytes[i]);
+        else if (leads && leads[bytes[i]] && EncIsPair(text + i, hostIndex))
+            length = 2;
+        i += length < n - i ? length : n - i; // never past the terminator
+    }
+    AppendRun(c, text + runStart, n - runStart, output);
+}
+
+// The converted text as the caller's block: trimmed to its length with two
+// zero bytes behind, the empty block when nothing (or a text starting with a
+// zero) was converted, null when the output was lost.
+char* FinishOutput(EncOutput* output, bool toUtf16) {
+    if (!output->bytes) return nullptr; // a growth failed and a handler resumed its fatal error
+    bool empty = output->length == 0 ||
+                 (toUtf16 ? output->length >= 2 && output->bytes[0] == 0 && output->bytes[1] == 0
+                          : output->bytes[0] == 0);
+    if (empty) {
+        MemFree(output->bytes);
+        return EncEmptyBlock();
+    }
+    auto* result = (char*)MemRealloc(output->bytes, BlockSize(output->length, 1, 2), MemFlagFatal);
+    if (!result) {
+        MemFree(output->bytes);
+        return nullptr;
+    }
+    result[output->length] = 0;
+    result[output->length + 1] = 0;
+    return result;
 }
 
 } // namespace
@@ -331,14 +452,8 @@ char* EncConvertSegment(const char* text, const char* from, const char* to, int*
         source = reinterpret_cast<const UChar*>(text);
         sourceUnits = u_strlen(source);
     } else {
-        UConverter* cnv = OpenConverter(from);
+        UConverter* cnv = OpenSourceConverter(from, escapeInvalid);
         if (!cnv) return nullptr;
-        if (escapeInvalid) {
-            UErrorCode status = U_ZERO_ERROR;
-            ucnv_setToUCallBack(cnv, UCNV_TO_U_CALLBACK_ESCAPE, nullptr, nullptr, nullptr,
-                                &status);
-        }
-        ucnv_setFallback(cnv, true);
         intermediate = ToUnicode(cnv, text, StrLen(text), &sourceUnits);
         ucnv_close(cnv);
         if (!intermediate) return nullptr;
@@ -387,8 +502,7 @@ char* EncConvert(const char* text, const char* from, const char* to, int keepCon
     bool fromUtf16 = IsUtf16(from);
     bool toUtf16 = IsUtf16(to);
     if (fromUtf16 ? Utf16Length(text) == 0 : text[0] == 0) return EncEmptyBlock();
-    bool fromUtf8 = IsUtf8(from);
-    if (fromUtf8 && !StrUtf8Valid(text))
+    if (IsUtf8(from) && !StrUtf8Valid(text))
         return toUtf16 ? EncUtf16FromAscii("???") : EncCopyBytes("???");
     if (std::strcmp(from, to) == 0) return fromUtf16 ? EncCopyUtf16(text) : EncCopyBytes(text);
 
@@ -399,73 +513,13 @@ char* EncConvert(const char* text, const char* from, const char* to, int keepCon
     if (IsLocale(from) || IsLocale(to) || IsStatefulSource(from)) keepControls = 1;
     CallConverters converters{};
     CallConvertersInit(&converters, from, to, escapeInvalid);
-
-    auto passControl = [&](unsigned unit) {
-        if (EncOutputReserve(&output, toUtf16 ? 2 : 1) != 0) return;
-        if (toUtf16) {
-            uint16_t u = (uint16_t)unit;
-            std::memcpy(output.bytes + output.length, &u, 2);
-            output.length += 2;
-        } else {
-            output.bytes[output.length++] = (char)unit;
-        }
-    };
-
-    // A segment is always one run of the source between two control
-    // characters, so it is converted where it stands.
-    int runStart = 0;
     if (ConvertSingleByteAtOnce(&converters, text, n, keepControls, &output)) {
         // done in one go
     } else if (fromUtf16) {
-        const auto* units = reinterpret_cast<const UChar*>(text);
-        for (int i = 0; i < n; ++i) {
-            if (units[i] < 0x20 && !keepControls) {
-                AppendRun(&converters, text + 2 * runStart, 2 * (i - runStart), &output);
-                passControl(units[i]);
-                runStart = i + 1;
-            }
-        }
-        AppendRun(&converters, text + 2 * runStart, 2 * (n - runStart), &output);
+        ConvertUtf16Runs(&converters, text, n, keepControls, &output);
     } else {
-        // Which bytes start a two-byte character of the source encoding;
-        // UTF-8 and the locale code page have none.
-        unsigned hostIndex = EncUtf8;
-        if (!fromUtf8 && !IsLocale(from)) hostIndex = EncIndexOf(EncConverterToHostName(from));
-        const unsigned char* leads = hostIndex < EncUtf8 ? EncByteTables[hostIndex]->lead : nullptr;
-        const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-        for (int i = 0; i < n;) {
-            if (bytes[i] < 0x20 && !keepControls) {
-                AppendRun(&converters, text + runStart, i - runStart, &output);
-                passControl(bytes[i]);
-                runStart = ++i;
-                continue;
-            }
-            // A character's bytes stay together, even a trail byte below 0x20.
-            int length = 1;
-            if (fromUtf8)
-                length = StrUtf8CharLen(bytes[i]);
-            else if (leads && leads[bytes[i]] && EncIsPair(text + i, hostIndex))
-                length = 2;
-            i += length < n - i ? length : n - i; // never past the terminator
-        }
-        AppendRun(&converters, text + runStart, n - runStart, &output);
+        ConvertByteRuns(&converters, text, n, from, keepControls, &output);
     }
     CallConvertersClose(&converters);
-    if (!output.bytes) return nullptr; // a growth failed and a handler resumed its fatal error
-
-    bool empty = output.length == 0 ||
-                 (toUtf16 ? output.length >= 2 && output.bytes[0] == 0 && output.bytes[1] == 0
-                          : output.bytes[0] == 0);
-    if (empty) {
-        MemFree(output.bytes);
-        return EncEmptyBlock();
-    }
-    auto* result = (char*)MemRealloc(output.bytes, BlockSize(output.length, 1, 2), MemFlagFatal);
-    if (!result) {
-        MemFree(output.bytes);
-        return nullptr;
-    }
-    result[output.length] = 0;
-    result[output.length + 1] = 0;
-    return result;
+    return FinishOutput(&output, toUtf16);
 }

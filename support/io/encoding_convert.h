@@ -52,15 +52,25 @@ int EncOutputReserve(EncOutput* output, int more);
 void EncAppendSegment(char* segment, int segmentBytes, EncOutput* output, const char* from,
                       const char* to, int escapeInvalid);
 
-// Wrappers: each returns a new string, or null for null text.
+// Wrappers over EncConvert: each returns a new string (MemFree), or null for
+// null text. Controls split the text except where a wrapper says otherwise.
+// The current host encoding to and from UTF-8.
 char* EncCurrentToUtf8(const char* text);
 char* EncUtf8ToCurrent(const char* text);
+// The host encoding `index` to and from UTF-8; an index out of range has no
+// converter, and the text comes back copied as it stands.
 char* EncToUtf8(const char* text, unsigned index);
 char* EncFromUtf8(const char* text, unsigned index);
+// The locale code page to and from UTF-8, controls kept with the text.
 char* EncLocaleToUtf8(const char* text);
 char* EncUtf8ToLocale(const char* text);
+// As EncLocaleToUtf8 with each invalid source byte escaped as "%X" and two
+// hex digits; EncUtf8ToLocaleUnescaped turns such escapes back into bytes.
 char* EncLocaleToUtf8Escaped(const char* text);
 char* EncUtf8ToLocaleUnescaped(const char* text);
+// Between two host encodings named by their host names (or "UTF-16"); a
+// null or empty name gives a plain copy, an unknown one a copy as well (no
+// converter). Keep: controls are converted with the text.
 char* EncConvertNamed(const char* text, const char* fromHost, const char* toHost);
 char* EncConvertNamedKeep(const char* text, const char* fromHost, const char* toHost);
 
@@ -68,7 +78,10 @@ char* EncConvertNamedKeep(const char* text, const char* fromHost, const char* to
 // when that byte is not zero; every other '%' stays.
 void EncUnescapeHex(char* text);
 
-// Host encoding index <-> ICU converter name <-> host encoding name.
+// Host encoding index <-> ICU converter name <-> host encoding name. Names
+// are static strings, never freed; null for an index out of range, a null
+// name or a name of no host encoding ("UTF-16" maps to itself both ways).
+// Names are compared exactly.
 const char* EncConverterNameOf(unsigned index);
 const char* EncHostToConverterName(const char* name);
 const char* EncConverterToHostName(const char* name);
@@ -96,17 +109,26 @@ enum : int {
     EncIdEnd = 18,
 };
 
+// The ICU converter name of an id (static); null for an id with none.
 const char* EncIdToConverterName(int id);
+// The id of a public encoding name (any case); -1 for a null or empty name,
+// and EncIdUtf8 for a name it does not know.
 int EncIdFromName(const char* name);
 // Public name of an id, preferring a row whose flags share a bit with mask;
 // "" (never null) for an id that has no name.
 const char* EncIdToName(int id, int mask);
 const char* EncIdToNameFirst(int id);     // mask 0
 const char* EncIdToNamePreferred(int id); // mask 1
+// The id of a public name compared by EncCompareNames ("utf8" finds
+// "UTF-8"); 0 (FrameRoman) when none matches.
 int EncIdFromNameLoose(const char* name);
+// The id of host encoding `index`, and the host encoding of an id. Out of
+// range or no host encoding: the current encoding's side, UTF-8 when it is
+// current, else FrameRoman.
 int EncIdOfHost(unsigned index);
 unsigned EncHostOfId(int id);
-// Compares letters and digits only, folded through CharUpperMap.
+// Compares letters and digits only, folded through CharUpperMap; a null name
+// reads as "". <0, 0 or >0 like strcmp.
 int EncCompareNames(const char* a, const char* b);
 
 // The three symbol tables (ids 13-15): byte -> UTF-16 unit, 0xFFFF for none.
@@ -118,10 +140,13 @@ enum : uint16_t { EncNoChar = 0xFFFF };
 // UTF-16 string of `text` read through the symbol table of id 13-15: by bytes,
 // or by UTF-8 characters when sourceIsUtf8 is set. Code points below 0x20
 // pass through as they are unless keepControls is set, in which case they go
-// through the table too; characters the table lacks are dropped.
+// through the table too; characters the table lacks are dropped. A new block
+// (MemFree); null for null text or an id other than 13-15.
 char* EncTableToUtf16(const char* text, int tableId, int keepControls, int sourceIsUtf8);
-// Converts between encoding ids; the symbol tables are sources only (a
-// symbol-table target gives null).
+// Converts between encoding ids: a new block (MemFree), a plain copy when the
+// ids are equal. Null for null text and for a symbol-table target (the
+// tables are sources only); a source id above EncIdUtf16 is a failed
+// assertion and gives null.
 char* EncConvertById(const char* text, int fromId, int toId, int keepControls,
                      int sourceIsUtf8);
 

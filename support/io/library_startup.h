@@ -11,7 +11,9 @@ typedef char* (*EncHostDirectoryReader)();
 // Idempotent. 0 on success; 1 when no ICU data directory could be set (no
 // reader, the host gave no directory, or one too long to compose).
 int EncLibraryInitWith(EncHostDirectoryReader readHostDirectory);
+// Clears the library-initialised flag; nothing else is undone.
 void EncLibraryReset();
+// 1 once EncLibraryInitWith has run since the last reset, else 0.
 int EncLibraryIsInit();
 // Sets ICU's data directory to "<hostDirectory>\icu_data" in local form,
 // whatever ICU's directory is now. 0; 1 for a null or empty directory or one

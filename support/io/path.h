@@ -134,7 +134,11 @@ int PathAppend(char* path, const char* component, int limit);
 
 // ---- Questions -------------------------------------------------------------
 
+// 1 when `path` is absolute: it has a drive ("X:"), is a network or
+// document-management name, or starts with a separator; 0 otherwise and for
+// null.
 int PathIsAbsolute(const char* path);
+// 1 when `path` is a root: "\", "X:" or "X:\"; 0 otherwise and for null.
 int PathIsRoot(const char* path);
 // Iterates over the '\'-separated components of a string, skipping runs of
 // '\'. Start with *cursor at the string. Returns 1 with the component in

@@ -1,8 +1,20 @@
-// PathObject records: making them from strings in the accepted styles,
-// resolving against a base object, the parent directory, and release.
+// PathObject records: making them from strings in the accepted styles or
+// for the working directory, resolving against a base object, the parent
+// directory, writing them out in the output styles, and release.
 #include <cstring>
 
+#ifdef _WIN32
+#include <direct.h>
+#define PathGetCwd _getcwd
+#else
+#include <unistd.h>
+#define PathGetCwd getcwd
+#endif
+
+#include "platform/win_names.h"
+#include "support/base/host_error.h"
 #include "support/base/memory.h"
+#include "support/base/strings.h"
 #include "support/io/path.h"
 #include "support/io/path_scan.h"
 #include "support/io/url.h"
@@ -141,4 +153,50 @@ PathObject* PathParentOf(const PathObject* object, int* status) {
     parent->flags = static_cast<uint16_t>(object->flags & PathFlagResolved);
     *status = 0;
     return parent;
+}
+
+PathObject* PathCurrentDir(const char* directory) {
+    if (directory && *directory) return PathResolveNew(directory, nullptr);
+
+    char local[PathBufferSize];
+    if (!PathGetCwd(local, sizeof local)) return nullptr;
+    char name[PathBufferSize];
+    int len = PlatformLocalNameToWindows(local, name, sizeof name);
+    if (len < 0) return nullptr;
+    if (!PathEndsWith(name, '\\')) {
+        if (len + 1 >= PathBufferSize) return nullptr;
+        name[len++] = '\\';
+        name[len] = 0;
+    }
+    // Taken as it stands: a directory named "$x" is not a variable.
+    PathObject* object = PathNewFromText(name);
+    if (object) object->flags = PathFlagResolved;
+    return object;
+}
+
+char* PathToString(const PathObject* object, int style) {
+    if (!object || object->magic != PathMagic || !object->path) {
+        HostErrorCode = -43;
+        return nullptr;
+    }
+    switch (style) {
+    case PathStyleNative:
+    case PathStyleNativeAlt:
+        return StrDup(object->path);
+    case PathStyleTokens: {
+        char* tokens = nullptr;
+        int length = 0;
+        return PathNativeToTokens(object, nullptr, &tokens, &length) == 0 ? tokens : nullptr;
+    }
+    case PathStyleSlashes: {
+        char* copy = StrDup(object->path);
+        if (!copy) return nullptr;
+        for (char* p = copy; *p; p += PathCharLen(p))
+            if (*p == '\\') *p = '/';
+        return copy;
+    }
+    default:
+        HostErrorCode = -43;
+        return nullptr;
+    }
 }

@@ -103,6 +103,64 @@ void WriteTokens(const char* path, Tokens& t) {
     }
 }
 
+// One conversion of tokens to the native form.
+struct NativeWalk {
+    Native native;
+    char last;     // letter of the last token that meant something
+    bool rootLast; // the last separator written is a root
+};
+
+// Writes a token's text followed by a separator, when it has text.
+void PutPart(Native& native, const char* text, int length) {
+    if (length == 0) return;
+    native.Put(text, length);
+    native.Put("\\", 1);
+}
+
+// Writes one token of kind `letter` with its text. 1 when written, 0 for an
+// unknown token (its text is skipped), -1 when the token cannot stand where
+// it is.
+int PutToken(NativeWalk& w, char letter, const char* text, int length) {
+    Native& native = w.native;
+    switch (letter) {
+    case 'v':
+        if (native.n != 0) return -1;
+        native.Put(text, length);
+        native.Put("\\", 1);
+        w.rootLast = false;
+        return 1;
+    case 'r':
+        // After a drive, the drive already brought its root.
+        if (w.last != 'v') {
+            if (native.n != 0) return -1;
+            native.Put("\\", 1);
+        }
+        w.rootLast = length == 0;
+        PutPart(native, text, length);
+        return 1;
+    case 'h':
+        if (native.n != 0) return -1;
+        native.Put("\\", 1);
+        native.Put(text, length);
+        native.Put("\\", 1);
+        w.rootLast = false;
+        return 1;
+    case 'c':
+        native.Put(text, length);
+        native.Put("\\", 1);
+        w.rootLast = false;
+        return 1;
+    case 'u':
+        if (w.last == 'r' || w.last == 'h') return -1;
+        native.Put("..\\", 3);
+        PutPart(native, text, length);
+        w.rootLast = false;
+        return 1;
+    default:
+        return 0;
+    }
+}
+
 } // namespace
 
 int PathTokensToNative(const char* text, char* out) {
@@ -115,9 +173,8 @@ int PathTokensToNative(const char* text, char* out) {
         return 0;
     }
 
-    Native native{out, 0, false};
-    char last = 0;          // letter of the last token that meant something
-    bool rootLast = false;  // the last separator written is a root
+    NativeWalk walk{{out, 0, false}, 0, false};
+    Native& native = walk.native;
     const char* p = text;
     char tokenText[PathTokenSize];
     while (IsTokenAt(p)) {
@@ -125,61 +182,17 @@ int PathTokensToNative(const char* text, char* out) {
         p += 3;
         int textLen = 0;
         if (!ReadText(&p, tokenText, &textLen)) return Refuse(out);
-        switch (letter) {
-        case 'v':
-            if (native.n != 0) return Refuse(out);
-            native.Put(tokenText, textLen);
-            native.Put("\\", 1);
-            rootLast = false;
-            break;
-        case 'r':
-            if (last == 'v') {
-                // The drive already brought its root.
-            }
-            else if (native.n != 0) {
-                return Refuse(out);
-            }
-            else {
-                native.Put("\\", 1);
-            }
-            rootLast = textLen == 0;
-            if (textLen) {
-                native.Put(tokenText, textLen);
-                native.Put("\\", 1);
-            }
-            break;
-        case 'h':
-            if (native.n != 0) return Refuse(out);
-            native.Put("\\", 1);
-            native.Put(tokenText, textLen);
-            native.Put("\\", 1);
-            rootLast = false;
-            break;
-        case 'c':
-            native.Put(tokenText, textLen);
-            native.Put("\\", 1);
-            rootLast = false;
-            break;
-        case 'u':
-            if (last == 'r' || last == 'h') return Refuse(out);
-            native.Put("..\\", 3);
-            if (textLen) {
-                native.Put(tokenText, textLen);
-                native.Put("\\", 1);
-            }
-            rootLast = false;
-            break;
-        default:
-            continue; // an unknown token: its text is skipped
-        }
+        int put = PutToken(walk, letter, tokenText, textLen);
+        if (put < 0) return Refuse(out);
+        if (put == 0) continue;
         if (native.failed) return Refuse(out);
-        last = letter;
+        walk.last = letter;
     }
     if (native.n == 0) return Refuse(out);
     // The separator the last token added goes, unless it is the root itself:
     // "<r>" is "\", the form the writer gives the root, and "<v>C:<r>" is
     // "C:\", the root of C:, not "C:", the working directory on that drive.
-    if (!rootLast) --native.n;
+    if (!walk.rootLast) --native.n;
     // A lone "<v>" or "<c>" with no text leaves nothing once that separator
     // goes: an empty path is a refusal, not a success.
     if (native.n == 0) return Refuse(out);

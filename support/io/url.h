@@ -39,13 +39,18 @@ int UrlFetchMode1(const char* name, char** local, int* error);
 int UrlSave(const char* name);
 // A local cache name under which a new network file may be created.
 int UrlGetCacheFile(const char* name, char** local);
+// The canonical form of a network file's URL.
 int UrlClean(const char* url, char** out);
+// The existing cache entry of a URL (any non-null URL is asked about), or of
+// a network file's name.
 int UrlQueryCacheForUrl(const char* url, char** out);
 int UrlQueryCacheForPath(const char* name, char** out);
 // Joins a relative part to a network base.
 int UrlMakeAbsolute(const char* base, const char* relative, char** out);
 // `url` relative to `reference`; both must be network files.
 int UrlMakeRelative(const char* reference, const char* url, char** out);
+// Uploads `other` (a file, or a folder) to the network name; a null `other`
+// is a failure.
 int UrlPut(const char* name, const char* other);
 int UrlUploadFolder(const char* name, const char* other);
 
@@ -79,10 +84,19 @@ char* UrlUnescape(const char* text);
 
 // Conversions between paths and "file:" URLs. All return new strings (fatal
 // on exhaustion) or null; network and "dctm://" names come back as copies.
+// A path of `style` as a "file://" URL: its separators made '/', the rest
+// escaped.
 char* UrlFromPath(const char* path, int style);
+// The same without the "file://" prefix (a relative slash path).
 char* UrlPathToSlashes(const char* path, int style);
+// A "file:" URL as a path of `style`, unescaped; null for any other name and
+// for a result that is not absolute for the style.
 char* UrlToPath(const char* url, int style);
+// An absolute path as a "file://" URL, any other as a relative slash path.
 char* UrlFromAnyPath(const char* path, int style);
 char* UrlFromAnyNativePath(const char* path); // style 0
+// A slash path unescaped with '/' made '\'; names without '/' are copied.
 char* UrlSlashesToPath(const char* text);
+// 1 when `path` is absolute for its style (2: starts with '/'; 3: has a ':'
+// after its first character; 0 and 4: PathIsAbsolute), else 0.
 int UrlIsAbsoluteFor(const char* path, int style);

@@ -191,8 +191,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(doc != nullptr);
     for (ObjId page : doc->bodyPages) {
         const SimObject* o = SimLocal(*doc, page);
-        FUZZ_CHECK(o->background >= 0 && o->background <= 2);
-        if (o->background == 2) {
+        FUZZ_CHECK(o->background >= HostBackgroundDefault && o->background <= HostBackgroundNamed);
+        if (o->background == HostBackgroundNamed) {
             const SimObject* master = SimLocal(*doc, o->masterPage);
             FUZZ_CHECK(master != nullptr && master->kind == SimObjMasterPage);
         }

@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(F_ApiClientInit(nullptr, SimServerUnknown(server), nullptr, nullptr) == 0);
     FUZZ_CHECK(ClientCallbackObject != nullptr);
     ClientHandlerTable.notify = CheckingNotify;
-    FUZZ_CHECK(SimClientInitialize(server, 1) == S_OK);
+    FUZZ_CHECK(SimClientInitialize(server, HostInitializeFirst) == S_OK);
     BuildSession(server);
     SimControl& control = SimServerControl(server);
 

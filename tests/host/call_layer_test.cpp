@@ -44,7 +44,7 @@ TEST(CallLayerUnconnected, EveryShapeFailsWithMinusOneAndNoCall) {
     EXPECT_EQ(HostErrorCode, -1);
 
     HostErrorCode = 0;
-    EXPECT_EQ(HostRequestNotification(13, 1), -1);
+    EXPECT_EQ(HostRequestNotification(HostNotifyMessage, 1), -1);
     EXPECT_EQ(HostErrorCode, -1);
 
     HostErrorCode = 0;
@@ -52,7 +52,7 @@ TEST(CallLayerUnconnected, EveryShapeFailsWithMinusOneAndNoCall) {
     EXPECT_EQ(HostErrorCode, -1);
 
     HostErrorCode = 0;
-    EXPECT_EQ(HostAlert("x", 2), 0);
+    EXPECT_EQ(HostAlert("x", HostAlertContinueNote), 0);
     EXPECT_EQ(HostErrorCode, -1);
 
     char* answer = reinterpret_cast<char*>(0x1);
@@ -88,11 +88,11 @@ TEST_F(CallLayer, ArgumentsReachTheMethodSlotInOrder) {
     EXPECT_EQ(host.ident.number, 0);
     EXPECT_EQ(host.identName, "Zoom");
 
-    EXPECT_EQ(HostRequestNotification(13, 1), 0);
+    EXPECT_EQ(HostRequestNotification(HostNotifyMessage, 1), 0);
     EXPECT_EQ(host.ints, (std::vector<int32_t>{13, 1}));
 
     host.intValue = 2; // the plain shape hands back the host's answer
-    EXPECT_EQ(HostAlert("Please open a document first.", 3), 2);
+    EXPECT_EQ(HostAlert("Please open a document first.", HostAlertContinueWarning), 2);
     EXPECT_EQ(host.name, "Please open a document first.");
     EXPECT_EQ(host.ints, (std::vector<int32_t>{3}));
     EXPECT_EQ(HostErrorCode, 0);
@@ -103,11 +103,11 @@ TEST_F(CallLayer, HostStatusIsPassedOnAndSurvivesLaterSuccess) {
     host.status = 7;
     EXPECT_EQ(HostGetIntProp(0, 9, PropPageBackground), 0);
     EXPECT_EQ(HostErrorCode, 7);
-    EXPECT_EQ(HostRequestNotification(13, 1), 7);
+    EXPECT_EQ(HostRequestNotification(HostNotifyMessage, 1), 7);
 
     host.status = 0;
     EXPECT_EQ(HostGetIntProp(0, 9, PropPageBackground), 5);
-    EXPECT_EQ(HostRequestNotification(13, 1), 0);
+    EXPECT_EQ(HostRequestNotification(HostNotifyMessage, 1), 0);
     EXPECT_EQ(HostErrorCode, 7) << "success must not reset the code";
 
     host.status = 3;
@@ -121,9 +121,9 @@ TEST_F(CallLayer, HostStatusIsPassedOnAndSurvivesLaterSuccess) {
 TEST_F(CallLayer, BusyHostGivesMinus88AndOtherFailuresMinus1) {
     const std::vector<std::pair<const char*, std::function<bool()>>> shapes = {
         {"value", [] { return HostGetIdProp(0, 0, 51) == 0; }},
-        {"status", [] { return HostRequestNotification(13, 1) == -1; }},
+        {"status", [] { return HostRequestNotification(HostNotifyMessage, 1) == -1; }},
         {"setter", [] { return HostSetIntProp(1, 2, 3, 4) == -1; }},
-        {"plain", [] { return HostAlert("a", 3) == 0; }},
+        {"plain", [] { return HostAlert("a", HostAlertContinueWarning) == 0; }},
         {"string", [] { return HostGetStringProp(0, 0, 89) == nullptr; }},
         {"list", [] { return HostGetProps(1, 2).entries == nullptr; }},
         {"prompt", [] {
@@ -227,13 +227,13 @@ void FillHostProps(PropVals* list) {
     auto* entries = static_cast<PropVal*>(CoTaskMemAlloc(3 * sizeof(PropVal)));
     std::memset(entries, 0, 3 * sizeof(PropVal));
     entries[0].ident = {0, fake::TaskString("Custom")};
-    entries[0].value.kind = 1;
+    entries[0].value.kind = TypedInteger;
     entries[0].value.value.integer = 17;
     entries[1].ident = {PropName, nullptr};
-    entries[1].value.kind = 3;
+    entries[1].value.kind = TypedString;
     entries[1].value.value.string = fake::TaskString("Body");
     entries[2].ident = {PropMenuLabel, nullptr};
-    entries[2].value.kind = 6;
+    entries[2].value.kind = TypedStrings;
     auto** strings = static_cast<char**>(CoTaskMemAlloc(2 * sizeof(char*)));
     strings[0] = fake::TaskString("a");
     strings[1] = nullptr;

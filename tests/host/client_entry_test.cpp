@@ -234,10 +234,10 @@ protected:
 };
 
 TEST_F(Dispatch, CallbacksReachTheirHandlersWithTheirArguments) {
-    EXPECT_EQ(Callbacks()->Initialize(1), S_OK);
+    EXPECT_EQ(Callbacks()->Initialize(HostInitializeFirst), S_OK);
     EXPECT_EQ(Callbacks()->Command(1000), S_OK);
     const char* text = "ApplyMasterPagesDoc";
-    EXPECT_EQ(Callbacks()->Notify(13, 42, text, 5), S_OK);
+    EXPECT_EQ(Callbacks()->Notify(HostNotifyMessage, 42, text, 5), S_OK);
     EXPECT_EQ(seen.text, text); // the pointer itself
     EXPECT_EQ(seen.calls, (std::vector<std::string>{"initialize 1", "command 1000", "notify 13 42 5"}));
     // The frame's own defaults answer the rest.
@@ -249,12 +249,12 @@ TEST_F(Dispatch, CallbacksReachTheirHandlersWithTheirArguments) {
 }
 
 TEST_F(Dispatch, NotificationSeventyFiveHandsOverTheSplitFields) {
-    Callbacks()->Notify(75, 0, "a\x1e" "b\x1e\x1e", 0);
+    Callbacks()->Notify(HostNotifySplitMessage, 0, "a\x1e" "b\x1e\x1e", 0);
     EXPECT_EQ(seen.fields, (std::vector<std::string>{"a", "b", "", ""}));
     EXPECT_EQ(seen.nullSlots, 2);
     EXPECT_TRUE(seen.overflow.empty());
 
-    Callbacks()->Notify(75, 0, "", 0);
+    Callbacks()->Notify(HostNotifySplitMessage, 0, "", 0);
     EXPECT_EQ(seen.fields, (std::vector<std::string>{""}));
 
     std::string text;

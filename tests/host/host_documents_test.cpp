@@ -63,7 +63,7 @@ void FillReturnParams(PropVals* list) {
     auto* entries = static_cast<PropVal*>(CoTaskMemAlloc(sizeof(PropVal)));
     entries[0] = PropVal{};
     entries[0].ident.number = 3;
-    entries[0].value.kind = 5;
+    entries[0].value.kind = TypedWords;
     auto* words = static_cast<uint32_t*>(CoTaskMemAlloc(2 * sizeof(uint32_t)));
     words[0] = 0x4;
     words[1] = 0x80000000u;

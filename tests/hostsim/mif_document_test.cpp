@@ -76,7 +76,7 @@ TEST(MifDocument, StatementsBecomeTheHostsObjects) {
     EXPECT_EQ(SimPageIsRight(doc, doc.bodyPages[0]), 0);
     EXPECT_EQ(SimPageIsRight(doc, doc.bodyPages[1]), 1);
     EXPECT_EQ(Masters(doc), (std::vector<std::string>{"Left", "", "Chapter", "Right"}));
-    EXPECT_EQ(SimLocal(doc, doc.bodyPages[2])->background, 2);
+    EXPECT_EQ(SimLocal(doc, doc.bodyPages[2])->background, HostBackgroundNamed);
     EXPECT_EQ(SimPageNumberText(doc, doc.bodyPages[0]), "i");
     EXPECT_EQ(SimPageNumberText(doc, doc.bodyPages[3]), "4");
 
@@ -193,7 +193,7 @@ TEST(MifDocument, SessionChangesAreWrittenBack) {
     ObjId chapter = SimNamed(doc, SimObjMasterPage, "Chapter");
     SimApplyMasterPage(doc, doc.bodyPages[0], chapter);                           // -> 2
     SimApplyMasterPage(doc, doc.bodyPages[2], SimNamed(doc, SimObjMasterPage, "Left")); // its side's default -> 0
-    SimLocal(doc, doc.bodyPages[3])->background = 1;
+    SimLocal(doc, doc.bodyPages[3])->background = HostBackgroundNone;
     // A new marker type and a marker at the start of the "spans" paragraph.
     ObjId type = SimNewObject(doc, SimObjMarkerType);
     doc.objects[type].name = "Tarn";
@@ -213,7 +213,7 @@ TEST(MifDocument, SessionChangesAreWrittenBack) {
     MifFile written;
     SimDoc back = Reload(doc, &written);
     EXPECT_EQ(Masters(back), (std::vector<std::string>{"Chapter", "", "Left", ""}));
-    EXPECT_EQ(SimLocal(back, back.bodyPages[2])->background, 0);
+    EXPECT_EQ(SimLocal(back, back.bodyPages[2])->background, HostBackgroundDefault);
     EXPECT_EQ(Markers(back), (std::vector<std::string>{"MasterPage:Chapter", "Index:cafes", "Tarn:Chapter"}));
     EXPECT_EQ(SimFlowTexts(back), (std::vector<std::string>{"Intro", "First!", "New `text'\tcaf\u00E9\u2011x", "",
                                                             "spans two frames", "last"}));
@@ -472,7 +472,7 @@ TEST(MifDocument, NewStatementsTakeTheFilesStyle) {
     SimDoc doc = FromText(text);
     EXPECT_EQ(Written(doc), text);
     ObjId page = doc.bodyPages[0];
-    doc.objects[page].background = 1;
+    doc.objects[page].background = HostBackgroundNone;
     ObjId format = SimNamed(doc, SimObjParagraphFormat, "Body");
     doc.objects[format].indent = 18 * MetricOnePoint;
     ObjId type = SimNewObject(doc, SimObjMarkerType);

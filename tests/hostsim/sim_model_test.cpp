@@ -43,20 +43,20 @@ TEST(SimModel, BackgroundAfterApplyingMasterPages) {
     EXPECT_EQ(SimPageMasterName(d, right), "R");
     EXPECT_EQ(SimPageMasterName(d, left), "L");
     ASSERT_EQ(SimApplyMasterPage(d, right, chapter), SimOk);
-    EXPECT_EQ(d.objects[right].background, 2);
+    EXPECT_EQ(d.objects[right].background, HostBackgroundNamed);
     EXPECT_EQ(SimPageMasterName(d, right), "Chapter");
     // The default of the other side is a custom master page on this side.
     ASSERT_EQ(SimApplyMasterPage(d, right, d.leftMaster), SimOk);
-    EXPECT_EQ(d.objects[right].background, 2);
+    EXPECT_EQ(d.objects[right].background, HostBackgroundNamed);
     ASSERT_EQ(SimApplyMasterPage(d, right, d.rightMaster), SimOk);
-    EXPECT_EQ(d.objects[right].background, 0);
+    EXPECT_EQ(d.objects[right].background, HostBackgroundDefault);
     // Only body pages take master pages, and only master pages are applied.
     EXPECT_NE(SimApplyMasterPage(d, right, left), SimOk);
     EXPECT_NE(SimApplyMasterPage(d, chapter, chapter), SimOk);
 
     DocBuilder none("Z:\\b.fm");
     none.page().noMaster();
-    EXPECT_EQ(none.doc.objects[none.pageAt(0)].background, 1);
+    EXPECT_EQ(none.doc.objects[none.pageAt(0)].background, HostBackgroundNone);
     EXPECT_EQ(SimPageMasterName(none.doc, none.pageAt(0)), "");
     EXPECT_EQ(SimPageNumberText(d, left), "iv");
     EXPECT_EQ(SimPageNumberText(d, right), "1");

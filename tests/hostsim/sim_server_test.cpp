@@ -38,10 +38,10 @@ protected:
 
 TEST(SimServerInterfaces, RefusedMainInterfaceStopsTheLastThreeQueries) {
     SimServer* server = SimServerCreate();
-    SimRefuseInterface(SimServerControl(server), 4);
+    SimRefuseInterface(SimServerControl(server), HostMainInterfaceNumber);
     EXPECT_EQ(HostAcquireInterfaces(SimServerUnknown(server)), 0);
-    EXPECT_EQ(SimServerControl(server).queries[15], 1u);
-    EXPECT_EQ(SimServerControl(server).queries[16], 0u);
+    EXPECT_EQ(SimServerControl(server).queries[HostLateInterfaceFirst - 1], 1u);
+    EXPECT_EQ(SimServerControl(server).queries[HostLateInterfaceFirst], 0u);
     EXPECT_EQ(HostMainInterface(), nullptr);
     HostReleaseInterfaces();
     SimServerRelease(server);
@@ -55,7 +55,7 @@ TEST_F(SimServerTest, DocumentArgumentsAreChecked) {
 
     ObjId page = HostGetIdProp(0, docA, PropFirstBodyPage);
     ASSERT_NE(page, 0u);
-    EXPECT_EQ(HostGetIntProp(docA, page, PropPageBackground), 0);
+    EXPECT_EQ(HostGetIntProp(docA, page, PropPageBackground), HostBackgroundDefault);
     EXPECT_EQ(HostErrorCode, 0);
     // The page read with the other document, or with the session, fails.
     EXPECT_EQ(HostGetIntProp(docB, page, PropRightHandPage), 0);
@@ -115,7 +115,7 @@ TEST_F(SimServerTest, FileNamesReachTheSameFileInFrameRomanAndUtf8) {
     PropVals* returned = nullptr;
     PropVals options = PropValsAlloc(1);
     options.entries[0].ident.number = 5; // hidden
-    options.entries[0].value.kind = 1;
+    options.entries[0].value.kind = SimKindInt;
     options.entries[0].value.value.integer = 0;
     ObjId doc = HostOpen("Z:\\docs\\R\x8Esum\x8E.fm", &options, &returned);
     ASSERT_NE(doc, 0u);
@@ -130,11 +130,11 @@ TEST_F(SimServerTest, FileNamesReachTheSameFileInFrameRomanAndUtf8) {
     EXPECT_EQ(HostSimpleOpen("Z:\\docs\\R\x8Esum\x8E.fm", 0), doc);
 
     ObjId page = HostGetIdProp(0, doc, PropFirstBodyPage);
-    ASSERT_EQ(HostSetIntProp(doc, page, PropPageBackground, 1), 0);
+    ASSERT_EQ(HostSetIntProp(doc, page, PropPageBackground, HostBackgroundNone), 0);
     EXPECT_EQ(HostSave(doc, "Z:\\docs\\R\xC3\xA9sum\xC3\xA9.fm", &options, &returned), doc);
     const SimDoc* stored = SimStoredFile(server, "Z:\\docs\\R\xC3\xA9sum\xC3\xA9.fm");
     ASSERT_NE(stored, nullptr);
-    EXPECT_EQ(stored->objects.at(stored->bodyPages[0]).background, 1);
+    EXPECT_EQ(stored->objects.at(stored->bodyPages[0]).background, HostBackgroundNone);
     EXPECT_EQ(SimServerMemory(server).saves.size(), 1u);
 
     EXPECT_EQ(HostClose(doc, 1), 0);
@@ -155,7 +155,7 @@ TEST_F(SimServerTest, SaveWritesTheNamedFileOnly) {
     ObjId doc = HostSimpleOpen("Z:\\docs\\ch1.fm", 0);
     ASSERT_NE(doc, 0u);
     ObjId page = HostGetIdProp(0, doc, PropFirstBodyPage);
-    ASSERT_EQ(HostSetIntProp(doc, page, PropPageBackground, 1), 0);
+    ASSERT_EQ(HostSetIntProp(doc, page, PropPageBackground, HostBackgroundNone), 0);
 
     PropVals options = {0, nullptr};
     PropVals* returned = nullptr;
@@ -171,7 +171,7 @@ TEST_F(SimServerTest, SaveWritesTheNamedFileOnly) {
     EXPECT_EQ(SimServerMemory(server).saves.count("Z:\\docs\\ch1.fm"), 0u) << "the original is left alone";
     const SimDoc* copy = SimStoredFile(server, "Z:\\docs\\copy.fm");
     ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(copy->objects.at(copy->bodyPages[0]).background, 1);
+    EXPECT_EQ(copy->objects.at(copy->bodyPages[0]).background, HostBackgroundNone);
     EXPECT_EQ(Take(HostGetStringProp(doc, doc, PropName)), "Z:\\docs\\copy.fm");
     PropValsFree(returned);
     HostClose(doc, 1);
@@ -240,6 +240,41 @@ TEST_F(SimServerTest, FormatPropertiesCopyOntoAParagraph) {
     EXPECT_EQ(HostGetIntProp(doc, made, PropIndent), 0x120000);
 }
 
+TEST_F(SimServerTest, OnlyObjectsWithANameAnswerIt) {
+    DocBuilder b("Z:\\n.fm");
+    b.masterPages({"Left", "Right"}).formats({"Body"}).markerType("Index");
+    b.page().para("Body", "text").marker("MasterPage", "Appendix");
+    b.table({{"Paragraph Tag", "Left", "Right"}, {"Body", "Left", "Right"}});
+    ObjId doc = SimOpenBuilt(server, b, true);
+    ObjId flow = HostGetIdProp(0, doc, PropMainFlow);
+    ObjId frame = HostGetIdProp(doc, flow, PropFirstTextFrame);
+    ObjId para = HostGetIdProp(doc, frame, PropFirstParagraph);
+    ObjId master = HostGetNamedObject(doc, ObjMasterPage, "Right");
+    EXPECT_EQ(Take(HostGetStringProp(doc, master, PropName)), "Right");
+    EXPECT_EQ(Take(HostGetStringProp(doc, flow, PropName)), "A");
+    EXPECT_EQ(Take(HostGetStringProp(doc, para, PropName)), "Body");
+    EXPECT_EQ(Take(HostGetStringProp(doc, HostGetNamedObject(doc, ObjParagraphFormat, "Body"), PropName)), "Body");
+    EXPECT_EQ(Take(HostGetStringProp(doc, HostGetNamedObject(doc, ObjMarkerType, "Index"), PropName)), "Index");
+
+    // A page, a text frame, a marker and a table have no name of their own.
+    ObjId page = HostGetIdProp(0, doc, PropFirstBodyPage);
+    ObjId marker = HostGetIdProp(0, doc, PropFirstMarker);
+    ObjId table = HostGetIdProp(0, doc, PropFirstTable);
+    for (ObjId nameless : {page, frame, marker, table}) {
+        ASSERT_NE(nameless, 0u);
+        EXPECT_EQ(Take(HostGetStringProp(doc, nameless, PropName)), "<null>") << nameless;
+    }
+    // The properties of another kind are refused by each.
+    ObjId format = HostGetNamedObject(doc, ObjParagraphFormat, "Body");
+    for (auto [object, number] : {std::pair{master, PropIndent}, std::pair{flow, PropNextParagraph},
+                                  std::pair{format, PropPageBackground}, std::pair{page, PropName}}) {
+        HostErrorCode = 0;
+        HostGetIntProp(doc, object, number);
+        EXPECT_NE(HostErrorCode, 0) << object << " answers property " << number;
+    }
+    HostErrorCode = 0;
+}
+
 TEST_F(SimServerTest, BookComponentsAreReadWithTheirBook) {
     BookBuilder book("Z:\\b\\all.book");
     book.folder("Part").doc("Z:\\b\\c1.fm").end().doc("Z:\\b\\c2.fm");
@@ -264,16 +299,16 @@ TEST_F(SimServerTest, InjectedFailuresCountsAndPrompts) {
     SimFailMethodStatus(control(), 85, 7, 1);
     EXPECT_EQ(HostGetIntProp(0, 0, PropActiveDocument), 0);
     EXPECT_EQ(HostErrorCode, 7);
-    SimFailMethod(control(), 89, RPC_E_SERVERCALL_RETRYLATER);
+    SimFailMethod(control(), HostMethodGetIdProp, RPC_E_SERVERCALL_RETRYLATER);
     EXPECT_EQ(HostGetIdProp(0, 0, PropActiveDocument), 0u);
     EXPECT_EQ(HostErrorCode, -88);
     SimClearFaults(control());
-    SimFailMethod(control(), 97, E_FAIL, 2);
+    SimFailMethod(control(), HostMethodGetStringProp, E_FAIL, 2);
     EXPECT_EQ(Take(HostGetStringProp(0, 0, PropHostDirectory)), "Z:\\host");
     EXPECT_EQ(Take(HostGetStringProp(0, 0, PropHostDirectory)), "<null>");
     EXPECT_EQ(HostErrorCode, -1);
-    EXPECT_EQ(SimCallCount(control(), 97), 2u);
-    EXPECT_EQ(SimCallCount(control(), 85), 1u);
+    EXPECT_EQ(SimCallCount(control(), HostMethodGetStringProp), 2u);
+    EXPECT_EQ(SimCallCount(control(), HostMethodGetIntProp), 1u);
 
     SimScriptPrompt(control(), "Appendix", true);
     SimScriptPrompt(control(), "No", false);
@@ -286,9 +321,9 @@ TEST_F(SimServerTest, InjectedFailuresCountsAndPrompts) {
     EXPECT_EQ(Take(answer), "<null>");
     EXPECT_EQ(control().prompts.size(), 3u);
 
-    HostAlert("Could not open the MasterPage.fm document.", 3);
+    HostAlert("Could not open the MasterPage.fm document.", HostAlertContinueWarning);
     ASSERT_EQ(control().alerts.size(), 1u);
-    EXPECT_EQ(control().alerts[0].type, 3);
+    EXPECT_EQ(control().alerts[0].type, HostAlertContinueWarning);
     EXPECT_EQ(HostWriteConsole("line\n"), 0);
     EXPECT_EQ(control().console.back(), "line\n");
 }
@@ -391,13 +426,13 @@ TEST_F(SimServerTest, RegisteredClientIsHeldAndDriven) {
     EXPECT_EQ(HostRegisterClient(&client, 0x16000000, nullptr), S_OK);
     EXPECT_EQ(client.refs, 2);
     EXPECT_EQ(SimClientApiVersion(server), 0x16000000);
-    EXPECT_EQ(SimClientInitialize(server, 1), S_OK);
+    EXPECT_EQ(SimClientInitialize(server, HostInitializeFirst), S_OK);
     ObjId bar = HostGetNamedObject(0, ObjMenu, "!BookMainMenu");
     HostDefineAndAddCommand(5, bar, "ListMasterPagesBook", "List Master Pages", "");
     EXPECT_EQ(SimClientChooseCommand(server, "ListMasterPagesBook"), S_OK);
     // Messages arrive only after the client asked for notification 13.
     EXPECT_EQ(SimClientMessage(server, "SetDocId 42"), S_FALSE);
-    EXPECT_EQ(HostRequestNotification(13, 1), 0);
+    EXPECT_EQ(HostRequestNotification(HostNotifyMessage, 1), 0);
     EXPECT_EQ(SimClientMessage(server, "SetDocId 42"), S_OK);
     EXPECT_EQ(client.inits, (std::vector<int32_t>{1}));
     EXPECT_EQ(client.commands, (std::vector<int32_t>{5}));

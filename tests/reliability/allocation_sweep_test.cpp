@@ -9,6 +9,7 @@
 #include "common/icu_data.h"
 #include "host/call_layer.h"
 #include "host/host_interfaces.h"
+#include "host/host_wire.h"
 #include "hostsim/sim_server.h"
 #include "platform/com_types.h"
 #include "support/base/format.h"
@@ -36,7 +37,6 @@ namespace {
 using Texts = std::vector<std::string>;
 const char ListLine[] = "Couldn't allocate string list memory\n";
 const char MissingMapping[] = "Could not open the MasterPage.fm document.";
-constexpr int MethodRedisplay = 66; // the host's redisplay, the pass's last call
 
 // One simulated FrameMaker session with the library connected in-process, so
 // that the library's allocations are this program's and the seam reaches them.
@@ -125,7 +125,7 @@ TEST(AllocationSweep, ApplyMasterPagesToADocument) {
         EXPECT_TRUE(OnlyThese(host.Control().console, {ListLine})) << "allocation " << n;
         // A pass that could not hold its tables stops before the pages (it
         // never redisplays the document) and changes no page at all.
-        if (host.Control().alerts.empty() && SimCallCount(host.Control(), MethodRedisplay) == 0) {
+        if (host.Control().alerts.empty() && SimCallCount(host.Control(), HostMethodRedisplay) == 0) {
             EXPECT_EQ(after, before) << "allocation " << n;
             ++unchangedPasses;
         }

@@ -13,7 +13,7 @@ protected:
 
     void SetUp() override {
         ToolScenario::SetUp();
-        InitializeTools(1);
+        InitializeTools(HostInitializeFirst);
     }
     // A chapter whose one page the ChapterTitle row decides: ChapterRight.
     DocBuilder Titled(const char* name) {

@@ -31,7 +31,7 @@ protected:
 };
 
 TEST_F(Commands, TheFirstInitialisationBuildsBothMasterPagesMenus) {
-    InitializeTools(1);
+    InitializeTools(HostInitializeFirst);
     ObjId tools = Menu("TarnTools");
     ObjId bookTools = Menu("TarnToolsBook");
     ObjId menu = Menu("Vellor");
@@ -77,7 +77,7 @@ TEST_F(Commands, TheFirstInitialisationBuildsBothMasterPagesMenus) {
 }
 
 TEST_F(Commands, LaterInitialisationsOnlyRenewTheNotification) {
-    InitializeTools(1);
+    InitializeTools(HostInitializeFirst);
     size_t menus = Session().menus.size();
     InitializeTools(2);
     InitializeTools(0);
@@ -92,7 +92,7 @@ TEST_F(Commands, MasterPagesGoesBetweenAlphaAndZetaInAToolsMenuOfAnotherClient) 
     ObjId bookTools = SimAddMenu(Session(), Menu("!BookMainMenu"), "TarnToolsBook", "Tools");
     SimAddCommand(Session(), bookTools, 502, "OtherBookAlpha", "Alpha");
     SimAddCommand(Session(), bookTools, 503, "OtherBookBeta", "Beta");
-    InitializeTools(1);
+    InitializeTools(HostInitializeFirst);
     EXPECT_EQ(MenusTagged("TarnTools"), 1);
     EXPECT_EQ(MenusTagged("TarnToolsBook"), 1);
     EXPECT_EQ(SimMenuLabels(Session(), tools), (Names{"Alpha", "Master Pages", "zeta"}));
@@ -109,7 +109,7 @@ protected:
     ObjId firstId = 0, secondId = 0;
     void SetUp() override {
         Commands::SetUp();
-        InitializeTools(1);
+        InitializeTools(HostInitializeFirst);
         first.page().master("Chapter").para("ChapterTitle", "First");
         second.page().master("Chapter").para("ChapterTitle", "Second");
         SimStorePut(server, MappingDocument(HostFile("MasterPage.fm")));
@@ -151,7 +151,7 @@ TEST_F(Messages, WithoutADocumentTheUserIsAskedToOpenOneAndTheTargetsStay) {
     ASSERT_EQ(Control().alerts.size(), 2u);
     for (const SimAlert& alert : Control().alerts) {
         EXPECT_EQ(alert.text, NoDocument);
-        EXPECT_EQ(alert.type, 2);
+        EXPECT_EQ(alert.type, HostAlertContinueNote);
     }
     EXPECT_EQ(TargetBookId, 9u);
     EXPECT_EQ(Calls(MethodOpen), 0u);

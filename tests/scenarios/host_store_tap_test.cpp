@@ -67,7 +67,7 @@ TEST_F(StoreTapTest, ABookDocumentIsReadEachTimeAndNeverHeld) {
     // Its first state is kept for the change table all the same.
     EXPECT_EQ(tap.before.count(kChapter), 1u);
 
-    doc.objects[doc.bodyPages.at(0)].background = 1; // no master page
+    doc.objects[doc.bodyPages.at(0)].background = HostBackgroundNone; // no master page
     ASSERT_EQ(StoreTapSave(tap, kChapter, doc), SimOk);
     EXPECT_TRUE(tap.cache.empty());
     EXPECT_EQ(tap.after.count(kChapter), 1u);
@@ -75,7 +75,7 @@ TEST_F(StoreTapTest, ABookDocumentIsReadEachTimeAndNeverHeld) {
     SimDoc again;
     ASSERT_EQ(StoreTapRead(tap, kChapter, &again, nullptr), SimOk);
     EXPECT_EQ(files.loads, 3);
-    EXPECT_EQ(SimLocal(again, again.bodyPages.at(0))->background, 1);
+    EXPECT_EQ(SimLocal(again, again.bodyPages.at(0))->background, HostBackgroundNone);
 }
 
 TEST_F(StoreTapTest, ADryRunKeepsWhatItWouldHaveSavedOfABookDocument) {
@@ -83,12 +83,12 @@ TEST_F(StoreTapTest, ADryRunKeepsWhatItWouldHaveSavedOfABookDocument) {
     tap.dryRun = true;
     SimDoc doc;
     ASSERT_EQ(StoreTapRead(tap, kChapter, &doc, nullptr), SimOk);
-    doc.objects[doc.bodyPages.at(0)].background = 1;
+    doc.objects[doc.bodyPages.at(0)].background = HostBackgroundNone;
     ASSERT_EQ(StoreTapSave(tap, kChapter, doc), SimOk);
     EXPECT_EQ(files.memory.saves.count(kChapter), 0u); // nothing written
     SimDoc again;
     ASSERT_EQ(StoreTapRead(tap, kChapter, &again, nullptr), SimOk);
-    EXPECT_EQ(SimLocal(again, again.bodyPages.at(0))->background, 1);
+    EXPECT_EQ(SimLocal(again, again.bodyPages.at(0))->background, HostBackgroundNone);
     EXPECT_EQ(files.loads, 1);
 }
 

@@ -22,7 +22,7 @@ protected:
     DocBuilder chapter = Chapter("Z:\\book\\chapter1.fm");
     void SetUp() override {
         ToolScenario::SetUp();
-        InitializeTools(1);
+        InitializeTools(HostInitializeFirst);
         chapter.page().master("Chapter").para("ChapterTitle", "One");
         chapter.page().master("Chapter").para("Body", "text");
     }
@@ -69,7 +69,7 @@ TEST_F(MappingDocumentScenario, WithoutAMappingDocumentTheUserIsWarnedAndNothing
     EXPECT_EQ(Masters(id), (Names{"Chapter", "Chapter"}));
     ASSERT_EQ(Control().alerts.size(), 1u);
     EXPECT_EQ(Control().alerts[0].text, MissingAlert);
-    EXPECT_EQ(Control().alerts[0].type, 3);
+    EXPECT_EQ(Control().alerts[0].type, HostAlertContinueWarning);
     EXPECT_EQ(Control().redisplays, 0);
 }
 
@@ -216,7 +216,7 @@ TEST_F(MappingDocumentScenario, EditingShowsAHiddenMappingDocumentWithoutASecond
 TEST_F(MappingDocumentScenario, EditingOpensMasterPageFmOnScreenOrWarnsWhenThereIsNone) {
     Message("EditMasterPageDoc");
     EXPECT_EQ(AlertTexts(), (Names{MissingAlert}));
-    EXPECT_EQ(Control().alerts[0].type, 3);
+    EXPECT_EQ(Control().alerts[0].type, HostAlertContinueWarning);
 
     SimStorePut(server, MappingDocument(MasterPageFile()));
     Message("EditMasterPageDoc");

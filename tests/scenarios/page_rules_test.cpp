@@ -25,7 +25,7 @@ protected:
     }
     void SetUp() override {
         ToolScenario::SetUp();
-        InitializeTools(1);
+        InitializeTools(HostInitializeFirst);
     }
 };
 
@@ -70,7 +70,7 @@ TEST_F(PageRules, CandidatesAreTriedInOrderAndAsIsAndNoneDecideTheirPage) {
     EXPECT_EQ(masters, (Names{"Chapter", "Chapter", "", "Chapter"}));
     SimDoc* doc = SimDocByName(server, "Z:\\book\\chapter1.fm");
     ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(SimLocal(*doc, doc->bodyPages[2])->background, 1);
+    EXPECT_EQ(SimLocal(*doc, doc->bodyPages[2])->background, HostBackgroundNone);
 }
 
 TEST_F(PageRules, EmptyPagesTakeTheEmptyRowAndOtherwiseTheirDefault) {

@@ -106,7 +106,7 @@ inline void ApplyMasterPagesToDoc(ObjId document) {
     HostErrorCode = 0;
     ObjId mapping = LocateMappingDocument();
     if (!mapping) {
-        HostAlert(MappingMissingAlert, 3);
+        HostAlert(MappingMissingAlert, HostAlertContinueWarning);
         return;
     }
     StrList* tagKeys = MappingKeyList(mapping, FindMappingTable(mapping, MappingParagraphTag));

@@ -15,7 +15,7 @@ class Reports : public ToolScenario {
 protected:
     void SetUp() override {
         ToolScenario::SetUp();
-        InitializeTools(1);
+        InitializeTools(HostInitializeFirst);
     }
 
     // The report's main flow, one "tag|text" entry per paragraph.

@@ -120,4 +120,29 @@ TEST_F(EncodingConvertSegments, UnicodeSourcesAgreeWithSegmentBySegmentConversio
     }
 }
 
+TEST_F(EncodingConvertSegments, SegmentThatOutgrowsItsFirstBufferArrivesWhole) {
+    // Each invalid byte escapes to four units, twice the first room of the
+    // intermediate text.
+    std::string bad(300, '\x90');
+    int length = 0;
+    char* escaped = EncConvertSegment(bad.c_str(), "US-ASCII", "UTF-8", &length, 1);
+    std::string expected;
+    for (int i = 0; i < 300; ++i) expected += "%X90";
+    EXPECT_EQ(Bytes(escaped, false), expected);
+    EXPECT_EQ(length, int(expected.size()));
+    MemFree(escaped);
+
+    // Alternating kana and ASCII into JIS7: every switch costs an escape, so
+    // the bytes pass the first room of four a unit and four more.
+    std::u16string mixed;
+    for (int i = 0; i < 200; ++i) mixed += u"\u3042a";
+    char* jis = EncConvertSegment(reinterpret_cast<const char*>(mixed.c_str()), "UTF-16", "JIS7", &length, 0);
+    std::string segment = "\x1B$B$\"\x1B(Ba"; // U+3042 is 0x2422 in JIS X 0208
+    expected.clear();
+    for (int i = 0; i < 200; ++i) expected += segment;
+    EXPECT_EQ(Bytes(jis, false), expected);
+    EXPECT_EQ(length, int(expected.size()));
+    MemFree(jis);
+}
+
 } // namespace
