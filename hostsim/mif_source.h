@@ -43,6 +43,12 @@ std::string MifCharText(const std::string& keyword);
 // character position (font and condition changes, TextRectID, the ends of
 // cross-references and text insets, whose text stands in <String>s).
 std::string MifItemText(const MifNode& item, const std::map<std::string, std::string>& variables);
+// Whether an item of a <ParaLine> anchors something (a marker, table, frame
+// or footnote): it takes one position in the paragraph and shows no text.
+bool MifIsAnchor(const MifNode& item);
+// The positions an item takes in its paragraph: its text's characters, or
+// one for an anchor.
+int32_t MifItemPositions(const MifNode& item, const std::map<std::string, std::string>& variables);
 // What a <VariableFormats> catalog says its variables show: the text of
 // each definition without its building blocks (<$curpagenum>) and character
 // formats (<Emphasis>), which the host does not evaluate.

@@ -386,7 +386,7 @@ std::vector<int32_t> MarkerOffsets(const SimDoc& doc) {
 
 } // namespace
 
-TEST(MifDocument, EveryInlineStatementThatShowsTextCountsInOffsets) {
+TEST(MifDocument, EveryInlineStatementTakesThePositionsFrameMakerGivesIt) {
     const std::string head = "<MIFFile 9.00>\n"
                              "<VariableFormats\n"
                              " <VariableFormat <VariableName `Product'> <VariableDef `Quillet\\x11 Pro'>>\n"
@@ -412,14 +412,16 @@ TEST(MifDocument, EveryInlineStatementThatShowsTextCountsInOffsets) {
         {"a text inset's text", "<TextInset <TiSrcFile `x.txt'>> <String `in'> <TextInsetEnd>", 2, "in"},
         {"font and condition changes", "<Font <FTag `Emphasis'>> <Conditional <InCondition `C'>> <Unconditional>", 0,
          ""},
-        {"anchors of frames, footnotes and tables", "<String `a'> <AFrame 3> <FNote 4> <ATbl 9> <String `b'>", 2,
+        // Each anchor is one position, whether the host keeps an object for it or not.
+        {"anchors of frames, footnotes and tables", "<String `a'> <AFrame 3> <FNote 4> <ATbl 9> <String `b'>", 5,
          "ab"},
+        {"another marker", "<String `ab'> <Marker <MTypeName `Index'> <MText `first'>>", 3, "ab"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SimDoc doc = FromText(head + "  " + c.items + " " + marker + " <String `z'>>>\n>\n");
-        ASSERT_EQ(doc.markers.size(), 1u);
-        EXPECT_EQ(MarkerOffsets(doc), std::vector<int32_t>{c.offset});
+        ASSERT_FALSE(doc.markers.empty());
+        EXPECT_EQ(MarkerOffsets(doc).back(), c.offset);
         EXPECT_EQ(SimFlowTexts(doc), std::vector<std::string>{c.text + std::string("z")});
     }
 }
@@ -436,26 +438,32 @@ TEST(MifDocument, AMarkerAddedAtAnOffsetGoesBeforeWhatStandsThere) {
     ASSERT_EQ(SimFlowTexts(doc), std::vector<std::string>{"Proabcdef"});
     ObjId para = SimLocal(doc, doc.mainFlow)->children[0];
     ObjId type = SimNamed(doc, SimObjMarkerType, "Index");
-    for (int32_t at : {0, 3, 5, 9}) {
+    // The font change takes no position; the frame anchor is 0, the
+    // variable's text 1 to 3, "abcdef" 4 to 9, the marker 10; the variable
+    // whose text the host cannot know takes none. Each marker added moves
+    // what stands at its position and after it on by one.
+    for (int32_t at : {0, 5, 8, 13, 15}) {
         ObjId m = SimAnchorMarker(doc, TextLoc{para, at});
         doc.objects[m].markerType = type;
         doc.objects[m].text = "at" + std::to_string(at);
     }
+    EXPECT_EQ(doc.objects[para].otherAnchors, std::vector<int32_t>{1});
     std::string out = Written(doc);
-    // Offset 0 is after the font change and before the frame anchor; 3 is
-    // after the variable's text; 5 falls inside the string, which is cut; 9,
-    // at the end, goes before the marker standing there, as FrameMaker
-    // inserts, and before a variable whose text the host cannot know.
+    // Position 0 is after the font change and before the frame anchor; 5 is
+    // after the variable's text; 8 falls inside the string, which is cut; 13
+    // goes before the marker standing there, as FrameMaker inserts; 15, at
+    // the end, before a variable whose text the host cannot know.
     EXPECT_NE(out.find("<ParaLine <TextRectID 1> <Font <FTag `B'>> <Marker <MTypeName `Index'> <MText `at0'>> "
-                       "<AFrame 3> <Variable <VariableName `P'>> <Marker <MTypeName `Index'> <MText `at3'>> "
-                       "<String `ab'> <Marker <MTypeName `Index'> <MText `at5'>> <String `cdef'> "
-                       "<Marker <MTypeName `Index'> <MText `at9'>> <Marker <MTypeName `Index'> <MText `old'>> "
-                       "<Variable <VariableName `Q'>>>\n"),
+                       "<AFrame 3> <Variable <VariableName `P'>> <Marker <MTypeName `Index'> <MText `at5'>> "
+                       "<String `ab'> <Marker <MTypeName `Index'> <MText `at8'>> <String `cdef'> "
+                       "<Marker <MTypeName `Index'> <MText `at13'>> <Marker <MTypeName `Index'> <MText `old'>> "
+                       "<Marker <MTypeName `Index'> <MText `at15'>> <Variable <VariableName `Q'>>>\n"),
               std::string::npos)
         << out;
     SimDoc back = FromText(out);
-    EXPECT_EQ(MarkerOffsets(back), (std::vector<int32_t>{0, 3, 5, 9, 9}));
+    EXPECT_EQ(MarkerOffsets(back), (std::vector<int32_t>{0, 5, 8, 13, 14, 15}));
     EXPECT_EQ(SimFlowTexts(back), std::vector<std::string>{"Proabcdef"});
+    EXPECT_EQ(Written(back), out);
 }
 
 TEST(MifDocument, NewStatementsTakeTheFilesStyle) {
