@@ -4,7 +4,8 @@
 // lines and what the host does not model (fonts, cross-references) and gets
 // its text and anchors from the host. Text that stayed the same at the start
 // and at the end is matched up, so statements between characters keep their
-// places there; those inside the changed stretch move to its start.
+// places there; those inside the changed stretch move to its start, but for
+// anchors of frames and footnotes, whose positions the host keeps.
 #include "hostsim/mif_source.h"
 
 #include "hostsim/sim_text.h"
@@ -34,12 +35,19 @@ Anchors CurrentAnchors(MifWriteContext& ctx, ObjId para) {
     return out;
 }
 
-// The anchors at the index of the character they stand before, for
-// writing them among the paragraph's characters (`p.text`).
-Anchors AtCharacters(const SimObject& p, Anchors anchors) {
+// The positions of all anchors of a paragraph: those of `anchors` and those
+// the host keeps no object for.
+std::vector<int32_t> AllPositions(const SimObject& p, const Anchors& anchors) {
     std::vector<int32_t> positions = p.otherAnchors;
     for (const auto& anchor : anchors) positions.push_back(anchor.second);
     std::sort(positions.begin(), positions.end());
+    return positions;
+}
+
+// The anchors at the index of the character they stand before, for
+// writing them among the paragraph's characters (`p.text`).
+Anchors AtCharacters(const SimObject& p, Anchors anchors) {
+    std::vector<int32_t> positions = AllPositions(p, anchors);
     for (auto& anchor : anchors) anchor.second = SimTextIndex(positions, anchor.second);
     return anchors;
 }
@@ -187,11 +195,13 @@ struct RebuiltLines {
 
 // The lines as read, each with what stands between characters at its
 // offset now; anchors still in the paragraph are set aside with the line
-// they stood in. `now` counts offsets in characters.
+// they stood in. `now` counts offsets in characters; `others` gives, in
+// text order, the character the anchors that are no object stand before.
 void ReadLines(MifWriteContext& ctx, const MifNode& read, const TextMatch& match, const Anchors& now,
-               RebuiltLines& r) {
+               const std::vector<int32_t>& others, RebuiltLines& r) {
     std::map<ObjId, int32_t> anchoredNow(now.begin(), now.end());
     int32_t offset = 0;
+    size_t other = 0;
     for (const MifNode& line : read.children) {
         if (line.token != "ParaLine") continue;
         r.lines.push_back(Line{&line, match.Map(offset), {}});
@@ -206,9 +216,10 @@ void ReadLines(MifWriteContext& ctx, const MifNode& read, const TextMatch& match
                 r.kept.emplace(obj->second, std::make_pair(r.lines.size() - 1,
                                                            Event{at->second, 0, r.order++,
                                                                  AnchorNode(ctx, obj->second, &item)}));
+            } else if (MifIsAnchor(item) && other < others.size()) {
+                // The host knows where frames and footnotes stand now.
+                r.lines.back().events.push_back(Event{others[other++], 0, r.order++, item});
             } else {
-                // Frames and footnotes stay with the characters around them,
-                // as font changes do.
                 r.lines.back().events.push_back(Event{match.Map(offset), 0, r.order++, item});
             }
         }
@@ -266,8 +277,10 @@ MifNode Rebuild(MifWriteContext& ctx, ObjId para, const MifNode& read, const Anc
     std::vector<std::string> chars = Chars(p.text);
     TextMatch match = MatchText(Chars(was.text), chars);
     Anchors atChars = AtCharacters(p, now);
+    std::vector<int32_t> positions = AllPositions(p, now), others;
+    for (int32_t at : p.otherAnchors) others.push_back(SimTextIndex(positions, at));
     RebuiltLines r;
-    ReadLines(ctx, read, match, atChars, r);
+    ReadLines(ctx, read, match, atChars, others, r);
     PlaceInLines(ctx, atChars, r);
 
     std::vector<MifNode> newLines;
