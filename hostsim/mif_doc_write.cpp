@@ -381,7 +381,7 @@ void WritePatched(MifWriteContext& ctx, MifFile* out) {
 bool MifPatchDocument(const SimDoc& doc, MifFile* out, std::string* error) {
     (void)error;
     *out = MifFile{};
-    MifWriteContext ctx{doc, MifSourceOf(doc), {}, {}, 1, {}, false};
+    MifWriteContext ctx{doc, MifSourceOf(doc), {}, {}, 1};
     if (ctx.src && ctx.src->file.kind == MifDocumentFile)
         WritePatched(ctx, out);
     else

@@ -16,22 +16,10 @@ namespace {
 
 using Anchors = std::vector<std::pair<ObjId, int32_t>>;
 
-// The anchors of a paragraph now, in flow order. What each paragraph holds
-// is gathered once for the whole document, not looked for paragraph by
-// paragraph among all its anchors.
-Anchors CurrentAnchors(MifWriteContext& ctx, ObjId para) {
-    const SimDoc& doc = ctx.doc;
-    if (!ctx.anchoredKnown) {
-        for (ObjId m : doc.markers) ctx.anchored[SimLocal(doc, m)->anchorParagraph].push_back(m);
-        for (ObjId t : doc.tables) ctx.anchored[SimLocal(doc, t)->anchorParagraph].push_back(t);
-        ctx.anchoredKnown = true;
-    }
-    auto found = ctx.anchored.find(para);
-    if (found == ctx.anchored.end()) return Anchors();
-    std::vector<ObjId> ids = found->second;
-    std::sort(ids.begin(), ids.end(), [&](ObjId a, ObjId b) { return SimAnchorBefore(doc, a, b); });
+// The anchors of a paragraph now, in text order, with their positions.
+Anchors CurrentAnchors(const MifWriteContext& ctx, ObjId para) {
     Anchors out;
-    for (ObjId id : ids) out.emplace_back(id, SimLocal(doc, id)->anchorOffset);
+    for (ObjId id : SimParagraphAnchors(ctx.doc, para)) out.emplace_back(id, SimLocal(ctx.doc, id)->anchorOffset);
     return out;
 }
 

@@ -72,10 +72,6 @@ struct MifWriteContext {
     std::map<ObjId, int32_t> rectIds;  // text frame -> <ID n>
     std::map<ObjId, int32_t> tableIds; // table -> <TblID n>
     int32_t nextId = 1;                // for frames and tables that have none yet
-    // Paragraph -> the markers, then the tables, anchored in it, in the
-    // document's order; made at the first paragraph written.
-    std::map<ObjId, std::vector<ObjId>> anchored;
-    bool anchoredKnown = false;
 };
 
 // The statement of a paragraph: the one it was read from (`read`), as it was

@@ -14,13 +14,32 @@ bool SimAnchorBefore(const SimDoc& doc, ObjId a, ObjId b) {
     return x->sequence < y->sequence;
 }
 
-std::vector<ObjId> SimParagraphAnchors(const SimDoc& doc, ObjId paragraph) {
-    std::vector<ObjId> out;
+namespace {
+
+void SortAnchors(const SimDoc& doc, std::vector<ObjId>& list) {
+    std::sort(list.begin(), list.end(), [&](ObjId a, ObjId b) { return SimAnchorBefore(doc, a, b); });
+}
+
+// What each paragraph anchors, gathered once for the whole document rather
+// than looked for among all its anchors paragraph by paragraph.
+void KnowAnchors(const SimDoc& doc) {
+    if (doc.anchorsKnown) return;
+    doc.anchorsOf.clear();
     for (const std::vector<ObjId>* list : {&doc.markers, &doc.tables})
         for (ObjId id : *list)
-            if (SimLocal(doc, id)->anchorParagraph == paragraph) out.push_back(id);
-    std::sort(out.begin(), out.end(), [&](ObjId a, ObjId b) { return SimAnchorBefore(doc, a, b); });
-    return out;
+            if (const SimObject* o = SimLocal(doc, id); o && o->anchorParagraph)
+                doc.anchorsOf[o->anchorParagraph].push_back(id);
+    for (auto& [para, list] : doc.anchorsOf) SortAnchors(doc, list);
+    doc.anchorsKnown = true;
+}
+
+} // namespace
+
+const std::vector<ObjId>& SimParagraphAnchors(const SimDoc& doc, ObjId paragraph) {
+    static const std::vector<ObjId> none;
+    KnowAnchors(doc);
+    auto it = doc.anchorsOf.find(paragraph);
+    return it == doc.anchorsOf.end() ? none : it->second;
 }
 
 std::vector<int32_t> SimAnchorPositions(const SimDoc& doc, ObjId paragraph) {
@@ -45,18 +64,26 @@ int32_t SimTextIndex(const std::vector<int32_t>& anchorPositions, int32_t positi
 }
 
 void SimShiftAnchors(SimDoc& doc, ObjId from, int32_t position, int32_t shift, ObjId to) {
-    auto move = [&](ObjId id) {
-        SimObject* o = SimLocal(doc, id);
-        if (!o || o->anchorParagraph != from || o->anchorOffset < position) return;
+    KnowAnchors(doc);
+    std::vector<ObjId>& list = doc.anchorsOf[from];
+    // The list is in text order: those that move are its tail.
+    auto tail = std::find_if(list.begin(), list.end(),
+                             [&](ObjId id) { return SimLocal(doc, id)->anchorOffset >= position; });
+    for (auto it = tail; it != list.end(); ++it) {
+        SimObject* o = SimLocal(doc, *it);
         if (to) {
             o->anchorParagraph = to;
             o->anchorOffset -= position;
         } else {
             o->anchorOffset += shift;
         }
-    };
-    for (ObjId m : doc.markers) move(m);
-    for (ObjId t : doc.tables) move(t);
+    }
+    if (to && tail != list.end()) {
+        std::vector<ObjId>& target = doc.anchorsOf[to];
+        target.insert(target.end(), tail, list.end());
+        SortAnchors(doc, target);
+        list.erase(tail, list.end());
+    }
     SimObject* p = SimLocal(doc, from);
     SimObject* target = to ? SimLocal(doc, to) : nullptr;
     if (!p) return;

@@ -434,6 +434,10 @@ ObjId SimAnchorMarker(SimDoc& doc, TextLoc at) {
     marker.anchorParagraph = at.objId;
     marker.anchorOffset = position;
     doc.markers.push_back(m);
+    std::vector<ObjId>& anchors = doc.anchorsOf[at.objId]; // known since the shift
+    anchors.insert(std::upper_bound(anchors.begin(), anchors.end(), m,
+                                    [&](ObjId a, ObjId b) { return SimAnchorBefore(doc, a, b); }),
+                   m);
     doc.modified = true;
     return m;
 }

@@ -224,6 +224,10 @@ struct SimDoc {
     mutable std::vector<ObjId> markerChain;
     mutable std::map<ObjId, size_t> markerIndex; // marker -> place in the chain
     mutable std::map<ObjId, size_t> paraIndex;   // paragraph -> place in its flow or cell
+    // Paragraph -> its markers and tables in text order, learnt on first use
+    // and kept up to date by the host's own changes of anchors.
+    mutable bool anchorsKnown = false;
+    mutable std::map<ObjId, std::vector<ObjId>> anchorsOf;
     // body page -> place among the body pages, learnt on first use; an entry
     // is checked against `bodyPages` before it is believed.
     mutable std::map<ObjId, size_t> pageIndex;
@@ -237,7 +241,10 @@ struct SimDoc {
 };
 
 // Call after changing paragraphs, anchors or flows by hand.
-inline void SimInvalidateOrder(const SimDoc& doc) { doc.orderValid = false; }
+inline void SimInvalidateOrder(const SimDoc& doc) {
+    doc.orderValid = false;
+    doc.anchorsKnown = false;
+}
 // Works the orders out again when a change made them stale.
 void SimMakeOrder(const SimDoc& doc);
 
@@ -358,7 +365,7 @@ ObjId SimAnchorMarker(SimDoc& doc, TextLoc at);
 // position, then (for anchors built by hand at one position) by creation.
 bool SimAnchorBefore(const SimDoc& doc, ObjId a, ObjId b);
 // The markers and tables anchored in a paragraph, in text order.
-std::vector<ObjId> SimParagraphAnchors(const SimDoc& doc, ObjId paragraph);
+const std::vector<ObjId>& SimParagraphAnchors(const SimDoc& doc, ObjId paragraph);
 // The positions of all anchors of a paragraph (objects or not), ascending.
 std::vector<int32_t> SimAnchorPositions(const SimDoc& doc, ObjId paragraph);
 // The positions a paragraph has: its characters and its anchors.
