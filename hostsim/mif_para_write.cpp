@@ -11,6 +11,7 @@
 #include "hostsim/sim_text.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -167,7 +168,26 @@ struct Event {
     int group;      // 0: as read (in their order), 1: anchors the session added
     size_t order;
     MifNode node;
+    int32_t position = -1; // an anchor's position in the paragraph now
 };
+
+// Where a paragraph's anchors stand now: before which character, and at
+// which position.
+struct Placement {
+    int32_t character, position;
+};
+struct AnchorsNow {
+    std::map<ObjId, Placement> objects; // markers and tables
+    std::vector<Placement> others;      // anchors that are no object, in text order
+};
+
+AnchorsNow PlaceNow(const SimObject& p, const Anchors& now) {
+    std::vector<int32_t> positions = AllPositions(p, now);
+    AnchorsNow out;
+    for (const auto& [id, at] : now) out.objects[id] = Placement{SimTextIndex(positions, at), at};
+    for (int32_t at : p.otherAnchors) out.others.push_back(Placement{SimTextIndex(positions, at), at});
+    return out;
+}
 
 struct Line {
     const MifNode* node;
@@ -178,16 +198,17 @@ struct Line {
 struct RebuiltLines {
     std::vector<Line> lines;
     std::map<ObjId, std::pair<size_t, Event>> kept; // anchor -> the line it stood in, its event
+    std::vector<std::pair<size_t, Event>> others;    // frames, footnotes: the same
     size_t order = 0;
 };
 
 // The lines as read, each with what stands between characters at its
 // offset now; anchors still in the paragraph are set aside with the line
-// they stood in. `now` counts offsets in characters; `others` gives, in
-// text order, the character the anchors that are no object stand before.
-void ReadLines(MifWriteContext& ctx, const MifNode& read, const TextMatch& match, const Anchors& now,
-               const std::vector<int32_t>& others, RebuiltLines& r) {
-    std::map<ObjId, int32_t> anchoredNow(now.begin(), now.end());
+// they stood in.
+void ReadLines(MifWriteContext& ctx, const MifNode& read, const TextMatch& match, const AnchorsNow& now,
+               RebuiltLines& r) {
+    const std::map<ObjId, Placement>& anchoredNow = now.objects;
+    const std::vector<Placement>& others = now.others;
     int32_t offset = 0;
     size_t other = 0;
     for (const MifNode& line : read.children) {
@@ -202,11 +223,13 @@ void ReadLines(MifWriteContext& ctx, const MifNode& read, const TextMatch& match
                 auto at = anchoredNow.find(obj->second);
                 if (at == anchoredNow.end()) continue; // no longer anchored here
                 r.kept.emplace(obj->second, std::make_pair(r.lines.size() - 1,
-                                                           Event{at->second, 0, r.order++,
-                                                                 AnchorNode(ctx, obj->second, &item)}));
+                                                           Event{at->second.character, 0, r.order++,
+                                                                 AnchorNode(ctx, obj->second, &item),
+                                                                 at->second.position}));
             } else if (MifIsAnchor(item) && other < others.size()) {
                 // The host knows where frames and footnotes stand now.
-                r.lines.back().events.push_back(Event{others[other++], 0, r.order++, item});
+                const Placement& at = others[other++];
+                r.others.emplace_back(r.lines.size() - 1, Event{at.character, 0, r.order++, item, at.position});
             } else {
                 r.lines.back().events.push_back(Event{match.Map(offset), 0, r.order++, item});
             }
@@ -215,10 +238,11 @@ void ReadLines(MifWriteContext& ctx, const MifNode& read, const TextMatch& match
     if (r.lines.empty()) r.lines.push_back(Line{nullptr, 0, {}});
 }
 
-// Each anchor goes into the line its offset falls in: one kept, as near the
-// line it stood in as its offset allows; one added, into the last line that
-// starts at or before it.
-void PlaceInLines(MifWriteContext& ctx, const Anchors& now, RebuiltLines& r) {
+// Each anchor goes into a line its offset falls in: one as read (a frame or
+// footnote too) as near the line it stood in as that allows, one added as
+// near the anchor before it; and an anchor never into a line before that of
+// an anchor it follows.
+void PlaceInLines(MifWriteContext& ctx, const Anchors& now, const AnchorsNow& placed, RebuiltLines& r) {
     std::vector<Line>& lines = r.lines;
     auto lineOf = [&](int32_t at, size_t from) {
         size_t i = std::min(from, lines.size() - 1);
@@ -226,26 +250,50 @@ void PlaceInLines(MifWriteContext& ctx, const Anchors& now, RebuiltLines& r) {
         while (i + 1 < lines.size() && at > lines[i + 1].start) ++i;
         return i;
     };
+    const size_t Added = SIZE_MAX; // no line of its own
+    std::vector<std::pair<size_t, Event>> anchors = std::move(r.others);
     size_t added = 0;
-    for (const auto& [id, at] : now) {
+    for (const auto& [id, position] : now) {
         auto k = r.kept.find(id);
-        if (k != r.kept.end()) {
-            lines[lineOf(at, k->second.first)].events.push_back(std::move(k->second.second));
-        } else {
-            size_t i = lineOf(at, lines.size() - 1);
-            while (i > 0 && lines[i].start > at) --i;
-            lines[i].events.push_back(Event{at, 1, added++, AnchorNode(ctx, id, nullptr)});
-        }
+        if (k != r.kept.end())
+            anchors.push_back(std::move(k->second));
+        else
+            anchors.emplace_back(Added, Event{placed.objects.at(id).character, 1, added++,
+                                              AnchorNode(ctx, id, nullptr), position});
+    }
+    std::stable_sort(anchors.begin(), anchors.end(),
+                     [](const auto& a, const auto& b) { return a.second.position < b.second.position; });
+    size_t last = 0;
+    for (auto& [line, event] : anchors) {
+        last = std::max(last, lineOf(event.offset, line == Added ? last : line));
+        lines[last].events.push_back(std::move(event));
+    }
+}
+
+// Events by the character they stand before; at one character, what does
+// not take a position as read, and the anchors among those in the order of
+// their positions now.
+void OrderEvents(std::vector<Event>& events) {
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+        if (a.offset != b.offset) return a.offset < b.offset;
+        if (a.group != b.group) return a.group < b.group;
+        return a.order < b.order;
+    });
+    for (size_t i = 0, j = 0; i < events.size(); i = j) {
+        std::vector<size_t> slots;
+        for (j = i; j < events.size() && events[j].offset == events[i].offset; ++j)
+            if (events[j].position >= 0) slots.push_back(j);
+        std::vector<Event> anchors;
+        for (size_t k : slots) anchors.push_back(std::move(events[k]));
+        std::stable_sort(anchors.begin(), anchors.end(),
+                         [](const Event& a, const Event& b) { return a.position < b.position; });
+        for (size_t k = 0; k < slots.size(); ++k) events[slots[k]] = std::move(anchors[k]);
     }
 }
 
 // One line's characters (`start` to `end`) with its events among them.
 MifNode WriteLine(Line& line, const std::vector<std::string>& chars, int32_t end) {
-    std::stable_sort(line.events.begin(), line.events.end(), [](const Event& a, const Event& b) {
-        if (a.offset != b.offset) return a.offset < b.offset;
-        if (a.group != b.group) return a.group < b.group;
-        return a.order < b.order;
-    });
+    OrderEvents(line.events);
     int32_t cursor = line.start;
     MifNode out = line.node ? *line.node : MifStatement("ParaLine");
     out.children.clear();
@@ -264,12 +312,10 @@ MifNode Rebuild(MifWriteContext& ctx, ObjId para, const MifNode& read, const Anc
     const SimObject& was = ctx.src->asRead.at(para);
     std::vector<std::string> chars = Chars(p.text);
     TextMatch match = MatchText(Chars(was.text), chars);
-    Anchors atChars = AtCharacters(p, now);
-    std::vector<int32_t> positions = AllPositions(p, now), others;
-    for (int32_t at : p.otherAnchors) others.push_back(SimTextIndex(positions, at));
+    AnchorsNow placed = PlaceNow(p, now);
     RebuiltLines r;
-    ReadLines(ctx, read, match, atChars, others, r);
-    PlaceInLines(ctx, atChars, r);
+    ReadLines(ctx, read, match, placed, r);
+    PlaceInLines(ctx, now, placed, r);
 
     std::vector<MifNode> newLines;
     for (size_t i = 0; i < r.lines.size(); ++i)

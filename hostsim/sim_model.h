@@ -32,7 +32,7 @@
 //   page's master page away (background "None") or keeping it ("As Is").
 // - A paragraph needs one line per `width` characters of its text, rounded
 //   up, and at least one (a frame of width 0 gives every paragraph one line).
-//   Paragraphs are never split; anchored tables take no room.
+//   Paragraphs are never split; anchors (anchored tables too) take no room.
 // - When a frame of the main flow changes size (or text is inserted into a
 //   paragraph of it), the flow is poured again from that frame on: the
 //   frames before it keep their text, and the paragraphs after the last one

@@ -7,6 +7,7 @@
 #include "hostsim/mif_source.h"
 #include "hostsim/mif_store.h"
 #include "hostsim/mif_writer.h"
+#include "hostsim/sim_random.h"
 #include "common/temp_folder.h"
 #include "platform/win_names.h"
 
@@ -489,6 +490,53 @@ TEST(MifDocument, TextTypedAmongAnchorsKeepsThemAtTheirPositions) {
     EXPECT_EQ(SimFlowTexts(back), std::vector<std::string>{"YabcXdef"});
     EXPECT_EQ(back.objects[SimLocal(back, back.mainFlow)->children[0]].otherAnchors, std::vector<int32_t>{3});
     EXPECT_EQ(MarkerOffsets(back), std::vector<int32_t>{7});
+}
+
+// What a paragraph holds as the host sees it: its text, where the anchors
+// that are no object stand, and its markers' texts and positions in order.
+std::string PositionsOf(const SimDoc& doc) {
+    ObjId para = SimLocal(doc, doc.mainFlow)->children[0];
+    std::string out = SimLocal(doc, para)->text + " |";
+    for (int32_t at : SimLocal(doc, para)->otherAnchors) out += " " + std::to_string(at);
+    out += " |";
+    for (ObjId m : SimMarkerChain(doc)) out += " " + SimLocal(doc, m)->text + "@" + std::to_string(SimLocal(doc, m)->anchorOffset);
+    return out;
+}
+
+TEST(MifDocument, MarkersAndTextAddedAmongEveryKindOfStatementReadBackWhereTheHostPutThem) {
+    const std::string head = "<MIFFile 9.00>\n<VariableFormats <VariableFormat <VariableName `V'> <VariableDef `Vee'>>>\n"
+                             "<Page <PageType BodyPage> <TextRect <ID 1>>>\n"
+                             "<TextFlow <TFTag `A'> <Para <PgfTag `Body'> <ParaLine <TextRectID 1> ";
+    const std::vector<std::string> pieces = {
+        "<String `ab'>", "<Char Tab>", "<Marker <MTypeName `Index'> <MText `r'>>", "<AFrame 3>", "<FNote 4>",
+        // A variable's own text is left out: the host keeps no bounds of it to
+        // keep anchors from falling inside.
+        "<Font <FTag `B'>>", "<XRef <XRefName `P'>> <String `x'> <XRefEnd>",
+        "<Conditional <InCondition `C'>>", "<Variable <VariableName `Unknown'>>", "<String `céd'>",
+        "> <ParaLine"}; // the next line
+    SimRandom random{20261209};
+    for (int round = 0; round < 400; ++round) {
+        std::string items;
+        for (int i = random.Below(9); i > 0; --i) items += random.Pick(pieces) + " ";
+        SCOPED_TRACE(items);
+        SimDoc doc = FromText(head + items + ">>>\n");
+        ObjId para = SimLocal(doc, doc.mainFlow)->children[0];
+        bool typing = random.Chance(50); // text typed too: the paragraph is written anew around its anchors
+        for (int edit = 1 + random.Below(4); edit > 0; --edit) {
+            TextLoc at{para, random.Below(SimParagraphLength(doc, para) + 1)};
+            TextLoc after{};
+            if (typing && random.Chance(50)) {
+                ASSERT_EQ(SimInsertText(doc, at, "Z", &after), SimOk);
+            } else {
+                ObjId m = SimAnchorMarker(doc, at);
+                ASSERT_NE(m, 0u);
+                doc.objects[m].text = "n" + std::to_string(edit);
+                EXPECT_EQ(doc.objects[m].anchorOffset, at.offset);
+            }
+        }
+        std::string out = Written(doc);
+        EXPECT_EQ(PositionsOf(FromText(out)), PositionsOf(doc)) << out;
+    }
 }
 
 TEST(MifDocument, NewStatementsTakeTheFilesStyle) {
