@@ -500,14 +500,18 @@ std::string PositionsOf(const SimDoc& doc) {
     for (int32_t at : SimLocal(doc, para)->otherAnchors) out += " " + std::to_string(at);
     out += " |";
     for (ObjId m : SimMarkerChain(doc)) out += " " + SimLocal(doc, m)->text + "@" + std::to_string(SimLocal(doc, m)->anchorOffset);
+    for (ObjId t : doc.tables)
+        if (SimLocal(doc, t)->anchorParagraph) out += " table@" + std::to_string(SimLocal(doc, t)->anchorOffset);
     return out;
 }
 
 TEST(MifDocument, MarkersAndTextAddedAmongEveryKindOfStatementReadBackWhereTheHostPutThem) {
     const std::string head = "<MIFFile 9.00>\n<VariableFormats <VariableFormat <VariableName `V'> <VariableDef `Vee'>>>\n"
+                             "<Tbls <Tbl <TblID 5> <TblBody <Row <Cell <CellContent <Para <ParaLine>>>>>>>>\n"
                              "<Page <PageType BodyPage> <TextRect <ID 1>>>\n"
                              "<TextFlow <TFTag `A'> <Para <PgfTag `Body'> <ParaLine <TextRectID 1> ";
     const std::vector<std::string> pieces = {
+        "<ATbl 5>", // the table's anchor; a second one is an anchor the host keeps no object for
         "<String `ab'>", "<Char Tab>", "<Marker <MTypeName `Index'> <MText `r'>>", "<AFrame 3>", "<FNote 4>",
         // A variable's own text is left out: the host keeps no bounds of it to
         // keep anchors from falling inside.
