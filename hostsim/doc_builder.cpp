@@ -190,6 +190,7 @@ DocBuilder& DocBuilder::table(std::vector<std::vector<std::string>> rows, int he
     ObjId t = SimNewObject(doc, SimObjTable);
     doc.objects[t].anchorParagraph = anchor;
     doc.tables.push_back(t);
+    SimInvalidateOrder(doc);
     int index = 0;
     for (const auto& cells : rows) {
         ObjId r = SimNewObject(doc, SimObjRow);

@@ -50,6 +50,32 @@ ObjId MarkerTypeOf(DocReader& r, const MifNode& marker) {
     return t;
 }
 
+// The marker or table an anchor of paragraph `para` at `offset` stands for;
+// 0 for one the host keeps no object for (a frame, a footnote, a table
+// that is not in the file or is anchored already).
+ObjId ReadAnchor(DocReader& r, const MifNode& item, ObjId para, int32_t offset) {
+    if (item.token == "Marker") {
+        ObjId m = SimNewObject(r.doc, SimObjMarker);
+        SimObject& marker = r.doc.objects[m];
+        marker.anchorParagraph = para;
+        marker.anchorOffset = offset;
+        marker.markerType = MarkerTypeOf(r, item);
+        marker.text = MifFindText(item, "MText");
+        r.doc.markers.push_back(m);
+        r.src.objectOf[&item] = m;
+        r.src.asRead[m] = r.doc.objects[m];
+        return m;
+    }
+    int32_t v;
+    if (item.token != "ATbl" || item.args.empty() || !MifIntValue(item.args[0], &v)) return 0;
+    auto it = r.tables.find(v);
+    if (it == r.tables.end() || r.doc.objects[it->second].anchorParagraph) return 0;
+    r.doc.objects[it->second].anchorParagraph = para;
+    r.doc.objects[it->second].anchorOffset = offset;
+    r.src.objectOf[&item] = it->second;
+    return it->second;
+}
+
 // One paragraph: its tag, indent, text, markers and table anchors. `frame`
 // is the text frame in effect before it (the last TextRectID seen); it
 // becomes the one in effect after it.
@@ -68,6 +94,7 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
     bool firstLine = true;
     ObjId standsIn = inFlow ? 0 : holder;
     std::vector<std::pair<ObjId, int32_t>> anchors;
+    std::vector<int32_t> others;
     for (const MifNode& line : node.children) {
         if (line.token != "ParaLine") continue;
         for (const MifNode& item : line.children) {
@@ -83,26 +110,12 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
                 std::string added = MifItemText(item, r.src.variableText);
                 text += added;
                 offset += SimCharCount(added);
-            } else if (item.token == "Marker") {
-                ObjId m = SimNewObject(r.doc, SimObjMarker);
-                SimObject& marker = r.doc.objects[m];
-                marker.anchorParagraph = id;
-                marker.anchorOffset = offset;
-                marker.markerType = MarkerTypeOf(r, item);
-                marker.text = MifFindText(item, "MText");
-                r.doc.markers.push_back(m);
-                r.src.objectOf[&item] = m;
-                r.src.asRead[m] = r.doc.objects[m];
-                anchors.emplace_back(m, offset);
-            } else if (item.token == "ATbl" && !item.args.empty()) {
-                int32_t v;
-                auto it = MifIntValue(item.args[0], &v) ? r.tables.find(v) : r.tables.end();
-                if (it != r.tables.end() && !r.doc.objects[it->second].anchorParagraph) {
-                    r.doc.objects[it->second].anchorParagraph = id;
-                    r.doc.objects[it->second].anchorOffset = offset;
-                    r.src.objectOf[&item] = it->second;
-                    anchors.emplace_back(it->second, offset);
-                }
+            } else if (MifIsAnchor(item)) {
+                if (ObjId anchored = ReadAnchor(r, item, id, offset))
+                    anchors.emplace_back(anchored, offset);
+                else
+                    others.push_back(offset);
+                ++offset;
             }
         }
         firstLine = false;
@@ -113,6 +126,7 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
     p.text = text;
     p.indent = indent;
     p.parent = standsIn;
+    p.otherAnchors = others;
     r.src.asRead[id] = p;
     r.src.anchorsRead[id] = anchors;
     return id;
@@ -270,6 +284,30 @@ void ChooseMainFlow(DocReader& r) {
             if (doc.objects[g].kind == SimObjTextFrame && !doc.objects[g].flow) doc.objects[g].flow = main;
 }
 
+// Once all pages are read: default master pages first among the master
+// pages, and body pages' backgrounds named by master page.
+void ResolvePages(DocReader& r) {
+    SimDoc& doc = r.doc;
+    // Default master pages come first among the master pages.
+    std::vector<ObjId> masters;
+    if (doc.leftMaster) masters.push_back(doc.leftMaster);
+    if (doc.rightMaster) masters.push_back(doc.rightMaster);
+    masters.insert(masters.end(), doc.masterPages.begin(), doc.masterPages.end());
+    doc.masterPages = masters;
+    for (auto& [page, background] : r.backgrounds) {
+        SimObject& p = doc.objects[page];
+        if (background == "Default") {
+            p.background = 0;
+        } else if (background == "None") {
+            p.background = 1;
+        } else {
+            p.background = 2;
+            p.masterPage = SimNamed(doc, SimObjMasterPage, background);
+        }
+        r.src.asRead[page] = p;
+    }
+}
+
 } // namespace
 
 bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
@@ -309,24 +347,7 @@ bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
             ReadPage(r, s);
         }
     }
-    // Default master pages come first among the master pages.
-    std::vector<ObjId> masters;
-    if (doc.leftMaster) masters.push_back(doc.leftMaster);
-    if (doc.rightMaster) masters.push_back(doc.rightMaster);
-    masters.insert(masters.end(), doc.masterPages.begin(), doc.masterPages.end());
-    doc.masterPages = masters;
-    for (auto& [page, background] : r.backgrounds) {
-        SimObject& p = doc.objects[page];
-        if (background == "Default") {
-            p.background = 0;
-        } else if (background == "None") {
-            p.background = 1;
-        } else {
-            p.background = 2;
-            p.masterPage = SimNamed(doc, SimObjMasterPage, background);
-        }
-        src->asRead[page] = p;
-    }
+    ResolvePages(r);
     for (const MifNode& s : src->file.statements)
         if (s.token == "TextFlow") ReadFlow(r, s);
     ChooseMainFlow(r);

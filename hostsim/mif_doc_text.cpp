@@ -4,6 +4,7 @@
 #include "hostsim/mif_source.h"
 
 #include "hostsim/mif_text.h"
+#include "hostsim/sim_text.h"
 
 #include <cmath>
 #include <cstring>
@@ -46,6 +47,15 @@ std::string MifItemText(const MifNode& item, const std::map<std::string, std::st
         return it == variables.end() ? std::string() : it->second;
     }
     return std::string();
+}
+
+bool MifIsAnchor(const MifNode& item) {
+    return item.token == "Marker" || item.token == "ATbl" || item.token == "AFrame" || item.token == "FNote";
+}
+
+int32_t MifItemPositions(const MifNode& item, const std::map<std::string, std::string>& variables) {
+    if (MifIsAnchor(item)) return 1;
+    return SimCharCount(MifItemText(item, variables));
 }
 
 std::map<std::string, std::string> MifVariableTexts(const MifNode& catalog) {

@@ -231,8 +231,131 @@ bool PageChanged(const MifWriteContext& ctx, const MifNode& s) {
            (page->pageNumber != was.pageNumber && page->pageNumber);
 }
 
-void WritePatched(MifWriteContext& ctx, MifFile* out) {
+// What the session added that the file had no statement for, and where the
+// statements to hold it stand in what is written.
+struct Additions {
+    std::vector<ObjId> formats, types, masters;
+    bool formatsDone = false, typesDone = false; // a catalog of the file took them
+    size_t afterHead = 0, lastMaster = 0;       // places in the statements written
+};
+
+Additions FindAdditions(const MifWriteContext& ctx) {
     const SimDoc& doc = ctx.doc;
+    const MifSource& src = *ctx.src;
+    auto sourced = [&](ObjId id) { return src.asRead.count(id) > 0; };
+    Additions a;
+    for (ObjId f : doc.formats)
+        if (!sourced(f)) a.formats.push_back(f);
+    for (ObjId t : doc.markerTypes)
+        if (NewMarkerType(&src, doc, t)) a.types.push_back(t);
+    for (ObjId m : doc.masterPages)
+        if (!sourced(m)) a.masters.push_back(m);
+    a.formatsDone = a.formats.empty();
+    a.typesDone = a.types.empty();
+    return a;
+}
+
+MifNode PatchDocumentStatement(const MifWriteContext& ctx, const MifNode& s) {
+    const SimDoc& doc = ctx.doc;
+    const MifSource& src = *ctx.src;
+    if (doc.twoSided == src.twoSided && doc.firstPageRight == src.firstPageRight) return MifRefTo(s);
+    MifNode n = s;
+    if (doc.twoSided != src.twoSided) MifSetChildArg(n, "DTwoSides", MifKeywordAtom(doc.twoSided ? "Yes" : "No"));
+    if (doc.firstPageRight != src.firstPageRight)
+        MifSetChildArg(n, "DParity", MifKeywordAtom(doc.firstPageRight ? "FirstRight" : "FirstLeft"));
+    return n;
+}
+
+// Changed paragraph formats are patched in place.
+void PatchFormats(const MifWriteContext& ctx, const MifNode& s, MifNode& n) {
+    for (size_t i = 0; i < s.children.size(); ++i) {
+        auto it = ctx.src->objectOf.find(&s.children[i]);
+        const SimObject* f = it == ctx.src->objectOf.end() ? nullptr : SimLocal(ctx.doc, it->second);
+        if (!f) continue;
+        const SimObject& was = ctx.src->asRead.at(it->second);
+        if (f->name != was.name) MifSetChildArg(n.children[i], "PgfTag", MifStringAtom(f->name));
+        if (f->indent != was.indent) MifSetChildArg(n.children[i], "PgfLIndent", MifMetricAtom(f->indent));
+    }
+}
+
+// A changed page is patched in place.
+void PatchPage(const MifWriteContext& ctx, ObjId id, MifNode& n) {
+    const SimDoc& doc = ctx.doc;
+    const SimObject& page = *SimLocal(doc, id);
+    const SimObject& was = ctx.src->asRead.at(id);
+    if (page.kind != SimObjBodyPage) {
+        if (page.name != was.name) MifSetChildArg(n, "PageTag", MifStringAtom(page.name));
+        return;
+    }
+    if (page.background != was.background || page.masterPage != was.masterPage)
+        MifSetChildArg(n, "PageBackground", MifStringAtom(BackgroundText(doc, page)));
+    if (page.pageNumber != was.pageNumber && page.pageNumber)
+        MifSetChildArg(n, "PageNum", MifStringAtom(*page.pageNumber));
+}
+
+// One top-level statement as written back: what the session did not change
+// stands for the statement read.
+MifNode PatchStatement(MifWriteContext& ctx, const MifNode& s, Additions& a) {
+    const SimDoc& doc = ctx.doc;
+    const MifSource& src = *ctx.src;
+    MifNode n;
+    if (s.token == "Document") {
+        n = PatchDocumentStatement(ctx, s);
+    } else if (s.token == "PgfCatalog") {
+        n = s;
+        if (!a.formatsDone)
+            for (ObjId f : a.formats) n.children.push_back(NewFormat(*SimLocal(doc, f)));
+        a.formatsDone = true;
+        PatchFormats(ctx, s, n);
+    } else if (s.token == "MarkerTypeCatalog" && !a.typesDone) {
+        n = s;
+        for (ObjId t : a.types) n.children.push_back(Named("MTypeName", SimLocal(doc, t)->name));
+        a.typesDone = true;
+    } else if (s.token == "Tbls") {
+        n = CopyTables(ctx, s);
+    } else if (s.token == "TextFlow" && src.objectOf.count(&s)) {
+        n = PatchFlow(ctx, s, src.objectOf.at(&s));
+    } else if (s.token == "Page" && PageChanged(ctx, s)) {
+        n = s;
+        ObjId id = src.objectOf.at(&s);
+        PatchPage(ctx, id, n);
+    } else {
+        n = MifRefTo(s);
+    }
+    return n;
+}
+
+// What the file had no place for yet goes where MIF expects it.
+void AddWhatHadNoPlace(MifWriteContext& ctx, const Additions& a, MifFile* out) {
+    const SimDoc& doc = ctx.doc;
+    std::vector<MifNode> head;
+    if (!a.formatsDone) {
+        MifNode catalog = MifStatement("PgfCatalog");
+        for (ObjId f : a.formats) catalog.children.push_back(NewFormat(*SimLocal(doc, f)));
+        head.push_back(std::move(catalog));
+    }
+    if (!a.typesDone) {
+        MifNode types = MifStatement("MarkerTypeCatalog");
+        for (ObjId t : a.types) types.children.push_back(Named("MTypeName", SimLocal(doc, t)->name));
+        head.push_back(std::move(types));
+    }
+    std::vector<MifNode> masters;
+    for (ObjId m : a.masters) masters.push_back(NewPage(ctx, m));
+    size_t lastMaster = a.lastMaster ? a.lastMaster : a.afterHead;
+    out->statements.insert(out->statements.begin() + (long)lastMaster, masters.begin(), masters.end());
+    out->statements.insert(out->statements.begin() + (long)a.afterHead, head.begin(), head.end());
+    for (ObjId f : doc.flows)
+        if (!std::any_of(ctx.src->objectOf.begin(), ctx.src->objectOf.end(), [&](const auto& e) { return e.second == f; }))
+            out->statements.push_back(NewFlow(ctx, f));
+}
+
+bool IsMasterPage(const MifWriteContext& ctx, const MifNode& s) {
+    auto it = ctx.src->objectOf.find(&s);
+    const SimObject* page = it == ctx.src->objectOf.end() ? nullptr : SimLocal(ctx.doc, it->second);
+    return s.token == "Page" && page && page->kind == SimObjMasterPage;
+}
+
+void WritePatched(MifWriteContext& ctx, MifFile* out) {
     const MifSource& src = *ctx.src;
     out->kind = src.file.kind;
     out->version = src.file.version;
@@ -243,98 +366,14 @@ void WritePatched(MifWriteContext& ctx, MifFile* out) {
     for (const auto& [table, id] : src.tableId) ctx.tableIds[table] = id;
     ctx.nextId = HighestId(src.file.statements) + 1;
 
-    auto sourced = [&](ObjId id) { return src.asRead.count(id) > 0; };
-    std::vector<ObjId> newFormats, newTypes, newMasters;
-    for (ObjId f : doc.formats)
-        if (!sourced(f)) newFormats.push_back(f);
-    for (ObjId t : doc.markerTypes)
-        if (NewMarkerType(&src, doc, t)) newTypes.push_back(t);
-    for (ObjId m : doc.masterPages)
-        if (!sourced(m)) newMasters.push_back(m);
-
-    bool formatsDone = newFormats.empty(), typesDone = newTypes.empty();
-    size_t afterHead = 0, lastMaster = 0;
+    Additions a = FindAdditions(ctx);
     for (const MifNode& s : src.file.statements) {
-        // What the session did not change stands for the statement read.
-        MifNode n;
-        if (s.token == "Document") {
-            if (doc.twoSided == src.twoSided && doc.firstPageRight == src.firstPageRight) {
-                n = MifRefTo(s);
-            } else {
-                n = s;
-                if (doc.twoSided != src.twoSided)
-                    MifSetChildArg(n, "DTwoSides", MifKeywordAtom(doc.twoSided ? "Yes" : "No"));
-                if (doc.firstPageRight != src.firstPageRight)
-                    MifSetChildArg(n, "DParity", MifKeywordAtom(doc.firstPageRight ? "FirstRight" : "FirstLeft"));
-            }
-        } else if (s.token == "PgfCatalog" && !formatsDone) {
-            n = s;
-            for (ObjId f : newFormats) n.children.push_back(NewFormat(*SimLocal(doc, f)));
-            formatsDone = true;
-        } else if (s.token == "MarkerTypeCatalog" && !typesDone) {
-            n = s;
-            for (ObjId t : newTypes) n.children.push_back(Named("MTypeName", SimLocal(doc, t)->name));
-            typesDone = true;
-        } else if (s.token == "Tbls") {
-            n = CopyTables(ctx, s);
-        } else if (s.token == "TextFlow" && src.objectOf.count(&s)) {
-            n = PatchFlow(ctx, s, src.objectOf.at(&s));
-        } else if (s.token == "PgfCatalog" || (s.token == "Page" && PageChanged(ctx, s))) {
-            n = s; // patched below
-        } else {
-            n = MifRefTo(s);
-        }
-        // Changed formats, pages and paragraph formats are patched in place.
-        if (s.token == "PgfCatalog")
-            for (size_t i = 0; i < s.children.size(); ++i) {
-                auto it = src.objectOf.find(&s.children[i]);
-                const SimObject* f = it == src.objectOf.end() ? nullptr : SimLocal(doc, it->second);
-                if (!f) continue;
-                const SimObject& was = src.asRead.at(it->second);
-                if (f->name != was.name) MifSetChildArg(n.children[i], "PgfTag", MifStringAtom(f->name));
-                if (f->indent != was.indent) MifSetChildArg(n.children[i], "PgfLIndent", MifMetricAtom(f->indent));
-            }
-        if (s.token == "Page" && src.objectOf.count(&s)) {
-            ObjId id = src.objectOf.at(&s);
-            if (!SimLocal(doc, id)) {
-                out->statements.push_back(std::move(n));
-                continue;
-            }
-            const SimObject& page = *SimLocal(doc, id);
-            const SimObject& was = src.asRead.at(id);
-            if (page.kind == SimObjBodyPage) {
-                if (page.background != was.background || page.masterPage != was.masterPage)
-                    MifSetChildArg(n, "PageBackground", MifStringAtom(BackgroundText(doc, page)));
-                if (page.pageNumber != was.pageNumber && page.pageNumber)
-                    MifSetChildArg(n, "PageNum", MifStringAtom(*page.pageNumber));
-            } else {
-                lastMaster = out->statements.size() + 1;
-                if (page.name != was.name) MifSetChildArg(n, "PageTag", MifStringAtom(page.name));
-            }
-        }
-        if (s.token == "MIFFile" || s.token == "Units") afterHead = out->statements.size() + 1;
-        out->statements.push_back(std::move(n));
+        out->statements.push_back(PatchStatement(ctx, s, a));
+        // New master pages go after the file's last one.
+        if (IsMasterPage(ctx, s)) a.lastMaster = out->statements.size();
+        if (s.token == "MIFFile" || s.token == "Units") a.afterHead = out->statements.size();
     }
-    // What the file had no place for yet goes where MIF expects it.
-    std::vector<MifNode> head;
-    if (!formatsDone) {
-        MifNode catalog = MifStatement("PgfCatalog");
-        for (ObjId f : newFormats) catalog.children.push_back(NewFormat(*SimLocal(doc, f)));
-        head.push_back(std::move(catalog));
-    }
-    if (!typesDone) {
-        MifNode types = MifStatement("MarkerTypeCatalog");
-        for (ObjId t : newTypes) types.children.push_back(Named("MTypeName", SimLocal(doc, t)->name));
-        head.push_back(std::move(types));
-    }
-    std::vector<MifNode> masters;
-    for (ObjId m : newMasters) masters.push_back(NewPage(ctx, m));
-    if (!lastMaster) lastMaster = afterHead;
-    out->statements.insert(out->statements.begin() + (long)lastMaster, masters.begin(), masters.end());
-    out->statements.insert(out->statements.begin() + (long)afterHead, head.begin(), head.end());
-    for (ObjId f : doc.flows)
-        if (!std::any_of(src.objectOf.begin(), src.objectOf.end(), [&](const auto& e) { return e.second == f; }))
-            out->statements.push_back(NewFlow(ctx, f));
+    AddWhatHadNoPlace(ctx, a, out);
 }
 
 } // namespace
@@ -342,7 +381,7 @@ void WritePatched(MifWriteContext& ctx, MifFile* out) {
 bool MifPatchDocument(const SimDoc& doc, MifFile* out, std::string* error) {
     (void)error;
     *out = MifFile{};
-    MifWriteContext ctx{doc, MifSourceOf(doc), {}, {}, 1, {}, false};
+    MifWriteContext ctx{doc, MifSourceOf(doc), {}, {}, 1};
     if (ctx.src && ctx.src->file.kind == MifDocumentFile)
         WritePatched(ctx, out);
     else

@@ -4,39 +4,41 @@
 // lines and what the host does not model (fonts, cross-references) and gets
 // its text and anchors from the host. Text that stayed the same at the start
 // and at the end is matched up, so statements between characters keep their
-// places there; those inside the changed stretch move to its start.
+// places there; those inside the changed stretch move to its start, but for
+// anchors of frames and footnotes, whose positions the host keeps.
 #include "hostsim/mif_source.h"
 
 #include "hostsim/sim_text.h"
 
 #include <algorithm>
-#include <set>
+#include <cstdint>
 
 namespace {
 
 using Anchors = std::vector<std::pair<ObjId, int32_t>>;
 
-// The anchors of a paragraph now, in flow order. What each paragraph holds
-// is gathered once for the whole document, not looked for paragraph by
-// paragraph among all its anchors.
-Anchors CurrentAnchors(MifWriteContext& ctx, ObjId para) {
-    const SimDoc& doc = ctx.doc;
-    if (!ctx.anchoredKnown) {
-        for (ObjId m : doc.markers) ctx.anchored[SimLocal(doc, m)->anchorParagraph].push_back(m);
-        for (ObjId t : doc.tables) ctx.anchored[SimLocal(doc, t)->anchorParagraph].push_back(t);
-        ctx.anchoredKnown = true;
-    }
-    auto found = ctx.anchored.find(para);
-    if (found == ctx.anchored.end()) return Anchors();
-    std::vector<ObjId> ids = found->second;
-    std::stable_sort(ids.begin(), ids.end(), [&](ObjId a, ObjId b) {
-        const SimObject *x = SimLocal(doc, a), *y = SimLocal(doc, b);
-        if (x->anchorOffset != y->anchorOffset) return x->anchorOffset < y->anchorOffset;
-        return x->sequence < y->sequence;
-    });
+// The anchors of a paragraph now, in text order, with their positions.
+Anchors CurrentAnchors(const MifWriteContext& ctx, ObjId para) {
     Anchors out;
-    for (ObjId id : ids) out.emplace_back(id, SimLocal(doc, id)->anchorOffset);
+    for (ObjId id : SimParagraphAnchors(ctx.doc, para)) out.emplace_back(id, SimLocal(ctx.doc, id)->anchorOffset);
     return out;
+}
+
+// The positions of all anchors of a paragraph: those of `anchors` and those
+// the host keeps no object for.
+std::vector<int32_t> AllPositions(const SimObject& p, const Anchors& anchors) {
+    std::vector<int32_t> positions = p.otherAnchors;
+    for (const auto& anchor : anchors) positions.push_back(anchor.second);
+    std::sort(positions.begin(), positions.end());
+    return positions;
+}
+
+// The anchors at the index of the character they stand before, for
+// writing them among the paragraph's characters (`p.text`).
+Anchors AtCharacters(const SimObject& p, Anchors anchors) {
+    std::vector<int32_t> positions = AllPositions(p, anchors);
+    for (auto& anchor : anchors) anchor.second = SimTextIndex(positions, anchor.second);
+    return anchors;
 }
 
 Anchors ById(Anchors a) {
@@ -136,101 +138,188 @@ void PatchTagAndIndent(MifWriteContext& ctx, const SimObject& p, const SimObject
     (void)ctx;
 }
 
-struct Event {
-    int32_t offset;
-    int group; // 0: as read (in their order), 1: anchors the session added
-    size_t order;
-    MifNode node;
-};
-
-MifNode Rebuild(MifWriteContext& ctx, ObjId para, const MifNode& read, const Anchors& now) {
-    const SimObject& p = *SimLocal(ctx.doc, para);
-    const SimObject& was = ctx.src->asRead.at(para);
-    std::vector<std::string> oldChars = Chars(was.text), chars = Chars(p.text);
-    int32_t oldLen = (int32_t)oldChars.size(), newLen = (int32_t)chars.size();
-    int32_t prefix = 0, suffix = 0, shorter = std::min(oldLen, newLen);
-    while (prefix < shorter && oldChars[(size_t)prefix] == chars[(size_t)prefix]) ++prefix;
-    while (suffix < shorter - prefix &&
-           oldChars[(size_t)(oldLen - 1 - suffix)] == chars[(size_t)(newLen - 1 - suffix)])
-        ++suffix;
-    auto map = [&](int32_t o) {
+// How the characters as read match those now: what stayed the same at the
+// start and at the end keeps its place; the changed stretch between them
+// begins at `prefix`.
+struct TextMatch {
+    int32_t prefix = 0, suffix = 0, oldLen = 0, newLen = 0;
+    // Where an offset among the characters as read falls now.
+    int32_t Map(int32_t o) const {
         if (o <= prefix) return o;
         if (o >= oldLen - suffix) return o + newLen - oldLen;
         return prefix;
-    };
+    }
+};
 
-    std::map<ObjId, int32_t> anchoredNow(now.begin(), now.end());
-    struct Line {
-        const MifNode* node;
-        int32_t start;
-        std::vector<Event> events;
-    };
+TextMatch MatchText(const std::vector<std::string>& oldChars, const std::vector<std::string>& chars) {
+    TextMatch m;
+    m.oldLen = (int32_t)oldChars.size();
+    m.newLen = (int32_t)chars.size();
+    int32_t shorter = std::min(m.oldLen, m.newLen);
+    while (m.prefix < shorter && oldChars[(size_t)m.prefix] == chars[(size_t)m.prefix]) ++m.prefix;
+    while (m.suffix < shorter - m.prefix &&
+           oldChars[(size_t)(m.oldLen - 1 - m.suffix)] == chars[(size_t)(m.newLen - 1 - m.suffix)])
+        ++m.suffix;
+    return m;
+}
+
+struct Event {
+    int32_t offset; // the character it stands before
+    int group;      // 0: as read (in their order), 1: anchors the session added
+    size_t order;
+    MifNode node;
+    int32_t position = -1; // an anchor's position in the paragraph now
+};
+
+// Where a paragraph's anchors stand now: before which character, and at
+// which position.
+struct Placement {
+    int32_t character, position;
+};
+struct AnchorsNow {
+    std::map<ObjId, Placement> objects; // markers and tables
+    std::vector<Placement> others;      // anchors that are no object, in text order
+};
+
+AnchorsNow PlaceNow(const SimObject& p, const Anchors& now) {
+    std::vector<int32_t> positions = AllPositions(p, now);
+    AnchorsNow out;
+    for (const auto& [id, at] : now) out.objects[id] = Placement{SimTextIndex(positions, at), at};
+    for (int32_t at : p.otherAnchors) out.others.push_back(Placement{SimTextIndex(positions, at), at});
+    return out;
+}
+
+struct Line {
+    const MifNode* node;
+    int32_t start;
+    std::vector<Event> events;
+};
+
+struct RebuiltLines {
     std::vector<Line> lines;
-    std::map<ObjId, std::pair<size_t, Event>> kept; // anchor -> line and its event
+    std::map<ObjId, std::pair<size_t, Event>> kept; // anchor -> the line it stood in, its event
+    std::vector<std::pair<size_t, Event>> others;    // frames, footnotes: the same
     size_t order = 0;
+};
+
+// The lines as read, each with what stands between characters at its
+// offset now; anchors still in the paragraph are set aside with the line
+// they stood in.
+void ReadLines(MifWriteContext& ctx, const MifNode& read, const TextMatch& match, const AnchorsNow& now,
+               RebuiltLines& r) {
+    const std::map<ObjId, Placement>& anchoredNow = now.objects;
+    const std::vector<Placement>& others = now.others;
     int32_t offset = 0;
+    size_t other = 0;
     for (const MifNode& line : read.children) {
         if (line.token != "ParaLine") continue;
-        lines.push_back(Line{&line, map(offset), {}});
+        r.lines.push_back(Line{&line, match.Map(offset), {}});
         for (const MifNode& item : line.children) {
             std::string text = MifItemText(item, ctx.src->variableText);
+            auto obj = ctx.src->objectOf.find(&item);
             if (!text.empty()) {
                 offset += SimCharCount(text);
-            } else if (item.token == "Marker" || item.token == "ATbl") {
-                auto obj = ctx.src->objectOf.find(&item);
-                if (obj == ctx.src->objectOf.end()) {
-                    lines.back().events.push_back(Event{map(offset), 0, order++, item});
-                    continue;
-                }
+            } else if ((item.token == "Marker" || item.token == "ATbl") && obj != ctx.src->objectOf.end()) {
                 auto at = anchoredNow.find(obj->second);
                 if (at == anchoredNow.end()) continue; // no longer anchored here
-                kept.emplace(obj->second, std::make_pair(lines.size() - 1,
-                                                         Event{at->second, 0, order++, AnchorNode(ctx, obj->second, &item)}));
+                r.kept.emplace(obj->second, std::make_pair(r.lines.size() - 1,
+                                                           Event{at->second.character, 0, r.order++,
+                                                                 AnchorNode(ctx, obj->second, &item),
+                                                                 at->second.position}));
+            } else if (MifIsAnchor(item) && other < others.size()) {
+                // The host knows where frames and footnotes stand now.
+                const Placement& at = others[other++];
+                r.others.emplace_back(r.lines.size() - 1, Event{at.character, 0, r.order++, item, at.position});
             } else {
-                lines.back().events.push_back(Event{map(offset), 0, order++, item});
+                r.lines.back().events.push_back(Event{match.Map(offset), 0, r.order++, item});
             }
         }
     }
-    if (lines.empty()) lines.push_back(Line{nullptr, 0, {}});
+    if (r.lines.empty()) r.lines.push_back(Line{nullptr, 0, {}});
+}
+
+// Each anchor goes into a line its offset falls in: one as read (a frame or
+// footnote too) as near the line it stood in as that allows, one added as
+// near the anchor before it; and an anchor never into a line before that of
+// an anchor it follows.
+void PlaceInLines(MifWriteContext& ctx, const Anchors& now, const AnchorsNow& placed, RebuiltLines& r) {
+    std::vector<Line>& lines = r.lines;
     auto lineOf = [&](int32_t at, size_t from) {
         size_t i = std::min(from, lines.size() - 1);
         while (i > 0 && at < lines[i].start) --i;
         while (i + 1 < lines.size() && at > lines[i + 1].start) ++i;
         return i;
     };
+    const size_t Added = SIZE_MAX; // no line of its own
+    std::vector<std::pair<size_t, Event>> anchors = std::move(r.others);
     size_t added = 0;
-    for (const auto& [id, at] : now) {
-        auto k = kept.find(id);
-        if (k != kept.end()) {
-            lines[lineOf(at, k->second.first)].events.push_back(std::move(k->second.second));
-        } else {
-            size_t i = lineOf(at, lines.size() - 1);
-            while (i > 0 && lines[i].start > at) --i;
-            lines[i].events.push_back(Event{at, 1, added++, AnchorNode(ctx, id, nullptr)});
-        }
+    for (const auto& [id, position] : now) {
+        auto k = r.kept.find(id);
+        if (k != r.kept.end())
+            anchors.push_back(std::move(k->second));
+        else
+            anchors.emplace_back(Added, Event{placed.objects.at(id).character, 1, added++,
+                                              AnchorNode(ctx, id, nullptr), position});
     }
+    std::stable_sort(anchors.begin(), anchors.end(),
+                     [](const auto& a, const auto& b) { return a.second.position < b.second.position; });
+    size_t last = 0;
+    for (auto& [line, event] : anchors) {
+        last = std::max(last, lineOf(event.offset, line == Added ? last : line));
+        lines[last].events.push_back(std::move(event));
+    }
+}
+
+// Events by the character they stand before; at one character, what does
+// not take a position as read, and the anchors among those in the order of
+// their positions now.
+void OrderEvents(std::vector<Event>& events) {
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+        if (a.offset != b.offset) return a.offset < b.offset;
+        if (a.group != b.group) return a.group < b.group;
+        return a.order < b.order;
+    });
+    for (size_t i = 0, j = 0; i < events.size(); i = j) {
+        std::vector<size_t> slots;
+        for (j = i; j < events.size() && events[j].offset == events[i].offset; ++j)
+            if (events[j].position >= 0) slots.push_back(j);
+        std::vector<Event> anchors;
+        for (size_t k : slots) anchors.push_back(std::move(events[k]));
+        std::stable_sort(anchors.begin(), anchors.end(),
+                         [](const Event& a, const Event& b) { return a.position < b.position; });
+        for (size_t k = 0; k < slots.size(); ++k) events[slots[k]] = std::move(anchors[k]);
+    }
+}
+
+// One line's characters (`start` to `end`) with its events among them.
+MifNode WriteLine(Line& line, const std::vector<std::string>& chars, int32_t end) {
+    OrderEvents(line.events);
+    int32_t cursor = line.start;
+    MifNode out = line.node ? *line.node : MifStatement("ParaLine");
+    out.children.clear();
+    for (Event& e : line.events) {
+        int32_t at = std::clamp(e.offset, cursor, std::max(cursor, end));
+        AppendText(out.children, chars, cursor, at);
+        out.children.push_back(std::move(e.node));
+        cursor = at;
+    }
+    AppendText(out.children, chars, cursor, std::max(cursor, end));
+    return out;
+}
+
+MifNode Rebuild(MifWriteContext& ctx, ObjId para, const MifNode& read, const Anchors& now) {
+    const SimObject& p = *SimLocal(ctx.doc, para);
+    const SimObject& was = ctx.src->asRead.at(para);
+    std::vector<std::string> chars = Chars(p.text);
+    TextMatch match = MatchText(Chars(was.text), chars);
+    AnchorsNow placed = PlaceNow(p, now);
+    RebuiltLines r;
+    ReadLines(ctx, read, match, placed, r);
+    PlaceInLines(ctx, now, placed, r);
 
     std::vector<MifNode> newLines;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        Line& line = lines[i];
-        std::stable_sort(line.events.begin(), line.events.end(), [](const Event& a, const Event& b) {
-            if (a.offset != b.offset) return a.offset < b.offset;
-            if (a.group != b.group) return a.group < b.group;
-            return a.order < b.order;
-        });
-        int32_t cursor = line.start, end = i + 1 < lines.size() ? lines[i + 1].start : newLen;
-        MifNode out = line.node ? *line.node : MifStatement("ParaLine");
-        out.children.clear();
-        for (Event& e : line.events) {
-            int32_t at = std::clamp(e.offset, cursor, std::max(cursor, end));
-            AppendText(out.children, chars, cursor, at);
-            out.children.push_back(std::move(e.node));
-            cursor = at;
-        }
-        AppendText(out.children, chars, cursor, std::max(cursor, end));
-        newLines.push_back(std::move(out));
-    }
-
+    for (size_t i = 0; i < r.lines.size(); ++i)
+        newLines.push_back(WriteLine(r.lines[i], chars, i + 1 < r.lines.size() ? r.lines[i + 1].start : match.newLen));
     MifNode node = read;
     std::vector<MifNode> children;
     size_t next = 0;
@@ -244,81 +333,100 @@ MifNode Rebuild(MifWriteContext& ctx, ObjId para, const MifNode& read, const Anc
     return node;
 }
 
-bool IsAnchor(const MifNode& item) {
-    return item.token == "Marker" || item.token == "ATbl" || item.token == "AFrame" || item.token == "FNote";
+// Anchors of a paragraph whose text is as read, written among its
+// statements in the order of their positions now.
+struct Placer {
+    MifWriteContext& ctx;
+    const Anchors& now;
+    std::map<ObjId, const MifNode*> readNode; // the paragraph's anchors as read
+    size_t next = 0;  // the next of `now` to write
+    int32_t pos = 0;  // the position the statements written reach
+};
+
+ObjId ReadAnchorId(const MifWriteContext& ctx, const MifNode& item) {
+    if (item.token != "Marker" && item.token != "ATbl") return 0;
+    auto it = ctx.src->objectOf.find(&item);
+    return it == ctx.src->objectOf.end() ? 0 : it->second;
 }
 
-// The paragraph's text is as read; only its anchors changed. Every statement
-// stays where it was; anchors taken away are left out, and anchors added (or
-// moved) go in at their offsets: after what takes no position there (the
-// line's TextRectID, font changes) and before what stands at that offset,
-// anchors included, as FrameMaker inserts; a <String> they fall inside is
+bool AnchorDue(const Placer& pl, int32_t pos) { return pl.next < pl.now.size() && pl.now[pl.next].second <= pos; }
+
+// Writes the anchors whose position is reached, but `standing`, which is
+// written where it stands. One that moved keeps its statement as read.
+void WriteDue(Placer& pl, std::vector<MifNode>& out, ObjId standing) {
+    for (; AnchorDue(pl, pl.pos) && pl.now[pl.next].first != standing; ++pl.pos) {
+        ObjId id = pl.now[pl.next++].first;
+        auto read = pl.readNode.find(id);
+        out.push_back(AnchorNode(pl.ctx, id, read == pl.readNode.end() ? nullptr : read->second));
+    }
+}
+
+// A <String> an anchor is due inside of, cut in two there.
+void PlaceInString(Placer& pl, std::vector<MifNode>& out, const std::string& text) {
+    std::vector<std::string> chars = Chars(text);
+    int32_t cursor = 0;
+    for (int32_t i = 0; i < (int32_t)chars.size(); ++i, ++pl.pos) {
+        if (i == 0 || !AnchorDue(pl, pl.pos)) continue;
+        AppendText(out, chars, cursor, i);
+        cursor = i;
+        WriteDue(pl, out, 0);
+    }
+    AppendText(out, chars, cursor, (int32_t)chars.size());
+}
+
+// One statement of a line, with the anchors due before it: an anchor goes
+// after what takes no position (the line's TextRectID, font changes) and
+// before what stands at its position, anchors included, as FrameMaker
+// inserts.
+void PlaceItem(Placer& pl, std::vector<MifNode>& out, const MifNode& item) {
+    const auto& variables = pl.ctx.src->variableText;
+    int32_t width = MifItemPositions(item, variables);
+    ObjId id = ReadAnchorId(pl.ctx, item);
+    // What begins text of its own (a variable, even one whose text the host
+    // cannot know; a cross-reference; a text inset) comes after an anchor
+    // added at its position, like the text itself.
+    if (width > 0 || item.token == "Variable" || item.token == "XRef" || item.token == "TextInset")
+        WriteDue(pl, out, id);
+    if (id) {
+        if (!AnchorDue(pl, pl.pos) || pl.now[pl.next].first != id) return; // gone, or moved
+        out.push_back(AnchorNode(pl.ctx, id, &item));
+        ++pl.next;
+        ++pl.pos;
+    } else if (item.token == "String" && AnchorDue(pl, pl.pos + width - 1)) {
+        PlaceInString(pl, out, MifItemText(item, variables));
+    } else {
+        out.push_back(item);
+        pl.pos += width;
+    }
+}
+
+// The paragraph's text is as read; only its anchors changed. Every other
+// statement stays where it was; anchors taken away are left out, and those
+// added (or moved) go in at their positions, a <String> they fall inside
 // cut in two.
 MifNode PlaceAnchors(MifWriteContext& ctx, const MifNode& read, const Anchors& now) {
-    const auto& variables = ctx.src->variableText;
-    std::map<ObjId, int32_t> anchoredNow(now.begin(), now.end());
-    auto readAnchor = [&](const MifNode& item) -> ObjId {
-        if (item.token != "Marker" && item.token != "ATbl") return 0;
-        auto it = ctx.src->objectOf.find(&item);
-        return it == ctx.src->objectOf.end() ? 0 : it->second;
-    };
-    std::set<ObjId> kept;
-    int32_t offset = 0;
+    Placer pl{ctx, now, {}, 0, 0};
     for (const MifNode& line : read.children)
         if (line.token == "ParaLine")
-            for (const MifNode& item : line.children) {
-                if (ObjId id = readAnchor(item)) {
-                    auto at = anchoredNow.find(id);
-                    if (at != anchoredNow.end() && at->second == offset) kept.insert(id);
-                }
-                offset += SimCharCount(MifItemText(item, variables));
-            }
-    Anchors adds;
-    for (const auto& anchor : now)
-        if (!kept.count(anchor.first)) adds.push_back(anchor);
-
+            for (const MifNode& item : line.children)
+                if (ObjId id = ReadAnchorId(ctx, item)) pl.readNode.emplace(id, &item);
     MifNode node = read;
-    size_t next = 0;
-    offset = 0;
     MifNode* lastLine = nullptr;
-    for (MifNode& line : node.children) {
-        if (line.token != "ParaLine") continue;
-        std::vector<MifNode> items = std::move(line.children);
-        line.children.clear();
-        for (MifNode& item : items) {
-            std::string text = MifItemText(item, variables);
-            int32_t width = SimCharCount(text);
-            // What begins text of its own (a variable, even one whose text the
-            // host cannot know; a cross-reference; a text inset) comes after
-            // an anchor added at its offset, like the text itself.
-            bool positional = width > 0 || IsAnchor(item) || item.token == "Variable" || item.token == "XRef" ||
-                              item.token == "TextInset";
-            for (; next < adds.size() && (adds[next].second < offset || (adds[next].second == offset && positional));
-                 ++next)
-                line.children.push_back(AnchorNode(ctx, adds[next].first, nullptr));
-            if (item.token == "String" && next < adds.size() && adds[next].second < offset + width) {
-                std::vector<std::string> chars = Chars(text);
-                int32_t cursor = 0;
-                for (; next < adds.size() && adds[next].second < offset + width; ++next) {
-                    AppendText(line.children, chars, cursor, adds[next].second - offset);
-                    line.children.push_back(AnchorNode(ctx, adds[next].first, nullptr));
-                    cursor = adds[next].second - offset;
-                }
-                AppendText(line.children, chars, cursor, width);
-            } else if (ObjId id = readAnchor(item)) {
-                if (kept.count(id)) line.children.push_back(AnchorNode(ctx, id, &item));
-            } else {
-                line.children.push_back(std::move(item));
-            }
-            offset += width;
-        }
-        lastLine = &line;
+    for (size_t i = 0; i < read.children.size(); ++i) {
+        if (read.children[i].token != "ParaLine") continue;
+        lastLine = &node.children[i];
+        lastLine->children.clear();
+        for (const MifNode& item : read.children[i].children) PlaceItem(pl, lastLine->children, item);
     }
-    if (next < adds.size() && !lastLine) {
+    if (pl.next < now.size() && !lastLine) {
         node.children.push_back(MifStatement("ParaLine"));
         lastLine = &node.children.back();
     }
-    for (; next < adds.size(); ++next) lastLine->children.push_back(AnchorNode(ctx, adds[next].first, nullptr));
+    for (; pl.next < now.size(); ++pl.next) { // beyond the text's end
+        auto readAs = pl.readNode.find(now[pl.next].first);
+        lastLine->children.push_back(
+            AnchorNode(ctx, now[pl.next].first, readAs == pl.readNode.end() ? nullptr : readAs->second));
+    }
     return node;
 }
 
@@ -339,7 +447,8 @@ MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int3
     if (read && ctx.src && ctx.src->asRead.count(para)) {
         const SimObject& was = ctx.src->asRead.at(para);
         MifNode node;
-        if (p.text == was.text && ById(now) == ById(ctx.src->anchorsRead.at(para)) && MarkersUnchanged(ctx, now)) {
+        if (p.text == was.text && p.otherAnchors == was.otherAnchors &&
+            ById(now) == ById(ctx.src->anchorsRead.at(para)) && MarkersUnchanged(ctx, now)) {
             if (p.name == was.name && p.indent == was.indent) {
                 if (rectInEffect) NoteRects(*read, rectInEffect);
                 return MifRefTo(*read);
@@ -374,7 +483,7 @@ MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int3
     }
     std::vector<std::string> chars = Chars(p.text);
     int32_t cursor = 0, len = (int32_t)chars.size();
-    for (const auto& [id, at] : now) {
+    for (const auto& [id, at] : AtCharacters(p, now)) {
         int32_t to = std::clamp(at, cursor, len);
         AppendText(line.children, chars, cursor, to);
         line.children.push_back(AnchorNode(ctx, id, nullptr));

@@ -43,6 +43,12 @@ std::string MifCharText(const std::string& keyword);
 // character position (font and condition changes, TextRectID, the ends of
 // cross-references and text insets, whose text stands in <String>s).
 std::string MifItemText(const MifNode& item, const std::map<std::string, std::string>& variables);
+// Whether an item of a <ParaLine> anchors something (a marker, table, frame
+// or footnote): it takes one position in the paragraph and shows no text.
+bool MifIsAnchor(const MifNode& item);
+// The positions an item takes in its paragraph: its text's characters, or
+// one for an anchor.
+int32_t MifItemPositions(const MifNode& item, const std::map<std::string, std::string>& variables);
 // What a <VariableFormats> catalog says its variables show: the text of
 // each definition without its building blocks (<$curpagenum>) and character
 // formats (<Emphasis>), which the host does not evaluate.
@@ -66,10 +72,6 @@ struct MifWriteContext {
     std::map<ObjId, int32_t> rectIds;  // text frame -> <ID n>
     std::map<ObjId, int32_t> tableIds; // table -> <TblID n>
     int32_t nextId = 1;                // for frames and tables that have none yet
-    // Paragraph -> the markers, then the tables, anchored in it, in the
-    // document's order; made at the first paragraph written.
-    std::map<ObjId, std::vector<ObjId>> anchored;
-    bool anchoredKnown = false;
 };
 
 // The statement of a paragraph: the one it was read from (`read`), as it was

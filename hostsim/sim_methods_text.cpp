@@ -128,30 +128,30 @@ HRESULT AddText(IUnknown* self, ObjId document, const TextLoc* at, const char* t
     return S_OK;
 }
 
-// The string items of one paragraph from `from` to `to` (characters): the
-// text is cut where anchored objects stand, as FrameMaker's items are.
+// The string items of one paragraph from position `from` to `to`: the
+// text is cut where anchors stand, as FrameMaker's items are, and each
+// item's offset is its position, anchors before it counted.
 void ParagraphItems(const SimDoc& d, ObjId para, int32_t from, int32_t to, std::vector<TextItem>& items,
                     std::vector<std::string>& texts) {
     const SimObject* p = SimLocal(d, para);
-    int32_t length = SimCharCount(p->text);
+    std::vector<int32_t> anchors = SimAnchorPositions(d, para);
+    int32_t length = SimCharCount(p->text) + (int32_t)anchors.size();
     if (to > length) to = length;
     if (from < 0) from = 0;
-    std::vector<int32_t> cuts;
-    for (ObjId m : d.markers)
-        if (SimLocal(d, m)->anchorParagraph == para) cuts.push_back(SimLocal(d, m)->anchorOffset);
-    for (ObjId t : d.tables)
-        if (SimLocal(d, t)->anchorParagraph == para) cuts.push_back(SimLocal(d, t)->anchorOffset);
+    std::vector<int32_t> cuts = anchors; // an item ends before an anchor and starts after it
     cuts.push_back(to);
-    std::sort(cuts.begin(), cuts.end());
     int32_t start = from;
     for (int32_t cut : cuts) {
-        if (cut <= start) continue;
+        if (cut < start) continue;
         if (cut > to) cut = to;
-        size_t a = SimCharOffset(p->text, start), b = SimCharOffset(p->text, cut);
-        items.push_back(TextItem{start, TextItemString, {nullptr}});
-        texts.push_back(SimToFrameRoman(p->text.substr(a, b - a)));
-        start = cut;
-        if (start >= to) break;
+        if (cut > start) {
+            size_t a = SimCharOffset(p->text, SimTextIndex(anchors, start));
+            size_t b = SimCharOffset(p->text, SimTextIndex(anchors, cut));
+            items.push_back(TextItem{start, TextItemString, {nullptr}});
+            texts.push_back(SimToFrameRoman(p->text.substr(a, b - a)));
+        }
+        start = cut + 1;
+        if (start > to) break;
     }
 }
 

@@ -74,11 +74,7 @@ void SimMakeOrder(const SimDoc& doc) {
                 if (!added) it->second.second = p;
             }
 
-    auto bySequence = [&](ObjId a, ObjId b) {
-        const SimObject *x = SimLocal(doc, a), *y = SimLocal(doc, b);
-        if (x->anchorOffset != y->anchorOffset) return x->anchorOffset < y->anchorOffset;
-        return x->sequence < y->sequence;
-    };
+    auto bySequence = [&](ObjId a, ObjId b) { return SimAnchorBefore(doc, a, b); };
     std::map<ObjId, std::vector<ObjId>> tablesAt;
     for (ObjId t : doc.tables)
         if (const SimObject* table = SimLocal(doc, t); table && table->anchorParagraph)
@@ -105,28 +101,6 @@ void SimMakeOrder(const SimDoc& doc) {
     for (size_t i = 0; i < doc.markerChain.size(); ++i) doc.markerIndex[doc.markerChain[i]] = i;
     doc.orderValid = true;
 }
-
-namespace {
-
-// Moves the anchors of `from` after `offset` by `shift`, or onto `to`. An
-// anchor at the offset itself stays: text inserted there goes after it, and
-// a paragraph ended there keeps it at its end.
-void MoveAnchors(SimDoc& doc, ObjId from, int32_t offset, int32_t shift, ObjId to) {
-    auto move = [&](ObjId id) {
-        SimObject* o = SimLocal(doc, id);
-        if (!o || o->anchorParagraph != from || o->anchorOffset <= offset) return;
-        if (to) {
-            o->anchorParagraph = to;
-            o->anchorOffset -= offset;
-        } else {
-            o->anchorOffset += shift;
-        }
-    };
-    for (ObjId m : doc.markers) move(m);
-    for (ObjId t : doc.tables) move(t);
-}
-
-} // namespace
 
 // ---- Session
 
@@ -426,22 +400,10 @@ ObjId SimNextParagraph(const SimDoc& doc, ObjId paragraph) {
 }
 
 ObjId SimParagraphPage(const SimDoc& doc, ObjId paragraph) {
-    for (int depth = 0; depth < 16; ++depth) { // a cell's paragraph: climb to the table's anchor
-        const SimObject* p = SimLocal(doc, paragraph);
-        if (!p || p->kind != SimObjParagraph) return 0;
-        const SimObject* holder = SimLocal(doc, p->parent);
-        if (!holder) return 0;
-        if (holder->kind == SimObjTextFrame) {
-            const SimObject* frame = SimLocal(doc, SimParagraphTextFrame(doc, paragraph));
-            const SimObject* pageFrame = frame ? SimLocal(doc, frame->parent) : nullptr;
-            return pageFrame ? pageFrame->parent : 0;
-        }
-        const SimObject* row = holder->kind == SimObjCell ? SimLocal(doc, holder->parent) : nullptr;
-        const SimObject* table = row ? SimLocal(doc, row->parent) : nullptr;
-        if (!table) return 0;
-        paragraph = table->anchorParagraph;
-    }
-    return 0;
+    // A cell's paragraph stands where its table's anchor stands.
+    const SimObject* frame = SimLocal(doc, SimParagraphTextFrame(doc, SimFlowParagraph(doc, paragraph)));
+    const SimObject* pageFrame = frame ? SimLocal(doc, frame->parent) : nullptr;
+    return pageFrame ? pageFrame->parent : 0;
 }
 
 std::vector<ObjId> SimPageParagraphs(const SimDoc& doc, ObjId page) {
@@ -465,7 +427,7 @@ std::vector<ObjId> SimPageParagraphs(const SimDoc& doc, ObjId page) {
 int SimInsertText(SimDoc& doc, TextLoc at, const std::string& text, TextLoc* after) {
     SimObject* p = SimLocal(doc, at.objId);
     if (!p || p->kind != SimObjParagraph || !Container(doc, at.objId)) return SimStatusBadObject;
-    int32_t length = SimCharCount(p->text);
+    int32_t length = SimParagraphLength(doc, at.objId);
     if (at.offset < 0) return SimStatusBadValue;
     int32_t pos = at.offset > length ? length : at.offset;
     ObjId para = at.objId;
@@ -477,8 +439,8 @@ int SimInsertText(SimDoc& doc, TextLoc at, const std::string& text, TextLoc* aft
         std::string piece = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
         SimObject* cur = SimLocal(doc, para);
         int32_t pieceChars = SimCharCount(piece);
-        cur->text.insert(SimCharOffset(cur->text, pos), piece);
-        MoveAnchors(doc, para, pos, pieceChars, 0);
+        cur->text.insert(SimCharOffset(cur->text, SimTextIndex(SimAnchorPositions(doc, para), pos)), piece);
+        SimShiftAnchors(doc, para, pos, pieceChars, 0);
         pos += pieceChars;
         if (end == std::string::npos) break;
 
@@ -492,10 +454,10 @@ int SimInsertText(SimDoc& doc, TextLoc at, const std::string& text, TextLoc* aft
         n.indent = cur->indent;
         n.props = cur->props;
         n.parent = cur->parent;
-        size_t cut = SimCharOffset(cur->text, pos);
+        size_t cut = SimCharOffset(cur->text, SimTextIndex(SimAnchorPositions(doc, para), pos));
         n.text = cur->text.substr(cut);
         cur->text.erase(cut);
-        MoveAnchors(doc, para, pos, 0, next);
+        SimShiftAnchors(doc, para, pos, 0, next);
         SimObject* holder = Container(doc, para);
         auto it = std::find(holder->children.begin(), holder->children.end(), para);
         holder->children.insert(it + 1, next);
@@ -513,13 +475,19 @@ int SimInsertText(SimDoc& doc, TextLoc at, const std::string& text, TextLoc* aft
 ObjId SimAnchorMarker(SimDoc& doc, TextLoc at) {
     const SimObject* p = SimLocal(doc, at.objId);
     if (!p || p->kind != SimObjParagraph || at.offset < 0) return 0;
-    int32_t length = SimCharCount(p->text);
+    int32_t length = SimParagraphLength(doc, at.objId);
+    int32_t position = at.offset > length ? length : at.offset;
     ObjId m = SimNewObject(doc, SimObjMarker);
     if (!m) return 0;
+    SimShiftAnchors(doc, at.objId, position, 1, 0);
     SimObject& marker = doc.objects[m];
     marker.anchorParagraph = at.objId;
-    marker.anchorOffset = at.offset > length ? length : at.offset;
+    marker.anchorOffset = position;
     doc.markers.push_back(m);
+    std::vector<ObjId>& anchors = doc.anchorsOf[at.objId]; // known since the shift
+    anchors.insert(std::upper_bound(anchors.begin(), anchors.end(), m,
+                                    [&](ObjId a, ObjId b) { return SimAnchorBefore(doc, a, b); }),
+                   m);
     doc.modified = true;
     return m;
 }

@@ -12,6 +12,14 @@
 // Text is kept in UTF-8. Character offsets count Unicode code points, which
 // are the client's FrameRoman bytes one for one.
 //
+// Positions in a paragraph are FrameMaker's: each character of its `text`
+// and each anchor (of a marker, a table, an anchored frame, a footnote) takes
+// one. A paragraph's `text` holds the characters alone; an anchor's
+// `anchorOffset` is its own position, so the characters after it stand one
+// further on. Anchors the host keeps no object for (frames, footnotes, a
+// table anchor whose table is unknown) are kept as positions of the
+// paragraph (`otherAnchors`). No two anchors of a paragraph share a position.
+//
 // Reflow. A document's pages are laid out as they were read or built, and
 // with reflow off (the default) text never moves. With reflow on (the
 // session's `reflow` when the document is opened), text moves the way
@@ -24,7 +32,7 @@
 //   page's master page away (background "None") or keeping it ("As Is").
 // - A paragraph needs one line per `width` characters of its text, rounded
 //   up, and at least one (a frame of width 0 gives every paragraph one line).
-//   Paragraphs are never split; anchored tables take no room.
+//   Paragraphs are never split; anchors (anchored tables too) take no room.
 // - When a frame of the main flow changes size (or text is inserted into a
 //   paragraph of it), the flow is poured again from that frame on: the
 //   frames before it keep their text, and the paragraphs after the last one
@@ -150,7 +158,7 @@ struct SimObject {
     int32_t background = 0; // body page: 0 default of its side, 1 none, 2 `masterPage`
     std::optional<std::string> pageNumber; // body page: number text when set, else its position
     ObjId anchorParagraph = 0; // marker, table: the paragraph it is anchored in
-    int32_t anchorOffset = 0;  // ... and the offset there
+    int32_t anchorOffset = 0;  // ... and its position there (see Positions above)
     ObjId markerType = 0;      // marker
     uint64_t sequence = 0;     // creation order, to order anchors at one offset
     int32_t rowType = SimRowBody;
@@ -160,6 +168,8 @@ struct SimObject {
     bool added = false;        // body page: added by text overflowing the last page
     Metric indent = 0;         // paragraph and paragraph format
     std::vector<SimExtraProp> props; // paragraph and paragraph format
+    std::vector<int32_t> otherAnchors; // paragraph: positions of anchors that are no
+                                       // object of the host, ascending
 };
 
 // The objects of a document or book by local id. Local ids are dense (they
@@ -318,6 +328,10 @@ struct SimDoc {
     mutable std::vector<ObjId> markerChain;
     mutable std::map<ObjId, size_t> markerIndex; // marker -> place in the chain
     mutable std::map<ObjId, size_t> paraIndex;   // paragraph -> place in its flow or cell
+    // Paragraph -> its markers and tables in text order, learnt on first use
+    // and kept up to date by the host's own changes of anchors.
+    mutable bool anchorsKnown = false;
+    mutable std::map<ObjId, std::vector<ObjId>> anchorsOf;
     // body page -> place among the body pages, learnt on first use; an entry
     // is checked against `bodyPages` before it is believed.
     mutable std::map<ObjId, size_t> pageIndex;
@@ -331,7 +345,10 @@ struct SimDoc {
 };
 
 // Call after changing paragraphs, anchors or flows by hand.
-inline void SimInvalidateOrder(const SimDoc& doc) { doc.orderValid = false; }
+inline void SimInvalidateOrder(const SimDoc& doc) {
+    doc.orderValid = false;
+    doc.anchorsKnown = false;
+}
 // Works the orders out again when a change made them stale.
 void SimMakeOrder(const SimDoc& doc);
 
@@ -438,12 +455,34 @@ std::vector<ObjId> SimPageParagraphs(const SimDoc& doc, ObjId page);
 
 // Text. Inserts UTF-8 text at a location; '\n' ends the paragraph and starts
 // a new one after it with the same format, which takes the rest of the text
-// and the anchors behind the split. Anchors at the insertion point stay in
-// front of the inserted text. `after` receives the location just after
-// the text. Returns 0 or a status.
+// and the anchors behind the split. What stood at the insertion point, an
+// anchor too, comes after the inserted text, as FrameMaker inserts. `after`
+// receives the location just after the text. Returns 0 or a status.
 int SimInsertText(SimDoc& doc, TextLoc at, const std::string& text, TextLoc* after);
-// A marker anchored at a location; the marker chain is kept in flow order.
+// A marker anchored at a location (the paragraph's end when it lies beyond):
+// it takes that position, before whatever stood there, and everything after
+// it moves on by one. The marker chain is kept in flow order.
 ObjId SimAnchorMarker(SimDoc& doc, TextLoc at);
+
+// ---- Anchors (sim_anchors.cpp; see Positions above)
+// Whether anchor `a` comes before anchor `b` of the same paragraph: by
+// position, then (for anchors built by hand at one position) by creation.
+bool SimAnchorBefore(const SimDoc& doc, ObjId a, ObjId b);
+// The markers and tables anchored in a paragraph, in text order.
+const std::vector<ObjId>& SimParagraphAnchors(const SimDoc& doc, ObjId paragraph);
+// The positions of all anchors of a paragraph (objects or not), ascending.
+std::vector<int32_t> SimAnchorPositions(const SimDoc& doc, ObjId paragraph);
+// The positions a paragraph has: its characters and its anchors.
+int32_t SimParagraphLength(const SimDoc& doc, ObjId paragraph);
+// The characters of `text` before a position (the position less the anchors
+// before it).
+int32_t SimTextIndex(const std::vector<int32_t>& anchorPositions, int32_t position);
+// Moves the anchors of `from` at or after `position` on by `shift`, or, when
+// `to` is not 0, onto `to` at `position` less.
+void SimShiftAnchors(SimDoc& doc, ObjId from, int32_t position, int32_t shift, ObjId to);
+// The paragraph of a flow a paragraph stands with: itself, or for a cell's
+// paragraph the one its table is anchored in (tables nest); 0 for none.
+ObjId SimFlowParagraph(const SimDoc& doc, ObjId paragraph);
 // The markers of the document in flow order (the marker chain).
 std::vector<ObjId> SimMarkerChain(const SimDoc& doc);
 ObjId SimFirstMarker(const SimDoc& doc);

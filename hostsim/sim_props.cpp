@@ -265,18 +265,7 @@ std::vector<ObjId> FlowFrames(const SimDoc& d, ObjId flow) {
 
 // The text frame a paragraph stands in; a cell's paragraph stands where its
 // table's anchor stands.
-ObjId ParagraphFrame(const SimDoc& d, ObjId para) {
-    for (int depth = 0; depth < 16 && para; ++depth) {
-        const SimObject* p = SimLocal(d, para);
-        const SimObject* holder = p ? SimLocal(d, p->parent) : nullptr;
-        if (!holder) return 0;
-        if (holder->kind == SimObjTextFrame) return SimParagraphTextFrame(d, para);
-        const SimObject* row = holder->kind == SimObjCell ? SimLocal(d, holder->parent) : nullptr;
-        const SimObject* table = row ? SimLocal(d, row->parent) : nullptr;
-        para = table ? table->anchorParagraph : 0;
-    }
-    return 0;
-}
+ObjId ParagraphFrame(const SimDoc& d, ObjId para) { return SimParagraphTextFrame(d, SimFlowParagraph(d, para)); }
 
 // One property read: the document, the object and where its value goes.
 struct Getter {

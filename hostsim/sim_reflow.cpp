@@ -155,6 +155,8 @@ void TrimAddedPages(SimDoc& doc) {
 } // namespace
 
 int32_t SimParagraphLines(const SimDoc& doc, ObjId paragraph, int32_t width) {
+    // Anchors take a position in the text but no width on the line: only the
+    // characters count.
     const SimObject* p = SimLocal(doc, paragraph);
     int32_t chars = p ? SimCharCount(p->text) : 0;
     if (width <= 0 || chars <= width) return 1;

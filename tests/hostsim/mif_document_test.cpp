@@ -7,6 +7,7 @@
 #include "hostsim/mif_source.h"
 #include "hostsim/mif_store.h"
 #include "hostsim/mif_writer.h"
+#include "hostsim/sim_random.h"
 #include "common/temp_folder.h"
 #include "platform/win_names.h"
 
@@ -386,7 +387,7 @@ std::vector<int32_t> MarkerOffsets(const SimDoc& doc) {
 
 } // namespace
 
-TEST(MifDocument, EveryInlineStatementThatShowsTextCountsInOffsets) {
+TEST(MifDocument, EveryInlineStatementTakesThePositionsFrameMakerGivesIt) {
     const std::string head = "<MIFFile 9.00>\n"
                              "<VariableFormats\n"
                              " <VariableFormat <VariableName `Product'> <VariableDef `Quillet\\x11 Pro'>>\n"
@@ -412,14 +413,16 @@ TEST(MifDocument, EveryInlineStatementThatShowsTextCountsInOffsets) {
         {"a text inset's text", "<TextInset <TiSrcFile `x.txt'>> <String `in'> <TextInsetEnd>", 2, "in"},
         {"font and condition changes", "<Font <FTag `Emphasis'>> <Conditional <InCondition `C'>> <Unconditional>", 0,
          ""},
-        {"anchors of frames, footnotes and tables", "<String `a'> <AFrame 3> <FNote 4> <ATbl 9> <String `b'>", 2,
+        // Each anchor is one position, whether the host keeps an object for it or not.
+        {"anchors of frames, footnotes and tables", "<String `a'> <AFrame 3> <FNote 4> <ATbl 9> <String `b'>", 5,
          "ab"},
+        {"another marker", "<String `ab'> <Marker <MTypeName `Index'> <MText `first'>>", 3, "ab"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SimDoc doc = FromText(head + "  " + c.items + " " + marker + " <String `z'>>>\n>\n");
-        ASSERT_EQ(doc.markers.size(), 1u);
-        EXPECT_EQ(MarkerOffsets(doc), std::vector<int32_t>{c.offset});
+        ASSERT_FALSE(doc.markers.empty());
+        EXPECT_EQ(MarkerOffsets(doc).back(), c.offset);
         EXPECT_EQ(SimFlowTexts(doc), std::vector<std::string>{c.text + std::string("z")});
     }
 }
@@ -436,26 +439,108 @@ TEST(MifDocument, AMarkerAddedAtAnOffsetGoesBeforeWhatStandsThere) {
     ASSERT_EQ(SimFlowTexts(doc), std::vector<std::string>{"Proabcdef"});
     ObjId para = SimLocal(doc, doc.mainFlow)->children[0];
     ObjId type = SimNamed(doc, SimObjMarkerType, "Index");
-    for (int32_t at : {0, 3, 5, 9}) {
+    // The font change takes no position; the frame anchor is 0, the
+    // variable's text 1 to 3, "abcdef" 4 to 9, the marker 10; the variable
+    // whose text the host cannot know takes none. Each marker added moves
+    // what stands at its position and after it on by one.
+    for (int32_t at : {0, 5, 8, 13, 15}) {
         ObjId m = SimAnchorMarker(doc, TextLoc{para, at});
         doc.objects[m].markerType = type;
         doc.objects[m].text = "at" + std::to_string(at);
     }
+    EXPECT_EQ(doc.objects[para].otherAnchors, std::vector<int32_t>{1});
     std::string out = Written(doc);
-    // Offset 0 is after the font change and before the frame anchor; 3 is
-    // after the variable's text; 5 falls inside the string, which is cut; 9,
-    // at the end, goes before the marker standing there, as FrameMaker
-    // inserts, and before a variable whose text the host cannot know.
+    // Position 0 is after the font change and before the frame anchor; 5 is
+    // after the variable's text; 8 falls inside the string, which is cut; 13
+    // goes before the marker standing there, as FrameMaker inserts; 15, at
+    // the end, before a variable whose text the host cannot know.
     EXPECT_NE(out.find("<ParaLine <TextRectID 1> <Font <FTag `B'>> <Marker <MTypeName `Index'> <MText `at0'>> "
-                       "<AFrame 3> <Variable <VariableName `P'>> <Marker <MTypeName `Index'> <MText `at3'>> "
-                       "<String `ab'> <Marker <MTypeName `Index'> <MText `at5'>> <String `cdef'> "
-                       "<Marker <MTypeName `Index'> <MText `at9'>> <Marker <MTypeName `Index'> <MText `old'>> "
-                       "<Variable <VariableName `Q'>>>\n"),
+                       "<AFrame 3> <Variable <VariableName `P'>> <Marker <MTypeName `Index'> <MText `at5'>> "
+                       "<String `ab'> <Marker <MTypeName `Index'> <MText `at8'>> <String `cdef'> "
+                       "<Marker <MTypeName `Index'> <MText `at13'>> <Marker <MTypeName `Index'> <MText `old'>> "
+                       "<Marker <MTypeName `Index'> <MText `at15'>> <Variable <VariableName `Q'>>>\n"),
               std::string::npos)
         << out;
     SimDoc back = FromText(out);
-    EXPECT_EQ(MarkerOffsets(back), (std::vector<int32_t>{0, 3, 5, 9, 9}));
+    EXPECT_EQ(MarkerOffsets(back), (std::vector<int32_t>{0, 5, 8, 13, 14, 15}));
     EXPECT_EQ(SimFlowTexts(back), std::vector<std::string>{"Proabcdef"});
+    EXPECT_EQ(Written(back), out);
+}
+
+TEST(MifDocument, TextTypedAmongAnchorsKeepsThemAtTheirPositions) {
+    const std::string text = "<MIFFile 9.00>\n<Page <PageType BodyPage> <TextRect <ID 1>>>\n"
+                             "<TextFlow <TFTag `A'> <Para <PgfTag `Body'> <ParaLine <TextRectID 1> <String `ab'> "
+                             "<AFrame 3> <String `cd'> <Marker <MTypeName `Index'> <MText `m'>> <String `ef'>>>>\n";
+    SimDoc doc = FromText(text);
+    ObjId para = SimLocal(doc, doc.mainFlow)->children[0];
+    // a 0, b 1, the frame 2, c 3, d 4, the marker 5, e 6, f 7.
+    EXPECT_EQ(doc.objects[para].otherAnchors, std::vector<int32_t>{2});
+    EXPECT_EQ(MarkerOffsets(doc), std::vector<int32_t>{5});
+    TextLoc after{};
+    ASSERT_EQ(SimInsertText(doc, TextLoc{para, 4}, "X", &after), SimOk); // before d
+    ASSERT_EQ(SimInsertText(doc, TextLoc{para, 0}, "Y", &after), SimOk);
+    EXPECT_EQ(doc.objects[para].otherAnchors, std::vector<int32_t>{3});
+    EXPECT_EQ(MarkerOffsets(doc), std::vector<int32_t>{7});
+    std::string out = Written(doc);
+    EXPECT_NE(out.find("<String `Yab'> <AFrame 3> <String `cXd'> <Marker <MTypeName `Index'> <MText `m'>> "
+                       "<String `ef'>"),
+              std::string::npos)
+        << out;
+    SimDoc back = FromText(out);
+    EXPECT_EQ(SimFlowTexts(back), std::vector<std::string>{"YabcXdef"});
+    EXPECT_EQ(back.objects[SimLocal(back, back.mainFlow)->children[0]].otherAnchors, std::vector<int32_t>{3});
+    EXPECT_EQ(MarkerOffsets(back), std::vector<int32_t>{7});
+}
+
+// What a paragraph holds as the host sees it: its text, where the anchors
+// that are no object stand, and its markers' texts and positions in order.
+std::string PositionsOf(const SimDoc& doc) {
+    ObjId para = SimLocal(doc, doc.mainFlow)->children[0];
+    std::string out = SimLocal(doc, para)->text + " |";
+    for (int32_t at : SimLocal(doc, para)->otherAnchors) out += " " + std::to_string(at);
+    out += " |";
+    for (ObjId m : SimMarkerChain(doc)) out += " " + SimLocal(doc, m)->text + "@" + std::to_string(SimLocal(doc, m)->anchorOffset);
+    for (ObjId t : doc.tables)
+        if (SimLocal(doc, t)->anchorParagraph) out += " table@" + std::to_string(SimLocal(doc, t)->anchorOffset);
+    return out;
+}
+
+TEST(MifDocument, MarkersAndTextAddedAmongEveryKindOfStatementReadBackWhereTheHostPutThem) {
+    const std::string head = "<MIFFile 9.00>\n<VariableFormats <VariableFormat <VariableName `V'> <VariableDef `Vee'>>>\n"
+                             "<Tbls <Tbl <TblID 5> <TblBody <Row <Cell <CellContent <Para <ParaLine>>>>>>>>\n"
+                             "<Page <PageType BodyPage> <TextRect <ID 1>>>\n"
+                             "<TextFlow <TFTag `A'> <Para <PgfTag `Body'> <ParaLine <TextRectID 1> ";
+    const std::vector<std::string> pieces = {
+        "<ATbl 5>", // the table's anchor; a second one is an anchor the host keeps no object for
+        "<String `ab'>", "<Char Tab>", "<Marker <MTypeName `Index'> <MText `r'>>", "<AFrame 3>", "<FNote 4>",
+        // A variable's own text is left out: the host keeps no bounds of it to
+        // keep anchors from falling inside.
+        "<Font <FTag `B'>>", "<XRef <XRefName `P'>> <String `x'> <XRefEnd>",
+        "<Conditional <InCondition `C'>>", "<Variable <VariableName `Unknown'>>", "<String `céd'>",
+        "> <ParaLine"}; // the next line
+    SimRandom random{20261209};
+    for (int round = 0; round < 400; ++round) {
+        std::string items;
+        for (int i = random.Below(9); i > 0; --i) items += random.Pick(pieces) + " ";
+        SCOPED_TRACE(items);
+        SimDoc doc = FromText(head + items + ">>>\n");
+        ObjId para = SimLocal(doc, doc.mainFlow)->children[0];
+        bool typing = random.Chance(50); // text typed too: the paragraph is written anew around its anchors
+        for (int edit = 1 + random.Below(4); edit > 0; --edit) {
+            TextLoc at{para, random.Below(SimParagraphLength(doc, para) + 1)};
+            TextLoc after{};
+            if (typing && random.Chance(50)) {
+                ASSERT_EQ(SimInsertText(doc, at, "Z", &after), SimOk);
+            } else {
+                ObjId m = SimAnchorMarker(doc, at);
+                ASSERT_NE(m, 0u);
+                doc.objects[m].text = "n" + std::to_string(edit);
+                EXPECT_EQ(doc.objects[m].anchorOffset, at.offset);
+            }
+        }
+        std::string out = Written(doc);
+        EXPECT_EQ(PositionsOf(FromText(out)), PositionsOf(doc)) << out;
+    }
 }
 
 TEST(MifDocument, NewStatementsTakeTheFilesStyle) {

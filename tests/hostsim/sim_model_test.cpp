@@ -68,23 +68,29 @@ TEST(SimModel, InsertedNewlinesSplitParagraphsAndCarryAnchors) {
     SimDoc& d = b.doc;
     ObjId first = d.objects[d.mainFlow].children[0];
     ObjId marker = SimAnchorMarker(d, TextLoc{first, 1}); // between X and Y
-    ObjId behind = SimAnchorMarker(d, TextLoc{first, 2});  // after Y
+    ObjId behind = SimAnchorMarker(d, TextLoc{first, 3});  // after Y, which now stands at 2
     d.objects[first].indent = 0x240000;
 
     TextLoc after{};
-    ASSERT_EQ(SimInsertText(d, TextLoc{first, 1}, "ab\ncd", &after), SimOk);
+    ASSERT_EQ(SimInsertText(d, TextLoc{first, 2}, "ab\ncd", &after), SimOk); // after the marker
     EXPECT_EQ(SimFlowTexts(d), (std::vector<std::string>{"Xab", "cdY", "end"}));
     EXPECT_EQ(SimFlowTags(d), (std::vector<std::string>{"Heading2", "Heading2", "Body"}));
     ObjId second = d.objects[d.mainFlow].children[1];
     EXPECT_EQ(d.objects[second].indent, 0x240000);
     EXPECT_EQ(after.objId, second);
     EXPECT_EQ(after.offset, 2);
-    // An anchor at the insertion point stays in front of the new text; one
-    // behind it moves with the rest into the new paragraph.
+    // An anchor before the insertion point stays; one behind it moves with
+    // the rest into the new paragraph, where it stands after "cdY".
     EXPECT_EQ(d.objects[marker].anchorParagraph, first);
     EXPECT_EQ(d.objects[marker].anchorOffset, 1);
     EXPECT_EQ(d.objects[behind].anchorParagraph, second);
     EXPECT_EQ(d.objects[behind].anchorOffset, 3);
+    // Text inserted at an anchor's own position goes before it, as FrameMaker
+    // inserts, and moves it on.
+    ASSERT_EQ(SimInsertText(d, TextLoc{first, 1}, "-", &after), SimOk);
+    EXPECT_EQ(SimFlowTexts(d)[0], "X-ab");
+    EXPECT_EQ(d.objects[marker].anchorOffset, 2);
+    EXPECT_EQ(after.offset, 2);
     // The new paragraph stands in the same frame and follows in flow order.
     EXPECT_EQ(SimNextParagraph(d, first), second);
     EXPECT_EQ(SimFrameLastParagraph(d, d.objects[first].parent), d.objects[d.mainFlow].children[2]);
@@ -106,24 +112,30 @@ TEST(SimModel, MarkerChainFollowsFlowOrder) {
     ObjId onPage2 = SimAnchorMarker(d, TextLoc{paras[1], 0});
     ObjId endOfOne = SimAnchorMarker(d, TextLoc{paras[0], TextOffsetEnd});
     ObjId startOfOne = SimAnchorMarker(d, TextLoc{paras[0], 0});
-    ObjId alsoStart = SimAnchorMarker(d, TextLoc{paras[0], 0}); // same place: after the older one
+    ObjId alsoStart = SimAnchorMarker(d, TextLoc{paras[0], 0}); // same place: before the one there
     ObjId table = d.tables[0];
     ObjId cell = d.objects[d.objects[table].children[1]].children[0];
     ObjId inCell = SimAnchorMarker(d, TextLoc{d.objects[cell].children[0], 0});
 
-    EXPECT_EQ(SimMarkerChain(d), (std::vector<ObjId>{startOfOne, alsoStart, endOfOne, onPage2, inCell}));
-    EXPECT_EQ(SimFirstMarker(d), startOfOne);
+    EXPECT_EQ(SimMarkerChain(d), (std::vector<ObjId>{alsoStart, startOfOne, endOfOne, onPage2, inCell}));
+    EXPECT_EQ(SimFirstMarker(d), alsoStart);
     EXPECT_EQ(SimNextMarker(d, onPage2), inCell);
     EXPECT_EQ(SimNextMarker(d, inCell), 0u);
-    EXPECT_EQ(d.objects[endOfOne].anchorOffset, 3);
+    // Each marker takes a position: "one" stands at 2 to 4 behind the two.
+    EXPECT_EQ(d.objects[alsoStart].anchorOffset, 0);
+    EXPECT_EQ(d.objects[startOfOne].anchorOffset, 1);
+    EXPECT_EQ(d.objects[endOfOne].anchorOffset, 5);
 
     // Text inserted in front of a marker moves it, and with a split, on.
     TextLoc after{};
-    ASSERT_EQ(SimInsertText(d, TextLoc{paras[0], 0}, "zero\n", &after), SimOk);
-    EXPECT_EQ(SimMarkerChain(d), (std::vector<ObjId>{startOfOne, alsoStart, endOfOne, onPage2, inCell}));
-    EXPECT_EQ(d.objects[startOfOne].anchorParagraph, paras[0]);
+    ASSERT_EQ(SimInsertText(d, TextLoc{paras[0], 1}, "zero\n", &after), SimOk);
+    EXPECT_EQ(SimFlowTexts(d)[0], "zero");
+    EXPECT_EQ(SimMarkerChain(d), (std::vector<ObjId>{alsoStart, startOfOne, endOfOne, onPage2, inCell}));
+    EXPECT_EQ(d.objects[alsoStart].anchorParagraph, paras[0]);
+    EXPECT_EQ(d.objects[startOfOne].anchorParagraph, after.objId);
+    EXPECT_EQ(d.objects[startOfOne].anchorOffset, 0);
     EXPECT_EQ(d.objects[endOfOne].anchorParagraph, after.objId);
-    EXPECT_EQ(d.objects[endOfOne].anchorOffset, 3);
+    EXPECT_EQ(d.objects[endOfOne].anchorOffset, 4);
     // A cell's paragraph stands on the page of its table's anchor.
     EXPECT_EQ(SimParagraphPage(d, d.objects[cell].children[0]), b.pageAt(1));
 }

@@ -5,6 +5,8 @@
 #include "host/call_layer.h"
 #include "host/host_interfaces.h"
 #include "host/prop_vals.h"
+#include "hostsim/mif_document.h"
+#include "hostsim/mif_reader.h"
 #include "hostsim/sim_server.h"
 #include "support/base/memory.h"
 
@@ -190,6 +192,7 @@ TEST_F(SimServerTest, TextGoesInAndComesBackAsStringItems) {
     TextLoc after = HostAddText(doc, &at, "Caf\x8E\x08one");
     ObjId marker = HostNewAnchoredObject(doc, ObjMarker, &after);
     ASSERT_NE(marker, 0u);
+    after.offset += 1; // the marker takes position 8: text after it starts at 9
     after = HostAddText(doc, &after, "two\nthree");
     EXPECT_NE(after.objId, para);
     EXPECT_EQ(after.offset, 5);
@@ -203,7 +206,7 @@ TEST_F(SimServerTest, TextGoesInAndComesBackAsStringItems) {
     ASSERT_EQ(items.count, 2u);
     EXPECT_STREQ(items.items[0].value.text, "Caf\x8E\x08one");
     EXPECT_STREQ(items.items[1].value.text, "two");
-    EXPECT_EQ(items.items[1].offset, 8);
+    EXPECT_EQ(items.items[1].offset, 9);
     TextItemsFree(&items);
     TextLoc where = HostGetTextLocProp(doc, marker, PropMarkerLocation);
     EXPECT_EQ(where.objId, para);
@@ -216,6 +219,70 @@ TEST_F(SimServerTest, TextGoesInAndComesBackAsStringItems) {
     items = HostGetText(doc, &none, TextItemString);
     EXPECT_EQ(items.count, 0u);
     TextItemsFree(&items);
+}
+
+// The string items of a range: (offset, text) each.
+std::vector<std::pair<int32_t, std::string>> StringItems(ObjId doc, TextRange range) {
+    TextItems items = HostGetText(doc, &range, TextItemString);
+    std::vector<std::pair<int32_t, std::string>> out;
+    for (uint32_t i = 0; i < items.count; ++i) out.emplace_back(items.items[i].offset, items.items[i].value.text);
+    TextItemsFree(&items);
+    return out;
+}
+
+TEST_F(SimServerTest, AnchorsTakeOnePositionInTextItemsAndMarkerLocations) {
+    // Positions: "ab" 0-1, marker A 2, Tab 3, table anchor 4, frame 5, "cd"
+    // 6-7, footnote 8, the variable's "Vee" 9-11 and the cross-reference's
+    // "x" 12 (the font change takes none), marker B 13, the text inset's
+    // "in" 14-15 (the condition takes none), marker C 16.
+    const std::string text =
+        "<MIFFile 9.00>\n<VariableFormats <VariableFormat <VariableName `V'> <VariableDef `Vee'>>>\n"
+        "<Tbls <Tbl <TblID 7> <TblBody <Row <Cell <CellContent <Para <ParaLine <String `cell'>>>>>>>>>\n"
+        "<Page <PageType BodyPage> <TextRect <ID 1>>>\n"
+        "<TextFlow <TFTag `A'> <Para <PgfTag `Body'> <ParaLine <TextRectID 1> <String `ab'>"
+        " <Marker <MTypeName `Index'> <MText `A'>> <Char Tab> <ATbl 7> <AFrame 3> <String `cd'> <FNote 4>"
+        " <Font <FTag `B'>> <Variable <VariableName `V'>> <XRef <XRefName `P'>> <String `x'> <XRefEnd>"
+        " <Marker <MTypeName `Index'> <MText `B'>> <Conditional <InCondition `C'>>"
+        " <TextInset <TiSrcFile `t'>> <String `in'> <TextInsetEnd> <Marker <MTypeName `Index'> <MText `C'>>>>>\n";
+    MifFile file;
+    std::string error;
+    ASSERT_TRUE(MifParse(text.data(), text.size(), "a.mif", &file, &error)) << error;
+    SimDoc read;
+    ASSERT_TRUE(MifToDoc(file, "Z:\\docs\\a.mif", &read, &error)) << error;
+    ObjId doc = SimOpenDoc(SimServerSession(server), read, true)->id;
+    ObjId frame = HostGetIdProp(doc, HostGetIdProp(0, doc, PropMainFlow), PropLastTextFrame);
+    ObjId para = HostGetIdProp(doc, frame, PropFirstParagraph);
+    ASSERT_NE(para, 0u);
+    auto markerOffsets = [&] {
+        std::vector<int32_t> out;
+        for (ObjId m = HostGetIdProp(0, doc, PropFirstMarker); m; m = HostGetIdProp(doc, m, PropNextMarker)) {
+            TextLoc at = HostGetTextLocProp(doc, m, PropMarkerLocation);
+            EXPECT_EQ(at.objId, para);
+            out.push_back(at.offset);
+        }
+        return out;
+    };
+    using Items = std::vector<std::pair<int32_t, std::string>>;
+    TextRange whole{{para, 0}, {para, TextOffsetEnd}};
+    EXPECT_EQ(StringItems(doc, whole), (Items{{0, "ab"}, {3, "\x08"}, {6, "cd"}, {9, "Veex"}, {14, "in"}}));
+    EXPECT_EQ(markerOffsets(), (std::vector<int32_t>{2, 13, 16}));
+    const SimDoc& d = *SimDocById(server, doc);
+    EXPECT_EQ(d.objects.at(d.tables[0]).anchorOffset, 4);
+    // A range that begins and ends inside text is cut at its ends as well.
+    EXPECT_EQ(StringItems(doc, TextRange{{para, 1}, {para, 7}}), (Items{{1, "b"}, {3, "\x08"}, {6, "c"}}));
+
+    // A marker put at 6 goes before "c"; everything from there on moves on by one.
+    TextLoc at{para, 6};
+    ASSERT_NE(HostNewAnchoredObject(doc, ObjMarker, &at), 0u);
+    EXPECT_EQ(markerOffsets(), (std::vector<int32_t>{2, 6, 14, 17}));
+    EXPECT_EQ(StringItems(doc, whole), (Items{{0, "ab"}, {3, "\x08"}, {7, "cd"}, {10, "Veex"}, {15, "in"}}));
+    // Text typed at a marker's position goes before it, as FrameMaker inserts.
+    at = TextLoc{para, 2};
+    TextLoc after = HostAddText(doc, &at, "-");
+    EXPECT_EQ(after.offset, 3);
+    EXPECT_EQ(markerOffsets(), (std::vector<int32_t>{3, 7, 15, 18}));
+    EXPECT_EQ(StringItems(doc, TextRange{{para, 0}, {para, 5}}), (Items{{0, "ab-"}, {4, "\x08"}}));
+    HostClose(doc, 1);
 }
 
 TEST_F(SimServerTest, FormatPropertiesCopyOntoAParagraph) {
