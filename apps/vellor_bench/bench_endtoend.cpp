@@ -10,7 +10,7 @@
 #include "bench_documents.h"
 
 #if !defined(_WIN32) && defined(VELLOR_HOST_PROGRAM)
-#include "hostsim/mif_document.h"
+#include "hostsim/mif/mif_document.h"
 #include "platform/win_names.h"
 
 #include <algorithm>

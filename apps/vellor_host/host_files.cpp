@@ -2,7 +2,7 @@
 // on disk, whatever their names.
 #include "apps/vellor_host/host_files.h"
 
-#include "hostsim/mif_store.h"
+#include "hostsim/mif/mif_store.h"
 
 namespace {
 

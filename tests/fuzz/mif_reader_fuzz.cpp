@@ -8,9 +8,9 @@
 // Input: the MIF text as it stands.
 #include "fuzz_input.h"
 
-#include "hostsim/mif_document.h"
-#include "hostsim/mif_reader.h"
-#include "hostsim/mif_writer.h"
+#include "hostsim/mif/mif_document.h"
+#include "hostsim/mif/mif_reader.h"
+#include "hostsim/mif/mif_writer.h"
 
 #include <cstdio>
 #include <string>

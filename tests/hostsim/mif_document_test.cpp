@@ -2,11 +2,11 @@
 // becomes, what a save writes back after a session's changes, and the file
 // store the host opens and saves through.
 #include "hostsim/doc_builder.h"
-#include "hostsim/mif_document.h"
-#include "hostsim/mif_reader.h"
-#include "hostsim/mif_source.h"
-#include "hostsim/mif_store.h"
-#include "hostsim/mif_writer.h"
+#include "hostsim/mif/mif_document.h"
+#include "hostsim/mif/mif_reader.h"
+#include "hostsim/mif/mif_source.h"
+#include "hostsim/mif/mif_store.h"
+#include "hostsim/mif/mif_writer.h"
 #include "hostsim/sim_random.h"
 #include "common/temp_folder.h"
 #include "platform/win_names.h"

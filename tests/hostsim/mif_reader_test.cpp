@@ -1,6 +1,6 @@
 // MIF reading: statements, data atoms, string escapes, encodings, and the
 // errors hostile or broken files give.
-#include "hostsim/mif_reader.h"
+#include "hostsim/mif/mif_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // MIF writing: round trips give the same tree back, strings keep their
 // escapes in each encoding, and a save that fails leaves the old file whole.
 #include "hostsim/atomic_file.h"
-#include "hostsim/mif_reader.h"
-#include "hostsim/mif_writer.h"
+#include "hostsim/mif/mif_reader.h"
+#include "hostsim/mif/mif_writer.h"
 #include "common/temp_folder.h"
 
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 #include "host/call_layer.h"
 #include "host/host_interfaces.h"
 #include "host/prop_vals.h"
-#include "hostsim/mif_document.h"
-#include "hostsim/mif_reader.h"
+#include "hostsim/mif/mif_document.h"
+#include "hostsim/mif/mif_reader.h"
 #include "hostsim/sim_server.h"
 #include "support/base/memory.h"
 

@@ -10,7 +10,7 @@
 #include "sweep.h"
 
 #include "common/netlib_folder.h"
-#include "hostsim/mif_store.h"
+#include "hostsim/mif/mif_store.h"
 
 #include <gtest/gtest.h>
 

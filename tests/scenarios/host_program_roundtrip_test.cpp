@@ -10,8 +10,8 @@
 #ifndef _WIN32
 #include "host_program_run.h"
 
-#include "hostsim/mif_document.h"
-#include "hostsim/mif_reader.h"
+#include "hostsim/mif/mif_document.h"
+#include "hostsim/mif/mif_reader.h"
 
 #include <set>
 

@@ -1,6 +1,6 @@
 // Building, finding and comparing statements of the MIF tree, and the
 // numbers and units of its data.
-#include "hostsim/mif_tree.h"
+#include "hostsim/mif/mif_tree.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // MIF books: components in book order, with this host's folders and groups
 // as nested statements, and FrameMaker's device-independent file names
 // relative to the book's folder.
-#include "hostsim/mif_document.h"
-#include "hostsim/mif_source.h"
+#include "hostsim/mif/mif_document.h"
+#include "hostsim/mif/mif_source.h"
 
 #include <algorithm>
 #include <memory>

@@ -13,7 +13,7 @@
 // (`MifFile::source`) for writing back.
 #pragma once
 
-#include "hostsim/mif_tree.h"
+#include "hostsim/mif/mif_tree.h"
 
 #include <cstddef>
 #include <string>

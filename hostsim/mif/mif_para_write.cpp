@@ -6,7 +6,7 @@
 // and at the end is matched up, so statements between characters keep their
 // places there; those inside the changed stretch move to its start, but for
 // anchors of frames and footnotes, whose positions the host keeps.
-#include "hostsim/mif_source.h"
+#include "hostsim/mif/mif_source.h"
 
 #include "hostsim/sim_text.h"
 

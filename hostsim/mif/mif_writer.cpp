@@ -7,10 +7,10 @@
 //
 // Statements are written depth first; the depth is bound by the reader's
 // nesting limit, or by the host's own few levels.
-#include "hostsim/mif_writer.h"
+#include "hostsim/mif/mif_writer.h"
 
 #include "hostsim/atomic_file.h"
-#include "hostsim/mif_text.h"
+#include "hostsim/mif/mif_text.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 // that writing back can tell what the session changed.
 #pragma once
 
-#include "hostsim/mif_tree.h"
+#include "hostsim/mif/mif_tree.h"
 #include "hostsim/sim_model.h"
 
 #include <map>

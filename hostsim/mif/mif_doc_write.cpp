@@ -2,8 +2,8 @@
 // with what the session changed (layout, page backgrounds, master pages,
 // paragraph formats, marker types, paragraphs and their markers), or, for a
 // document the host made, a whole minimal document.
-#include "hostsim/mif_document.h"
-#include "hostsim/mif_source.h"
+#include "hostsim/mif/mif_document.h"
+#include "hostsim/mif/mif_source.h"
 
 #include <algorithm>
 #include <functional>

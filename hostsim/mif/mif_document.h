@@ -12,7 +12,7 @@
 // kind than a document carries its kind as <ComponentType n>.
 #pragma once
 
-#include "hostsim/mif_tree.h"
+#include "hostsim/mif/mif_tree.h"
 #include "hostsim/sim_model.h"
 
 #include <string>

@@ -9,7 +9,7 @@
 // same tree back.
 #pragma once
 
-#include "hostsim/mif_tree.h"
+#include "hostsim/mif/mif_tree.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 // MIF string escapes and the file encodings, over the host's FrameRoman table.
-#include "hostsim/mif_text.h"
+#include "hostsim/mif/mif_text.h"
 
 #include "hostsim/sim_text.h"
 

@@ -1,11 +1,11 @@
 // Documents and books as MIF files: reading into and writing from the host's
 // objects, and the file store the host opens and saves through.
-#include "hostsim/mif_store.h"
+#include "hostsim/mif/mif_store.h"
 
-#include "hostsim/mif_document.h"
-#include "hostsim/mif_reader.h"
-#include "hostsim/mif_source.h"
-#include "hostsim/mif_writer.h"
+#include "hostsim/mif/mif_document.h"
+#include "hostsim/mif/mif_reader.h"
+#include "hostsim/mif/mif_source.h"
+#include "hostsim/mif/mif_writer.h"
 #include "platform/win_names.h"
 
 #include <new>

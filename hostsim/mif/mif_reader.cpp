@@ -1,8 +1,8 @@
 // The MIF reader: a tokenizer and an explicit-stack parser of statements,
 // strings, numbers with units, keywords, facets and comments.
-#include "hostsim/mif_reader.h"
+#include "hostsim/mif/mif_reader.h"
 
-#include "hostsim/mif_text.h"
+#include "hostsim/mif/mif_text.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
 // From a MIF document's statements to the host's objects: layout, paragraph
 // formats, marker types, tables, pages with their frames, and flows with
 // their paragraphs, text, markers and table anchors.
-#include "hostsim/mif_document.h"
-#include "hostsim/mif_source.h"
+#include "hostsim/mif/mif_document.h"
+#include "hostsim/mif/mif_source.h"
 
 #include "hostsim/sim_text.h"
 

@@ -1,9 +1,9 @@
 // What paragraphs, dimensions and marker types of MIF documents mean to the
 // host: <Char ...> keywords as FrameRoman codes, 16.16 metrics, and the
 // marker types FrameMaker documents always have.
-#include "hostsim/mif_source.h"
+#include "hostsim/mif/mif_source.h"
 
-#include "hostsim/mif_text.h"
+#include "hostsim/mif/mif_text.h"
 #include "hostsim/sim_text.h"
 
 #include <cmath>
