@@ -116,11 +116,11 @@ struct Checker {
                 met = true;
                 continue;
             }
-            std::string near = CaseOnly(names, key);
-            if (!near.empty()) nearMisses.push_back(Quoted(near) + " in " + d.doc->title);
+            std::string caseOnly = CaseOnly(names, key);
+            if (!caseOnly.empty()) nearMisses.push_back(Quoted(caseOnly) + " in " + d.doc->title);
         }
-        for (const std::string& near : nearMisses)
-            Add(t, &row, std::string("meets ") + WhatForKind(word) + near +
+        for (const std::string& miss : nearMisses)
+            Add(t, &row, std::string("meets ") + WhatForKind(word) + miss +
                              " only when letter case is ignored: keys are compared exactly");
         if (!met && nearMisses.empty())
             Add(t, &row, std::string("no document has ") + WhatForKind(word) + Quoted(key));
@@ -138,11 +138,11 @@ struct Checker {
                 std::vector<std::string> nearMisses;
                 for (const DocNames& d : docs) {
                     if (d.masters.count(candidate)) someHave = true;
-                    std::string near = CaseOnly(d.masters, candidate);
-                    if (!near.empty()) nearMisses.push_back(d.doc->title + " has " + Quoted(near));
+                    std::string caseOnly = CaseOnly(d.masters, candidate);
+                    if (!caseOnly.empty()) nearMisses.push_back(d.doc->title + " has " + Quoted(caseOnly));
                 }
-                for (const std::string& near : nearMisses)
-                    Add(t, &row, cell + ": no master page " + Quoted(candidate) + ", but " + near +
+                for (const std::string& miss : nearMisses)
+                    Add(t, &row, cell + ": no master page " + Quoted(candidate) + ", but " + miss +
                                      " (letter case differs)");
                 if (!someHave && nearMisses.empty()) {
                     std::string hint;
