@@ -24,6 +24,7 @@
 #include "support/base/format.h"
 #include "support/base/host_encodings.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -176,10 +177,12 @@ void RunRandom(FuzzInput& in, unsigned sizeByte) {
             ++p;
             continue;
         }
-        // The parser reads each '*' as an int: hand it zeros, counting them.
-        int stars = 0;
-        for (const char* q = p + 1; *q && !std::strchr("dioxXucsfeEgGp%nC", *q); ++q) stars += *q == '*';
-        if (slots + stars + 1 > SlotCount) return;
+        // The parser reads each '*' as an int: hand it zeros. The '*'s up to
+        // the next conversion letter bound how many it can read; those inside
+        // the specification it takes are the ones the call will read.
+        int bound = 0;
+        for (const char* q = p + 1; *q && !std::strchr("dioxXucsfeEgGp%nC", *q); ++q) bound += *q == '*';
+        if (slots + bound + 1 > SlotCount) return;
         FmtSpec spec;
         struct Zeros {
             static int Parse(const char* text, FmtSpec* spec, ...) {
@@ -192,15 +195,24 @@ void RunRandom(FuzzInput& in, unsigned sizeByte) {
         };
         const int length = Zeros::Parse(p, &spec, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
         FUZZ_CHECK(length >= 1 && length <= static_cast<int>(std::strlen(p)));
+        const int stars = static_cast<int>(std::count(p + 1, p + length, '*'));
         if (spec.letter && std::strchr("eEfgG", spec.letter)) return;
         if (spec.width > 4096 || spec.precision > 4096) return; // output size, not safety
         // The runtime reads the width of a specification the engine did not
-        // take apart; the same bound holds for it.
+        // take apart; the same bound holds for it. Each '*' becomes its value
+        // in decimal, so a '*' beside another or beside a digit joins them
+        // into one number the zeros above do not show ("%***u" with 976,
+        // 936 and 344 asks for a width of 976936344).
         if (spec.handOver) {
             int digits = 0;
             for (const char* q = spec.expanded; *q; ++q) {
                 digits = (*q >= '0' && *q <= '9') ? digits + 1 : 0;
                 if (digits > 4) return;
+            }
+            for (const char* q = p + 1; q + 1 < p + length; ++q) {
+                const bool joins = (q[0] == '*' && (q[1] == '*' || (q[1] >= '0' && q[1] <= '9'))) ||
+                                   (q[1] == '*' && q[0] >= '0' && q[0] <= '9');
+                if (joins) return;
             }
         }
         for (int i = 0; i < stars; ++i) isStar[slots++] = true;
