@@ -448,7 +448,7 @@ MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int3
         const SimObject& was = ctx.src->asRead.at(para);
         MifNode node;
         if (p.text == was.text && p.otherAnchors == was.otherAnchors &&
-            ById(now) == ById(ctx.src->anchorsRead.at(para)) && MarkersUnchanged(ctx, now)) {
+            ById(now) == ById(MifAnchorsRead(*ctx.src, para)) && MarkersUnchanged(ctx, now)) {
             if (p.name == was.name && p.indent == was.indent) {
                 if (rectInEffect) NoteRects(*read, rectInEffect);
                 return MifRefTo(*read);
