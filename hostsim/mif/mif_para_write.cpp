@@ -90,7 +90,7 @@ MifNode AnchorNode(MifWriteContext& ctx, ObjId id, const MifNode* read) {
     }
     if (!read) return MifNewMarker(ctx.doc, id);
     MifNode node = *read;
-    auto was = ctx.src ? ctx.src->asRead.find(id) : std::map<ObjId, SimObject>::const_iterator();
+    auto was = ctx.src ? ctx.src->asRead.find(id) : SimObjects::const_iterator();
     if (ctx.src && was != ctx.src->asRead.end()) {
         if (was->second.text != o->text) MifSetChildArg(node, "MText", MifStringAtom(o->text));
         if (was->second.markerType != o->markerType) {

@@ -16,7 +16,7 @@ struct MifSource {
     MifFile file;
     std::map<const MifNode*, ObjId> objectOf; // Pgf, Page, TextFlow, Para, Marker, ATbl,
                                               // Tbl, book component statements
-    std::map<ObjId, SimObject> asRead;        // those objects as they were read
+    SimObjects asRead;                        // those objects as they were read
     // paragraph -> its anchors as read; only paragraphs that have some (most
     // have none), see MifAnchorsRead
     std::map<ObjId, std::vector<std::pair<ObjId, int32_t>>> anchorsRead;
