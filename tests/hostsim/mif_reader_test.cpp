@@ -112,6 +112,25 @@ TEST(MifReader, StringEscapesAndEncodings) {
     EXPECT_EQ(Error(v8 + "\n<S `a\\x1'>"), "chapter3.mif:2: \\x needs two hex digits in string");
 }
 
+// Strings longer than a machine word, with their non-ASCII bytes, escapes
+// and bad bytes at every place relative to an eight-byte boundary: each
+// is decoded or refused wherever it stands.
+TEST(MifReader, LongStringsDecodeWhereverTheirSpecialBytesStand) {
+    const std::string v8 = "<MIFFile 8.00>", v7 = "<MIFFile 7.00>";
+    const std::string tail = "0123456789ABCDEFGHIJ";
+    for (size_t lead = 0; lead < 17; ++lead) {
+        SCOPED_TRACE(lead);
+        const std::string a(lead, 'a');
+        EXPECT_EQ(StringValue(v8, a + "caf\xC3\xA9" + tail), a + "caf\u00E9" + tail);
+        EXPECT_EQ(StringValue(v7, a + "caf\x8E" + tail + "\x8E"), a + "caf\u00E9" + tail + "\u00E9");
+        EXPECT_EQ(StringValue(v8, a + "x\\ty\\\\" + tail), a + "x\ty\\" + tail);
+        EXPECT_EQ(StringValue(v7, a + "\\xa5 " + tail), a + "\u2022" + tail);
+        EXPECT_EQ(Error(v8 + "\n<S `" + a + "bad \xC3" + tail + "'>"), "chapter3.mif:2: invalid UTF-8 in string");
+        EXPECT_EQ(Error(v8 + "\n<S `" + a + tail + "\xE2\x82'>"), "chapter3.mif:2: invalid UTF-8 in string");
+        EXPECT_EQ(Error(v8 + "\n<S `" + a + tail + "\\z'>"), "chapter3.mif:2: bad escape \\z in string");
+    }
+}
+
 TEST(MifReader, ErrorsNameTheLine) {
     const std::string head = "<MIFFile 8.00>\n<A\n";
     EXPECT_EQ(Error(head + "<S `open\n>\n>"), "chapter3.mif:3: unterminated string");
