@@ -128,6 +128,13 @@ TEST(MifReader, LongStringsDecodeWhereverTheirSpecialBytesStand) {
         EXPECT_EQ(Error(v8 + "\n<S `" + a + "bad \xC3" + tail + "'>"), "chapter3.mif:2: invalid UTF-8 in string");
         EXPECT_EQ(Error(v8 + "\n<S `" + a + tail + "\xE2\x82'>"), "chapter3.mif:2: invalid UTF-8 in string");
         EXPECT_EQ(Error(v8 + "\n<S `" + a + tail + "\\z'>"), "chapter3.mif:2: bad escape \\z in string");
+        // A string ends at its quote, and never past its line.
+        MifFile two = Parse(v8 + "\n<S `" + a + "'>\n<S `" + a + "\\\\'>\n");
+        EXPECT_EQ(two.statements.at(1).args.at(0).text, a);
+        EXPECT_EQ(two.statements.at(2).args.at(0).text, a + "\\");
+        EXPECT_EQ(Error(v8 + "\n<A\n<S `" + a + tail + "\n'>\n>"), "chapter3.mif:3: unterminated string");
+        EXPECT_EQ(Error(v8 + "\n<A\n<S `" + a + tail + "\r'>\n>"), "chapter3.mif:3: unterminated string");
+        EXPECT_EQ(Error(v8 + "\n<A\n<S `" + a + "\\"), "chapter3.mif:3: unterminated string");
     }
 }
 
