@@ -263,6 +263,10 @@ TEST(MifReader, CheckingAFileGivesTheVerdictOfReadingIt) {
         {"<MIFFile 8.00>\n<A>\n<B>\n<C>", few},
         {"<MIFFile 8.00>\n<A" + Repeat(" 1", 5000) + ">", small},
         {"<MIFFile 8.00>\n<A" + Repeat(" <B 1>", 3000) + ">", small},
+        // Long strings, read a word at a time: good, with a bad byte, cut by a line end.
+        {"<MIFFile 8.00>\n<S `" + Repeat("plain text ", 20) + "caf\xC3\xA9 \\t'>\n", MifLimits()},
+        {"<MIFFile 8.00>\n<S `" + Repeat("plain text ", 20) + "bad \xC3'>\n", MifLimits()},
+        {"<MIFFile 8.00>\n<A\n<S `" + Repeat("plain text ", 20) + "\n'>\n>\n", MifLimits()},
     };
     for (const auto& [text, limits] : cases) {
         FILE* f = std::fopen(path.c_str(), "wb");
