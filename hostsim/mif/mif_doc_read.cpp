@@ -128,7 +128,7 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
     p.parent = standsIn;
     p.otherAnchors = others;
     r.src.asRead[id] = p;
-    r.src.anchorsRead[id] = anchors;
+    if (!anchors.empty()) r.src.anchorsRead[id] = std::move(anchors);
     return id;
 }
 

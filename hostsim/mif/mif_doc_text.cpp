@@ -11,6 +11,12 @@
 
 const char MifSourceKind = 0;
 
+const std::vector<std::pair<ObjId, int32_t>>& MifAnchorsRead(const MifSource& src, ObjId para) {
+    static const std::vector<std::pair<ObjId, int32_t>> none;
+    auto it = src.anchorsRead.find(para);
+    return it == src.anchorsRead.end() ? none : it->second;
+}
+
 namespace {
 
 // <Char ...> keywords and their FrameRoman codes. Those below 0x20 are

@@ -6,7 +6,6 @@
 #include "hostsim/mif/mif_source.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -155,15 +154,18 @@ void WriteNew(MifWriteContext& ctx, MifFile* out) {
     for (ObjId f : doc.flows) out->statements.push_back(NewFlow(ctx, f));
 }
 
+// The highest <ID n> or <TblID n> in a statement and those nested in it
+// (a plain recursion: this walks every statement of the file at each save).
+void NoteHighestId(const MifNode& n, int32_t* high) {
+    int32_t v;
+    if ((n.token == "ID" || n.token == "TblID") && !n.args.empty() && MifIntValue(n.args[0], &v))
+        *high = std::max(*high, std::min(v, 1000000000));
+    for (const MifNode& c : n.children) NoteHighestId(c, high);
+}
+
 int32_t HighestId(const std::vector<MifNode>& nodes) {
     int32_t high = 0;
-    std::function<void(const MifNode&)> walk = [&](const MifNode& n) {
-        int32_t v;
-        if ((n.token == "ID" || n.token == "TblID") && !n.args.empty() && MifIntValue(n.args[0], &v))
-            high = std::max(high, std::min(v, 1000000000));
-        for (const MifNode& c : n.children) walk(c);
-    };
-    for (const MifNode& n : nodes) walk(n);
+    for (const MifNode& n : nodes) NoteHighestId(n, &high);
     return high;
 }
 

@@ -90,7 +90,7 @@ MifNode AnchorNode(MifWriteContext& ctx, ObjId id, const MifNode* read) {
     }
     if (!read) return MifNewMarker(ctx.doc, id);
     MifNode node = *read;
-    auto was = ctx.src ? ctx.src->asRead.find(id) : std::map<ObjId, SimObject>::const_iterator();
+    auto was = ctx.src ? ctx.src->asRead.find(id) : SimObjects::const_iterator();
     if (ctx.src && was != ctx.src->asRead.end()) {
         if (was->second.text != o->text) MifSetChildArg(node, "MText", MifStringAtom(o->text));
         if (was->second.markerType != o->markerType) {
@@ -448,7 +448,7 @@ MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int3
         const SimObject& was = ctx.src->asRead.at(para);
         MifNode node;
         if (p.text == was.text && p.otherAnchors == was.otherAnchors &&
-            ById(now) == ById(ctx.src->anchorsRead.at(para)) && MarkersUnchanged(ctx, now)) {
+            ById(now) == ById(MifAnchorsRead(*ctx.src, para)) && MarkersUnchanged(ctx, now)) {
             if (p.name == was.name && p.indent == was.indent) {
                 if (rectInEffect) NoteRects(*read, rectInEffect);
                 return MifRefTo(*read);

@@ -114,10 +114,30 @@ bool AtLineStart(const Reader& r) {
     return true;
 }
 
+// Whether any byte of `word` is `c` (the test for a zero byte, on the
+// word with `c` cleared out).
+uint64_t HasByte(uint64_t word, unsigned char c) {
+    uint64_t x = word ^ (0x0101010101010101ull * c);
+    return (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
+}
+
+// Steps eight bytes at a time over the plain text of a string: bytes that
+// are no quote, backslash or line end. Stops before the word that holds one
+// (or the last few bytes), which the caller looks at byte by byte.
+const char* PastPlainText(const char* p, const char* end) {
+    for (uint64_t w; end - p >= 8; p += 8) {
+        std::memcpy(&w, p, 8);
+        if (HasByte(w, '\'') | HasByte(w, '\\') | HasByte(w, '\n') | HasByte(w, '\r')) break;
+    }
+    return p;
+}
+
 bool ReadString(Reader& r, MifAtom* atom) {
     int startLine = r.line;
     const char* s = ++r.p; // past the back quote
-    while (r.p < r.end && *r.p != '\'' && !IsLineEnd(*r.p)) {
+    for (;;) {
+        r.p = PastPlainText(r.p, r.end);
+        if (r.p >= r.end || *r.p == '\'' || IsLineEnd(*r.p)) break;
         if (*r.p == '\\' && r.p + 1 < r.end && !IsLineEnd(r.p[1])) ++r.p;
         ++r.p;
     }

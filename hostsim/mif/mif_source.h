@@ -16,8 +16,10 @@ struct MifSource {
     MifFile file;
     std::map<const MifNode*, ObjId> objectOf; // Pgf, Page, TextFlow, Para, Marker, ATbl,
                                               // Tbl, book component statements
-    std::map<ObjId, SimObject> asRead;        // those objects as they were read
-    std::map<ObjId, std::vector<std::pair<ObjId, int32_t>>> anchorsRead; // paragraph -> anchors
+    SimObjects asRead;                        // those objects as they were read
+    // paragraph -> its anchors as read; only paragraphs that have some (most
+    // have none), see MifAnchorsRead
+    std::map<ObjId, std::vector<std::pair<ObjId, int32_t>>> anchorsRead;
     std::map<ObjId, int32_t> textRectId;      // text frame -> its <ID n>
     std::map<ObjId, int32_t> tableId;         // table -> its <TblID n>
     std::set<ObjId> impliedMarkerTypes;       // named by markers, not in the catalog
@@ -32,6 +34,10 @@ extern const char MifSourceKind;
 inline const MifSource* MifSourceOf(const SimDoc& doc) {
     return doc.storeKind == &MifSourceKind ? static_cast<const MifSource*>(doc.storeData.get()) : nullptr;
 }
+
+// The anchors a paragraph had as read (none for a paragraph not in
+// `anchorsRead`).
+const std::vector<std::pair<ObjId, int32_t>>& MifAnchorsRead(const MifSource& src, ObjId para);
 
 // Text and control characters of paragraphs (shared by reading and writing).
 // The character a <Char ...> keyword stands for (UTF-8): every special

@@ -5,8 +5,10 @@
 
 #include <unicode/utf8.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -17,13 +19,25 @@ int HexDigit(char c) {
     return -1;
 }
 
+// How many bytes from the start of `raw` are ASCII, eight at a time: most
+// text of a file is, and needs no decoding.
+size_t AsciiPrefix(const char* raw, size_t size) {
+    size_t i = 0;
+    for (uint64_t word; i + 8 <= size; i += 8) {
+        std::memcpy(&word, raw + i, 8);
+        if (word & 0x8080808080808080ull) break;
+    }
+    while (i < size && (unsigned char)raw[i] < 0x80) ++i;
+    return i;
+}
+
 // Appends raw bytes of the file: ASCII as it is, the rest in the file's
 // encoding.
 bool AppendRaw(const char* raw, size_t size, bool utf8, std::string* out, std::string* error) {
     if (!size) return true;
     if (utf8) {
         const uint8_t* s = reinterpret_cast<const uint8_t*>(raw);
-        int32_t i = 0, n = (int32_t)size;
+        int32_t i = (int32_t)AsciiPrefix(raw, size), n = (int32_t)size;
         while (i < n) {
             UChar32 c;
             U8_NEXT(s, i, n, c);
@@ -36,11 +50,10 @@ bool AppendRaw(const char* raw, size_t size, bool utf8, std::string* out, std::s
         return true;
     }
     for (size_t i = 0; i < size; ++i) {
-        unsigned char c = (unsigned char)raw[i];
-        if (c < 0x80)
-            *out += (char)c;
-        else
-            *out += MifFrameRomanChar(c);
+        size_t ascii = AsciiPrefix(raw + i, size - i);
+        out->append(raw + i, ascii);
+        i += ascii;
+        if (i < size) *out += MifFrameRomanChar((unsigned char)raw[i]);
     }
     return true;
 }
@@ -70,10 +83,9 @@ bool MifDecodeString(const char* raw, size_t size, bool utf8, std::string* out, 
     size_t runStart = 0;
     size_t i = 0;
     while (i < size) {
-        if (raw[i] != '\\') {
-            ++i;
-            continue;
-        }
+        const char* escape = static_cast<const char*>(std::memchr(raw + i, '\\', size - i));
+        if (!escape) break;
+        i = (size_t)(escape - raw);
         if (!AppendRaw(raw + runStart, i - runStart, utf8, out, error)) return false;
         if (i + 1 >= size) {
             *error = "backslash at the end of a string";

@@ -112,6 +112,32 @@ TEST(MifReader, StringEscapesAndEncodings) {
     EXPECT_EQ(Error(v8 + "\n<S `a\\x1'>"), "chapter3.mif:2: \\x needs two hex digits in string");
 }
 
+// Strings longer than a machine word, with their non-ASCII bytes, escapes
+// and bad bytes at every place relative to an eight-byte boundary: each
+// is decoded or refused wherever it stands.
+TEST(MifReader, LongStringsDecodeWhereverTheirSpecialBytesStand) {
+    const std::string v8 = "<MIFFile 8.00>", v7 = "<MIFFile 7.00>";
+    const std::string tail = "0123456789ABCDEFGHIJ";
+    for (size_t lead = 0; lead < 17; ++lead) {
+        SCOPED_TRACE(lead);
+        const std::string a(lead, 'a');
+        EXPECT_EQ(StringValue(v8, a + "caf\xC3\xA9" + tail), a + "caf\u00E9" + tail);
+        EXPECT_EQ(StringValue(v7, a + "caf\x8E" + tail + "\x8E"), a + "caf\u00E9" + tail + "\u00E9");
+        EXPECT_EQ(StringValue(v8, a + "x\\ty\\\\" + tail), a + "x\ty\\" + tail);
+        EXPECT_EQ(StringValue(v7, a + "\\xa5 " + tail), a + "\u2022" + tail);
+        EXPECT_EQ(Error(v8 + "\n<S `" + a + "bad \xC3" + tail + "'>"), "chapter3.mif:2: invalid UTF-8 in string");
+        EXPECT_EQ(Error(v8 + "\n<S `" + a + tail + "\xE2\x82'>"), "chapter3.mif:2: invalid UTF-8 in string");
+        EXPECT_EQ(Error(v8 + "\n<S `" + a + tail + "\\z'>"), "chapter3.mif:2: bad escape \\z in string");
+        // A string ends at its quote, and never past its line.
+        MifFile two = Parse(v8 + "\n<S `" + a + "'>\n<S `" + a + "\\\\'>\n");
+        EXPECT_EQ(two.statements.at(1).args.at(0).text, a);
+        EXPECT_EQ(two.statements.at(2).args.at(0).text, a + "\\");
+        EXPECT_EQ(Error(v8 + "\n<A\n<S `" + a + tail + "\n'>\n>"), "chapter3.mif:3: unterminated string");
+        EXPECT_EQ(Error(v8 + "\n<A\n<S `" + a + tail + "\r'>\n>"), "chapter3.mif:3: unterminated string");
+        EXPECT_EQ(Error(v8 + "\n<A\n<S `" + a + "\\"), "chapter3.mif:3: unterminated string");
+    }
+}
+
 TEST(MifReader, ErrorsNameTheLine) {
     const std::string head = "<MIFFile 8.00>\n<A\n";
     EXPECT_EQ(Error(head + "<S `open\n>\n>"), "chapter3.mif:3: unterminated string");
@@ -237,6 +263,10 @@ TEST(MifReader, CheckingAFileGivesTheVerdictOfReadingIt) {
         {"<MIFFile 8.00>\n<A>\n<B>\n<C>", few},
         {"<MIFFile 8.00>\n<A" + Repeat(" 1", 5000) + ">", small},
         {"<MIFFile 8.00>\n<A" + Repeat(" <B 1>", 3000) + ">", small},
+        // Long strings, read a word at a time: good, with a bad byte, cut by a line end.
+        {"<MIFFile 8.00>\n<S `" + Repeat("plain text ", 20) + "caf\xC3\xA9 \\t'>\n", MifLimits()},
+        {"<MIFFile 8.00>\n<S `" + Repeat("plain text ", 20) + "bad \xC3'>\n", MifLimits()},
+        {"<MIFFile 8.00>\n<A\n<S `" + Repeat("plain text ", 20) + "\n'>\n>\n", MifLimits()},
     };
     for (const auto& [text, limits] : cases) {
         FILE* f = std::fopen(path.c_str(), "wb");
