@@ -1,6 +1,7 @@
-# Fails when a function of the plug-in or the simulated host is longer than
-# LIMIT lines (default 60), counted from the first line of its signature to
-# its closing brace, and names the file, the line and the length of each.
+# Fails when a function of the plug-in, the simulated host or the programs
+# around them is longer than LIMIT lines (default 60), counted from the first
+# line of its signature to its closing brace, and names the file, the line and
+# the length of each.
 # Comments, string literals and character literals are blanked out before
 # the braces are counted, so a brace or a quote inside them misleads nothing.
 #   cmake -DSOURCE_DIR=<project> [-DFOLDERS=a;b] [-DLIMIT=60] -P function_length_check.cmake
@@ -8,7 +9,7 @@ if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR is not set")
 endif()
 if(NOT FOLDERS)
-  set(FOLDERS support platform host tools hostsim)
+  set(FOLDERS support platform host tools hostsim apps)
 endif()
 if(NOT LIMIT)
   set(LIMIT 60)

@@ -598,6 +598,89 @@ std::string HostWindowsName(const std::string& localPath) {
     return out.data();
 }
 
+namespace {
+
+// What can be refused before any file is read: a marker text FrameRoman
+// cannot carry, a host folder that is not there.
+bool UsableOptions(Run& run, const std::string& hostDir) {
+    const HostOptions& o = run.o;
+    if (o.command == HostCommandInsertMarker) {
+        std::string lacking = CharactersFrameRomanLacks(o.category);
+        if (!lacking.empty()) {
+            ReportError(run.r, "--category \"" + o.category + "\": the plug-in's text encoding, FrameRoman, has no " +
+                                   lacking + "; nothing was inserted");
+            return false;
+        }
+    }
+    std::error_code ec;
+    if (!fs::is_directory(hostDir, ec)) {
+        ReportError(run.r, hostDir + ": no such host directory");
+        return false;
+    }
+    return true;
+}
+
+// Every file the command names, the mapping document in the host folder and
+// the one --mapping names, read before the plug-in starts: a damaged one
+// stops the run; a missing mapping document is the plug-in's to report.
+bool ReadAheadAll(Run& run, std::vector<std::string>* names) {
+    int ok = ReadEverything(run, names);
+    std::error_code ec;
+    fs::path hostMapping = fs::path(run.hostDir) / "MasterPage.fm";
+    if (run.o.command != HostCommandMenus && fs::exists(hostMapping, ec))
+        ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr, nullptr, run.hostDir);
+    return ok && ReadMappingOption(run);
+}
+
+// Names the mapping document the plug-in is going to use, before it runs.
+void AnnounceMapping(Run& run, const std::vector<std::string>& names) {
+    const HostOptions& o = run.o;
+    bool usesMapping = o.command == HostCommandApply || o.command == HostCommandApplyBook;
+    if (o.command == HostCommandSend)
+        for (const std::string& message : o.operands) usesMapping |= RunsAPass(message) || message == "EditMasterPageDoc";
+    if (!usesMapping) return;
+    SimDoc mapping;
+    std::string line;
+    FindMappingFor(run, o.command == HostCommandSend ? names : std::vector<std::string>{}, &mapping, &line);
+    ReportLine(run.r, line);
+}
+
+// The simulated host with the plug-in loaded into it; false, with the
+// server gone, when the plug-in cannot be loaded or started.
+bool StartHost(Run& run, const std::string& plugin) {
+    run.server = SimServerCreate(HostWindowsName(run.hostDir).c_str());
+    SimServerSetStore(run.server, StoreTapMake(&run.tap));
+    std::error_code ec;
+    int loaded = fs::exists(plugin, ec) ? SimLoadModule(run.server, HostWindowsName(plugin).c_str(), &run.module)
+                                        : SimLoadNoModule;
+    if (loaded == SimLoadRegistered) return true;
+    static const char* why[] = {"", "cannot be loaded", "has no F_ApiClientInit", "refused to start"};
+    ReportError(run.r, plugin + ": the plug-in " + why[loaded >= 1 && loaded <= 3 ? loaded : 1]);
+    SimServerRelease(run.server);
+    run.server = nullptr;
+    return false;
+}
+
+// The command itself, with the plug-in running; its exit status.
+int RunCommand(Run& run, const std::vector<std::string>& names) {
+    switch (run.o.command) {
+    case HostCommandApply: Apply(run, names); break;
+    case HostCommandApplyBook: Book(run, names.front(), true); break;
+    case HostCommandList: List(run, names); break;
+    case HostCommandListBook: Book(run, names.front(), false); break;
+    case HostCommandInsertMarker:
+        if (!InsertMarker(run, names.front())) return HostExitUsage;
+        break;
+    case HostCommandSend: SendMessages(run, names); break;
+    case HostCommandMenus: Menus(run); break;
+    case HostCommandCheck:
+    case HostCommandNone: break;
+    }
+    return HostExitDone;
+}
+
+} // namespace
+
 int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const HostFileStore& files,
                    HostReporter& reporter) {
     Run run(o, reporter);
@@ -607,73 +690,16 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.tap.dryRun = o.dryRun;
     run.tap.onActivity = OnActivity;
     run.tap.activityContext = &run;
+    run.hostDir = o.hostDir.empty() ? defaults.hostDir : o.hostDir;
 
-    if (o.command == HostCommandInsertMarker) {
-        std::string lacking = CharactersFrameRomanLacks(o.category);
-        if (!lacking.empty()) {
-            ReportError(reporter, "--category \"" + o.category + "\": the plug-in's text encoding, FrameRoman, has no " +
-                                      lacking + "; nothing was inserted");
-            return HostExitUsage;
-        }
-    }
-    std::string hostDir = o.hostDir.empty() ? defaults.hostDir : o.hostDir;
-    run.hostDir = hostDir;
-    std::error_code ec;
-    if (!fs::is_directory(hostDir, ec)) {
-        ReportError(reporter, hostDir + ": no such host directory");
-        return HostExitUsage;
-    }
-    // The mapping document in the host directory is read ahead too: a damaged
-    // one stops the run; a missing one is the plug-in's to report.
     std::vector<std::string> names;
-    int ok = ReadEverything(run, &names);
-    fs::path hostMapping = fs::path(hostDir) / "MasterPage.fm";
-    if (o.command != HostCommandMenus && fs::exists(hostMapping, ec))
-        ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr, nullptr, hostDir);
-    ok = ok && ReadMappingOption(run);
-    if (!ok) return HostExitUsage;
+    if (!UsableOptions(run, run.hostDir) || !ReadAheadAll(run, &names)) return HostExitUsage;
     if (o.command == HostCommandCheck) return Check(run, names);
-
-    // Which mapping document the plug-in is going to use, before it runs.
-    bool usesMapping = o.command == HostCommandApply || o.command == HostCommandApplyBook;
-    if (o.command == HostCommandSend)
-        for (const std::string& message : o.operands) usesMapping |= RunsAPass(message) || message == "EditMasterPageDoc";
-    if (usesMapping) {
-        SimDoc mapping;
-        std::string line;
-        FindMappingFor(run, o.command == HostCommandSend ? names : std::vector<std::string>{}, &mapping, &line);
-        ReportLine(reporter, line);
-    }
-
-    std::string plugin = o.plugin.empty() ? defaults.plugin : o.plugin;
-    run.server = SimServerCreate(HostWindowsName(hostDir).c_str());
-    SimServerSetStore(run.server, StoreTapMake(&run.tap));
-    int loaded = fs::exists(plugin, ec) ? SimLoadModule(run.server, HostWindowsName(plugin).c_str(), &run.module)
-                                        : SimLoadNoModule;
-    if (loaded != SimLoadRegistered) {
-        static const char* why[] = {"", "cannot be loaded", "has no F_ApiClientInit", "refused to start"};
-        ReportError(reporter, plugin + ": the plug-in " + why[loaded >= 1 && loaded <= 3 ? loaded : 1]);
-        SimServerRelease(run.server);
-        return HostExitUsage;
-    }
+    AnnounceMapping(run, names);
+    if (!StartHost(run, o.plugin.empty() ? defaults.plugin : o.plugin)) return HostExitUsage;
     Catch(run);
-
     if (!o.mapping.empty()) OpenAsUser(run, HostWindowsName(o.mapping));
-
-    int status = HostExitDone;
-    switch (o.command) {
-    case HostCommandApply: Apply(run, names); break;
-    case HostCommandApplyBook: Book(run, names.front(), true); break;
-    case HostCommandList: List(run, names); break;
-    case HostCommandListBook: Book(run, names.front(), false); break;
-    case HostCommandInsertMarker:
-        if (!InsertMarker(run, names.front())) status = HostExitUsage;
-        break;
-    case HostCommandSend: SendMessages(run, names); break;
-    case HostCommandMenus: Menus(run); break;
-    case HostCommandCheck:
-    case HostCommandNone: break;
-    }
+    int status = RunCommand(run, names);
     Catch(run);
     SimUnloadModule(run.server, &run.module);
     Catch(run);
