@@ -602,7 +602,7 @@ namespace {
 
 // What can be refused before any file is read: a marker text FrameRoman
 // cannot carry, a host folder that is not there.
-bool UsableOptions(Run& run, const std::string& hostDir) {
+bool UsableOptions(Run& run) {
     const HostOptions& o = run.o;
     if (o.command == HostCommandInsertMarker) {
         std::string lacking = CharactersFrameRomanLacks(o.category);
@@ -613,8 +613,8 @@ bool UsableOptions(Run& run, const std::string& hostDir) {
         }
     }
     std::error_code ec;
-    if (!fs::is_directory(hostDir, ec)) {
-        ReportError(run.r, hostDir + ": no such host directory");
+    if (!fs::is_directory(run.hostDir, ec)) {
+        ReportError(run.r, run.hostDir + ": no such host directory");
         return false;
     }
     return true;
@@ -693,7 +693,7 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.hostDir = o.hostDir.empty() ? defaults.hostDir : o.hostDir;
 
     std::vector<std::string> names;
-    if (!UsableOptions(run, run.hostDir) || !ReadAheadAll(run, &names)) return HostExitUsage;
+    if (!UsableOptions(run) || !ReadAheadAll(run, &names)) return HostExitUsage;
     if (o.command == HostCommandCheck) return Check(run, names);
     AnnounceMapping(run, names);
     if (!StartHost(run, o.plugin.empty() ? defaults.plugin : o.plugin)) return HostExitUsage;
