@@ -16,34 +16,68 @@
 
 namespace {
 
+// What the reader holds of a statement while it is open: what its close,
+// its data and the messages need, whether or not the statement is kept.
+struct Frame {
+    const char* token;
+    size_t tokenSize;
+    int line;
+    uint32_t begin;
+    size_t nested;     // statements closed inside it so far: where its next datum stands
+    size_t args;       // data read in it so far
+};
+
+// The first datum of the top-level statement open now, when the close needs
+// it: the identifying statement's version, the keyword of <Units ...>.
+struct FirstDatum {
+    bool present = false;
+    MifAtomKind kind = MifKeyword;
+    bool hasUnit = false;
+    size_t position = 0;
+    std::string text;
+};
+
+// A datum as read: its text as the tree holds it (a string's value
+// decoded), its unit, and its bytes in the file.
+struct Datum {
+    MifAtomKind kind = MifKeyword;
+    const char* text = nullptr;
+    size_t textSize = 0;
+    const char* unit = nullptr;
+    size_t unitSize = 0;
+    const char* begin = nullptr;
+    const char* end = nullptr;
+};
+
 struct Reader {
     const char* base; // the first byte of the file, for spans
     const char* p;
     const char* end;
-    int line = 1;
     const std::string& name;
     const MifLimits& limits;
     std::string* error;
+    bool keep;             // false: statements are checked and nothing is built
+    int line = 1;
     size_t statements = 0;
     size_t treeBytes = 0;
     bool utf8 = true;
-    bool keep = true;      // false: statements are checked and let go
     size_t topLevel = 0;   // statements closed at the top level
     bool identified = false; // the first statement said what the file is
-    // The statements open now, outermost first: the first `depth` of
-    // `open` (checking keeps the deeper ones for their buffers).
-    std::vector<MifNode> open{};
-    size_t depth = 0;
-    // For each open statement, how many statements closed inside it: where
-    // its next datum stands, whether or not the children are kept.
-    std::vector<size_t> nested{};
+    std::vector<Frame> open{}; // the statements open now, outermost first
+    FirstDatum first{};
+    // Reading: the nodes of the open statements, outermost first; each goes
+    // into its parent's children (or the file's statements) when it closes.
+    std::vector<MifNode> pending{};
+    std::string decoded{}; // the value of a string that holds escapes or non-ASCII bytes
 
     bool Fail(int at, const std::string& message) {
         *error = name + ":" + std::to_string(at) + ": " + message;
         return false;
     }
     uint32_t Offset(const char* at) const { return (uint32_t)(at - base); }
-    // What a piece of the tree costs, counted against the memory limit.
+    // What a piece of the tree costs, counted against the memory limit
+    // whether or not the tree is built, so that checking stops where
+    // reading would.
     bool Costs(size_t bytes, size_t text) {
         treeBytes += bytes + (text > 15 ? text : 0);
         return treeBytes <= limits.maxTreeBytes;
@@ -51,9 +85,24 @@ struct Reader {
 };
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
-bool Ends(char c) { return IsSpace(c) || c == '<' || c == '>' || c == '`' || c == '#'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+// The bytes that end a word or token: white space, '<', '>', '`', '#'.
+struct EndsTable {
+    bool ends[256] = {};
+    constexpr EndsTable() {
+        for (unsigned char c : {' ', '\t', '\r', '\n', '\f', '\v', '<', '>', '`', '#'}) ends[c] = true;
+    }
+};
+constexpr EndsTable EndsOfWords;
+bool Ends(char c) { return EndsOfWords.ends[(unsigned char)c]; }
+
+// Past the word that starts at `p`: up to the first byte that ends it.
+const char* PastWord(const char* p, const char* end) {
+    while (p < end && !Ends(*p)) ++p;
+    return p;
+}
 
 // Steps over the line end at `p` (CR LF, LF or CR) and counts the line.
 const char* PastLineEnd(Reader& r, const char* p) {
@@ -92,7 +141,9 @@ bool IsMacro(const char* s, size_t size, std::string* which) {
 void SkipSpace(Reader& r) {
     while (r.p < r.end) {
         char c = *r.p;
-        if (IsLineEnd(c)) {
+        if (c == ' ' || c == '\t') {
+            ++r.p;
+        } else if (IsLineEnd(c)) {
             r.p = PastLineEnd(r, r.p);
         } else if (IsSpace(c)) {
             ++r.p;
@@ -132,7 +183,22 @@ const char* PastPlainText(const char* p, const char* end) {
     return p;
 }
 
-bool ReadString(Reader& r, MifAtom* atom) {
+// Whether the bytes of a string are their own value: ASCII without
+// escapes, which decoding would copy as they are and cannot refuse.
+bool IsOwnValue(const char* s, size_t size) {
+    size_t i = 0;
+    for (uint64_t w; i + 8 <= size; i += 8) {
+        std::memcpy(&w, s + i, 8);
+        if ((w & 0x8080808080808080ull) | HasByte(w, '\\')) return false;
+    }
+    for (; i < size; ++i)
+        if ((unsigned char)s[i] >= 0x80 || s[i] == '\\') return false;
+    return true;
+}
+
+// A string: its value is its bytes when they are their own value, else
+// they are decoded into `r.decoded` (which may refuse them).
+bool ReadString(Reader& r, Datum* d) {
     int startLine = r.line;
     const char* s = ++r.p; // past the back quote
     for (;;) {
@@ -145,14 +211,22 @@ bool ReadString(Reader& r, MifAtom* atom) {
     size_t size = (size_t)(r.p - s);
     ++r.p;
     if (size > r.limits.maxStringBytes) return r.Fail(startLine, "string too long");
-    atom->kind = MifString;
+    d->kind = MifString;
+    d->end = r.p;
+    if (IsOwnValue(s, size)) {
+        d->text = s;
+        d->textSize = size;
+        return true;
+    }
     std::string message;
-    if (!MifDecodeString(s, size, r.utf8, &atom->text, &message)) return r.Fail(startLine, message);
+    if (!MifDecodeString(s, size, r.utf8, &r.decoded, &message)) return r.Fail(startLine, message);
+    d->text = r.decoded.data();
+    d->textSize = r.decoded.size();
     return true;
 }
 
 // A facet: lines from one starting with '=' to "=EndInset", kept as written.
-bool ReadFacet(Reader& r, MifAtom* atom) {
+bool ReadFacet(Reader& r, Datum* d) {
     int startLine = r.line;
     const char* s = r.p;
     for (;;) {
@@ -167,62 +241,46 @@ bool ReadFacet(Reader& r, MifAtom* atom) {
     }
     const char* e = r.p;
     while (e > s && e[-1] == ' ') --e;
-    atom->kind = MifFacet;
-    atom->text.assign(s, (size_t)(e - s));
+    d->kind = MifFacet;
+    d->text = s;
+    d->textSize = (size_t)(e - s);
+    d->end = e;
     return true;
 }
 
 // A number, with its unit when one follows it directly or after blanks on
 // the same line ("3 pt"), or a keyword.
-bool ReadWord(Reader& r, MifAtom* atom, std::string* macro, int at) {
+bool ReadWord(Reader& r, Datum* d, int at) {
     const char* s = r.p;
-    while (r.p < r.end && !Ends(*r.p)) ++r.p;
+    r.p = PastWord(r.p, r.end);
     size_t size = (size_t)(r.p - s);
-    if (IsMacro(s, size, macro)) return r.Fail(at, "macro statement '" + *macro + "' is not supported");
+    std::string macro;
+    if (IsMacro(s, size, &macro)) return r.Fail(at, "macro statement '" + macro + "' is not supported");
     size_t number = NumberLength(s, size);
+    d->text = s;
     if (number && (number == size || MifIsUnit(s + number, size - number))) {
-        atom->kind = MifNumber;
-        atom->text.assign(s, number);
+        d->kind = MifNumber;
+        d->textSize = number;
         if (number < size) {
-            atom->unit.assign(s + number, size - number);
+            d->unit = s + number;
+            d->unitSize = size - number;
         } else {
             const char* q = r.p;
             while (q < r.end && (*q == ' ' || *q == '\t')) ++q;
             const char* u = q;
-            while (q < r.end && !Ends(*q)) ++q;
+            q = PastWord(q, r.end);
             if (q > u && MifIsUnit(u, (size_t)(q - u))) {
-                atom->unit.assign(u, (size_t)(q - u));
+                d->unit = u;
+                d->unitSize = (size_t)(q - u);
                 r.p = q;
             }
         }
     } else {
-        atom->kind = MifKeyword;
-        atom->text.assign(s, size);
+        d->kind = MifKeyword;
+        d->textSize = size;
     }
+    d->end = r.p;
     return true;
-}
-
-// The statement the reader stands in now, the innermost open one.
-MifNode& Innermost(Reader& r) { return r.open[r.depth - 1]; }
-
-// A fresh statement on the stack. Checking keeps nothing, so the statements
-// of each depth are used again with their buffers, and checking a file
-// costs no memory per statement.
-MifNode& PushStatement(Reader& r) {
-    if (r.nested.size() <= r.depth) r.nested.resize(r.depth + 1);
-    r.nested[r.depth] = 0;
-    if (r.depth < r.open.size()) {
-        MifNode& node = r.open[r.depth++];
-        node.token.clear();
-        node.args.clear();
-        node.children.clear();
-        node.line = 0;
-        node.begin = node.end = 0;
-        node.same = nullptr;
-        return node;
-    }
-    r.open.emplace_back();
-    return r.open[r.depth++];
 }
 
 // The first statement's token says what the file is.
@@ -237,90 +295,131 @@ bool Identify(Reader& r, MifFile* out, const std::string& token, int at) {
     return true;
 }
 
+bool IsToken(const Frame& f, const char* token) {
+    return f.tokenSize == std::strlen(token) && std::memcmp(f.token, token, f.tokenSize) == 0;
+}
+
+// Reading: a statement opened; its node stands on the stack of open ones
+// until it closes.
+void BuildOpen(Reader& r, const Frame& f) {
+    MifNode& node = r.pending.emplace_back();
+    node.token.assign(f.token, f.tokenSize);
+    node.line = f.line;
+    node.begin = f.begin;
+}
+
 // A '<' and the token after it: a statement opens.
 bool OpenStatement(Reader& r, MifFile* out) {
     int at = r.line;
-    const char* open = r.p++;
+    const char* start = r.p++;
     const char* s = r.p;
-    while (r.p < r.end && !Ends(*r.p)) ++r.p;
+    r.p = PastWord(r.p, r.end);
     size_t size = (size_t)(r.p - s);
     if (!size) return r.Fail(at, "statement without a token");
     if (size > r.limits.maxTokenBytes) return r.Fail(at, "token too long");
     std::string macro;
     if (IsMacro(s, size, &macro)) return r.Fail(at, "macro statement '" + macro + "' is not supported");
     if (!r.identified && !Identify(r, out, std::string(s, size), at)) return false;
-    if (r.depth >= r.limits.maxDepth) return r.Fail(at, "statements nested too deeply");
+    if (r.open.size() >= r.limits.maxDepth) return r.Fail(at, "statements nested too deeply");
     if (++r.statements > r.limits.maxStatements) return r.Fail(at, "too many statements");
     if (!r.Costs(sizeof(MifNode), size)) return r.Fail(at, "file too large to hold in memory");
-    MifNode& node = PushStatement(r);
-    node.token.assign(s, size);
-    node.line = at;
-    node.begin = r.Offset(open);
+    if (r.open.empty()) r.first.present = false;
+    r.open.push_back(Frame{s, size, at, r.Offset(start), 0, 0});
+    if (r.keep) BuildOpen(r, r.open.back());
     return true;
 }
 
 // A statement at the top level closed: the identifying statement gives the
 // version, <Units> the unit of bare numbers.
-bool TopLevelClosed(Reader& r, MifFile* out, const MifNode& done) {
+bool TopLevelClosed(Reader& r, MifFile* out, const Frame& done) {
+    const FirstDatum& v = r.first;
     if (r.topLevel++ == 0) {
-        const MifAtom* v = done.args.empty() ? nullptr : &done.args[0];
-        if (!v || v->kind != MifNumber || !v->unit.empty() || v->position != 0)
+        if (!v.present || v.kind != MifNumber || v.hasUnit || v.position != 0)
             return r.Fail(done.line, "not a MIF file (no version)");
-        out->version = v->text;
-        out->utf8 = MifVersionIsUtf8(v->text);
+        out->version = v.text;
+        out->utf8 = MifVersionIsUtf8(v.text);
         r.utf8 = out->utf8;
-    } else if (done.token == "Units" && !done.args.empty()) {
-        MifUnitsKeyword(done.args[0].text, &out->units);
+    } else if (v.present && IsToken(done, "Units")) {
+        MifUnitsKeyword(v.text, &out->units);
     }
     return true;
 }
 
+// Reading: the statement that closed, with its data and children, into its
+// parent's children or the file's statements.
+void Build(Reader& r, MifFile* out) {
+    MifNode& done = r.pending.back();
+    done.end = r.Offset(r.p);
+    if (r.open.empty())
+        out->statements.push_back(std::move(done));
+    else
+        r.pending[r.pending.size() - 2].children.push_back(std::move(done));
+    r.pending.pop_back();
+}
+
 // A '>': the innermost statement closes, into its parent or the file.
 bool CloseStatement(Reader& r, MifFile* out) {
-    if (!r.depth) return r.Fail(r.line, "unbalanced '>'");
+    if (r.open.empty()) return r.Fail(r.line, "unbalanced '>'");
     ++r.p;
-    MifNode& done = Innermost(r);
-    done.end = r.Offset(r.p);
-    --r.depth;
-    if (r.depth) ++r.nested[r.depth - 1];
-    if (r.depth && r.keep) r.open[r.depth - 1].children.push_back(std::move(done));
-    if (!r.depth) {
-        if (!TopLevelClosed(r, out, done)) return false;
-        if (r.keep) out->statements.push_back(std::move(done));
-    }
-    if (r.keep) r.open.pop_back();
+    Frame done = r.open.back();
+    r.open.pop_back();
+    if (!r.open.empty())
+        ++r.open.back().nested;
+    else if (!TopLevelClosed(r, out, done))
+        return false;
+    if (r.keep) Build(r, out);
     return true;
+}
+
+// Keeps the first datum of a top-level statement where its close needs it:
+// the identifying statement's and <Units>'s.
+void KeepFirst(Reader& r, const Frame& holder, const Datum& d) {
+    if (r.open.size() != 1 || holder.args != 0) return;
+    if (r.topLevel != 0 && !IsToken(holder, "Units")) return;
+    r.first.present = true;
+    r.first.kind = d.kind;
+    r.first.hasUnit = d.unitSize != 0;
+    r.first.position = holder.nested;
+    r.first.text.assign(d.text, d.textSize);
+}
+
+// Reading: the datum into the innermost statement's data.
+void BuildDatum(Reader& r, const Frame& holder, const Datum& d) {
+    MifAtom& atom = r.pending.back().args.emplace_back();
+    atom.kind = d.kind;
+    atom.text.assign(d.text, d.textSize);
+    if (d.unitSize) atom.unit.assign(d.unit, d.unitSize);
+    atom.position = holder.nested;
+    atom.begin = r.Offset(d.begin);
+    atom.end = r.Offset(d.end);
 }
 
 // A datum of the innermost statement: a string, a facet, a number or a
 // keyword.
 bool ReadDatum(Reader& r, char c) {
     int at = r.line;
-    MifAtom atom;
-    const char* s = r.p;
+    Datum d;
+    d.begin = r.p;
     if (c == '`') {
-        if (!ReadString(r, &atom)) return false;
+        if (!ReadString(r, &d)) return false;
     } else if (c == '=' && AtLineStart(r)) {
-        if (!ReadFacet(r, &atom)) return false;
+        if (!ReadFacet(r, &d)) return false;
     } else if (c == '=') {
         // Only a facet starts with '=', at the start of its line; a word of
         // that shape could not be written back unmistaken.
         return r.Fail(at, "'=' outside a facet");
     } else {
-        std::string macro;
-        if (!ReadWord(r, &atom, &macro, at)) return false;
+        if (!ReadWord(r, &d, at)) return false;
     }
-    if (!r.depth) return r.Fail(at, "data outside a statement");
-    if (!r.Costs(sizeof(MifAtom), atom.text.size())) return r.Fail(at, "file too large to hold in memory");
-    MifNode& holder = Innermost(r);
-    atom.begin = r.Offset(s);
-    atom.end = r.Offset(atom.kind == MifFacet ? s + atom.text.size() : r.p);
-    atom.position = r.nested[r.depth - 1];
-    holder.args.push_back(std::move(atom));
+    if (r.open.empty()) return r.Fail(at, "data outside a statement");
+    if (!r.Costs(sizeof(MifAtom), d.textSize)) return r.Fail(at, "file too large to hold in memory");
+    Frame& holder = r.open.back();
+    KeepFirst(r, holder, d);
+    if (r.keep) BuildDatum(r, holder, d);
     // The version, the identifying statement's first datum, says how every
     // string after it is encoded, that statement's own included.
-    if (r.topLevel == 0 && r.depth == 1 && holder.args.size() == 1 && holder.args[0].kind == MifNumber)
-        r.utf8 = MifVersionIsUtf8(holder.args[0].text);
+    if (++holder.args == 1 && r.topLevel == 0 && r.open.size() == 1 && d.kind == MifNumber)
+        r.utf8 = MifVersionIsUtf8(r.first.text);
     return true;
 }
 
@@ -334,10 +433,37 @@ bool Parse(Reader& r, MifFile* out) {
         bool ok = c == '<' ? OpenStatement(r, out) : c == '>' ? CloseStatement(r, out) : ReadDatum(r, c);
         if (!ok) return false;
     }
-    if (r.depth)
-        return r.Fail(Innermost(r).line, "unbalanced '<': <" + Innermost(r).token + "> is not closed");
+    if (!r.open.empty()) {
+        const Frame& f = r.open.back();
+        return r.Fail(f.line, "unbalanced '<': <" + std::string(f.token, f.tokenSize) + "> is not closed");
+    }
     if (!r.identified) return r.Fail(r.line, "not a MIF file");
     return true;
+}
+
+// Refuses what no parse should see: a file larger than the limit or than
+// spans can say (32-bit offsets), and FrameMaker's binary files.
+bool Refused(const char* data, size_t size, const std::string& name, const MifLimits& limits,
+             std::string* error) {
+    if (size > limits.maxFileBytes || size > UINT32_MAX) {
+        *error = name + ": file too large";
+        return true;
+    }
+    std::string binary = MifBinaryFileMessage(data, size, name);
+    if (binary.empty()) return false;
+    *error = binary;
+    return true;
+}
+
+// Parses the bytes into `out`, building the tree (`keep`) or only checking.
+bool ParseInto(const char* data, size_t size, const std::string& name, bool keep, MifFile* out,
+               std::string* error, const MifLimits& limits) {
+    *out = MifFile{};
+    if (Refused(data, size, name, limits, error)) return false;
+    Reader r{data, data, data + size, name, limits, error, keep};
+    if (Parse(r, out)) return true;
+    *out = MifFile{}; // nothing of a file that does not read
+    return false;
 }
 
 std::string LastComponent(const std::string& path) {
@@ -367,46 +493,22 @@ std::string MifBinaryFileMessage(const char* data, size_t size, const std::strin
 
 bool MifParseBytes(std::string&& data, const std::string& name, MifFile* out, std::string* error,
                    const MifLimits& limits) {
-    *out = MifFile{};
-    // Spans are 32-bit offsets: no file the limits let through is larger.
-    if (data.size() > limits.maxFileBytes || data.size() > UINT32_MAX) {
-        *error = name + ": file too large";
-        return false;
-    }
-    std::string binary = MifBinaryFileMessage(data.data(), data.size(), name);
-    if (!binary.empty()) {
-        *error = binary;
-        return false;
-    }
     auto source = std::make_shared<const std::string>(std::move(data));
-    Reader r{source->data(), source->data(), source->data() + source->size(), 1, name, limits, error};
-    if (Parse(r, out)) {
-        out->source = std::move(source);
-        return true;
-    }
-    *out = MifFile{};
-    return false;
+    if (!ParseInto(source->data(), source->size(), name, true, out, error, limits)) return false;
+    out->source = std::move(source);
+    return true;
+}
+
+bool MifCheckBytes(const char* data, size_t size, const std::string& name, MifFile* out, std::string* error,
+                   const MifLimits& limits) {
+    return ParseInto(data, size, name, false, out, error, limits);
 }
 
 bool MifCheckFile(const std::string& localPath, MifFile* out, std::string* error, const MifLimits& limits) {
     *out = MifFile{};
     std::string data;
     if (!MifReadBytes(localPath, limits.maxFileBytes, &data, error)) return false;
-    std::string name = LastComponent(localPath);
-    if (data.size() > UINT32_MAX) {
-        *error = name + ": file too large";
-        return false;
-    }
-    std::string binary = MifBinaryFileMessage(data.data(), data.size(), name);
-    if (!binary.empty()) {
-        *error = binary;
-        return false;
-    }
-    Reader r{data.data(), data.data(), data.data() + data.size(), 1, name, limits, error};
-    r.keep = false;
-    bool ok = Parse(r, out);
-    if (!ok) *out = MifFile{}; // as reading leaves it: nothing of a file that does not read
-    return ok;
+    return MifCheckBytes(data.data(), data.size(), LastComponent(localPath), out, error, limits);
 }
 
 bool MifParse(const char* data, size_t size, const std::string& name, MifFile* out, std::string* error,

@@ -46,10 +46,14 @@ std::string MifBinaryFileMessage(const char* data, size_t size, const std::strin
 bool MifReadFile(const std::string& localPath, MifFile* out, std::string* error,
                  const MifLimits& limits = MifLimits());
 
-// Reads and parses a file as MifReadFile does, with the same verdict and
-// message, but keeps no statements: `out` says only what the file is (kind,
-// version, encoding, units). Costs the file's bytes and one statement at a
-// time.
+// Parses bytes as MifParse does, with the same verdict and message, but
+// builds no statements: `out` says only what the file is (kind, version,
+// encoding, units). Strings are decoded only where decoding could refuse
+// them, and the tree's cost is counted as reading counts it, so the limits
+// stop both at the same place. Costs nothing per statement.
+bool MifCheckBytes(const char* data, size_t size, const std::string& name, MifFile* out, std::string* error,
+                   const MifLimits& limits = MifLimits());
+// The same over a file, as MifReadFile reads it: costs the file's bytes.
 bool MifCheckFile(const std::string& localPath, MifFile* out, std::string* error,
                   const MifLimits& limits = MifLimits());
 

@@ -336,3 +336,82 @@ TEST(MifReader, CheckingRealFilesGivesTheVerdictOfReadingThem) {
     EXPECT_GE(refused, 30u);
     std::remove(cut.c_str());
 }
+
+namespace {
+
+// Checks bytes and reads them under the same limits; the verdicts, words
+// and what `out` says of the file must agree.
+void ExpectSameVerdict(const std::string& text, const MifLimits& limits, const std::string& what) {
+    MifFile read, checked;
+    std::string readError, checkError;
+    bool readOk = MifParse(text.data(), text.size(), "c.mif", &read, &readError, limits);
+    bool checkOk = MifCheckBytes(text.data(), text.size(), "c.mif", &checked, &checkError, limits);
+    EXPECT_EQ(checkOk, readOk) << what;
+    EXPECT_EQ(checkError, readError) << what;
+    EXPECT_TRUE(checked.statements.empty()) << what;
+    EXPECT_EQ(checked.kind, read.kind) << what;
+    EXPECT_EQ(checked.version, read.version) << what;
+    EXPECT_EQ(checked.utf8, read.utf8) << what;
+    EXPECT_EQ(checked.units, read.units) << what;
+}
+
+} // namespace
+
+// Checking builds no tree but must count what the tree would cost as reading
+// does: at the smallest memory limit that lets a file read, and one byte
+// below it, both give the same verdict. The files hold what the count could
+// get wrong without the tree: decoded strings longer or shorter than written
+// (FrameRoman bytes, escapes), long plain strings, facets, numbers with
+// units, long tokens and keywords.
+TEST(MifReader, CheckingCountsTheTreeAsReadingDoes) {
+    const std::string longWord = Repeat("Keyword", 5);
+    const std::string files[] = {
+        "<MIFFile 7.00>\n<Units Ucm>\n<S `R\x8Esum\x8E \\xd0 \\x11 plus some plain text after it'>\n"
+        "<S `\\t\\>\\q\\Q\\\\ and a few more bytes to pass fifteen'>\n",
+        "<MIFFile 2015>\n<S `caf\xC3\xA9 and \xE6\x97\xA5\xE6\x9C\xAC and more text than fifteen'>\n"
+        "<S `\\x8e \\x8e \\x8e \\x8e \\x8e \\x8e \\x8e \\x8e \\x8e'>\n",
+        "<MIFFile 2015>\n<LongTokenOfTheStatementHere " + longWord + " 12.5pt 3 mm -0.25\">\n"
+        "<ImportObject\n=FrameImage\n&%v\n&\\x00\\x01\n=EndInset\n>\n<S `" + Repeat("plain ", 40) + "'>\n",
+        "<Book 2015>\n<BookComponent <FileName `<c\\>" + Repeat("chapter", 4) + ".mif'>>\n",
+    };
+    for (const std::string& text : files) {
+        // The smallest limit under which the file reads.
+        size_t low = 0, high = 1 << 20;
+        while (low < high) {
+            MifLimits limits;
+            limits.maxTreeBytes = (low + high) / 2;
+            MifFile f;
+            std::string error;
+            if (MifParse(text.data(), text.size(), "c.mif", &f, &error, limits))
+                high = limits.maxTreeBytes;
+            else
+                low = limits.maxTreeBytes + 1;
+        }
+        ASSERT_GT(low, 0u);
+        ASSERT_LT(low, size_t(1) << 20) << text;
+        for (size_t bytes : {low - 1, low, low + 1}) {
+            MifLimits limits;
+            limits.maxTreeBytes = bytes;
+            ExpectSameVerdict(text, limits, text.substr(0, 30) + " at " + std::to_string(bytes));
+        }
+    }
+}
+
+// What `out` says of a file comes from its first statement and its <Units>,
+// whatever the shape of their data: the check decodes what it must.
+TEST(MifReader, CheckingReadsTheVersionAndUnitsAsReadingDoes) {
+    const std::string files[] = {
+        "<MIFFile 7.00>\n<Units `U\\x70t'>\n",  // a string that decodes to a units keyword
+        "<MIFFile 7.00>\n<Units `Upt\\x'>\n",   // one that does not decode
+        "<MIFFile 8.00>\n<Units Umm>\n<Units Upica>\n<A <Units Uin>>\n",
+        "<MIFFile 8.00>\n<Units <A> Umm>\n<Units>\n",
+        "<MIFFile 8.00 Yes>\n<Units Ucm Upt>\n",
+        "<MIFFile 7.00 `\x8E'>\n",              // FrameRoman: the version says how strings are read
+        "<MIFFile 9.00 `\x8E'>\n",              // UTF-8: a lone byte is refused
+        "<MIFFile `8.00'>\n",
+        "<MIFFile 8.00pt>\n",
+        "<MIFFile\n=FrameImage\n=EndInset\n>\n",
+        "<Book 6.00>\n<Units Upt>\n",
+    };
+    for (const std::string& text : files) ExpectSameVerdict(text, MifLimits(), text);
+}
