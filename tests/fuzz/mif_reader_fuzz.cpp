@@ -3,7 +3,8 @@
 // file's bytes (as the host writes what it made) reads back as the same tree,
 // and that text written again is the same text. A tree that becomes a
 // document or book gives, written back unchanged, the file's bytes again, and
-// reading those gives the same pages, flows and components.
+// reading those gives the same pages, flows and components. The pre-run
+// check gives, under the same limits, the verdict and words of reading.
 //
 // Input: the MIF text as it stands.
 #include "fuzz_input.h"
@@ -29,15 +30,66 @@ std::string Outline(const SimDoc& doc) {
     return out;
 }
 
+// Checking gives reading's verdict, words and file description.
+void CheckAsRead(const char* data, size_t size, const MifLimits& limits) {
+    MifFile read, checked;
+    std::string readError, checkError;
+    bool readOk = MifParse(data, size, "fuzz.mif", &read, &readError, limits);
+    bool checkOk = MifCheckBytes(data, size, "fuzz.mif", &checked, &checkError, limits);
+    if (checkOk != readOk || checkError != readError)
+        std::fprintf(stderr, "read: %d %s\nchecked: %d %s\n", readOk, readError.c_str(), checkOk,
+                     checkError.c_str());
+    FUZZ_CHECK(checkOk == readOk);
+    FUZZ_CHECK(checkError == readError);
+    FUZZ_CHECK(checked.statements.empty() && !checked.source);
+    FUZZ_CHECK(checked.kind == read.kind && checked.version == read.version);
+    FUZZ_CHECK(checked.utf8 == read.utf8 && checked.units == read.units);
+}
+
+// The smallest memory limit under which checking does not run out of memory
+// (by bisection: a larger limit only moves that point later); reading must
+// agree with checking there and one byte below it, which it can only do if
+// both count the tree's cost alike at every datum.
+void CheckAtMemoryBound(const char* data, size_t size, MifLimits limits) {
+    const std::string outOfMemory = "file too large to hold in memory";
+    size_t low = 0, high = limits.maxTreeBytes;
+    while (low < high) {
+        limits.maxTreeBytes = low + (high - low) / 2;
+        MifFile checked;
+        std::string error;
+        if (MifCheckBytes(data, size, "fuzz.mif", &checked, &error, limits) || error.find(outOfMemory) == error.npos)
+            high = limits.maxTreeBytes;
+        else
+            low = limits.maxTreeBytes + 1;
+    }
+    limits.maxTreeBytes = low;
+    CheckAsRead(data, size, limits);
+    if (low == 0) return;
+    limits.maxTreeBytes = low - 1;
+    CheckAsRead(data, size, limits);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzSetUp();
     MifLimits limits;
     limits.maxDepth = 200; // keeps each run short; the bound itself is what is tested
+    const char* bytes = reinterpret_cast<const char*>(data);
+    CheckAsRead(bytes, size, limits);
+    // Limits taken from the input's size put the statement, string, token
+    // and depth bounds where files of every shape meet them.
+    MifLimits tight = limits;
+    tight.maxTreeBytes = 200 + size * 3;
+    tight.maxStatements = 1 + size / 24;
+    tight.maxStringBytes = 1 + size % 64;
+    tight.maxTokenBytes = 1 + size % 16;
+    tight.maxDepth = 1 + size % 9;
+    CheckAsRead(bytes, size, tight);
+    CheckAtMemoryBound(bytes, size, limits);
     MifFile read;
     std::string error;
-    if (!MifParse(reinterpret_cast<const char*>(data), size, "fuzz.mif", &read, &error, limits)) {
+    if (!MifParse(bytes, size, "fuzz.mif", &read, &error, limits)) {
         FUZZ_CHECK(!error.empty());
         FUZZ_CHECK(read.statements.empty());
         return 0;
