@@ -48,7 +48,7 @@ int32_t IntArg(const MifNode& n, const char* token, int32_t fallback) {
     return a && MifIntValue(*a, &v) ? v : fallback;
 }
 
-void ReadComponents(SimDoc& book, MifSource& src, const std::string& folder, const std::vector<MifNode>& nodes,
+void ReadComponents(SimDoc& book, MifSource& src, const std::string& folder, const MifNodes& nodes,
                     ObjId parent) {
     for (const MifNode& n : nodes) {
         int32_t type;
@@ -90,10 +90,10 @@ MifNode WriteComponent(const SimDoc& book, const MifSource* src, const std::map<
 // `components` as now: the nth component written takes the place of the nth
 // one read, so that other statements among them keep their places; those
 // beyond the read ones follow the last read one (or the end).
-std::vector<MifNode> PlaceComponents(const SimDoc& book, const MifSource* src,
-                                     const std::map<ObjId, const MifNode*>& nodeOf, const std::string& folder,
-                                     const std::vector<MifNode>& read, const std::vector<ObjId>& components) {
-    std::vector<MifNode> out;
+MifNodes PlaceComponents(const SimDoc& book, const MifSource* src,
+                         const std::map<ObjId, const MifNode*>& nodeOf, const std::string& folder,
+                         const MifNodes& read, const std::vector<ObjId>& components) {
+    MifNodes out;
     size_t slots = static_cast<size_t>(std::count_if(read.begin(), read.end(), IsComponent));
     size_t next = 0, seen = 0;
     auto writeRest = [&] {
@@ -221,7 +221,7 @@ bool MifWriteBook(const SimDoc& book, const std::string& name, MifFile* out) {
         out->version = "2015";
         out->statements.push_back(MifStatement("Book", MifNumberAtom(2015)));
     }
-    std::vector<MifNode> read = src ? src->file.statements : std::move(out->statements);
+    MifNodes read = src ? src->file.statements : std::move(out->statements);
     out->statements = PlaceComponents(book, src, nodeOf, folder, read, book.components);
     return true;
 }

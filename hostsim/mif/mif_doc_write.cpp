@@ -163,7 +163,7 @@ void NoteHighestId(const MifNode& n, int32_t* high) {
     for (const MifNode& c : n.children) NoteHighestId(c, high);
 }
 
-int32_t HighestId(const std::vector<MifNode>& nodes) {
+int32_t HighestId(const MifNodes& nodes) {
     int32_t high = 0;
     for (const MifNode& n : nodes) NoteHighestId(n, &high);
     return high;
@@ -330,7 +330,7 @@ MifNode PatchStatement(MifWriteContext& ctx, const MifNode& s, Additions& a) {
 // What the file had no place for yet goes where MIF expects it.
 void AddWhatHadNoPlace(MifWriteContext& ctx, const Additions& a, MifFile* out) {
     const SimDoc& doc = ctx.doc;
-    std::vector<MifNode> head;
+    MifNodes head;
     if (!a.formatsDone) {
         MifNode catalog = MifStatement("PgfCatalog");
         for (ObjId f : a.formats) catalog.children.push_back(NewFormat(*SimLocal(doc, f)));
@@ -341,7 +341,7 @@ void AddWhatHadNoPlace(MifWriteContext& ctx, const Additions& a, MifFile* out) {
         for (ObjId t : a.types) types.children.push_back(Named("MTypeName", SimLocal(doc, t)->name));
         head.push_back(std::move(types));
     }
-    std::vector<MifNode> masters;
+    MifNodes masters;
     for (ObjId m : a.masters) masters.push_back(NewPage(ctx, m));
     size_t lastMaster = a.lastMaster ? a.lastMaster : a.afterHead;
     out->statements.insert(out->statements.begin() + (long)lastMaster, masters.begin(), masters.end());

@@ -59,7 +59,7 @@ std::vector<std::string> Chars(const std::string& utf8) {
 }
 
 // Text as <String> and <Char> statements.
-void AppendText(std::vector<MifNode>& out, const std::vector<std::string>& chars, int32_t from, int32_t to) {
+void AppendText(MifNodes& out, const std::vector<std::string>& chars, int32_t from, int32_t to) {
     std::string run;
     auto flush = [&] {
         if (!run.empty()) out.push_back(MifStatement("String", MifStringAtom(run)));
@@ -317,11 +317,11 @@ MifNode Rebuild(MifWriteContext& ctx, ObjId para, const MifNode& read, const Anc
     ReadLines(ctx, read, match, placed, r);
     PlaceInLines(ctx, now, placed, r);
 
-    std::vector<MifNode> newLines;
+    MifNodes newLines;
     for (size_t i = 0; i < r.lines.size(); ++i)
         newLines.push_back(WriteLine(r.lines[i], chars, i + 1 < r.lines.size() ? r.lines[i + 1].start : match.newLen));
     MifNode node = read;
-    std::vector<MifNode> children;
+    MifNodes children;
     size_t next = 0;
     for (MifNode& c : node.children) {
         if (c.token != "ParaLine") children.push_back(std::move(c));
@@ -353,7 +353,7 @@ bool AnchorDue(const Placer& pl, int32_t pos) { return pl.next < pl.now.size() &
 
 // Writes the anchors whose position is reached, but `standing`, which is
 // written where it stands. One that moved keeps its statement as read.
-void WriteDue(Placer& pl, std::vector<MifNode>& out, ObjId standing) {
+void WriteDue(Placer& pl, MifNodes& out, ObjId standing) {
     for (; AnchorDue(pl, pl.pos) && pl.now[pl.next].first != standing; ++pl.pos) {
         ObjId id = pl.now[pl.next++].first;
         auto read = pl.readNode.find(id);
@@ -362,7 +362,7 @@ void WriteDue(Placer& pl, std::vector<MifNode>& out, ObjId standing) {
 }
 
 // A <String> an anchor is due inside of, cut in two there.
-void PlaceInString(Placer& pl, std::vector<MifNode>& out, const std::string& text) {
+void PlaceInString(Placer& pl, MifNodes& out, const std::string& text) {
     std::vector<std::string> chars = Chars(text);
     int32_t cursor = 0;
     for (int32_t i = 0; i < (int32_t)chars.size(); ++i, ++pl.pos) {
@@ -378,7 +378,7 @@ void PlaceInString(Placer& pl, std::vector<MifNode>& out, const std::string& tex
 // after what takes no position (the line's TextRectID, font changes) and
 // before what stands at its position, anchors included, as FrameMaker
 // inserts.
-void PlaceItem(Placer& pl, std::vector<MifNode>& out, const MifNode& item) {
+void PlaceItem(Placer& pl, MifNodes& out, const MifNode& item) {
     const auto& variables = pl.ctx.src->variableText;
     int32_t width = MifItemPositions(item, variables);
     ObjId id = ReadAnchorId(pl.ctx, item);

@@ -1,5 +1,7 @@
 // The MIF reader: a tokenizer and an explicit-stack parser of statements,
-// strings, numbers with units, keywords, facets and comments.
+// strings, numbers with units, keywords, facets and comments. The pre-run
+// check runs the same parser with nothing built: what a statement's close
+// and the messages need is kept per open statement either way.
 #include "hostsim/mif/mif_reader.h"
 
 #include "hostsim/mif/mif_text.h"
@@ -461,6 +463,7 @@ bool ParseInto(const char* data, size_t size, const std::string& name, bool keep
     *out = MifFile{};
     if (Refused(data, size, name, limits, error)) return false;
     Reader r{data, data, data + size, name, limits, error, keep};
+    MifArenaScope arena; // the tree's vectors from chunks, freed a chunk at a time
     if (Parse(r, out)) return true;
     *out = MifFile{}; // nothing of a file that does not read
     return false;

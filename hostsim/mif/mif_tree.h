@@ -10,6 +10,8 @@
 // A statement or datum made by the host has no span (`end` 0).
 #pragma once
 
+#include "hostsim/mif/mif_arena.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,10 +32,16 @@ struct MifAtom {
     uint32_t begin = 0, end = 0; // its bytes in the file it was read from (end 0: none)
 };
 
+// The vectors of a statement: in a tree read from a file their memory sits
+// in chunks that the tree frees a chunk at a time (mif_arena.h).
+struct MifNode;
+using MifAtoms = std::vector<MifAtom, MifAllocator<MifAtom>>;
+using MifNodes = std::vector<MifNode, MifAllocator<MifNode>>;
+
 struct MifNode {
     std::string token;
-    std::vector<MifAtom> args;
-    std::vector<MifNode> children;
+    MifAtoms args;
+    MifNodes children;
     int line = 0; // where the statement starts, for messages (0: made by the host)
     uint32_t begin = 0, end = 0; // from its '<' to past its '>' in the file (end 0: none)
     // In a tree made for writing back only: the statement read that this one
@@ -53,7 +61,7 @@ struct MifFile {
     std::string version; // as written in the first statement ("8.00", "2015")
     bool utf8 = true;    // version 8 and later; older files are FrameRoman
     MifUnit units = MifInch; // the file's <Units ...>
-    std::vector<MifNode> statements; // top level, the identifying statement first
+    MifNodes statements; // top level, the identifying statement first
     // The bytes the statements were read from, shared by the copies of the
     // tree that writing back makes; null for a file the host made.
     std::shared_ptr<const std::string> source;

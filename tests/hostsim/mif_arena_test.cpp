@@ -1,0 +1,85 @@
+// The memory of read trees: statements taken out of a tree, copies of it and
+// trees the host builds stay good however long they outlive the tree read,
+// and the reads after it.
+#include "hostsim/mif/mif_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// A file of many statements with data, so that its tree takes many chunks.
+std::string Chapter(const std::string& word, int paragraphs) {
+    std::string text = "<MIFFile 2015>\n<TextFlow\n";
+    for (int i = 0; i < paragraphs; ++i)
+        text += " <Para <PgfTag `" + word + "'> <ParaLine <String `" + word + " " + std::to_string(i) + "'>>>\n";
+    return text + ">\n";
+}
+
+MifFile Read(const std::string& text) {
+    MifFile f;
+    std::string error;
+    EXPECT_TRUE(MifParse(text.data(), text.size(), "c.mif", &f, &error)) << error;
+    return f;
+}
+
+// What a paragraph of Chapter says: its tag and its text.
+std::string Said(const MifNode& para) {
+    return para.children.at(0).args.at(0).text + "|" + para.children.at(1).children.at(0).args.at(0).text;
+}
+
+} // namespace
+
+// Statements moved out of a tree, and copies of it, keep their data when the
+// tree is gone and other files are read into the memory it had.
+TEST(MifArena, StatementsOutliveTheTreeTheyWereReadIn) {
+    MifNode moved, copied;
+    MifNodes someParagraphs;
+    {
+        MifFile first = Read(Chapter("first", 3000));
+        MifNodes& flow = first.statements.at(1).children;
+        moved = std::move(flow.at(10));
+        copied = flow.at(20);
+        someParagraphs.assign(flow.begin() + 100, flow.begin() + 105);
+        someParagraphs.push_back(std::move(flow.at(2999)));
+    }
+    for (int i = 0; i < 3; ++i) {
+        MifFile other = Read(Chapter("other", 3000));
+        EXPECT_EQ(Said(other.statements.at(1).children.at(5)), "other|other 5");
+        EXPECT_EQ(Said(moved), "first|first 10");
+        EXPECT_EQ(Said(copied), "first|first 20");
+        EXPECT_EQ(Said(someParagraphs.at(0)), "first|first 100");
+        EXPECT_EQ(Said(someParagraphs.at(5)), "first|first 2999");
+    }
+    // Changing what was read changes nothing else.
+    moved.children.at(1).children.push_back(MifStatement("Char", MifKeywordAtom("Tab")));
+    moved.children.at(0).args.at(0).text = "changed";
+    EXPECT_EQ(Said(moved), "changed|first 10");
+    EXPECT_EQ(moved.children.at(1).children.size(), 2u);
+}
+
+// Trees read in turn, each kept while the next is read (as a book's chapters
+// are), and statements the host builds in between, do not share memory.
+TEST(MifArena, TreesReadInTurnKeepTheirOwnData) {
+    std::vector<MifFile> files;
+    std::vector<MifNode> built;
+    for (int i = 0; i < 6; ++i) {
+        files.push_back(Read(Chapter("c" + std::to_string(i), 500 + 300 * i)));
+        MifNode para = MifStatement("Para");
+        para.children.push_back(MifStatement("PgfTag", MifStringAtom("built" + std::to_string(i))));
+        para.children.push_back(MifStatement("ParaLine"));
+        para.children.back().children.push_back(MifStatement("String", MifStringAtom("text")));
+        built.push_back(std::move(para));
+        if (i % 2) files.erase(files.begin()); // one tree gone, the next read into its memory
+    }
+    for (const MifFile& f : files) {
+        const MifNodes& flow = f.statements.at(1).children;
+        std::string word = flow.at(0).children.at(0).args.at(0).text;
+        for (size_t k = 0; k < flow.size(); k += 97)
+            EXPECT_EQ(Said(flow[k]), word + "|" + word + " " + std::to_string(k));
+    }
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(Said(built[(size_t)i]), "built" + std::to_string(i) + "|text");
+}
