@@ -2,21 +2,23 @@
 // vector in them is (see mif_arena.h).
 #include "hostsim/mif/mif_arena.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdlib>
+#include <new>
 #include <utility>
 
 namespace {
 
 // A chunk: its count of live allocations, then the allocations.
-struct alignas(16) Chunk {
+struct alignas(std::max_align_t) Chunk {
     size_t live = 0;
     bool open = true;       // still filled by the read under way
     Chunk* spare = nullptr; // kept for the next read: the next kept chunk
 };
 
 // Before every allocation: the chunk it is in, null for one from the heap.
-struct alignas(16) Header {
+// Its size keeps what follows it aligned as the heap's own blocks are.
+struct alignas(std::max_align_t) Header {
     Chunk* chunk;
 };
 
@@ -37,16 +39,18 @@ struct ThreadArena {
     char* limit = nullptr;
     Chunk* spares = nullptr;
     size_t spareCount = 0;
+    bool ended = false; // the thread is ending: nothing more is kept
     ~ThreadArena() {
-        while (spares) std::free(std::exchange(spares, spares->spare));
+        ended = true;
+        while (spares) ::operator delete(std::exchange(spares, spares->spare));
     }
 };
 thread_local ThreadArena arena;
 
 // A chunk nothing is in any more: kept for the next read, or freed.
 void Release(Chunk* chunk) {
-    if (arena.spareCount >= SparesKept) {
-        std::free(chunk);
+    if (arena.ended || arena.spareCount >= SparesKept) {
+        ::operator delete(chunk);
         return;
     }
     chunk->spare = arena.spares;
@@ -60,8 +64,9 @@ void Close(Chunk* chunk) {
     if (chunk->live == 0) Release(chunk);
 }
 
+// A chunk's memory: a kept one, else from the heap (throws std::bad_alloc).
 void* NewChunk() {
-    if (!arena.spares) return std::malloc(ChunkBytes);
+    if (!arena.spares) return ::operator new(ChunkBytes);
     --arena.spareCount;
     return std::exchange(arena.spares, arena.spares->spare);
 }
@@ -69,7 +74,6 @@ void* NewChunk() {
 void* FromChunk(size_t need) {
     if (!arena.current || (size_t)(arena.limit - arena.next) < need) {
         void* memory = NewChunk();
-        if (!memory) throw std::bad_alloc();
         if (arena.current) Close(arena.current);
         arena.current = new (memory) Chunk;
         arena.next = static_cast<char*>(memory) + sizeof(Chunk);
