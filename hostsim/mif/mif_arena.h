@@ -5,8 +5,9 @@
 // nothing can point into freed memory. Outside a read (trees the host
 // writes, copies of read trees) vectors take their memory from the heap.
 //
-// The chunks and their counts belong to one thread: a tree read on a thread
-// is freed on that thread.
+// The chunks and their counts belong to the thread that read them and are
+// not locked: a tree read on one thread may be freed on another only when
+// the first no longer reads or frees trees (it has ended, or waits).
 #pragma once
 
 #include <cstddef>
