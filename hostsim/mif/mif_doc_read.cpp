@@ -141,7 +141,7 @@ void ReadTables(DocReader& r, const MifNode& tbls) {
         long number = IntArg(tbl, "TblID", -1);
         if (number >= 0) {
             r.tables.emplace(number, t);
-            r.src.tableId[t] = (int32_t)number;
+            r.src.tableId.emplace_back(t, (int32_t)number);
         }
         for (const MifNode& part : tbl.children) {
             int32_t type = part.token == "TblH" ? SimRowHeading
@@ -181,7 +181,7 @@ void ReadNestedRects(DocReader& r, const MifNode& frame) {
             long number = IntArg(c, "ID", -1);
             if (number >= 0) {
                 r.rects.emplace(number, tf);
-                r.src.textRectId[tf] = (int32_t)number;
+                r.src.textRectId.emplace_back(tf, (int32_t)number);
             }
         }
         if (c.token == "Frame" || c.token == "TextRect") ReadNestedRects(r, c);
@@ -222,7 +222,7 @@ void ReadPage(DocReader& r, const MifNode& page) {
             long number = IntArg(c, "ID", -1);
             if (number >= 0) {
                 r.rects.emplace(number, g);
-                r.src.textRectId[g] = (int32_t)number;
+                r.src.textRectId.emplace_back(g, (int32_t)number);
             }
         }
         ReadNestedRects(r, c);

@@ -32,12 +32,6 @@ std::string BackgroundText(const SimDoc& doc, const SimObject& page) {
     return "Default";
 }
 
-int32_t RectId(MifWriteContext& ctx, ObjId frame) {
-    auto it = ctx.rectIds.find(frame);
-    if (it != ctx.rectIds.end()) return it->second;
-    return ctx.rectIds[frame] = ctx.nextId++;
-}
-
 // A page the file did not hold: its type, name, number, background, frames.
 MifNode NewPage(MifWriteContext& ctx, ObjId id) {
     const SimDoc& doc = ctx.doc;
@@ -56,8 +50,8 @@ MifNode NewPage(MifWriteContext& ctx, ObjId id) {
     if (const SimObject* frame = SimLocal(doc, page.frame))
         for (ObjId g : frame->children) {
             bool text = SimLocal(doc, g)->kind == SimObjTextFrame;
-            n.children.push_back(text ? Rect("TextRect", RectId(ctx, g), 1, 1, 6.5, 9)
-                                      : Rect("Frame", ctx.nextId++, 1, 1, 1, 1));
+            n.children.push_back(text ? Rect("TextRect", MifRectNumber(ctx, g), 1, 1, 6.5, 9)
+                                      : Rect("Frame", MifNewId(ctx), 1, 1, 1, 1));
         }
     return n;
 }
@@ -72,9 +66,7 @@ MifNode NewFormat(const SimObject& f) {
 MifNode NewTable(MifWriteContext& ctx, ObjId t) {
     const SimDoc& doc = ctx.doc;
     MifNode tbl = MifStatement("Tbl");
-    auto number = ctx.tableIds.find(t);
-    int32_t id = number != ctx.tableIds.end() ? number->second : (ctx.tableIds[t] = ctx.nextId++);
-    tbl.children.push_back(MifStatement("TblID", MifNumberAtom(id)));
+    tbl.children.push_back(MifStatement("TblID", MifNumberAtom(MifTableNumber(ctx, t))));
     size_t columns = 0;
     for (ObjId r : SimLocal(doc, t)->children) columns = std::max(columns, SimLocal(doc, r)->children.size());
     tbl.children.push_back(MifStatement("TblNumColumns", MifNumberAtom((double)columns)));
@@ -105,8 +97,8 @@ MifNode NewFlow(MifWriteContext& ctx, ObjId flow) {
     MifNode n = MifStatement("TextFlow");
     n.children.push_back(Named("TFTag", SimLocal(ctx.doc, flow)->name));
     if (flow == ctx.doc.mainFlow) n.children.push_back(Keyword("TFAutoConnect", "Yes"));
-    int32_t rect = -1;
-    for (ObjId p : SimLocal(ctx.doc, flow)->children) n.children.push_back(MifWritePara(ctx, p, nullptr, &rect));
+    MifRectTrail trail;
+    for (ObjId p : SimLocal(ctx.doc, flow)->children) n.children.push_back(MifWritePara(ctx, p, nullptr, &trail));
     return n;
 }
 
@@ -142,8 +134,8 @@ void WriteNew(MifWriteContext& ctx, MifFile* out) {
     out->statements.push_back(std::move(layout));
     // Frames first, so that paragraphs can name them.
     for (const auto& [id, obj] : doc.objects)
-        if (obj.kind == SimObjTextFrame) RectId(ctx, id);
-    for (ObjId t : doc.tables) ctx.tableIds[t] = ctx.nextId++;
+        if (obj.kind == SimObjTextFrame) MifRectNumber(ctx, id);
+    for (ObjId t : doc.tables) MifTableNumber(ctx, t);
     if (!doc.tables.empty()) {
         MifNode tbls = MifStatement("Tbls");
         for (ObjId t : doc.tables) tbls.children.push_back(NewTable(ctx, t));
@@ -152,21 +144,6 @@ void WriteNew(MifWriteContext& ctx, MifFile* out) {
     for (ObjId m : doc.masterPages) out->statements.push_back(NewPage(ctx, m));
     for (ObjId p : doc.bodyPages) out->statements.push_back(NewPage(ctx, p));
     for (ObjId f : doc.flows) out->statements.push_back(NewFlow(ctx, f));
-}
-
-// The highest <ID n> or <TblID n> in a statement and those nested in it
-// (a plain recursion: this walks every statement of the file at each save).
-void NoteHighestId(const MifNode& n, int32_t* high) {
-    int32_t v;
-    if ((n.token == "ID" || n.token == "TblID") && !n.args.empty() && MifIntValue(n.args[0], &v))
-        *high = std::max(*high, std::min(v, 1000000000));
-    for (const MifNode& c : n.children) NoteHighestId(c, high);
-}
-
-int32_t HighestId(const std::vector<MifNode>& nodes) {
-    int32_t high = 0;
-    for (const MifNode& n : nodes) NoteHighestId(n, &high);
-    return high;
 }
 
 // A statement as read without its nested statements, which its caller
@@ -202,7 +179,7 @@ MifNode PatchFlow(MifWriteContext& ctx, const MifNode& read, ObjId flow) {
     auto unsourced = [&](ObjId p) { return !src.asRead.count(p); };
     MifNode out = Shell(read);
     size_t k = 0;
-    int32_t rect = -1;
+    MifRectTrail trail;
     for (const MifNode& c : read.children) {
         auto it = src.objectOf.find(&c);
         if (c.token != "Para" || it == src.objectOf.end()) {
@@ -212,12 +189,12 @@ MifNode PatchFlow(MifWriteContext& ctx, const MifNode& read, ObjId flow) {
         auto pos = std::find(paras.begin() + (long)k, paras.end(), it->second);
         if (pos == paras.end()) continue; // no longer in this flow
         for (; paras.begin() + (long)k < pos; ++k)
-            if (unsourced(paras[k])) out.children.push_back(MifWritePara(ctx, paras[k], nullptr, &rect));
-        out.children.push_back(MifWritePara(ctx, it->second, &c, &rect));
+            if (unsourced(paras[k])) out.children.push_back(MifWritePara(ctx, paras[k], nullptr, &trail));
+        out.children.push_back(MifWritePara(ctx, it->second, &c, &trail));
         ++k;
     }
     for (; k < paras.size(); ++k)
-        if (unsourced(paras[k])) out.children.push_back(MifWritePara(ctx, paras[k], nullptr, &rect));
+        if (unsourced(paras[k])) out.children.push_back(MifWritePara(ctx, paras[k], nullptr, &trail));
     return out;
 }
 
@@ -364,9 +341,6 @@ void WritePatched(MifWriteContext& ctx, MifFile* out) {
     out->utf8 = src.file.utf8;
     out->units = src.file.units;
     out->source = src.file.source;
-    for (const auto& [frame, id] : src.textRectId) ctx.rectIds[frame] = id;
-    for (const auto& [table, id] : src.tableId) ctx.tableIds[table] = id;
-    ctx.nextId = HighestId(src.file.statements) + 1;
 
     Additions a = FindAdditions(ctx);
     for (const MifNode& s : src.file.statements) {
@@ -383,7 +357,7 @@ void WritePatched(MifWriteContext& ctx, MifFile* out) {
 bool MifPatchDocument(const SimDoc& doc, MifFile* out, std::string* error) {
     (void)error;
     *out = MifFile{};
-    MifWriteContext ctx{doc, MifSourceOf(doc), {}, {}, 1};
+    MifWriteContext ctx{doc, MifSourceOf(doc), {}, {}, 0};
     if (ctx.src && ctx.src->file.kind == MifDocumentFile)
         WritePatched(ctx, out);
     else

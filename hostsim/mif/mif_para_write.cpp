@@ -76,17 +76,11 @@ void AppendText(std::vector<MifNode>& out, const std::vector<std::string>& chars
     flush();
 }
 
-int32_t TableNumber(MifWriteContext& ctx, ObjId table) {
-    auto it = ctx.tableIds.find(table);
-    if (it != ctx.tableIds.end()) return it->second;
-    return ctx.tableIds[table] = ctx.nextId++;
-}
-
 MifNode AnchorNode(MifWriteContext& ctx, ObjId id, const MifNode* read) {
     const SimObject* o = SimLocal(ctx.doc, id);
     if (o->kind == SimObjTable) {
         if (read) return *read;
-        return MifStatement("ATbl", MifNumberAtom(TableNumber(ctx, id)));
+        return MifStatement("ATbl", MifNumberAtom(MifTableNumber(ctx, id)));
     }
     if (!read) return MifNewMarker(ctx.doc, id);
     MifNode node = *read;
@@ -115,14 +109,32 @@ bool MarkersUnchanged(const MifWriteContext& ctx, const Anchors& anchors) {
     return true;
 }
 
-void NoteRects(const MifNode& para, int32_t* rectInEffect) {
+// The frame the last TextRectID of a paragraph names; false when it has none.
+bool LastRect(const MifNode& para, int32_t* rect) {
+    bool found = false;
     for (const MifNode& line : para.children)
         if (line.token == "ParaLine")
             for (const MifNode& item : line.children) {
                 int32_t v;
-                if (item.token == "TextRectID" && !item.args.empty() && MifIntValue(item.args[0], &v))
-                    *rectInEffect = v;
+                if (item.token == "TextRectID" && !item.args.empty() && MifIntValue(item.args[0], &v)) {
+                    *rect = v;
+                    found = true;
+                }
             }
+    return found;
+}
+
+// A paragraph written anew: its TextRectID, if any, outdoes those before.
+void NoteRects(const MifNode& para, MifRectTrail* trail) {
+    if (LastRect(para, &trail->rect)) trail->unseen.clear();
+}
+
+// Looks into the paragraphs written as read, from the last back, for the
+// frame they leave in effect.
+void BringUpToDate(MifRectTrail* trail) {
+    for (size_t i = trail->unseen.size(); i-- > 0;)
+        if (LastRect(*trail->unseen[i], &trail->rect)) break;
+    trail->unseen.clear();
 }
 
 void PatchTagAndIndent(MifWriteContext& ctx, const SimObject& p, const SimObject& was, MifNode& node) {
@@ -441,7 +453,7 @@ MifNode MifNewMarker(const SimDoc& doc, ObjId marker) {
     return node;
 }
 
-MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int32_t* rectInEffect) {
+MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, MifRectTrail* trail) {
     const SimObject& p = *SimLocal(ctx.doc, para);
     Anchors now = CurrentAnchors(ctx, para);
     if (read && ctx.src && ctx.src->asRead.count(para)) {
@@ -450,7 +462,7 @@ MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int3
         if (p.text == was.text && p.otherAnchors == was.otherAnchors &&
             ById(now) == ById(MifAnchorsRead(*ctx.src, para)) && MarkersUnchanged(ctx, now)) {
             if (p.name == was.name && p.indent == was.indent) {
-                if (rectInEffect) NoteRects(*read, rectInEffect);
+                if (trail) trail->unseen.push_back(read);
                 return MifRefTo(*read);
             }
             node = *read;
@@ -461,7 +473,7 @@ MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int3
         } else {
             node = Rebuild(ctx, para, *read, now);
         }
-        if (rectInEffect) NoteRects(node, rectInEffect);
+        if (trail) NoteRects(node, trail);
         return node;
     }
 
@@ -474,11 +486,12 @@ MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int3
         node.children.insert(node.children.begin(), std::move(own));
     }
     MifNode line = MifStatement("ParaLine");
-    if (rectInEffect) {
-        auto rect = ctx.rectIds.find(p.parent);
-        if (rect != ctx.rectIds.end() && rect->second != *rectInEffect) {
-            line.children.push_back(MifStatement("TextRectID", MifNumberAtom(rect->second)));
-            *rectInEffect = rect->second;
+    int32_t rect;
+    if (trail && MifFrameNumber(ctx, p.parent, &rect)) {
+        BringUpToDate(trail);
+        if (rect != trail->rect) {
+            line.children.push_back(MifStatement("TextRectID", MifNumberAtom(rect)));
+            trail->rect = rect;
         }
     }
     std::vector<std::string> chars = Chars(p.text);

@@ -20,8 +20,9 @@ struct MifSource {
     // paragraph -> its anchors as read; only paragraphs that have some (most
     // have none), see MifAnchorsRead
     std::map<ObjId, std::vector<std::pair<ObjId, int32_t>>> anchorsRead;
-    std::map<ObjId, int32_t> textRectId;      // text frame -> its <ID n>
-    std::map<ObjId, int32_t> tableId;         // table -> its <TblID n>
+    // Text frames with their <ID n>, tables with their <TblID n>: in the
+    // order of their ids, which is the order they were read in.
+    std::vector<std::pair<ObjId, int32_t>> textRectId, tableId;
     std::set<ObjId> impliedMarkerTypes;       // named by markers, not in the catalog
     std::map<std::string, std::string> variableText; // variable name -> the text it shows
     bool twoSided = true;
@@ -75,17 +76,41 @@ std::string MifMarkerTypeOfNumber(int number);
 struct MifWriteContext {
     const SimDoc& doc;
     const MifSource* src;              // null for a document the host made
-    std::map<ObjId, int32_t> rectIds;  // text frame -> <ID n>
-    std::map<ObjId, int32_t> tableIds; // table -> <TblID n>
-    int32_t nextId = 1;                // for frames and tables that have none yet
+    std::map<ObjId, int32_t> rectIds;  // text frame -> <ID n> given by this save
+    std::map<ObjId, int32_t> tableIds; // table -> <TblID n> given by this save
+    // The next number for frames and tables that have none yet; 0 until
+    // one is needed (a save that adds none need not read the whole tree
+    // for the highest number in it).
+    int32_t nextId = 0;
+};
+
+// Numbers of frames and tables (mif_write_ids.cpp). A number for what had
+// none: one above every <ID n> and <TblID n> of the file read, and of those
+// given before it.
+int32_t MifNewId(MifWriteContext& ctx);
+// The <ID n> of a text frame, as read or as given by this save; false when
+// it has none yet.
+bool MifFrameNumber(const MifWriteContext& ctx, ObjId frame, int32_t* number);
+// The same, giving a frame that has none a new one.
+int32_t MifRectNumber(MifWriteContext& ctx, ObjId frame);
+// The <TblID n> of a table, as read or as given by this save, else a new one.
+int32_t MifTableNumber(MifWriteContext& ctx, ObjId table);
+
+// Where the paragraphs written so far in a flow stand: the <ID> of the text
+// frame the last TextRectID among them names (-1: none yet). Paragraphs
+// written as read are only noted, and looked into when a new paragraph
+// needs to know: most saves add none.
+struct MifRectTrail {
+    int32_t rect = -1;
+    std::vector<const MifNode*> unseen; // written as read since `rect` was last brought up to date
 };
 
 // The statement of a paragraph: the one it was read from (`read`), as it was
 // when the session did not change it, else with its tag, indent, text and
 // anchors brought up to date; a new statement when `read` is null. In a
-// flow, `rectInEffect` is the <ID> of the text frame the paragraphs before
-// stand in, and a new paragraph names its own frame when that differs.
-MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int32_t* rectInEffect);
+// flow, `trail` says which text frame the paragraphs before stand in, and a
+// new paragraph names its own frame when that differs.
+MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, MifRectTrail* trail);
 // A <Marker> statement for a marker the session made.
 MifNode MifNewMarker(const SimDoc& doc, ObjId marker);
 

@@ -1,0 +1,161 @@
+// Saving MIF documents read from files: what the session left alone comes
+// back byte for byte around what it changed, new paragraphs name the text
+// frame they stand in only where the text before them stood in another, and
+// new frames take numbers no statement of the file has.
+#include "hostsim/mif/mif_document.h"
+#include "hostsim/mif/mif_reader.h"
+#include "hostsim/mif/mif_source.h"
+#include "hostsim/mif/mif_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The text a save writes.
+std::string Saved(const SimDoc& doc) {
+    MifFile file;
+    std::string text, error;
+    EXPECT_TRUE(MifPatchDocument(doc, &file, &error)) << error;
+    EXPECT_TRUE(MifWriteText(file, &text, &error)) << error;
+    return text;
+}
+
+SimDoc FromText(const std::string& text) {
+    MifFile read;
+    std::string error;
+    EXPECT_TRUE(MifParse(text.data(), text.size(), "t.mif", &read, &error)) << error;
+    SimDoc doc;
+    EXPECT_TRUE(MifToDoc(std::move(read), "Z:\\docs\\t.mif", &doc, &error)) << error;
+    return doc;
+}
+
+// The lines of a text, whatever its line ends, with every <PageBackground
+// ...> statement left out (and a line that held only that).
+std::vector<std::string> LinesWithoutBackgrounds(const std::string& text) {
+    const std::regex background("[ \t]*<PageBackground `[^']*'>");
+    std::vector<std::string> lines;
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t end = text.find_first_of("\r\n", i);
+        if (end == std::string::npos) end = text.size();
+        std::string line = std::regex_replace(text.substr(i, end - i), background, "");
+        if (!line.empty() || end == i) lines.push_back(line);
+        i = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
+std::vector<int32_t> Backgrounds(const SimDoc& doc) {
+    std::vector<int32_t> out;
+    for (ObjId p : doc.bodyPages) out.push_back(SimLocal(doc, p)->background);
+    return out;
+}
+
+} // namespace
+
+// Every document of the fixtures and the sample: saved unchanged it is its
+// file; saved after its first, middle and last pages changed master page,
+// only the lines of those pages' backgrounds differ, and it reads back so.
+TEST(MifSave, ADocumentSavedAfterChangesAtItsStartMiddleAndEndKeepsEveryOtherByte) {
+    int documents = 0;
+    for (const char* folder : {"/examples", "/tests/hostsim/data", "/tests/hostsim/data/framemaker"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(std::string(VELLOR_SOURCE_DIR) + folder)) {
+            if (!entry.is_regular_file()) continue;
+            std::string path = entry.path().string(), bytes = Slurp(path), error;
+            SCOPED_TRACE(path);
+            SimDoc doc;
+            ASSERT_TRUE(MifLoadDoc(path, "Z:\\docs\\x.mif", &doc, &error)) << error;
+            if (doc.isBook || doc.bodyPages.empty()) continue;
+            ++documents;
+            EXPECT_EQ(Saved(doc), bytes);
+            for (size_t i : {size_t(0), doc.bodyPages.size() / 2, doc.bodyPages.size() - 1}) {
+                SimObject& page = *SimLocal(doc, doc.bodyPages[i]);
+                page.background = page.background == HostBackgroundNone ? HostBackgroundDefault : HostBackgroundNone;
+            }
+            std::string saved = Saved(doc);
+            EXPECT_NE(saved, bytes);
+            EXPECT_EQ(LinesWithoutBackgrounds(saved), LinesWithoutBackgrounds(bytes));
+            EXPECT_EQ(Backgrounds(FromText(saved)), Backgrounds(doc));
+        }
+    }
+    EXPECT_EQ(documents, 13);
+}
+
+// Paragraphs a session adds to a flow: each names its text frame (its
+// TextRectID) only when the text before it stood in another one, whether
+// that text was written as read or anew.
+TEST(MifSave, NewParagraphsNameTheirFrameWhereTheTextBeforeStoodInAnother) {
+    const std::string text = "<MIFFile 9.00>\n"
+                             "<Page <PageType BodyPage> <TextRect <ID 1>>>\n"
+                             "<Page <PageType BodyPage> <TextRect <ID 2>>>\n"
+                             "<TextFlow <TFTag `A'>\n"
+                             " <Para <PgfTag `Body'> <ParaLine <TextRectID 1> <String `a'>>>\n"
+                             " <Para <PgfTag `Body'> <ParaLine <String `b'>>>\n"
+                             " <Para <PgfTag `Body'> <ParaLine <TextRectID 2> <String `c'>>>\n"
+                             " <Para <PgfTag `Body'> <ParaLine <String `d'>>>\n"
+                             ">\n";
+    SimDoc doc = FromText(text);
+    std::vector<ObjId> paras = SimLocal(doc, doc.mainFlow)->children;
+    ObjId frame1 = SimLocal(doc, paras[0])->parent;
+    TextLoc after{};
+    // "b" changed, then a paragraph after it in its frame: the frame the
+    // text before names is that of "a", written as read.
+    ASSERT_EQ(SimInsertText(doc, TextLoc{paras[1], 1}, "b\nY", &after), SimOk);
+    // After "d" (on the second page), paragraphs in the first frame.
+    ASSERT_EQ(SimInsertText(doc, TextLoc{paras[3], 1}, "\nX", &after), SimOk);
+    ObjId x = after.objId;
+    SimLocal(doc, x)->parent = frame1;
+    ASSERT_EQ(SimInsertText(doc, TextLoc{x, 1}, "\nZ", &after), SimOk);
+    SimInvalidateOrder(doc);
+
+    std::string saved = Saved(doc);
+    const std::string newPara = " <Para\n  <PgfTag `Body'>\n  <ParaLine\n";
+    EXPECT_NE(saved.find("<String `bb'> >>\n" + newPara + "   <String `Y'>\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<String `d'>>>\n" + newPara + "   <TextRectID 1>\n   <String `X'>\n"), std::string::npos)
+        << saved;
+    EXPECT_NE(saved.find(">\n >\n" + newPara + "   <String `Z'>\n"), std::string::npos) << saved;
+    SimDoc back = FromText(saved);
+    std::vector<std::string> pages;
+    for (ObjId p : SimLocal(back, back.mainFlow)->children)
+        pages.push_back(SimLocal(back, p)->text + "@" +
+                        std::to_string(SimBodyPageIndex(back, SimParagraphPage(back, p))));
+    EXPECT_EQ(pages, (std::vector<std::string>{"a@0", "bb@0", "Y@0", "c@1", "d@1", "X@0", "Z@0"}));
+}
+
+// A master page the session adds gets frames numbered above every <ID n>
+// and <TblID n> of the file, the same at each save.
+TEST(MifSave, NewFramesTakeNumbersAboveEveryNumberOfTheFile) {
+    const std::string text = "<MIFFile 9.00>\n"
+                             "<Tbls <Tbl <TblID 40> <TblBody <Row <Cell <CellContent <Para <ParaLine>>>>>>>>\n"
+                             "<Page <PageType RightMasterPage> <PageTag `Right'> <TextRect <ID 3>>>\n"
+                             "<Page <PageType BodyPage> <TextRect <ID 7>>>\n"
+                             "<TextFlow <TFTag `A'> <Para <PgfTag `Body'> <ParaLine <TextRectID 7> <ATbl 40>>>>\n";
+    SimDoc doc = FromText(text);
+    ObjId master = SimNewObject(doc, SimObjMasterPage);
+    ObjId pageFrame = SimNewObject(doc, SimObjPageFrame);
+    doc.objects[master].name = "Wide";
+    doc.objects[master].frame = pageFrame;
+    doc.objects[pageFrame].parent = master;
+    for (SimObjKind kind : {SimObjTextFrame, SimObjGraphic}) {
+        ObjId g = SimNewObject(doc, kind);
+        doc.objects[g].parent = pageFrame;
+        doc.objects[pageFrame].children.push_back(g);
+    }
+    doc.masterPages.push_back(master);
+    std::string saved = Saved(doc);
+    EXPECT_NE(saved.find(" <PageTag `Wide'>\n <TextRect\n  <ID 41>\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find(" <Frame\n  <ID 42>\n"), std::string::npos) << saved;
+    EXPECT_EQ(Saved(doc), saved);
+}
