@@ -62,7 +62,7 @@ ObjId ReadAnchor(DocReader& r, const MifNode& item, ObjId para, int32_t offset) 
         marker.markerType = MarkerTypeOf(r, item);
         marker.text = MifFindText(item, "MText");
         r.doc.markers.push_back(m);
-        r.src.objectOf[&item] = m;
+        r.src.objectOf.Set(&item, m);
         r.src.asRead[m] = r.doc.objects[m];
         return m;
     }
@@ -72,7 +72,7 @@ ObjId ReadAnchor(DocReader& r, const MifNode& item, ObjId para, int32_t offset) 
     if (it == r.tables.end() || r.doc.objects[it->second].anchorParagraph) return 0;
     r.doc.objects[it->second].anchorParagraph = para;
     r.doc.objects[it->second].anchorOffset = offset;
-    r.src.objectOf[&item] = it->second;
+    r.src.objectOf.Set(&item, it->second);
     return it->second;
 }
 
@@ -82,7 +82,7 @@ ObjId ReadAnchor(DocReader& r, const MifNode& item, ObjId para, int32_t offset) 
 ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjId>& list,
                ObjId* frame, bool inFlow) {
     ObjId id = SimNewObject(r.doc, SimObjParagraph);
-    r.src.objectOf[&node] = id;
+    r.src.objectOf.Set(&node, id);
     list.push_back(id);
     std::string tag = MifFindText(node, "PgfTag");
     Metric indent = 0;
@@ -137,7 +137,7 @@ void ReadTables(DocReader& r, const MifNode& tbls) {
         if (tbl.token != "Tbl") continue;
         ObjId t = SimNewObject(r.doc, SimObjTable);
         r.doc.tables.push_back(t);
-        r.src.objectOf[&tbl] = t;
+        r.src.objectOf.Set(&tbl, t);
         long number = IntArg(tbl, "TblID", -1);
         if (number >= 0) {
             r.tables.emplace(number, t);
@@ -198,7 +198,7 @@ void ReadPage(DocReader& r, const MifNode& page) {
         frame = SimNewObject(r.doc, SimObjPageFrame);
         r.doc.objects[pid].frame = frame;
         r.doc.objects[frame].parent = pid;
-        r.src.objectOf[&page] = pid;
+        r.src.objectOf.Set(&page, pid);
     }
     if (body) {
         r.doc.bodyPages.push_back(pid);
@@ -234,7 +234,7 @@ void ReadFlow(DocReader& r, const MifNode& flowNode) {
     ObjId flow = SimNewObject(r.doc, SimObjFlow);
     r.doc.objects[flow].name = MifFindText(flowNode, "TFTag");
     r.doc.flows.push_back(flow);
-    r.src.objectOf[&flowNode] = flow;
+    r.src.objectOf.Set(&flowNode, flow);
     ObjId frame = 0;
     std::vector<ObjId> paras;
     size_t framelessFront = 0; // paragraphs before the flow's first TextRectID
@@ -332,14 +332,14 @@ bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
                 if (SimNamed(doc, SimObjParagraphFormat, tag)) continue; // the first of a name counts
                 ObjId f = NamedObject(r, SimObjParagraphFormat, doc.formats, tag);
                 Dimension(MifFindArg(pgf, "PgfLIndent"), units, &doc.objects[f].indent);
-                src->objectOf[&pgf] = f;
+                src->objectOf.Set(&pgf, f);
                 src->asRead[f] = doc.objects[f];
             }
         } else if (s.token == "MarkerTypeCatalog") {
             for (const MifNode& t : s.children)
                 if (t.token == "MTypeName" && !t.args.empty()) {
                     ObjId id = NamedObject(r, SimObjMarkerType, doc.markerTypes, t.args[0].text);
-                    src->objectOf[&t] = id;
+                    src->objectOf.Set(&t, id);
                 }
         } else if (s.token == "Tbls") {
             ReadTables(r, s);

@@ -103,9 +103,7 @@ MifNode NewFlow(MifWriteContext& ctx, ObjId flow) {
 }
 
 bool NewMarkerType(const MifSource* src, const SimDoc& doc, ObjId t) {
-    if (src && (src->impliedMarkerTypes.count(t) || std::any_of(src->objectOf.begin(), src->objectOf.end(),
-                                                                [&](const auto& e) { return e.second == t; })))
-        return false;
+    if (src && (src->impliedMarkerTypes.count(t) || src->objectOf.StatementOf(t))) return false;
     return !MifStandardMarkerType(SimLocal(doc, t)->name);
 }
 
@@ -163,9 +161,9 @@ MifNode Shell(const MifNode& read) {
 MifNode CopyTables(MifWriteContext& ctx, const MifNode& read) {
     MifNode out = Shell(read);
     for (const MifNode& c : read.children) {
-        auto it = ctx.src->objectOf.find(&c);
-        if (c.token == "Para" && it != ctx.src->objectOf.end() && SimLocal(ctx.doc, it->second))
-            out.children.push_back(MifWritePara(ctx, it->second, &c, nullptr));
+        ObjId para = ctx.src->objectOf.ObjectOf(&c);
+        if (c.token == "Para" && para && SimLocal(ctx.doc, para))
+            out.children.push_back(MifWritePara(ctx, para, &c, nullptr));
         else
             out.children.push_back(CopyTables(ctx, c));
     }
@@ -181,16 +179,16 @@ MifNode PatchFlow(MifWriteContext& ctx, const MifNode& read, ObjId flow) {
     size_t k = 0;
     MifRectTrail trail;
     for (const MifNode& c : read.children) {
-        auto it = src.objectOf.find(&c);
-        if (c.token != "Para" || it == src.objectOf.end()) {
+        ObjId para = c.token == "Para" ? src.objectOf.ObjectOf(&c) : 0;
+        if (!para) {
             out.children.push_back(MifRefTo(c));
             continue;
         }
-        auto pos = std::find(paras.begin() + (long)k, paras.end(), it->second);
+        auto pos = std::find(paras.begin() + (long)k, paras.end(), para);
         if (pos == paras.end()) continue; // no longer in this flow
         for (; paras.begin() + (long)k < pos; ++k)
             if (unsourced(paras[k])) out.children.push_back(MifWritePara(ctx, paras[k], nullptr, &trail));
-        out.children.push_back(MifWritePara(ctx, it->second, &c, &trail));
+        out.children.push_back(MifWritePara(ctx, para, &c, &trail));
         ++k;
     }
     for (; k < paras.size(); ++k)
@@ -200,11 +198,10 @@ MifNode PatchFlow(MifWriteContext& ctx, const MifNode& read, ObjId flow) {
 
 // Whether the session changed what a page read from the file says of it.
 bool PageChanged(const MifWriteContext& ctx, const MifNode& s) {
-    auto it = ctx.src->objectOf.find(&s);
-    if (it == ctx.src->objectOf.end()) return false;
-    const SimObject* page = SimLocal(ctx.doc, it->second);
+    ObjId id = ctx.src->objectOf.ObjectOf(&s);
+    const SimObject* page = SimLocal(ctx.doc, id);
     if (!page) return false;
-    const SimObject& was = ctx.src->asRead.at(it->second);
+    const SimObject& was = ctx.src->asRead.at(id);
     if (page->kind != SimObjBodyPage) return page->name != was.name;
     return page->background != was.background || page->masterPage != was.masterPage ||
            (page->pageNumber != was.pageNumber && page->pageNumber);
@@ -245,15 +242,28 @@ MifNode PatchDocumentStatement(const MifWriteContext& ctx, const MifNode& s) {
     return n;
 }
 
+// A paragraph format of the catalog as it is now and as it was read; null
+// for a statement that is no format the host keeps.
+std::pair<const SimObject*, const SimObject*> FormatOf(const MifWriteContext& ctx, const MifNode& pgf) {
+    ObjId id = ctx.src->objectOf.ObjectOf(&pgf);
+    const SimObject* f = SimLocal(ctx.doc, id);
+    return f ? std::make_pair(f, &ctx.src->asRead.at(id)) : std::make_pair(f, f);
+}
+
+bool FormatsChanged(const MifWriteContext& ctx, const MifNode& s) {
+    return std::any_of(s.children.begin(), s.children.end(), [&](const MifNode& pgf) {
+        auto [f, was] = FormatOf(ctx, pgf);
+        return f && (f->name != was->name || f->indent != was->indent);
+    });
+}
+
 // Changed paragraph formats are patched in place.
 void PatchFormats(const MifWriteContext& ctx, const MifNode& s, MifNode& n) {
     for (size_t i = 0; i < s.children.size(); ++i) {
-        auto it = ctx.src->objectOf.find(&s.children[i]);
-        const SimObject* f = it == ctx.src->objectOf.end() ? nullptr : SimLocal(ctx.doc, it->second);
+        auto [f, was] = FormatOf(ctx, s.children[i]);
         if (!f) continue;
-        const SimObject& was = ctx.src->asRead.at(it->second);
-        if (f->name != was.name) MifSetChildArg(n.children[i], "PgfTag", MifStringAtom(f->name));
-        if (f->indent != was.indent) MifSetChildArg(n.children[i], "PgfLIndent", MifMetricAtom(f->indent));
+        if (f->name != was->name) MifSetChildArg(n.children[i], "PgfTag", MifStringAtom(f->name));
+        if (f->indent != was->indent) MifSetChildArg(n.children[i], "PgfLIndent", MifMetricAtom(f->indent));
     }
 }
 
@@ -280,6 +290,8 @@ MifNode PatchStatement(MifWriteContext& ctx, const MifNode& s, Additions& a) {
     MifNode n;
     if (s.token == "Document") {
         n = PatchDocumentStatement(ctx, s);
+    } else if (s.token == "PgfCatalog" && a.formatsDone && !FormatsChanged(ctx, s)) {
+        n = MifRefTo(s);
     } else if (s.token == "PgfCatalog") {
         n = s;
         if (!a.formatsDone)
@@ -292,12 +304,11 @@ MifNode PatchStatement(MifWriteContext& ctx, const MifNode& s, Additions& a) {
         a.typesDone = true;
     } else if (s.token == "Tbls") {
         n = CopyTables(ctx, s);
-    } else if (s.token == "TextFlow" && src.objectOf.count(&s)) {
-        n = PatchFlow(ctx, s, src.objectOf.at(&s));
+    } else if (s.token == "TextFlow" && src.objectOf.ObjectOf(&s)) {
+        n = PatchFlow(ctx, s, src.objectOf.ObjectOf(&s));
     } else if (s.token == "Page" && PageChanged(ctx, s)) {
         n = s;
-        ObjId id = src.objectOf.at(&s);
-        PatchPage(ctx, id, n);
+        PatchPage(ctx, src.objectOf.ObjectOf(&s), n);
     } else {
         n = MifRefTo(s);
     }
@@ -324,14 +335,12 @@ void AddWhatHadNoPlace(MifWriteContext& ctx, const Additions& a, MifFile* out) {
     out->statements.insert(out->statements.begin() + (long)lastMaster, masters.begin(), masters.end());
     out->statements.insert(out->statements.begin() + (long)a.afterHead, head.begin(), head.end());
     for (ObjId f : doc.flows)
-        if (!std::any_of(ctx.src->objectOf.begin(), ctx.src->objectOf.end(), [&](const auto& e) { return e.second == f; }))
-            out->statements.push_back(NewFlow(ctx, f));
+        if (!ctx.src->objectOf.StatementOf(f)) out->statements.push_back(NewFlow(ctx, f));
 }
 
 bool IsMasterPage(const MifWriteContext& ctx, const MifNode& s) {
-    auto it = ctx.src->objectOf.find(&s);
-    const SimObject* page = it == ctx.src->objectOf.end() ? nullptr : SimLocal(ctx.doc, it->second);
-    return s.token == "Page" && page && page->kind == SimObjMasterPage;
+    const SimObject* page = s.token == "Page" ? SimLocal(ctx.doc, ctx.src->objectOf.ObjectOf(&s)) : nullptr;
+    return page && page->kind == SimObjMasterPage;
 }
 
 void WritePatched(MifWriteContext& ctx, MifFile* out) {

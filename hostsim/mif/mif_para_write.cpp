@@ -228,16 +228,15 @@ void ReadLines(MifWriteContext& ctx, const MifNode& read, const TextMatch& match
         r.lines.push_back(Line{&line, match.Map(offset), {}});
         for (const MifNode& item : line.children) {
             std::string text = MifItemText(item, ctx.src->variableText);
-            auto obj = ctx.src->objectOf.find(&item);
+            ObjId obj = ctx.src->objectOf.ObjectOf(&item);
             if (!text.empty()) {
                 offset += SimCharCount(text);
-            } else if ((item.token == "Marker" || item.token == "ATbl") && obj != ctx.src->objectOf.end()) {
-                auto at = anchoredNow.find(obj->second);
+            } else if ((item.token == "Marker" || item.token == "ATbl") && obj) {
+                auto at = anchoredNow.find(obj);
                 if (at == anchoredNow.end()) continue; // no longer anchored here
-                r.kept.emplace(obj->second, std::make_pair(r.lines.size() - 1,
-                                                           Event{at->second.character, 0, r.order++,
-                                                                 AnchorNode(ctx, obj->second, &item),
-                                                                 at->second.position}));
+                r.kept.emplace(obj, std::make_pair(r.lines.size() - 1,
+                                                   Event{at->second.character, 0, r.order++,
+                                                         AnchorNode(ctx, obj, &item), at->second.position}));
             } else if (MifIsAnchor(item) && other < others.size()) {
                 // The host knows where frames and footnotes stand now.
                 const Placement& at = others[other++];
@@ -357,8 +356,7 @@ struct Placer {
 
 ObjId ReadAnchorId(const MifWriteContext& ctx, const MifNode& item) {
     if (item.token != "Marker" && item.token != "ATbl") return 0;
-    auto it = ctx.src->objectOf.find(&item);
-    return it == ctx.src->objectOf.end() ? 0 : it->second;
+    return ctx.src->objectOf.ObjectOf(&item);
 }
 
 bool AnchorDue(const Placer& pl, int32_t pos) { return pl.next < pl.now.size() && pl.now[pl.next].second <= pos; }

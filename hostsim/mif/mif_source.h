@@ -3,6 +3,7 @@
 // that writing back can tell what the session changed.
 #pragma once
 
+#include "hostsim/mif/mif_statement_objects.h"
 #include "hostsim/mif/mif_tree.h"
 #include "hostsim/sim_model.h"
 
@@ -14,8 +15,8 @@
 
 struct MifSource {
     MifFile file;
-    std::map<const MifNode*, ObjId> objectOf; // Pgf, Page, TextFlow, Para, Marker, ATbl,
-                                              // Tbl, book component statements
+    MifStatementObjects objectOf; // Pgf, Page, TextFlow, Para, Marker, ATbl, Tbl,
+                                  // MTypeName, book component statements
     SimObjects asRead;                        // those objects as they were read
     // paragraph -> its anchors as read; only paragraphs that have some (most
     // have none), see MifAnchorsRead
