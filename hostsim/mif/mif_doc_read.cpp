@@ -76,25 +76,18 @@ ObjId ReadAnchor(DocReader& r, const MifNode& item, ObjId para, int32_t offset) 
     return it->second;
 }
 
-// One paragraph: its tag, indent, text, markers and table anchors. `frame`
-// is the text frame in effect before it (the last TextRectID seen); it
-// becomes the one in effect after it.
-ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjId>& list,
-               ObjId* frame, bool inFlow) {
-    ObjId id = SimNewObject(r.doc, SimObjParagraph);
-    r.src.objectOf.Set(&node, id);
-    list.push_back(id);
-    std::string tag = MifFindText(node, "PgfTag");
-    Metric indent = 0;
-    if (ObjId f = SimNamed(r.doc, SimObjParagraphFormat, tag)) indent = r.doc.objects[f].indent;
-    if (const MifNode* own = MifFind(node, "Pgf")) Dimension(MifFindArg(*own, "PgfLIndent"), r.src.file.units, &indent);
-
-    std::string text;
-    int32_t offset = 0;
+// The lines of paragraph `id` (`p`): its text and anchors, and the frame it
+// stands in (`standsIn`, else that of its first line's TextRectID). `frame`
+// is the text frame in effect before it; it becomes the one in effect after
+// it. The characters of the text are counted only up to its last anchor,
+// whose position needs them: most paragraphs have none.
+ObjId ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId* frame, ObjId standsIn,
+                bool inFlow) {
+    std::string scratch;
+    size_t counted = 0; // the bytes of the text that `offset` has counted
+    int32_t offset = 0; // their characters, and the anchors among them
     bool firstLine = true;
-    ObjId standsIn = inFlow ? 0 : holder;
-    std::vector<std::pair<ObjId, int32_t>> anchors;
-    std::vector<int32_t> others;
+    MifSource::Anchors anchors;
     for (const MifNode& line : node.children) {
         if (line.token != "ParaLine") continue;
         for (const MifNode& item : line.children) {
@@ -107,28 +100,41 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
                     *frame = it->second;
                 }
             } else if (item.token == "String" || item.token == "Char" || item.token == "Variable") {
-                std::string added = MifItemText(item, r.src.variableText);
-                text += added;
-                offset += SimCharCount(added);
+                p.text += MifItemTextRef(item, r.src.variableText, scratch);
             } else if (MifIsAnchor(item)) {
+                offset += SimCharCount(p.text.substr(counted));
+                counted = p.text.size();
                 if (ObjId anchored = ReadAnchor(r, item, id, offset))
-                    anchors.emplace_back(anchored, offset);
+                    anchors.objects.emplace_back(anchored, offset);
                 else
-                    others.push_back(offset);
+                    anchors.others.push_back(offset);
                 ++offset;
             }
         }
         firstLine = false;
     }
-    if (inFlow && !standsIn) standsIn = *frame;
+    p.otherAnchors = anchors.others;
+    if (!anchors.objects.empty() || !anchors.others.empty()) r.src.anchorsRead[id] = std::move(anchors);
+    return standsIn;
+}
+
+// One paragraph: its tag, indent, text, markers and table anchors; `holder`
+// is the cell it stands in, `frame` as for ReadLines.
+ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjId>& list,
+               ObjId* frame, bool inFlow) {
+    ObjId id = SimNewObject(r.doc, SimObjParagraph);
+    r.src.objectOf.Set(&node, id);
+    list.push_back(id);
+    // Objects stand in chunks that never move: the reference stays good
+    // while its anchors make more.
     SimObject& p = r.doc.objects[id];
-    p.name = tag;
-    p.text = text;
-    p.indent = indent;
-    p.parent = standsIn;
-    p.otherAnchors = others;
-    r.src.asRead[id] = p;
-    if (!anchors.empty()) r.src.anchorsRead[id] = std::move(anchors);
+    p.name = MifParaTag(node);
+    if (ObjId f = SimNamed(r.doc, SimObjParagraphFormat, p.name)) p.indent = r.doc.objects[f].indent;
+    if (const MifNode* own = MifFind(node, "Pgf")) Dimension(MifFindArg(*own, "PgfLIndent"), r.src.file.units, &p.indent);
+    if (r.src.indentRead.size() <= id) r.src.indentRead.resize(id + 1);
+    r.src.indentRead[id] = p.indent;
+    p.parent = ReadLines(r, node, id, p, frame, inFlow ? 0 : holder, inFlow);
+    if (inFlow && !p.parent) p.parent = *frame;
     return id;
 }
 
@@ -244,10 +250,7 @@ void ReadFlow(DocReader& r, const MifNode& flowNode) {
         if (!r.doc.objects[p].parent) ++framelessFront;
     }
     // Paragraphs before the first TextRectID stand in the flow's first frame.
-    for (size_t i = 0; i < framelessFront && i < paras.size(); ++i) {
-        r.doc.objects[paras[i]].parent = frame;
-        r.src.asRead[paras[i]].parent = frame;
-    }
+    for (size_t i = 0; i < framelessFront && i < paras.size(); ++i) r.doc.objects[paras[i]].parent = frame;
     for (ObjId p : paras)
         if (ObjId f = r.doc.objects[p].parent; f && !r.doc.objects[f].flow) r.doc.objects[f].flow = flow;
     r.doc.objects[flow].children = paras;

@@ -1,6 +1,7 @@
 // What paragraphs, dimensions and marker types of MIF documents mean to the
-// host: <Char ...> keywords as FrameRoman codes, 16.16 metrics, and the
-// marker types FrameMaker documents always have.
+// host: <Char ...> keywords as FrameRoman codes, the text and tag of a
+// paragraph statement, 16.16 metrics, and the marker types FrameMaker
+// documents always have.
 #include "hostsim/mif/mif_source.h"
 
 #include "hostsim/mif/mif_text.h"
@@ -14,7 +15,21 @@ const char MifSourceKind = 0;
 const std::vector<std::pair<ObjId, int32_t>>& MifAnchorsRead(const MifSource& src, ObjId para) {
     static const std::vector<std::pair<ObjId, int32_t>> none;
     auto it = src.anchorsRead.find(para);
-    return it == src.anchorsRead.end() ? none : it->second;
+    return it == src.anchorsRead.end() ? none : it->second.objects;
+}
+
+const std::vector<int32_t>& MifOtherAnchorsRead(const MifSource& src, ObjId para) {
+    static const std::vector<int32_t> none;
+    auto it = src.anchorsRead.find(para);
+    return it == src.anchorsRead.end() ? none : it->second.others;
+}
+
+bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out) {
+    const MifNode* node = src.objectOf.StatementOf(para);
+    if (!node || node->token != "Para" || para >= src.indentRead.size()) return false;
+    out->node = node;
+    out->indent = src.indentRead[para];
+    return true;
 }
 
 namespace {
@@ -44,15 +59,58 @@ std::string MifCharText(const std::string& keyword) {
     return std::string();
 }
 
-std::string MifItemText(const MifNode& item, const std::map<std::string, std::string>& variables) {
-    if (item.args.empty() && item.token != "Variable") return std::string();
-    if (item.token == "String") return item.args[0].kind == MifString ? item.args[0].text : std::string();
-    if (item.token == "Char") return MifCharText(item.args[0].text);
+namespace {
+
+// The string or keyword value of the first child with the token, where it
+// stands; "" for none (what MifFindText gives, without a copy).
+const std::string& TextOf(const MifNode& node, const char* token) {
+    static const std::string none;
+    const MifAtom* a = MifFindArg(node, token);
+    return a && (a->kind == MifString || a->kind == MifKeyword) ? a->text : none;
+}
+
+} // namespace
+
+const std::string& MifItemTextRef(const MifNode& item, const std::map<std::string, std::string>& variables,
+                                  std::string& scratch) {
+    static const std::string none;
+    if (item.args.empty() && item.token != "Variable") return none;
+    if (item.token == "String") return item.args[0].kind == MifString ? item.args[0].text : none;
+    if (item.token == "Char") return scratch = MifCharText(item.args[0].text);
     if (item.token == "Variable") {
-        auto it = variables.find(MifFindText(item, "VariableName"));
-        return it == variables.end() ? std::string() : it->second;
+        auto it = variables.find(TextOf(item, "VariableName"));
+        return it == variables.end() ? none : it->second;
     }
-    return std::string();
+    return none;
+}
+
+std::string MifItemText(const MifNode& item, const std::map<std::string, std::string>& variables) {
+    std::string scratch;
+    return MifItemTextRef(item, variables, scratch);
+}
+
+const std::string& MifParaTag(const MifNode& para) { return TextOf(para, "PgfTag"); }
+
+std::string MifParaText(const MifNode& para, const std::map<std::string, std::string>& variables) {
+    std::string text, scratch;
+    for (const MifNode& line : para.children)
+        if (line.token == "ParaLine")
+            for (const MifNode& item : line.children) text += MifItemTextRef(item, variables, scratch);
+    return text;
+}
+
+bool MifParaTextIs(const MifNode& para, const std::map<std::string, std::string>& variables, const std::string& text) {
+    std::string scratch;
+    size_t at = 0;
+    for (const MifNode& line : para.children) {
+        if (line.token != "ParaLine") continue;
+        for (const MifNode& item : line.children) {
+            const std::string& piece = MifItemTextRef(item, variables, scratch);
+            if (piece.size() > text.size() - at || text.compare(at, piece.size(), piece) != 0) return false;
+            at += piece.size();
+        }
+    }
+    return at == text.size();
 }
 
 bool MifIsAnchor(const MifNode& item) {

@@ -174,7 +174,10 @@ MifNode PatchFlow(MifWriteContext& ctx, const MifNode& read, ObjId flow) {
     const SimDoc& doc = ctx.doc;
     const MifSource& src = *ctx.src;
     const std::vector<ObjId>& paras = SimLocal(doc, flow)->children;
-    auto unsourced = [&](ObjId p) { return !src.asRead.count(p); };
+    auto unsourced = [&](ObjId p) {
+        MifParaAsRead was;
+        return !MifParaRead(src, p, &was);
+    };
     MifNode out = Shell(read);
     size_t k = 0;
     MifRectTrail trail;

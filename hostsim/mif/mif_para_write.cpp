@@ -84,7 +84,7 @@ MifNode AnchorNode(MifWriteContext& ctx, ObjId id, const MifNode* read) {
     }
     if (!read) return MifNewMarker(ctx.doc, id);
     MifNode node = *read;
-    auto was = ctx.src ? ctx.src->asRead.find(id) : SimObjects::const_iterator();
+    auto was = ctx.src ? ctx.src->asRead.find(id) : std::map<ObjId, SimObject>::const_iterator();
     if (ctx.src && was != ctx.src->asRead.end()) {
         if (was->second.text != o->text) MifSetChildArg(node, "MText", MifStringAtom(o->text));
         if (was->second.markerType != o->markerType) {
@@ -137,8 +137,8 @@ void BringUpToDate(MifRectTrail* trail) {
     trail->unseen.clear();
 }
 
-void PatchTagAndIndent(MifWriteContext& ctx, const SimObject& p, const SimObject& was, MifNode& node) {
-    if (p.name != was.name) MifSetChildArg(node, "PgfTag", MifStringAtom(p.name));
+void PatchTagAndIndent(MifWriteContext& ctx, const SimObject& p, const MifParaAsRead& was, MifNode& node) {
+    if (p.name != MifParaTag(*was.node)) MifSetChildArg(node, "PgfTag", MifStringAtom(p.name));
     if (p.indent != was.indent) {
         MifNode* own = MifFind(node, "Pgf");
         if (!own) {
@@ -318,11 +318,11 @@ MifNode WriteLine(Line& line, const std::vector<std::string>& chars, int32_t end
     return out;
 }
 
-MifNode Rebuild(MifWriteContext& ctx, ObjId para, const MifNode& read, const Anchors& now) {
+MifNode Rebuild(MifWriteContext& ctx, ObjId para, const MifParaAsRead& was, const Anchors& now) {
     const SimObject& p = *SimLocal(ctx.doc, para);
-    const SimObject& was = ctx.src->asRead.at(para);
+    const MifNode& read = *was.node;
     std::vector<std::string> chars = Chars(p.text);
-    TextMatch match = MatchText(Chars(was.text), chars);
+    TextMatch match = MatchText(Chars(MifParaText(read, ctx.src->variableText)), chars);
     AnchorsNow placed = PlaceNow(p, now);
     RebuiltLines r;
     ReadLines(ctx, read, match, placed, r);
@@ -451,29 +451,40 @@ MifNode MifNewMarker(const SimDoc& doc, ObjId marker) {
     return node;
 }
 
-MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, MifRectTrail* trail) {
+namespace {
+
+// A paragraph read from the file, as `was` says.
+MifNode WriteReadPara(MifWriteContext& ctx, ObjId para, const MifParaAsRead& was, MifRectTrail* trail) {
     const SimObject& p = *SimLocal(ctx.doc, para);
     Anchors now = CurrentAnchors(ctx, para);
-    if (read && ctx.src && ctx.src->asRead.count(para)) {
-        const SimObject& was = ctx.src->asRead.at(para);
-        MifNode node;
-        if (p.text == was.text && p.otherAnchors == was.otherAnchors &&
-            ById(now) == ById(MifAnchorsRead(*ctx.src, para)) && MarkersUnchanged(ctx, now)) {
-            if (p.name == was.name && p.indent == was.indent) {
-                if (trail) trail->unseen.push_back(read);
-                return MifRefTo(*read);
-            }
-            node = *read;
-            PatchTagAndIndent(ctx, p, was, node);
-        } else if (p.text == was.text) {
-            node = PlaceAnchors(ctx, *read, now);
-            PatchTagAndIndent(ctx, p, was, node);
-        } else {
-            node = Rebuild(ctx, para, *read, now);
+    const MifNode& read = *was.node;
+    bool sameText = MifParaTextIs(read, ctx.src->variableText, p.text);
+    MifNode node;
+    if (sameText && p.otherAnchors == MifOtherAnchorsRead(*ctx.src, para) &&
+        ById(now) == ById(MifAnchorsRead(*ctx.src, para)) && MarkersUnchanged(ctx, now)) {
+        if (p.name == MifParaTag(read) && p.indent == was.indent) {
+            if (trail) trail->unseen.push_back(&read);
+            return MifRefTo(read);
         }
-        if (trail) NoteRects(node, trail);
-        return node;
+        node = read;
+        PatchTagAndIndent(ctx, p, was, node);
+    } else if (sameText) {
+        node = PlaceAnchors(ctx, read, now);
+        PatchTagAndIndent(ctx, p, was, node);
+    } else {
+        node = Rebuild(ctx, para, was, now);
     }
+    if (trail) NoteRects(node, trail);
+    return node;
+}
+
+} // namespace
+
+MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, MifRectTrail* trail) {
+    MifParaAsRead was;
+    if (read && ctx.src && MifParaRead(*ctx.src, para, &was)) return WriteReadPara(ctx, para, was, trail);
+    const SimObject& p = *SimLocal(ctx.doc, para);
+    Anchors now = CurrentAnchors(ctx, para);
 
     MifNode node = MifStatement("Para");
     node.children.push_back(MifStatement("PgfTag", MifStringAtom(p.name)));

@@ -17,10 +17,19 @@ struct MifSource {
     MifFile file;
     MifStatementObjects objectOf; // Pgf, Page, TextFlow, Para, Marker, ATbl, Tbl,
                                   // MTypeName, book component statements
-    SimObjects asRead;                        // those objects as they were read
+    // Pages, paragraph formats, markers and book components as they were
+    // read. Paragraphs, thousands of them, are not copied: what one was read
+    // as is its statement (its tag and text, see MifParaRead) with the
+    // indent and anchors below.
+    std::map<ObjId, SimObject> asRead;
+    std::vector<Metric> indentRead; // paragraph -> its indent as read, by id
     // paragraph -> its anchors as read; only paragraphs that have some (most
     // have none), see MifAnchorsRead
-    std::map<ObjId, std::vector<std::pair<ObjId, int32_t>>> anchorsRead;
+    struct Anchors {
+        std::vector<std::pair<ObjId, int32_t>> objects; // markers and tables, with their positions
+        std::vector<int32_t> others;                    // positions of anchors that are no object
+    };
+    std::map<ObjId, Anchors> anchorsRead;
     // Text frames with their <ID n>, tables with their <TblID n>: in the
     // order of their ids, which is the order they were read in.
     std::vector<std::pair<ObjId, int32_t>> textRectId, tableId;
@@ -40,6 +49,21 @@ inline const MifSource* MifSourceOf(const SimDoc& doc) {
 // The anchors a paragraph had as read (none for a paragraph not in
 // `anchorsRead`).
 const std::vector<std::pair<ObjId, int32_t>>& MifAnchorsRead(const MifSource& src, ObjId para);
+const std::vector<int32_t>& MifOtherAnchorsRead(const MifSource& src, ObjId para);
+
+// A paragraph as it was read, for writing back: its statement, whose tag
+// and text it had, and its indent. False for a paragraph the session made.
+struct MifParaAsRead {
+    const MifNode* node = nullptr;
+    Metric indent = 0;
+};
+bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out);
+// The tag of a paragraph statement ("" for none), as reading takes it.
+const std::string& MifParaTag(const MifNode& para);
+// The text of a paragraph statement, as reading makes it: what its lines'
+// items add (MifItemText). MifParaTextIs compares without building it.
+std::string MifParaText(const MifNode& para, const std::map<std::string, std::string>& variables);
+bool MifParaTextIs(const MifNode& para, const std::map<std::string, std::string>& variables, const std::string& text);
 
 // Text and control characters of paragraphs (shared by reading and writing).
 // The character a <Char ...> keyword stands for (UTF-8): every special
@@ -51,6 +75,10 @@ std::string MifCharText(const std::string& keyword);
 // character position (font and condition changes, TextRectID, the ends of
 // cross-references and text insets, whose text stands in <String>s).
 std::string MifItemText(const MifNode& item, const std::map<std::string, std::string>& variables);
+// The same without a copy: the text where it stands (in the item or in
+// `variables`), or in `scratch`.
+const std::string& MifItemTextRef(const MifNode& item, const std::map<std::string, std::string>& variables,
+                                  std::string& scratch);
 // Whether an item of a <ParaLine> anchors something (a marker, table, frame
 // or footnote): it takes one position in the paragraph and shows no text.
 bool MifIsAnchor(const MifNode& item);

@@ -159,3 +159,23 @@ TEST(MifSave, NewFramesTakeNumbersAboveEveryNumberOfTheFile) {
     EXPECT_NE(saved.find(" <Frame\n  <ID 42>\n"), std::string::npos) << saved;
     EXPECT_EQ(Saved(doc), saved);
 }
+
+// A paragraph's text as read is what its lines' items add: one whose text
+// is that again is written as read, one whose text differs anywhere (in a
+// piece, past the last one, short of it) is written with its text now.
+TEST(MifSave, AParagraphIsWrittenAsReadExactlyWhenItsTextIsTheTextItWasReadWith) {
+    const std::string text = "<MIFFile 9.00>\n<VariableFormats <VariableFormat <VariableName `V'> <VariableDef `Vee'>>>\n"
+                             "<Page <PageType BodyPage> <TextRect <ID 1>>>\n"
+                             "<TextFlow <TFTag `A'>\n"
+                             " <Para <PgfTag `Body'> <ParaLine <TextRectID 1> <String `ab'> <Char Tab>>\n"
+                             "  <ParaLine <Variable <VariableName `V'>> <String `cd'>>>\n"
+                             ">\n";
+    for (const char* now : {"ab\tVeecd", "ab\tVeec", "ab\tVeecdX", "ab\tVeXcd", "Xb\tVeecd", "ab\tVee", ""}) {
+        SCOPED_TRACE(now);
+        SimDoc doc = FromText(text);
+        SimLocal(doc, SimLocal(doc, doc.mainFlow)->children[0])->text = now;
+        std::string saved = Saved(doc);
+        EXPECT_EQ(saved == text, std::string(now) == "ab\tVeecd") << saved;
+        EXPECT_EQ(SimFlowTexts(FromText(saved)), std::vector<std::string>{now});
+    }
+}
