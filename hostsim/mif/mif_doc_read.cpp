@@ -54,7 +54,7 @@ ObjId MarkerTypeOf(DocReader& r, const MifNode& marker) {
 // 0 for one the host keeps no object for (a frame, a footnote, a table
 // that is not in the file or is anchored already).
 ObjId ReadAnchor(DocReader& r, const MifNode& item, ObjId para, int32_t offset) {
-    if (item.token == "Marker") {
+    if (MifIs(item, "Marker")) {
         ObjId m = SimNewObject(r.doc, SimObjMarker);
         SimObject& marker = r.doc.objects[m];
         marker.anchorParagraph = para;
@@ -67,7 +67,7 @@ ObjId ReadAnchor(DocReader& r, const MifNode& item, ObjId para, int32_t offset) 
         return m;
     }
     int32_t v;
-    if (item.token != "ATbl" || item.args.empty() || !MifIntValue(item.args[0], &v)) return 0;
+    if (!MifIs(item, "ATbl") || item.args.empty() || !MifIntValue(item.args[0], &v)) return 0;
     auto it = r.tables.find(v);
     if (it == r.tables.end() || r.doc.objects[it->second].anchorParagraph) return 0;
     r.doc.objects[it->second].anchorParagraph = para;
@@ -89,9 +89,9 @@ ObjId ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId
     bool firstLine = true;
     MifSource::Anchors anchors;
     for (const MifNode& line : node.children) {
-        if (line.token != "ParaLine") continue;
+        if (!MifIs(line, "ParaLine")) continue;
         for (const MifNode& item : line.children) {
-            if (item.token == "TextRectID") {
+            if (MifIs(item, "TextRectID")) {
                 int32_t v;
                 auto it = !item.args.empty() && MifIntValue(item.args[0], &v) ? r.rects.find(v)
                                                                                  : r.rects.end();
@@ -99,7 +99,7 @@ ObjId ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId
                     if (firstLine && inFlow && !standsIn) standsIn = it->second;
                     *frame = it->second;
                 }
-            } else if (item.token == "String" || item.token == "Char" || item.token == "Variable") {
+            } else if (MifIs(item, "String") || MifIs(item, "Char") || MifIs(item, "Variable")) {
                 p.text += MifItemTextRef(item, r.src.variableText, scratch);
             } else if (MifIsAnchor(item)) {
                 offset += SimCharCount(p.text.substr(counted));
@@ -130,7 +130,7 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
     SimObject& p = r.doc.objects[id];
     p.name = MifParaTag(node);
     if (ObjId f = SimNamed(r.doc, SimObjParagraphFormat, p.name)) p.indent = r.doc.objects[f].indent;
-    if (const MifNode* own = MifFind(node, "Pgf")) Dimension(MifFindArg(*own, "PgfLIndent"), r.src.file.units, &p.indent);
+    if (const MifNode* own = MifChild(node, "Pgf")) Dimension(MifFindArg(*own, "PgfLIndent"), r.src.file.units, &p.indent);
     if (r.src.indentRead.size() <= id) r.src.indentRead.resize(id + 1);
     r.src.indentRead[id] = p.indent;
     p.parent = ReadLines(r, node, id, p, frame, inFlow ? 0 : holder, inFlow);
@@ -169,7 +169,7 @@ void ReadTables(DocReader& r, const MifNode& tbls) {
                     if (!content) continue;
                     ObjId none = 0;
                     for (const MifNode& para : content->children) {
-                        if (para.token != "Para") continue;
+                        if (!MifIs(para, "Para")) continue;
                         // Objects live in a map: the reference stays good while ReadPara adds more.
                         ReadPara(r, para, cid, r.doc.objects[cid].children, &none, false);
                     }
@@ -243,9 +243,11 @@ void ReadFlow(DocReader& r, const MifNode& flowNode) {
     r.src.objectOf.Set(&flowNode, flow);
     ObjId frame = 0;
     std::vector<ObjId> paras;
+    r.src.objectOf.Reserve(r.src.objectOf.size() + flowNode.children.size());
+    paras.reserve(flowNode.children.size());
     size_t framelessFront = 0; // paragraphs before the flow's first TextRectID
     for (const MifNode& c : flowNode.children) {
-        if (c.token != "Para") continue;
+        if (!MifIs(c, "Para")) continue;
         ObjId p = ReadPara(r, c, 0, paras, &frame, true);
         if (!r.doc.objects[p].parent) ++framelessFront;
     }
@@ -320,6 +322,7 @@ bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
     SimDoc& doc = *out;
     DocReader r{doc, *src, {}, {}, {}};
     const MifUnit units = src->file.units;
+    src->objectOf.Reserve(src->file.statements.size()); // pages, flows
 
     // Variables first: table cells may show them too.
     for (const MifNode& s : src->file.statements)

@@ -26,7 +26,7 @@ const std::vector<int32_t>& MifOtherAnchorsRead(const MifSource& src, ObjId para
 
 bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out) {
     const MifNode* node = src.objectOf.StatementOf(para);
-    if (!node || node->token != "Para" || para >= src.indentRead.size()) return false;
+    if (!node || !MifIs(*node, "Para") || para >= src.indentRead.size()) return false;
     out->node = node;
     out->indent = src.indentRead[para];
     return true;
@@ -63,9 +63,10 @@ namespace {
 
 // The string or keyword value of the first child with the token, where it
 // stands; "" for none (what MifFindText gives, without a copy).
-const std::string& TextOf(const MifNode& node, const char* token) {
+template <size_t N> const std::string& TextOf(const MifNode& node, const char (&token)[N]) {
     static const std::string none;
-    const MifAtom* a = MifFindArg(node, token);
+    const MifNode* c = MifChild(node, token);
+    const MifAtom* a = c && !c->args.empty() ? &c->args[0] : nullptr;
     return a && (a->kind == MifString || a->kind == MifKeyword) ? a->text : none;
 }
 
@@ -74,10 +75,9 @@ const std::string& TextOf(const MifNode& node, const char* token) {
 const std::string& MifItemTextRef(const MifNode& item, const std::map<std::string, std::string>& variables,
                                   std::string& scratch) {
     static const std::string none;
-    if (item.args.empty() && item.token != "Variable") return none;
-    if (item.token == "String") return item.args[0].kind == MifString ? item.args[0].text : none;
-    if (item.token == "Char") return scratch = MifCharText(item.args[0].text);
-    if (item.token == "Variable") {
+    if (MifIs(item, "String")) return !item.args.empty() && item.args[0].kind == MifString ? item.args[0].text : none;
+    if (MifIs(item, "Char")) return item.args.empty() ? none : scratch = MifCharText(item.args[0].text);
+    if (MifIs(item, "Variable")) {
         auto it = variables.find(TextOf(item, "VariableName"));
         return it == variables.end() ? none : it->second;
     }
@@ -94,7 +94,7 @@ const std::string& MifParaTag(const MifNode& para) { return TextOf(para, "PgfTag
 std::string MifParaText(const MifNode& para, const std::map<std::string, std::string>& variables) {
     std::string text, scratch;
     for (const MifNode& line : para.children)
-        if (line.token == "ParaLine")
+        if (MifIs(line, "ParaLine"))
             for (const MifNode& item : line.children) text += MifItemTextRef(item, variables, scratch);
     return text;
 }
@@ -103,7 +103,7 @@ bool MifParaTextIs(const MifNode& para, const std::map<std::string, std::string>
     std::string scratch;
     size_t at = 0;
     for (const MifNode& line : para.children) {
-        if (line.token != "ParaLine") continue;
+        if (!MifIs(line, "ParaLine")) continue;
         for (const MifNode& item : line.children) {
             const std::string& piece = MifItemTextRef(item, variables, scratch);
             if (piece.size() > text.size() - at || text.compare(at, piece.size(), piece) != 0) return false;
@@ -114,7 +114,7 @@ bool MifParaTextIs(const MifNode& para, const std::map<std::string, std::string>
 }
 
 bool MifIsAnchor(const MifNode& item) {
-    return item.token == "Marker" || item.token == "ATbl" || item.token == "AFrame" || item.token == "FNote";
+    return MifIs(item, "Marker") || MifIs(item, "ATbl") || MifIs(item, "AFrame") || MifIs(item, "FNote");
 }
 
 int32_t MifItemPositions(const MifNode& item, const std::map<std::string, std::string>& variables) {

@@ -157,17 +157,20 @@ MifNode Shell(const MifNode& read) {
     return out;
 }
 
-// Paragraphs in table cells, wherever they stand in the table's statements.
+// Paragraphs in table cells, wherever they stand in the table's statements;
+// a statement in which nothing changed stands for the one read.
 MifNode CopyTables(MifWriteContext& ctx, const MifNode& read) {
     MifNode out = Shell(read);
+    bool same = true;
     for (const MifNode& c : read.children) {
-        ObjId para = ctx.src->objectOf.ObjectOf(&c);
-        if (c.token == "Para" && para && SimLocal(ctx.doc, para))
+        ObjId para = MifIs(c, "Para") ? ctx.src->objectOf.ObjectOf(&c) : 0;
+        if (para && SimLocal(ctx.doc, para))
             out.children.push_back(MifWritePara(ctx, para, &c, nullptr));
         else
             out.children.push_back(CopyTables(ctx, c));
+        same = same && out.children.back().same;
     }
-    return out;
+    return same ? MifRefTo(read) : out;
 }
 
 MifNode PatchFlow(MifWriteContext& ctx, const MifNode& read, ObjId flow) {
@@ -182,7 +185,7 @@ MifNode PatchFlow(MifWriteContext& ctx, const MifNode& read, ObjId flow) {
     size_t k = 0;
     MifRectTrail trail;
     for (const MifNode& c : read.children) {
-        ObjId para = c.token == "Para" ? src.objectOf.ObjectOf(&c) : 0;
+        ObjId para = MifIs(c, "Para") ? src.objectOf.ObjectOf(&c) : 0;
         if (!para) {
             out.children.push_back(MifRefTo(c));
             continue;

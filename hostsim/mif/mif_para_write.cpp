@@ -113,10 +113,10 @@ bool MarkersUnchanged(const MifWriteContext& ctx, const Anchors& anchors) {
 bool LastRect(const MifNode& para, int32_t* rect) {
     bool found = false;
     for (const MifNode& line : para.children)
-        if (line.token == "ParaLine")
+        if (MifIs(line, "ParaLine"))
             for (const MifNode& item : line.children) {
                 int32_t v;
-                if (item.token == "TextRectID" && !item.args.empty() && MifIntValue(item.args[0], &v)) {
+                if (MifIs(item, "TextRectID") && !item.args.empty() && MifIntValue(item.args[0], &v)) {
                     *rect = v;
                     found = true;
                 }

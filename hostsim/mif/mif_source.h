@@ -7,6 +7,7 @@
 #include "hostsim/mif/mif_tree.h"
 #include "hostsim/sim_model.h"
 
+#include <cstring>
 #include <map>
 #include <string>
 #include <set>
@@ -38,6 +39,19 @@ struct MifSource {
     bool twoSided = true;
     bool firstPageRight = true;
 };
+
+// Whether a statement's token is `token`: lengths first, so that most
+// statements are told apart without comparing bytes (the tree is walked
+// statement by statement at each read and save).
+template <size_t N> bool MifIs(const MifNode& n, const char (&token)[N]) {
+    return n.token.size() == N - 1 && std::memcmp(n.token.data(), token, N - 1) == 0;
+}
+// The first statement nested in `n` with the token, or null (MifFind).
+template <size_t N> const MifNode* MifChild(const MifNode& n, const char (&token)[N]) {
+    for (const MifNode& c : n.children)
+        if (MifIs(c, token)) return &c;
+    return nullptr;
+}
 
 // The tag that marks a document's storeData as a MifSource.
 extern const char MifSourceKind;

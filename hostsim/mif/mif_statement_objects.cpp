@@ -14,21 +14,27 @@ size_t MifStatementObjects::SlotOf(const MifNode* node) const {
     return i;
 }
 
-void MifStatementObjects::Grow() {
+void MifStatementObjects::Grow(size_t slotCount) {
     std::vector<std::pair<const MifNode*, ObjId>> old = std::move(slots);
-    slots.assign(old.empty() ? 64 : old.size() * 2, {nullptr, 0});
+    slots.assign(slotCount, {nullptr, 0});
     for (const auto& entry : old)
         if (entry.first) slots[SlotOf(entry.first)] = entry;
 }
 
 void MifStatementObjects::Set(const MifNode* node, ObjId id) {
-    if ((count + 1) * 2 > slots.size()) Grow();
+    if ((count + 1) * 2 > slots.size()) Grow(slots.empty() ? 64 : slots.size() * 2);
     auto& slot = slots[SlotOf(node)];
     if (!slot.first) ++count;
     else if (byId[slot.second] == node) byId[slot.second] = nullptr; // it no longer leads there
     slot = {node, id};
     if (byId.size() <= id) byId.resize(id + 1, nullptr);
     byId[id] = node;
+}
+
+void MifStatementObjects::Reserve(size_t entries) {
+    size_t slotCount = slots.empty() ? 64 : slots.size();
+    while (slotCount < entries * 2) slotCount *= 2;
+    if (slotCount > slots.size()) Grow(slotCount);
 }
 
 ObjId MifStatementObjects::ObjectOf(const MifNode* node) const {

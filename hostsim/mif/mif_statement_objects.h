@@ -23,6 +23,8 @@ struct MifStatementObjects {
         return id < byId.size() ? byId[id] : nullptr;
     }
     size_t size() const { return count; }
+    // Room for `entries` in all without growing again.
+    void Reserve(size_t entries);
 
 private:
     std::vector<std::pair<const MifNode*, ObjId>> slots; // open addressing; a power of two long
@@ -30,5 +32,5 @@ private:
     size_t count = 0;
 
     size_t SlotOf(const MifNode* node) const; // where `node` is, or the empty slot it would take
-    void Grow();
+    void Grow(size_t slotCount);
 };

@@ -41,18 +41,27 @@ SimDoc FromText(const std::string& text) {
     return doc;
 }
 
-// The lines of a text, whatever its line ends, with every <PageBackground
-// ...> statement left out (and a line that held only that).
-std::vector<std::string> LinesWithoutBackgrounds(const std::string& text) {
-    const std::regex background("[ \t]*<PageBackground `[^']*'>");
+// The lines of a text, whatever its line ends.
+std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     size_t i = 0;
     while (i < text.size()) {
         size_t end = text.find_first_of("\r\n", i);
         if (end == std::string::npos) end = text.size();
-        std::string line = std::regex_replace(text.substr(i, end - i), background, "");
-        if (!line.empty() || end == i) lines.push_back(line);
+        lines.push_back(text.substr(i, end - i));
         i = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
+// The same with every <PageBackground ...> statement left out (and a line
+// that held only that).
+std::vector<std::string> LinesWithoutBackgrounds(const std::string& text) {
+    const std::regex background("[ \\t]*<PageBackground `[^']*'>");
+    std::vector<std::string> lines;
+    for (const std::string& line : Lines(text)) {
+        std::string rest = std::regex_replace(line, background, "");
+        if (!rest.empty() || line.empty()) lines.push_back(rest);
     }
     return lines;
 }
@@ -178,4 +187,38 @@ TEST(MifSave, AParagraphIsWrittenAsReadExactlyWhenItsTextIsTheTextItWasReadWith)
         EXPECT_EQ(saved == text, std::string(now) == "ab\tVeecd") << saved;
         EXPECT_EQ(SimFlowTexts(FromText(saved)), std::vector<std::string>{now});
     }
+}
+
+// Tables in which nothing changed are written as read; in one whose cell
+// changed, only the line of that cell's text is new.
+TEST(MifSave, AChangedTableCellIsWrittenAmongTheTableStatementsAsTheyWereRead) {
+    const std::string text = "<MIFFile 9.00>\n"
+                             "<Tbls\n"
+                             " <Tbl <TblID 1> <TblBody <Row\n"
+                             "  <Cell <CellContent <Para <ParaLine <String `a'>>>>>\n"
+                             "  <Cell <CellContent <Para\n"
+                             "   <ParaLine <String `b'>>\n"
+                             "  >>>\n"
+                             " >>>\n"
+                             " <Tbl <TblID 2> <TblH <Row <Cell <CellContent <Para <ParaLine <String `c'>>>>>>>>\n"
+                             ">\n"
+                             "<Page <PageType BodyPage> <TextRect <ID 3>>>\n"
+                             "<TextFlow <TFTag `A'> <Para <ParaLine <TextRectID 3> <ATbl 1> <ATbl 2>>>>\n";
+    SimDoc doc = FromText(text);
+    EXPECT_EQ(Saved(doc), text);
+    ObjId row = SimLocal(doc, doc.tables[0])->children[0];
+    ObjId cell = SimLocal(doc, row)->children[1];
+    SimLocal(doc, SimLocal(doc, cell)->children[0])->text = "B";
+    std::string saved = Saved(doc);
+    std::vector<std::string> before = Lines(text), after = Lines(saved);
+    ASSERT_EQ(after.size(), before.size()) << saved;
+    for (size_t i = 0; i < before.size(); ++i) {
+        if (i != 5) {
+            EXPECT_EQ(after[i], before[i]) << i;
+        }
+    }
+    SimDoc back = FromText(saved);
+    row = SimLocal(back, back.tables[0])->children[0];
+    cell = SimLocal(back, row)->children[1];
+    EXPECT_EQ(SimLocal(back, SimLocal(back, cell)->children[0])->text, "B");
 }
