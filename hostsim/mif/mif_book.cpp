@@ -196,6 +196,7 @@ bool MifReadBook(MifFile file, const std::string& name, SimDoc* out) {
     src->file = std::move(file);
     out->isBook = true;
     ReadComponents(*out, *src, FolderOf(name), src->file.statements, 0);
+    src->objectOf.Seal();
     out->storeData = src;
     out->storeKind = &MifSourceKind;
     return true;

@@ -243,7 +243,7 @@ void ReadFlow(DocReader& r, const MifNode& flowNode) {
     r.src.objectOf.Set(&flowNode, flow);
     ObjId frame = 0;
     std::vector<ObjId> paras;
-    r.src.objectOf.Reserve(r.src.objectOf.size() + flowNode.children.size());
+    r.src.objectOf.Reserve(r.src.objectOf.size() + flowNode.children.size()); // its paragraphs
     paras.reserve(flowNode.children.size());
     size_t framelessFront = 0; // paragraphs before the flow's first TextRectID
     for (const MifNode& c : flowNode.children) {
@@ -322,7 +322,6 @@ bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
     SimDoc& doc = *out;
     DocReader r{doc, *src, {}, {}, {}};
     const MifUnit units = src->file.units;
-    src->objectOf.Reserve(src->file.statements.size()); // pages, flows
 
     // Variables first: table cells may show them too.
     for (const MifNode& s : src->file.statements)
@@ -357,6 +356,7 @@ bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
     for (const MifNode& s : src->file.statements)
         if (s.token == "TextFlow") ReadFlow(r, s);
     ChooseMainFlow(r);
+    src->objectOf.Seal();
     if (!doc.bodyPages.empty()) doc.currentPage = doc.bodyPages.front();
     src->twoSided = doc.twoSided;
     src->firstPageRight = doc.firstPageRight;

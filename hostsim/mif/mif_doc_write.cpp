@@ -185,7 +185,10 @@ MifNode PatchFlow(MifWriteContext& ctx, const MifNode& read, ObjId flow) {
     size_t k = 0;
     MifRectTrail trail;
     for (const MifNode& c : read.children) {
-        ObjId para = MifIs(c, "Para") ? src.objectOf.ObjectOf(&c) : 0;
+        // The paragraphs of a flow are mostly where they were read.
+        ObjId para = !MifIs(c, "Para") ? 0
+                     : k < paras.size() && src.objectOf.StatementOf(paras[k]) == &c ? paras[k]
+                                                                                    : src.objectOf.ObjectOf(&c);
         if (!para) {
             out.children.push_back(MifRefTo(c));
             continue;

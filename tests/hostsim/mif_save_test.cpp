@@ -222,3 +222,26 @@ TEST(MifSave, AChangedTableCellIsWrittenAmongTheTableStatementsAsTheyWereRead) {
     cell = SimLocal(back, row)->children[1];
     EXPECT_EQ(SimLocal(back, SimLocal(back, cell)->children[0])->text, "B");
 }
+
+// Statements need not come in the order FrameMaker writes them: a flow
+// before the pages its paragraphs stand on is saved as well.
+TEST(MifSave, AFlowBeforeItsPagesIsSavedLikeAnyOther) {
+    const std::string text = "<MIFFile 9.00>\n"
+                             "<TextFlow <TFTag `A'>\n"
+                             " <Para <PgfTag `Body'> <ParaLine <TextRectID 1> <String `one'>>>\n"
+                             " <Para <PgfTag `Body'> <ParaLine <TextRectID 2> <String `two'>>>\n"
+                             ">\n"
+                             "<Page <PageType BodyPage> <PageBackground `Default'> <TextRect <ID 1>>>\n"
+                             "<Page <PageType BodyPage> <PageBackground `Default'> <TextRect <ID 2>>>\n";
+    SimDoc doc = FromText(text);
+    EXPECT_EQ(Saved(doc), text);
+    SimLocal(doc, doc.bodyPages[1])->background = HostBackgroundNone;
+    SimLocal(doc, SimLocal(doc, doc.mainFlow)->children[1])->text = "2";
+    std::string saved = Saved(doc);
+    SimDoc back = FromText(saved);
+    EXPECT_EQ(SimFlowTexts(back), (std::vector<std::string>{"one", "2"}));
+    EXPECT_EQ(Backgrounds(back), (std::vector<int32_t>{HostBackgroundDefault, HostBackgroundNone}));
+    std::vector<std::string> before = Lines(text), after = Lines(saved);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i : {0, 1, 2, 4, 5}) EXPECT_EQ(after[i], before[i]) << i;
+}
