@@ -131,10 +131,9 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
     p.name = MifParaTag(node);
     if (ObjId f = SimNamed(r.doc, SimObjParagraphFormat, p.name)) p.indent = r.doc.objects[f].indent;
     if (const MifNode* own = MifChild(node, "Pgf")) Dimension(MifFindArg(*own, "PgfLIndent"), r.src.file.units, &p.indent);
-    if (r.src.indentRead.size() <= id) r.src.indentRead.resize(id + 1);
-    r.src.indentRead[id] = p.indent;
     p.parent = ReadLines(r, node, id, p, frame, inFlow ? 0 : holder, inFlow);
     if (inFlow && !p.parent) p.parent = *frame;
+    MifNoteParaRead(r.src, id, p);
     return id;
 }
 
@@ -243,7 +242,12 @@ void ReadFlow(DocReader& r, const MifNode& flowNode) {
     r.src.objectOf.Set(&flowNode, flow);
     ObjId frame = 0;
     std::vector<ObjId> paras;
-    r.src.objectOf.Reserve(r.src.objectOf.size() + flowNode.children.size()); // its paragraphs
+    // Room for its paragraphs, and for their texts as read: about as long as
+    // the flow is in the file.
+    r.src.objectOf.Reserve(r.src.objectOf.size() + flowNode.children.size());
+    r.src.parasRead.reserve(r.doc.nextLocal + flowNode.children.size());
+    size_t bytes = flowNode.end > flowNode.begin ? flowNode.end - flowNode.begin : 0; // none: made by hand
+    if (r.src.file.source) r.src.parasText.reserve(r.src.parasText.size() + std::min(bytes, r.src.file.source->size()));
     paras.reserve(flowNode.children.size());
     size_t framelessFront = 0; // paragraphs before the flow's first TextRectID
     for (const MifNode& c : flowNode.children) {

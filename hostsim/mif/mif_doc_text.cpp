@@ -25,11 +25,21 @@ const std::vector<int32_t>& MifOtherAnchorsRead(const MifSource& src, ObjId para
 }
 
 bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out) {
-    const MifNode* node = src.objectOf.StatementOf(para);
-    if (!node || !MifIs(*node, "Para") || para >= src.indentRead.size()) return false;
-    out->node = node;
-    out->indent = src.indentRead[para];
-    return true;
+    if (para >= src.parasRead.size() || !src.parasRead[para].read) return false;
+    const MifSource::ParaRead& r = src.parasRead[para];
+    std::string_view all = src.parasText;
+    out->node = src.objectOf.StatementOf(para);
+    out->text = all.substr(r.text, r.textSize);
+    out->tag = all.substr(r.text + r.textSize, r.tagSize);
+    out->indent = r.indent;
+    return out->node != nullptr;
+}
+
+void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p) {
+    if (src.parasRead.size() <= para) src.parasRead.resize(para + 1);
+    src.parasRead[para] = MifSource::ParaRead{src.parasText.size(), p.text.size(), p.name.size(), p.indent, true};
+    src.parasText += p.text;
+    src.parasText += p.name;
 }
 
 namespace {
@@ -90,28 +100,6 @@ std::string MifItemText(const MifNode& item, const std::map<std::string, std::st
 }
 
 const std::string& MifParaTag(const MifNode& para) { return TextOf(para, "PgfTag"); }
-
-std::string MifParaText(const MifNode& para, const std::map<std::string, std::string>& variables) {
-    std::string text, scratch;
-    for (const MifNode& line : para.children)
-        if (MifIs(line, "ParaLine"))
-            for (const MifNode& item : line.children) text += MifItemTextRef(item, variables, scratch);
-    return text;
-}
-
-bool MifParaTextIs(const MifNode& para, const std::map<std::string, std::string>& variables, const std::string& text) {
-    std::string scratch;
-    size_t at = 0;
-    for (const MifNode& line : para.children) {
-        if (!MifIs(line, "ParaLine")) continue;
-        for (const MifNode& item : line.children) {
-            const std::string& piece = MifItemTextRef(item, variables, scratch);
-            if (piece.size() > text.size() - at || text.compare(at, piece.size(), piece) != 0) return false;
-            at += piece.size();
-        }
-    }
-    return at == text.size();
-}
 
 bool MifIsAnchor(const MifNode& item) {
     return MifIs(item, "Marker") || MifIs(item, "ATbl") || MifIs(item, "AFrame") || MifIs(item, "FNote");

@@ -138,7 +138,7 @@ void BringUpToDate(MifRectTrail* trail) {
 }
 
 void PatchTagAndIndent(MifWriteContext& ctx, const SimObject& p, const MifParaAsRead& was, MifNode& node) {
-    if (p.name != MifParaTag(*was.node)) MifSetChildArg(node, "PgfTag", MifStringAtom(p.name));
+    if (p.name != was.tag) MifSetChildArg(node, "PgfTag", MifStringAtom(p.name));
     if (p.indent != was.indent) {
         MifNode* own = MifFind(node, "Pgf");
         if (!own) {
@@ -322,7 +322,7 @@ MifNode Rebuild(MifWriteContext& ctx, ObjId para, const MifParaAsRead& was, cons
     const SimObject& p = *SimLocal(ctx.doc, para);
     const MifNode& read = *was.node;
     std::vector<std::string> chars = Chars(p.text);
-    TextMatch match = MatchText(Chars(MifParaText(read, ctx.src->variableText)), chars);
+    TextMatch match = MatchText(Chars(std::string(was.text)), chars);
     AnchorsNow placed = PlaceNow(p, now);
     RebuiltLines r;
     ReadLines(ctx, read, match, placed, r);
@@ -458,11 +458,11 @@ MifNode WriteReadPara(MifWriteContext& ctx, ObjId para, const MifParaAsRead& was
     const SimObject& p = *SimLocal(ctx.doc, para);
     Anchors now = CurrentAnchors(ctx, para);
     const MifNode& read = *was.node;
-    bool sameText = MifParaTextIs(read, ctx.src->variableText, p.text);
+    bool sameText = p.text == was.text;
     MifNode node;
     if (sameText && p.otherAnchors == MifOtherAnchorsRead(*ctx.src, para) &&
         ById(now) == ById(MifAnchorsRead(*ctx.src, para)) && MarkersUnchanged(ctx, now)) {
-        if (p.name == MifParaTag(read) && p.indent == was.indent) {
+        if (p.name == was.tag && p.indent == was.indent) {
             if (trail) trail->unseen.push_back(&read);
             return MifRefTo(read);
         }

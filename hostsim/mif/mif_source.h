@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <string_view>
 #include <set>
 #include <utility>
 #include <vector>
@@ -19,11 +20,18 @@ struct MifSource {
     MifStatementObjects objectOf; // Pgf, Page, TextFlow, Para, Marker, ATbl, Tbl,
                                   // MTypeName, book component statements
     // Pages, paragraph formats, markers and book components as they were
-    // read. Paragraphs, thousands of them, are not copied: what one was read
-    // as is its statement (its tag and text, see MifParaRead) with the
-    // indent and anchors below.
+    // read. Paragraphs, thousands of them, are not copied object by object:
+    // their tags and texts as read stand one after the other in one string,
+    // and each paragraph's part of it and its indent by id (see
+    // MifParaRead); their anchors below.
     std::map<ObjId, SimObject> asRead;
-    std::vector<Metric> indentRead; // paragraph -> its indent as read, by id
+    std::string parasText;
+    struct ParaRead {
+        size_t text = 0, textSize = 0, tagSize = 0; // in `parasText`: the text, then the tag
+        Metric indent = 0;
+        bool read = false;
+    };
+    std::vector<ParaRead> parasRead;
     // paragraph -> its anchors as read; only paragraphs that have some (most
     // have none), see MifAnchorsRead
     struct Anchors {
@@ -65,19 +73,18 @@ inline const MifSource* MifSourceOf(const SimDoc& doc) {
 const std::vector<std::pair<ObjId, int32_t>>& MifAnchorsRead(const MifSource& src, ObjId para);
 const std::vector<int32_t>& MifOtherAnchorsRead(const MifSource& src, ObjId para);
 
-// A paragraph as it was read, for writing back: its statement, whose tag
-// and text it had, and its indent. False for a paragraph the session made.
+// A paragraph as it was read, for writing back: its statement, tag, text
+// and indent. False for a paragraph the session made.
 struct MifParaAsRead {
     const MifNode* node = nullptr;
+    std::string_view tag, text; // good while the source is
     Metric indent = 0;
 };
 bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out);
+// Notes paragraph `para` (`p`) as read; its statement is in `objectOf`.
+void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p);
 // The tag of a paragraph statement ("" for none), as reading takes it.
 const std::string& MifParaTag(const MifNode& para);
-// The text of a paragraph statement, as reading makes it: what its lines'
-// items add (MifItemText). MifParaTextIs compares without building it.
-std::string MifParaText(const MifNode& para, const std::map<std::string, std::string>& variables);
-bool MifParaTextIs(const MifNode& para, const std::map<std::string, std::string>& variables, const std::string& text);
 
 // Text and control characters of paragraphs (shared by reading and writing).
 // The character a <Char ...> keyword stands for (UTF-8): every special
