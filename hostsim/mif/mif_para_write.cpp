@@ -46,6 +46,12 @@ Anchors ById(Anchors a) {
     return a;
 }
 
+// Whether a paragraph's markers and tables are those it was read with, at
+// the same positions (most paragraphs have none either way).
+bool SameAnchors(const Anchors& now, const Anchors& read) {
+    return now.size() == read.size() && (now.empty() || ById(now) == ById(read));
+}
+
 std::vector<std::string> Chars(const std::string& utf8) {
     std::vector<std::string> out;
     size_t i = 0;
@@ -461,7 +467,7 @@ MifNode WriteReadPara(MifWriteContext& ctx, ObjId para, const MifParaAsRead& was
     bool sameText = p.text == was.text;
     MifNode node;
     if (sameText && p.otherAnchors == MifOtherAnchorsRead(*ctx.src, para) &&
-        ById(now) == ById(MifAnchorsRead(*ctx.src, para)) && MarkersUnchanged(ctx, now)) {
+        SameAnchors(now, MifAnchorsRead(*ctx.src, para)) && MarkersUnchanged(ctx, now)) {
         if (p.name == was.tag && p.indent == was.indent) {
             if (trail) trail->unseen.push_back(&read);
             return MifRefTo(read);
