@@ -166,6 +166,7 @@ void ReadTables(DocReader& r, const MifNode& tbls) {
                     r.doc.objects[rid].children.push_back(cid);
                     const MifNode* content = MifFind(cell, "CellContent");
                     if (!content) continue;
+                    r.src.objectOf.Set(content, cid);
                     ObjId none = 0;
                     for (const MifNode& para : content->children) {
                         if (!MifIs(para, "Para")) continue;

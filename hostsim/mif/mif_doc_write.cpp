@@ -157,15 +157,70 @@ MifNode Shell(const MifNode& read) {
     return out;
 }
 
-// Paragraphs in table cells, wherever they stand in the table's statements;
-// a statement in which nothing changed stands for the one read.
+// The paragraph a <Para> of a flow or cell was read as, 0 for none; the
+// paragraphs there now are mostly where they were read (at `k`).
+ObjId ReadParaOf(const MifSource& src, const MifNode& c, const std::vector<ObjId>& paras, size_t k) {
+    if (!MifIs(c, "Para")) return 0;
+    return k < paras.size() && src.objectOf.StatementOf(paras[k]) == &c ? paras[k] : src.objectOf.ObjectOf(&c);
+}
+
+// Whether a flow or cell holds the paragraphs it was read with, in their
+// order, each as it was read: it is then written as read as a whole.
+bool ParasAsRead(const MifWriteContext& ctx, const MifNode& read, const std::vector<ObjId>& paras) {
+    size_t k = 0;
+    for (const MifNode& c : read.children) {
+        ObjId para = ReadParaOf(*ctx.src, c, paras, k);
+        MifParaAsRead was;
+        if (!para) continue;
+        if (k == paras.size() || paras[k] != para || !MifParaRead(*ctx.src, para, &was) ||
+            !MifParaAsItWasRead(ctx, para, was))
+            return false;
+        ++k;
+    }
+    return k == paras.size();
+}
+
+// A paragraph of a flow or cell written where it stands now: from the
+// statement it was read from, wherever that stood, or as a new one.
+MifNode WriteParaNow(MifWriteContext& ctx, ObjId para, MifRectTrail* trail) {
+    MifParaAsRead was;
+    return MifWritePara(ctx, para, MifParaRead(*ctx.src, para, &was) ? was.node : nullptr, trail);
+}
+
+// The statement holding the paragraphs of a flow or cell (`read`), with
+// the paragraphs there now (`paras`) in their order: those read where they
+// were, the others (new, or moved from elsewhere) among them; statements
+// that are no paragraph keep their places. `trail`: in a flow.
+MifNode WriteParas(MifWriteContext& ctx, const MifNode& read, const std::vector<ObjId>& paras,
+                   MifRectTrail* trail) {
+    if (ParasAsRead(ctx, read, paras)) return MifRefTo(read);
+    MifNode out = Shell(read);
+    size_t k = 0;
+    for (const MifNode& c : read.children) {
+        ObjId para = ReadParaOf(*ctx.src, c, paras, k);
+        if (!para) {
+            out.children.push_back(MifRefTo(c));
+            continue;
+        }
+        auto pos = std::find(paras.begin() + (long)k, paras.end(), para);
+        if (pos == paras.end()) continue; // no longer here, or written already where it stands now
+        for (; paras.begin() + (long)k < pos; ++k) out.children.push_back(WriteParaNow(ctx, paras[k], trail));
+        out.children.push_back(MifWritePara(ctx, para, &c, trail));
+        ++k;
+    }
+    for (; k < paras.size(); ++k) out.children.push_back(WriteParaNow(ctx, paras[k], trail));
+    return out;
+}
+
+// The paragraphs of table cells, wherever their statements stand among the
+// table's; a statement in which nothing changed stands for the one read.
 MifNode CopyTables(MifWriteContext& ctx, const MifNode& read) {
     MifNode out = Shell(read);
     bool same = true;
     for (const MifNode& c : read.children) {
-        ObjId para = MifIs(c, "Para") ? ctx.src->objectOf.ObjectOf(&c) : 0;
-        if (para && SimLocal(ctx.doc, para))
-            out.children.push_back(MifWritePara(ctx, para, &c, nullptr));
+        ObjId cell = MifIs(c, "CellContent") ? ctx.src->objectOf.ObjectOf(&c) : 0;
+        if (const SimObject* now = SimLocal(ctx.doc, cell))
+            out.children.push_back(WriteParas(ctx, c, now->children, nullptr));
         else
             out.children.push_back(CopyTables(ctx, c));
         same = same && out.children.back().same;
@@ -174,35 +229,8 @@ MifNode CopyTables(MifWriteContext& ctx, const MifNode& read) {
 }
 
 MifNode PatchFlow(MifWriteContext& ctx, const MifNode& read, ObjId flow) {
-    const SimDoc& doc = ctx.doc;
-    const MifSource& src = *ctx.src;
-    const std::vector<ObjId>& paras = SimLocal(doc, flow)->children;
-    auto unsourced = [&](ObjId p) {
-        MifParaAsRead was;
-        return !MifParaRead(src, p, &was);
-    };
-    MifNode out = Shell(read);
-    size_t k = 0;
     MifRectTrail trail;
-    for (const MifNode& c : read.children) {
-        // The paragraphs of a flow are mostly where they were read.
-        ObjId para = !MifIs(c, "Para") ? 0
-                     : k < paras.size() && src.objectOf.StatementOf(paras[k]) == &c ? paras[k]
-                                                                                    : src.objectOf.ObjectOf(&c);
-        if (!para) {
-            out.children.push_back(MifRefTo(c));
-            continue;
-        }
-        auto pos = std::find(paras.begin() + (long)k, paras.end(), para);
-        if (pos == paras.end()) continue; // no longer in this flow
-        for (; paras.begin() + (long)k < pos; ++k)
-            if (unsourced(paras[k])) out.children.push_back(MifWritePara(ctx, paras[k], nullptr, &trail));
-        out.children.push_back(MifWritePara(ctx, para, &c, &trail));
-        ++k;
-    }
-    for (; k < paras.size(); ++k)
-        if (unsourced(paras[k])) out.children.push_back(MifWritePara(ctx, paras[k], nullptr, &trail));
-    return out;
+    return WriteParas(ctx, read, SimLocal(ctx.doc, flow)->children, &trail);
 }
 
 // Whether the session changed what a page read from the file says of it.

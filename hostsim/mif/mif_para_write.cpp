@@ -459,6 +459,13 @@ MifNode MifNewMarker(const SimDoc& doc, ObjId marker) {
 
 namespace {
 
+// Whether a paragraph's text and anchors are as read.
+bool ContentAsRead(const MifWriteContext& ctx, ObjId para, const MifParaAsRead& was, const Anchors& now) {
+    const SimObject& p = *SimLocal(ctx.doc, para);
+    return p.text == was.text && p.otherAnchors == MifOtherAnchorsRead(*ctx.src, para) &&
+           SameAnchors(now, MifAnchorsRead(*ctx.src, para)) && MarkersUnchanged(ctx, now);
+}
+
 // A paragraph read from the file, as `was` says.
 MifNode WriteReadPara(MifWriteContext& ctx, ObjId para, const MifParaAsRead& was, MifRectTrail* trail) {
     const SimObject& p = *SimLocal(ctx.doc, para);
@@ -466,8 +473,7 @@ MifNode WriteReadPara(MifWriteContext& ctx, ObjId para, const MifParaAsRead& was
     const MifNode& read = *was.node;
     bool sameText = p.text == was.text;
     MifNode node;
-    if (sameText && p.otherAnchors == MifOtherAnchorsRead(*ctx.src, para) &&
-        SameAnchors(now, MifAnchorsRead(*ctx.src, para)) && MarkersUnchanged(ctx, now)) {
+    if (ContentAsRead(ctx, para, was, now)) {
         if (p.name == was.tag && p.indent == was.indent) {
             if (trail) trail->unseen.push_back(&read);
             return MifRefTo(read);
@@ -485,6 +491,11 @@ MifNode WriteReadPara(MifWriteContext& ctx, ObjId para, const MifParaAsRead& was
 }
 
 } // namespace
+
+bool MifParaAsItWasRead(const MifWriteContext& ctx, ObjId para, const MifParaAsRead& was) {
+    const SimObject& p = *SimLocal(ctx.doc, para);
+    return p.name == was.tag && p.indent == was.indent && ContentAsRead(ctx, para, was, CurrentAnchors(ctx, para));
+}
 
 MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, MifRectTrail* trail) {
     MifParaAsRead was;

@@ -18,7 +18,8 @@
 struct MifSource {
     MifFile file;
     MifStatementObjects objectOf; // Pgf, Page, TextFlow, Para, Marker, ATbl, Tbl,
-                                  // MTypeName, book component statements
+                                  // CellContent (its cell), MTypeName, book
+                                  // component statements
     // Pages, paragraph formats, markers and book components as they were
     // read. Paragraphs, thousands of them, are not copied object by object:
     // their tags and texts as read stand one after the other in one string,
@@ -161,6 +162,9 @@ struct MifRectTrail {
 // flow, `trail` says which text frame the paragraphs before stand in, and a
 // new paragraph names its own frame when that differs.
 MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, MifRectTrail* trail);
+// Whether the session left a paragraph read from the file (`was`) as it
+// was read: MifWritePara then gives its statement as read.
+bool MifParaAsItWasRead(const MifWriteContext& ctx, ObjId para, const MifParaAsRead& was);
 // A <Marker> statement for a marker the session made.
 MifNode MifNewMarker(const SimDoc& doc, ObjId marker);
 

@@ -245,3 +245,67 @@ TEST(MifSave, AFlowBeforeItsPagesIsSavedLikeAnyOther) {
     ASSERT_EQ(after.size(), before.size());
     for (size_t i : {0, 1, 2, 4, 5}) EXPECT_EQ(after[i], before[i]) << i;
 }
+
+// A flow is written as read only when it holds the paragraphs it was read
+// with, in their order, each as read; otherwise the paragraphs as they
+// stand now are written, each once, those moved included.
+TEST(MifSave, AFlowIsWrittenAsReadOnlyWhenItHoldsItsParagraphsAsRead) {
+    const std::string text = "<MIFFile 9.00>\n<Page <PageType BodyPage> <TextRect <ID 1>>>\n"
+                             "<TextFlow <TFTag `A'>\n"
+                             " <Para <PgfTag `Body'> <ParaLine <TextRectID 1> <String `a'>>>\n"
+                             " <Para <PgfTag `Body'> <ParaLine <String `b'>>>\n"
+                             " <Para <PgfTag `Body'> <ParaLine <String `c'>>>\n"
+                             ">\n";
+    const char* edits[] = {"none", "swap", "drop the last", "drop the first", "split the last", "retag"};
+    for (const char* edit : edits) {
+        SCOPED_TRACE(edit);
+        SimDoc doc = FromText(text);
+        std::vector<ObjId>& paras = SimLocal(doc, doc.mainFlow)->children;
+        std::string what = edit;
+        TextLoc after{};
+        if (what == "swap") std::swap(paras[1], paras[2]);
+        if (what == "drop the last") paras.pop_back();
+        if (what == "drop the first") paras.erase(paras.begin());
+        if (what == "split the last") {
+            ASSERT_EQ(SimInsertText(doc, TextLoc{paras[2], 1}, "\nd", &after), SimOk);
+        }
+        if (what == "retag") SimLocal(doc, paras[1])->name = "Note";
+        SimInvalidateOrder(doc);
+        std::string saved = Saved(doc);
+        EXPECT_EQ(saved == text, what == "none") << saved;
+        SimDoc back = FromText(saved);
+        EXPECT_EQ(SimFlowTexts(back), SimFlowTexts(doc));
+        EXPECT_EQ(SimFlowTags(back), SimFlowTags(doc));
+    }
+}
+
+// A paragraph added to a table cell (text typed with a line break) is saved
+// in its cell, after the one it was split from, and its cell's paragraphs
+// moved around are saved in their order now.
+TEST(MifSave, ParagraphsAddedToATableCellAreSavedInTheirCell) {
+    const std::string text = "<MIFFile 9.00>\n"
+                             "<Tbls <Tbl <TblID 1> <TblBody <Row\n"
+                             " <Cell <CellContent <Para <ParaLine <String `ab'>>> <Para <ParaLine <String `z'>>>>>\n"
+                             " <Cell <CellContent <Para <ParaLine <String `c'>>>>>\n"
+                             ">>>>\n"
+                             "<Page <PageType BodyPage> <TextRect <ID 3>>>\n"
+                             "<TextFlow <TFTag `A'> <Para <ParaLine <TextRectID 3> <ATbl 1>>>>\n";
+    auto cellTexts = [](const SimDoc& doc, size_t column) {
+        ObjId row = SimLocal(doc, doc.tables[0])->children[0];
+        std::vector<std::string> texts;
+        for (ObjId p : SimLocal(doc, SimLocal(doc, row)->children[column])->children)
+            texts.push_back(SimLocal(doc, p)->text);
+        return texts;
+    };
+    SimDoc doc = FromText(text);
+    ObjId row = SimLocal(doc, doc.tables[0])->children[0];
+    std::vector<ObjId>& first = SimLocal(doc, SimLocal(doc, row)->children[0])->children;
+    TextLoc after{};
+    ASSERT_EQ(SimInsertText(doc, TextLoc{first[0], 1}, "\nX", &after), SimOk);
+    std::swap(first[0], first[2]);
+    SimInvalidateOrder(doc);
+    ASSERT_EQ(cellTexts(doc, 0), (std::vector<std::string>{"z", "Xb", "a"}));
+    SimDoc back = FromText(Saved(doc));
+    EXPECT_EQ(cellTexts(back, 0), (std::vector<std::string>{"z", "Xb", "a"}));
+    EXPECT_EQ(cellTexts(back, 1), std::vector<std::string>{"c"});
+}
