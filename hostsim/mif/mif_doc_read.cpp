@@ -7,6 +7,7 @@
 #include "hostsim/sim_text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -18,7 +19,21 @@ struct DocReader {
     std::map<long, ObjId> rects;  // <ID n> -> text frame
     std::map<long, ObjId> tables; // <TblID n> -> table
     std::vector<std::pair<ObjId, std::string>> backgrounds; // body page -> its PageBackground
+    // The format of the last paragraph's tag, while the formats are those
+    // there were then (paragraphs in a row mostly share a tag).
+    std::string lastTag;
+    ObjId lastFormat = 0;
+    size_t formatsThen = SIZE_MAX;
 };
+
+ObjId FormatNamed(DocReader& r, const std::string& tag) {
+    if (r.formatsThen != r.doc.formats.size() || tag != r.lastTag) {
+        r.lastFormat = SimNamed(r.doc, SimObjParagraphFormat, tag);
+        r.lastTag = tag;
+        r.formatsThen = r.doc.formats.size();
+    }
+    return r.lastFormat;
+}
 
 long IntArg(const MifNode& n, const char* token, long fallback) {
     const MifAtom* a = MifFindArg(n, token);
@@ -129,7 +144,7 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
     // while its anchors make more.
     SimObject& p = r.doc.objects[id];
     p.name = MifParaTag(node);
-    if (ObjId f = SimNamed(r.doc, SimObjParagraphFormat, p.name)) p.indent = r.doc.objects[f].indent;
+    if (ObjId f = FormatNamed(r, p.name)) p.indent = r.doc.objects[f].indent;
     if (const MifNode* own = MifChild(node, "Pgf")) Dimension(MifFindArg(*own, "PgfLIndent"), r.src.file.units, &p.indent);
     p.parent = ReadLines(r, node, id, p, frame, inFlow ? 0 : holder, inFlow);
     if (inFlow && !p.parent) p.parent = *frame;
@@ -325,7 +340,7 @@ bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
     auto src = std::make_shared<MifSource>();
     src->file = std::move(file);
     SimDoc& doc = *out;
-    DocReader r{doc, *src, {}, {}, {}};
+    DocReader r{doc, *src, {}, {}, {}, {}, 0, SIZE_MAX};
     const MifUnit units = src->file.units;
 
     // Variables first: table cells may show them too.
