@@ -71,7 +71,7 @@ void ReadComponents(SimDoc& book, MifSource& src, const std::string& folder, con
         comp.name = name;
         comp.parent = parent;
         (parent ? book.objects[parent].children : book.components).push_back(c);
-        src.objectOf[&n] = c;
+        src.objectOf.Set(&n, c);
         src.asRead[c] = book.objects[c];
         // A folder or group holds the components nested in it, whichever
         // statement it is: writing back places them again.
@@ -83,42 +83,39 @@ bool IsComponent(const MifNode& n) {
     return n.token == "BookComponent" || n.token == "BookFolder" || n.token == "BookGroup";
 }
 
-MifNode WriteComponent(const SimDoc& book, const MifSource* src, const std::map<ObjId, const MifNode*>& nodeOf,
-                       const std::string& folder, ObjId c);
+MifNode WriteComponent(const SimDoc& book, const MifSource* src, const std::string& folder, ObjId c);
 
 // The statements `read` with their components replaced, in order, by
 // `components` as now: the nth component written takes the place of the nth
 // one read, so that other statements among them keep their places; those
 // beyond the read ones follow the last read one (or the end).
-MifNodes PlaceComponents(const SimDoc& book, const MifSource* src,
-                         const std::map<ObjId, const MifNode*>& nodeOf, const std::string& folder,
+MifNodes PlaceComponents(const SimDoc& book, const MifSource* src, const std::string& folder,
                          const MifNodes& read, const std::vector<ObjId>& components) {
     MifNodes out;
     size_t slots = static_cast<size_t>(std::count_if(read.begin(), read.end(), IsComponent));
     size_t next = 0, seen = 0;
     auto writeRest = [&] {
-        while (next < components.size()) out.push_back(WriteComponent(book, src, nodeOf, folder, components[next++]));
+        while (next < components.size()) out.push_back(WriteComponent(book, src, folder, components[next++]));
     };
     for (const MifNode& s : read) {
         if (!IsComponent(s)) {
             out.push_back(s);
             continue;
         }
-        if (next < components.size()) out.push_back(WriteComponent(book, src, nodeOf, folder, components[next++]));
+        if (next < components.size()) out.push_back(WriteComponent(book, src, folder, components[next++]));
         if (++seen == slots) writeRest();
     }
     writeRest();
     return out;
 }
 
-MifNode WriteComponent(const SimDoc& book, const MifSource* src, const std::map<ObjId, const MifNode*>& nodeOf,
-                       const std::string& folder, ObjId c) {
+MifNode WriteComponent(const SimDoc& book, const MifSource* src, const std::string& folder, ObjId c) {
     const SimObject& comp = *SimLocal(book, c);
-    auto read = nodeOf.find(c);
+    const MifNode* read = src ? src->objectOf.StatementOf(c) : nullptr;
     bool container = comp.componentType == SimComponentFolder || comp.componentType == SimComponentGroup;
     MifNode n;
-    if (read != nodeOf.end()) {
-        n = *read->second;
+    if (read) {
+        n = *read;
         const SimObject& was = src->asRead.at(c);
         if (comp.name != was.name) {
             const char* token = n.token == "BookFolder" ? "FolderName"
@@ -139,7 +136,7 @@ MifNode WriteComponent(const SimDoc& book, const MifSource* src, const std::map<
             n.children.push_back(MifStatement("ComponentType", MifNumberAtom(comp.componentType)));
     }
     if (container || !comp.children.empty()) // nested components in the book's order now
-        n.children = PlaceComponents(book, src, nodeOf, folder, n.children, comp.children);
+        n.children = PlaceComponents(book, src, folder, n.children, comp.children);
     return n;
 }
 
@@ -198,6 +195,7 @@ bool MifReadBook(MifFile file, const std::string& name, SimDoc* out) {
     src->file = std::move(file);
     out->isBook = true;
     ReadComponents(*out, *src, FolderOf(name), src->file.statements, 0);
+    src->objectOf.Seal();
     out->storeData = src;
     out->storeKind = &MifSourceKind;
     return true;
@@ -207,9 +205,6 @@ bool MifWriteBook(const SimDoc& book, const std::string& name, MifFile* out) {
     const MifSource* src = MifSourceOf(book);
     if (src && src->file.kind != MifBookFile) src = nullptr;
     std::string folder = FolderOf(name);
-    std::map<ObjId, const MifNode*> nodeOf;
-    if (src)
-        for (const auto& [node, id] : src->objectOf) nodeOf[id] = node;
     *out = MifFile{};
     out->kind = MifBookFile;
     if (src) {
@@ -222,6 +217,6 @@ bool MifWriteBook(const SimDoc& book, const std::string& name, MifFile* out) {
         out->statements.push_back(MifStatement("Book", MifNumberAtom(2015)));
     }
     MifNodes read = src ? src->file.statements : std::move(out->statements);
-    out->statements = PlaceComponents(book, src, nodeOf, folder, read, book.components);
+    out->statements = PlaceComponents(book, src, folder, read, book.components);
     return true;
 }

@@ -7,6 +7,7 @@
 #include "hostsim/sim_text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -18,7 +19,21 @@ struct DocReader {
     std::map<long, ObjId> rects;  // <ID n> -> text frame
     std::map<long, ObjId> tables; // <TblID n> -> table
     std::vector<std::pair<ObjId, std::string>> backgrounds; // body page -> its PageBackground
+    // The format of the last paragraph's tag, while the formats are those
+    // there were then (paragraphs in a row mostly share a tag).
+    std::string lastTag;
+    ObjId lastFormat = 0;
+    size_t formatsThen = SIZE_MAX;
 };
+
+ObjId FormatNamed(DocReader& r, const std::string& tag) {
+    if (r.formatsThen != r.doc.formats.size() || tag != r.lastTag) {
+        r.lastFormat = SimNamed(r.doc, SimObjParagraphFormat, tag);
+        r.lastTag = tag;
+        r.formatsThen = r.doc.formats.size();
+    }
+    return r.lastFormat;
+}
 
 long IntArg(const MifNode& n, const char* token, long fallback) {
     const MifAtom* a = MifFindArg(n, token);
@@ -54,7 +69,7 @@ ObjId MarkerTypeOf(DocReader& r, const MifNode& marker) {
 // 0 for one the host keeps no object for (a frame, a footnote, a table
 // that is not in the file or is anchored already).
 ObjId ReadAnchor(DocReader& r, const MifNode& item, ObjId para, int32_t offset) {
-    if (item.token == "Marker") {
+    if (MifIs(item, "Marker")) {
         ObjId m = SimNewObject(r.doc, SimObjMarker);
         SimObject& marker = r.doc.objects[m];
         marker.anchorParagraph = para;
@@ -62,43 +77,36 @@ ObjId ReadAnchor(DocReader& r, const MifNode& item, ObjId para, int32_t offset) 
         marker.markerType = MarkerTypeOf(r, item);
         marker.text = MifFindText(item, "MText");
         r.doc.markers.push_back(m);
-        r.src.objectOf[&item] = m;
+        r.src.objectOf.Set(&item, m);
         r.src.asRead[m] = r.doc.objects[m];
         return m;
     }
     int32_t v;
-    if (item.token != "ATbl" || item.args.empty() || !MifIntValue(item.args[0], &v)) return 0;
+    if (!MifIs(item, "ATbl") || item.args.empty() || !MifIntValue(item.args[0], &v)) return 0;
     auto it = r.tables.find(v);
     if (it == r.tables.end() || r.doc.objects[it->second].anchorParagraph) return 0;
     r.doc.objects[it->second].anchorParagraph = para;
     r.doc.objects[it->second].anchorOffset = offset;
-    r.src.objectOf[&item] = it->second;
+    r.src.objectOf.Set(&item, it->second);
     return it->second;
 }
 
-// One paragraph: its tag, indent, text, markers and table anchors. `frame`
-// is the text frame in effect before it (the last TextRectID seen); it
-// becomes the one in effect after it.
-ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjId>& list,
-               ObjId* frame, bool inFlow) {
-    ObjId id = SimNewObject(r.doc, SimObjParagraph);
-    r.src.objectOf[&node] = id;
-    list.push_back(id);
-    std::string tag = MifFindText(node, "PgfTag");
-    Metric indent = 0;
-    if (ObjId f = SimNamed(r.doc, SimObjParagraphFormat, tag)) indent = r.doc.objects[f].indent;
-    if (const MifNode* own = MifFind(node, "Pgf")) Dimension(MifFindArg(*own, "PgfLIndent"), r.src.file.units, &indent);
-
-    std::string text;
-    int32_t offset = 0;
+// The lines of paragraph `id` (`p`): its text and anchors, and the frame it
+// stands in (`standsIn`, else that of its first line's TextRectID). `frame`
+// is the text frame in effect before it; it becomes the one in effect after
+// it. The characters of the text are counted only up to its last anchor,
+// whose position needs them: most paragraphs have none.
+ObjId ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId* frame, ObjId standsIn,
+                bool inFlow) {
+    std::string scratch;
+    size_t counted = 0; // the bytes of the text that `offset` has counted
+    int32_t offset = 0; // their characters, and the anchors among them
     bool firstLine = true;
-    ObjId standsIn = inFlow ? 0 : holder;
-    std::vector<std::pair<ObjId, int32_t>> anchors;
-    std::vector<int32_t> others;
+    MifSource::Anchors anchors;
     for (const MifNode& line : node.children) {
-        if (line.token != "ParaLine") continue;
+        if (!MifIs(line, "ParaLine")) continue;
         for (const MifNode& item : line.children) {
-            if (item.token == "TextRectID") {
+            if (MifIs(item, "TextRectID")) {
                 int32_t v;
                 auto it = !item.args.empty() && MifIntValue(item.args[0], &v) ? r.rects.find(v)
                                                                                  : r.rects.end();
@@ -106,29 +114,41 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
                     if (firstLine && inFlow && !standsIn) standsIn = it->second;
                     *frame = it->second;
                 }
-            } else if (item.token == "String" || item.token == "Char" || item.token == "Variable") {
-                std::string added = MifItemText(item, r.src.variableText);
-                text += added;
-                offset += SimCharCount(added);
+            } else if (MifIs(item, "String") || MifIs(item, "Char") || MifIs(item, "Variable")) {
+                p.text += MifItemTextRef(item, r.src.variableText, scratch);
             } else if (MifIsAnchor(item)) {
+                offset += SimCharCount(p.text.substr(counted));
+                counted = p.text.size();
                 if (ObjId anchored = ReadAnchor(r, item, id, offset))
-                    anchors.emplace_back(anchored, offset);
+                    anchors.objects.emplace_back(anchored, offset);
                 else
-                    others.push_back(offset);
+                    anchors.others.push_back(offset);
                 ++offset;
             }
         }
         firstLine = false;
     }
-    if (inFlow && !standsIn) standsIn = *frame;
+    p.otherAnchors = anchors.others;
+    if (!anchors.objects.empty() || !anchors.others.empty()) r.src.anchorsRead[id] = std::move(anchors);
+    return standsIn;
+}
+
+// One paragraph: its tag, indent, text, markers and table anchors; `holder`
+// is the cell it stands in, `frame` as for ReadLines.
+ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjId>& list,
+               ObjId* frame, bool inFlow) {
+    ObjId id = SimNewObject(r.doc, SimObjParagraph);
+    r.src.objectOf.Set(&node, id);
+    list.push_back(id);
+    // Objects stand in chunks that never move: the reference stays good
+    // while its anchors make more.
     SimObject& p = r.doc.objects[id];
-    p.name = tag;
-    p.text = text;
-    p.indent = indent;
-    p.parent = standsIn;
-    p.otherAnchors = others;
-    r.src.asRead[id] = p;
-    if (!anchors.empty()) r.src.anchorsRead[id] = std::move(anchors);
+    p.name = MifParaTag(node);
+    if (ObjId f = FormatNamed(r, p.name)) p.indent = r.doc.objects[f].indent;
+    if (const MifNode* own = MifChild(node, "Pgf")) Dimension(MifFindArg(*own, "PgfLIndent"), r.src.file.units, &p.indent);
+    p.parent = ReadLines(r, node, id, p, frame, inFlow ? 0 : holder, inFlow);
+    if (inFlow && !p.parent) p.parent = *frame;
+    MifNoteParaRead(r.src, id, p);
     return id;
 }
 
@@ -137,11 +157,11 @@ void ReadTables(DocReader& r, const MifNode& tbls) {
         if (tbl.token != "Tbl") continue;
         ObjId t = SimNewObject(r.doc, SimObjTable);
         r.doc.tables.push_back(t);
-        r.src.objectOf[&tbl] = t;
+        r.src.objectOf.Set(&tbl, t);
         long number = IntArg(tbl, "TblID", -1);
         if (number >= 0) {
             r.tables.emplace(number, t);
-            r.src.tableId[t] = (int32_t)number;
+            r.src.tableId.emplace_back(t, (int32_t)number);
         }
         for (const MifNode& part : tbl.children) {
             int32_t type = part.token == "TblH" ? SimRowHeading
@@ -161,9 +181,10 @@ void ReadTables(DocReader& r, const MifNode& tbls) {
                     r.doc.objects[rid].children.push_back(cid);
                     const MifNode* content = MifFind(cell, "CellContent");
                     if (!content) continue;
+                    r.src.objectOf.Set(content, cid);
                     ObjId none = 0;
                     for (const MifNode& para : content->children) {
-                        if (para.token != "Para") continue;
+                        if (!MifIs(para, "Para")) continue;
                         // Objects live in a map: the reference stays good while ReadPara adds more.
                         ReadPara(r, para, cid, r.doc.objects[cid].children, &none, false);
                     }
@@ -181,7 +202,7 @@ void ReadNestedRects(DocReader& r, const MifNode& frame) {
             long number = IntArg(c, "ID", -1);
             if (number >= 0) {
                 r.rects.emplace(number, tf);
-                r.src.textRectId[tf] = (int32_t)number;
+                r.src.textRectId.emplace_back(tf, (int32_t)number);
             }
         }
         if (c.token == "Frame" || c.token == "TextRect") ReadNestedRects(r, c);
@@ -198,7 +219,7 @@ void ReadPage(DocReader& r, const MifNode& page) {
         frame = SimNewObject(r.doc, SimObjPageFrame);
         r.doc.objects[pid].frame = frame;
         r.doc.objects[frame].parent = pid;
-        r.src.objectOf[&page] = pid;
+        r.src.objectOf.Set(&page, pid);
     }
     if (body) {
         r.doc.bodyPages.push_back(pid);
@@ -222,7 +243,7 @@ void ReadPage(DocReader& r, const MifNode& page) {
             long number = IntArg(c, "ID", -1);
             if (number >= 0) {
                 r.rects.emplace(number, g);
-                r.src.textRectId[g] = (int32_t)number;
+                r.src.textRectId.emplace_back(g, (int32_t)number);
             }
         }
         ReadNestedRects(r, c);
@@ -234,20 +255,24 @@ void ReadFlow(DocReader& r, const MifNode& flowNode) {
     ObjId flow = SimNewObject(r.doc, SimObjFlow);
     r.doc.objects[flow].name = MifFindText(flowNode, "TFTag");
     r.doc.flows.push_back(flow);
-    r.src.objectOf[&flowNode] = flow;
+    r.src.objectOf.Set(&flowNode, flow);
     ObjId frame = 0;
     std::vector<ObjId> paras;
+    // Room for its paragraphs, and for their texts as read: about as long as
+    // the flow is in the file.
+    r.src.objectOf.Reserve(r.src.objectOf.size() + flowNode.children.size());
+    r.src.parasRead.reserve(r.doc.nextLocal + flowNode.children.size());
+    size_t bytes = flowNode.end > flowNode.begin ? flowNode.end - flowNode.begin : 0; // none: made by hand
+    if (r.src.file.source) r.src.parasText.reserve(r.src.parasText.size() + std::min(bytes, r.src.file.source->size()));
+    paras.reserve(flowNode.children.size());
     size_t framelessFront = 0; // paragraphs before the flow's first TextRectID
     for (const MifNode& c : flowNode.children) {
-        if (c.token != "Para") continue;
+        if (!MifIs(c, "Para")) continue;
         ObjId p = ReadPara(r, c, 0, paras, &frame, true);
         if (!r.doc.objects[p].parent) ++framelessFront;
     }
     // Paragraphs before the first TextRectID stand in the flow's first frame.
-    for (size_t i = 0; i < framelessFront && i < paras.size(); ++i) {
-        r.doc.objects[paras[i]].parent = frame;
-        r.src.asRead[paras[i]].parent = frame;
-    }
+    for (size_t i = 0; i < framelessFront && i < paras.size(); ++i) r.doc.objects[paras[i]].parent = frame;
     for (ObjId p : paras)
         if (ObjId f = r.doc.objects[p].parent; f && !r.doc.objects[f].flow) r.doc.objects[f].flow = flow;
     r.doc.objects[flow].children = paras;
@@ -315,7 +340,7 @@ bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
     auto src = std::make_shared<MifSource>();
     src->file = std::move(file);
     SimDoc& doc = *out;
-    DocReader r{doc, *src, {}, {}, {}};
+    DocReader r{doc, *src, {}, {}, {}, {}, 0, SIZE_MAX};
     const MifUnit units = src->file.units;
 
     // Variables first: table cells may show them too.
@@ -332,14 +357,14 @@ bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
                 if (SimNamed(doc, SimObjParagraphFormat, tag)) continue; // the first of a name counts
                 ObjId f = NamedObject(r, SimObjParagraphFormat, doc.formats, tag);
                 Dimension(MifFindArg(pgf, "PgfLIndent"), units, &doc.objects[f].indent);
-                src->objectOf[&pgf] = f;
+                src->objectOf.Set(&pgf, f);
                 src->asRead[f] = doc.objects[f];
             }
         } else if (s.token == "MarkerTypeCatalog") {
             for (const MifNode& t : s.children)
                 if (t.token == "MTypeName" && !t.args.empty()) {
                     ObjId id = NamedObject(r, SimObjMarkerType, doc.markerTypes, t.args[0].text);
-                    src->objectOf[&t] = id;
+                    src->objectOf.Set(&t, id);
                 }
         } else if (s.token == "Tbls") {
             ReadTables(r, s);
@@ -351,6 +376,7 @@ bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
     for (const MifNode& s : src->file.statements)
         if (s.token == "TextFlow") ReadFlow(r, s);
     ChooseMainFlow(r);
+    src->objectOf.Seal();
     if (!doc.bodyPages.empty()) doc.currentPage = doc.bodyPages.front();
     src->twoSided = doc.twoSided;
     src->firstPageRight = doc.firstPageRight;

@@ -1,6 +1,7 @@
 // What paragraphs, dimensions and marker types of MIF documents mean to the
-// host: <Char ...> keywords as FrameRoman codes, 16.16 metrics, and the
-// marker types FrameMaker documents always have.
+// host: <Char ...> keywords as FrameRoman codes, the text and tag of a
+// paragraph statement, 16.16 metrics, and the marker types FrameMaker
+// documents always have.
 #include "hostsim/mif/mif_source.h"
 
 #include "hostsim/mif/mif_text.h"
@@ -14,7 +15,31 @@ const char MifSourceKind = 0;
 const std::vector<std::pair<ObjId, int32_t>>& MifAnchorsRead(const MifSource& src, ObjId para) {
     static const std::vector<std::pair<ObjId, int32_t>> none;
     auto it = src.anchorsRead.find(para);
-    return it == src.anchorsRead.end() ? none : it->second;
+    return it == src.anchorsRead.end() ? none : it->second.objects;
+}
+
+const std::vector<int32_t>& MifOtherAnchorsRead(const MifSource& src, ObjId para) {
+    static const std::vector<int32_t> none;
+    auto it = src.anchorsRead.find(para);
+    return it == src.anchorsRead.end() ? none : it->second.others;
+}
+
+bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out) {
+    if (para >= src.parasRead.size() || !src.parasRead[para].read) return false;
+    const MifSource::ParaRead& r = src.parasRead[para];
+    std::string_view all = src.parasText;
+    out->node = src.objectOf.StatementOf(para);
+    out->text = all.substr(r.text, r.textSize);
+    out->tag = all.substr(r.text + r.textSize, r.tagSize);
+    out->indent = r.indent;
+    return out->node != nullptr;
+}
+
+void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p) {
+    if (src.parasRead.size() <= para) src.parasRead.resize(para + 1);
+    src.parasRead[para] = MifSource::ParaRead{src.parasText.size(), p.text.size(), p.name.size(), p.indent, true};
+    src.parasText += p.text;
+    src.parasText += p.name;
 }
 
 namespace {
@@ -44,19 +69,40 @@ std::string MifCharText(const std::string& keyword) {
     return std::string();
 }
 
-std::string MifItemText(const MifNode& item, const std::map<std::string, std::string>& variables) {
-    if (item.args.empty() && item.token != "Variable") return std::string();
-    if (item.token == "String") return item.args[0].kind == MifString ? item.args[0].text : std::string();
-    if (item.token == "Char") return MifCharText(item.args[0].text);
-    if (item.token == "Variable") {
-        auto it = variables.find(MifFindText(item, "VariableName"));
-        return it == variables.end() ? std::string() : it->second;
-    }
-    return std::string();
+namespace {
+
+// The string or keyword value of the first child with the token, where it
+// stands; "" for none (what MifFindText gives, without a copy).
+template <size_t N> const std::string& TextOf(const MifNode& node, const char (&token)[N]) {
+    static const std::string none;
+    const MifNode* c = MifChild(node, token);
+    const MifAtom* a = c && !c->args.empty() ? &c->args[0] : nullptr;
+    return a && (a->kind == MifString || a->kind == MifKeyword) ? a->text : none;
 }
 
+} // namespace
+
+const std::string& MifItemTextRef(const MifNode& item, const std::map<std::string, std::string>& variables,
+                                  std::string& scratch) {
+    static const std::string none;
+    if (MifIs(item, "String")) return !item.args.empty() && item.args[0].kind == MifString ? item.args[0].text : none;
+    if (MifIs(item, "Char")) return item.args.empty() ? none : scratch = MifCharText(item.args[0].text);
+    if (MifIs(item, "Variable")) {
+        auto it = variables.find(TextOf(item, "VariableName"));
+        return it == variables.end() ? none : it->second;
+    }
+    return none;
+}
+
+std::string MifItemText(const MifNode& item, const std::map<std::string, std::string>& variables) {
+    std::string scratch;
+    return MifItemTextRef(item, variables, scratch);
+}
+
+const std::string& MifParaTag(const MifNode& para) { return TextOf(para, "PgfTag"); }
+
 bool MifIsAnchor(const MifNode& item) {
-    return item.token == "Marker" || item.token == "ATbl" || item.token == "AFrame" || item.token == "FNote";
+    return MifIs(item, "Marker") || MifIs(item, "ATbl") || MifIs(item, "AFrame") || MifIs(item, "FNote");
 }
 
 int32_t MifItemPositions(const MifNode& item, const std::map<std::string, std::string>& variables) {

@@ -32,12 +32,6 @@ std::string BackgroundText(const SimDoc& doc, const SimObject& page) {
     return "Default";
 }
 
-int32_t RectId(MifWriteContext& ctx, ObjId frame) {
-    auto it = ctx.rectIds.find(frame);
-    if (it != ctx.rectIds.end()) return it->second;
-    return ctx.rectIds[frame] = ctx.nextId++;
-}
-
 // A page the file did not hold: its type, name, number, background, frames.
 MifNode NewPage(MifWriteContext& ctx, ObjId id) {
     const SimDoc& doc = ctx.doc;
@@ -56,8 +50,8 @@ MifNode NewPage(MifWriteContext& ctx, ObjId id) {
     if (const SimObject* frame = SimLocal(doc, page.frame))
         for (ObjId g : frame->children) {
             bool text = SimLocal(doc, g)->kind == SimObjTextFrame;
-            n.children.push_back(text ? Rect("TextRect", RectId(ctx, g), 1, 1, 6.5, 9)
-                                      : Rect("Frame", ctx.nextId++, 1, 1, 1, 1));
+            n.children.push_back(text ? Rect("TextRect", MifRectNumber(ctx, g), 1, 1, 6.5, 9)
+                                      : Rect("Frame", MifNewId(ctx), 1, 1, 1, 1));
         }
     return n;
 }
@@ -72,9 +66,7 @@ MifNode NewFormat(const SimObject& f) {
 MifNode NewTable(MifWriteContext& ctx, ObjId t) {
     const SimDoc& doc = ctx.doc;
     MifNode tbl = MifStatement("Tbl");
-    auto number = ctx.tableIds.find(t);
-    int32_t id = number != ctx.tableIds.end() ? number->second : (ctx.tableIds[t] = ctx.nextId++);
-    tbl.children.push_back(MifStatement("TblID", MifNumberAtom(id)));
+    tbl.children.push_back(MifStatement("TblID", MifNumberAtom(MifTableNumber(ctx, t))));
     size_t columns = 0;
     for (ObjId r : SimLocal(doc, t)->children) columns = std::max(columns, SimLocal(doc, r)->children.size());
     tbl.children.push_back(MifStatement("TblNumColumns", MifNumberAtom((double)columns)));
@@ -105,15 +97,13 @@ MifNode NewFlow(MifWriteContext& ctx, ObjId flow) {
     MifNode n = MifStatement("TextFlow");
     n.children.push_back(Named("TFTag", SimLocal(ctx.doc, flow)->name));
     if (flow == ctx.doc.mainFlow) n.children.push_back(Keyword("TFAutoConnect", "Yes"));
-    int32_t rect = -1;
-    for (ObjId p : SimLocal(ctx.doc, flow)->children) n.children.push_back(MifWritePara(ctx, p, nullptr, &rect));
+    MifRectTrail trail;
+    for (ObjId p : SimLocal(ctx.doc, flow)->children) n.children.push_back(MifWritePara(ctx, p, nullptr, &trail));
     return n;
 }
 
 bool NewMarkerType(const MifSource* src, const SimDoc& doc, ObjId t) {
-    if (src && (src->impliedMarkerTypes.count(t) || std::any_of(src->objectOf.begin(), src->objectOf.end(),
-                                                                [&](const auto& e) { return e.second == t; })))
-        return false;
+    if (src && (src->impliedMarkerTypes.count(t) || src->objectOf.StatementOf(t))) return false;
     return !MifStandardMarkerType(SimLocal(doc, t)->name);
 }
 
@@ -142,8 +132,8 @@ void WriteNew(MifWriteContext& ctx, MifFile* out) {
     out->statements.push_back(std::move(layout));
     // Frames first, so that paragraphs can name them.
     for (const auto& [id, obj] : doc.objects)
-        if (obj.kind == SimObjTextFrame) RectId(ctx, id);
-    for (ObjId t : doc.tables) ctx.tableIds[t] = ctx.nextId++;
+        if (obj.kind == SimObjTextFrame) MifRectNumber(ctx, id);
+    for (ObjId t : doc.tables) MifTableNumber(ctx, t);
     if (!doc.tables.empty()) {
         MifNode tbls = MifStatement("Tbls");
         for (ObjId t : doc.tables) tbls.children.push_back(NewTable(ctx, t));
@@ -152,21 +142,6 @@ void WriteNew(MifWriteContext& ctx, MifFile* out) {
     for (ObjId m : doc.masterPages) out->statements.push_back(NewPage(ctx, m));
     for (ObjId p : doc.bodyPages) out->statements.push_back(NewPage(ctx, p));
     for (ObjId f : doc.flows) out->statements.push_back(NewFlow(ctx, f));
-}
-
-// The highest <ID n> or <TblID n> in a statement and those nested in it
-// (a plain recursion: this walks every statement of the file at each save).
-void NoteHighestId(const MifNode& n, int32_t* high) {
-    int32_t v;
-    if ((n.token == "ID" || n.token == "TblID") && !n.args.empty() && MifIntValue(n.args[0], &v))
-        *high = std::max(*high, std::min(v, 1000000000));
-    for (const MifNode& c : n.children) NoteHighestId(c, high);
-}
-
-int32_t HighestId(const MifNodes& nodes) {
-    int32_t high = 0;
-    for (const MifNode& n : nodes) NoteHighestId(n, &high);
-    return high;
 }
 
 // A statement as read without its nested statements, which its caller
@@ -182,52 +157,88 @@ MifNode Shell(const MifNode& read) {
     return out;
 }
 
-// Paragraphs in table cells, wherever they stand in the table's statements.
-MifNode CopyTables(MifWriteContext& ctx, const MifNode& read) {
-    MifNode out = Shell(read);
-    for (const MifNode& c : read.children) {
-        auto it = ctx.src->objectOf.find(&c);
-        if (c.token == "Para" && it != ctx.src->objectOf.end() && SimLocal(ctx.doc, it->second))
-            out.children.push_back(MifWritePara(ctx, it->second, &c, nullptr));
-        else
-            out.children.push_back(CopyTables(ctx, c));
-    }
-    return out;
+// The paragraph a <Para> of a flow or cell was read as, 0 for none; the
+// paragraphs there now are mostly where they were read (at `k`).
+ObjId ReadParaOf(const MifSource& src, const MifNode& c, const std::vector<ObjId>& paras, size_t k) {
+    if (!MifIs(c, "Para")) return 0;
+    return k < paras.size() && src.objectOf.StatementOf(paras[k]) == &c ? paras[k] : src.objectOf.ObjectOf(&c);
 }
 
-MifNode PatchFlow(MifWriteContext& ctx, const MifNode& read, ObjId flow) {
-    const SimDoc& doc = ctx.doc;
-    const MifSource& src = *ctx.src;
-    const std::vector<ObjId>& paras = SimLocal(doc, flow)->children;
-    auto unsourced = [&](ObjId p) { return !src.asRead.count(p); };
+// Whether a flow or cell holds the paragraphs it was read with, in their
+// order, each as it was read: it is then written as read as a whole.
+bool ParasAsRead(const MifWriteContext& ctx, const MifNode& read, const std::vector<ObjId>& paras) {
+    size_t k = 0;
+    for (const MifNode& c : read.children) {
+        ObjId para = ReadParaOf(*ctx.src, c, paras, k);
+        MifParaAsRead was;
+        if (!para) continue;
+        if (k == paras.size() || paras[k] != para || !MifParaRead(*ctx.src, para, &was) ||
+            !MifParaAsItWasRead(ctx, para, was))
+            return false;
+        ++k;
+    }
+    return k == paras.size();
+}
+
+// A paragraph of a flow or cell written where it stands now: from the
+// statement it was read from, wherever that stood, or as a new one.
+MifNode WriteParaNow(MifWriteContext& ctx, ObjId para, MifRectTrail* trail) {
+    MifParaAsRead was;
+    return MifWritePara(ctx, para, MifParaRead(*ctx.src, para, &was) ? was.node : nullptr, trail);
+}
+
+// The statement holding the paragraphs of a flow or cell (`read`), with
+// the paragraphs there now (`paras`) in their order: those read where they
+// were, the others (new, or moved from elsewhere) among them; statements
+// that are no paragraph keep their places. `trail`: in a flow.
+MifNode WriteParas(MifWriteContext& ctx, const MifNode& read, const std::vector<ObjId>& paras,
+                   MifRectTrail* trail) {
+    if (ParasAsRead(ctx, read, paras)) return MifRefTo(read);
     MifNode out = Shell(read);
     size_t k = 0;
-    int32_t rect = -1;
     for (const MifNode& c : read.children) {
-        auto it = src.objectOf.find(&c);
-        if (c.token != "Para" || it == src.objectOf.end()) {
+        ObjId para = ReadParaOf(*ctx.src, c, paras, k);
+        if (!para) {
             out.children.push_back(MifRefTo(c));
             continue;
         }
-        auto pos = std::find(paras.begin() + (long)k, paras.end(), it->second);
-        if (pos == paras.end()) continue; // no longer in this flow
-        for (; paras.begin() + (long)k < pos; ++k)
-            if (unsourced(paras[k])) out.children.push_back(MifWritePara(ctx, paras[k], nullptr, &rect));
-        out.children.push_back(MifWritePara(ctx, it->second, &c, &rect));
+        auto pos = std::find(paras.begin() + (long)k, paras.end(), para);
+        if (pos == paras.end()) continue; // no longer here, or written already where it stands now
+        for (; paras.begin() + (long)k < pos; ++k) out.children.push_back(WriteParaNow(ctx, paras[k], trail));
+        out.children.push_back(MifWritePara(ctx, para, &c, trail));
         ++k;
     }
-    for (; k < paras.size(); ++k)
-        if (unsourced(paras[k])) out.children.push_back(MifWritePara(ctx, paras[k], nullptr, &rect));
+    for (; k < paras.size(); ++k) out.children.push_back(WriteParaNow(ctx, paras[k], trail));
     return out;
+}
+
+// The paragraphs of table cells, wherever their statements stand among the
+// table's; a statement in which nothing changed stands for the one read.
+MifNode CopyTables(MifWriteContext& ctx, const MifNode& read) {
+    MifNode out = Shell(read);
+    bool same = true;
+    for (const MifNode& c : read.children) {
+        ObjId cell = MifIs(c, "CellContent") ? ctx.src->objectOf.ObjectOf(&c) : 0;
+        if (const SimObject* now = SimLocal(ctx.doc, cell))
+            out.children.push_back(WriteParas(ctx, c, now->children, nullptr));
+        else
+            out.children.push_back(CopyTables(ctx, c));
+        same = same && out.children.back().same;
+    }
+    return same ? MifRefTo(read) : out;
+}
+
+MifNode PatchFlow(MifWriteContext& ctx, const MifNode& read, ObjId flow) {
+    MifRectTrail trail;
+    return WriteParas(ctx, read, SimLocal(ctx.doc, flow)->children, &trail);
 }
 
 // Whether the session changed what a page read from the file says of it.
 bool PageChanged(const MifWriteContext& ctx, const MifNode& s) {
-    auto it = ctx.src->objectOf.find(&s);
-    if (it == ctx.src->objectOf.end()) return false;
-    const SimObject* page = SimLocal(ctx.doc, it->second);
+    ObjId id = ctx.src->objectOf.ObjectOf(&s);
+    const SimObject* page = SimLocal(ctx.doc, id);
     if (!page) return false;
-    const SimObject& was = ctx.src->asRead.at(it->second);
+    const SimObject& was = ctx.src->asRead.at(id);
     if (page->kind != SimObjBodyPage) return page->name != was.name;
     return page->background != was.background || page->masterPage != was.masterPage ||
            (page->pageNumber != was.pageNumber && page->pageNumber);
@@ -268,15 +279,28 @@ MifNode PatchDocumentStatement(const MifWriteContext& ctx, const MifNode& s) {
     return n;
 }
 
+// A paragraph format of the catalog as it is now and as it was read; null
+// for a statement that is no format the host keeps.
+std::pair<const SimObject*, const SimObject*> FormatOf(const MifWriteContext& ctx, const MifNode& pgf) {
+    ObjId id = ctx.src->objectOf.ObjectOf(&pgf);
+    const SimObject* f = SimLocal(ctx.doc, id);
+    return f ? std::make_pair(f, &ctx.src->asRead.at(id)) : std::make_pair(f, f);
+}
+
+bool FormatsChanged(const MifWriteContext& ctx, const MifNode& s) {
+    return std::any_of(s.children.begin(), s.children.end(), [&](const MifNode& pgf) {
+        auto [f, was] = FormatOf(ctx, pgf);
+        return f && (f->name != was->name || f->indent != was->indent);
+    });
+}
+
 // Changed paragraph formats are patched in place.
 void PatchFormats(const MifWriteContext& ctx, const MifNode& s, MifNode& n) {
     for (size_t i = 0; i < s.children.size(); ++i) {
-        auto it = ctx.src->objectOf.find(&s.children[i]);
-        const SimObject* f = it == ctx.src->objectOf.end() ? nullptr : SimLocal(ctx.doc, it->second);
+        auto [f, was] = FormatOf(ctx, s.children[i]);
         if (!f) continue;
-        const SimObject& was = ctx.src->asRead.at(it->second);
-        if (f->name != was.name) MifSetChildArg(n.children[i], "PgfTag", MifStringAtom(f->name));
-        if (f->indent != was.indent) MifSetChildArg(n.children[i], "PgfLIndent", MifMetricAtom(f->indent));
+        if (f->name != was->name) MifSetChildArg(n.children[i], "PgfTag", MifStringAtom(f->name));
+        if (f->indent != was->indent) MifSetChildArg(n.children[i], "PgfLIndent", MifMetricAtom(f->indent));
     }
 }
 
@@ -303,6 +327,8 @@ MifNode PatchStatement(MifWriteContext& ctx, const MifNode& s, Additions& a) {
     MifNode n;
     if (s.token == "Document") {
         n = PatchDocumentStatement(ctx, s);
+    } else if (s.token == "PgfCatalog" && a.formatsDone && !FormatsChanged(ctx, s)) {
+        n = MifRefTo(s);
     } else if (s.token == "PgfCatalog") {
         n = s;
         if (!a.formatsDone)
@@ -315,12 +341,11 @@ MifNode PatchStatement(MifWriteContext& ctx, const MifNode& s, Additions& a) {
         a.typesDone = true;
     } else if (s.token == "Tbls") {
         n = CopyTables(ctx, s);
-    } else if (s.token == "TextFlow" && src.objectOf.count(&s)) {
-        n = PatchFlow(ctx, s, src.objectOf.at(&s));
+    } else if (s.token == "TextFlow" && src.objectOf.ObjectOf(&s)) {
+        n = PatchFlow(ctx, s, src.objectOf.ObjectOf(&s));
     } else if (s.token == "Page" && PageChanged(ctx, s)) {
         n = s;
-        ObjId id = src.objectOf.at(&s);
-        PatchPage(ctx, id, n);
+        PatchPage(ctx, src.objectOf.ObjectOf(&s), n);
     } else {
         n = MifRefTo(s);
     }
@@ -347,14 +372,12 @@ void AddWhatHadNoPlace(MifWriteContext& ctx, const Additions& a, MifFile* out) {
     out->statements.insert(out->statements.begin() + (long)lastMaster, masters.begin(), masters.end());
     out->statements.insert(out->statements.begin() + (long)a.afterHead, head.begin(), head.end());
     for (ObjId f : doc.flows)
-        if (!std::any_of(ctx.src->objectOf.begin(), ctx.src->objectOf.end(), [&](const auto& e) { return e.second == f; }))
-            out->statements.push_back(NewFlow(ctx, f));
+        if (!ctx.src->objectOf.StatementOf(f)) out->statements.push_back(NewFlow(ctx, f));
 }
 
 bool IsMasterPage(const MifWriteContext& ctx, const MifNode& s) {
-    auto it = ctx.src->objectOf.find(&s);
-    const SimObject* page = it == ctx.src->objectOf.end() ? nullptr : SimLocal(ctx.doc, it->second);
-    return s.token == "Page" && page && page->kind == SimObjMasterPage;
+    const SimObject* page = s.token == "Page" ? SimLocal(ctx.doc, ctx.src->objectOf.ObjectOf(&s)) : nullptr;
+    return page && page->kind == SimObjMasterPage;
 }
 
 void WritePatched(MifWriteContext& ctx, MifFile* out) {
@@ -364,9 +387,6 @@ void WritePatched(MifWriteContext& ctx, MifFile* out) {
     out->utf8 = src.file.utf8;
     out->units = src.file.units;
     out->source = src.file.source;
-    for (const auto& [frame, id] : src.textRectId) ctx.rectIds[frame] = id;
-    for (const auto& [table, id] : src.tableId) ctx.tableIds[table] = id;
-    ctx.nextId = HighestId(src.file.statements) + 1;
 
     Additions a = FindAdditions(ctx);
     for (const MifNode& s : src.file.statements) {
@@ -383,7 +403,7 @@ void WritePatched(MifWriteContext& ctx, MifFile* out) {
 bool MifPatchDocument(const SimDoc& doc, MifFile* out, std::string* error) {
     (void)error;
     *out = MifFile{};
-    MifWriteContext ctx{doc, MifSourceOf(doc), {}, {}, 1};
+    MifWriteContext ctx{doc, MifSourceOf(doc), {}, {}, 0};
     if (ctx.src && ctx.src->file.kind == MifDocumentFile)
         WritePatched(ctx, out);
     else

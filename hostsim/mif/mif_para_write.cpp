@@ -46,6 +46,12 @@ Anchors ById(Anchors a) {
     return a;
 }
 
+// Whether a paragraph's markers and tables are those it was read with, at
+// the same positions (most paragraphs have none either way).
+bool SameAnchors(const Anchors& now, const Anchors& read) {
+    return now.size() == read.size() && (now.empty() || ById(now) == ById(read));
+}
+
 std::vector<std::string> Chars(const std::string& utf8) {
     std::vector<std::string> out;
     size_t i = 0;
@@ -76,21 +82,15 @@ void AppendText(MifNodes& out, const std::vector<std::string>& chars, int32_t fr
     flush();
 }
 
-int32_t TableNumber(MifWriteContext& ctx, ObjId table) {
-    auto it = ctx.tableIds.find(table);
-    if (it != ctx.tableIds.end()) return it->second;
-    return ctx.tableIds[table] = ctx.nextId++;
-}
-
 MifNode AnchorNode(MifWriteContext& ctx, ObjId id, const MifNode* read) {
     const SimObject* o = SimLocal(ctx.doc, id);
     if (o->kind == SimObjTable) {
         if (read) return *read;
-        return MifStatement("ATbl", MifNumberAtom(TableNumber(ctx, id)));
+        return MifStatement("ATbl", MifNumberAtom(MifTableNumber(ctx, id)));
     }
     if (!read) return MifNewMarker(ctx.doc, id);
     MifNode node = *read;
-    auto was = ctx.src ? ctx.src->asRead.find(id) : SimObjects::const_iterator();
+    auto was = ctx.src ? ctx.src->asRead.find(id) : std::map<ObjId, SimObject>::const_iterator();
     if (ctx.src && was != ctx.src->asRead.end()) {
         if (was->second.text != o->text) MifSetChildArg(node, "MText", MifStringAtom(o->text));
         if (was->second.markerType != o->markerType) {
@@ -115,18 +115,36 @@ bool MarkersUnchanged(const MifWriteContext& ctx, const Anchors& anchors) {
     return true;
 }
 
-void NoteRects(const MifNode& para, int32_t* rectInEffect) {
+// The frame the last TextRectID of a paragraph names; false when it has none.
+bool LastRect(const MifNode& para, int32_t* rect) {
+    bool found = false;
     for (const MifNode& line : para.children)
-        if (line.token == "ParaLine")
+        if (MifIs(line, "ParaLine"))
             for (const MifNode& item : line.children) {
                 int32_t v;
-                if (item.token == "TextRectID" && !item.args.empty() && MifIntValue(item.args[0], &v))
-                    *rectInEffect = v;
+                if (MifIs(item, "TextRectID") && !item.args.empty() && MifIntValue(item.args[0], &v)) {
+                    *rect = v;
+                    found = true;
+                }
             }
+    return found;
 }
 
-void PatchTagAndIndent(MifWriteContext& ctx, const SimObject& p, const SimObject& was, MifNode& node) {
-    if (p.name != was.name) MifSetChildArg(node, "PgfTag", MifStringAtom(p.name));
+// A paragraph written anew: its TextRectID, if any, outdoes those before.
+void NoteRects(const MifNode& para, MifRectTrail* trail) {
+    if (LastRect(para, &trail->rect)) trail->unseen.clear();
+}
+
+// Looks into the paragraphs written as read, from the last back, for the
+// frame they leave in effect.
+void BringUpToDate(MifRectTrail* trail) {
+    for (size_t i = trail->unseen.size(); i-- > 0;)
+        if (LastRect(*trail->unseen[i], &trail->rect)) break;
+    trail->unseen.clear();
+}
+
+void PatchTagAndIndent(MifWriteContext& ctx, const SimObject& p, const MifParaAsRead& was, MifNode& node) {
+    if (p.name != was.tag) MifSetChildArg(node, "PgfTag", MifStringAtom(p.name));
     if (p.indent != was.indent) {
         MifNode* own = MifFind(node, "Pgf");
         if (!own) {
@@ -216,16 +234,15 @@ void ReadLines(MifWriteContext& ctx, const MifNode& read, const TextMatch& match
         r.lines.push_back(Line{&line, match.Map(offset), {}});
         for (const MifNode& item : line.children) {
             std::string text = MifItemText(item, ctx.src->variableText);
-            auto obj = ctx.src->objectOf.find(&item);
+            ObjId obj = ctx.src->objectOf.ObjectOf(&item);
             if (!text.empty()) {
                 offset += SimCharCount(text);
-            } else if ((item.token == "Marker" || item.token == "ATbl") && obj != ctx.src->objectOf.end()) {
-                auto at = anchoredNow.find(obj->second);
+            } else if ((item.token == "Marker" || item.token == "ATbl") && obj) {
+                auto at = anchoredNow.find(obj);
                 if (at == anchoredNow.end()) continue; // no longer anchored here
-                r.kept.emplace(obj->second, std::make_pair(r.lines.size() - 1,
-                                                           Event{at->second.character, 0, r.order++,
-                                                                 AnchorNode(ctx, obj->second, &item),
-                                                                 at->second.position}));
+                r.kept.emplace(obj, std::make_pair(r.lines.size() - 1,
+                                                   Event{at->second.character, 0, r.order++,
+                                                         AnchorNode(ctx, obj, &item), at->second.position}));
             } else if (MifIsAnchor(item) && other < others.size()) {
                 // The host knows where frames and footnotes stand now.
                 const Placement& at = others[other++];
@@ -307,11 +324,11 @@ MifNode WriteLine(Line& line, const std::vector<std::string>& chars, int32_t end
     return out;
 }
 
-MifNode Rebuild(MifWriteContext& ctx, ObjId para, const MifNode& read, const Anchors& now) {
+MifNode Rebuild(MifWriteContext& ctx, ObjId para, const MifParaAsRead& was, const Anchors& now) {
     const SimObject& p = *SimLocal(ctx.doc, para);
-    const SimObject& was = ctx.src->asRead.at(para);
+    const MifNode& read = *was.node;
     std::vector<std::string> chars = Chars(p.text);
-    TextMatch match = MatchText(Chars(was.text), chars);
+    TextMatch match = MatchText(Chars(std::string(was.text)), chars);
     AnchorsNow placed = PlaceNow(p, now);
     RebuiltLines r;
     ReadLines(ctx, read, match, placed, r);
@@ -345,8 +362,7 @@ struct Placer {
 
 ObjId ReadAnchorId(const MifWriteContext& ctx, const MifNode& item) {
     if (item.token != "Marker" && item.token != "ATbl") return 0;
-    auto it = ctx.src->objectOf.find(&item);
-    return it == ctx.src->objectOf.end() ? 0 : it->second;
+    return ctx.src->objectOf.ObjectOf(&item);
 }
 
 bool AnchorDue(const Placer& pl, int32_t pos) { return pl.next < pl.now.size() && pl.now[pl.next].second <= pos; }
@@ -441,29 +457,51 @@ MifNode MifNewMarker(const SimDoc& doc, ObjId marker) {
     return node;
 }
 
-MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int32_t* rectInEffect) {
+namespace {
+
+// Whether a paragraph's text and anchors are as read.
+bool ContentAsRead(const MifWriteContext& ctx, ObjId para, const MifParaAsRead& was, const Anchors& now) {
+    const SimObject& p = *SimLocal(ctx.doc, para);
+    return p.text == was.text && p.otherAnchors == MifOtherAnchorsRead(*ctx.src, para) &&
+           SameAnchors(now, MifAnchorsRead(*ctx.src, para)) && MarkersUnchanged(ctx, now);
+}
+
+// A paragraph read from the file, as `was` says.
+MifNode WriteReadPara(MifWriteContext& ctx, ObjId para, const MifParaAsRead& was, MifRectTrail* trail) {
     const SimObject& p = *SimLocal(ctx.doc, para);
     Anchors now = CurrentAnchors(ctx, para);
-    if (read && ctx.src && ctx.src->asRead.count(para)) {
-        const SimObject& was = ctx.src->asRead.at(para);
-        MifNode node;
-        if (p.text == was.text && p.otherAnchors == was.otherAnchors &&
-            ById(now) == ById(MifAnchorsRead(*ctx.src, para)) && MarkersUnchanged(ctx, now)) {
-            if (p.name == was.name && p.indent == was.indent) {
-                if (rectInEffect) NoteRects(*read, rectInEffect);
-                return MifRefTo(*read);
-            }
-            node = *read;
-            PatchTagAndIndent(ctx, p, was, node);
-        } else if (p.text == was.text) {
-            node = PlaceAnchors(ctx, *read, now);
-            PatchTagAndIndent(ctx, p, was, node);
-        } else {
-            node = Rebuild(ctx, para, *read, now);
+    const MifNode& read = *was.node;
+    bool sameText = p.text == was.text;
+    MifNode node;
+    if (ContentAsRead(ctx, para, was, now)) {
+        if (p.name == was.tag && p.indent == was.indent) {
+            if (trail) trail->unseen.push_back(&read);
+            return MifRefTo(read);
         }
-        if (rectInEffect) NoteRects(node, rectInEffect);
-        return node;
+        node = read;
+        PatchTagAndIndent(ctx, p, was, node);
+    } else if (sameText) {
+        node = PlaceAnchors(ctx, read, now);
+        PatchTagAndIndent(ctx, p, was, node);
+    } else {
+        node = Rebuild(ctx, para, was, now);
     }
+    if (trail) NoteRects(node, trail);
+    return node;
+}
+
+} // namespace
+
+bool MifParaAsItWasRead(const MifWriteContext& ctx, ObjId para, const MifParaAsRead& was) {
+    const SimObject& p = *SimLocal(ctx.doc, para);
+    return p.name == was.tag && p.indent == was.indent && ContentAsRead(ctx, para, was, CurrentAnchors(ctx, para));
+}
+
+MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, MifRectTrail* trail) {
+    MifParaAsRead was;
+    if (read && ctx.src && MifParaRead(*ctx.src, para, &was)) return WriteReadPara(ctx, para, was, trail);
+    const SimObject& p = *SimLocal(ctx.doc, para);
+    Anchors now = CurrentAnchors(ctx, para);
 
     MifNode node = MifStatement("Para");
     node.children.push_back(MifStatement("PgfTag", MifStringAtom(p.name)));
@@ -474,11 +512,12 @@ MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int3
         node.children.insert(node.children.begin(), std::move(own));
     }
     MifNode line = MifStatement("ParaLine");
-    if (rectInEffect) {
-        auto rect = ctx.rectIds.find(p.parent);
-        if (rect != ctx.rectIds.end() && rect->second != *rectInEffect) {
-            line.children.push_back(MifStatement("TextRectID", MifNumberAtom(rect->second)));
-            *rectInEffect = rect->second;
+    int32_t rect;
+    if (trail && MifFrameNumber(ctx, p.parent, &rect)) {
+        BringUpToDate(trail);
+        if (rect != trail->rect) {
+            line.children.push_back(MifStatement("TextRectID", MifNumberAtom(rect)));
+            trail->rect = rect;
         }
     }
     std::vector<std::string> chars = Chars(p.text);

@@ -3,30 +3,64 @@
 // that writing back can tell what the session changed.
 #pragma once
 
+#include "hostsim/mif/mif_statement_objects.h"
 #include "hostsim/mif/mif_tree.h"
 #include "hostsim/sim_model.h"
 
+#include <cstring>
 #include <map>
 #include <string>
+#include <string_view>
 #include <set>
 #include <utility>
 #include <vector>
 
 struct MifSource {
     MifFile file;
-    std::map<const MifNode*, ObjId> objectOf; // Pgf, Page, TextFlow, Para, Marker, ATbl,
-                                              // Tbl, book component statements
-    SimObjects asRead;                        // those objects as they were read
+    MifStatementObjects objectOf; // Pgf, Page, TextFlow, Para, Marker, ATbl, Tbl,
+                                  // CellContent (its cell), MTypeName, book
+                                  // component statements
+    // Pages, paragraph formats, markers and book components as they were
+    // read. Paragraphs, thousands of them, are not copied object by object:
+    // their tags and texts as read stand one after the other in one string,
+    // and each paragraph's part of it and its indent by id (see
+    // MifParaRead); their anchors below.
+    std::map<ObjId, SimObject> asRead;
+    std::string parasText;
+    struct ParaRead {
+        size_t text = 0, textSize = 0, tagSize = 0; // in `parasText`: the text, then the tag
+        Metric indent = 0;
+        bool read = false;
+    };
+    std::vector<ParaRead> parasRead;
     // paragraph -> its anchors as read; only paragraphs that have some (most
     // have none), see MifAnchorsRead
-    std::map<ObjId, std::vector<std::pair<ObjId, int32_t>>> anchorsRead;
-    std::map<ObjId, int32_t> textRectId;      // text frame -> its <ID n>
-    std::map<ObjId, int32_t> tableId;         // table -> its <TblID n>
+    struct Anchors {
+        std::vector<std::pair<ObjId, int32_t>> objects; // markers and tables, with their positions
+        std::vector<int32_t> others;                    // positions of anchors that are no object
+    };
+    std::map<ObjId, Anchors> anchorsRead;
+    // Text frames with their <ID n>, tables with their <TblID n>: in the
+    // order of their ids, which is the order they were read in.
+    std::vector<std::pair<ObjId, int32_t>> textRectId, tableId;
     std::set<ObjId> impliedMarkerTypes;       // named by markers, not in the catalog
     std::map<std::string, std::string> variableText; // variable name -> the text it shows
     bool twoSided = true;
     bool firstPageRight = true;
 };
+
+// Whether a statement's token is `token`: lengths first, so that most
+// statements are told apart without comparing bytes (the tree is walked
+// statement by statement at each read and save).
+template <size_t N> bool MifIs(const MifNode& n, const char (&token)[N]) {
+    return n.token.size() == N - 1 && std::memcmp(n.token.data(), token, N - 1) == 0;
+}
+// The first statement nested in `n` with the token, or null (MifFind).
+template <size_t N> const MifNode* MifChild(const MifNode& n, const char (&token)[N]) {
+    for (const MifNode& c : n.children)
+        if (MifIs(c, token)) return &c;
+    return nullptr;
+}
 
 // The tag that marks a document's storeData as a MifSource.
 extern const char MifSourceKind;
@@ -38,6 +72,20 @@ inline const MifSource* MifSourceOf(const SimDoc& doc) {
 // The anchors a paragraph had as read (none for a paragraph not in
 // `anchorsRead`).
 const std::vector<std::pair<ObjId, int32_t>>& MifAnchorsRead(const MifSource& src, ObjId para);
+const std::vector<int32_t>& MifOtherAnchorsRead(const MifSource& src, ObjId para);
+
+// A paragraph as it was read, for writing back: its statement, tag, text
+// and indent. False for a paragraph the session made.
+struct MifParaAsRead {
+    const MifNode* node = nullptr;
+    std::string_view tag, text; // good while the source is
+    Metric indent = 0;
+};
+bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out);
+// Notes paragraph `para` (`p`) as read; its statement is in `objectOf`.
+void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p);
+// The tag of a paragraph statement ("" for none), as reading takes it.
+const std::string& MifParaTag(const MifNode& para);
 
 // Text and control characters of paragraphs (shared by reading and writing).
 // The character a <Char ...> keyword stands for (UTF-8): every special
@@ -49,6 +97,10 @@ std::string MifCharText(const std::string& keyword);
 // character position (font and condition changes, TextRectID, the ends of
 // cross-references and text insets, whose text stands in <String>s).
 std::string MifItemText(const MifNode& item, const std::map<std::string, std::string>& variables);
+// The same without a copy: the text where it stands (in the item or in
+// `variables`), or in `scratch`.
+const std::string& MifItemTextRef(const MifNode& item, const std::map<std::string, std::string>& variables,
+                                  std::string& scratch);
 // Whether an item of a <ParaLine> anchors something (a marker, table, frame
 // or footnote): it takes one position in the paragraph and shows no text.
 bool MifIsAnchor(const MifNode& item);
@@ -75,17 +127,44 @@ std::string MifMarkerTypeOfNumber(int number);
 struct MifWriteContext {
     const SimDoc& doc;
     const MifSource* src;              // null for a document the host made
-    std::map<ObjId, int32_t> rectIds;  // text frame -> <ID n>
-    std::map<ObjId, int32_t> tableIds; // table -> <TblID n>
-    int32_t nextId = 1;                // for frames and tables that have none yet
+    std::map<ObjId, int32_t> rectIds;  // text frame -> <ID n> given by this save
+    std::map<ObjId, int32_t> tableIds; // table -> <TblID n> given by this save
+    // The next number for frames and tables that have none yet; 0 until
+    // one is needed (a save that adds none need not read the whole tree
+    // for the highest number in it).
+    int32_t nextId = 0;
+};
+
+// Numbers of frames and tables (mif_write_ids.cpp). A number for what had
+// none: one above every <ID n> and <TblID n> of the file read, and of those
+// given before it.
+int32_t MifNewId(MifWriteContext& ctx);
+// The <ID n> of a text frame, as read or as given by this save; false when
+// it has none yet.
+bool MifFrameNumber(const MifWriteContext& ctx, ObjId frame, int32_t* number);
+// The same, giving a frame that has none a new one.
+int32_t MifRectNumber(MifWriteContext& ctx, ObjId frame);
+// The <TblID n> of a table, as read or as given by this save, else a new one.
+int32_t MifTableNumber(MifWriteContext& ctx, ObjId table);
+
+// Where the paragraphs written so far in a flow stand: the <ID> of the text
+// frame the last TextRectID among them names (-1: none yet). Paragraphs
+// written as read are only noted, and looked into when a new paragraph
+// needs to know: most saves add none.
+struct MifRectTrail {
+    int32_t rect = -1;
+    std::vector<const MifNode*> unseen; // written as read since `rect` was last brought up to date
 };
 
 // The statement of a paragraph: the one it was read from (`read`), as it was
 // when the session did not change it, else with its tag, indent, text and
 // anchors brought up to date; a new statement when `read` is null. In a
-// flow, `rectInEffect` is the <ID> of the text frame the paragraphs before
-// stand in, and a new paragraph names its own frame when that differs.
-MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, int32_t* rectInEffect);
+// flow, `trail` says which text frame the paragraphs before stand in, and a
+// new paragraph names its own frame when that differs.
+MifNode MifWritePara(MifWriteContext& ctx, ObjId para, const MifNode* read, MifRectTrail* trail);
+// Whether the session left a paragraph read from the file (`was`) as it
+// was read: MifWritePara then gives its statement as read.
+bool MifParaAsItWasRead(const MifWriteContext& ctx, ObjId para, const MifParaAsRead& was);
 // A <Marker> statement for a marker the session made.
 MifNode MifNewMarker(const SimDoc& doc, ObjId marker);
 

@@ -135,11 +135,12 @@ bool AtomAsRead(const Writer& w, const MifAtom& a) {
 }
 
 bool WriteNew(Writer& w, const MifNode& n, size_t depth, bool lines);
-bool WriteNode(Writer& w, const MifNode& n, size_t depth);
+bool WriteNode(Writer& w, const MifNode& n, size_t depth, bool same = false);
 // A statement read from the file from its bytes, one the host made in the
-// file's style, on lines of its own or not.
-bool WriteAny(Writer& w, const MifNode& n, size_t depth, bool lines) {
-    return lines ? WriteNode(w, n, depth) : NodeSpanned(w, n) ? WriteNode(w, n, depth) : WriteNew(w, n, depth, false);
+// file's style, on lines of its own or not. `same`: `n` is a statement read
+// that the tree says stands unchanged (MifNode::same).
+bool WriteAny(Writer& w, const MifNode& n, size_t depth, bool lines, bool same) {
+    return lines || NodeSpanned(w, n) ? WriteNode(w, n, depth, same) : WriteNew(w, n, depth, false);
 }
 
 bool WriteAtomValue(Writer& w, const MifAtom& a) {
@@ -191,7 +192,8 @@ bool WriteAtom(Writer& w, const MifAtom& a) {
 // One datum or nested statement of a statement, in file order.
 struct Item {
     const MifAtom* atom = nullptr;
-    const MifNode* node = nullptr;
+    const MifNode* node = nullptr; // the statement read when the tree's stands for one
+    bool same = false;             // the tree's statement stands for `node` unchanged
     uint32_t Begin() const { return atom ? atom->begin : node->begin; }
     uint32_t End() const { return atom ? atom->end : node->end; }
 };
@@ -202,8 +204,9 @@ std::vector<Item> ItemsOf(const MifNode& n) {
     size_t a = 0;
     for (size_t c = 0; c <= n.children.size(); ++c) {
         for (; a < n.args.size() && (n.args[a].position <= c || c == n.children.size()); ++a)
-            items.push_back(Item{&n.args[a], nullptr});
-        if (c < n.children.size()) items.push_back(Item{nullptr, &MifReal(n.children[c])});
+            items.push_back(Item{&n.args[a], nullptr, false});
+        if (c < n.children.size())
+            items.push_back(Item{nullptr, &MifReal(n.children[c]), n.children[c].same != nullptr});
     }
     return items;
 }
@@ -252,7 +255,7 @@ std::string Between(const Writer& w, uint32_t from, uint32_t to) {
 
 bool WriteItem(Writer& w, const Item& it, size_t depth) {
     if (it.atom) return WriteAtom(w, *it.atom);
-    return WriteNode(w, *it.node, depth);
+    return WriteNode(w, *it.node, depth, it.same);
 }
 
 // The indent of the statements nested in `n`: that of the first one that
@@ -303,7 +306,7 @@ bool WriteItems(Writer& w, const std::vector<Item>& items, uint32_t from, uint32
             }
             for (; i < j; ++i) {
                 *w.out += childIndent;
-                if (items[i].node ? !WriteNode(w, *items[i].node, depth) : !WriteAtom(w, *items[i].atom)) return false;
+                if (!WriteItem(w, items[i], depth)) return false;
                 if (items[i].node && !NodeSpanned(w, *items[i].node) && !items[i].node->children.empty() &&
                     w.GetStyle().endComments)
                     *w.out += " # end of " + items[i].node->token;
@@ -313,7 +316,8 @@ bool WriteItems(Writer& w, const std::vector<Item>& items, uint32_t from, uint32
         } else {
             for (; i < j; ++i) {
                 *w.out += ' ';
-                if (items[i].node ? !WriteAny(w, *items[i].node, depth, false) : !WriteAtom(w, *items[i].atom))
+                if (items[i].node ? !WriteAny(w, *items[i].node, depth, false, items[i].same)
+                                  : !WriteAtom(w, *items[i].atom))
                     return false;
             }
             *w.out += gap;
@@ -359,7 +363,7 @@ bool WriteNew(Writer& w, const MifNode& n, size_t depth, bool lines) {
             *w.out += ' ';
         }
         const MifNode& child = MifReal(n.children[c]);
-        if (!WriteAny(w, child, depth + 1, lines)) return false;
+        if (!WriteAny(w, child, depth + 1, lines, n.children[c].same != nullptr)) return false;
         if (lines && !NodeSpanned(w, child) && !child.children.empty() && w.GetStyle().endComments)
             *w.out += " # end of " + child.token;
         // Data written after nested statements keeps its place among them.
@@ -391,8 +395,11 @@ bool WriteNew(Writer& w, const MifNode& n, size_t depth, bool lines) {
 // datum and nested statement still as read, in file order, with nothing but
 // white space and comments between them. Piece by piece would then give the
 // same bytes, only at the cost of building them; this walk builds nothing.
-bool AsRead(const Writer& w, const MifNode& n) {
+// A statement the tree says stands unchanged for one read (`same`) needs no
+// walk: the reader made it from those bytes and nothing has changed it.
+bool AsRead(const Writer& w, const MifNode& n, bool same) {
     if (!NodeSpanned(w, n)) return false;
+    if (same) return true;
     const char* s = w.src->data();
     if (std::memcmp(s + n.begin + 1, n.token.data(), n.token.size()) != 0) return false; // renamed
     uint32_t cursor = n.begin + 1 + (uint32_t)n.token.size(), close = n.end - 1;
@@ -409,14 +416,14 @@ bool AsRead(const Writer& w, const MifNode& n) {
         }
         if (c < n.children.size()) {
             const MifNode& child = MifReal(n.children[c]);
-            if (!AsRead(w, child) || !next(child.begin, child.end)) return false;
+            if (!AsRead(w, child, n.children[c].same != nullptr) || !next(child.begin, child.end)) return false;
         }
     }
     return PureLength(s + cursor, close - cursor) == close - cursor;
 }
 
-bool WriteNode(Writer& w, const MifNode& n, size_t depth) {
-    if (AsRead(w, n)) {
+bool WriteNode(Writer& w, const MifNode& n, size_t depth, bool same) {
+    if (AsRead(w, n, same)) {
         w.out->append(*w.src, n.begin, n.end - n.begin);
         return true;
     }
@@ -442,7 +449,7 @@ bool MifWriteText(const MifFile& file, std::string* out, std::string* error) {
     out->reserve(w.src->size() + w.src->size() / 16);
     std::vector<Item> items;
     items.reserve(file.statements.size());
-    for (const MifNode& n : file.statements) items.push_back(Item{nullptr, &MifReal(n)});
+    for (const MifNode& n : file.statements) items.push_back(Item{nullptr, &MifReal(n), n.same != nullptr});
     uint32_t from = w.src->compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; // a byte order mark stays
     out->append(*w.src, 0, from);
     return WriteItems(w, items, from, (uint32_t)w.src->size(), 0, true);

@@ -1,6 +1,8 @@
 // Writing the statement tree as MIF text. A tree read from a file is written
 // from the file's bytes wherever it is unchanged, so a tree nothing changed
-// gives back its file byte for byte; what the session made or changed is
+// gives back its file byte for byte; a statement that stands for one read
+// (MifNode::same) is taken to be unchanged and written as the bytes it was
+// read from without a look inside. What the session made or changed is
 // written in the file's style (line ends, indent, unit spelling, end
 // comments). A tree the host made is written one statement per line, nested
 // statements indented. Strings are written with their escapes in the file's

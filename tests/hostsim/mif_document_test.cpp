@@ -586,3 +586,20 @@ TEST(MifDocument, TheFuzzingFindingOfAFolderComponentComesBackByteForByte) {
     EXPECT_TRUE(MifSameFile(read, written));
     EXPECT_EQ(Written(book), bytes.str());
 }
+
+// A paragraph takes the indent of its tag's format as the formats stand
+// when it is read: a table before the catalog knows none of them yet.
+TEST(MifDocument, ParagraphsTakeTheIndentOfTheFormatsReadBeforeThem) {
+    const std::string text = "<MIFFile 9.00>\n"
+                             "<Tbls <Tbl <TblID 1> <TblBody <Row <Cell <CellContent\n"
+                             " <Para <PgfTag `Body'> <ParaLine <String `cell'>>>>>>>>>\n"
+                             "<PgfCatalog <Pgf <PgfTag `Body'> <PgfLIndent 36pt>> <Pgf <PgfTag `Body'> <PgfLIndent 9pt>>>\n"
+                             "<Page <PageType BodyPage> <TextRect <ID 3>>>\n"
+                             "<TextFlow <TFTag `A'> <Para <PgfTag `Body'> <ParaLine <TextRectID 3> <ATbl 1>>>\n"
+                             " <Para <PgfTag `Body'> <ParaLine <String `x'>>>>\n";
+    SimDoc doc = FromText(text);
+    ObjId row = SimLocal(doc, doc.tables[0])->children[0];
+    ObjId cell = SimLocal(doc, row)->children[0];
+    EXPECT_EQ(SimLocal(doc, SimLocal(doc, cell)->children[0])->indent, 0);
+    for (ObjId p : SimLocal(doc, doc.mainFlow)->children) EXPECT_EQ(SimLocal(doc, p)->indent, 36 * MetricOnePoint);
+}
