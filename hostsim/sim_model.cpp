@@ -231,57 +231,6 @@ SimObject* SimLocal(SimDoc& doc, ObjId local) { return doc.objects.Find(local); 
 
 const SimObject* SimLocal(const SimDoc& doc, ObjId local) { return doc.objects.Find(local); }
 
-// ---- The object store
-
-SimObjects::Store::Store(const Store& other) : present(other.present) {
-    chunks.reserve(other.chunks.size());
-    for (const auto& chunk : other.chunks) {
-        chunks.push_back(std::make_unique<Slot[]>(ChunkSlots));
-        std::copy(chunk.get(), chunk.get() + ChunkSlots, chunks.back().get());
-    }
-}
-
-void SimObjects::Own() {
-    if (!store) store = std::make_shared<Store>();
-    else if (store.use_count() > 1) store = std::make_shared<Store>(*store);
-}
-
-SimObject& SimObjects::at(ObjId id) {
-    if (!Has(id)) throw std::out_of_range("SimObjects::at: no object of that id");
-    Own();
-    return SlotOf(id).entry.second;
-}
-
-const SimObject& SimObjects::at(ObjId id) const {
-    if (!Has(id)) throw std::out_of_range("SimObjects::at: no object of that id");
-    return SlotOf(id).entry.second;
-}
-
-SimObject& SimObjects::operator[](ObjId id) {
-    Own();
-    while (id >= Slots()) {
-        size_t first = Slots();
-        store->chunks.push_back(std::make_unique<Slot[]>(ChunkSlots));
-        for (size_t i = 0; i < ChunkSlots; ++i) store->chunks.back()[i].entry.first = ObjId(first + i);
-    }
-    Slot& slot = SlotOf(id);
-    if (!slot.present) {
-        slot.present = true;
-        ++store->present;
-    }
-    return slot.entry.second;
-}
-
-size_t SimObjects::erase(ObjId id) {
-    if (!Has(id)) return 0;
-    Own();
-    // The slot keeps its id; the object goes, as a map's node would.
-    SlotOf(id).entry.second = SimObject{};
-    SlotOf(id).present = false;
-    --store->present;
-    return 1;
-}
-
 ObjId SimToLocal(const SimDoc& doc, ObjId clientId) {
     if (clientId <= doc.base) return 0;
     ObjId local = clientId - doc.base;

@@ -176,7 +176,10 @@ struct SimObject {
 // count up from 1), so the objects stand in arrays indexed by id rather than
 // in a tree: finding one is an index. The arrays are chunks of a fixed size
 // that never move, so a reference to an object stays good while others are
-// made, as it does in a map.
+// made, as it does in a map. A chunk is one allocation; an object is built in
+// its slot when it is made and destroyed when it is erased, so slots that
+// hold none cost nothing to make or to free, and a bit per slot says which
+// hold one.
 //
 // Copies share the objects until one of them is changed: a document read
 // once and opened many times (the mapping document, once per chapter of a
@@ -191,17 +194,24 @@ struct SimObject {
 // stays absent until operator[] makes it again.
 struct SimObjects {
     using value_type = std::pair<ObjId, SimObject>;
-    struct Slot {
-        value_type entry; // `first` is the slot's id whether or not an object is there
-        bool present = false;
-    };
     static constexpr size_t ChunkSlots = 128;
+    struct Chunk {
+        union Slot {
+            Slot() {}
+            ~Slot() {}
+            value_type entry; // built only while the slot's bit is set
+        };
+        uint64_t present[ChunkSlots / 64] = {};
+        Slot slots[ChunkSlots];
+        bool Has(size_t i) const { return (present[i / 64] >> (i % 64)) & 1; }
+    };
     struct Store {
-        std::vector<std::unique_ptr<Slot[]>> chunks; // slot i: chunk i / ChunkSlots, place i % ChunkSlots
-        size_t present = 0;                          // how many slots hold an object
+        std::vector<Chunk*> chunks; // id i: chunk i / ChunkSlots, slot i % ChunkSlots; owned
+        size_t present = 0;         // how many slots hold an object
         Store() = default;
         Store(const Store& other);
         Store& operator=(const Store&) = delete;
+        ~Store();
     };
 
     template <bool Const> struct Iter {
@@ -209,8 +219,8 @@ struct SimObjects {
         using Objects = std::conditional_t<Const, const SimObjects, SimObjects>;
         Objects* objects = nullptr;
         size_t id = 0; // `objects->Slots()` at the end
-        Entry& operator*() const { return objects->SlotOf(id).entry; }
-        Entry* operator->() const { return &objects->SlotOf(id).entry; }
+        Entry& operator*() const { return objects->EntryOf(id); }
+        Entry* operator->() const { return &objects->EntryOf(id); }
         Iter& operator++() {
             id = objects->NextPresent(id + 1);
             return *this;
@@ -242,7 +252,10 @@ struct SimObjects {
     // Throws std::out_of_range for an id that is not present, as a map's does.
     SimObject& at(ObjId id);
     const SimObject& at(ObjId id) const;
-    SimObject& operator[](ObjId id);
+    SimObject& operator[](ObjId id) {
+        if (Has(id) && !Shared()) return EntryOf(id).second;
+        return Make(id);
+    }
     size_t erase(ObjId id);
     void clear() { store.reset(); }
 
@@ -250,27 +263,33 @@ struct SimObjects {
     SimObject* Find(ObjId id) {
         if (!Has(id)) return nullptr;
         Own();
-        return &SlotOf(id).entry.second;
+        return &EntryOf(id).second;
     }
-    const SimObject* Find(ObjId id) const { return Has(id) ? &SlotOf(id).entry.second : nullptr; }
+    const SimObject* Find(ObjId id) const { return Has(id) ? &EntryOf(id).second : nullptr; }
     // Whether another copy shares these objects now.
     bool Shared() const { return store && store.use_count() > 1; }
     // Takes a copy of the objects of its own when they are shared.
-    void Own();
+    void Own() {
+        if (!store || Shared()) OwnSlow();
+    }
+    // One more than the highest id the store has room for: every id of an
+    // object present is below it.
+    size_t Slots() const { return store ? store->chunks.size() * ChunkSlots : 0; }
 
 private:
     std::shared_ptr<Store> store; // null: no objects
 
-    size_t Slots() const { return store ? store->chunks.size() * ChunkSlots : 0; }
-    // Callers make sure the slot exists (and, for a change, that it is owned).
-    Slot& SlotOf(size_t id) { return store->chunks[id / ChunkSlots][id % ChunkSlots]; }
-    const Slot& SlotOf(size_t id) const { return store->chunks[id / ChunkSlots][id % ChunkSlots]; }
-    bool Has(ObjId id) const { return id < Slots() && SlotOf(id).present; }
-    // The first id from `id` on with an object, `Slots()` when none.
-    size_t NextPresent(size_t id) const {
-        while (id < Slots() && !SlotOf(id).present) ++id;
-        return id;
+    void OwnSlow();
+    // operator[] for an object that is not there yet or is shared.
+    SimObject& Make(ObjId id);
+    // Callers make sure the object is there (and, for a change, that it is owned).
+    value_type& EntryOf(size_t id) { return store->chunks[id / ChunkSlots]->slots[id % ChunkSlots].entry; }
+    const value_type& EntryOf(size_t id) const {
+        return store->chunks[id / ChunkSlots]->slots[id % ChunkSlots].entry;
     }
+    bool Has(ObjId id) const { return id < Slots() && store->chunks[id / ChunkSlots]->Has(id % ChunkSlots); }
+    // The first id from `id` on with an object, `Slots()` when none.
+    size_t NextPresent(size_t id) const;
 };
 
 // Where the lazy pour of the main flow stands (see Reflow above).
