@@ -292,6 +292,22 @@ private:
     size_t NextPresent(size_t id) const;
 };
 
+// No place: the id has none in the list a place is kept for.
+inline constexpr uint32_t SimNoPlace = 0xFFFFFFFFu;
+// The place kept for `id`, SimNoPlace when there is none.
+inline uint32_t SimPlaceOf(const std::vector<uint32_t>& places, ObjId id) {
+    return id < places.size() ? places[id] : SimNoPlace;
+}
+// Keeps a place for `id`, making room for it.
+void SimSetPlace(std::vector<uint32_t>& places, ObjId id, size_t place);
+
+// The first and last paragraphs of a flow that stand in a text frame (0 and
+// 0: none).
+struct SimFrameText {
+    ObjId first = 0;
+    ObjId last = 0;
+};
+
 // Where the lazy pour of the main flow stands (see Reflow above).
 struct SimLayout {
     bool started = false;      // the state below has been worked out
@@ -343,21 +359,25 @@ struct SimDoc {
     const void* storeKind = nullptr; // which store made `storeData`
 
     // Orders worked out from the above, redone after any change of structure.
+    // Places are kept by local id (see SimPlaceOf), an index rather than a
+    // lookup, and a copy of the document copies them as one block each.
     mutable bool orderValid = false;
     mutable std::vector<ObjId> markerChain;
-    mutable std::map<ObjId, size_t> markerIndex; // marker -> place in the chain
-    mutable std::map<ObjId, size_t> paraIndex;   // paragraph -> place in its flow or cell
+    mutable std::vector<uint32_t> markerIndex; // marker -> place in the chain
+    mutable std::vector<uint32_t> paraIndex;   // paragraph -> place in its flow or cell
     // Paragraph -> its markers and tables in text order, learnt on first use
     // and kept up to date by the host's own changes of anchors.
     mutable bool anchorsKnown = false;
     mutable std::map<ObjId, std::vector<ObjId>> anchorsOf;
-    // body page -> place among the body pages, learnt on first use; an entry
-    // is checked against `bodyPages` before it is believed.
-    mutable std::map<ObjId, size_t> pageIndex;
-    // (flow, text frame) -> the first and last paragraphs of the flow that
-    // stand in the frame, so that a frame's paragraphs are found without
-    // reading the whole flow.
-    mutable std::map<std::pair<ObjId, ObjId>, std::pair<ObjId, ObjId>> frameParagraphs;
+    // Learnt on first use, and checked against their list before they are
+    // believed: body page -> place among the body pages; an object -> its
+    // place in the list of its siblings (SimNextSibling).
+    mutable std::vector<uint32_t> pageIndex;
+    mutable std::vector<uint32_t> siblingIndex;
+    // Text frame -> the first and last paragraphs of its flow that stand in
+    // it, so that a frame's paragraphs are found without reading the whole
+    // flow (see SimFrameTextOf).
+    mutable std::vector<SimFrameText> frameParagraphs;
     // The pour of the main flow; changes of it made while answering a
     // question are the host's own bookkeeping, as the orders above.
     mutable SimLayout layout;
@@ -370,6 +390,11 @@ inline void SimInvalidateOrder(const SimDoc& doc) {
 }
 // Works the orders out again when a change made them stale.
 void SimMakeOrder(const SimDoc& doc);
+// What the orders hold of a text frame (both 0 when none); and keeping it.
+inline SimFrameText SimFrameTextOf(const SimDoc& doc, ObjId textFrame) {
+    return textFrame < doc.frameParagraphs.size() ? doc.frameParagraphs[textFrame] : SimFrameText{};
+}
+void SimSetFrameText(const SimDoc& doc, ObjId textFrame, SimFrameText text);
 
 // A menu, menu bar, command or separator: the session's own objects.
 enum SimMenuKind : uint8_t { SimMenuMenu, SimMenuCommand, SimMenuSeparator };
@@ -420,11 +445,20 @@ std::vector<std::string> SimMenuLabels(const SimSession& session, ObjId menu);
 
 // ---- Documents
 ObjId SimNewObject(SimDoc& doc, SimObjKind kind);
-SimObject* SimLocal(SimDoc& doc, ObjId local);
-const SimObject* SimLocal(const SimDoc& doc, ObjId local);
+inline SimObject* SimLocal(SimDoc& doc, ObjId local) { return doc.objects.Find(local); }
+inline const SimObject* SimLocal(const SimDoc& doc, ObjId local) { return doc.objects.Find(local); }
 // The local id of a client id, 0 when it is not one of this document's.
-ObjId SimToLocal(const SimDoc& doc, ObjId clientId);
+inline ObjId SimToLocal(const SimDoc& doc, ObjId clientId) {
+    if (clientId <= doc.base) return 0;
+    ObjId local = clientId - doc.base;
+    if (doc.localLimit && local >= doc.localLimit) return 0;
+    return doc.objects.count(local) ? local : 0;
+}
 inline ObjId SimToClient(const SimDoc& doc, ObjId local) { return local ? doc.base + local : 0; }
+// The item after the first `item` of `list` (0 when it is the last or not
+// there), for lists of the document's objects: the objects' places are
+// learnt once per list rather than looked for at every step of a walk.
+ObjId SimNextSibling(const SimDoc& doc, const std::vector<ObjId>& list, ObjId item);
 // Named objects by kind: master page, marker type, paragraph format. 0 if none.
 ObjId SimNamed(const SimDoc& doc, SimObjKind kind, const std::string& name);
 
