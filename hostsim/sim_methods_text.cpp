@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -128,27 +129,37 @@ HRESULT AddText(IUnknown* self, ObjId document, const TextLoc* at, const char* t
     return S_OK;
 }
 
+// The byte offset of character `index` of a paragraph's text; `plain`: the
+// text has no byte that continues a character, so characters are bytes.
+size_t TextOffset(const std::string& text, int32_t index, bool plain) {
+    if (!plain) return SimCharOffset(text, index);
+    return index < 0 ? text.size() : std::min(size_t(index), text.size());
+}
+
 // The string items of one paragraph from position `from` to `to`: the
 // text is cut where anchors stand, as FrameMaker's items are, and each
-// item's offset is its position, anchors before it counted.
+// item's offset is its position, anchors before it counted. `texts` gets
+// the UTF-8 of each item, a view of the paragraph's text.
 void ParagraphItems(const SimDoc& d, ObjId para, int32_t from, int32_t to, std::vector<TextItem>& items,
-                    std::vector<std::string>& texts) {
+                    std::vector<std::string_view>& texts) {
     const SimObject* p = SimLocal(d, para);
     std::vector<int32_t> anchors = SimAnchorPositions(d, para);
-    int32_t length = SimCharCount(p->text) + (int32_t)anchors.size();
+    int32_t chars = SimCharCount(p->text);
+    bool plain = size_t(chars) == p->text.size();
+    int32_t length = chars + (int32_t)anchors.size();
     if (to > length) to = length;
     if (from < 0) from = 0;
-    std::vector<int32_t> cuts = anchors; // an item ends before an anchor and starts after it
-    cuts.push_back(to);
     int32_t start = from;
-    for (int32_t cut : cuts) {
+    // An item ends before an anchor and starts after it; the last ends at `to`.
+    for (size_t k = 0; k <= anchors.size(); ++k) {
+        int32_t cut = k < anchors.size() ? anchors[k] : to;
         if (cut < start) continue;
         if (cut > to) cut = to;
         if (cut > start) {
-            size_t a = SimCharOffset(p->text, SimTextIndex(anchors, start));
-            size_t b = SimCharOffset(p->text, SimTextIndex(anchors, cut));
+            size_t a = TextOffset(p->text, SimTextIndex(anchors, start), plain);
+            size_t b = TextOffset(p->text, SimTextIndex(anchors, cut), plain);
             items.push_back(TextItem{start, TextItemString, {nullptr}});
-            texts.push_back(SimToFrameRoman(p->text.substr(a, b - a)));
+            texts.push_back(std::string_view(p->text).substr(a, b - a));
         }
         start = cut + 1;
         if (start > to) break;
@@ -165,7 +176,7 @@ HRESULT GetText(IUnknown* self, ObjId document, const TextRange* range, int32_t 
     const SimDoc* d = SimOpen(call.server, document);
     int32_t own = SimOk;
     std::vector<TextItem> items;
-    std::vector<std::string> texts;
+    std::vector<std::string_view> texts;
     ObjId first = d && range ? SimToLocal(*d, range->begin.objId) : 0;
     ObjId last = d && range ? SimToLocal(*d, range->end.objId) : 0;
     const SimObject* firstObj = d ? SimLocal(*d, first) : nullptr;
@@ -194,7 +205,7 @@ HRESULT GetText(IUnknown* self, ObjId document, const TextRange* range, int32_t 
         if (!array) return E_OUTOFMEMORY;
         for (size_t i = 0; i < items.size(); ++i) {
             array[i] = items[i];
-            array[i].value.text = SimTaskString(texts[i]);
+            array[i].value.text = SimTaskFrameRoman(texts[i]);
         }
         out->count = static_cast<uint32_t>(items.size());
         out->items = array;
