@@ -140,36 +140,38 @@ struct SimExtraProp {
 };
 
 // One object of a document or book; the fields a kind does not use stay at
-// their defaults. Ids are local.
+// their defaults. Ids are local. The fields a walk of the document reads
+// (kind, parent, children, anchors) come first, so that with the store's
+// slots on cache-line boundaries they share the object's first line.
 struct SimObject {
     SimObjKind kind = SimObjNone;
-    std::string name;   // paragraph tag, master page / marker type / format / flow name,
-                        // component file name (Windows form)
-    std::string text;   // paragraph text, marker text
+    bool added = false; // body page: added by text overflowing the last page
     ObjId parent = 0;   // page frame: its page; graphic and text frame: its page frame;
                         // paragraph: its text frame (flow paragraphs) or cell; row:
                         // table; cell: row; component: parent component
     ObjId flow = 0;     // text frame: its flow
+    int32_t rowType = SimRowBody;
     std::vector<ObjId> children; // page frame: graphics in order; flow: paragraphs in flow
                                  // order; table: rows; row: cells; cell: paragraphs;
                                  // component: child components
-    ObjId frame = 0;       // page: its page frame
-    ObjId masterPage = 0;  // body page with background 2: the master page it uses
-    int32_t background = 0; // body page: 0 default of its side, 1 none, 2 `masterPage`
-    std::optional<std::string> pageNumber; // body page: number text when set, else its position
     ObjId anchorParagraph = 0; // marker, table: the paragraph it is anchored in
     int32_t anchorOffset = 0;  // ... and its position there (see Positions above)
     ObjId markerType = 0;      // marker
+    ObjId frame = 0;           // page: its page frame
+    std::string text;   // paragraph text, marker text
+    std::vector<int32_t> otherAnchors; // paragraph: positions of anchors that are no
+                                       // object of the host, ascending
+    ObjId masterPage = 0;  // body page with background 2: the master page it uses
+    int32_t background = 0; // body page: 0 default of its side, 1 none, 2 `masterPage`
+    std::string name;   // paragraph tag, master page / marker type / format / flow name,
+                        // component file name (Windows form)
     uint64_t sequence = 0;     // creation order, to order anchors at one offset
-    int32_t rowType = SimRowBody;
     int32_t componentType = SimComponentDocument;
     int32_t lines = 0;         // text frame: its height in lines; master page: its
     int32_t width = 0;         // template frame's (0, 0: none); width in characters
-    bool added = false;        // body page: added by text overflowing the last page
     Metric indent = 0;         // paragraph and paragraph format
+    std::optional<std::string> pageNumber; // body page: number text when set, else its position
     std::vector<SimExtraProp> props; // paragraph and paragraph format
-    std::vector<int32_t> otherAnchors; // paragraph: positions of anchors that are no
-                                       // object of the host, ascending
 };
 
 // The objects of a document or book by local id. Local ids are dense (they
@@ -196,7 +198,7 @@ struct SimObjects {
     using value_type = std::pair<ObjId, SimObject>;
     static constexpr size_t ChunkSlots = 128;
     struct Chunk {
-        union Slot {
+        union alignas(64) Slot { // a slot starts a cache line
             Slot() {}
             ~Slot() {}
             value_type entry; // built only while the slot's bit is set

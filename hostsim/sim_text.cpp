@@ -11,7 +11,6 @@
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
-#include <bit>
 #include <cstring>
 #include <map>
 
@@ -110,12 +109,15 @@ const Table& TheTable() {
     return table;
 }
 
-// The continuation bytes (10xxxxxx) of eight bytes: the top bit of each
-// byte whose top bit is set and whose next bit is clear.
-inline uint64_t ContinuationBits(const char* eight) {
+// How many of eight bytes continue a character (10xxxxxx): the top bit of
+// each byte whose next bit is clear, moved to the bottom of its byte and
+// summed into the top byte by one multiplication (a popcount instruction is
+// not there on every processor the build targets).
+inline int Continuations(const char* eight) {
     uint64_t w;
     std::memcpy(&w, eight, 8);
-    return w & ~(w << 1) & 0x8080808080808080ull;
+    uint64_t bits = (w & ~(w << 1) & 0x8080808080808080ull) >> 7;
+    return int((bits * 0x0101010101010101ull) >> 56);
 }
 
 } // namespace
@@ -159,7 +161,7 @@ std::string SimFromFrameRoman(const std::string& frameRoman) {
 int SimCharCount(std::string_view utf8) {
     // A character is any byte but a continuation byte, counted eight at a time.
     size_t n = utf8.size(), continuations = 0, i = 0;
-    for (; i + 8 <= n; i += 8) continuations += size_t(std::popcount(ContinuationBits(utf8.data() + i)));
+    for (; i + 8 <= n; i += 8) continuations += size_t(Continuations(utf8.data() + i));
     for (; i < n; ++i) continuations += ((unsigned char)utf8[i] & 0xC0) == 0x80;
     return int(n - continuations);
 }
@@ -170,7 +172,7 @@ size_t SimCharOffset(std::string_view utf8, int index) {
     int count = 0;
     // Eight bytes at a time while character `index` starts beyond them.
     for (; i + 8 <= n; i += 8) {
-        int starts = 8 - std::popcount(ContinuationBits(utf8.data() + i));
+        int starts = 8 - Continuations(utf8.data() + i);
         if (count + starts > index) break;
         count += starts;
     }
