@@ -129,6 +129,13 @@ HRESULT AddText(IUnknown* self, ObjId document, const TextLoc* at, const char* t
     return S_OK;
 }
 
+// A string item as the host finds it: its position and its UTF-8, a view
+// of the paragraph's text.
+struct StringItem {
+    int32_t offset;
+    std::string_view text;
+};
+
 // The byte offset of character `index` of a paragraph's text; `plain`: the
 // text has no byte that continues a character, so characters are bytes.
 size_t TextOffset(const std::string& text, int32_t index, bool plain) {
@@ -138,10 +145,8 @@ size_t TextOffset(const std::string& text, int32_t index, bool plain) {
 
 // The string items of one paragraph from position `from` to `to`: the
 // text is cut where anchors stand, as FrameMaker's items are, and each
-// item's offset is its position, anchors before it counted. `texts` gets
-// the UTF-8 of each item, a view of the paragraph's text.
-void ParagraphItems(const SimDoc& d, ObjId para, int32_t from, int32_t to, std::vector<TextItem>& items,
-                    std::vector<std::string_view>& texts) {
+// item's offset is its position, anchors before it counted.
+void ParagraphItems(const SimDoc& d, ObjId para, int32_t from, int32_t to, std::vector<StringItem>& items) {
     const SimObject* p = SimLocal(d, para);
     std::vector<int32_t> anchors = SimAnchorPositions(d, para);
     int32_t chars = SimCharCount(p->text);
@@ -158,8 +163,7 @@ void ParagraphItems(const SimDoc& d, ObjId para, int32_t from, int32_t to, std::
         if (cut > start) {
             size_t a = TextOffset(p->text, SimTextIndex(anchors, start), plain);
             size_t b = TextOffset(p->text, SimTextIndex(anchors, cut), plain);
-            items.push_back(TextItem{start, TextItemString, {nullptr}});
-            texts.push_back(std::string_view(p->text).substr(a, b - a));
+            items.push_back(StringItem{start, std::string_view(p->text).substr(a, b - a)});
         }
         start = cut + 1;
         if (start > to) break;
@@ -175,8 +179,7 @@ HRESULT GetText(IUnknown* self, ObjId document, const TextRange* range, int32_t 
     out->items = nullptr;
     const SimDoc* d = SimOpen(call.server, document);
     int32_t own = SimOk;
-    std::vector<TextItem> items;
-    std::vector<std::string_view> texts;
+    std::vector<StringItem> items;
     ObjId first = d && range ? SimToLocal(*d, range->begin.objId) : 0;
     ObjId last = d && range ? SimToLocal(*d, range->end.objId) : 0;
     const SimObject* firstObj = d ? SimLocal(*d, first) : nullptr;
@@ -187,26 +190,26 @@ HRESULT GetText(IUnknown* self, ObjId document, const TextRange* range, int32_t 
     } else if (!firstObj || firstObj->kind != SimObjParagraph || !last) {
         own = SimStatusBadObject;
     } else {
-        // From the first paragraph along its flow or cell to the last one.
-        std::vector<ObjId> paras{first};
-        while (paras.back() != last && paras.back()) paras.push_back(SimNextParagraph(*d, paras.back()));
-        if (!paras.back()) {
+        // From the first paragraph along its flow or cell to the last one,
+        // once to see that the end follows the beginning, then for the text.
+        ObjId p = first;
+        while (p != last && p) p = SimNextParagraph(*d, p);
+        if (!p) {
             own = SimStatusBadValue; // the end does not follow the beginning
         } else if (itemKinds & TextItemString) {
-            for (ObjId p : paras) {
+            for (p = first;; p = SimNextParagraph(*d, p)) {
                 int32_t from = p == first ? range->begin.offset : 0;
                 int32_t to = p == last ? range->end.offset : INT32_MAX;
-                ParagraphItems(*d, p, from, to == TextOffsetEnd ? INT32_MAX : to, items, texts);
+                ParagraphItems(*d, p, from, to == TextOffsetEnd ? INT32_MAX : to, items);
+                if (p == last) break;
             }
         }
     }
     if (!own && !items.empty()) {
         auto* array = static_cast<TextItem*>(CoTaskMemAlloc(items.size() * sizeof(TextItem)));
         if (!array) return E_OUTOFMEMORY;
-        for (size_t i = 0; i < items.size(); ++i) {
-            array[i] = items[i];
-            array[i].value.text = SimTaskFrameRoman(texts[i]);
-        }
+        for (size_t i = 0; i < items.size(); ++i)
+            array[i] = TextItem{items[i].offset, TextItemString, {SimTaskFrameRoman(items[i].text)}};
         out->count = static_cast<uint32_t>(items.size());
         out->items = array;
     }

@@ -287,6 +287,27 @@ TEST_F(SimServerTest, EveryRangeOfAParagraphGivesItsCharactersBetweenAnchors) {
     }
 }
 
+// A range over paragraphs of a flow gives the items of each in turn; a
+// range whose end does not follow its beginning in the flow fails and
+// gives nothing.
+TEST_F(SimServerTest, RangesOverSeveralParagraphsFollowTheFlow) {
+    DocBuilder b("Z:\\docs\\flow.fm");
+    b.page().para("Body", "first").para("Body", "se\xC3\xA7ond").marker("Index", "m").para("Body", "third");
+    ObjId doc = SimOpenBuilt(server, b, true);
+    ObjId frame = HostGetIdProp(doc, HostGetIdProp(0, doc, PropMainFlow), PropFirstTextFrame);
+    ObjId p1 = HostGetIdProp(doc, frame, PropFirstParagraph);
+    ObjId p2 = HostGetIdProp(doc, p1, PropNextParagraph);
+    ObjId p3 = HostGetIdProp(doc, p2, PropNextParagraph);
+    ASSERT_NE(p3, 0u);
+    using Items = std::vector<std::pair<int32_t, std::string>>;
+    EXPECT_EQ(StringItems(doc, TextRange{{p1, 2}, {p3, 3}}), (Items{{2, "rst"}, {0, "se\x8Dond"}, {0, "thi"}}));
+    EXPECT_EQ(StringItems(doc, TextRange{{p2, 3}, {p2, TextOffsetEnd}}), (Items{{3, "ond"}}));
+    EXPECT_EQ(HostErrorCode, 0);
+    EXPECT_EQ(StringItems(doc, TextRange{{p3, 0}, {p1, TextOffsetEnd}}), Items{});
+    EXPECT_EQ(HostErrorCode, SimStatusBadValue);
+    HostErrorCode = 0;
+}
+
 TEST_F(SimServerTest, AnchorsTakeOnePositionInTextItemsAndMarkerLocations) {
     // Positions: "ab" 0-1, marker A 2, Tab 3, table anchor 4, frame 5, "cd"
     // 6-7, footnote 8, the variable's "Vee" 9-11 and the cross-reference's
