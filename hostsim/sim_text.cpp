@@ -150,7 +150,7 @@ std::string SimToFrameRoman(std::string_view utf8) {
     return out;
 }
 
-std::string SimFromFrameRoman(const std::string& frameRoman) {
+std::string SimFromFrameRoman(std::string_view frameRoman) {
     const Table& t = TheTable();
     std::string out;
     out.reserve(frameRoman.size());

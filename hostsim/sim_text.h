@@ -14,9 +14,9 @@ std::string SimToFrameRoman(std::string_view utf8);
 // never takes more); returns the bytes written.
 size_t SimToFrameRomanInto(std::string_view utf8, char* out);
 // FrameRoman to UTF-8; null is read as "".
-std::string SimFromFrameRoman(const std::string& frameRoman);
+std::string SimFromFrameRoman(std::string_view frameRoman);
 inline std::string SimFromFrameRoman(const char* frameRoman) {
-    return SimFromFrameRoman(std::string(frameRoman ? frameRoman : ""));
+    return SimFromFrameRoman(std::string_view(frameRoman ? frameRoman : ""));
 }
 // The number of characters (code points) of UTF-8 text, and the byte offset
 // of character `index` (the end when it lies beyond). What they count are
