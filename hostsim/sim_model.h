@@ -459,7 +459,10 @@ inline ObjId SimToLocal(const SimDoc& doc, ObjId clientId) {
 inline ObjId SimToClient(const SimDoc& doc, ObjId local) { return local ? doc.base + local : 0; }
 // The item after the first `item` of `list` (0 when it is the last or not
 // there), for lists of the document's objects: the objects' places are
-// learnt once per list rather than looked for at every step of a walk.
+// learnt once per list rather than looked for at every step of a walk, and
+// a place is checked against the list before it is believed. (A list that
+// names an object twice, which no document the host builds or reads has,
+// steps from the place that was first when the list was learnt.)
 ObjId SimNextSibling(const SimDoc& doc, const std::vector<ObjId>& list, ObjId item);
 // Named objects by kind: master page, marker type, paragraph format. 0 if none.
 ObjId SimNamed(const SimDoc& doc, SimObjKind kind, const std::string& name);
