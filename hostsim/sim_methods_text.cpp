@@ -146,7 +146,8 @@ size_t TextOffset(const std::string& text, int32_t index, bool plain) {
 // The string items of one paragraph from position `from` to `to`: the
 // text is cut where anchors stand, as FrameMaker's items are, and each
 // item's offset is its position, anchors before it counted.
-void ParagraphItems(const SimDoc& d, ObjId para, int32_t from, int32_t to, std::vector<StringItem>& items) {
+void ParagraphItems(const SimDoc& d, ObjId para, int32_t from, int32_t to,
+                    std::vector<StringItem>& items) {
     const SimObject* p = SimLocal(d, para);
     std::vector<int32_t> anchors = SimAnchorPositions(d, para);
     int32_t chars = SimCharCount(p->text);
@@ -209,7 +210,8 @@ HRESULT GetText(IUnknown* self, ObjId document, const TextRange* range, int32_t 
         auto* array = static_cast<TextItem*>(CoTaskMemAlloc(items.size() * sizeof(TextItem)));
         if (!array) return E_OUTOFMEMORY;
         for (size_t i = 0; i < items.size(); ++i)
-            array[i] = TextItem{items[i].offset, TextItemString, {SimTaskFrameRoman(items[i].text)}};
+            array[i] =
+                TextItem{items[i].offset, TextItemString, {SimTaskFrameRoman(items[i].text)}};
         out->count = static_cast<uint32_t>(items.size());
         out->items = array;
     }

@@ -285,11 +285,15 @@ private:
     // operator[] for an object that is not there yet or is shared.
     SimObject& Make(ObjId id);
     // Callers make sure the object is there (and, for a change, that it is owned).
-    value_type& EntryOf(size_t id) { return store->chunks[id / ChunkSlots]->slots[id % ChunkSlots].entry; }
+    value_type& EntryOf(size_t id) {
+        return store->chunks[id / ChunkSlots]->slots[id % ChunkSlots].entry;
+    }
     const value_type& EntryOf(size_t id) const {
         return store->chunks[id / ChunkSlots]->slots[id % ChunkSlots].entry;
     }
-    bool Has(ObjId id) const { return id < Slots() && store->chunks[id / ChunkSlots]->Has(id % ChunkSlots); }
+    bool Has(ObjId id) const {
+        return id < Slots() && store->chunks[id / ChunkSlots]->Has(id % ChunkSlots);
+    }
     // The first id from `id` on with an object, `Slots()` when none.
     size_t NextPresent(size_t id) const;
 };

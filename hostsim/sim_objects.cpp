@@ -65,13 +65,14 @@ SimObject& SimObjects::Make(ObjId id) {
     std::vector<Chunk*>& chunks = store->chunks;
     size_t needed = id / ChunkSlots + 1;
     if (needed > chunks.capacity()) chunks.reserve(std::max(needed, chunks.capacity() * 2));
-    while (id >= Slots()) chunks.push_back(new Chunk); // room reserved: only the chunk's allocation can throw
+    // Room is reserved: only the chunk's own allocation can throw.
+    while (id >= Slots()) chunks.push_back(new Chunk);
     Chunk& chunk = *store->chunks[id / ChunkSlots];
     size_t i = id % ChunkSlots;
     if (!chunk.Has(i)) {
         // Built in place: the object is never made elsewhere and moved in.
-        std::construct_at(&chunk.slots[i].entry, std::piecewise_construct, std::forward_as_tuple(id),
-                          std::forward_as_tuple());
+        std::construct_at(&chunk.slots[i].entry, std::piecewise_construct,
+                          std::forward_as_tuple(id), std::forward_as_tuple());
         chunk.present[i / 64] |= uint64_t(1) << (i % 64);
         ++store->present;
     }

@@ -33,7 +33,8 @@ void PlaceParagraphs(const SimDoc& doc) {
     for (const auto& [id, obj] : doc.objects)
         if (obj.kind == SimObjFlow || obj.kind == SimObjCell)
             for (size_t i = 0; i < obj.children.size(); ++i)
-                if (obj.children[i] < doc.paraIndex.size()) doc.paraIndex[obj.children[i]] = uint32_t(i);
+                if (obj.children[i] < doc.paraIndex.size())
+                    doc.paraIndex[obj.children[i]] = uint32_t(i);
 }
 
 // The first and last paragraphs of its flow that each text frame holds.
@@ -66,14 +67,17 @@ void ChainMarkers(const SimDoc& doc) {
 
     std::vector<ObjId> order;
     for (ObjId f : doc.flows)
-        if (const SimObject* flow = SimLocal(doc, f)) AppendInOrder(doc, flow->children, order, tablesAt);
+        if (const SimObject* flow = SimLocal(doc, f))
+            AppendInOrder(doc, flow->children, order, tablesAt);
     std::vector<uint32_t> place(doc.objects.Slots(), SimNoPlace); // a paragraph's first place
     for (size_t i = order.size(); i-- > 0;)
         if (order[i] < place.size()) place[order[i]] = uint32_t(i);
 
     doc.markerChain.clear();
     for (ObjId m : doc.markers)
-        if (SimPlaceOf(place, SimLocal(doc, m)->anchorParagraph) != SimNoPlace) doc.markerChain.push_back(m);
+        if (const SimObject* marker = SimLocal(doc, m);
+            marker && SimPlaceOf(place, marker->anchorParagraph) != SimNoPlace)
+            doc.markerChain.push_back(m);
     std::stable_sort(doc.markerChain.begin(), doc.markerChain.end(), [&](ObjId a, ObjId b) {
         uint32_t pa = place[SimLocal(doc, a)->anchorParagraph];
         uint32_t pb = place[SimLocal(doc, b)->anchorParagraph];
@@ -81,7 +85,8 @@ void ChainMarkers(const SimDoc& doc) {
         return bySequence(a, b);
     });
     doc.markerIndex.assign(doc.objects.Slots(), SimNoPlace);
-    for (size_t i = 0; i < doc.markerChain.size(); ++i) doc.markerIndex[doc.markerChain[i]] = uint32_t(i);
+    for (size_t i = 0; i < doc.markerChain.size(); ++i)
+        doc.markerIndex[doc.markerChain[i]] = uint32_t(i);
 }
 
 } // namespace

@@ -28,8 +28,8 @@ std::vector<ObjId> IdsBut(ObjId from, ObjId to, const std::vector<ObjId>& gone) 
 // A walk along `list` by steps, as a client walks rows or components.
 std::vector<ObjId> Walk(const SimDoc& d, const std::vector<ObjId>& list) {
     std::vector<ObjId> out;
-    for (ObjId id = list.empty() ? 0 : list.front(); id && out.size() <= list.size(); id = SimNextSibling(d, list, id))
-        out.push_back(id);
+    ObjId id = list.empty() ? 0 : list.front();
+    for (; id && out.size() <= list.size(); id = SimNextSibling(d, list, id)) out.push_back(id);
     return out;
 }
 
@@ -40,7 +40,9 @@ std::vector<ObjId> Walk(const SimDoc& d, const std::vector<ObjId>& list) {
 // object made again in a hole is a new one, nothing of the old one kept.
 TEST(SimOrder, ObjectStoreHolesAtChunkAndWordEdges) {
     SimDoc doc;
-    for (int i = 0; i < 300; ++i) SimLocal(doc, SimNewObject(doc, SimObjParagraph))->text = "paragraph text long enough for the heap";
+    const std::string longText = "paragraph text long enough for the heap";
+    for (int i = 0; i < 300; ++i)
+        SimLocal(doc, SimNewObject(doc, SimObjParagraph))->text = longText;
     std::vector<ObjId> gone{1, 63, 64, 65, 127, 128, 129, 191, 192, 255, 256, 300};
     for (ObjId id = 130; id < 190; ++id) gone.push_back(id); // a whole word but its edges
     for (ObjId id : gone) EXPECT_EQ(doc.objects.erase(id), 1u) << id;
@@ -52,7 +54,7 @@ TEST(SimOrder, ObjectStoreHolesAtChunkAndWordEdges) {
     SimDoc copy = doc;
     SimLocal(copy, 2)->text = "the copy's own";
     EXPECT_EQ(Present(copy.objects), expected);
-    EXPECT_EQ(SimLocal(doc, 2)->text, "paragraph text long enough for the heap");
+    EXPECT_EQ(SimLocal(doc, 2)->text, longText);
     EXPECT_EQ(SimLocal(copy, 128), nullptr);
 
     SimObject& again = copy.objects[128];
@@ -107,7 +109,8 @@ TEST(SimOrder, SiblingWalksFollowTheirListAsItChanges) {
 // from its own.
 TEST(SimOrder, PlacesAreWorkedOutAgainAfterAChange) {
     DocBuilder b("Z:\\ch1.fm");
-    b.page().para("Body", "one").marker("Index", "m1").para("Body", "two").page().para("Body", "three");
+    b.page().para("Body", "one").marker("Index", "m1").para("Body", "two");
+    b.page().para("Body", "three");
     b.marker("Index", "m2");
     SimDoc& d = b.doc;
     ObjId frame1 = SimLocal(d, SimLocal(d, d.bodyPages[0])->frame)->children[0];

@@ -234,8 +234,9 @@ std::vector<std::pair<int32_t, std::string>> StringItems(ObjId doc, TextRange ra
 // What GetText should give of positions [from, to) of a paragraph whose
 // positions are `model` (a character's FrameRoman byte, or 0 for an anchor):
 // runs of characters, each at the position of its first.
-std::vector<std::pair<int32_t, std::string>> ExpectedItems(const std::vector<char>& model, int32_t from, int32_t to) {
-    std::vector<std::pair<int32_t, std::string>> out;
+using StringItemList = std::vector<std::pair<int32_t, std::string>>;
+StringItemList ExpectedItems(const std::vector<char>& model, int32_t from, int32_t to) {
+    StringItemList out;
     bool open = false;
     for (int32_t at = std::max(from, 0); at < std::min<int32_t>(to, int32_t(model.size())); ++at) {
         if (!model[size_t(at)]) {
@@ -292,7 +293,8 @@ TEST_F(SimServerTest, EveryRangeOfAParagraphGivesItsCharactersBetweenAnchors) {
 // gives nothing.
 TEST_F(SimServerTest, RangesOverSeveralParagraphsFollowTheFlow) {
     DocBuilder b("Z:\\docs\\flow.fm");
-    b.page().para("Body", "first").para("Body", "se\xC3\xA7ond").marker("Index", "m").para("Body", "third");
+    b.page().para("Body", "first").para("Body", "se\xC3\xA7ond").marker("Index", "m");
+    b.para("Body", "third");
     ObjId doc = SimOpenBuilt(server, b, true);
     ObjId frame = HostGetIdProp(doc, HostGetIdProp(0, doc, PropMainFlow), PropFirstTextFrame);
     ObjId p1 = HostGetIdProp(doc, frame, PropFirstParagraph);
@@ -300,7 +302,8 @@ TEST_F(SimServerTest, RangesOverSeveralParagraphsFollowTheFlow) {
     ObjId p3 = HostGetIdProp(doc, p2, PropNextParagraph);
     ASSERT_NE(p3, 0u);
     using Items = std::vector<std::pair<int32_t, std::string>>;
-    EXPECT_EQ(StringItems(doc, TextRange{{p1, 2}, {p3, 3}}), (Items{{2, "rst"}, {0, "se\x8Dond"}, {0, "thi"}}));
+    EXPECT_EQ(StringItems(doc, TextRange{{p1, 2}, {p3, 3}}),
+              (Items{{2, "rst"}, {0, "se\x8Dond"}, {0, "thi"}}));
     EXPECT_EQ(StringItems(doc, TextRange{{p2, 3}, {p2, TextOffsetEnd}}), (Items{{3, "ond"}}));
     EXPECT_EQ(HostErrorCode, 0);
     EXPECT_EQ(StringItems(doc, TextRange{{p3, 0}, {p1, TextOffsetEnd}}), Items{});

@@ -66,7 +66,8 @@ size_t OffsetByByte(const std::string& s, int index) {
 // encoded surrogate, bytes that never start UTF-8).
 const char* const Pieces[] = {
     "a", "Z", " ", "0", "\t", "\n", "\r", "\x7F", "\x01", "?",
-    "\xC3\xA9", "\xC3\x9F", "\xC2\xA0", "\xE2\x80\x94", "\xE2\x80\x91", "\xE2\x80\x87", "\xEF\xA3\xBF",
+    "\xC3\xA9", "\xC3\x9F", "\xC2\xA0", "\xE2\x80\x94", "\xE2\x80\x91", "\xE2\x80\x87",
+    "\xEF\xA3\xBF",
     "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xD0\x96",
     "\x80", "\xBF", "\xC3", "\xE2\x80", "\xC0\xAF", "\xED\xA0\x80", "\xFF", "\xF8\x88\x80\x80\x80",
 };
@@ -95,7 +96,8 @@ TEST(SimText, ConversionsAgreeWithReadingCharacterByCharacter) {
             int count = CountByByte(s);
             ASSERT_EQ(SimCharCount(s), count) << "round " << round;
             for (int index = -1; index <= count + 1; ++index)
-                ASSERT_EQ(SimCharOffset(s, index), OffsetByByte(s, index)) << "round " << round << " index " << index;
+                ASSERT_EQ(SimCharOffset(s, index), OffsetByByte(s, index))
+                    << "round " << round << " index " << index;
         }
     }
 }
