@@ -137,3 +137,23 @@ TEST(SimOrder, PlacesAreWorkedOutAgainAfterAChange) {
     EXPECT_EQ(SimNextParagraph(copy, after.objId), 0u);
     EXPECT_EQ(SimLocal(copy, chain[0])->anchorParagraph, paras[0]);
 }
+
+// A document whose lists name ids that are none of its objects (a marker,
+// a paragraph of the flow) still gives its orders: what is there is
+// placed, what is not is left out.
+TEST(SimOrder, IdsThatAreNoObjectsAreLeftOutOfTheOrders) {
+    DocBuilder b("Z:\\ch1.fm");
+    b.page().para("Body", "one").marker("Index", "m1").para("Body", "two");
+    SimDoc& d = b.doc;
+    ObjId frame = SimLocal(d, SimLocal(d, d.bodyPages[0])->frame)->children[0];
+    std::vector<ObjId> paras = SimLocal(d, d.mainFlow)->children;
+    ObjId nothing = d.nextLocal + 5;
+    d.markers.insert(d.markers.begin(), nothing);
+    d.objects[d.mainFlow].children.push_back(nothing);
+    SimInvalidateOrder(d);
+    EXPECT_EQ(SimMarkerChain(d).size(), 1u);
+    EXPECT_EQ(SimFrameFirstParagraph(d, frame), paras[0]);
+    EXPECT_EQ(SimFrameLastParagraph(d, frame), paras[1]);
+    EXPECT_EQ(SimNextParagraph(d, paras[1]), nothing);
+    EXPECT_EQ(SimNextMarker(d, nothing), 0u);
+}
