@@ -38,6 +38,7 @@ void KnowAnchors(const SimDoc& doc) {
 const std::vector<ObjId>& SimParagraphAnchors(const SimDoc& doc, ObjId paragraph) {
     static const std::vector<ObjId> none;
     KnowAnchors(doc);
+    if (doc.anchorsOf.empty()) return none; // most documents anchor nothing in most paragraphs
     auto it = doc.anchorsOf.find(paragraph);
     return it == doc.anchorsOf.end() ? none : it->second;
 }
@@ -55,7 +56,9 @@ std::vector<int32_t> SimAnchorPositions(const SimDoc& doc, ObjId paragraph) {
 int32_t SimParagraphLength(const SimDoc& doc, ObjId paragraph) {
     const SimObject* p = SimLocal(doc, paragraph);
     if (!p) return 0;
-    return SimCharCount(p->text) + (int32_t)SimAnchorPositions(doc, paragraph).size();
+    // Each anchor takes one position: they are counted, not listed.
+    size_t anchors = p->otherAnchors.size() + SimParagraphAnchors(doc, paragraph).size();
+    return SimCharCount(p->text) + (int32_t)anchors;
 }
 
 int32_t SimTextIndex(const std::vector<int32_t>& anchorPositions, int32_t position) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -128,27 +129,42 @@ HRESULT AddText(IUnknown* self, ObjId document, const TextLoc* at, const char* t
     return S_OK;
 }
 
+// A string item as the host finds it: its position and its UTF-8, a view
+// of the paragraph's text.
+struct StringItem {
+    int32_t offset;
+    std::string_view text;
+};
+
+// The byte offset of character `index` of a paragraph's text; `plain`: the
+// text has no byte that continues a character, so characters are bytes.
+size_t TextOffset(const std::string& text, int32_t index, bool plain) {
+    if (!plain) return SimCharOffset(text, index);
+    return index < 0 ? text.size() : std::min(size_t(index), text.size());
+}
+
 // The string items of one paragraph from position `from` to `to`: the
 // text is cut where anchors stand, as FrameMaker's items are, and each
 // item's offset is its position, anchors before it counted.
-void ParagraphItems(const SimDoc& d, ObjId para, int32_t from, int32_t to, std::vector<TextItem>& items,
-                    std::vector<std::string>& texts) {
+void ParagraphItems(const SimDoc& d, ObjId para, int32_t from, int32_t to,
+                    std::vector<StringItem>& items) {
     const SimObject* p = SimLocal(d, para);
     std::vector<int32_t> anchors = SimAnchorPositions(d, para);
-    int32_t length = SimCharCount(p->text) + (int32_t)anchors.size();
+    int32_t chars = SimCharCount(p->text);
+    bool plain = size_t(chars) == p->text.size();
+    int32_t length = chars + (int32_t)anchors.size();
     if (to > length) to = length;
     if (from < 0) from = 0;
-    std::vector<int32_t> cuts = anchors; // an item ends before an anchor and starts after it
-    cuts.push_back(to);
     int32_t start = from;
-    for (int32_t cut : cuts) {
+    // An item ends before an anchor and starts after it; the last ends at `to`.
+    for (size_t k = 0; k <= anchors.size(); ++k) {
+        int32_t cut = k < anchors.size() ? anchors[k] : to;
         if (cut < start) continue;
         if (cut > to) cut = to;
         if (cut > start) {
-            size_t a = SimCharOffset(p->text, SimTextIndex(anchors, start));
-            size_t b = SimCharOffset(p->text, SimTextIndex(anchors, cut));
-            items.push_back(TextItem{start, TextItemString, {nullptr}});
-            texts.push_back(SimToFrameRoman(p->text.substr(a, b - a)));
+            size_t a = TextOffset(p->text, SimTextIndex(anchors, start), plain);
+            size_t b = TextOffset(p->text, SimTextIndex(anchors, cut), plain);
+            items.push_back(StringItem{start, std::string_view(p->text).substr(a, b - a)});
         }
         start = cut + 1;
         if (start > to) break;
@@ -164,8 +180,7 @@ HRESULT GetText(IUnknown* self, ObjId document, const TextRange* range, int32_t 
     out->items = nullptr;
     const SimDoc* d = SimOpen(call.server, document);
     int32_t own = SimOk;
-    std::vector<TextItem> items;
-    std::vector<std::string> texts;
+    std::vector<StringItem> items;
     ObjId first = d && range ? SimToLocal(*d, range->begin.objId) : 0;
     ObjId last = d && range ? SimToLocal(*d, range->end.objId) : 0;
     const SimObject* firstObj = d ? SimLocal(*d, first) : nullptr;
@@ -176,26 +191,27 @@ HRESULT GetText(IUnknown* self, ObjId document, const TextRange* range, int32_t 
     } else if (!firstObj || firstObj->kind != SimObjParagraph || !last) {
         own = SimStatusBadObject;
     } else {
-        // From the first paragraph along its flow or cell to the last one.
-        std::vector<ObjId> paras{first};
-        while (paras.back() != last && paras.back()) paras.push_back(SimNextParagraph(*d, paras.back()));
-        if (!paras.back()) {
+        // From the first paragraph along its flow or cell to the last one,
+        // once to see that the end follows the beginning, then for the text.
+        ObjId p = first;
+        while (p != last && p) p = SimNextParagraph(*d, p);
+        if (!p) {
             own = SimStatusBadValue; // the end does not follow the beginning
         } else if (itemKinds & TextItemString) {
-            for (ObjId p : paras) {
+            for (p = first;; p = SimNextParagraph(*d, p)) {
                 int32_t from = p == first ? range->begin.offset : 0;
                 int32_t to = p == last ? range->end.offset : INT32_MAX;
-                ParagraphItems(*d, p, from, to == TextOffsetEnd ? INT32_MAX : to, items, texts);
+                ParagraphItems(*d, p, from, to == TextOffsetEnd ? INT32_MAX : to, items);
+                if (p == last) break;
             }
         }
     }
     if (!own && !items.empty()) {
         auto* array = static_cast<TextItem*>(CoTaskMemAlloc(items.size() * sizeof(TextItem)));
         if (!array) return E_OUTOFMEMORY;
-        for (size_t i = 0; i < items.size(); ++i) {
-            array[i] = items[i];
-            array[i].value.text = SimTaskString(texts[i]);
-        }
+        for (size_t i = 0; i < items.size(); ++i)
+            array[i] =
+                TextItem{items[i].offset, TextItemString, {SimTaskFrameRoman(items[i].text)}};
         out->count = static_cast<uint32_t>(items.size());
         out->items = array;
     }

@@ -39,68 +39,7 @@ SimObject* Container(SimDoc& doc, ObjId para) {
     return const_cast<SimObject*>(Container(static_cast<const SimDoc&>(doc), para));
 }
 
-// Paragraphs of the whole document in reading order: each flow in turn, the
-// cells of a table right after the paragraph that anchors it.
-void AppendInOrder(const SimDoc& doc, const std::vector<ObjId>& paras, std::vector<ObjId>& out,
-                   std::map<ObjId, std::vector<ObjId>>& tablesAt) {
-    for (ObjId para : paras) {
-        out.push_back(para);
-        auto it = tablesAt.find(para);
-        if (it == tablesAt.end()) continue;
-        std::vector<ObjId> tables = it->second;
-        tablesAt.erase(it); // a table is visited once even if anchors loop
-        for (ObjId t : tables)
-            for (ObjId row : SimLocal(doc, t)->children)
-                for (ObjId cell : SimLocal(doc, row)->children)
-                    AppendInOrder(doc, SimLocal(doc, cell)->children, out, tablesAt);
-    }
-}
-
 } // namespace
-
-void SimMakeOrder(const SimDoc& doc) {
-    if (doc.orderValid) return;
-    doc.paraIndex.clear();
-    for (const auto& [id, obj] : doc.objects)
-        if (obj.kind == SimObjFlow || obj.kind == SimObjCell)
-            for (size_t i = 0; i < obj.children.size(); ++i) doc.paraIndex[obj.children[i]] = i;
-    doc.frameParagraphs.clear();
-    for (const auto& [f, flow] : doc.objects)
-        if (flow.kind == SimObjFlow)
-            for (ObjId p : flow.children) {
-                // Paragraphs the pour has not reached yet stand nowhere for now.
-                if (f == doc.mainFlow && p == doc.layout.next) break;
-                auto [it, added] = doc.frameParagraphs.try_emplace({f, SimLocal(doc, p)->parent}, p, p);
-                if (!added) it->second.second = p;
-            }
-
-    auto bySequence = [&](ObjId a, ObjId b) { return SimAnchorBefore(doc, a, b); };
-    std::map<ObjId, std::vector<ObjId>> tablesAt;
-    for (ObjId t : doc.tables)
-        if (const SimObject* table = SimLocal(doc, t); table && table->anchorParagraph)
-            tablesAt[table->anchorParagraph].push_back(t);
-    for (auto& [para, list] : tablesAt) std::sort(list.begin(), list.end(), bySequence);
-
-    std::vector<ObjId> order;
-    for (ObjId f : doc.flows)
-        if (const SimObject* flow = SimLocal(doc, f)) AppendInOrder(doc, flow->children, order, tablesAt);
-    std::map<ObjId, size_t> place;
-    for (size_t i = 0; i < order.size(); ++i) place.emplace(order[i], i);
-
-    // Markers in paragraph order, then by offset, then by creation.
-    doc.markerChain.clear();
-    for (ObjId m : doc.markers)
-        if (place.count(SimLocal(doc, m)->anchorParagraph)) doc.markerChain.push_back(m);
-    std::stable_sort(doc.markerChain.begin(), doc.markerChain.end(), [&](ObjId a, ObjId b) {
-        size_t pa = place[SimLocal(doc, a)->anchorParagraph];
-        size_t pb = place[SimLocal(doc, b)->anchorParagraph];
-        if (pa != pb) return pa < pb;
-        return bySequence(a, b);
-    });
-    doc.markerIndex.clear();
-    for (size_t i = 0; i < doc.markerChain.size(); ++i) doc.markerIndex[doc.markerChain[i]] = i;
-    doc.orderValid = true;
-}
 
 // ---- Session
 
@@ -227,68 +166,6 @@ ObjId SimNewObject(SimDoc& doc, SimObjKind kind) {
     return id;
 }
 
-SimObject* SimLocal(SimDoc& doc, ObjId local) { return doc.objects.Find(local); }
-
-const SimObject* SimLocal(const SimDoc& doc, ObjId local) { return doc.objects.Find(local); }
-
-// ---- The object store
-
-SimObjects::Store::Store(const Store& other) : present(other.present) {
-    chunks.reserve(other.chunks.size());
-    for (const auto& chunk : other.chunks) {
-        chunks.push_back(std::make_unique<Slot[]>(ChunkSlots));
-        std::copy(chunk.get(), chunk.get() + ChunkSlots, chunks.back().get());
-    }
-}
-
-void SimObjects::Own() {
-    if (!store) store = std::make_shared<Store>();
-    else if (store.use_count() > 1) store = std::make_shared<Store>(*store);
-}
-
-SimObject& SimObjects::at(ObjId id) {
-    if (!Has(id)) throw std::out_of_range("SimObjects::at: no object of that id");
-    Own();
-    return SlotOf(id).entry.second;
-}
-
-const SimObject& SimObjects::at(ObjId id) const {
-    if (!Has(id)) throw std::out_of_range("SimObjects::at: no object of that id");
-    return SlotOf(id).entry.second;
-}
-
-SimObject& SimObjects::operator[](ObjId id) {
-    Own();
-    while (id >= Slots()) {
-        size_t first = Slots();
-        store->chunks.push_back(std::make_unique<Slot[]>(ChunkSlots));
-        for (size_t i = 0; i < ChunkSlots; ++i) store->chunks.back()[i].entry.first = ObjId(first + i);
-    }
-    Slot& slot = SlotOf(id);
-    if (!slot.present) {
-        slot.present = true;
-        ++store->present;
-    }
-    return slot.entry.second;
-}
-
-size_t SimObjects::erase(ObjId id) {
-    if (!Has(id)) return 0;
-    Own();
-    // The slot keeps its id; the object goes, as a map's node would.
-    SlotOf(id).entry.second = SimObject{};
-    SlotOf(id).present = false;
-    --store->present;
-    return 1;
-}
-
-ObjId SimToLocal(const SimDoc& doc, ObjId clientId) {
-    if (clientId <= doc.base) return 0;
-    ObjId local = clientId - doc.base;
-    if (doc.localLimit && local >= doc.localLimit) return 0;
-    return doc.objects.count(local) ? local : 0;
-}
-
 ObjId SimNamed(const SimDoc& doc, SimObjKind kind, const std::string& name) {
     const std::vector<ObjId>* list = kind == SimObjMasterPage      ? &doc.masterPages
                                      : kind == SimObjMarkerType    ? &doc.markerTypes
@@ -302,14 +179,13 @@ ObjId SimNamed(const SimDoc& doc, SimObjKind kind, const std::string& name) {
 
 size_t SimBodyPageIndex(const SimDoc& doc, ObjId page) {
     const std::vector<ObjId>& pages = doc.bodyPages;
-    auto known = doc.pageIndex.find(page);
-    if (known != doc.pageIndex.end() && known->second < pages.size() && pages[known->second] == page)
-        return known->second;
+    uint32_t known = SimPlaceOf(doc.pageIndex, page);
+    if (known < pages.size() && pages[known] == page) return known;
     // Pages are added at the end, so a page not yet known is looked for from there.
     auto it = std::find(pages.rbegin(), pages.rend(), page);
     if (it == pages.rend()) return pages.size();
     size_t index = size_t(pages.rend() - it) - 1;
-    doc.pageIndex[page] = index;
+    if (page < doc.objects.Slots()) SimSetPlace(doc.pageIndex, page, index);
     return index;
 }
 
@@ -376,8 +252,7 @@ ObjId SimFrameFirstParagraph(const SimDoc& doc, ObjId textFrame) {
     if (!flow) return 0;
     SimLayoutThroughFrame(doc, textFrame);
     SimMakeOrder(doc);
-    auto it = doc.frameParagraphs.find({f->flow, textFrame});
-    return it == doc.frameParagraphs.end() ? 0 : it->second.first;
+    return SimFrameTextOf(doc, textFrame).first;
 }
 
 ObjId SimFrameLastParagraph(const SimDoc& doc, ObjId textFrame) {
@@ -386,17 +261,16 @@ ObjId SimFrameLastParagraph(const SimDoc& doc, ObjId textFrame) {
     if (!flow) return 0;
     SimLayoutThroughFrame(doc, textFrame);
     SimMakeOrder(doc);
-    auto it = doc.frameParagraphs.find({f->flow, textFrame});
-    return it == doc.frameParagraphs.end() ? 0 : it->second.second;
+    return SimFrameTextOf(doc, textFrame).last;
 }
 
 ObjId SimNextParagraph(const SimDoc& doc, ObjId paragraph) {
     const SimObject* holder = Container(doc, paragraph);
     if (!holder) return 0;
     SimMakeOrder(doc);
-    auto it = doc.paraIndex.find(paragraph);
-    if (it == doc.paraIndex.end() || it->second + 1 >= holder->children.size()) return 0;
-    return holder->children[it->second + 1];
+    uint32_t at = SimPlaceOf(doc.paraIndex, paragraph);
+    if (at == SimNoPlace || size_t(at) + 1 >= holder->children.size()) return 0;
+    return holder->children[at + 1];
 }
 
 ObjId SimParagraphPage(const SimDoc& doc, ObjId paragraph) {
@@ -490,23 +364,6 @@ ObjId SimAnchorMarker(SimDoc& doc, TextLoc at) {
                    m);
     doc.modified = true;
     return m;
-}
-
-std::vector<ObjId> SimMarkerChain(const SimDoc& doc) {
-    SimMakeOrder(doc);
-    return doc.markerChain;
-}
-
-ObjId SimFirstMarker(const SimDoc& doc) {
-    SimMakeOrder(doc);
-    return doc.markerChain.empty() ? 0 : doc.markerChain.front();
-}
-
-ObjId SimNextMarker(const SimDoc& doc, ObjId marker) {
-    SimMakeOrder(doc);
-    auto it = doc.markerIndex.find(marker);
-    if (it == doc.markerIndex.end() || it->second + 1 >= doc.markerChain.size()) return 0;
-    return doc.markerChain[it->second + 1];
 }
 
 std::vector<std::string> SimFlowTexts(const SimDoc& doc) {

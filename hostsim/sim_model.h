@@ -140,43 +140,48 @@ struct SimExtraProp {
 };
 
 // One object of a document or book; the fields a kind does not use stay at
-// their defaults. Ids are local.
+// their defaults. Ids are local. The fields a walk of the document reads
+// (kind, parent, children, anchors) come first, so that with the store's
+// slots on cache-line boundaries they share the object's first line.
 struct SimObject {
     SimObjKind kind = SimObjNone;
-    std::string name;   // paragraph tag, master page / marker type / format / flow name,
-                        // component file name (Windows form)
-    std::string text;   // paragraph text, marker text
+    bool added = false; // body page: added by text overflowing the last page
     ObjId parent = 0;   // page frame: its page; graphic and text frame: its page frame;
                         // paragraph: its text frame (flow paragraphs) or cell; row:
                         // table; cell: row; component: parent component
     ObjId flow = 0;     // text frame: its flow
+    int32_t rowType = SimRowBody;
     std::vector<ObjId> children; // page frame: graphics in order; flow: paragraphs in flow
                                  // order; table: rows; row: cells; cell: paragraphs;
                                  // component: child components
-    ObjId frame = 0;       // page: its page frame
-    ObjId masterPage = 0;  // body page with background 2: the master page it uses
-    int32_t background = 0; // body page: 0 default of its side, 1 none, 2 `masterPage`
-    std::optional<std::string> pageNumber; // body page: number text when set, else its position
     ObjId anchorParagraph = 0; // marker, table: the paragraph it is anchored in
     int32_t anchorOffset = 0;  // ... and its position there (see Positions above)
     ObjId markerType = 0;      // marker
+    ObjId frame = 0;           // page: its page frame
+    std::string text;   // paragraph text, marker text
+    std::vector<int32_t> otherAnchors; // paragraph: positions of anchors that are no
+                                       // object of the host, ascending
+    ObjId masterPage = 0;  // body page with background 2: the master page it uses
+    int32_t background = 0; // body page: 0 default of its side, 1 none, 2 `masterPage`
+    std::string name;   // paragraph tag, master page / marker type / format / flow name,
+                        // component file name (Windows form)
     uint64_t sequence = 0;     // creation order, to order anchors at one offset
-    int32_t rowType = SimRowBody;
     int32_t componentType = SimComponentDocument;
     int32_t lines = 0;         // text frame: its height in lines; master page: its
     int32_t width = 0;         // template frame's (0, 0: none); width in characters
-    bool added = false;        // body page: added by text overflowing the last page
     Metric indent = 0;         // paragraph and paragraph format
+    std::optional<std::string> pageNumber; // body page: number text when set, else its position
     std::vector<SimExtraProp> props; // paragraph and paragraph format
-    std::vector<int32_t> otherAnchors; // paragraph: positions of anchors that are no
-                                       // object of the host, ascending
 };
 
 // The objects of a document or book by local id. Local ids are dense (they
 // count up from 1), so the objects stand in arrays indexed by id rather than
 // in a tree: finding one is an index. The arrays are chunks of a fixed size
 // that never move, so a reference to an object stays good while others are
-// made, as it does in a map.
+// made, as it does in a map. A chunk is one allocation; an object is built in
+// its slot when it is made and destroyed when it is erased, so slots that
+// hold none cost nothing to make or to free, and a bit per slot says which
+// hold one.
 //
 // Copies share the objects until one of them is changed: a document read
 // once and opened many times (the mapping document, once per chapter of a
@@ -191,17 +196,24 @@ struct SimObject {
 // stays absent until operator[] makes it again.
 struct SimObjects {
     using value_type = std::pair<ObjId, SimObject>;
-    struct Slot {
-        value_type entry; // `first` is the slot's id whether or not an object is there
-        bool present = false;
-    };
     static constexpr size_t ChunkSlots = 128;
+    struct Chunk {
+        union alignas(64) Slot { // a slot starts a cache line
+            Slot() {}
+            ~Slot() {}
+            value_type entry; // built only while the slot's bit is set
+        };
+        uint64_t present[ChunkSlots / 64] = {};
+        Slot slots[ChunkSlots];
+        bool Has(size_t i) const { return (present[i / 64] >> (i % 64)) & 1; }
+    };
     struct Store {
-        std::vector<std::unique_ptr<Slot[]>> chunks; // slot i: chunk i / ChunkSlots, place i % ChunkSlots
-        size_t present = 0;                          // how many slots hold an object
+        std::vector<Chunk*> chunks; // id i: chunk i / ChunkSlots, slot i % ChunkSlots; owned
+        size_t present = 0;         // how many slots hold an object
         Store() = default;
         Store(const Store& other);
         Store& operator=(const Store&) = delete;
+        ~Store();
     };
 
     template <bool Const> struct Iter {
@@ -209,8 +221,8 @@ struct SimObjects {
         using Objects = std::conditional_t<Const, const SimObjects, SimObjects>;
         Objects* objects = nullptr;
         size_t id = 0; // `objects->Slots()` at the end
-        Entry& operator*() const { return objects->SlotOf(id).entry; }
-        Entry* operator->() const { return &objects->SlotOf(id).entry; }
+        Entry& operator*() const { return objects->EntryOf(id); }
+        Entry* operator->() const { return &objects->EntryOf(id); }
         Iter& operator++() {
             id = objects->NextPresent(id + 1);
             return *this;
@@ -242,7 +254,10 @@ struct SimObjects {
     // Throws std::out_of_range for an id that is not present, as a map's does.
     SimObject& at(ObjId id);
     const SimObject& at(ObjId id) const;
-    SimObject& operator[](ObjId id);
+    SimObject& operator[](ObjId id) {
+        if (Has(id) && !Shared()) return EntryOf(id).second;
+        return Make(id);
+    }
     size_t erase(ObjId id);
     void clear() { store.reset(); }
 
@@ -250,27 +265,53 @@ struct SimObjects {
     SimObject* Find(ObjId id) {
         if (!Has(id)) return nullptr;
         Own();
-        return &SlotOf(id).entry.second;
+        return &EntryOf(id).second;
     }
-    const SimObject* Find(ObjId id) const { return Has(id) ? &SlotOf(id).entry.second : nullptr; }
+    const SimObject* Find(ObjId id) const { return Has(id) ? &EntryOf(id).second : nullptr; }
     // Whether another copy shares these objects now.
     bool Shared() const { return store && store.use_count() > 1; }
     // Takes a copy of the objects of its own when they are shared.
-    void Own();
+    void Own() {
+        if (!store || Shared()) OwnSlow();
+    }
+    // One more than the highest id the store has room for: every id of an
+    // object present is below it.
+    size_t Slots() const { return store ? store->chunks.size() * ChunkSlots : 0; }
 
 private:
     std::shared_ptr<Store> store; // null: no objects
 
-    size_t Slots() const { return store ? store->chunks.size() * ChunkSlots : 0; }
-    // Callers make sure the slot exists (and, for a change, that it is owned).
-    Slot& SlotOf(size_t id) { return store->chunks[id / ChunkSlots][id % ChunkSlots]; }
-    const Slot& SlotOf(size_t id) const { return store->chunks[id / ChunkSlots][id % ChunkSlots]; }
-    bool Has(ObjId id) const { return id < Slots() && SlotOf(id).present; }
-    // The first id from `id` on with an object, `Slots()` when none.
-    size_t NextPresent(size_t id) const {
-        while (id < Slots() && !SlotOf(id).present) ++id;
-        return id;
+    void OwnSlow();
+    // operator[] for an object that is not there yet or is shared.
+    SimObject& Make(ObjId id);
+    // Callers make sure the object is there (and, for a change, that it is owned).
+    value_type& EntryOf(size_t id) {
+        return store->chunks[id / ChunkSlots]->slots[id % ChunkSlots].entry;
     }
+    const value_type& EntryOf(size_t id) const {
+        return store->chunks[id / ChunkSlots]->slots[id % ChunkSlots].entry;
+    }
+    bool Has(ObjId id) const {
+        return id < Slots() && store->chunks[id / ChunkSlots]->Has(id % ChunkSlots);
+    }
+    // The first id from `id` on with an object, `Slots()` when none.
+    size_t NextPresent(size_t id) const;
+};
+
+// No place: the id has none in the list a place is kept for.
+inline constexpr uint32_t SimNoPlace = 0xFFFFFFFFu;
+// The place kept for `id`, SimNoPlace when there is none.
+inline uint32_t SimPlaceOf(const std::vector<uint32_t>& places, ObjId id) {
+    return id < places.size() ? places[id] : SimNoPlace;
+}
+// Keeps a place for `id`, making room for it.
+void SimSetPlace(std::vector<uint32_t>& places, ObjId id, size_t place);
+
+// The first and last paragraphs of a flow that stand in a text frame (0 and
+// 0: none).
+struct SimFrameText {
+    ObjId first = 0;
+    ObjId last = 0;
 };
 
 // Where the lazy pour of the main flow stands (see Reflow above).
@@ -324,21 +365,25 @@ struct SimDoc {
     const void* storeKind = nullptr; // which store made `storeData`
 
     // Orders worked out from the above, redone after any change of structure.
+    // Places are kept by local id (see SimPlaceOf), an index rather than a
+    // lookup, and a copy of the document copies them as one block each.
     mutable bool orderValid = false;
     mutable std::vector<ObjId> markerChain;
-    mutable std::map<ObjId, size_t> markerIndex; // marker -> place in the chain
-    mutable std::map<ObjId, size_t> paraIndex;   // paragraph -> place in its flow or cell
+    mutable std::vector<uint32_t> markerIndex; // marker -> place in the chain
+    mutable std::vector<uint32_t> paraIndex;   // paragraph -> place in its flow or cell
     // Paragraph -> its markers and tables in text order, learnt on first use
     // and kept up to date by the host's own changes of anchors.
     mutable bool anchorsKnown = false;
     mutable std::map<ObjId, std::vector<ObjId>> anchorsOf;
-    // body page -> place among the body pages, learnt on first use; an entry
-    // is checked against `bodyPages` before it is believed.
-    mutable std::map<ObjId, size_t> pageIndex;
-    // (flow, text frame) -> the first and last paragraphs of the flow that
-    // stand in the frame, so that a frame's paragraphs are found without
-    // reading the whole flow.
-    mutable std::map<std::pair<ObjId, ObjId>, std::pair<ObjId, ObjId>> frameParagraphs;
+    // Learnt on first use, and checked against their list before they are
+    // believed: body page -> place among the body pages; an object -> its
+    // place in the list of its siblings (SimNextSibling).
+    mutable std::vector<uint32_t> pageIndex;
+    mutable std::vector<uint32_t> siblingIndex;
+    // Text frame -> the first and last paragraphs of its flow that stand in
+    // it, so that a frame's paragraphs are found without reading the whole
+    // flow (see SimFrameTextOf).
+    mutable std::vector<SimFrameText> frameParagraphs;
     // The pour of the main flow; changes of it made while answering a
     // question are the host's own bookkeeping, as the orders above.
     mutable SimLayout layout;
@@ -351,6 +396,11 @@ inline void SimInvalidateOrder(const SimDoc& doc) {
 }
 // Works the orders out again when a change made them stale.
 void SimMakeOrder(const SimDoc& doc);
+// What the orders hold of a text frame (both 0 when none); and keeping it.
+inline SimFrameText SimFrameTextOf(const SimDoc& doc, ObjId textFrame) {
+    return textFrame < doc.frameParagraphs.size() ? doc.frameParagraphs[textFrame] : SimFrameText{};
+}
+void SimSetFrameText(const SimDoc& doc, ObjId textFrame, SimFrameText text);
 
 // A menu, menu bar, command or separator: the session's own objects.
 enum SimMenuKind : uint8_t { SimMenuMenu, SimMenuCommand, SimMenuSeparator };
@@ -401,11 +451,23 @@ std::vector<std::string> SimMenuLabels(const SimSession& session, ObjId menu);
 
 // ---- Documents
 ObjId SimNewObject(SimDoc& doc, SimObjKind kind);
-SimObject* SimLocal(SimDoc& doc, ObjId local);
-const SimObject* SimLocal(const SimDoc& doc, ObjId local);
+inline SimObject* SimLocal(SimDoc& doc, ObjId local) { return doc.objects.Find(local); }
+inline const SimObject* SimLocal(const SimDoc& doc, ObjId local) { return doc.objects.Find(local); }
 // The local id of a client id, 0 when it is not one of this document's.
-ObjId SimToLocal(const SimDoc& doc, ObjId clientId);
+inline ObjId SimToLocal(const SimDoc& doc, ObjId clientId) {
+    if (clientId <= doc.base) return 0;
+    ObjId local = clientId - doc.base;
+    if (doc.localLimit && local >= doc.localLimit) return 0;
+    return doc.objects.count(local) ? local : 0;
+}
 inline ObjId SimToClient(const SimDoc& doc, ObjId local) { return local ? doc.base + local : 0; }
+// The item after the first `item` of `list` (0 when it is the last or not
+// there), for lists of the document's objects: the objects' places are
+// learnt once per list rather than looked for at every step of a walk, and
+// a place is checked against the list before it is believed. (A list that
+// names an object twice, which no document the host builds or reads has,
+// steps from the place that was first when the list was learnt.)
+ObjId SimNextSibling(const SimDoc& doc, const std::vector<ObjId>& list, ObjId item);
 // Named objects by kind: master page, marker type, paragraph format. 0 if none.
 ObjId SimNamed(const SimDoc& doc, SimObjKind kind, const std::string& name);
 

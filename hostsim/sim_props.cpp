@@ -322,7 +322,7 @@ int GetBodyPage(const Getter& g, int32_t n) {
 // The properties of a master page.
 int GetMasterPage(const Getter& g, int32_t n) {
     switch (n) {
-    case PropNextBodyPage: return Id(g, NextIn(g.d.masterPages, g.local));
+    case PropNextBodyPage: return Id(g, SimNextSibling(g.d, g.d.masterPages, g.local));
     case PropPageFrame: return Id(g, g.o.frame);
     }
     return SimStatusBadProperty;
@@ -373,7 +373,7 @@ int GetParagraph(const Getter& g, int32_t n) {
 int GetTable(const Getter& g, int32_t n) {
     switch (n) {
     case PropFirstRow: return First(g, g.o.children);
-    case PropNextTable: return Id(g, NextIn(g.d.tables, g.local));
+    case PropNextTable: return Id(g, SimNextSibling(g.d, g.d.tables, g.local));
     }
     return SimStatusBadProperty;
 }
@@ -382,7 +382,7 @@ int GetTable(const Getter& g, int32_t n) {
 int GetRow(const Getter& g, int32_t n) {
     switch (n) {
     case PropFirstCell: return First(g, g.o.children);
-    case PropNextRow: return Id(g, NextIn(Siblings(g), g.local));
+    case PropNextRow: return Id(g, SimNextSibling(g.d, Siblings(g), g.local));
     case PropRowType: SetInt(g.v, g.o.rowType); return SimOk;
     }
     return SimStatusBadProperty;
@@ -393,7 +393,7 @@ int GetCell(const Getter& g, int32_t n) {
     switch (n) {
     case PropFirstParagraph: return First(g, g.o.children);
     case PropLastParagraph: return Last(g, g.o.children);
-    case PropNextCell: return Id(g, NextIn(Siblings(g), g.local));
+    case PropNextCell: return Id(g, SimNextSibling(g.d, Siblings(g), g.local));
     }
     return SimStatusBadProperty;
 }
@@ -424,7 +424,7 @@ int GetComponent(const Getter& g, int32_t n) {
     switch (n) {
     case PropComponentType: SetInt(g.v, g.o.componentType); return SimOk;
     case PropFirstChildComponent: return First(g, g.o.children);
-    case PropNextComponent: return Id(g, NextIn(Siblings(g), g.local));
+    case PropNextComponent: return Id(g, SimNextSibling(g.d, Siblings(g), g.local));
     case PropParentComponent: return Id(g, g.o.parent);
     }
     return SimStatusBadProperty;

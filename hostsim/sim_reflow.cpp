@@ -19,6 +19,12 @@ SimDoc& Writable(const SimDoc& doc) {
     return writable;
 }
 
+// A paragraph of the main flow: its place there.
+size_t ParagraphPlace(const SimDoc& doc, ObjId paragraph) {
+    uint32_t at = SimPlaceOf(doc.paraIndex, paragraph);
+    return at == SimNoPlace ? 0 : at;
+}
+
 bool Active(const SimDoc& doc) {
     return doc.reflow && doc.layout.started && !doc.layout.frozen;
 }
@@ -108,7 +114,7 @@ bool PourOne(const SimDoc& cdoc) {
     ObjId frame = l.frames[l.valid];
     const SimObject& f = doc.objects[frame];
     const std::vector<ObjId>& paras = doc.objects[doc.mainFlow].children;
-    size_t i = l.next ? doc.paraIndex[l.next] : paras.size();
+    size_t i = l.next ? ParagraphPlace(doc, l.next) : paras.size();
     int32_t room = f.lines;
     ObjId first = 0, last = 0;
     for (; i < paras.size(); ++i) {
@@ -120,10 +126,7 @@ bool PourOne(const SimDoc& cdoc) {
         room -= need;
     }
     l.next = i < paras.size() ? paras[i] : 0;
-    if (first)
-        doc.frameParagraphs[{doc.mainFlow, frame}] = {first, last};
-    else
-        doc.frameParagraphs.erase({doc.mainFlow, frame});
+    SimSetFrameText(doc, frame, SimFrameText{first, last}); // both 0: the frame holds none
     ++l.valid;
     return true;
 }
@@ -137,13 +140,11 @@ void TrimAddedPages(SimDoc& doc) {
         SimObject& p = doc.objects[page];
         ObjId pageFrame = p.frame;
         ObjId frame = l.frames.back();
-        if (!p.added || doc.frameParagraphs.count({doc.mainFlow, frame})) break;
-        doc.frameParagraphs.erase({doc.mainFlow, frame});
+        if (!p.added || SimFrameTextOf(doc, frame).first) break;
         l.frameIndex.erase(frame);
         l.frames.pop_back();
         --l.valid;
         doc.bodyPages.pop_back();
-        doc.pageIndex.erase(page);
         for (ObjId id : {frame, pageFrame, page})
             doc.objects.erase(id);
         if (doc.currentPage == page)
@@ -175,9 +176,9 @@ void SimLayoutFrameChanged(const SimDoc& doc, ObjId textFrame) {
     const std::vector<ObjId>& paras = doc.objects.at(doc.mainFlow).children;
     ObjId next = paras.empty() ? 0 : paras.front();
     for (size_t k = changed; k > 0; --k) {
-        auto held = doc.frameParagraphs.find({doc.mainFlow, l.frames[k - 1]});
-        if (held == doc.frameParagraphs.end()) continue;
-        size_t after = doc.paraIndex[held->second.second] + 1;
+        SimFrameText held = SimFrameTextOf(doc, l.frames[k - 1]);
+        if (!held.first) continue;
+        size_t after = ParagraphPlace(doc, held.last) + 1;
         next = after < paras.size() ? paras[after] : 0;
         break;
     }
@@ -196,9 +197,9 @@ void SimLayoutThroughFrame(const SimDoc& doc, ObjId textFrame) {
 void SimLayoutParagraph(const SimDoc& doc, ObjId paragraph) {
     if (!Active(doc)) return;
     SimMakeOrder(doc);
-    auto at = doc.paraIndex.find(paragraph);
-    if (at == doc.paraIndex.end()) return;
-    while (doc.layout.next && at->second >= doc.paraIndex.at(doc.layout.next) && PourOne(doc)) {
+    uint32_t at = SimPlaceOf(doc.paraIndex, paragraph);
+    if (at == SimNoPlace) return;
+    while (doc.layout.next && at >= ParagraphPlace(doc, doc.layout.next) && PourOne(doc)) {
     }
 }
 

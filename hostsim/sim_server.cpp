@@ -136,6 +136,12 @@ char* SimTaskString(const std::string& text) {
     return block;
 }
 
+char* SimTaskFrameRoman(std::string_view utf8) {
+    char* block = static_cast<char*>(CoTaskMemAlloc(utf8.size() + 1)); // FrameRoman is never longer
+    if (block) block[SimToFrameRomanInto(utf8, block)] = '\0';
+    return block;
+}
+
 SimDoc* SimOpen(SimServer* server, ObjId id) { return SimFindDoc(server->session, id); }
 
 SimServer* SimServerCreate(const char* hostDirectory) {

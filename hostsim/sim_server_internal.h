@@ -8,6 +8,7 @@
 #include "host/host_wire.h"
 
 #include <string>
+#include <string_view>
 
 // One interface of the server: COM calls slot N of `vtable` with the address
 // of this record as the first argument.
@@ -45,8 +46,9 @@ struct SimCall {
 
 // A CoTaskMemAlloc copy of a string (the client frees it).
 char* SimTaskString(const std::string& text);
-// The client's form of a host string, as a task block.
-inline char* SimTaskFrameRoman(const std::string& utf8) { return SimTaskString(SimToFrameRoman(utf8)); }
+// The client's form of a host string, as a task block (converted straight
+// into it).
+char* SimTaskFrameRoman(std::string_view utf8);
 
 // The open document or book with this id, or null.
 SimDoc* SimOpen(SimServer* server, ObjId id);

@@ -11,6 +11,7 @@
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
+#include <cstring>
 #include <map>
 
 namespace {
@@ -35,7 +36,27 @@ const Special Specials[] = {
 struct Table {
     UChar32 toUnicode[256];
     std::map<UChar32, unsigned char> fromUnicode;
+    // Read off the two above once, so that converting is an index per
+    // character: the byte each code point of the Basic Multilingual Plane is
+    // written as ('?' where FrameRoman has none), and the UTF-8 form of each
+    // byte's code point.
+    unsigned char fromBmp[0x10000];
+    char utf8[256][4];
+    uint8_t utf8Length[256];
 };
+
+void MakeQuickTables(Table& t) {
+    for (UChar32 cp = 0; cp < 0x10000; ++cp) {
+        auto it = t.fromUnicode.find(cp);
+        t.fromBmp[cp] = it == t.fromUnicode.end() ? '?' : it->second;
+    }
+    for (int b = 0; b < 256; ++b) {
+        int32_t len = 0;
+        UBool error = false;
+        U8_APPEND(reinterpret_cast<uint8_t*>(t.utf8[b]), len, 4, t.toUnicode[b], error);
+        t.utf8Length[b] = error ? 0 : uint8_t(len);
+    }
+}
 
 UChar32 ByteToCodePoint(UConverter* cnv, unsigned char byte) {
     ucnv_reset(cnv);
@@ -50,8 +71,7 @@ UChar32 ByteToCodePoint(UConverter* cnv, unsigned char byte) {
     return i == n ? cp : -1;
 }
 
-Table MakeTable() {
-    Table t;
+void MakeTable(Table& t) {
     UErrorCode status = U_ZERO_ERROR;
     UConverter* cnv = ucnv_open(FrameRomanConverter, &status);
     bool real = U_SUCCESS(status);
@@ -79,56 +99,87 @@ Table MakeTable() {
             if (s.byte == b && s.oneWay) oneWay = true;
         if (!oneWay) t.fromUnicode.emplace(t.toUnicode[b], (unsigned char)b);
     }
-    return t;
+    MakeQuickTables(t);
 }
 
 const Table& TheTable() {
-    static const Table table = MakeTable();
+    static Table table;
+    static const bool made = (MakeTable(table), true); // once, guarded as any static's start
+    (void)made;
     return table;
+}
+
+// How many of eight bytes continue a character (10xxxxxx): the top bit of
+// each byte whose next bit is clear, moved to the bottom of its byte and
+// summed into the top byte by one multiplication (a popcount instruction is
+// not there on every processor the build targets).
+inline int Continuations(const char* eight) {
+    uint64_t w;
+    std::memcpy(&w, eight, 8);
+    uint64_t bits = (w & ~(w << 1) & 0x8080808080808080ull) >> 7;
+    return int((bits * 0x0101010101010101ull) >> 56);
 }
 
 } // namespace
 
-std::string SimToFrameRoman(const std::string& utf8) {
+size_t SimToFrameRomanInto(std::string_view utf8, char* out) {
     const Table& t = TheTable();
-    std::string out;
+    size_t k = 0;
     int32_t i = 0, n = (int32_t)utf8.size();
     const uint8_t* s = reinterpret_cast<const uint8_t*>(utf8.data());
     while (i < n) {
+        if (s[i] < 0x80) { // one byte, the code point itself
+            out[k++] = static_cast<char>(t.fromBmp[s[i++]]);
+            continue;
+        }
         UChar32 cp;
         U8_NEXT(s, i, n, cp);
+        if (cp >= 0 && cp < 0x10000) {
+            out[k++] = static_cast<char>(t.fromBmp[cp]);
+            continue;
+        }
         auto it = cp < 0 ? t.fromUnicode.end() : t.fromUnicode.find(cp);
-        out += it == t.fromUnicode.end() ? '?' : static_cast<char>(it->second);
+        out[k++] = it == t.fromUnicode.end() ? '?' : static_cast<char>(it->second);
     }
+    return k;
+}
+
+std::string SimToFrameRoman(std::string_view utf8) {
+    std::string out(utf8.size(), '\0'); // never more bytes than the UTF-8 had
+    out.resize(SimToFrameRomanInto(utf8, out.data()));
     return out;
 }
 
-std::string SimFromFrameRoman(const std::string& frameRoman) {
+std::string SimFromFrameRoman(std::string_view frameRoman) {
     const Table& t = TheTable();
     std::string out;
-    for (unsigned char c : frameRoman) {
-        char buf[4];
-        int32_t len = 0;
-        UBool error = false;
-        U8_APPEND(reinterpret_cast<uint8_t*>(buf), len, 4, t.toUnicode[c], error);
-        if (!error) out.append(buf, (size_t)len);
-    }
+    out.reserve(frameRoman.size());
+    for (unsigned char c : frameRoman) out.append(t.utf8[c], t.utf8Length[c]);
     return out;
 }
 
-int SimCharCount(const std::string& utf8) {
-    int count = 0;
-    for (unsigned char c : utf8)
-        if ((c & 0xC0) != 0x80) ++count;
-    return count;
+int SimCharCount(std::string_view utf8) {
+    // A character is any byte but a continuation byte, counted eight at a time.
+    size_t n = utf8.size(), continuations = 0, i = 0;
+    for (; i + 8 <= n; i += 8) continuations += size_t(Continuations(utf8.data() + i));
+    for (; i < n; ++i) continuations += ((unsigned char)utf8[i] & 0xC0) == 0x80;
+    return int(n - continuations);
 }
 
-size_t SimCharOffset(const std::string& utf8, int index) {
+size_t SimCharOffset(std::string_view utf8, int index) {
+    if (index < 0) return utf8.size();
+    size_t n = utf8.size(), i = 0;
     int count = 0;
-    for (size_t i = 0; i < utf8.size(); ++i) {
+    // Eight bytes at a time while character `index` starts beyond them.
+    for (; i + 8 <= n; i += 8) {
+        int starts = 8 - Continuations(utf8.data() + i);
+        if (count + starts > index) break;
+        count += starts;
+    }
+    for (; i < n; ++i) {
         if (((unsigned char)utf8[i] & 0xC0) == 0x80) continue;
         if (count == index) return i;
         ++count;
     }
-    return utf8.size();
+    return n;
 }

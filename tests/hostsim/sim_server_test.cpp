@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -228,6 +229,86 @@ std::vector<std::pair<int32_t, std::string>> StringItems(ObjId doc, TextRange ra
     for (uint32_t i = 0; i < items.count; ++i) out.emplace_back(items.items[i].offset, items.items[i].value.text);
     TextItemsFree(&items);
     return out;
+}
+
+// What GetText should give of positions [from, to) of a paragraph whose
+// positions are `model` (a character's FrameRoman byte, or 0 for an anchor):
+// runs of characters, each at the position of its first.
+using StringItemList = std::vector<std::pair<int32_t, std::string>>;
+StringItemList ExpectedItems(const std::vector<char>& model, int32_t from, int32_t to) {
+    StringItemList out;
+    bool open = false;
+    for (int32_t at = std::max(from, 0); at < std::min<int32_t>(to, int32_t(model.size())); ++at) {
+        if (!model[size_t(at)]) {
+            open = false;
+        } else if (open) {
+            out.back().second += model[size_t(at)];
+        } else {
+            out.emplace_back(at, std::string(1, model[size_t(at)]));
+            open = true;
+        }
+    }
+    return out;
+}
+
+// Every range of a paragraph with anchors among its characters, in text
+// whose characters are single bytes and in text whose are not: the items
+// hold the characters of the range between its anchors.
+TEST_F(SimServerTest, EveryRangeOfAParagraphGivesItsCharactersBetweenAnchors) {
+    const std::vector<std::vector<std::string>> texts{
+        {"R", "e", "s", "u", "m", "e", " ", "1", "2"},
+        {"R", "\xC3\xA9", "s", "u", "m", "\xC3\xA9", "\xE4\xB8\xAD", "\xE2\x80\x94", "x"}};
+    for (const std::vector<std::string>& chars : texts) {
+        std::string text;
+        for (const std::string& c : chars) text += c;
+        DocBuilder b("Z:\\docs\\ranges.fm");
+        b.page().para("Body", text.c_str());
+        ObjId local = b.para_;
+        b.doc.objects[local].otherAnchors = {3, 9}; // a frame and a footnote
+        ObjId doc = SimOpenBuilt(server, b, true);
+        SimDoc& d = *SimDocById(server, doc);
+        for (int32_t at : {0, 6, 13}) ASSERT_NE(SimAnchorMarker(d, TextLoc{local, at}), 0u);
+        // Positions: markers 0 and 6, the frame moved on to 4 and the footnote to 11, marker 13.
+        std::vector<char> model;
+        size_t next = 0;
+        for (int32_t at = 0; at < 14; ++at) {
+            bool anchor = at == 0 || at == 4 || at == 6 || at == 11 || at == 13;
+            model.push_back(anchor ? '\0' : SimToFrameRoman(chars.at(next++)).at(0));
+        }
+        ASSERT_EQ(next, chars.size());
+        ASSERT_EQ(SimParagraphLength(d, local), 14);
+        ObjId para = SimToClient(d, local);
+        for (int32_t from = -1; from <= 15; ++from)
+            for (int32_t to = from; to <= 16; ++to) {
+                TextRange range{{para, from}, {para, to == 16 ? TextOffsetEnd : to}};
+                ASSERT_EQ(StringItems(doc, range), ExpectedItems(model, from, to == 16 ? 14 : to))
+                    << text << " [" << from << ", " << to << ")";
+            }
+        SimCloseDoc(SimServerSession(server), doc);
+    }
+}
+
+// A range over paragraphs of a flow gives the items of each in turn; a
+// range whose end does not follow its beginning in the flow fails and
+// gives nothing.
+TEST_F(SimServerTest, RangesOverSeveralParagraphsFollowTheFlow) {
+    DocBuilder b("Z:\\docs\\flow.fm");
+    b.page().para("Body", "first").para("Body", "se\xC3\xA7ond").marker("Index", "m");
+    b.para("Body", "third");
+    ObjId doc = SimOpenBuilt(server, b, true);
+    ObjId frame = HostGetIdProp(doc, HostGetIdProp(0, doc, PropMainFlow), PropFirstTextFrame);
+    ObjId p1 = HostGetIdProp(doc, frame, PropFirstParagraph);
+    ObjId p2 = HostGetIdProp(doc, p1, PropNextParagraph);
+    ObjId p3 = HostGetIdProp(doc, p2, PropNextParagraph);
+    ASSERT_NE(p3, 0u);
+    using Items = std::vector<std::pair<int32_t, std::string>>;
+    EXPECT_EQ(StringItems(doc, TextRange{{p1, 2}, {p3, 3}}),
+              (Items{{2, "rst"}, {0, "se\x8Dond"}, {0, "thi"}}));
+    EXPECT_EQ(StringItems(doc, TextRange{{p2, 3}, {p2, TextOffsetEnd}}), (Items{{3, "ond"}}));
+    EXPECT_EQ(HostErrorCode, 0);
+    EXPECT_EQ(StringItems(doc, TextRange{{p3, 0}, {p1, TextOffsetEnd}}), Items{});
+    EXPECT_EQ(HostErrorCode, SimStatusBadValue);
+    HostErrorCode = 0;
 }
 
 TEST_F(SimServerTest, AnchorsTakeOnePositionInTextItemsAndMarkerLocations) {
