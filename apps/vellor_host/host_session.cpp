@@ -623,22 +623,32 @@ bool UsableOptions(Run& run) {
 // Every file the command names, the mapping document in the host folder and
 // the one --mapping names, read before the plug-in starts: a damaged one
 // stops the run; a missing mapping document is the plug-in's to report.
+// Whether the plug-in is going to open the mapping document: the passes and
+// the command that shows it do, the listings never.
+bool UsesMapping(const HostOptions& o) {
+    bool uses = o.command == HostCommandApply || o.command == HostCommandApplyBook;
+    if (o.command == HostCommandSend)
+        for (const std::string& message : o.operands) uses |= RunsAPass(message) || message == "EditMasterPageDoc";
+    return uses;
+}
+
 bool ReadAheadAll(Run& run, std::vector<std::string>* names) {
     int ok = ReadEverything(run, names);
     std::error_code ec;
     fs::path hostMapping = fs::path(run.hostDir) / "MasterPage.fm";
-    if (run.o.command != HostCommandMenus && fs::exists(hostMapping, ec))
+    if (run.o.command != HostCommandMenus && fs::exists(hostMapping, ec)) {
+        // A mapping document the plug-in will not open need only be known
+        // to read; it is not held (it is read again should it be opened).
+        if (!UsesMapping(run.o)) run.tap.streamed.insert(HostWindowsName(hostMapping.string()));
         ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr, nullptr, run.hostDir);
+    }
     return ok && ReadMappingOption(run);
 }
 
 // Names the mapping document the plug-in is going to use, before it runs.
 void AnnounceMapping(Run& run, const std::vector<std::string>& names) {
     const HostOptions& o = run.o;
-    bool usesMapping = o.command == HostCommandApply || o.command == HostCommandApplyBook;
-    if (o.command == HostCommandSend)
-        for (const std::string& message : o.operands) usesMapping |= RunsAPass(message) || message == "EditMasterPageDoc";
-    if (!usesMapping) return;
+    if (!UsesMapping(o)) return;
     SimDoc mapping;
     std::string line;
     FindMappingFor(run, o.command == HostCommandSend ? names : std::vector<std::string>{}, &mapping, &line);

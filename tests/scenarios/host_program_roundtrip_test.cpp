@@ -240,6 +240,22 @@ TEST(HostProgramRoundTrip, BinaryFrameMakerFilesAreRefusedWithWhatToDo) {
                          " is a binary FrameMaker document; save it as MIF in FrameMaker (File > Save As, MIF) and "
                          "run again\n");
     EXPECT_EQ(FolderBytes(scratch.path()), before);
+
+    // A listing never opens the mapping document, which is then only checked
+    // ahead of the plug-in: it is refused all the same.
+    r = RunHostProgram({"--host-dir", hostDir.path(), "list-book", scratch / "Manual.book"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "error: MasterPage.fm in the host folder " + hostDir.path() +
+                         " is a binary FrameMaker document; save it as MIF in FrameMaker (File > Save As, MIF) and "
+                         "run again\n");
+    std::string mapping = ReadBytes(SamplePath("MasterPage.fm"));
+    WriteBytes(hostDir / "MasterPage.fm", mapping.substr(0, mapping.size() / 2));
+    for (const char* command : {"list-book", "apply-book"}) {
+        r = RunHostProgram({"--host-dir", hostDir.path(), command, scratch / "Manual.book"});
+        EXPECT_EQ(r.status, 2) << command;
+        EXPECT_EQ(r.err.rfind("error: MasterPage.fm:", 0), 0u) << command << ": " << r.err;
+    }
+    EXPECT_EQ(FolderBytes(scratch.path()), before);
 }
 
 TEST(HostProgramRoundTrip, ASecondPassRewritesTheChaptersUnchanged) {
