@@ -67,9 +67,11 @@ struct Reader {
     bool identified = false; // the first statement said what the file is
     std::vector<Frame> open{}; // the statements open now, outermost first
     FirstDatum first{};
-    // Reading: the nodes of the open statements, outermost first; each goes
-    // into its parent's children (or the file's statements) when it closes.
-    std::vector<MifNode> pending{};
+    // Reading: the nodes of the open statements, outermost first. Each is
+    // made where it stays, at the end of its parent's children (or of the
+    // file's statements): nothing is added to a vector that holds an open
+    // statement until that statement closes, so these stay valid.
+    std::vector<MifNode*> pending{};
     std::string decoded{}; // the value of a string that holds escapes or non-ASCII bytes
 
     bool Fail(int at, const std::string& message) {
@@ -303,8 +305,10 @@ bool IsToken(const Frame& f, const char* token) {
 
 // Reading: a statement opened; its node stands on the stack of open ones
 // until it closes.
-void BuildOpen(Reader& r, const Frame& f) {
-    MifNode& node = r.pending.emplace_back();
+void BuildOpen(Reader& r, const Frame& f, MifFile* out) {
+    MifNodes& siblings = r.pending.empty() ? out->statements : r.pending.back()->children;
+    MifNode& node = siblings.emplace_back();
+    r.pending.push_back(&node);
     node.token.assign(f.token, f.tokenSize);
     node.line = f.line;
     node.begin = f.begin;
@@ -327,7 +331,7 @@ bool OpenStatement(Reader& r, MifFile* out) {
     if (!r.Costs(sizeof(MifNode), size)) return r.Fail(at, "file too large to hold in memory");
     if (r.open.empty()) r.first.present = false;
     r.open.push_back(Frame{s, size, at, r.Offset(start), 0, 0});
-    if (r.keep) BuildOpen(r, r.open.back());
+    if (r.keep) BuildOpen(r, r.open.back(), out);
     return true;
 }
 
@@ -347,15 +351,9 @@ bool TopLevelClosed(Reader& r, MifFile* out, const Frame& done) {
     return true;
 }
 
-// Reading: the statement that closed, with its data and children, into its
-// parent's children or the file's statements.
-void Build(Reader& r, MifFile* out) {
-    MifNode& done = r.pending.back();
-    done.end = r.Offset(r.p);
-    if (r.open.empty())
-        out->statements.push_back(std::move(done));
-    else
-        r.pending[r.pending.size() - 2].children.push_back(std::move(done));
+// Reading: the statement that closed is complete where it stands.
+void Build(Reader& r) {
+    r.pending.back()->end = r.Offset(r.p);
     r.pending.pop_back();
 }
 
@@ -369,7 +367,7 @@ bool CloseStatement(Reader& r, MifFile* out) {
         ++r.open.back().nested;
     else if (!TopLevelClosed(r, out, done))
         return false;
-    if (r.keep) Build(r, out);
+    if (r.keep) Build(r);
     return true;
 }
 
@@ -387,7 +385,7 @@ void KeepFirst(Reader& r, const Frame& holder, const Datum& d) {
 
 // Reading: the datum into the innermost statement's data.
 void BuildDatum(Reader& r, const Frame& holder, const Datum& d) {
-    MifAtom& atom = r.pending.back().args.emplace_back();
+    MifAtom& atom = r.pending.back()->args.emplace_back();
     atom.kind = d.kind;
     atom.text.assign(d.text, d.textSize);
     if (d.unitSize) atom.unit.assign(d.unit, d.unitSize);
