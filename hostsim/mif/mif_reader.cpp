@@ -178,37 +178,35 @@ uint64_t HasByte(uint64_t word, unsigned char c) {
 
 // Steps eight bytes at a time over the plain text of a string: bytes that
 // are no quote, backslash or line end. Stops before the word that holds one
-// (or the last few bytes), which the caller looks at byte by byte.
-const char* PastPlainText(const char* p, const char* end) {
+// (or the last few bytes), which the caller looks at byte by byte. The
+// high bits of the words stepped over are added to `high`.
+const char* PastPlainText(const char* p, const char* end, uint64_t* high) {
+    uint64_t seen = 0;
     for (uint64_t w; end - p >= 8; p += 8) {
         std::memcpy(&w, p, 8);
         if (HasByte(w, '\'') | HasByte(w, '\\') | HasByte(w, '\n') | HasByte(w, '\r')) break;
+        seen |= w;
     }
+    *high |= seen & 0x8080808080808080ull;
     return p;
 }
 
-// Whether the bytes of a string are their own value: ASCII without
-// escapes, which decoding would copy as they are and cannot refuse.
-bool IsOwnValue(const char* s, size_t size) {
-    size_t i = 0;
-    for (uint64_t w; i + 8 <= size; i += 8) {
-        std::memcpy(&w, s + i, 8);
-        if ((w & 0x8080808080808080ull) | HasByte(w, '\\')) return false;
-    }
-    for (; i < size; ++i)
-        if ((unsigned char)s[i] >= 0x80 || s[i] == '\\') return false;
-    return true;
-}
-
-// A string: its value is its bytes when they are their own value, else
-// they are decoded into `r.decoded` (which may refuse them).
+// A string: its value is its bytes when they are their own value (ASCII
+// without escapes, which decoding would copy as they are and cannot
+// refuse), else they are decoded into `r.decoded` (which may refuse them).
+// Whether they are is found in the same pass that looks for the string's end.
 bool ReadString(Reader& r, Datum* d) {
     int startLine = r.line;
     const char* s = ++r.p; // past the back quote
+    uint64_t high = 0;     // a byte above ASCII or an escape was seen: not zero
     for (;;) {
-        r.p = PastPlainText(r.p, r.end);
+        r.p = PastPlainText(r.p, r.end, &high);
         if (r.p >= r.end || *r.p == '\'' || IsLineEnd(*r.p)) break;
-        if (*r.p == '\\' && r.p + 1 < r.end && !IsLineEnd(r.p[1])) ++r.p;
+        high |= (unsigned char)*r.p & 0x80;
+        if (*r.p == '\\') {
+            high = 1;
+            if (r.p + 1 < r.end && !IsLineEnd(r.p[1])) ++r.p;
+        }
         ++r.p;
     }
     if (r.p >= r.end || *r.p != '\'') return r.Fail(startLine, "unterminated string");
@@ -217,7 +215,7 @@ bool ReadString(Reader& r, Datum* d) {
     if (size > r.limits.maxStringBytes) return r.Fail(startLine, "string too long");
     d->kind = MifString;
     d->end = r.p;
-    if (IsOwnValue(s, size)) {
+    if (!high) {
         d->text = s;
         d->textSize = size;
         return true;

@@ -125,6 +125,12 @@ TEST(MifReader, LongStringsDecodeWhereverTheirSpecialBytesStand) {
         EXPECT_EQ(StringValue(v7, a + "caf\x8E" + tail + "\x8E"), a + "caf\u00E9" + tail + "\u00E9");
         EXPECT_EQ(StringValue(v8, a + "x\\ty\\\\" + tail), a + "x\ty\\" + tail);
         EXPECT_EQ(StringValue(v7, a + "\\xa5 " + tail), a + "\u2022" + tail);
+        // Non-ASCII bytes in the eight that hold the closing quote, and in
+        // the last few bytes of the file.
+        EXPECT_EQ(StringValue(v8, a + "caf\xC3\xA9"), a + "caf\u00E9");
+        EXPECT_EQ(StringValue(v7, a + "\x8E"), a + "\u00E9");
+        EXPECT_EQ(Parse(v7 + "<S `" + a + "\x8E'>").statements.at(1).args.at(0).text, a + "\u00E9");
+        EXPECT_EQ(Parse(v8 + "<S `" + a + "\xC3\xA9'>").statements.at(1).args.at(0).text, a + "\u00E9");
         EXPECT_EQ(Error(v8 + "\n<S `" + a + "bad \xC3" + tail + "'>"), "chapter3.mif:2: invalid UTF-8 in string");
         EXPECT_EQ(Error(v8 + "\n<S `" + a + tail + "\xE2\x82'>"), "chapter3.mif:2: invalid UTF-8 in string");
         EXPECT_EQ(Error(v8 + "\n<S `" + a + tail + "\\z'>"), "chapter3.mif:2: bad escape \\z in string");
