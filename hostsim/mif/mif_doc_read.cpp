@@ -95,10 +95,13 @@ ObjId ReadAnchor(DocReader& r, const MifNode& item, ObjId para, int32_t offset) 
 // stands in (`standsIn`, else that of its first line's TextRectID). `frame`
 // is the text frame in effect before it; it becomes the one in effect after
 // it. The characters of the text are counted only up to its last anchor,
-// whose position needs them: most paragraphs have none.
+// whose position needs them: most paragraphs have none. `whole` becomes
+// where the text stands whole in the tree (its one item), else null.
 ObjId ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId* frame, ObjId standsIn,
-                bool inFlow) {
+                bool inFlow, const std::string** whole) {
+    static const std::string none;
     std::string scratch;
+    *whole = &none;
     size_t counted = 0; // the bytes of the text that `offset` has counted
     int32_t offset = 0; // their characters, and the anchors among them
     bool firstLine = true;
@@ -115,7 +118,10 @@ ObjId ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId
                     *frame = it->second;
                 }
             } else if (MifIs(item, "String") || MifIs(item, "Char") || MifIs(item, "Variable")) {
-                p.text += MifItemTextRef(item, r.src.variableText, scratch);
+                const std::string& part = MifItemTextRef(item, r.src.variableText, scratch);
+                if (part.empty()) continue;
+                *whole = p.text.empty() && &part != &scratch ? &part : nullptr;
+                p.text += part;
             } else if (MifIsAnchor(item)) {
                 offset += SimCharCount(p.text.substr(counted));
                 counted = p.text.size();
@@ -143,12 +149,14 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
     // Objects stand in chunks that never move: the reference stays good
     // while its anchors make more.
     SimObject& p = r.doc.objects[id];
-    p.name = MifParaTag(node);
+    const std::string& tag = MifParaTag(node);
+    p.name = tag;
     if (ObjId f = FormatNamed(r, p.name)) p.indent = r.doc.objects[f].indent;
     if (const MifNode* own = MifChild(node, "Pgf")) Dimension(MifFindArg(*own, "PgfLIndent"), r.src.file.units, &p.indent);
-    p.parent = ReadLines(r, node, id, p, frame, inFlow ? 0 : holder, inFlow);
+    const std::string* whole;
+    p.parent = ReadLines(r, node, id, p, frame, inFlow ? 0 : holder, inFlow, &whole);
     if (inFlow && !p.parent) p.parent = *frame;
-    MifNoteParaRead(r.src, id, p);
+    MifNoteParaRead(r.src, id, p, tag, whole);
     return id;
 }
 
@@ -258,12 +266,9 @@ void ReadFlow(DocReader& r, const MifNode& flowNode) {
     r.src.objectOf.Set(&flowNode, flow);
     ObjId frame = 0;
     std::vector<ObjId> paras;
-    // Room for its paragraphs, and for their texts as read: about as long as
-    // the flow is in the file.
+    // Room for its paragraphs.
     r.src.objectOf.Reserve(r.src.objectOf.size() + flowNode.children.size());
     r.src.parasRead.reserve(r.doc.nextLocal + flowNode.children.size());
-    size_t bytes = flowNode.end > flowNode.begin ? flowNode.end - flowNode.begin : 0; // none: made by hand
-    if (r.src.file.source) r.src.parasText.reserve(r.src.parasText.size() + std::min(bytes, r.src.file.source->size()));
     paras.reserve(flowNode.children.size());
     size_t framelessFront = 0; // paragraphs before the flow's first TextRectID
     for (const MifNode& c : flowNode.children) {

@@ -27,19 +27,24 @@ const std::vector<int32_t>& MifOtherAnchorsRead(const MifSource& src, ObjId para
 bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out) {
     if (para >= src.parasRead.size() || !src.parasRead[para].read) return false;
     const MifSource::ParaRead& r = src.parasRead[para];
-    std::string_view all = src.parasText;
     out->node = src.objectOf.StatementOf(para);
-    out->text = all.substr(r.text, r.textSize);
-    out->tag = all.substr(r.text + r.textSize, r.tagSize);
+    out->text = r.built ? std::string_view(src.parasText).substr(r.builtAt, r.text.size()) : r.text;
+    out->tag = r.tag;
     out->indent = r.indent;
     return out->node != nullptr;
 }
 
-void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p) {
+void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p, const std::string& tag,
+                     const std::string* text) {
     if (src.parasRead.size() <= para) src.parasRead.resize(para + 1);
-    src.parasRead[para] = MifSource::ParaRead{src.parasText.size(), p.text.size(), p.name.size(), p.indent, true};
-    src.parasText += p.text;
-    src.parasText += p.name;
+    MifSource::ParaRead& r = src.parasRead[para];
+    r = MifSource::ParaRead{tag, p.text, 0, p.indent, true, text == nullptr};
+    if (text) {
+        r.text = *text;
+    } else {
+        r.builtAt = src.parasText.size();
+        src.parasText += p.text;
+    }
 }
 
 namespace {
