@@ -95,32 +95,42 @@ ObjId ReadAnchor(DocReader& r, const MifNode& item, ObjId para, int32_t offset) 
 // stands in (`standsIn`, else that of its first line's TextRectID). `frame`
 // is the text frame in effect before it; it becomes the one in effect after
 // it. The characters of the text are counted only up to its last anchor,
-// whose position needs them: most paragraphs have none. `whole` becomes
-// where the text stands whole in the tree (its one item), else null.
-ObjId ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId* frame, ObjId standsIn,
-                bool inFlow, const std::string** whole) {
+// whose position needs them: most paragraphs have none. The same walk
+// over the paragraph's statements finds its tag and its own format.
+struct ParaParts {
+    ObjId standsIn = 0;
+    const std::string* whole = nullptr; // where the text stands whole in the tree (its one item), else null
+    const MifNode* tag = nullptr;       // the first <PgfTag>
+    const MifNode* pgf = nullptr;       // the first <Pgf>
+};
+ParaParts ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId* frame, ObjId standsIn,
+                    bool inFlow) {
     static const std::string none;
     std::string scratch;
-    *whole = &none;
+    ParaParts parts{standsIn, &none};
     size_t counted = 0; // the bytes of the text that `offset` has counted
     int32_t offset = 0; // their characters, and the anchors among them
     bool firstLine = true;
     MifSource::Anchors anchors;
     for (const MifNode& line : node.children) {
-        if (!MifIs(line, "ParaLine")) continue;
+        if (!MifIs(line, "ParaLine")) {
+            if (!parts.tag && MifIs(line, "PgfTag")) parts.tag = &line;
+            if (!parts.pgf && MifIs(line, "Pgf")) parts.pgf = &line;
+            continue;
+        }
         for (const MifNode& item : line.children) {
             if (MifIs(item, "TextRectID")) {
                 int32_t v;
                 auto it = !item.args.empty() && MifIntValue(item.args[0], &v) ? r.rects.find(v)
                                                                                  : r.rects.end();
                 if (it != r.rects.end()) {
-                    if (firstLine && inFlow && !standsIn) standsIn = it->second;
+                    if (firstLine && inFlow && !parts.standsIn) parts.standsIn = it->second;
                     *frame = it->second;
                 }
             } else if (MifIs(item, "String") || MifIs(item, "Char") || MifIs(item, "Variable")) {
                 const std::string& part = MifItemTextRef(item, r.src.variableText, scratch);
                 if (part.empty()) continue;
-                *whole = p.text.empty() && &part != &scratch ? &part : nullptr;
+                parts.whole = p.text.empty() && &part != &scratch ? &part : nullptr;
                 p.text += part;
             } else if (MifIsAnchor(item)) {
                 offset += SimCharCount(p.text.substr(counted));
@@ -136,7 +146,7 @@ ObjId ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId
     }
     p.otherAnchors = anchors.others;
     if (!anchors.objects.empty() || !anchors.others.empty()) r.src.anchorsRead[id] = std::move(anchors);
-    return standsIn;
+    return parts;
 }
 
 // One paragraph: its tag, indent, text, markers and table anchors; `holder`
@@ -149,14 +159,14 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
     // Objects stand in chunks that never move: the reference stays good
     // while its anchors make more.
     SimObject& p = r.doc.objects[id];
-    const std::string& tag = MifParaTag(node);
+    ParaParts parts = ReadLines(r, node, id, p, frame, inFlow ? 0 : holder, inFlow);
+    const std::string& tag = MifStatementText(parts.tag);
     p.name = tag;
     if (ObjId f = FormatNamed(r, p.name)) p.indent = r.doc.objects[f].indent;
-    if (const MifNode* own = MifChild(node, "Pgf")) Dimension(MifFindArg(*own, "PgfLIndent"), r.src.file.units, &p.indent);
-    const std::string* whole;
-    p.parent = ReadLines(r, node, id, p, frame, inFlow ? 0 : holder, inFlow, &whole);
+    if (parts.pgf) Dimension(MifFindArg(*parts.pgf, "PgfLIndent"), r.src.file.units, &p.indent);
+    p.parent = parts.standsIn;
     if (inFlow && !p.parent) p.parent = *frame;
-    MifNoteParaRead(r.src, id, p, tag, whole);
+    MifNoteParaRead(r.src, id, p, tag, parts.whole);
     return id;
 }
 

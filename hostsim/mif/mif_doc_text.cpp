@@ -79,13 +79,16 @@ namespace {
 // The string or keyword value of the first child with the token, where it
 // stands; "" for none (what MifFindText gives, without a copy).
 template <size_t N> const std::string& TextOf(const MifNode& node, const char (&token)[N]) {
-    static const std::string none;
-    const MifNode* c = MifChild(node, token);
-    const MifAtom* a = c && !c->args.empty() ? &c->args[0] : nullptr;
-    return a && (a->kind == MifString || a->kind == MifKeyword) ? a->text : none;
+    return MifStatementText(MifChild(node, token));
 }
 
 } // namespace
+
+const std::string& MifStatementText(const MifNode* statement) {
+    static const std::string none;
+    const MifAtom* a = statement && !statement->args.empty() ? &statement->args[0] : nullptr;
+    return a && (a->kind == MifString || a->kind == MifKeyword) ? a->text : none;
+}
 
 const std::string& MifItemTextRef(const MifNode& item, const std::map<std::string, std::string>& variables,
                                   std::string& scratch) {

@@ -93,6 +93,9 @@ void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p, const std::
                      const std::string* text);
 // The tag of a paragraph statement ("" for none), as reading takes it.
 const std::string& MifParaTag(const MifNode& para);
+// The string or keyword a statement gives (its first value): "" for none,
+// or for a null statement.
+const std::string& MifStatementText(const MifNode* statement);
 
 // Text and control characters of paragraphs (shared by reading and writing).
 // The character a <Char ...> keyword stands for (UTF-8): every special
