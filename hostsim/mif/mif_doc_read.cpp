@@ -99,12 +99,12 @@ ObjId ReadAnchor(DocReader& r, const MifNode& item, ObjId para, int32_t offset) 
 // over the paragraph's statements finds its tag and its own format.
 struct ParaParts {
     ObjId standsIn = 0;
-    const std::string* whole = nullptr; // where the text stands whole in the tree (its one item), else null
+    const std::string* whole = nullptr; // the text whole where it stands (its one item), else null
     const MifNode* tag = nullptr;       // the first <PgfTag>
     const MifNode* pgf = nullptr;       // the first <Pgf>
 };
-ParaParts ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId* frame, ObjId standsIn,
-                    bool inFlow) {
+ParaParts ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId* frame,
+                    ObjId standsIn, bool inFlow) {
     static const std::string none;
     std::string scratch;
     ParaParts parts{standsIn, &none};
@@ -170,9 +170,41 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
     return id;
 }
 
+// How many statements nested in `n` have the token: room for their objects
+// is made once.
+template <size_t N> size_t CountOf(const MifNode& n, const char (&token)[N]) {
+    return (size_t)std::count_if(n.children.begin(), n.children.end(),
+                                 [&](const MifNode& c) { return MifIs(c, token); });
+}
+
+// A row of table `t`, of type `type`: its cells and their paragraphs.
+void ReadRow(DocReader& r, const MifNode& row, ObjId t, int32_t type) {
+    ObjId rid = SimNewObject(r.doc, SimObjRow);
+    r.doc.objects[rid].parent = t;
+    r.doc.objects[rid].rowType = type;
+    r.doc.objects[t].children.push_back(rid);
+    r.doc.objects[rid].children.reserve(CountOf(row, "Cell"));
+    for (const MifNode& cell : row.children) {
+        if (!MifIs(cell, "Cell")) continue;
+        ObjId cid = SimNewObject(r.doc, SimObjCell);
+        r.doc.objects[cid].parent = rid;
+        r.doc.objects[rid].children.push_back(cid);
+        const MifNode* content = MifChild(cell, "CellContent");
+        if (!content) continue;
+        r.src.objectOf.Set(content, cid);
+        ObjId none = 0;
+        // Objects stand in chunks that never move: the reference stays good
+        // while ReadPara adds more.
+        std::vector<ObjId>& paras = r.doc.objects[cid].children;
+        paras.reserve(CountOf(*content, "Para"));
+        for (const MifNode& para : content->children)
+            if (MifIs(para, "Para")) ReadPara(r, para, cid, paras, &none, false);
+    }
+}
+
 void ReadTables(DocReader& r, const MifNode& tbls) {
     for (const MifNode& tbl : tbls.children) {
-        if (tbl.token != "Tbl") continue;
+        if (!MifIs(tbl, "Tbl")) continue;
         ObjId t = SimNewObject(r.doc, SimObjTable);
         r.doc.tables.push_back(t);
         r.src.objectOf.Set(&tbl, t);
@@ -182,32 +214,14 @@ void ReadTables(DocReader& r, const MifNode& tbls) {
             r.src.tableId.emplace_back(t, (int32_t)number);
         }
         for (const MifNode& part : tbl.children) {
-            int32_t type = part.token == "TblH" ? SimRowHeading
-                           : part.token == "TblBody" ? SimRowBody
-                           : part.token == "TblF" ? SimRowFooting : -1;
+            int32_t type = MifIs(part, "TblH") ? SimRowHeading
+                           : MifIs(part, "TblBody") ? SimRowBody
+                           : MifIs(part, "TblF") ? SimRowFooting : -1;
             if (type < 0) continue;
-            for (const MifNode& row : part.children) {
-                if (row.token != "Row") continue;
-                ObjId rid = SimNewObject(r.doc, SimObjRow);
-                r.doc.objects[rid].parent = t;
-                r.doc.objects[rid].rowType = type;
-                r.doc.objects[t].children.push_back(rid);
-                for (const MifNode& cell : row.children) {
-                    if (cell.token != "Cell") continue;
-                    ObjId cid = SimNewObject(r.doc, SimObjCell);
-                    r.doc.objects[cid].parent = rid;
-                    r.doc.objects[rid].children.push_back(cid);
-                    const MifNode* content = MifFind(cell, "CellContent");
-                    if (!content) continue;
-                    r.src.objectOf.Set(content, cid);
-                    ObjId none = 0;
-                    for (const MifNode& para : content->children) {
-                        if (!MifIs(para, "Para")) continue;
-                        // Objects live in a map: the reference stays good while ReadPara adds more.
-                        ReadPara(r, para, cid, r.doc.objects[cid].children, &none, false);
-                    }
-                }
-            }
+            std::vector<ObjId>& rows = r.doc.objects[t].children;
+            rows.reserve(rows.size() + CountOf(part, "Row"));
+            for (const MifNode& row : part.children)
+                if (MifIs(row, "Row")) ReadRow(r, row, t, type);
         }
     }
 }
@@ -290,7 +304,7 @@ void ReadFlow(DocReader& r, const MifNode& flowNode) {
     for (size_t i = 0; i < framelessFront && i < paras.size(); ++i) r.doc.objects[paras[i]].parent = frame;
     for (ObjId p : paras)
         if (ObjId f = r.doc.objects[p].parent; f && !r.doc.objects[f].flow) r.doc.objects[f].flow = flow;
-    r.doc.objects[flow].children = paras;
+    r.doc.objects[flow].children = std::move(paras);
 }
 
 bool OnBodyPage(const SimDoc& doc, ObjId textFrame) {
