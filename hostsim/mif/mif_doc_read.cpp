@@ -95,27 +95,43 @@ ObjId ReadAnchor(DocReader& r, const MifNode& item, ObjId para, int32_t offset) 
 // stands in (`standsIn`, else that of its first line's TextRectID). `frame`
 // is the text frame in effect before it; it becomes the one in effect after
 // it. The characters of the text are counted only up to its last anchor,
-// whose position needs them: most paragraphs have none.
-ObjId ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId* frame, ObjId standsIn,
-                bool inFlow) {
+// whose position needs them: most paragraphs have none. The same walk
+// over the paragraph's statements finds its tag and its own format.
+struct ParaParts {
+    ObjId standsIn = 0;
+    const std::string* whole = nullptr; // the text whole where it stands (its one item), else null
+    const MifNode* tag = nullptr;       // the first <PgfTag>
+    const MifNode* pgf = nullptr;       // the first <Pgf>
+};
+ParaParts ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId* frame,
+                    ObjId standsIn, bool inFlow) {
+    static const std::string none;
     std::string scratch;
+    ParaParts parts{standsIn, &none};
     size_t counted = 0; // the bytes of the text that `offset` has counted
     int32_t offset = 0; // their characters, and the anchors among them
     bool firstLine = true;
     MifSource::Anchors anchors;
     for (const MifNode& line : node.children) {
-        if (!MifIs(line, "ParaLine")) continue;
+        if (!MifIs(line, "ParaLine")) {
+            if (!parts.tag && MifIs(line, "PgfTag")) parts.tag = &line;
+            if (!parts.pgf && MifIs(line, "Pgf")) parts.pgf = &line;
+            continue;
+        }
         for (const MifNode& item : line.children) {
             if (MifIs(item, "TextRectID")) {
                 int32_t v;
                 auto it = !item.args.empty() && MifIntValue(item.args[0], &v) ? r.rects.find(v)
                                                                                  : r.rects.end();
                 if (it != r.rects.end()) {
-                    if (firstLine && inFlow && !standsIn) standsIn = it->second;
+                    if (firstLine && inFlow && !parts.standsIn) parts.standsIn = it->second;
                     *frame = it->second;
                 }
             } else if (MifIs(item, "String") || MifIs(item, "Char") || MifIs(item, "Variable")) {
-                p.text += MifItemTextRef(item, r.src.variableText, scratch);
+                const std::string& part = MifItemTextRef(item, r.src.variableText, scratch);
+                if (part.empty()) continue;
+                parts.whole = p.text.empty() && &part != &scratch ? &part : nullptr;
+                p.text += part;
             } else if (MifIsAnchor(item)) {
                 offset += SimCharCount(p.text.substr(counted));
                 counted = p.text.size();
@@ -130,7 +146,7 @@ ObjId ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId
     }
     p.otherAnchors = anchors.others;
     if (!anchors.objects.empty() || !anchors.others.empty()) r.src.anchorsRead[id] = std::move(anchors);
-    return standsIn;
+    return parts;
 }
 
 // One paragraph: its tag, indent, text, markers and table anchors; `holder`
@@ -143,18 +159,52 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
     // Objects stand in chunks that never move: the reference stays good
     // while its anchors make more.
     SimObject& p = r.doc.objects[id];
-    p.name = MifParaTag(node);
+    ParaParts parts = ReadLines(r, node, id, p, frame, inFlow ? 0 : holder, inFlow);
+    const std::string& tag = MifStatementText(parts.tag);
+    p.name = tag;
     if (ObjId f = FormatNamed(r, p.name)) p.indent = r.doc.objects[f].indent;
-    if (const MifNode* own = MifChild(node, "Pgf")) Dimension(MifFindArg(*own, "PgfLIndent"), r.src.file.units, &p.indent);
-    p.parent = ReadLines(r, node, id, p, frame, inFlow ? 0 : holder, inFlow);
+    if (parts.pgf) Dimension(MifFindArg(*parts.pgf, "PgfLIndent"), r.src.file.units, &p.indent);
+    p.parent = parts.standsIn;
     if (inFlow && !p.parent) p.parent = *frame;
-    MifNoteParaRead(r.src, id, p);
+    MifNoteParaRead(r.src, id, p, tag, parts.whole);
     return id;
+}
+
+// How many statements nested in `n` have the token: room for their objects
+// is made once.
+template <size_t N> size_t CountOf(const MifNode& n, const char (&token)[N]) {
+    return (size_t)std::count_if(n.children.begin(), n.children.end(),
+                                 [&](const MifNode& c) { return MifIs(c, token); });
+}
+
+// A row of table `t`, of type `type`: its cells and their paragraphs.
+void ReadRow(DocReader& r, const MifNode& row, ObjId t, int32_t type) {
+    ObjId rid = SimNewObject(r.doc, SimObjRow);
+    r.doc.objects[rid].parent = t;
+    r.doc.objects[rid].rowType = type;
+    r.doc.objects[t].children.push_back(rid);
+    r.doc.objects[rid].children.reserve(CountOf(row, "Cell"));
+    for (const MifNode& cell : row.children) {
+        if (!MifIs(cell, "Cell")) continue;
+        ObjId cid = SimNewObject(r.doc, SimObjCell);
+        r.doc.objects[cid].parent = rid;
+        r.doc.objects[rid].children.push_back(cid);
+        const MifNode* content = MifChild(cell, "CellContent");
+        if (!content) continue;
+        r.src.objectOf.Set(content, cid);
+        ObjId none = 0;
+        // Objects stand in chunks that never move: the reference stays good
+        // while ReadPara adds more.
+        std::vector<ObjId>& paras = r.doc.objects[cid].children;
+        paras.reserve(CountOf(*content, "Para"));
+        for (const MifNode& para : content->children)
+            if (MifIs(para, "Para")) ReadPara(r, para, cid, paras, &none, false);
+    }
 }
 
 void ReadTables(DocReader& r, const MifNode& tbls) {
     for (const MifNode& tbl : tbls.children) {
-        if (tbl.token != "Tbl") continue;
+        if (!MifIs(tbl, "Tbl")) continue;
         ObjId t = SimNewObject(r.doc, SimObjTable);
         r.doc.tables.push_back(t);
         r.src.objectOf.Set(&tbl, t);
@@ -164,32 +214,14 @@ void ReadTables(DocReader& r, const MifNode& tbls) {
             r.src.tableId.emplace_back(t, (int32_t)number);
         }
         for (const MifNode& part : tbl.children) {
-            int32_t type = part.token == "TblH" ? SimRowHeading
-                           : part.token == "TblBody" ? SimRowBody
-                           : part.token == "TblF" ? SimRowFooting : -1;
+            int32_t type = MifIs(part, "TblH") ? SimRowHeading
+                           : MifIs(part, "TblBody") ? SimRowBody
+                           : MifIs(part, "TblF") ? SimRowFooting : -1;
             if (type < 0) continue;
-            for (const MifNode& row : part.children) {
-                if (row.token != "Row") continue;
-                ObjId rid = SimNewObject(r.doc, SimObjRow);
-                r.doc.objects[rid].parent = t;
-                r.doc.objects[rid].rowType = type;
-                r.doc.objects[t].children.push_back(rid);
-                for (const MifNode& cell : row.children) {
-                    if (cell.token != "Cell") continue;
-                    ObjId cid = SimNewObject(r.doc, SimObjCell);
-                    r.doc.objects[cid].parent = rid;
-                    r.doc.objects[rid].children.push_back(cid);
-                    const MifNode* content = MifFind(cell, "CellContent");
-                    if (!content) continue;
-                    r.src.objectOf.Set(content, cid);
-                    ObjId none = 0;
-                    for (const MifNode& para : content->children) {
-                        if (!MifIs(para, "Para")) continue;
-                        // Objects live in a map: the reference stays good while ReadPara adds more.
-                        ReadPara(r, para, cid, r.doc.objects[cid].children, &none, false);
-                    }
-                }
-            }
+            std::vector<ObjId>& rows = r.doc.objects[t].children;
+            rows.reserve(rows.size() + CountOf(part, "Row"));
+            for (const MifNode& row : part.children)
+                if (MifIs(row, "Row")) ReadRow(r, row, t, type);
         }
     }
 }
@@ -258,12 +290,9 @@ void ReadFlow(DocReader& r, const MifNode& flowNode) {
     r.src.objectOf.Set(&flowNode, flow);
     ObjId frame = 0;
     std::vector<ObjId> paras;
-    // Room for its paragraphs, and for their texts as read: about as long as
-    // the flow is in the file.
+    // Room for its paragraphs.
     r.src.objectOf.Reserve(r.src.objectOf.size() + flowNode.children.size());
     r.src.parasRead.reserve(r.doc.nextLocal + flowNode.children.size());
-    size_t bytes = flowNode.end > flowNode.begin ? flowNode.end - flowNode.begin : 0; // none: made by hand
-    if (r.src.file.source) r.src.parasText.reserve(r.src.parasText.size() + std::min(bytes, r.src.file.source->size()));
     paras.reserve(flowNode.children.size());
     size_t framelessFront = 0; // paragraphs before the flow's first TextRectID
     for (const MifNode& c : flowNode.children) {
@@ -275,7 +304,7 @@ void ReadFlow(DocReader& r, const MifNode& flowNode) {
     for (size_t i = 0; i < framelessFront && i < paras.size(); ++i) r.doc.objects[paras[i]].parent = frame;
     for (ObjId p : paras)
         if (ObjId f = r.doc.objects[p].parent; f && !r.doc.objects[f].flow) r.doc.objects[f].flow = flow;
-    r.doc.objects[flow].children = paras;
+    r.doc.objects[flow].children = std::move(paras);
 }
 
 bool OnBodyPage(const SimDoc& doc, ObjId textFrame) {

@@ -27,19 +27,24 @@ const std::vector<int32_t>& MifOtherAnchorsRead(const MifSource& src, ObjId para
 bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out) {
     if (para >= src.parasRead.size() || !src.parasRead[para].read) return false;
     const MifSource::ParaRead& r = src.parasRead[para];
-    std::string_view all = src.parasText;
     out->node = src.objectOf.StatementOf(para);
-    out->text = all.substr(r.text, r.textSize);
-    out->tag = all.substr(r.text + r.textSize, r.tagSize);
+    out->text = r.built ? std::string_view(src.parasText).substr(r.builtAt, r.text.size()) : r.text;
+    out->tag = r.tag;
     out->indent = r.indent;
     return out->node != nullptr;
 }
 
-void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p) {
+void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p, const std::string& tag,
+                     const std::string* text) {
     if (src.parasRead.size() <= para) src.parasRead.resize(para + 1);
-    src.parasRead[para] = MifSource::ParaRead{src.parasText.size(), p.text.size(), p.name.size(), p.indent, true};
-    src.parasText += p.text;
-    src.parasText += p.name;
+    MifSource::ParaRead& r = src.parasRead[para];
+    r = MifSource::ParaRead{tag, p.text, 0, p.indent, true, text == nullptr};
+    if (text) {
+        r.text = *text;
+    } else {
+        r.builtAt = src.parasText.size();
+        src.parasText += p.text;
+    }
 }
 
 namespace {
@@ -74,13 +79,16 @@ namespace {
 // The string or keyword value of the first child with the token, where it
 // stands; "" for none (what MifFindText gives, without a copy).
 template <size_t N> const std::string& TextOf(const MifNode& node, const char (&token)[N]) {
-    static const std::string none;
-    const MifNode* c = MifChild(node, token);
-    const MifAtom* a = c && !c->args.empty() ? &c->args[0] : nullptr;
-    return a && (a->kind == MifString || a->kind == MifKeyword) ? a->text : none;
+    return MifStatementText(MifChild(node, token));
 }
 
 } // namespace
+
+const std::string& MifStatementText(const MifNode* statement) {
+    static const std::string none;
+    const MifAtom* a = statement && !statement->args.empty() ? &statement->args[0] : nullptr;
+    return a && (a->kind == MifString || a->kind == MifKeyword) ? a->text : none;
+}
 
 const std::string& MifItemTextRef(const MifNode& item, const std::map<std::string, std::string>& variables,
                                   std::string& scratch) {

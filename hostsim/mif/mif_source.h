@@ -22,15 +22,18 @@ struct MifSource {
                                   // component statements
     // Pages, paragraph formats, markers and book components as they were
     // read. Paragraphs, thousands of them, are not copied object by object:
-    // their tags and texts as read stand one after the other in one string,
-    // and each paragraph's part of it and its indent by id (see
-    // MifParaRead); their anchors below.
+    // each one's tag, text and indent as read stand by id (see MifParaRead);
+    // their anchors below. The tag and, for most paragraphs, the text are
+    // where they stand in the tree (one <String>), which never changes once
+    // read; only texts made of several items are built, one after the other
+    // in `parasText`.
     std::map<ObjId, SimObject> asRead;
     std::string parasText;
     struct ParaRead {
-        size_t text = 0, textSize = 0, tagSize = 0; // in `parasText`: the text, then the tag
+        std::string_view tag, text; // `text` in the tree, unless `built`
+        size_t builtAt = 0;         // `built`: where the text stands in `parasText`
         Metric indent = 0;
-        bool read = false;
+        bool read = false, built = false;
     };
     std::vector<ParaRead> parasRead;
     // paragraph -> its anchors as read; only paragraphs that have some (most
@@ -83,9 +86,16 @@ struct MifParaAsRead {
 };
 bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out);
 // Notes paragraph `para` (`p`) as read; its statement is in `objectOf`.
-void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p);
+// `tag` and `text` (when not null) are where its tag and its text stand in
+// the tree or in `variableText`: kept there, not copied. A null `text` is a
+// text built of several items: it is copied.
+void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p, const std::string& tag,
+                     const std::string* text);
 // The tag of a paragraph statement ("" for none), as reading takes it.
 const std::string& MifParaTag(const MifNode& para);
+// The string or keyword a statement gives (its first value): "" for none,
+// or for a null statement.
+const std::string& MifStatementText(const MifNode* statement);
 
 // Text and control characters of paragraphs (shared by reading and writing).
 // The character a <Char ...> keyword stands for (UTF-8): every special

@@ -603,3 +603,37 @@ TEST(MifDocument, ParagraphsTakeTheIndentOfTheFormatsReadBeforeThem) {
     EXPECT_EQ(SimLocal(doc, SimLocal(doc, cell)->children[0])->indent, 0);
     for (ObjId p : SimLocal(doc, doc.mainFlow)->children) EXPECT_EQ(SimLocal(doc, p)->indent, 36 * MetricOnePoint);
 }
+
+// Rows and cells hold what the table's statements name, in order, whatever
+// else stands among them: heading, body and footing rows each take their
+// type, and a cell's paragraphs are only its <Para> statements. A
+// paragraph's tag and own indent are its first <PgfTag> and <Pgf>, wherever
+// they stand among its lines.
+TEST(MifDocument, TableRowsCellsAndParagraphsAreTheStatementsThatNameThem) {
+    const std::string text = "<MIFFile 9.00>\n"
+                             "<Tbls <Tbl <TblID 1> <TblFormat <TblTag `Format A'>>\n"
+                             " <TblH <Row <RowMaxHeight 14in> <Cell <CellContent <Para <ParaLine <String `h'>>>>>>>\n"
+                             " <TblBody <Row <Cell <CellContent <Notes> <Para <ParaLine <String `a'>>>\n"
+                             "   <Para <ParaLine <String `b'>> <PgfTag `Late'> <Pgf <PgfLIndent 9pt>> <PgfTag `No'>>>>\n"
+                             "  <CellFill 0> <Cell <CellContent>>>\n"
+                             "  <Row <Cell>>>\n"
+                             " <TblF <Row <Cell <CellContent <Para>>>>>>>\n";
+    SimDoc doc = FromText(text);
+    ASSERT_EQ(doc.tables.size(), 1u);
+    std::vector<int32_t> types;
+    std::vector<std::vector<std::string>> cells; // the texts of each cell's paragraphs
+    for (ObjId row : SimLocal(doc, doc.tables[0])->children) {
+        types.push_back(SimLocal(doc, row)->rowType);
+        for (ObjId cell : SimLocal(doc, row)->children) {
+            cells.emplace_back();
+            for (ObjId p : SimLocal(doc, cell)->children) cells.back().push_back(SimLocal(doc, p)->text);
+        }
+    }
+    EXPECT_EQ(types, (std::vector<int32_t>{SimRowHeading, SimRowBody, SimRowBody, SimRowFooting}));
+    EXPECT_EQ(cells, (std::vector<std::vector<std::string>>{{"h"}, {"a", "b"}, {}, {}, {""}}));
+    ObjId body = SimLocal(doc, doc.tables[0])->children[1];
+    const SimObject* late = SimLocal(doc, SimLocal(doc, SimLocal(doc, body)->children[0])->children[1]);
+    EXPECT_EQ(late->name, "Late");
+    EXPECT_EQ(late->indent, 9 * MetricOnePoint);
+    EXPECT_EQ(Written(doc), text);
+}

@@ -309,3 +309,41 @@ TEST(MifSave, ParagraphsAddedToATableCellAreSavedInTheirCell) {
     EXPECT_EQ(cellTexts(back, 0), (std::vector<std::string>{"z", "Xb", "a"}));
     EXPECT_EQ(cellTexts(back, 1), std::vector<std::string>{"c"});
 }
+
+// Paragraphs whose text is one item keep that item's text as the text they
+// were read with; one whose only item is a <Char> or whose text is built of
+// several keeps a copy. Either way a paragraph left alone is written as
+// read, and one whose text or tag changed is written anew, whichever
+// paragraph it is and whatever its neighbours are.
+TEST(MifSave, EachKindOfParagraphTextIsComparedWithTheTextItWasReadWith) {
+    const std::string text = "<MIFFile 9.00>\n<VariableFormats <VariableFormat <VariableName `V'> <VariableDef `Vee'>>>\n"
+                             "<Page <PageType BodyPage> <TextRect <ID 1>>>\n"
+                             "<TextFlow <TFTag `A'>\n"
+                             " <Para <PgfTag `Body'> <ParaLine <TextRectID 1> <String `one'>>>\n"
+                             " <Para <PgfTag `Body'> <ParaLine <Char Tab>>>\n"
+                             " <Para <PgfTag `Head'> <ParaLine <Variable <VariableName `V'>>>>\n"
+                             " <Para <ParaLine <String `'> <String `two'> <String `'>>>\n"
+                             " <Para <PgfTag `Body'> <ParaLine <Char EmDash>> <ParaLine <String `x'>>>\n"
+                             " <Para <PgfTag `Body'>>\n"
+                             ">\n";
+    const std::vector<std::string> asRead = {"one", "\t", "Vee", "two", "\xE2\x80\x94x", ""};
+    SimDoc doc = FromText(text);
+    ASSERT_EQ(SimFlowTexts(doc), asRead);
+    EXPECT_EQ(Saved(doc), text);
+    for (size_t i = 0; i < asRead.size(); ++i) {
+        for (bool tag : {false, true}) {
+            SCOPED_TRACE(std::to_string(i) + (tag ? " tag" : " text"));
+            SimDoc changed = FromText(text);
+            SimObject& p = *SimLocal(changed, SimLocal(changed, changed.mainFlow)->children[i]);
+            if (tag) p.name = "Other";
+            else p.text = asRead[i].empty() ? "new" : std::string(asRead[i].size(), 'Z');
+            std::string saved = Saved(changed);
+            EXPECT_NE(saved, text);
+            SimDoc again = FromText(saved);
+            std::vector<std::string> texts = asRead;
+            if (!tag) texts[i] = p.text;
+            EXPECT_EQ(SimFlowTexts(again), texts);
+            EXPECT_EQ(SimLocal(again, SimLocal(again, again.mainFlow)->children[i])->name, tag ? "Other" : p.name);
+        }
+    }
+}
