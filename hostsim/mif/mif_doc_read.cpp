@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -133,7 +134,7 @@ ParaParts ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, O
                 parts.whole = p.text.empty() && &part != &scratch ? &part : nullptr;
                 p.text += part;
             } else if (MifIsAnchor(item)) {
-                offset += SimCharCount(p.text.substr(counted));
+                offset += SimCharCount(std::string_view(p.text).substr(counted));
                 counted = p.text.size();
                 if (ObjId anchored = ReadAnchor(r, item, id, offset))
                     anchors.objects.emplace_back(anchored, offset);

@@ -28,7 +28,7 @@ bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out) {
     if (para >= src.parasRead.size() || !src.parasRead[para].read) return false;
     const MifSource::ParaRead& r = src.parasRead[para];
     out->node = src.objectOf.StatementOf(para);
-    out->text = r.built ? std::string_view(src.parasText).substr(r.builtAt, r.text.size()) : r.text;
+    out->text = r.built ? std::string_view(src.parasText).substr(r.builtAt, r.builtSize) : r.text;
     out->tag = r.tag;
     out->indent = r.indent;
     return out->node != nullptr;
@@ -38,11 +38,12 @@ void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p, const std::
                      const std::string* text) {
     if (src.parasRead.size() <= para) src.parasRead.resize(para + 1);
     MifSource::ParaRead& r = src.parasRead[para];
-    r = MifSource::ParaRead{tag, p.text, 0, p.indent, true, text == nullptr};
+    r = MifSource::ParaRead{tag, {}, 0, 0, p.indent, true, text == nullptr};
     if (text) {
         r.text = *text;
     } else {
         r.builtAt = src.parasText.size();
+        r.builtSize = p.text.size();
         src.parasText += p.text;
     }
 }
@@ -106,8 +107,6 @@ std::string MifItemText(const MifNode& item, const std::map<std::string, std::st
     std::string scratch;
     return MifItemTextRef(item, variables, scratch);
 }
-
-const std::string& MifParaTag(const MifNode& para) { return TextOf(para, "PgfTag"); }
 
 bool MifIsAnchor(const MifNode& item) {
     return MifIs(item, "Marker") || MifIs(item, "ATbl") || MifIs(item, "AFrame") || MifIs(item, "FNote");

@@ -30,8 +30,8 @@ struct MifSource {
     std::map<ObjId, SimObject> asRead;
     std::string parasText;
     struct ParaRead {
-        std::string_view tag, text; // `text` in the tree, unless `built`
-        size_t builtAt = 0;         // `built`: where the text stands in `parasText`
+        std::string_view tag, text;        // `text` in the tree, unless `built`
+        size_t builtAt = 0, builtSize = 0; // `built`: where the text stands in `parasText`
         Metric indent = 0;
         bool read = false, built = false;
     };
@@ -91,8 +91,6 @@ bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out);
 // text built of several items: it is copied.
 void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p, const std::string& tag,
                      const std::string* text);
-// The tag of a paragraph statement ("" for none), as reading takes it.
-const std::string& MifParaTag(const MifNode& para);
 // The string or keyword a statement gives (its first value): "" for none,
 // or for a null statement.
 const std::string& MifStatementText(const MifNode* statement);
