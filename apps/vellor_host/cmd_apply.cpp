@@ -1,0 +1,25 @@
+// `vellor-host apply DOC...`: each document opened as the user would, its
+// master pages applied by the plug-in's command, saved when it changed.
+#include "apps/vellor_host/host_run.h"
+
+#include "apps/vellor_host/mapping_tables.h"
+
+int ApplyCommand(HostRun& run, const std::vector<std::string>& names) {
+    std::vector<DocChanges> docs;
+    for (const std::string& name : names) {
+        SimDoc* doc = OpenAsUser(run, name);
+        if (!doc) continue;
+        DocSnapshot before = SnapshotDoc(*doc, DocTitle(name));
+        // Open alone, a document with a "Page Type" table is the first open
+        // document the plug-in finds: its own rules decide its pages.
+        if (run.o.mapping.empty() && HoldsPageTypeTable(*doc))
+            ReportLine(run.r, "Mapping document for " + before.title + ": itself (an open document with a \"Page Type\" table)");
+        Send(run, "SetDocId " + std::to_string(doc->id));
+        Send(run, "ApplyMasterPagesDoc");
+        docs.push_back(ComparePages(before, SnapshotDoc(*doc, DocTitle(name))));
+        SaveAsUser(run, doc);
+        Close(run, doc);
+    }
+    PrintChanges(run, docs);
+    return HostExitDone;
+}

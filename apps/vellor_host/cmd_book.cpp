@@ -1,0 +1,60 @@
+// `vellor-host apply-book BOOK` and `list-book BOOK`: the plug-in's book
+// commands, which walk the book's documents, save each (apply) or list them
+// all into one report (list). A document the plug-in did not save has lost
+// its changes, and is named.
+#include "apps/vellor_host/host_run.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Why the plug-in may have saved nothing: without the host's converters it
+// cannot give the host a document's name, and it does not save under none.
+std::string WhyUnsaved(const std::string& hostDir) {
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(fs::path(hostDir) / "icu_data", ec), end; !ec && it != end;
+         it.increment(ec))
+        if (it->path().filename() == "adobe-fm-roman-windows.cnv") return "";
+    return ": the host folder " + hostDir + " has no converters (icu_data), so the plug-in cannot convert the file's name";
+}
+
+// The plug-in saves every document of the book it walks; one that it did not
+// save has lost its changes, and that is a failure however quiet the plug-in was.
+void ReportUnsaved(HostRun& run) {
+    std::set<std::string> reported;
+    for (const StoreTap::FailedSave& f : run.tap.failedSaves) reported.insert(f.name);
+    std::string why;
+    for (const std::string& name : run.bookDocuments) {
+        if (run.tap.after.count(name) || !reported.insert(name).second) continue;
+        if (why.empty()) why = "was not saved" + WhyUnsaved(run.hostDir);
+        ReportWarning(run.r, LocalName(name) + " " + why);
+    }
+}
+
+} // namespace
+
+int BookCommand(HostRun& run, const std::vector<std::string>& names) {
+    bool apply = run.o.command == HostCommandApplyBook;
+    SimDoc* book = OpenAsUser(run, names.front());
+    if (!book) return HostExitDone;
+    std::set<ObjId> before = OpenIds(run);
+    BeginProgress(run.r, static_cast<int>(run.bookDocuments.size()));
+    Send(run, "SetBookId " + std::to_string(book->id));
+    Send(run, apply ? "ApplyMasterPagesBook" : "ListMasterPagesBook");
+    EndProgress(run.r);
+    if (!apply) {
+        TakeReports(run, before);
+        return HostExitDone;
+    }
+    ReportUnsaved(run);
+    std::vector<DocChanges> docs;
+    std::set<std::string> seen;
+    // A book's documents are all saved by the plug-in; one it did not save
+    // has been named by ReportUnsaved and has no state to show.
+    for (const std::string& doc : run.bookDocuments)
+        if (seen.insert(doc).second && run.tap.after.count(doc)) AddSavedChanges(run, doc, &docs);
+    PrintChanges(run, docs);
+    return HostExitDone;
+}

@@ -1,0 +1,26 @@
+// Reading ahead of the plug-in: every file the command needs is read (or, for
+// a book's documents, checked) before the plug-in is loaded, and a file that
+// cannot be read stops the run with a message before anything is written.
+#pragma once
+
+#include "apps/vellor_host/host_run.h"
+
+#include <string>
+#include <vector>
+
+enum Want { WantDocument, WantBook, WantAny };
+
+// Reads (into `out`) or, without `out`, checks the local file `local` as
+// what `want` says; its Windows-form name into `windowsName`. 0 with the
+// error reported when it cannot. `folder`, when given, is named in a message
+// about a binary FrameMaker file there (the host folder, which the user did
+// not name on the command line).
+int ReadAhead(HostRun& run, const std::string& local, Want want, std::string* windowsName, SimDoc* out = nullptr,
+              const std::string& folder = std::string());
+
+// Whether the plug-in is going to open the mapping document.
+bool UsesMapping(const HostOptions& o);
+
+// Reads ahead every file of the command into `names` (Windows form), the
+// book's documents into the run; false when one cannot be read.
+bool ReadAheadAll(HostRun& run, std::vector<std::string>* names);
