@@ -14,7 +14,8 @@
 #  2. the sample book through the installed module, with the simulated host
 #     (vellor-host.exe) where FrameMaker.exe lies, so that Windows finds ICU's
 #     DLLs only where install.cmd put them: every file it leaves and all it
-#     prints must be the native vellor-host's, byte for byte;
+#     prints must be the native vellor-host's, byte for byte; and
+#     bin\vellor-host.exe run from the unpacked zip as it is;
 #  3. uninstall.cmd from every folder (the first found through the App Paths
 #     entry of FrameMaker.exe): maker.ini must be <shape>.removed.ini, or the
 #     shape as it was, and the folder must hold what it held before, plus
@@ -208,6 +209,17 @@ endforeach()
 file(READ ${scratch}/book/report.mif report)
 if(NOT report MATCHES "^<MIFFile 2020> # TarnOutput.fm")
   message(FATAL_ERROR "The report was not made from the installed TarnOutput.fm")
+endif()
+
+# vellor-host.exe run from the unpacked zip finds the module and the host
+# folder beside itself, and ICU's DLLs in its own folder.
+file(COPY ${EXAMPLES}/appendix.mif DESTINATION ${scratch}/zip_run)
+wine(${package}/bin/vellor-host.exe list appendix.mif DIR ${scratch}/zip_run
+     OUT ${scratch}/zip_run/list.out ERR ${scratch}/zip_run/list.err STATUS status)
+file(READ ${scratch}/zip_run/list.out listed)
+if(NOT status EQUAL 0 OR NOT listed MATCHES "A-4   ChapterLeft")
+  file(READ ${scratch}/zip_run/list.err err)
+  message(FATAL_ERROR "bin\\vellor-host.exe in the unpacked zip: ${status}\n${listed}${err}")
 endif()
 
 # ---- 3. Uninstall ------------------------------------------------------------------
