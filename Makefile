@@ -5,7 +5,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 30
-WINDOWS_BUILD ?= build-windows
+WINDOWS_BUILD ?= build-win
 CMAKE_FLAGS ?=
 
 # Debian packages the build and the tests need.
@@ -18,7 +18,7 @@ VALGRIND_PACKAGES := valgrind
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest dpkg-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps fuzz-deps valgrind-deps configure build test asan fuzz valgrind demo bench install clean windows-deps windows wintest
+.PHONY: all deps fuzz-deps valgrind-deps configure build test asan fuzz valgrind demo bench install clean windows-deps windows windows-package wintest
 
 all: build
 
@@ -111,8 +111,9 @@ bench: configure
 	nice $(BUILD)/apps/vellor-bench $(BENCH_ARGS)
 
 # Windows: ICU cross-built once into a cache outside the tree, the host
-# converters from the native build, then everything cross-built with MinGW;
-# wintest runs the test programs under Wine.
+# converters from the native build, then everything cross-built with MinGW,
+# the release zip included; wintest runs the test programs under Wine, and
+# installs the zip into scratch FrameMaker folders there.
 windows: windows-deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(BUILD) -j $(JOBS) --target vellor_icu_data
@@ -121,7 +122,13 @@ windows: windows-deps
 	  -DVELLOR_ICU_WINDOWS_DIR=$$icu -DVELLOR_NATIVE_ICU_DATA_DIR=$(abspath $(BUILD))/icu_data $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
-# The Windows vellor-host is compared with the native one on the sample book.
+# The release: $(WINDOWS_BUILD)/Vellor-<VERSION>-win64.zip, with install.cmd.
+windows-package: windows
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target vellor_package
+	@echo "Release: $$(ls $(WINDOWS_BUILD)/Vellor-*-win64.zip)"
+
+# The Windows vellor-host is compared with the native one on the sample book,
+# here and installed from the zip.
 wintest: windows
 	cmake --build $(BUILD) -j $(JOBS) --target vellor-host
 	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(JOBS)

@@ -3,7 +3,7 @@
 # Debian's sources, ICU's DLLs and the host converters where the programs
 # find them, and a launcher that runs the programs under Wine.
 
-# windres compiles the module's version resource (data/vellor.rc).
+# windres compiles the module's version resource (data/vellor.rc.in, configured).
 enable_language(RC)
 
 # ---- ICU's DLLs ---------------------------------------------------------------

@@ -1,7 +1,14 @@
 # The plug-in as one module, Vellor.so here (Vellor.dll on Windows), built from
-# the core library and the version resource of data/vellor.rc. Its only
+# the core library and the version resource of data/vellor.rc.in. Its only
 # exported symbol is F_ApiClientInit.
-set(VELLOR_RC ${PROJECT_SOURCE_DIR}/data/vellor.rc)
+
+# The version has one source, the project's VERSION (2.1.100: major, minor,
+# build): the version resource takes "2.1" and 2,1,0,0 from it, the About alert
+# "Version 2.1 Build 100", vellor-host --version all of it (apps/).
+set(VELLOR_RC ${PROJECT_BINARY_DIR}/generated/vellor.rc)
+configure_file(${PROJECT_SOURCE_DIR}/data/vellor.rc.in ${VELLOR_RC} @ONLY)
+target_compile_definitions(vellor_tools PRIVATE
+  VELLOR_ABOUT_VERSION="Version ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR} Build ${PROJECT_VERSION_PATCH}")
 
 if(WIN32)
   add_library(Vellor MODULE ${VELLOR_RC} ${PROJECT_SOURCE_DIR}/data/vellor.def)

@@ -27,6 +27,17 @@ jobs=${JOBS:-$(nproc)}
 if [ "${1:-}" = --print-prefix ]; then echo "$prefix"; exit 0; fi
 if [ -f "$stamp" ]; then echo "$prefix"; exit 0; fi
 
+# Every build of the tree on this machine shares the cache: a second run
+# waits for the first (whose start would otherwise delete the folders the
+# first is building in) and then takes its result.
+mkdir -p "$cache"
+exec 9>"$cache/icu-72-mingw64.lock"
+if ! flock -n 9; then
+  echo "Waiting for another build of ICU for Windows in $cache" >&2
+  flock 9
+fi
+if [ -f "$stamp" ]; then echo "$prefix"; exit 0; fi
+
 sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
 src_root=$cache/icu-src
 work=$cache/icu-build

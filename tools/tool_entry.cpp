@@ -19,7 +19,7 @@ ObjId TargetBookId = 0;
 namespace {
 
 const char AboutText[] =
-    "Quillet \nVersion 2.1 Build 100 (64-bit)\n"
+    "Quillet \n" VELLOR_ABOUT_VERSION " (64-bit)\n" // the version from the build (data/resource.cmake)
     "Gives every body page its master page by the rules of MasterPage.fm.\n"
     "Keep MasterPage.fm in the FrameMaker directory; edit it with any document open.\n"
     "Markers of type MasterPage set a page's master page by category.";
