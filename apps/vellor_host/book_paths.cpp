@@ -115,10 +115,17 @@ std::vector<std::string> Places(const std::vector<HostPathMap>& maps, const std:
 
 // Identifies a file however it is reached (links, letter case, "..").
 std::string FileKey(const std::string& path) {
+#ifndef _WIN32
     struct stat st;
     if (::stat(path.c_str(), &st) == 0) return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+#endif
+    // Windows gives no file numbers through stat: the full name, in one case.
     std::error_code ec;
-    return fs::weakly_canonical(path, ec).string();
+    std::string key = fs::weakly_canonical(path, ec).string();
+#ifdef _WIN32
+    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
+#endif
+    return key;
 }
 
 // The error for a name found nowhere: the name as Windows shows it, and
