@@ -29,7 +29,7 @@ void ReportUnsaved(HostRun& run) {
     for (const std::string& name : run.bookDocuments) {
         if (run.tap.after.count(name) || !reported.insert(name).second) continue;
         if (why.empty()) why = "was not saved" + WhyUnsaved(run.hostDir);
-        ReportWarning(run.r, LocalName(name) + " " + why);
+        ReportWarning(run.r, LocalName(StoreTapFileOf(run.tap, name)) + " " + why);
     }
 }
 

@@ -3,7 +3,6 @@
 #include "apps/vellor_host/host_run.h"
 
 #include "apps/vellor_host/host_mapping.h"
-#include "apps/vellor_host/host_read_ahead.h"
 #include "apps/vellor_host/mapping_check.h"
 
 #include <cstdio>
@@ -29,11 +28,9 @@ std::vector<std::string> CheckedNames(HostRun& run, const std::vector<std::strin
 } // namespace
 
 int CheckCommand(HostRun& run, const std::vector<std::string>& names) {
+    // Every one was found and read ahead, a book's documents as the book
+    // commands find them.
     std::vector<std::string> docNames = CheckedNames(run, names);
-    int ok = 1;
-    for (const std::string& name : docNames)
-        if (!run.tap.cache.count(name)) ok &= ReadAhead(run, LocalName(name), WantDocument, nullptr);
-    if (!ok) return HostExitUsage;
     SimDoc mapping;
     std::string line;
     if (!FindMappingFor(run, {}, &mapping, &line)) {

@@ -3,6 +3,7 @@
 // a dash. After `--open`, operands of `send` are files to open.
 #include "apps/vellor_host/host_options.h"
 
+#include <cctype>
 #include <cstring>
 
 namespace {
@@ -41,6 +42,23 @@ int Fail(std::string* error, std::string text) {
     return 0;
 }
 
+// FROM=TO of --path-map. FROM is a folder as Windows names it, with a drive
+// or a share: the names a book holds are full names of one or the other.
+int AddPathMap(HostOptions* o, const std::string& value, std::string* error) {
+    size_t eq = value.find('=');
+    if (eq == std::string::npos || eq == 0 || eq + 1 == value.size())
+        return Fail(error, "--path-map needs FROM=TO, such as --path-map \"O:/Bills 09=/home/me/bills\"");
+    std::string from = value.substr(0, eq);
+    auto sep = [](char c) { return c == '/' || c == '\\'; };
+    bool drive = from.size() >= 2 && std::isalpha(static_cast<unsigned char>(from[0])) && from[1] == ':';
+    bool share = from.size() > 2 && sep(from[0]) && sep(from[1]) && !sep(from[2]);
+    if (!drive && !share)
+        return Fail(error, "--path-map " + value + ": FROM must be a folder as Windows names it, with a drive "
+                                                   "(O:/Bills 09) or a share (//server/share)");
+    o->pathMaps.push_back({from, value.substr(eq + 1)});
+    return 1;
+}
+
 // What the command needs of its operands and options, once all are read.
 int CheckCommand(const HostOptions& o, std::string* error) {
     size_t n = o.operands.size();
@@ -70,6 +88,9 @@ int CheckCommand(const HostOptions& o, std::string* error) {
         break;
     }
     if (!o.open.empty() && o.command != HostCommandSend) return Fail(error, "--open belongs to send");
+    if (!o.pathMaps.empty() && o.command != HostCommandApplyBook && o.command != HostCommandListBook &&
+        o.command != HostCommandCheck)
+        return Fail(error, "--path-map belongs to apply-book, list-book and check");
     if ((!o.page.empty() || o.categoryGiven) && o.command != HostCommandInsertMarker)
         return Fail(error, "--page and --category belong to insert-marker");
     return 1;
@@ -102,12 +123,17 @@ int ParseHostOptions(int argc, const char* const* argv, HostOptions* o, std::str
                 value = arg.substr(eq + 1);
             }
             std::string* slot = ValueSlot(o, name);
-            if (!slot) return Fail(error, "unknown option " + name);
+            bool pathMap = name == "--path-map";
+            if (!slot && !pathMap) return Fail(error, "unknown option " + name);
             if (!inlineValue) {
                 if (i + 1 >= argc || !argv[i + 1]) return Fail(error, name + " needs a value");
                 value = argv[++i];
             }
             if (value.empty() && name != "--category") return Fail(error, name + " needs a value");
+            if (pathMap) {
+                if (!AddPathMap(o, value, error)) return 0;
+                continue;
+            }
             *slot = value;
             if (name == "--category") o->categoryGiven = true;
             continue;
@@ -153,6 +179,9 @@ std::string HostUsageText(const std::string& whereText) {
            "  --mapping FILE        the mapping document: opened on screen first, so the\n"
            "                        plug-in takes it; it must hold a \"Page Type\" table\n"
            "  --report FILE         save the listing report as FILE (MIF)\n"
+           "  --path-map FROM=TO    a book's documents named under the Windows folder FROM\n"
+           "                        (O:/Bills 09, //server/share) are in the folder TO here;\n"
+           "                        may be given more than once\n"
            "  --dry-run             run everything, save nothing, show what would change\n"
            "  --plugin PATH         the plug-in module to load (default: below)\n"
            "  -q, --quiet           only warnings, errors and reports\n"

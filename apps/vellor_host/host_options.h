@@ -17,6 +17,13 @@ enum HostCommand {
     HostCommandCheck,        // check DOC|BOOK...: the mapping document against them
 };
 
+// --path-map FROM=TO: a book's documents named under the Windows folder FROM
+// ("O:/Bills 09", "//server/share"; either separator) are looked for under
+// the local folder TO.
+struct HostPathMap {
+    std::string from, to;
+};
+
 enum HostVerbosity { HostQuiet = -1, HostNormal = 0, HostVerbose = 1 };
 
 struct HostOptions {
@@ -29,6 +36,7 @@ struct HostOptions {
     std::string plugin;                // empty: the build's own module
     std::string page;                  // insert-marker: the page (number text or position)
     std::string category;              // insert-marker: the marker text
+    std::vector<HostPathMap> pathMaps; // in the order given
     bool categoryGiven = false;
     bool dryRun = false;
     HostVerbosity verbosity = HostNormal;

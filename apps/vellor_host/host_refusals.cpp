@@ -76,8 +76,9 @@ bool NamesThePlugInCanCarry(HostRun& run, const std::vector<std::string>& names)
 bool ReportReplacesNoInput(HostRun& run, const std::vector<std::string>& names) {
     if (run.o.report.empty()) return true;
     for (const std::string& name : InputFiles(run, names)) {
-        if (!SameFile(run.o.report, LocalName(name))) continue;
-        ReportError(run.r, "--report " + run.o.report + " is " + LocalName(name) +
+        std::string local = LocalName(StoreTapFileOf(run.tap, name)); // a book's document: the file found
+        if (!SameFile(run.o.report, local)) continue;
+        ReportError(run.r, "--report " + run.o.report + " is " + local +
                            ", which this run reads: the report would replace it. Name a new file for the "
                            "report; nothing was written");
         return false;

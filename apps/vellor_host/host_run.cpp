@@ -36,7 +36,8 @@ void Catch(HostRun& run) {
     OnActivity(&run);
     for (; run.failuresSeen < run.tap.failedSaves.size(); ++run.failuresSeen) {
         const StoreTap::FailedSave& f = run.tap.failedSaves[run.failuresSeen];
-        ReportWarning(run.r, "could not save " + LocalName(f.name) + (f.why.empty() ? "" : " (" + f.why + ")"));
+        ReportWarning(run.r, "could not save " + LocalName(StoreTapFileOf(run.tap, f.name)) +
+                                 (f.why.empty() ? "" : " (" + f.why + ")"));
     }
 }
 

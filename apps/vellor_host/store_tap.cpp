@@ -27,7 +27,7 @@ int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
     }
     if (!tap.inner.load) return SimStatusNotFound;
     SimDoc loaded;
-    int status = tap.inner.load(tap.inner.context, name, &loaded);
+    int status = tap.inner.load(tap.inner.context, StoreTapFileOf(tap, name), &loaded);
     if (status != SimOk) return status;
     AsLoaded(&loaded, name);
     if (!loaded.isBook && !tap.before.count(name)) tap.before[name] = SnapshotDoc(loaded, DocTitle(name));
@@ -74,7 +74,7 @@ int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::str
         *isBook = doc.isBook;
         return status;
     }
-    int status = tap.innerCheck(tap.inner.context, name, isBook);
+    int status = tap.innerCheck(tap.inner.context, StoreTapFileOf(tap, name), isBook);
     if (status != SimOk && error) {
         std::string why = tap.innerError ? tap.innerError(tap.inner.context) : std::string();
         *error = why.empty() ? DocTitle(name) + ": cannot be read" : why;
@@ -89,7 +89,7 @@ int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {
     }
     int status = SimOk;
     if (!tap.dryRun) {
-        status = tap.inner.save ? tap.inner.save(tap.inner.context, name, doc) : SimStatusSaveFailed;
+        status = tap.inner.save ? tap.inner.save(tap.inner.context, StoreTapFileOf(tap, name), doc) : SimStatusSaveFailed;
         if (status != SimOk) {
             std::string why = tap.innerError ? tap.innerError(tap.inner.context) : std::string();
             tap.failedSaves.push_back({name, why});
@@ -106,6 +106,11 @@ int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {
         tap.after[name] = SnapshotDoc(doc, DocTitle(name));
     }
     return SimOk;
+}
+
+const std::string& StoreTapFileOf(const StoreTap& tap, const std::string& name) {
+    auto file = tap.files.find(name);
+    return file == tap.files.end() ? name : file->second;
 }
 
 std::string DocTitle(const std::string& windowsName) {

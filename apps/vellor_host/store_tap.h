@@ -24,6 +24,13 @@ struct StoreTap {
     // Whether a file reads, without making a document of it (may be null).
     int (*innerCheck)(void* context, const std::string& name, bool* isBook) = nullptr;
 
+    // The file a name stands for (Windows form), where it is not the name
+    // itself: a book's document named as FrameMaker stored it ("O:\Bills
+    // 09\Cover.fm") and found here under another name. Loads, saves and
+    // checks of the name reach that file; everything else here goes by the
+    // name, which the document keeps.
+    std::map<std::string, std::string> files;
+
     std::map<std::string, SimDoc> cache;       // last state read or saved, by name
     // Files read from disk whenever they are opened and never held in the
     // cache: a book's documents, so that a book is in memory one document at
@@ -58,6 +65,9 @@ int StoreTapRead(StoreTap& tap, const std::string& name, SimDoc* out, std::strin
 int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::string* error);
 // Saves a document as the host program itself does (File > Save), dry-run aware.
 int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc);
+
+// The file `name` stands for (Windows form): its entry in `files`, or itself.
+const std::string& StoreTapFileOf(const StoreTap& tap, const std::string& name);
 
 // The last element of a Windows-form name: what tables call a document.
 std::string DocTitle(const std::string& windowsName);

@@ -26,6 +26,9 @@ TEST(HostProgramUsage, BadUsageExitsWithTwoAndRunsNothing) {
         {{"apply", "a.mif", "--host-dir"}, "--host-dir needs a value"},
         {{"menus", "extra"}, "menus takes no operands"},
         {{"check"}, "no document given"},
+        {{"apply-book", "a.book", "--path-map", "O:/Bills 09"}, "--path-map needs FROM=TO"},
+        {{"apply-book", "a.book", "--path-map", "Bills 09=/tmp"}, "FROM must be a folder as Windows names it"},
+        {{"apply", "a.mif", "--path-map", "O:/Bills 09=/tmp"}, "--path-map belongs to apply-book, list-book and check"},
     };
     for (const Case& c : cases) {
         HostResult r = RunHostProgram(c.args);
