@@ -26,6 +26,13 @@ TEST(HostProgramUsage, BadUsageExitsWithTwoAndRunsNothing) {
         {{"apply", "a.mif", "--host-dir"}, "--host-dir needs a value"},
         {{"menus", "extra"}, "menus takes no operands"},
         {{"check"}, "no document given"},
+        {{"remove-marker", "a.mif", "--category", "Appendix"}, "remove-marker needs --page N"},
+        {{"insert-marker", "a.mif", "--page", "1", "--position", "1", "--category", "X"},
+         "takes --page or --position, not both"},
+        {{"apply", "a.mif", "--position", "2"}, "belong to insert-marker and remove-marker"},
+        {{"apply", "a.mif", "--format", "json"}, "--format and --accept belong to check"},
+        {{"check", "a.mif", "--format", "xml"}, "--format takes text, json or tsv, not xml"},
+        {{"help", "publish"}, "unknown command publish"},
     };
     for (const Case& c : cases) {
         HostResult r = RunHostProgram(c.args);
