@@ -12,10 +12,11 @@
 
 namespace fs = std::filesystem;
 
-// `folder`, when given, is named in a message about a binary FrameMaker file
-// there (the host folder, which the user did not name on the command line).
+// `where`, when given, says where a binary FrameMaker file stands in the
+// message about it (the host folder, or beside a book: files the user did
+// not name on the command line).
 int ReadAhead(HostRun& run, const std::string& local, Want want, std::string* windowsName, SimDoc* out,
-              const std::string& folder) {
+              const std::string& where) {
     std::error_code ec;
     if (!fs::exists(local, ec)) {
         ReportError(run.r, local + ": no such file");
@@ -34,8 +35,8 @@ int ReadAhead(HostRun& run, const std::string& local, Want want, std::string* wi
     if (out) isBook = doc.isBook;
     if (status != SimOk) {
         std::string binary = DocTitle(name) + " is a binary FrameMaker ";
-        if (!folder.empty() && why.compare(0, binary.size(), binary) == 0)
-            why.insert(DocTitle(name).size(), " in the host folder " + folder);
+        if (!where.empty() && why.compare(0, binary.size(), binary) == 0)
+            why.insert(DocTitle(name).size(), " " + where);
         ReportError(run.r, why);
         return 0;
     }
@@ -99,7 +100,7 @@ bool UsesMapping(const HostOptions& o) {
 }
 
 // Every file the command names, the mapping document in the host folder and
-// the one --mapping names, read before the plug-in starts: a damaged one
+// the one --mapping names (or the one beside the files), read before the plug-in starts: a damaged one
 // stops the run; a missing mapping document is the plug-in's to report.
 bool ReadAheadAll(HostRun& run, std::vector<std::string>* names) {
     int ok = ReadEverything(run, names);
@@ -109,7 +110,7 @@ bool ReadAheadAll(HostRun& run, std::vector<std::string>* names) {
         // A mapping document the plug-in will not open need only be known
         // to read; it is not held (it is read again should it be opened).
         if (!UsesMapping(run.o)) run.tap.streamed.insert(HostWindowsName(hostMapping.string()));
-        ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr, nullptr, run.hostDir);
+        ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr, nullptr, "in the host folder " + run.hostDir);
     }
-    return ok && ReadMappingOption(run);
+    return ok && ReadMappingAhead(run);
 }
