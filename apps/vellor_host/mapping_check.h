@@ -3,7 +3,8 @@
 // Tables the plug-in would not recognise or would pass over, rows it would
 // skip, master page names a document lacks, keys that no document meets or
 // that meet only when letter case is ignored, and left-page cells for
-// one-sided documents.
+// one-sided documents. A finding is made once for all the documents it
+// concerns, so a book of forty chapters that share a fault gives one.
 #pragma once
 
 #include "hostsim/sim_model.h"
@@ -16,6 +17,18 @@ struct CheckedDoc {
     const SimDoc* doc = nullptr;
 };
 
-// One line per finding, in table and row order, each naming the table (its
-// number and heading) and the row (1 is the heading row).
-std::vector<std::string> CheckMappingDocument(const SimDoc& mapping, const std::vector<CheckedDoc>& docs);
+struct MappingFinding {
+    int table = 0;        // the table's number (1 the document's first)
+    std::string heading;  // its heading cell's text
+    int row = 0;          // the row's number (1 the heading row); 0: the table as a whole
+    std::string key;      // the row's key
+    int line = 0;         // where the row's (or table's) statement begins in the file; 0: not known
+    std::string text;     // what would do nothing, and why
+    std::vector<std::string> documents; // the documents it concerns; none: all alike
+};
+
+// The findings in table and row order.
+std::vector<MappingFinding> CheckMappingDocument(const SimDoc& mapping, const std::vector<CheckedDoc>& docs);
+
+// Where a finding stands: table 2 "Master Page", row 3 "OldChapter".
+std::string FindingPlace(const MappingFinding& finding);
