@@ -96,7 +96,6 @@ int ParseHostOptions(int argc, const char* const* argv, HostOptions* o, std::str
     *o = HostOptions{};
     bool optionsEnded = false;
     bool opening = false; // after --open
-    bool askingHelp = false; // after `help`
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i] ? argv[i] : "";
         if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
@@ -129,8 +128,7 @@ int ParseHostOptions(int argc, const char* const* argv, HostOptions* o, std::str
             continue;
         }
         if (o->command == HostCommandNone) {
-            if (arg == "help" && !askingHelp) {
-                askingHelp = true; // the next word, if any, names the command
+            if (arg == "help") { // the next word, if any, names the command ("help help": none)
                 o->help = true;
                 continue;
             }

@@ -45,7 +45,9 @@ bool SavesABook(const HostOptions& o) {
 // cannot carry, a host folder that is not there or cannot serve the run.
 bool UsableOptions(HostRun& run) {
     const HostOptions& o = run.o;
-    if (o.command == HostCommandInsertMarker || o.command == HostCommandRemoveMarker) {
+    // (A marker to remove may hold any text: a document can carry what the
+    // plug-in could not have typed.)
+    if (o.command == HostCommandInsertMarker) {
         std::string lacking = CharactersFrameRomanLacks(o.category);
         if (!lacking.empty()) {
             ReportError(run.r, "--category \"" + o.category + "\": the plug-in's text encoding, FrameRoman, has no " +

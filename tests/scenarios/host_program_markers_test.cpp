@@ -115,5 +115,19 @@ TEST_F(HostProgramMarkers, RemoveMarkerDeletesOneAsAUserWouldAndTheNextPassNoLon
     EXPECT_EQ(ReadBytes(file), before);
 }
 
+TEST_F(HostProgramMarkers, AMarkerTextFrameRomanLacksCanStillBeRemoved) {
+    // A document may carry a marker the plug-in could not have typed.
+    std::string file = scratch / "appendix.mif";
+    std::string bytes = ReadBytes(file);
+    size_t text = bytes.find("<MText `Appendix'>", bytes.find("<TextRectID 52>"));
+    ASSERT_NE(text, std::string::npos);
+    bytes.replace(text, 18, "<MText `付録'>");
+    WriteBytes(file, bytes);
+    EXPECT_EQ(RunHostProgram({"insert-marker", file, "--page", "A-3", "--category", "付録"}).status, 2);
+    HostResult r = RunHostProgram({"remove-marker", file, "--page", "A-2", "--category", "付録"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadBytes(file).find("付録"), std::string::npos);
+}
+
 } // namespace
 #endif
