@@ -66,11 +66,12 @@ int CheckCommand(HostRun& run, const std::vector<std::string>& names) {
     SimDoc mapping;
     CheckReport report;
     if (!ok || !CheckedMapping(run, &mapping, &report)) return HostExitUsage;
-    std::vector<SimDoc> docs(docNames.size());
+    // One document at a time: only what the rows ask of it is kept.
     std::vector<CheckedDoc> checked;
-    for (size_t i = 0; i < docNames.size(); ++i) {
-        StoreTapRead(run.tap, docNames[i], &docs[i], nullptr);
-        checked.push_back({DocTitle(docNames[i]), &docs[i]});
+    for (const std::string& name : docNames) {
+        SimDoc doc;
+        StoreTapRead(run.tap, name, &doc, nullptr);
+        checked.push_back(CheckedDocOf(DocTitle(name), doc));
         report.documents.push_back(checked.back().title);
     }
     report.findings = CheckMappingDocument(mapping, checked);

@@ -23,17 +23,10 @@ std::string Folded(const std::string& text) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// The names one document offers for each kind of key.
-struct DocNames {
-    const CheckedDoc* doc;
-    std::set<std::string> tags;    // paragraph tags on body pages
-    std::set<std::string> masters; // master page names
-    std::set<std::string> markers; // texts of "MasterPage" markers
-};
+} // namespace
 
-DocNames NamesOf(const CheckedDoc& checked) {
-    const SimDoc& doc = *checked.doc;
-    DocNames names{&checked, {}, {}, {}};
+CheckedDoc CheckedDocOf(const std::string& title, const SimDoc& doc) {
+    CheckedDoc names{title, doc.twoSided, {}, {}, {}};
     for (ObjId page : doc.bodyPages)
         for (ObjId p : SimPageParagraphs(doc, page))
             if (const SimObject* paragraph = SimLocal(doc, p)) names.tags.insert(paragraph->name);
@@ -47,6 +40,8 @@ DocNames NamesOf(const CheckedDoc& checked) {
     return names;
 }
 
+namespace {
+
 // A name of `set` that equals `want` only when letter case is ignored, or "".
 std::string CaseOnly(const std::set<std::string>& set, const std::string& want) {
     if (set.count(want)) return "";
@@ -56,7 +51,7 @@ std::string CaseOnly(const std::set<std::string>& set, const std::string& want) 
     return "";
 }
 
-const std::set<std::string>& NamesForKind(const DocNames& names, const char* word) {
+const std::set<std::string>& NamesForKind(const CheckedDoc& names, const char* word) {
     if (word == MappingParagraphTag) return names.tags;
     if (word == MappingMasterPage) return names.masters;
     return names.markers;
@@ -69,7 +64,7 @@ const char* WhatForKind(const char* word) {
 }
 
 struct Checker {
-    const std::vector<DocNames>& docs;
+    const std::vector<CheckedDoc>& docs;
     std::vector<MappingFinding> findings;
 
     // A finding; one of the same place and text made before takes `doc` on
@@ -119,14 +114,14 @@ struct Checker {
         const std::string key = row.Key();
         bool met = false;
         std::vector<std::pair<std::string, std::string>> nearMisses; // the name met, and where
-        for (const DocNames& d : docs) {
+        for (const CheckedDoc& d : docs) {
             const std::set<std::string>& names = NamesForKind(d, word);
             if (names.count(key)) {
                 met = true;
                 continue;
             }
             std::string caseOnly = CaseOnly(names, key);
-            if (!caseOnly.empty()) nearMisses.push_back({Quoted(caseOnly), d.doc->title});
+            if (!caseOnly.empty()) nearMisses.push_back({Quoted(caseOnly), d.title});
         }
         for (const auto& [miss, title] : nearMisses)
             Add(t, &row, std::string("meets ") + WhatForKind(word) + miss +
@@ -145,10 +140,10 @@ struct Checker {
                 if (candidate.empty() || candidate == MappingAsIs || candidate == MappingNone) continue;
                 bool someHave = false;
                 std::vector<std::pair<std::string, std::string>> nearMisses; // the name there, and where
-                for (const DocNames& d : docs) {
+                for (const CheckedDoc& d : docs) {
                     if (d.masters.count(candidate)) someHave = true;
                     std::string caseOnly = CaseOnly(d.masters, candidate);
-                    if (!caseOnly.empty()) nearMisses.push_back({caseOnly, d.doc->title});
+                    if (!caseOnly.empty()) nearMisses.push_back({caseOnly, d.title});
                 }
                 for (const auto& [miss, title] : nearMisses)
                     Add(t, &row, cell + ": no master page " + Quoted(candidate) + ", but " + Quoted(miss) +
@@ -169,11 +164,11 @@ struct Checker {
         bool any = false;
         for (const std::string& p : row.cells[MappingLeftCell]) any |= !p.empty();
         if (!any) return;
-        for (const DocNames& d : docs) {
-            if (d.doc->doc->twoSided) continue;
+        for (const CheckedDoc& d : docs) {
+            if (d.twoSided) continue;
             if (word != MappingPageType && !NamesForKind(d, word).count(row.Key())) continue;
             Add(t, &row, "cell 2 (left-hand pages) is never used in a one-sided document: all its pages are "
-                         "right-hand pages", d.doc->title);
+                         "right-hand pages", d.title);
         }
     }
 
@@ -224,9 +219,7 @@ std::string FindingPlace(const MappingFinding& f) {
 }
 
 std::vector<MappingFinding> CheckMappingDocument(const SimDoc& mapping, const std::vector<CheckedDoc>& docs) {
-    std::vector<DocNames> names;
-    for (const CheckedDoc& d : docs) names.push_back(NamesOf(d));
-    Checker checker{names, {}};
+    Checker checker{docs, {}};
     std::vector<MappingTableView> tables = ReadMappingTables(mapping);
     int first[MappingTableKinds] = {};
     for (const MappingTableView& t : tables) {

@@ -9,13 +9,21 @@
 
 #include "hostsim/sim_model.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
+// What one document offers the rows: taken once as it is read, so that a
+// book's documents need not all be held while they are checked.
 struct CheckedDoc {
-    std::string title; // what the findings call the document
-    const SimDoc* doc = nullptr;
+    std::string title;             // what the findings call the document
+    bool twoSided = true;
+    std::set<std::string> tags;    // paragraph tags on body pages
+    std::set<std::string> masters; // master page names
+    std::set<std::string> markers; // texts of "MasterPage" markers
 };
+
+CheckedDoc CheckedDocOf(const std::string& title, const SimDoc& doc);
 
 struct MappingFinding {
     int table = 0;        // the table's number (1 the document's first)
