@@ -12,7 +12,7 @@ int ApplyCommand(HostRun& run, const std::vector<std::string>& names) {
         DocSnapshot before = SnapshotDoc(*doc, DocTitle(name));
         // Open alone, a document with a "Page Type" table is the first open
         // document the plug-in finds: its own rules decide its pages.
-        if (run.o.mapping.empty() && HoldsPageTypeTable(*doc))
+        if (run.mappingFile.empty() && HoldsPageTypeTable(*doc))
             ReportLine(run.r, "Mapping document for " + before.title + ": itself (an open document with a \"Page Type\" table)");
         Send(run, "SetDocId " + std::to_string(doc->id));
         Send(run, "ApplyMasterPagesDoc");

@@ -1,6 +1,7 @@
 // Parsing vellor-host's command line. Options may stand before or after the
 // command word; "--" ends the options, so a message of `send` may start with
-// a dash. After `--open`, operands of `send` are files to open.
+// a dash. After `--open`, operands of `send` are files to open. `help CMD`
+// asks for CMD's help as `CMD --help` does.
 #include "apps/vellor_host/host_options.h"
 
 #include <cctype>
@@ -16,8 +17,9 @@ struct CommandName {
 const CommandName kCommands[] = {
     {"apply", HostCommandApply},         {"apply-book", HostCommandApplyBook},
     {"list", HostCommandList},           {"list-book", HostCommandListBook},
-    {"insert-marker", HostCommandInsertMarker}, {"send", HostCommandSend},
-    {"menus", HostCommandMenus},         {"check", HostCommandCheck},
+    {"insert-marker", HostCommandInsertMarker}, {"remove-marker", HostCommandRemoveMarker},
+    {"send", HostCommandSend},           {"menus", HostCommandMenus},
+    {"check", HostCommandCheck},
 };
 
 HostCommand CommandByWord(const std::string& word) {
@@ -33,7 +35,10 @@ std::string* ValueSlot(HostOptions* o, const std::string& name) {
     if (name == "--report") return &o->report;
     if (name == "--plugin") return &o->plugin;
     if (name == "--page") return &o->page;
+    if (name == "--position") return &o->position;
     if (name == "--category") return &o->category;
+    if (name == "--format") return &o->format;
+    if (name == "--accept") return &o->accept;
     return nullptr;
 }
 
@@ -76,9 +81,14 @@ int CheckCommand(const HostOptions& o, std::string* error) {
         if (n != 1) return Fail(error, n ? "one book only" : "no book given");
         break;
     case HostCommandInsertMarker:
+    case HostCommandRemoveMarker:
         if (n != 1) return Fail(error, n ? "one document only" : "no document given");
-        if (o.page.empty()) return Fail(error, "insert-marker needs --page N");
-        if (!o.categoryGiven) return Fail(error, "insert-marker needs --category TEXT");
+        if (o.page.empty() == o.position.empty())
+            return Fail(error, std::string(HostCommandWord(o.command)) +
+                                   (o.page.empty() ? " needs --page N (the page's number as the document prints "
+                                                     "it) or --position N (1 for the first page)"
+                                                   : " takes --page or --position, not both"));
+        if (!o.categoryGiven) return Fail(error, std::string(HostCommandWord(o.command)) + " needs --category TEXT");
         break;
     case HostCommandSend:
         if (n == 0) return Fail(error, "no message given");
@@ -91,8 +101,13 @@ int CheckCommand(const HostOptions& o, std::string* error) {
     if (!o.pathMaps.empty() && o.command != HostCommandApplyBook && o.command != HostCommandListBook &&
         o.command != HostCommandCheck)
         return Fail(error, "--path-map belongs to apply-book, list-book and check");
-    if ((!o.page.empty() || o.categoryGiven) && o.command != HostCommandInsertMarker)
-        return Fail(error, "--page and --category belong to insert-marker");
+    bool marker = o.command == HostCommandInsertMarker || o.command == HostCommandRemoveMarker;
+    if ((!o.page.empty() || !o.position.empty() || o.categoryGiven) && !marker)
+        return Fail(error, "--page, --position and --category belong to insert-marker and remove-marker");
+    if ((o.format != "text" || !o.accept.empty()) && o.command != HostCommandCheck)
+        return Fail(error, "--format and --accept belong to check");
+    if (o.format != "text" && o.format != "json" && o.format != "tsv")
+        return Fail(error, "--format takes text, json or tsv, not " + o.format);
     return 1;
 }
 
@@ -139,6 +154,10 @@ int ParseHostOptions(int argc, const char* const* argv, HostOptions* o, std::str
             continue;
         }
         if (o->command == HostCommandNone) {
+            if (arg == "help") { // the next word, if any, names the command ("help help": none)
+                o->help = true;
+                continue;
+            }
             o->command = CommandByWord(arg);
             if (o->command == HostCommandNone) return Fail(error, "unknown command " + arg);
             continue;
@@ -150,10 +169,17 @@ int ParseHostOptions(int argc, const char* const* argv, HostOptions* o, std::str
     return CheckCommand(*o, error);
 }
 
+const char* HostCommandWord(HostCommand command) {
+    for (const CommandName& c : kCommands)
+        if (c.command == command) return c.word;
+    return "";
+}
+
 std::string HostUsageText(const std::string& whereText) {
     return std::string("usage: vellor-host [options] COMMAND ...\n"
            "\n"
-           "Runs the Vellor plug-in in a simulated FrameMaker on MIF documents and books.\n"
+           "Runs the Vellor plug-in (Quillet in FrameMaker's menus) in a simulated\n"
+           "FrameMaker on MIF documents and books.\n"
            "\n"
            "Commands:\n"
            "  apply DOC...          apply master pages to each document, then save it\n"
@@ -162,23 +188,27 @@ std::string HostUsageText(const std::string& whereText) {
            "  list DOC...           list the pages that do not use the default master\n"
            "                        pages; the report's text is printed\n"
            "  list-book BOOK        the same for every document of the book, in one report\n"
-           "  insert-marker DOC --page N --category TEXT\n"
-           "                        insert a MasterPage marker at the start of the first\n"
-           "                        paragraph of page N (its number, or else its position)\n"
+           "  insert-marker DOC (--page N | --position N) --category TEXT\n"
+           "                        insert a MasterPage marker at the start of the page\n"
+           "  remove-marker DOC (--page N | --position N) --category TEXT\n"
+           "                        delete that marker from the page\n"
            "  send MESSAGE... [--open FILE...]\n"
            "                        open the files, then deliver each message as the\n"
            "                        plug-in's text notification (e.g. \"SetDocId 3\")\n"
            "  menus                 show the menus and commands the plug-in defines\n"
-           "  check DOC|BOOK...     read the mapping document and the documents (a book\n"
-           "                        stands for its documents), run nothing, and list\n"
-           "                        what in the mapping would do nothing for them\n"
+           "  check DOC|BOOK...     read the mapping document and the documents, run\n"
+           "                        nothing, and list what in the mapping would do nothing\n"
+           "  help COMMAND          that command's help and options\n"
            "\n"
-           "Options:\n"
-           "  --host-dir DIR        the host directory: MasterPage.fm, TarnOutput.fm and\n"
+           "The mapping document: the one --mapping names, else MasterPage.fm beside the\n"
+           "book or documents, else MasterPage.fm in the host folder.\n"
+           "\n"
+           "Options of every command:\n"
+           "  --host-dir DIR        the host folder: MasterPage.fm, TarnOutput.fm and\n"
            "                        the converters in icu_data (default: below)\n"
            "  --mapping FILE        the mapping document: opened on screen first, so the\n"
            "                        plug-in takes it; it must hold a \"Page Type\" table\n"
-           "  --report FILE         save the listing report as FILE (MIF)\n"
+           "  --report FILE         list, list-book, send: save the listing report as FILE\n"
            "  --path-map FROM=TO    a book's documents named under the Windows folder FROM\n"
            "                        (O:/Bills 09, //server/share) are in the folder TO here;\n"
            "                        may be given more than once\n"
@@ -187,9 +217,10 @@ std::string HostUsageText(const std::string& whereText) {
            "  -q, --quiet           only warnings, errors and reports\n"
            "  -v, --verbose         also every page examined and every message sent\n"
            "  --help, --version\n"
+           "Run 'vellor-host help COMMAND' for the options of one command.\n"
            "\n"
            "Exit status: 0 done; 1 the plug-in showed a warning or a save failed;\n"
            "2 bad usage or a file that cannot be read (nothing is written then).\n"
-           "check: 0 nothing found, 1 findings, 2 a file that cannot be read.\n"
+           "check: 0 nothing (new) found, 1 findings, 2 a file that cannot be read.\n"
            "\n") + whereText;
 }

@@ -1,6 +1,9 @@
 // The user's view of a run: alerts, console lines, progress and warnings.
 #include "apps/vellor_host/host_output.h"
 
+#include <cstdlib>
+#include <cstring>
+
 namespace {
 
 enum { AlertNote = 2, AlertWarning = 3 };
@@ -31,6 +34,14 @@ void Line(HostReporter& r, const std::string& text) {
 }
 
 } // namespace
+
+bool ProgressInPlace(bool stderrIsTerminal) {
+    const char* term = std::getenv("TERM");
+    const char* noColor = std::getenv("NO_COLOR");
+    if (term && std::strcmp(term, "dumb") == 0) return false;
+    if (noColor && *noColor) return false;
+    return stderrIsTerminal;
+}
 
 std::string FormatAlert(const SimAlert& alert) {
     std::string prefix = alert.type == AlertWarning ? "warning: " : "note: ";

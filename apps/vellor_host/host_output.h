@@ -16,12 +16,17 @@ enum HostExit { HostExitDone = 0, HostExitWarning = 1, HostExitUsage = 2 };
 struct HostReporter {
     FILE* err = stderr;
     HostVerbosity verbosity = HostNormal;
-    bool terminal = false;       // progress overwrites one line in place
+    bool terminal = false;       // progress overwrites one line in place (escape sequences)
     bool progressShown = false;  // a progress line is on the screen (terminal only)
     size_t alertsSeen = 0, consoleSeen = 0, statusSeen = 0; // of the SimControl records
     int progressIndex = 0, progressTotal = 0;
     int warnings = 0;            // alerts of type 3 and failed saves
 };
+
+// Whether progress may overwrite one line in place with escape sequences:
+// on a terminal that takes them. TERM=dumb, and NO_COLOR set to anything,
+// ask for plain lines.
+bool ProgressInPlace(bool stderrIsTerminal);
 
 // An alert as one message: "warning: " or "note: " and the text; further
 // lines of the text are indented under the first.

@@ -19,7 +19,7 @@ namespace {
 // Reads or checks the file behind the Windows-form `name` through the store;
 // `shown` is what messages call it.
 int ReadAheadName(HostRun& run, const std::string& name, const std::string& shown, Want want, SimDoc* out,
-                  const std::string& folder) {
+                  const std::string& where) {
     SimDoc doc;
     std::string why;
     // A file that is only checked (a book's document) is not held.
@@ -28,8 +28,8 @@ int ReadAheadName(HostRun& run, const std::string& name, const std::string& show
     if (out) isBook = doc.isBook;
     if (status != SimOk) {
         std::string binary = DocTitle(name) + " is a binary FrameMaker ";
-        if (!folder.empty() && why.compare(0, binary.size(), binary) == 0)
-            why.insert(DocTitle(name).size(), " in the host folder " + folder);
+        if (!where.empty() && why.compare(0, binary.size(), binary) == 0)
+            why.insert(DocTitle(name).size(), " " + where);
         ReportError(run.r, why);
         return 0;
     }
@@ -52,10 +52,11 @@ int ReadAheadName(HostRun& run, const std::string& name, const std::string& show
 
 } // namespace
 
-// `folder`, when given, is named in a message about a binary FrameMaker file
-// there (the host folder, which the user did not name on the command line).
+// `where`, when given, says where a binary FrameMaker file stands in the
+// message about it (the host folder, or beside a book: files the user did
+// not name on the command line).
 int ReadAhead(HostRun& run, const std::string& local, Want want, std::string* windowsName, SimDoc* out,
-              const std::string& folder) {
+              const std::string& where) {
     std::error_code ec;
     if (!fs::exists(local, ec)) {
         ReportError(run.r, local + ": no such file");
@@ -66,7 +67,7 @@ int ReadAhead(HostRun& run, const std::string& local, Want want, std::string* wi
         return 0;
     }
     std::string name = HostWindowsName(local);
-    if (!ReadAheadName(run, name, local, want, out, folder)) return 0;
+    if (!ReadAheadName(run, name, local, want, out, where)) return 0;
     if (windowsName) *windowsName = name;
     return 1;
 }
@@ -140,7 +141,7 @@ bool UsesMapping(const HostOptions& o) {
 }
 
 // Every file the command names, the mapping document in the host folder and
-// the one --mapping names, read before the plug-in starts: a damaged one
+// the one --mapping names (or the one beside the files), read before the plug-in starts: a damaged one
 // stops the run; a missing mapping document is the plug-in's to report.
 bool ReadAheadAll(HostRun& run, std::vector<std::string>* names) {
     int ok = ReadEverything(run, names);
@@ -150,7 +151,7 @@ bool ReadAheadAll(HostRun& run, std::vector<std::string>* names) {
         // A mapping document the plug-in will not open need only be known
         // to read; it is not held (it is read again should it be opened).
         if (!UsesMapping(run.o)) run.tap.streamed.insert(HostWindowsName(hostMapping.string()));
-        ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr, nullptr, run.hostDir);
+        ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr, nullptr, "in the host folder " + run.hostDir);
     }
-    return ok && ReadMappingOption(run);
+    return ok && ReadMappingAhead(run);
 }

@@ -34,7 +34,8 @@ std::vector<std::string> InputFiles(HostRun& run, const std::vector<std::string>
         add(name);
         for (const std::string& doc : DocumentsOf(run, name)) add(doc);
     }
-    if (!run.o.mapping.empty()) add(HostWindowsName(run.o.mapping));
+    // --mapping's, or the one beside the files: opened on screen first.
+    if (!run.mappingFile.empty()) add(HostWindowsName(run.mappingFile));
     std::error_code ec;
     fs::path hostMapping = fs::path(run.hostDir) / "MasterPage.fm";
     if (fs::exists(hostMapping, ec)) add(HostWindowsName(hostMapping.string()));

@@ -27,6 +27,10 @@ struct HostRun {
     std::vector<SimDoc*> opened; // documents and books the user opened, in order
     int reports = 0;
     std::string hostDir;
+    std::string sampleDir;        // the program's own host folder, with the sample MasterPage.fm
+    bool sampleHostDir = false;   // ... which is the host folder of this run
+    std::string mappingFile;      // the mapping document the program opens on screen first (local name):
+    std::string mappingFrom;      // ... --mapping's, or MasterPage.fm beside the files; and which of them
     std::vector<std::string> bookDocuments; // the book's documents in book order (Windows form)
 
     HostRun(const HostOptions& options, HostReporter& reporter) : o(options), r(reporter) {}
@@ -75,6 +79,7 @@ int ApplyCommand(HostRun& run, const std::vector<std::string>& names);
 int ListCommand(HostRun& run, const std::vector<std::string>& names);
 int BookCommand(HostRun& run, const std::vector<std::string>& names);
 int InsertMarkerCommand(HostRun& run, const std::vector<std::string>& names);
+int RemoveMarkerCommand(HostRun& run, const std::vector<std::string>& names);
 int SendCommand(HostRun& run, const std::vector<std::string>& names);
 int MenusCommand(HostRun& run, const std::vector<std::string>& names);
 int CheckCommand(HostRun& run, const std::vector<std::string>& names);

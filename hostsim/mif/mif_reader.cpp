@@ -464,8 +464,12 @@ bool Parse(Reader& r, MifFile* out) {
         if (!ok) return false;
     }
     if (!r.open.empty()) {
+        // Found at the file's last line; the statement left open is named
+        // with the line it opened at, which may be far before.
         const Frame& f = r.open.back();
-        return r.Fail(f.line, "unbalanced '<': <" + std::string(f.token, f.tokenSize) + "> is not closed");
+        int last = r.line - (IsLineEnd(r.end[-1]) ? 1 : 0);
+        return r.Fail(last, "unexpected end of file; the <" + std::string(f.token, f.tokenSize) +
+                                " statement opened at line " + std::to_string(f.line) + " is not closed");
     }
     if (!r.identified) return r.Fail(r.line, "not a MIF file");
     return true;

@@ -148,7 +148,11 @@ TEST(MifReader, ErrorsNameTheLine) {
     const std::string head = "<MIFFile 8.00>\n<A\n";
     EXPECT_EQ(Error(head + "<S `open\n>\n>"), "chapter3.mif:3: unterminated string");
     EXPECT_EQ(Error(head + "<S `ends with escape\\'>\n>"), "chapter3.mif:3: unterminated string");
-    EXPECT_EQ(Error(head + "<B 1>\n"), "chapter3.mif:2: unbalanced '<': <A> is not closed");
+    // Where the end of the file was met, and where the statement left open began.
+    EXPECT_EQ(Error(head + "<B 1>\n<C 2>\n"),
+              "chapter3.mif:4: unexpected end of file; the <A statement opened at line 2 is not closed");
+    EXPECT_EQ(Error(head + "<B <C 2>\r\n# a comment"),
+              "chapter3.mif:4: unexpected end of file; the <B statement opened at line 3 is not closed");
     EXPECT_EQ(Error(head + ">\n>\n"), "chapter3.mif:4: unbalanced '>'");
     EXPECT_EQ(Error(head + "< >\n>"), "chapter3.mif:3: statement without a token");
     EXPECT_EQ(Error("<MIFFile 8.00>\nloose\n"), "chapter3.mif:2: data outside a statement");

@@ -120,7 +120,7 @@ TEST(HostProgramRoundTrip, ApplyBookChangesOnlyThePageBackgroundLines) {
     ScratchFolder scratch;
     CopyFrameMakerBook(scratch.path());
     const auto before = FolderBytes(scratch.path());
-    HostResult r = RunHostProgram({"apply-book", scratch / "Manual.book"});
+    HostResult r = RunHostProgram({"--mapping", SamplePath("MasterPage.fm"), "apply-book", scratch / "Manual.book"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("10 pages in 5 documents"), std::string::npos) << r.out;
     EXPECT_EQ(ReadBytes(scratch / "Manual.book"), before.at("Manual.book"));
@@ -140,7 +140,8 @@ TEST(HostProgramRoundTrip, ApplyBookChangesOnlyThePageBackgroundLines) {
     }
     // Nothing left to change: the second pass writes every byte back as it was.
     const auto once = FolderBytes(scratch.path());
-    ASSERT_EQ(RunHostProgram({"-q", "apply-book", scratch / "Manual.book"}).status, 0);
+    ASSERT_EQ(RunHostProgram({"-q", "--mapping", SamplePath("MasterPage.fm"), "apply-book", scratch / "Manual.book"}).status,
+              0);
     EXPECT_EQ(FolderBytes(scratch.path()), once);
 }
 

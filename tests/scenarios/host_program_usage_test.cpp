@@ -29,6 +29,13 @@ TEST(HostProgramUsage, BadUsageExitsWithTwoAndRunsNothing) {
         {{"apply-book", "a.book", "--path-map", "O:/Bills 09"}, "--path-map needs FROM=TO"},
         {{"apply-book", "a.book", "--path-map", "Bills 09=/tmp"}, "FROM must be a folder as Windows names it"},
         {{"apply", "a.mif", "--path-map", "O:/Bills 09=/tmp"}, "--path-map belongs to apply-book, list-book and check"},
+        {{"remove-marker", "a.mif", "--category", "Appendix"}, "remove-marker needs --page N"},
+        {{"insert-marker", "a.mif", "--page", "1", "--position", "1", "--category", "X"},
+         "takes --page or --position, not both"},
+        {{"apply", "a.mif", "--position", "2"}, "belong to insert-marker and remove-marker"},
+        {{"apply", "a.mif", "--format", "json"}, "--format and --accept belong to check"},
+        {{"check", "a.mif", "--format", "xml"}, "--format takes text, json or tsv, not xml"},
+        {{"help", "publish"}, "unknown command publish"},
     };
     for (const Case& c : cases) {
         HostResult r = RunHostProgram(c.args);
