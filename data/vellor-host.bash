@@ -10,11 +10,13 @@ _vellor_host_common="--host-dir --mapping --dry-run --plugin --quiet --verbose -
 # The options of one command, beyond the common ones.
 _vellor_host_options() {
     case "$1" in
-        apply|apply-book) echo "" ;;
-        list|list-book) echo "--report" ;;
+        apply) echo "" ;;
+        apply-book) echo "--path-map" ;;
+        list) echo "--report" ;;
+        list-book) echo "--report --path-map" ;;
         insert-marker|remove-marker) echo "--page --position --category" ;;
         send) echo "--open --report" ;;
-        check) echo "--format --accept" ;;
+        check) echo "--format --accept --path-map" ;;
         *) echo "" ;;
     esac
 }
@@ -50,7 +52,7 @@ _vellor_host() {
             COMPREPLY=($(compgen -f -- "$cur")); return ;;
         --format)
             COMPREPLY=($(compgen -W "text json tsv" -- "$cur")); return ;;
-        --page|--position|--category)
+        --page|--position|--category|--path-map)
             return ;;
     esac
 

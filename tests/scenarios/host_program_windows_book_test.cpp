@@ -14,6 +14,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string Fixtures = std::string(VELLOR_SOURCE_DIR) + "/tests/hostsim/data/framemaker";
+// The sample rules, named so that no run warns that it fell back to them.
+const std::string Rules = SamplePath("MasterPage.fm");
 const char* const Chapters[] = {"fm9_crlf", "fm10_lf", "fm7_roman", "fm9_japanese", "fm2019_cr"};
 
 // Copies a chapter's MIF file of the fixtures to `folder` (made when missing).
@@ -38,7 +40,7 @@ const std::map<std::string, std::string>& ReferenceChapters() {
     ScratchFolder scratch;
     for (const char* chapter : Chapters) PutChapter(chapter, scratch.path());
     fs::copy_file(Fixtures + "/Manual.book", scratch / "Manual.book");
-    HostResult r = RunHostProgram({"-q", "apply-book", scratch / "Manual.book"});
+    HostResult r = RunHostProgram({"-q", "apply-book", scratch / "Manual.book", "--mapping", Rules});
     EXPECT_EQ(r.status, 0) << r.err;
     for (const char* chapter : Chapters) chapters[chapter] = ReadBytes(scratch / (std::string(chapter) + ".mif"));
     return chapters;
@@ -79,7 +81,7 @@ TEST(HostProgramWindowsBook, ChaptersSavedAsMifBesideTheBookAreFoundAndWrittenAs
     EXPECT_NE(report.err.find("the report would replace it"), std::string::npos) << report.err;
     EXPECT_EQ(FolderBytes(scratch.path()), before);
 
-    HostResult apply = RunHostProgram({"apply-book", book});
+    HostResult apply = RunHostProgram({"apply-book", book, "--mapping", Rules});
     ASSERT_EQ(apply.status, 0) << apply.err;
     EXPECT_EQ(Notes(apply.err), notes);
     EXPECT_NE(apply.out.find("10 pages in 5 documents"), std::string::npos) << apply.out;
@@ -91,7 +93,7 @@ TEST(HostProgramWindowsBook, ChaptersSavedAsMifBesideTheBookAreFoundAndWrittenAs
     EXPECT_EQ(after.at("fm2019_cr.fm"), before.at("fm2019_cr.fm"));
     EXPECT_EQ(after.size(), before.size());
     // Nothing left to change: every chapter is written back byte for byte.
-    ASSERT_EQ(RunHostProgram({"-q", "apply-book", book}).status, 0);
+    ASSERT_EQ(RunHostProgram({"-q", "apply-book", book, "--mapping", Rules}).status, 0);
     EXPECT_EQ(FolderBytes(scratch.path()), after);
 }
 
@@ -111,7 +113,7 @@ TEST(HostProgramWindowsBook, PathMapFindsTheChaptersWhereTheyAreHereInAnySpellin
         PutChapter("fm2019_cr", scratch / "book");
         PutChapter("fm10_lf", scratch / "book", "fm9_crlf.mif"); // the book's folder comes last
         const auto before = FolderBytes(scratch.path());
-        HostResult r = RunHostProgram({"apply-book", scratch / "book/Bills.book", "--path-map",
+        HostResult r = RunHostProgram({"apply-book", scratch / "book/Bills.book", "--mapping", Rules, "--path-map",
                                        std::string(s.drive) + "=" + scratch / "o", "--path-map",
                                        std::string(s.share) + "=" + scratch / "share"});
         ASSERT_EQ(r.status, 0) << r.err;
