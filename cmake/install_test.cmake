@@ -53,7 +53,7 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "installed apply-book: exit ${status}\n${err}")
 endif()
 expect_in("${err}" "Mapping document: ${PREFIX}/share/vellor/MasterPage.fm (from the host folder)\n[1/5]" "apply-book")
-expect_in("${out}" "16 pages in 5 documents" "apply-book")
+expect_in("${out}" "16 pages changed in 5 of 5 documents" "apply-book")
 
 run_installed(check Manual.book)
 if(NOT status EQUAL 1)

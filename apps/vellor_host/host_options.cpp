@@ -33,12 +33,26 @@ std::string* ValueSlot(HostOptions* o, const std::string& name) {
     if (name == "--plugin") return &o->plugin;
     if (name == "--page") return &o->page;
     if (name == "--category") return &o->category;
+    if (name == "--format") return &o->format;
     return nullptr;
 }
 
 int Fail(std::string* error, std::string text) {
     *error = std::move(text);
     return 0;
+}
+
+// --format, --explain and --exit-code: the passes' and listings' output.
+int CheckOutputOptions(const HostOptions& o, std::string* error) {
+    bool pass = o.command == HostCommandApply || o.command == HostCommandApplyBook;
+    bool listing = o.command == HostCommandList || o.command == HostCommandListBook;
+    if (!o.format.empty() && o.format != "json" && o.format != "tsv")
+        return Fail(error, "--format takes json or tsv, not " + o.format);
+    if (!o.format.empty() && !pass && !listing)
+        return Fail(error, "--format belongs to apply, apply-book, list and list-book");
+    if (o.explain && !pass) return Fail(error, "--explain belongs to apply and apply-book");
+    if (o.exitCode && !pass) return Fail(error, "--exit-code belongs to apply and apply-book");
+    return 1;
 }
 
 // What the command needs of its operands and options, once all are read.
@@ -72,7 +86,7 @@ int CheckCommand(const HostOptions& o, std::string* error) {
     if (!o.open.empty() && o.command != HostCommandSend) return Fail(error, "--open belongs to send");
     if ((!o.page.empty() || o.categoryGiven) && o.command != HostCommandInsertMarker)
         return Fail(error, "--page and --category belong to insert-marker");
-    return 1;
+    return CheckOutputOptions(o, error);
 }
 
 } // namespace
@@ -91,6 +105,8 @@ int ParseHostOptions(int argc, const char* const* argv, HostOptions* o, std::str
             if (arg == "--help" || arg == "-h") { o->help = true; continue; }
             if (arg == "--version") { o->version = true; continue; }
             if (arg == "--dry-run") { o->dryRun = true; continue; }
+            if (arg == "--explain") { o->explain = true; continue; }
+            if (arg == "--exit-code") { o->exitCode = true; continue; }
             if (arg == "-q" || arg == "--quiet") { o->verbosity = HostQuiet; continue; }
             if (arg == "-v" || arg == "--verbose") { o->verbosity = HostVerbose; continue; }
             if (arg == "--open") { opening = true; continue; }
@@ -154,13 +170,20 @@ std::string HostUsageText(const std::string& whereText) {
            "                        plug-in takes it; it must hold a \"Page Type\" table\n"
            "  --report FILE         save the listing report as FILE (MIF)\n"
            "  --dry-run             run everything, save nothing, show what would change\n"
+           "  --explain             apply, apply-book: every page and the rule, row and\n"
+           "                        candidate that decided it\n"
+           "  --format json|tsv     apply, apply-book, list, list-book: the pages as JSON\n"
+           "                        or TSV on stdout (docs/vellor-host-json.md)\n"
+           "  --exit-code           apply, apply-book: exit status 3 when pages changed\n"
+           "                        (or, with --dry-run, would change)\n"
            "  --plugin PATH         the plug-in module to load (default: below)\n"
            "  -q, --quiet           only warnings, errors and reports\n"
            "  -v, --verbose         also every page examined and every message sent\n"
            "  --help, --version\n"
            "\n"
            "Exit status: 0 done; 1 the plug-in showed a warning or a save failed;\n"
-           "2 bad usage or a file that cannot be read (nothing is written then).\n"
+           "2 bad usage or a file that cannot be read (nothing is written then);\n"
+           "3 with --exit-code, pages changed and neither 1 nor 2 applies.\n"
            "check: 0 nothing found, 1 findings, 2 a file that cannot be read.\n"
            "\n") + whereText;
 }

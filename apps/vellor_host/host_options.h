@@ -31,6 +31,9 @@ struct HostOptions {
     std::string category;              // insert-marker: the marker text
     bool categoryGiven = false;
     bool dryRun = false;
+    bool explain = false;              // apply, apply-book: every page and what decided it
+    std::string format;                // --format: "json" or "tsv"; empty for the tables
+    bool exitCode = false;             // apply, apply-book: exit status 3 when pages (would) change
     HostVerbosity verbosity = HostNormal;
     bool help = false;
     bool version = false;
