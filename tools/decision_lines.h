@@ -44,7 +44,8 @@ struct PageDecision {
 };
 
 // Notes `text`, which found no row in `table`, when a row's key equals it
-// ignoring case and no such text was noted for the page yet. No host call.
+// ignoring case and no such text was noted for the page yet. No host call;
+// it reads the table's keys one by one, which only an explaining pass pays.
 void DecisionNoteCase(PageDecision* decision, const MappingTableIndex* table, const char* text);
 
 // Writes the page's line to the host's console and frees what `decision`
