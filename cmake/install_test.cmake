@@ -56,7 +56,7 @@ if(NOT status EQUAL 1)
   message(FATAL_ERROR "installed apply-book: exit ${status}, 1 expected\n${err}")
 endif()
 expect_in("${err}" "Mapping document: ${PREFIX}/share/vellor/MasterPage.fm (from the host folder)\nwarning: these are the sample rules" "apply-book")
-expect_in("${out}" "16 pages in 5 documents" "apply-book")
+expect_in("${out}" "16 pages changed in 5 of 5 documents" "apply-book")
 
 run_installed(check Manual.book)
 if(NOT status EQUAL 1)

@@ -4,6 +4,8 @@
 // its changes, and is named.
 #include "apps/vellor_host/host_run.h"
 
+#include "apps/vellor_host/record_output.h"
+
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -40,21 +42,36 @@ int BookCommand(HostRun& run, const std::vector<std::string>& names) {
     SimDoc* book = OpenAsUser(run, names.front());
     if (!book) return HostExitDone;
     std::set<ObjId> before = OpenIds(run);
+    if (apply) AskForExplanations(run);
     BeginProgress(run.r, static_cast<int>(run.bookDocuments.size()));
     Send(run, "SetBookId " + std::to_string(book->id));
     Send(run, apply ? "ApplyMasterPagesBook" : "ListMasterPagesBook");
     EndProgress(run.r);
+    bool absolute = fs::path(run.o.operands.front()).is_absolute();
+    std::vector<DocChanges> docs;
+    std::set<std::string> seen;
     if (!apply) {
         TakeReports(run, before);
+        // A listing changes nothing: each document as it was read.
+        for (const std::string& doc : run.bookDocuments) {
+            auto read = run.tap.before.find(doc);
+            if (!seen.insert(doc).second || read == run.tap.before.end()) continue;
+            docs.push_back(ComparePages(read->second, read->second));
+            NameRecord(&docs.back(), doc, "", absolute);
+        }
+        PrintListing(run, docs);
         return HostExitDone;
     }
     ReportUnsaved(run);
-    std::vector<DocChanges> docs;
-    std::set<std::string> seen;
     // A book's documents are all saved by the plug-in; one it did not save
     // has been named by ReportUnsaved and has no state to show.
     for (const std::string& doc : run.bookDocuments)
-        if (seen.insert(doc).second && run.tap.after.count(doc)) AddSavedChanges(run, doc, &docs);
+        if (seen.insert(doc).second && run.tap.after.count(doc)) {
+            AddSavedChanges(run, doc, &docs);
+            if (docs.empty() || docs.back().name != doc) continue;
+            NameRecord(&docs.back(), doc, "", absolute);
+            AttachExplanations(&docs.back(), run.r.explanations, false);
+        }
     PrintChanges(run, docs);
     return HostExitDone;
 }

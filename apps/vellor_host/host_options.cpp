@@ -64,6 +64,22 @@ int AddPathMap(HostOptions* o, const std::string& value, std::string* error) {
     return 1;
 }
 
+// --format, --accept, --explain and --exit-code: the output of the passes,
+// the listings and check.
+int CheckOutputOptions(const HostOptions& o, std::string* error) {
+    bool pass = o.command == HostCommandApply || o.command == HostCommandApplyBook;
+    bool listing = o.command == HostCommandList || o.command == HostCommandListBook;
+    bool check = o.command == HostCommandCheck;
+    if (!o.format.empty() && o.format != "json" && o.format != "tsv")
+        return Fail(error, "--format takes text, json or tsv, not " + o.format);
+    if (!o.format.empty() && !pass && !listing && !check)
+        return Fail(error, "--format belongs to apply, apply-book, list, list-book and check");
+    if (!o.accept.empty() && !check) return Fail(error, "--accept belongs to check");
+    if (o.explain && !pass) return Fail(error, "--explain belongs to apply and apply-book");
+    if (o.exitCode && !pass) return Fail(error, "--exit-code belongs to apply and apply-book");
+    return 1;
+}
+
 // What the command needs of its operands and options, once all are read.
 int CheckCommand(const HostOptions& o, std::string* error) {
     size_t n = o.operands.size();
@@ -104,11 +120,7 @@ int CheckCommand(const HostOptions& o, std::string* error) {
     bool marker = o.command == HostCommandInsertMarker || o.command == HostCommandRemoveMarker;
     if ((!o.page.empty() || !o.position.empty() || o.categoryGiven) && !marker)
         return Fail(error, "--page, --position and --category belong to insert-marker and remove-marker");
-    if ((o.format != "text" || !o.accept.empty()) && o.command != HostCommandCheck)
-        return Fail(error, "--format and --accept belong to check");
-    if (o.format != "text" && o.format != "json" && o.format != "tsv")
-        return Fail(error, "--format takes text, json or tsv, not " + o.format);
-    return 1;
+    return CheckOutputOptions(o, error);
 }
 
 } // namespace
@@ -127,6 +139,8 @@ int ParseHostOptions(int argc, const char* const* argv, HostOptions* o, std::str
             if (arg == "--help" || arg == "-h") { o->help = true; continue; }
             if (arg == "--version") { o->version = true; continue; }
             if (arg == "--dry-run") { o->dryRun = true; continue; }
+            if (arg == "--explain") { o->explain = true; continue; }
+            if (arg == "--exit-code") { o->exitCode = true; continue; }
             if (arg == "-q" || arg == "--quiet") { o->verbosity = HostQuiet; continue; }
             if (arg == "-v" || arg == "--verbose") { o->verbosity = HostVerbose; continue; }
             if (arg == "--open") { opening = true; continue; }
@@ -151,6 +165,7 @@ int ParseHostOptions(int argc, const char* const* argv, HostOptions* o, std::str
             }
             *slot = value;
             if (name == "--category") o->categoryGiven = true;
+            if (name == "--format" && value == "text") o->format.clear(); // the tables, as without it
             continue;
         }
         if (o->command == HostCommandNone) {
@@ -213,6 +228,13 @@ std::string HostUsageText(const std::string& whereText) {
            "                        (O:/Bills 09, //server/share) are in the folder TO here;\n"
            "                        may be given more than once\n"
            "  --dry-run             run everything, save nothing, show what would change\n"
+           "  --explain             apply, apply-book: every page and the rule, row and\n"
+           "                        candidate that decided it\n"
+           "  --format json|tsv     apply, apply-book, list, list-book, check: the pages\n"
+           "                        (or findings) as JSON or TSV on stdout\n"
+           "                        (docs/vellor-host-json.md)\n"
+           "  --exit-code           apply, apply-book: exit status 3 when pages changed\n"
+           "                        (or, with --dry-run, would change)\n"
            "  --plugin PATH         the plug-in module to load (default: below)\n"
            "  -q, --quiet           only warnings, errors and reports\n"
            "  -v, --verbose         also every page examined and every message sent\n"
@@ -220,7 +242,8 @@ std::string HostUsageText(const std::string& whereText) {
            "Run 'vellor-host help COMMAND' for the options of one command.\n"
            "\n"
            "Exit status: 0 done; 1 the plug-in showed a warning or a save failed;\n"
-           "2 bad usage or a file that cannot be read (nothing is written then).\n"
+           "2 bad usage or a file that cannot be read (nothing is written then);\n"
+           "3 with --exit-code, pages changed and neither 1 nor 2 applies.\n"
            "check: 0 nothing (new) found, 1 findings, 2 a file that cannot be read.\n"
            "\n") + whereText;
 }

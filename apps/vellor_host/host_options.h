@@ -41,9 +41,11 @@ struct HostOptions {
     std::string category;              // insert-/remove-marker: the marker text
     std::vector<HostPathMap> pathMaps; // in the order given
     bool categoryGiven = false;
-    std::string format = "text";       // check: text, json or tsv
     std::string accept;                // check: findings accepted before (a --format tsv list)
     bool dryRun = false;
+    bool explain = false;              // apply, apply-book: every page and what decided it
+    std::string format;                // --format: "json" or "tsv"; empty (or "text") for the tables
+    bool exitCode = false;             // apply, apply-book: exit status 3 when pages (would) change
     HostVerbosity verbosity = HostNormal;
     bool help = false;                 // --help, -h or `help`: `command`'s help, or the usage
     bool version = false;

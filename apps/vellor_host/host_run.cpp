@@ -4,6 +4,7 @@
 #include "apps/vellor_host/host_run.h"
 
 #include "apps/vellor_host/host_session.h"
+#include "apps/vellor_host/record_output.h"
 #include "hostsim/sim_text.h"
 #include "platform/win_names.h"
 
@@ -88,9 +89,12 @@ void TakeReports(HostRun& run, const std::set<ObjId>& before) {
         SimDoc* doc = SimDocById(run.server, id);
         std::vector<std::string> lines = SimFlowTexts(*doc);
         while (!lines.empty() && lines.back().empty()) lines.pop_back();
-        if (run.reports++) std::fputs("\n", stdout);
-        for (const std::string& line : lines) std::printf("%s\n", line.c_str());
-        std::fflush(stdout);
+        // With --format, stdout carries the listing's record instead.
+        if (run.o.format.empty()) {
+            if (run.reports++) std::fputs("\n", stdout);
+            for (const std::string& line : lines) std::printf("%s\n", line.c_str());
+            std::fflush(stdout);
+        }
         if (!run.o.report.empty()) {
             std::string target = HostWindowsName(run.o.report);
             if (StoreTapSave(run.tap, target, *doc) == SimOk)
@@ -122,16 +126,7 @@ void AddSavedChanges(HostRun& run, const std::string& name, std::vector<DocChang
     if (before == run.tap.before.end() || SaveFailed(run, name)) return;
     auto after = run.tap.after.find(name);
     docs->push_back(ComparePages(before->second, after != run.tap.after.end() ? after->second : before->second));
-}
-
-void PrintChanges(HostRun& run, const std::vector<DocChanges>& docs) {
-    if (run.r.verbosity == HostQuiet) return;
-    if (docs.empty()) {
-        std::printf("%s\n", run.o.dryRun ? "Nothing would be saved." : "Nothing was saved.");
-        return;
-    }
-    std::fputs(FormatChangeTable(docs, run.r.verbosity == HostVerbose, run.o.dryRun).c_str(), stdout);
-    std::fflush(stdout);
+    NameRecord(&docs->back(), name, "", false);
 }
 
 bool RunsAPass(const std::string& message) {

@@ -67,7 +67,9 @@ void BookDocuments(const SimDoc& book, const std::vector<ObjId>& level, std::vec
 // Adds the pages of a document the plug-in saved, as read against as saved
 // last; nothing for one whose save failed.
 void AddSavedChanges(HostRun& run, const std::string& name, std::vector<DocChanges>* docs);
-// The table of changed pages, or that nothing was saved.
+// The record of the documents, as the options ask: the table of changed
+// pages (or that nothing was saved), --explain, JSON or TSV
+// (record_output.cpp).
 void PrintChanges(HostRun& run, const std::vector<DocChanges>& docs);
 
 // Whether the text message runs a pass of the plug-in over pages.

@@ -94,7 +94,7 @@ TEST_F(HostProgramBook, ApplyBookShowsChangedPagesAndProgressInBookOrder) {
     EXPECT_EQ(TableRows(r.out), changed);
     for (const char* count : {"ch1.mif: 4 pages changed of 4", "ch2.mif: 2 pages changed of 4",
                               "ch3.mif: 4 pages changed of 4", "ch4.mif: 3 pages changed of 4",
-                              "appendix.mif: 3 pages changed of 5", "16 pages in 5 documents"})
+                              "appendix.mif: 3 pages changed of 5", "16 pages changed in 5 of 5 documents"})
         EXPECT_NE(r.out.find(count), std::string::npos) << count << "\n" << r.out;
     // First the mapping document used and where it was found (the book's
     // folder holds one); then, not on a terminal, one plain progress line

@@ -33,7 +33,8 @@ TEST(HostProgramUsage, BadUsageExitsWithTwoAndRunsNothing) {
         {{"insert-marker", "a.mif", "--page", "1", "--position", "1", "--category", "X"},
          "takes --page or --position, not both"},
         {{"apply", "a.mif", "--position", "2"}, "belong to insert-marker and remove-marker"},
-        {{"apply", "a.mif", "--format", "json"}, "--format and --accept belong to check"},
+        {{"apply", "a.mif", "--accept", "known.tsv"}, "--accept belongs to check"},
+        {{"menus", "--format", "json"}, "--format belongs to apply, apply-book, list, list-book and check"},
         {{"check", "a.mif", "--format", "xml"}, "--format takes text, json or tsv, not xml"},
         {{"help", "publish"}, "unknown command publish"},
     };
