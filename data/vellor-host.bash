@@ -10,10 +10,10 @@ _vellor_host_common="--host-dir --mapping --dry-run --plugin --quiet --verbose -
 # The options of one command, beyond the common ones.
 _vellor_host_options() {
     case "$1" in
-        apply) echo "" ;;
-        apply-book) echo "--path-map" ;;
-        list) echo "--report" ;;
-        list-book) echo "--report --path-map" ;;
+        apply) echo "--explain --format --exit-code" ;;
+        apply-book) echo "--path-map --explain --format --exit-code" ;;
+        list) echo "--report --format" ;;
+        list-book) echo "--report --path-map --format" ;;
         insert-marker|remove-marker) echo "--page --position --category" ;;
         send) echo "--open --report" ;;
         check) echo "--format --accept --path-map" ;;

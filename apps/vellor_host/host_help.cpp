@@ -21,7 +21,10 @@ const CommandHelpText kHelp[] = {
      "Options:\n"
      "  --mapping FILE   the mapping document (else MasterPage.fm beside the\n"
      "                   documents, else the host folder's)\n"
-     "  --dry-run        save nothing; show what would change\n"},
+     "  --dry-run        save nothing; show what would change\n"
+     "  --explain        every page and the rule, row and candidate that decided it\n"
+     "  --format json|tsv  the pages as JSON or TSV on stdout\n"
+     "  --exit-code      exit status 3 when pages changed (or would change)\n"},
     {HostCommandApplyBook,
      "usage: vellor-host [options] apply-book BOOK\n"
      "\n"
@@ -32,7 +35,12 @@ const CommandHelpText kHelp[] = {
      "Options:\n"
      "  --mapping FILE   the mapping document (else MasterPage.fm beside the book,\n"
      "                   else the host folder's)\n"
-     "  --dry-run        save nothing; show what would change\n"},
+     "  --path-map FROM=TO  a book's documents named under the Windows folder\n"
+     "                   FROM (O:/Bills 09, //server/share) are in TO here\n"
+     "  --dry-run        save nothing; show what would change\n"
+     "  --explain        every page and the rule, row and candidate that decided it\n"
+     "  --format json|tsv  the pages as JSON or TSV on stdout\n"
+     "  --exit-code      exit status 3 when pages changed (or would change)\n"},
     {HostCommandList,
      "usage: vellor-host [options] list DOC...\n"
      "\n"
@@ -42,6 +50,7 @@ const CommandHelpText kHelp[] = {
      "\n"
      "Options:\n"
      "  --report FILE    also save the report as FILE (MIF); one document only\n"
+     "  --format json|tsv  every page and whether the report names it, on stdout\n"
      "  --dry-run        save nothing\n"},
     {HostCommandListBook,
      "usage: vellor-host [options] list-book BOOK\n"
@@ -50,6 +59,8 @@ const CommandHelpText kHelp[] = {
      "\n"
      "Options:\n"
      "  --report FILE    also save the report as FILE (MIF)\n"
+     "  --path-map FROM=TO  as for apply-book\n"
+     "  --format json|tsv  every page and whether the report names it, on stdout\n"
      "  --dry-run        save nothing\n"},
     {HostCommandInsertMarker,
      "usage: vellor-host [options] insert-marker DOC (--page N | --position N) --category TEXT\n"

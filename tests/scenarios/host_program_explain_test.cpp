@@ -280,6 +280,9 @@ TEST_F(HostProgramExplain, AMasterPageRowOfAsIsKeepsAPageSetByHand) {
 
 TEST_F(HostProgramExplain, ExitCodeTellsWhetherPagesChanged) {
     ScratchFolder empty;
+    // A chapter with no MasterPage.fm beside it, in a host folder with none:
+    // the plug-in warns that it has no mapping document.
+    Edited("ch2.mif", "alone/ch2.mif", "<MIFFile", "<MIFFile");
     struct Step {
         std::vector<std::string> args;
         int status;
@@ -288,7 +291,7 @@ TEST_F(HostProgramExplain, ExitCodeTellsWhetherPagesChanged) {
         {{"--exit-code", "apply", "ch3.mif"}, 3},              // changed
         {{"--dry-run", "--exit-code", "apply", "ch3.mif"}, 0}, // nothing left to change
         {{"apply", "ch1.mif"}, 0},                             // without --exit-code
-        {{"--host-dir", empty.path(), "--dry-run", "--exit-code", "apply", "ch2.mif"}, 1}, // a warning wins
+        {{"--host-dir", empty.path(), "--dry-run", "--exit-code", "apply", "alone/ch2.mif"}, 1}, // a warning wins
         {{"--exit-code", "list", "ch2.mif"}, 2},
     };
     for (const Step& step : steps) {

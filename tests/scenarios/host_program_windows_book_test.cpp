@@ -84,7 +84,7 @@ TEST(HostProgramWindowsBook, ChaptersSavedAsMifBesideTheBookAreFoundAndWrittenAs
     HostResult apply = RunHostProgram({"apply-book", book, "--mapping", Rules});
     ASSERT_EQ(apply.status, 0) << apply.err;
     EXPECT_EQ(Notes(apply.err), notes);
-    EXPECT_NE(apply.out.find("10 pages in 5 documents"), std::string::npos) << apply.out;
+    EXPECT_NE(apply.out.find("10 pages changed in 5 of 5 documents"), std::string::npos) << apply.out;
     auto after = FolderBytes(scratch.path());
     for (const char* chapter : Chapters)
         EXPECT_EQ(after.at(std::string(chapter) + ".mif"), ReferenceChapters().at(chapter)) << chapter;
