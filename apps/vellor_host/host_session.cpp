@@ -12,6 +12,7 @@
 #include "apps/vellor_host/frame_roman_check.h"
 #include "apps/vellor_host/host_mapping.h"
 #include "apps/vellor_host/host_read_ahead.h"
+#include "apps/vellor_host/host_refusals.h"
 #include "apps/vellor_host/host_run.h"
 #include "platform/win_names.h"
 
@@ -97,6 +98,8 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
 
     std::vector<std::string> names;
     if (!UsableOptions(run) || !ReadAheadAll(run, &names)) return HostExitUsage;
+    if (!NamesThePlugInCanCarry(run, names) || !ReportReplacesNoInput(run, names)) return HostExitUsage;
+    run.tap.writable = WritableFiles(run, names);
     if (o.command == HostCommandCheck) return CheckCommand(run, names);
     AnnounceMapping(run, names);
     if (!StartHost(run, o.plugin.empty() ? defaults.plugin : o.plugin)) return HostExitUsage;

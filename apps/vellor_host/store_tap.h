@@ -10,6 +10,7 @@
 #include "hostsim/sim_store.h"
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,6 +38,10 @@ struct StoreTap {
         std::string why;  // the store's words, may be empty
     };
     std::vector<FailedSave> failedSaves;       // in order of failure
+
+    // The files the run may write (Windows form); a save of any other is
+    // refused. Unset: any.
+    std::optional<std::set<std::string>> writable;
 
     void (*onActivity)(void* context) = nullptr;
     void* activityContext = nullptr;
