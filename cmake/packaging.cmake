@@ -52,7 +52,7 @@ string(REPLACE ";" "|" licences "${licences}")
 add_custom_command(
   OUTPUT ${VELLOR_PACKAGE_ZIP}
   COMMAND ${CMAKE_COMMAND} -DZIP=${VELLOR_PACKAGE_ZIP} -DNAME=${VELLOR_PACKAGE_NAME}
-          -DSTAGE=${PROJECT_BINARY_DIR}/package -DOBJDUMP=${CMAKE_OBJDUMP}
+          -DSTAGE=${PROJECT_BINARY_DIR}/package -DOBJDUMP=${CMAKE_OBJDUMP} -DSTRIP=${CMAKE_STRIP}
           -DMODULE=$<TARGET_FILE:Vellor> -DHOST=$<TARGET_FILE:vellor-host> -DSETUP=$<TARGET_FILE:vellor-setup>
           -DICU_DLLS=${icu_dlls} -DHOST_DIR=${PROJECT_BINARY_DIR}/hostdir -DPACKAGING=${packaging}
           -DREADME=${PROJECT_BINARY_DIR}/package/README.txt -DLICENCES=${licences}

@@ -14,7 +14,7 @@
 # program, where Windows looks for the DLLs of a module it loads.
 # Lists come with "|" between their items.
 cmake_policy(VERSION 3.25)
-foreach(var ZIP NAME STAGE OBJDUMP MODULE HOST SETUP ICU_DLLS HOST_DIR PACKAGING README LICENCES)
+foreach(var ZIP NAME STAGE OBJDUMP STRIP MODULE HOST SETUP ICU_DLLS HOST_DIR PACKAGING README LICENCES)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "windows_package.cmake needs -D${var}=...")
   endif()
@@ -80,6 +80,17 @@ copy_crlf(${PACKAGING}/uninstall.cmd ${root}/uninstall.cmd)
 copy_crlf(${PACKAGING}/find-framemaker.cmd ${root}/bin/find-framemaker.cmd)
 file(COPY ${HOST} ${SETUP} ${icu_files} DESTINATION ${root}/bin)
 file(COPY ${MODULE} DESTINATION ${root}/lib/vellor)
+# The build keeps debugging information (RelWithDebInfo); the release does not
+# carry it: it is most of each file's size.
+get_filename_component(host_name ${HOST} NAME)
+get_filename_component(setup_name ${SETUP} NAME)
+get_filename_component(module_name ${MODULE} NAME)
+foreach(file bin/${host_name} bin/${setup_name} lib/vellor/${module_name})
+  execute_process(COMMAND ${STRIP} --strip-debug ${root}/${file} RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${STRIP} --strip-debug ${root}/${file} failed")
+  endif()
+endforeach()
 file(COPY ${HOST_DIR}/icu_data ${HOST_DIR}/MasterPage.fm ${PACKAGING}/TarnOutput.fm DESTINATION ${root}/share/vellor)
 foreach(licence IN LISTS LICENCES)
   string(REGEX REPLACE "=.*" "" name "${licence}")

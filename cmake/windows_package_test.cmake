@@ -106,13 +106,15 @@ endforeach()
 set(pkg "C:\\vellor-test\\${NAME}")
 set(win_out "C:\\vellor-test\\out")
 set(adobe_win "C:\\Program Files\\Adobe")
-# Runs a step of the package and keeps what it printed, its status and maker.ini.
-macro(step script shape tag argument)
+# Adds to `lines` a run of one of the package's scripts that keeps what it
+# printed, its status and maker.ini.
+function(step script shape tag argument)
   list(APPEND lines
     "call \"${pkg}\\${script}\" ${argument} > \"${win_out}\\${shape}.${tag}.txt\" 2>&1"
     "echo status %errorlevel% > \"${win_out}\\${shape}.${tag}.status\""
     "copy /y \"${adobe_win}\\FrameMaker ${shape}\\maker.ini\" \"${win_out}\\${shape}.${tag}.ini\" >nul")
-endmacro()
+  set(lines "${lines}" PARENT_SCOPE)
+endfunction()
 set(lines "cd /d \"${adobe_win}\\FrameMaker ${first}\"")
 step(install.cmd ${first} install1 "")
 list(APPEND lines "cd /d C:\\vellor-test")

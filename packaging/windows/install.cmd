@@ -46,11 +46,11 @@ echo Vellor is installed. Start FrameMaker: its Tools menu has "Master Pages".
 echo Your rules go into %FM%\MasterPage.fm.
 exit /b 0
 
-rem ---- put SOURCE TARGET: copies one file and checks the copy.
+rem ---- put SOURCE TARGET: copies one file.
 :put
 copy /y "%~1" "%~2" >nul 2>nul
-"%SETUP%" same "%~1" "%~2"
 if errorlevel 1 goto :put_failed
+if not exist "%~2" goto :put_failed
 echo   %~2
 goto :eof
 :put_failed

@@ -76,7 +76,7 @@ if errorlevel 1 goto :remove_sample_kept
 call :remove "%FM%\%~1"
 goto :eof
 :remove_sample_kept
-echo   kept %FM%\%~1: it is not the sample any more
+echo   kept %FM%\%~1: not this package's sample
 goto :eof
 
 rem ---- remove_folder FOLDER: a folder, when nothing else is in it.
