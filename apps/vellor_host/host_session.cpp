@@ -10,6 +10,7 @@
 #include "apps/vellor_host/host_session.h"
 
 #include "apps/vellor_host/frame_roman_check.h"
+#include "apps/vellor_host/host_files.h"
 #include "apps/vellor_host/host_mapping.h"
 #include "apps/vellor_host/host_read_ahead.h"
 #include "apps/vellor_host/host_run.h"
@@ -96,7 +97,7 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.hostDir = o.hostDir.empty() ? defaults.hostDir : o.hostDir;
 
     std::vector<std::string> names;
-    if (!UsableOptions(run) || !ReadAheadAll(run, &names)) return HostExitUsage;
+    if (!UsableOptions(run) || !ReadAheadAll(run, &names) || !ClaimFilesToWrite(run, names)) return HostExitUsage;
     if (o.command == HostCommandCheck) return CheckCommand(run, names);
     AnnounceMapping(run, names);
     if (!StartHost(run, o.plugin.empty() ? defaults.plugin : o.plugin)) return HostExitUsage;

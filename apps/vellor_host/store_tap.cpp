@@ -43,7 +43,9 @@ int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
 int TapLoad(void* context, const std::string& name, SimDoc* out) {
     auto* tap = static_cast<StoreTap*>(context);
     Touched(*tap);
-    return LoadThrough(*tap, name, out);
+    int status = LoadThrough(*tap, name, out);
+    if (status != SimOk) tap->failedLoads[name] = tap->innerError ? tap->innerError(tap->inner.context) : std::string();
+    return status;
 }
 
 int TapSave(void* context, const std::string& name, const SimDoc& doc) {

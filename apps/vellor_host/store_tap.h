@@ -37,6 +37,7 @@ struct StoreTap {
         std::string why;  // the store's words, may be empty
     };
     std::vector<FailedSave> failedSaves;       // in order of failure
+    std::map<std::string, std::string> failedLoads; // name -> the store's words, for the host's opens that failed
 
     void (*onActivity)(void* context) = nullptr;
     void* activityContext = nullptr;
