@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -145,6 +146,16 @@ bool FileOsIdentityOf(FileHandle file, FileIdentity* out) {
 }
 
 FileHandle FileOsOpen(const std::string& path, int* err) {
+    // A run keeps every file of a book open for its lock: room for books of
+    // thousands of documents, not the usual 1024 descriptors.
+    static bool raised = false;
+    struct rlimit files;
+    if (!raised && ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < 65536 &&
+        files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = std::min<rlim_t>(files.rlim_max, 65536);
+        ::setrlimit(RLIMIT_NOFILE, &files);
+    }
+    raised = true;
     int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) *err = errno;
     return fd < 0 ? FileNoHandle : fd;

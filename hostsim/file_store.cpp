@@ -90,7 +90,7 @@ std::string SaveFailure(int err) {
 }
 
 std::string HeldBy(long holder) {
-    return holder > 0 ? "another run (process " + std::to_string(holder) + ") is using it" : "another run is using it";
+    return holder > 0 ? "another run (process " + std::to_string(holder) + ")" : "another run";
 }
 
 // The signal check of every read and save: a stop asked for is honoured
@@ -118,7 +118,10 @@ FileRecord* Find(FileStore& store, const std::string& target, const FileIdentity
 }
 
 // The bytes of an open file, and its state as they were read: a file that
-// changes while it is read is read again.
+// changes while it is read is read again. False with `*err` the system's
+// code, 0 for a file too large, or KeptChanging.
+constexpr int KeptChanging = -1;
+
 bool ReadStable(FileHandle file, size_t maxBytes, std::string* data, FileIdentity* id, int* err) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         FileIdentity before, after;
@@ -128,7 +131,7 @@ bool ReadStable(FileHandle file, size_t maxBytes, std::string* data, FileIdentit
             return true;
         }
     }
-    *err = 0;
+    *err = KeptChanging;
     return false;
 }
 
@@ -149,7 +152,7 @@ int Keep(FileStore& store, const std::string& path, const std::string& target, c
         *out = record;
         if (!exclusive || record->exclusive) return FileOk;
         if (!FileOsLock(record->handle, true, &holder)) {
-            *why = path + " is in use: " + HeldBy(holder) + "; wait until that run has ended";
+            *why = path + " is in use by " + HeldBy(holder) + ": wait until that run has ended";
             return FileHeld;
         }
         record->exclusive = true;
@@ -159,7 +162,7 @@ int Keep(FileStore& store, const std::string& path, const std::string& target, c
     bool lockExclusive = exclusive || (record && record->exclusive);
     if (!FileOsLock(*file, lockExclusive, &holder)) {
         FileOsClose(*file);
-        *why = path + " is in use: " + HeldBy(holder) + "; wait until that run has ended";
+        *why = path + " is in use by " + HeldBy(holder) + ": wait until that run has ended";
         return FileHeld;
     }
     if (!record) {
@@ -209,7 +212,10 @@ int ReadTarget(FileStore& store, const std::string& path, const std::string& tar
     } closer{record ? FileNoHandle : file};
     bool read = ReadStable(file, maxBytes, data, &id, &err);
     if (!read) {
-        *why = LastName(path) + ": " + (err ? FileOsErrorText(err) : std::string("file too large"));
+        *why = LastName(path) + ": " +
+               (err == KeptChanging ? std::string("another program kept changing it while it was read")
+                : err               ? FileOsErrorText(err)
+                                    : std::string("file too large"));
         return FileFailed;
     }
     if (record) {
@@ -266,7 +272,7 @@ int OwnForSave(FileStore& store, const std::string& target, const FileIdentity* 
     long holder = 0;
     if (record->exists && !record->exclusive) {
         if (!FileOsLock(record->handle, true, &holder)) {
-            *why = HeldBy(holder) + "; it is as it was: wait until that run has ended";
+            *why = HeldBy(holder) + " is using it; it is as it was: wait until that run has ended";
             return FileHeld;
         }
         record->exclusive = true;
@@ -284,14 +290,16 @@ int Check(FileStore& store, FileRecord* record, const std::string& target, const
     int err = 0;
     int status = FileOsWriteAll(*file, data, size, &err) && FileOsFinishTemp(*file, old, &err) ? FileOk : FileFailed;
     if (status == FileOk) FileOsTestHold(target);
-    if (status == FileOk && record && !FileOsSignal()) status = StillAsRead(*record, target, why);
+    if (status == FileOk && FileOsSignal()) status = FileInterrupted;
+    if (status == FileOk && record) status = StillAsRead(*record, target, why);
     bool mustBeNew = record ? !record->exists : !old;
     FileHandle unused = FileNoHandle;
-    if (status == FileOk && !FileOsSignal() &&
-        !FileOsReplace(file, temp, record ? &record->handle : &unused, target, mustBeNew, &err))
-        status = FileOsIsTaken(err) && record ? StillAsRead(*record, target, why) : FileFailed;
-    // A signal that came before the move removed the temporary file, and the
-    // move failed; one that came after it stops the run at the next read or save.
+    // A signal that comes now removes the temporary file, and the move fails;
+    // one that comes after it stops the run at the next read or save.
+    if (status == FileOk && !FileOsReplace(file, temp, record ? &record->handle : &unused, target, mustBeNew, &err))
+        status = FileOsSignal()                  ? FileInterrupted
+                 : FileOsIsTaken(err) && record ? StillAsRead(*record, target, why)
+                                                : FileFailed;
     if (status == FileOk) return FileOk;
     FileOsDropTemp(*file, temp);
     if (Interrupted(store, why)) return FileInterrupted;
