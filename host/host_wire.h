@@ -2,8 +2,9 @@
 // eighteen host interfaces and of the three callback interfaces, the method
 // slots of the main interface and of the callbacks, and the values the host
 // and the client exchange for initialisation kinds, notification codes,
-// component types, row types, page backgrounds and alert types. The plug-in, the simulated host and the tests all take them from
-// here, so a number cannot differ between the two sides of a call.
+// component types, row types, page backgrounds, alert types and the kinds
+// of typed values. The plug-in, the simulated host and the tests all take
+// them from here, so a number cannot differ between the two sides of a call.
 //
 // Plain constants only: the simulated host includes this file, so nothing
 // here may depend on the call layer.
@@ -145,6 +146,20 @@ enum HostPageBackground : int32_t {
     HostBackgroundDefault = 0, // the default master page of its side
     HostBackgroundNone = 1,    // no master page
     HostBackgroundNamed = 2,   // the master page named by its master-page property
+};
+
+// The kind of a typed value (TypedVal::kind): which payload it carries. The
+// copy and release walks know the layouts of many more; these are the ones
+// the client builds or reads and the host hands out.
+enum TypedKind : uint32_t {
+    TypedInteger = 1,
+    TypedMetric = 2,
+    TypedString = 3,
+    TypedId = 4,
+    TypedWords = 5,   // a list of 32-bit values
+    TypedStrings = 6, // a list of strings
+    TypedRecord = 19,
+    TypedValList = 20,
 };
 
 // The type argument of the Alert method.

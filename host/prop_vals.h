@@ -20,17 +20,9 @@
 #pragma once
 
 #include "host/host_records.h"
+#include "host/host_wire.h"
 
 #include <cstdint>
-
-enum TypedKind : uint32_t {
-    TypedInteger = 1,
-    TypedString = 3,
-    TypedWords = 5,
-    TypedStrings = 6,
-    TypedRecord = 19,
-    TypedValList = 20,
-};
 
 // Allocation and release functions for the copy and release walks. Whatever
 // allocates copies must hand out blocks that MemFree releases: a copy that

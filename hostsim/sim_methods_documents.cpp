@@ -18,7 +18,7 @@ int32_t OptionValue(const PropVals* options, int32_t number, int32_t fallback) {
     if (!options || !options->entries) return fallback;
     for (uint32_t i = 0; i < options->count; ++i) {
         const PropVal& e = options->entries[i];
-        if (e.ident.number == number && e.value.kind == SimKindInt) return e.value.value.integer;
+        if (e.ident.number == number && e.value.kind == TypedInteger) return e.value.value.integer;
     }
     return fallback;
 }
@@ -39,10 +39,10 @@ void FillReturned(PropVals* returned, int32_t statusNumber, uint32_t bits) {
     std::memset(entries, 0, 2 * sizeof(PropVal));
     words[0] = bits;
     entries[0].ident.number = statusNumber;
-    entries[0].value.kind = SimKindInts;
+    entries[0].value.kind = TypedWords;
     entries[0].value.value.list = TypedList{1, words};
     entries[1].ident.number = 2;
-    entries[1].value.kind = SimKindInt;
+    entries[1].value.kind = TypedInteger;
     entries[1].value.value.integer = 0;
     returned->count = 2;
     returned->entries = entries;

@@ -24,7 +24,7 @@ HRESULT Register(IUnknown* self, IUnknown* callback, int32_t version, const Prop
     s->control.clientInfoGiven = info != nullptr;
     for (uint32_t i = 0; info && i < info->count; ++i) {
         const PropVal& entry = info->entries[i];
-        if (entry.value.kind == SimKindString)
+        if (entry.value.kind == TypedString)
             s->control.clientInfo.emplace_back(entry.ident.number,
                                                entry.value.value.string ? entry.value.value.string : "");
     }

@@ -93,15 +93,6 @@ enum SimProp : int32_t {
     SimPropFirstGraphicInFrame = 978, // a graphic object itself; 0 for a text frame
 };
 
-// Value kinds of typed values as the host hands them out.
-enum SimValueKind : uint32_t {
-    SimKindInt = 1,
-    SimKindMetric = 2,
-    SimKindString = 3,
-    SimKindId = 4,
-    SimKindInts = 5,
-};
-
 // Component types of books, as the wire gives them.
 enum SimComponentType : int32_t {
     SimComponentFolder = HostComponentFolder,
@@ -134,7 +125,7 @@ enum SimObjKind : uint8_t {
 // and indent (kinds 1, 2, 4: `integer`; kind 3: `text`, UTF-8).
 struct SimExtraProp {
     int32_t number = 0;
-    uint32_t kind = SimKindInt;
+    uint32_t kind = TypedInteger;
     int32_t integer = 0;
     std::string text;
 };

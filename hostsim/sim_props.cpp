@@ -612,16 +612,16 @@ int SimGetAllProps(SimServer* s, ObjId document, ObjId object, PropVals* out) {
     if (!entries) return SimStatusBadValue;
     std::memset(entries, 0, count * sizeof(PropVal));
     entries[0].ident.number = PropName;
-    entries[0].value.kind = SimKindString;
+    entries[0].value.kind = TypedString;
     entries[0].value.value.string = SimTaskFrameRoman(o->name);
     entries[1].ident.number = PropIndent;
-    entries[1].value.kind = SimKindMetric;
+    entries[1].value.kind = TypedMetric;
     entries[1].value.value.integer = o->indent;
     for (uint32_t i = 2; i < count; ++i) {
         const SimExtraProp& p = o->props[i - 2];
         entries[i].ident.number = p.number;
         entries[i].value.kind = p.kind;
-        if (p.kind == SimKindString)
+        if (p.kind == TypedString)
             entries[i].value.value.string = SimTaskFrameRoman(p.text);
         else
             entries[i].value.value.integer = p.integer;
@@ -642,25 +642,25 @@ int SimSetAllProps(SimServer* s, ObjId document, ObjId object, const PropVals* p
     for (uint32_t i = 0; i < props->count; ++i) {
         const PropVal& e = props->entries[i];
         uint32_t kind = e.value.kind;
-        bool integral = kind == SimKindInt || kind == SimKindMetric || kind == SimKindId;
+        bool integral = kind == TypedInteger || kind == TypedMetric || kind == TypedId;
         int problem = SimOk;
         if (e.ident.number == 0) {
             problem = SimStatusBadProperty;
         } else if (e.ident.number == PropName) {
-            if (kind == SimKindString && e.value.value.string)
+            if (kind == TypedString && e.value.value.string)
                 o->name = SimFromFrameRoman(e.value.value.string);
             else
                 problem = SimStatusBadValueType;
         } else if (e.ident.number == PropIndent) {
-            if (kind == SimKindInt || kind == SimKindMetric)
+            if (kind == TypedInteger || kind == TypedMetric)
                 o->indent = e.value.value.integer;
             else
                 problem = SimStatusBadValueType;
-        } else if (integral || kind == SimKindString) {
+        } else if (integral || kind == TypedString) {
             SimExtraProp p;
             p.number = e.ident.number;
             p.kind = kind;
-            if (kind == SimKindString)
+            if (kind == TypedString)
                 p.text = SimFromFrameRoman(e.value.value.string);
             else
                 p.integer = e.value.value.integer;

@@ -43,27 +43,15 @@ bool SendChanges(const HostOptions& o) {
     return false;
 }
 
-// The local names of the files the command is going to write.
-std::vector<std::string> FilesToWrite(HostRun& run, const std::vector<std::string>& names) {
+// The local names of the files the command is going to write: those it may
+// write, but only the report for messages of `send` that change nothing.
+std::vector<std::string> FilesToWrite(HostRun& run) {
     std::vector<std::string> files;
-    switch (run.o.command) {
-    case HostCommandApply:
-    case HostCommandInsertMarker:
-        for (const std::string& name : names) files.push_back(LocalName(name));
-        break;
-    case HostCommandApplyBook:
-        for (const std::string& name : run.bookDocuments) files.push_back(LocalName(name));
-        break;
-    case HostCommandSend:
-        if (SendChanges(run.o))
-            for (const std::string& name : names) {
-                auto read = run.tap.cache.find(name);
-                if (read == run.tap.cache.end() || !read->second.isBook) files.push_back(LocalName(name));
-            }
-        break;
-    default: break;
-    }
-    if (!run.o.report.empty()) files.push_back(LocalName(HostWindowsName(run.o.report)));
+    if (!run.tap.writable) return files;
+    std::string report = run.o.report.empty() ? std::string() : HostWindowsName(run.o.report);
+    bool documents = run.o.command != HostCommandSend || SendChanges(run.o);
+    for (const std::string& name : *run.tap.writable)
+        if (documents || name == report) files.push_back(LocalName(name));
     return files;
 }
 
@@ -105,13 +93,12 @@ int HostFilesStopped(const HostFileStore& files, HostReporter& reporter) {
     return 128 + signal;
 }
 
-bool ClaimFilesToWrite(HostRun& run, const std::vector<std::string>& names) {
+bool ClaimFilesToWrite(HostRun& run) {
     FileStore& store = static_cast<MifFileStore*>(run.tap.inner.context)->files;
     bool ok = true;
-    std::set<std::string> seen;
-    for (const std::string& file : FilesToWrite(run, names)) {
+    for (const std::string& file : FilesToWrite(run)) {
         std::string why;
-        if (!seen.insert(file).second || FileStoreClaim(store, file, !run.o.dryRun, &why) == FileOk) continue;
+        if (FileStoreClaim(store, file, !run.o.dryRun, &why) == FileOk) continue;
         ReportError(run.r, why);
         ok = false;
     }

@@ -23,7 +23,7 @@ void HostFilesStopOnSignals(HostFileStore& files, HostReporter& reporter);
 // signal came.
 int HostFilesStopped(const HostFileStore& files, HostReporter& reporter);
 
-// Claims every file the command is going to write (a dry run checks them
-// only): false, with each refusal reported, when one cannot be replaced or
-// another run holds it.
-bool ClaimFilesToWrite(HostRun& run, const std::vector<std::string>& names);
+// Claims every file the command is going to write (of `run.tap.writable`;
+// a dry run checks them only): false, with each refusal reported, when one
+// cannot be replaced or another run holds it.
+bool ClaimFilesToWrite(HostRun& run);

@@ -39,6 +39,11 @@ int ReadAhead(HostRun& run, const std::string& local, Want want, std::string* wi
         ReportError(run.r, why);
         return 0;
     }
+    if (want == WantComponent && isBook) {
+        ReportError(run.r, local + " is a book, named in the book as one of its documents: a book's entries "
+                                   "must be documents; remove it from the book");
+        return 0;
+    }
     if (want == WantDocument && isBook) {
         ReportError(run.r, local + " is a book: use apply-book or list-book");
         return 0;
@@ -62,7 +67,7 @@ int ReadBookAhead(HostRun& run, const std::string& bookName, std::vector<std::st
     // when the plug-in opens it: the book is never in memory as a whole.
     run.tap.streamed.insert(names->begin(), names->end());
     int ok = 1;
-    for (const std::string& name : *names) ok &= ReadAhead(run, LocalName(name), WantDocument, nullptr);
+    for (const std::string& name : *names) ok &= ReadAhead(run, LocalName(name), WantComponent, nullptr);
     return ok;
 }
 

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
-enum Want { WantDocument, WantBook, WantAny };
+// What a file must be: a document, a book, either, or a document as a
+// book's component (a book there is named as the book's fault, not the command's).
+enum Want { WantDocument, WantBook, WantAny, WantComponent };
 
 // Reads (into `out`) or, without `out`, checks the local file `local` as
 // what `want` says; its Windows-form name into `windowsName`. 0 with the

@@ -13,6 +13,7 @@
 #include "apps/vellor_host/host_files.h"
 #include "apps/vellor_host/host_mapping.h"
 #include "apps/vellor_host/host_read_ahead.h"
+#include "apps/vellor_host/host_refusals.h"
 #include "apps/vellor_host/host_run.h"
 #include "platform/win_names.h"
 
@@ -97,7 +98,10 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.hostDir = o.hostDir.empty() ? defaults.hostDir : o.hostDir;
 
     std::vector<std::string> names;
-    if (!UsableOptions(run) || !ReadAheadAll(run, &names) || !ClaimFilesToWrite(run, names)) return HostExitUsage;
+    if (!UsableOptions(run) || !ReadAheadAll(run, &names)) return HostExitUsage;
+    if (!NamesThePlugInCanCarry(run, names) || !ReportReplacesNoInput(run, names)) return HostExitUsage;
+    run.tap.writable = WritableFiles(run, names);
+    if (!ClaimFilesToWrite(run)) return HostExitUsage;
     if (o.command == HostCommandCheck) return CheckCommand(run, names);
     AnnounceMapping(run, names);
     if (!StartHost(run, o.plugin.empty() ? defaults.plugin : o.plugin)) return HostExitUsage;

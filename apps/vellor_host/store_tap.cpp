@@ -85,6 +85,10 @@ int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::str
 }
 
 int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {
+    if (tap.writable && !tap.writable->count(name)) {
+        tap.failedSaves.push_back({name, "this run was not asked to write it, so it was left as it is"});
+        return SimStatusSaveFailed;
+    }
     int status = SimOk;
     if (!tap.dryRun) {
         status = tap.inner.save ? tap.inner.save(tap.inner.context, name, doc) : SimStatusSaveFailed;

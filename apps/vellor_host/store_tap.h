@@ -10,6 +10,7 @@
 #include "hostsim/sim_store.h"
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -38,6 +39,10 @@ struct StoreTap {
     };
     std::vector<FailedSave> failedSaves;       // in order of failure
     std::map<std::string, std::string> failedLoads; // name -> the store's words, for the host's opens that failed
+
+    // The files the run may write (Windows form); a save of any other is
+    // refused. Unset: any.
+    std::optional<std::set<std::string>> writable;
 
     void (*onActivity)(void* context) = nullptr;
     void* activityContext = nullptr;

@@ -118,7 +118,7 @@ TEST_F(SimServerTest, FileNamesReachTheSameFileInFrameRomanAndUtf8) {
     PropVals* returned = nullptr;
     PropVals options = PropValsAlloc(1);
     options.entries[0].ident.number = 5; // hidden
-    options.entries[0].value.kind = SimKindInt;
+    options.entries[0].value.kind = TypedInteger;
     options.entries[0].value.value.integer = 0;
     ObjId doc = HostOpen("Z:\\docs\\R\x8Esum\x8E.fm", &options, &returned);
     ASSERT_NE(doc, 0u);
@@ -368,7 +368,7 @@ TEST_F(SimServerTest, AnchorsTakeOnePositionInTextItemsAndMarkerLocations) {
 
 TEST_F(SimServerTest, FormatPropertiesCopyOntoAParagraph) {
     DocBuilder b("Z:\\r.fm");
-    b.format("Indented", 0x240000, {SimExtraProp{1500, SimKindString, 0, "Times"}});
+    b.format("Indented", 0x240000, {SimExtraProp{1500, TypedString, 0, "Times"}});
     b.page().para("Body", "line");
     ObjId doc = SimOpenBuilt(server, b, true);
     ObjId format = HostGetNamedObject(doc, ObjParagraphFormat, "Indented");

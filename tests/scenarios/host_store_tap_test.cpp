@@ -112,5 +112,17 @@ TEST_F(StoreTapTest, ABookDocumentIsCheckedWithoutBeingLoaded) {
     EXPECT_EQ(tap.cache.size(), 1u);
 }
 
+TEST_F(StoreTapTest, ASaveOfAFileTheRunMayNotWriteIsRefusedAndNamed) {
+    SimDoc doc;
+    ASSERT_EQ(StoreTapRead(tap, kChapter, &doc, nullptr), SimOk);
+    tap.writable = std::set<std::string>{kChapter};
+    const char other[] = "Z:\\book\\??.mif";
+    EXPECT_EQ(StoreTapSave(tap, other, doc), SimStatusSaveFailed);
+    EXPECT_FALSE(files.memory.files.count(other));
+    ASSERT_EQ(tap.failedSaves.size(), 1u);
+    EXPECT_EQ(tap.failedSaves[0].name, other);
+    EXPECT_EQ(StoreTapSave(tap, kChapter, doc), SimOk);
+}
+
 } // namespace
 #endif

@@ -49,7 +49,7 @@ protected:
         DocBuilder report(HostFile("TarnOutput.fm").c_str());
         report.formats({"Body", "Heading1"});
         if (withFormats)
-            report.format("Heading2", 0).format("Indented", HalfInch, {SimExtraProp{1500, SimKindInt, 3, ""}});
+            report.format("Heading2", 0).format("Indented", HalfInch, {SimExtraProp{1500, TypedInteger, 3, ""}});
         report.page().para("Heading2", "old.fm").para("Indented", "7   Old").para("Body", "");
         SimStorePut(server, report);
         return report;
