@@ -42,11 +42,6 @@ std::wstring Wide(const std::string& name) {
     return out;
 }
 
-std::string FolderOf(const std::string& path) {
-    size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? "." : path.substr(0, cut == 0 ? 1 : cut);
-}
-
 void Fill(const BY_HANDLE_FILE_INFORMATION& info, FileIdentity* out) {
     out->device = info.dwVolumeSerialNumber;
     out->inode = (uint64_t)info.nFileIndexHigh << 32 | info.nFileIndexLow;
@@ -248,24 +243,28 @@ bool FileOsFinishTemp(FileHandle file, const FileIdentity*, int* err) {
 
 bool FileOsReplace(FileHandle* temp, const std::string& tempPath, FileHandle* old, const std::string& target,
                    bool mustBeNew, int* err) {
+    // Nothing may fail once the file is moved: the names are widened first.
+    std::wstring wideTemp, wideTarget;
+    if (!Widen(tempPath, &wideTemp) || !Widen(target, &wideTarget)) {
+        *err = ERROR_NO_UNICODE_TRANSLATION;
+        return false;
+    }
     // Windows moves neither an open file nor over one.
     CloseHandle((HANDLE)*temp);
     *temp = FileNoHandle;
     FileOsClose(*old);
     *old = FileNoHandle;
     DWORD flags = MOVEFILE_WRITE_THROUGH | (mustBeNew ? 0 : MOVEFILE_REPLACE_EXISTING);
-    bool moved = MoveFileExW(Wide(tempPath).c_str(), Wide(target).c_str(), flags) != 0;
+    bool moved = MoveFileExW(wideTemp.c_str(), wideTarget.c_str(), flags) != 0;
     if (!moved) *err = (int)GetLastError();
+    // The target (the new file, or the old one still there) is held again.
+    HANDLE again = CreateFileW(wideTarget.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     long holder = 0;
-    int ignored = 0;
-    FileHandle now = FileOsOpen(moved ? target : tempPath, &ignored);
-    if (now != FileNoHandle) FileOsLock(now, true, &holder);
-    if (moved) *temp = now;
-    else FileOsClose(now);
-    if (!moved) {
-        *old = FileOsOpen(target, &ignored);
-        if (*old != FileNoHandle) FileOsLock(*old, true, &holder);
-    }
+    if (again != INVALID_HANDLE_VALUE) FileOsLock((FileHandle)again, true, &holder);
+    FileHandle held = again == INVALID_HANDLE_VALUE ? FileNoHandle : (FileHandle)again;
+    if (moved) *temp = held;
+    else *old = held;
     return moved;
 }
 

@@ -420,3 +420,8 @@ void FileStoreCatchSignals() {
 }
 
 int FileStoreSignal() { return FileOsSignal(); }
+
+int FileStoreCheckpoint(FileStore& store) {
+    std::string why;
+    return Interrupted(store, &why) ? FileOsSignal() : 0;
+}

@@ -90,3 +90,6 @@ void FileStoreRelease(FileStore& store);
 // process; the signal that came, or 0.
 void FileStoreCatchSignals();
 int FileStoreSignal();
+// The check every read and save makes, for a run to make between documents
+// too: a stop asked for calls `onInterrupt`. The signal, or 0.
+int FileStoreCheckpoint(FileStore& store);

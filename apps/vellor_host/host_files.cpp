@@ -18,6 +18,8 @@ namespace {
 
 std::string LastError(void* context) { return static_cast<MifFileStore*>(context)->lastError; }
 
+void Checkpoint(void* context) { FileStoreCheckpoint(static_cast<MifFileStore*>(context)->files); }
+
 MifFileStore& Mif(const HostFileStore& files) { return *static_cast<MifFileStore*>(files.store.context); }
 
 struct StopContext {
@@ -64,6 +66,7 @@ HostFileStore HostFilesOpen() {
     files.store = MifFileStoreMake(mif);
     files.lastError = LastError;
     files.check = MifFileStoreCheck;
+    files.checkpoint = Checkpoint;
     return files;
 }
 

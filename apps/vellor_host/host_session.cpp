@@ -92,6 +92,7 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.tap.inner = files.store;
     run.tap.innerError = files.lastError;
     run.tap.innerCheck = files.check;
+    run.tap.checkpoint = files.checkpoint;
     run.tap.dryRun = o.dryRun;
     run.tap.onActivity = OnActivity;
     run.tap.activityContext = &run;

@@ -23,6 +23,9 @@ struct StoreTap {
     std::string (*innerError)(void* context) = nullptr;
     // Whether a file reads, without making a document of it (may be null).
     int (*innerCheck)(void* context, const std::string& name, bool* isBook) = nullptr;
+    // Called with the inner store's context at every open and save, cached
+    // or not: where a signal stops the run between documents (may be null).
+    void (*checkpoint)(void* context) = nullptr;
 
     std::map<std::string, SimDoc> cache;       // last state read or saved, by name
     // Files read from disk whenever they are opened and never held in the
