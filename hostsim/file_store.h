@@ -41,7 +41,7 @@ struct FileRecord {
     std::string target;        // the file itself (links followed)
     bool exists = false;       // false: claimed to be made, nothing there when looked at
     FileIdentity identity;     // as read or last written
-    uint64_t hash = 0;         // of the bytes as read or last written
+    uint64_t hash = 0;         // of the bytes as read or last written, when `recent`
     bool recent = false;       // the time stamp was too close to the read to tell a later write by
     bool exclusive = false;    // locked for writing
     FileHandle handle = FileNoHandle; // holds the lock
