@@ -19,14 +19,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A run left going in the background, its output into files.
+// A run left going in the background, its output into files. One that a
+// failed test leaves paused is killed, not left waiting.
 struct Child {
     pid_t pid = -1;
     std::string logs;
+    ~Child() {
+        if (pid <= 0) return;
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
 };
 
-Child StartHost(const std::vector<std::string>& args, const std::string& hold, const std::string& logs) {
-    Child child{-1, logs};
+// Starts vellor-host with `args`, its saves pausing in `hold`, its output into `logs`.
+void StartHost(Child& child, const std::vector<std::string>& args, const std::string& hold, const std::string& logs) {
+    child.logs = logs;
     child.pid = fork();
     if (child.pid == 0) {
         int out = open((logs + "/out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -42,13 +49,13 @@ Child StartHost(const std::vector<std::string>& args, const std::string& hold, c
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    return child;
 }
 
-HostResult Finish(const Child& child) {
+HostResult Finish(Child& child) {
     int status = 0;
     while (waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
     }
+    child.pid = -1;
     return HostResult{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(child.logs + "/out"),
                       ReadBytes(child.logs + "/err")};
 }
@@ -163,7 +170,8 @@ TEST_F(HostProgramSaves, LinksAndPermissions) {
 // size, same time stamp). Another run on the book's files meanwhile is
 // refused before it writes anything, naming the run that holds them.
 TEST_F(HostProgramSaves, OtherWriters) {
-    Child book = StartHost({"apply-book", Book()}, hold.path(), logs.path());
+    Child book;
+    StartHost(book, {"apply-book", Book()}, hold.path(), logs.path());
     ASSERT_EQ(WaitHeld(hold.path()), scratch / "ch1.mif" + "\n");
     std::map<std::string, std::string> before = FolderBytes(scratch.path());
     for (const std::vector<std::string>& args :
@@ -216,7 +224,8 @@ TEST_F(HostProgramSaves, SignalsAndLeftovers) {
         CopySample(s.path());
         std::map<std::string, std::string> before = FolderBytes(s.path());
         // Paused at the save of chapter i + 1: the chapters before it are saved.
-        Child child = StartHost({"apply-book", s / "Manual.book"}, h.path(), logs.path());
+        Child child;
+        StartHost(child, {"apply-book", s / "Manual.book"}, h.path(), logs.path());
         for (size_t saved = 0; saved < i; ++saved) {
             WaitHeld(h.path());
             Release(h.path());
@@ -240,10 +249,11 @@ TEST_F(HostProgramSaves, SignalsAndLeftovers) {
         }
     }
 
-    Child live = StartHost({"apply", scratch / "ch1.mif"}, hold.path(), logs.path());
+    Child live, killed;
+    StartHost(live, {"apply", scratch / "ch1.mif"}, hold.path(), logs.path());
     WaitHeld(hold.path());
     ScratchFolder otherHold, otherLogs;
-    Child killed = StartHost({"apply", scratch / "ch2.mif"}, otherHold.path(), otherLogs.path());
+    StartHost(killed, {"apply", scratch / "ch2.mif"}, otherHold.path(), otherLogs.path());
     WaitHeld(otherHold.path());
     kill(killed.pid, SIGKILL);
     Finish(killed);
