@@ -19,19 +19,26 @@ std::string WhyUnsaved(const std::string& hostDir) {
     for (fs::recursive_directory_iterator it(fs::path(hostDir) / "icu_data", ec), end; !ec && it != end;
          it.increment(ec))
         if (it->path().filename() == "adobe-fm-roman-windows.cnv") return "";
-    return ": the host folder " + hostDir + " has no converters (icu_data), so the plug-in cannot convert the file's name";
+    return "the host folder " + hostDir + " has no converters (icu_data), so the plug-in cannot convert the file's "
+           "name; it is as it was: put the host's converters into " + (fs::path(hostDir) / "icu_data").string();
 }
 
 // The plug-in saves every document of the book it walks; one that it did not
-// save has lost its changes, and that is a failure however quiet the plug-in was.
+// save has lost its changes, and that is a failure however quiet the plug-in
+// was. Each is named with the reason: the host could not open it, the host
+// has no converters, or the plug-in gave none.
 void ReportUnsaved(HostRun& run) {
     std::set<std::string> reported;
     for (const StoreTap::FailedSave& f : run.tap.failedSaves) reported.insert(f.name);
-    std::string why;
+    std::string noConverters = WhyUnsaved(run.hostDir);
     for (const std::string& name : run.bookDocuments) {
         if (run.tap.after.count(name) || !reported.insert(name).second) continue;
-        if (why.empty()) why = "was not saved" + WhyUnsaved(run.hostDir);
-        ReportWarning(run.r, LocalName(StoreTapFileOf(run.tap, name)) + " " + why);
+        auto load = run.tap.failedLoads.find(name);
+        std::string why = load != run.tap.failedLoads.end() ? "the host could not open it (" + load->second + ")"
+                          : !noConverters.empty()             ? noConverters
+                                                              : "the plug-in did not save it, and gave no reason";
+        if (why.find("; it is as it was") == std::string::npos) why += "; it is as it was";
+        ReportWarning(run.r, LocalName(StoreTapFileOf(run.tap, name)) + " was not saved: " + why);
     }
 }
 

@@ -37,8 +37,10 @@ void Catch(HostRun& run) {
     OnActivity(&run);
     for (; run.failuresSeen < run.tap.failedSaves.size(); ++run.failuresSeen) {
         const StoreTap::FailedSave& f = run.tap.failedSaves[run.failuresSeen];
-        ReportWarning(run.r, "could not save " + LocalName(StoreTapFileOf(run.tap, f.name)) +
-                                 (f.why.empty() ? "" : " (" + f.why + ")"));
+        // The store's words name the file by its last name, which the path says already.
+        std::string why = f.why, title = DocTitle(f.name) + ": ";
+        if (why.compare(0, title.size(), title) == 0) why.erase(0, title.size());
+        ReportWarning(run.r, "could not save " + LocalName(StoreTapFileOf(run.tap, f.name)) + (why.empty() ? "" : ": " + why));
     }
 }
 

@@ -10,6 +10,7 @@
 #include "apps/vellor_host/host_session.h"
 
 #include "apps/vellor_host/frame_roman_check.h"
+#include "apps/vellor_host/host_files.h"
 #include "apps/vellor_host/host_mapping.h"
 #include "apps/vellor_host/host_read_ahead.h"
 #include "apps/vellor_host/host_refusals.h"
@@ -110,6 +111,7 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.tap.inner = files.store;
     run.tap.innerError = files.lastError;
     run.tap.innerCheck = files.check;
+    run.tap.checkpoint = files.checkpoint;
     run.tap.dryRun = o.dryRun;
     run.tap.onActivity = OnActivity;
     run.tap.activityContext = &run;
@@ -121,6 +123,7 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     if (!UsableOptions(run) || !ReadAheadAll(run, &names)) return HostExitUsage;
     if (!NamesThePlugInCanCarry(run, names) || !ReportReplacesNoInput(run, names)) return HostExitUsage;
     run.tap.writable = WritableFiles(run, names);
+    if (!ClaimFilesToWrite(run)) return HostExitUsage;
     if (o.command == HostCommandCheck) return CheckCommand(run, names);
     AnnounceMapping(run, names);
     if (!StartHost(run, o.plugin.empty() ? defaults.plugin : o.plugin)) return HostExitUsage;

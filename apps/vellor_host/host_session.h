@@ -17,6 +17,8 @@ struct HostFileStore {
     // Whether a file reads, and as a book or not, without holding what it
     // holds; null: it is loaded instead.
     int (*check)(void* context, const std::string& name, bool* isBook) = nullptr;
+    // Where a signal may stop the run between documents (may be null).
+    void (*checkpoint)(void* context) = nullptr;
 };
 
 // Runs the command of `options` and prints what the user sees. Returns the

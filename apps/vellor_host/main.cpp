@@ -47,7 +47,10 @@ int main(int argc, char** argv) {
     reporter.verbosity = options.verbosity;
     reporter.terminal = ProgressInPlace(isatty(fileno(stderr)) != 0);
     HostFileStore files = HostFilesOpen();
+    HostFilesStopOnSignals(files, reporter);
     int status = RunHostCommand(options, defaults, files, reporter);
+    // A signal after the store's last read or save ends the run here.
+    int stopped = HostFilesStopped(files, reporter);
     HostFilesClose(files);
-    return status;
+    return stopped ? stopped : status;
 }

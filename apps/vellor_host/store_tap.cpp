@@ -19,6 +19,7 @@ void Touched(StoreTap& tap) {
 }
 
 int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
+    if (tap.checkpoint) tap.checkpoint(tap.inner.context);
     auto hit = tap.cache.find(name);
     if (hit != tap.cache.end()) {
         *out = hit->second;
@@ -43,7 +44,9 @@ int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
 int TapLoad(void* context, const std::string& name, SimDoc* out) {
     auto* tap = static_cast<StoreTap*>(context);
     Touched(*tap);
-    return LoadThrough(*tap, name, out);
+    int status = LoadThrough(*tap, name, out);
+    if (status != SimOk) tap->failedLoads[name] = tap->innerError ? tap->innerError(tap->inner.context) : std::string();
+    return status;
 }
 
 int TapSave(void* context, const std::string& name, const SimDoc& doc) {
@@ -83,6 +86,7 @@ int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::str
 }
 
 int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {
+    if (tap.checkpoint) tap.checkpoint(tap.inner.context);
     if (tap.writable && !tap.writable->count(name)) {
         tap.failedSaves.push_back({name, "this run was not asked to write it, so it was left as it is"});
         return SimStatusSaveFailed;

@@ -23,6 +23,9 @@ struct StoreTap {
     std::string (*innerError)(void* context) = nullptr;
     // Whether a file reads, without making a document of it (may be null).
     int (*innerCheck)(void* context, const std::string& name, bool* isBook) = nullptr;
+    // Called with the inner store's context at every open and save, cached
+    // or not: where a signal stops the run between documents (may be null).
+    void (*checkpoint)(void* context) = nullptr;
 
     // The file a name stands for (Windows form), where it is not the name
     // itself: a book's document named as FrameMaker stored it ("O:\Bills
@@ -45,6 +48,7 @@ struct StoreTap {
         std::string why;  // the store's words, may be empty
     };
     std::vector<FailedSave> failedSaves;       // in order of failure
+    std::map<std::string, std::string> failedLoads; // name -> the store's words, for the host's opens that failed
 
     // The files the run may write (Windows form); a save of any other is
     // refused. Unset: any.

@@ -9,7 +9,6 @@
 #include "platform/win_names.h"
 
 #include <new>
-#include <sys/stat.h>
 #include <vector>
 
 bool MifToDoc(MifFile&& file, const std::string& name, SimDoc* out, std::string* error) {
@@ -50,15 +49,30 @@ bool LocalName(const std::string& name, std::string* local) {
     return true;
 }
 
-int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
-    std::string local;
-    struct stat st;
-    if (!LocalName(name, &local) || ::stat(local.c_str(), &st) != 0) {
+std::string LastName(const std::string& local) {
+    size_t slash = local.find_last_of("/\\");
+    return slash == std::string::npos ? local : local.substr(slash + 1);
+}
+
+// The file's bytes through the file store: SimOk, or the status a load
+// gives, with `lastError` saying why.
+int ReadBytes(MifFileStore* files, const std::string& name, std::string* local, std::string* bytes) {
+    if (!LocalName(name, local)) {
         files->lastError = name + ": no such file";
         return SimStatusNotFound;
     }
-    std::string error;
-    if (!MifLoadDoc(local, name, out, &error)) {
+    int status = FileStoreRead(files->files, *local, MifLimits().maxFileBytes, bytes, &files->lastError);
+    if (status == FileNotFound) files->lastError = name + ": no such file";
+    return status == FileOk ? SimOk : status == FileNotFound ? SimStatusNotFound : SimStatusBadArgument;
+}
+
+int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
+    std::string local, bytes, error;
+    int status = ReadBytes(files, name, &local, &bytes);
+    if (status != SimOk) return status;
+    MifFile file;
+    if (!MifParseBytes(std::move(bytes), LastName(local), &file, &error) ||
+        !MifToDoc(std::move(file), name, out, &error)) {
         files->lastError = error;
         return SimStatusBadArgument; // there, but not a document the host can read
     }
@@ -66,17 +80,26 @@ int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
     return SimOk;
 }
 
+// A document whose bytes would not change is not written: the file keeps
+// its time stamp.
 int SaveFile(MifFileStore* files, const std::string& name, const SimDoc& doc) {
-    std::string local, error;
+    std::string local, error, text;
     if (!LocalName(name, &local)) {
         files->lastError = name + ": not a file name";
         return SimStatusSaveFailed;
     }
-    if (!MifSaveDoc(doc, local, name, &error)) {
-        files->lastError = error;
+    MifFile file; // written at once: it may stand for the statements `doc` read
+    bool made = doc.isBook ? MifWriteBook(doc, name, &file) : MifPatchDocument(doc, &file, &error);
+    if (!made || !MifWriteText(file, &text, &error)) {
+        files->lastError = LastName(local) + ": " + error + "; it is as it was";
         return SimStatusSaveFailed;
     }
-    ++files->saves;
+    int status = FileStoreWrite(files->files, local, text.data(), text.size(), &error);
+    if (status != FileOk && status != FileUnchanged) {
+        files->lastError = LastName(local) + ": " + error;
+        return SimStatusSaveFailed;
+    }
+    ++(status == FileOk ? files->saves : files->unchanged);
     return SimOk;
 }
 
@@ -114,15 +137,12 @@ int Save(void* context, const std::string& name, const SimDoc& doc) {
 
 int MifFileStoreCheck(void* context, const std::string& name, bool* isBook) {
     auto* files = static_cast<MifFileStore*>(context);
-    std::string local, error;
-    struct stat st;
-    if (!LocalName(name, &local) || ::stat(local.c_str(), &st) != 0) {
-        files->lastError = name + ": no such file";
-        return SimStatusNotFound;
-    }
     try {
+        std::string local, bytes, error;
+        int status = ReadBytes(files, name, &local, &bytes);
+        if (status != SimOk) return status;
         MifFile file;
-        if (!MifCheckFile(local, &file, &error)) {
+        if (!MifCheckBytes(bytes.data(), bytes.size(), LastName(local), &file, &error)) {
             files->lastError = error;
             return SimStatusBadArgument;
         }
