@@ -45,15 +45,16 @@ bool SendChanges(const HostOptions& o) {
     return false;
 }
 
-// The local names of the files the command is going to write: those it may
-// write, but only the report for messages of `send` that change nothing.
+// The local names of the files the command is going to write (the files a
+// book's names were found as): those it may write, but only the report for
+// messages of `send` that change nothing.
 std::vector<std::string> FilesToWrite(HostRun& run) {
     std::vector<std::string> files;
     if (!run.tap.writable) return files;
     std::string report = run.o.report.empty() ? std::string() : HostWindowsName(run.o.report);
     bool documents = run.o.command != HostCommandSend || SendChanges(run.o);
     for (const std::string& name : *run.tap.writable)
-        if (documents || name == report) files.push_back(LocalName(name));
+        if (documents || name == report) files.push_back(LocalName(StoreTapFileOf(run.tap, name)));
     return files;
 }
 
