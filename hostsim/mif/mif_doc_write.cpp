@@ -387,6 +387,7 @@ void WritePatched(MifWriteContext& ctx, MifFile* out) {
     out->utf8 = src.file.utf8;
     out->units = src.file.units;
     out->source = src.file.source;
+    out->trailer = src.file.trailer;
 
     Additions a = FindAdditions(ctx);
     for (const MifNode& s : src.file.statements) {

@@ -77,10 +77,14 @@ struct Reader {
     // statement until that statement closes, so these stay valid.
     std::vector<MifNode*> pending{};
     std::string decoded{}; // the value of a string that holds escapes or non-ASCII bytes
+    bool escapeNoted = false; // the first escape kept as it stands has its warning
 
     bool Fail(int at, const std::string& message) {
         *error = name + ":" + std::to_string(at) + ": " + message;
         return false;
+    }
+    void Warn(MifFile* out, int at, const std::string& message) {
+        out->warnings.push_back(name + ":" + std::to_string(at) + ": " + message);
     }
     uint32_t Offset(const char* at) const { return (uint32_t)(at - base); }
     // What a piece of the tree costs, counted against the memory limit
@@ -220,17 +224,57 @@ const char* PastPlainText(const char* p, const char* end, uint64_t* high) {
     return p;
 }
 
+// Whether the strings of a statement may go on over line ends: FrameMaker
+// wraps long equations (`<MathFullForm `...'>`) over several lines. Any
+// other string ends on its line, so that a lost quote is reported where it
+// was lost instead of taking the statements after it for text.
+bool WrapsOverLines(const Reader& r) {
+    static const char token[] = "MathFullForm";
+    const size_t size = sizeof token - 1;
+    if (r.open.empty() || r.open.back().tokenSize != size) return false;
+    return std::memcmp(r.open.back().token, token, size) == 0;
+}
+
+// How an escape MIF does not have is shown: "\n", "\ (0x01)".
+std::string ShownEscape(const char* backslash, const char* end) {
+    unsigned char c = backslash + 1 < end ? (unsigned char)backslash[1] : 0;
+    if (IsLineEnd((char)c)) return "\\ at the end of a line";
+    char shown[16];
+    if (c > 0x20 && c < 0x7F)
+        std::snprintf(shown, sizeof shown, "\\%c", c);
+    else
+        std::snprintf(shown, sizeof shown, "\\ (0x%02X)", c);
+    return shown;
+}
+
+// The warning for the file's first escape kept as it stands, at `at` in the
+// string whose text begins at `s` on line `line`.
+void NoteKeptEscape(Reader& r, MifFile* out, const char* s, size_t at, int line) {
+    if (r.escapeNoted) return;
+    r.escapeNoted = true;
+    for (size_t i = 0; i < at; ++i)
+        if (s[i] == '\n' || (s[i] == '\r' && s[i + 1] != '\n')) ++line; // s[at] is the backslash
+    r.Warn(out, line, "unknown escape " + ShownEscape(s + at, r.end) + " kept as it stands");
+}
+
 // A string: its value is its bytes when they are their own value (ASCII
 // without escapes, which decoding would copy as they are and cannot
 // refuse), else they are decoded into `r.decoded` (which may refuse them).
 // Whether they are is found in the same pass that looks for the string's end.
-bool ReadString(Reader& r, Datum* d) {
+bool ReadString(Reader& r, Datum* d, MifFile* out) {
     int startLine = r.line;
+    const bool overLines = WrapsOverLines(r);
     const char* s = ++r.p; // past the back quote
-    uint64_t high = 0;     // a byte above ASCII or an escape was seen: not zero
+    uint64_t high = 0;     // a byte above ASCII, an escape or a line end was seen: not zero
     for (;;) {
         r.p = PastPlainText(r.p, r.end, &high);
-        if (r.p >= r.end || *r.p == '\'' || IsLineEnd(*r.p)) break;
+        if (r.p >= r.end || *r.p == '\'') break;
+        if (IsLineEnd(*r.p)) {
+            if (!overLines) break;
+            high = 1; // the value leaves the line end out
+            r.p = PastLineEnd(r, r.p);
+            continue;
+        }
         high |= (unsigned char)*r.p & 0x80;
         if (*r.p == '\\') {
             high = 1;
@@ -250,7 +294,9 @@ bool ReadString(Reader& r, Datum* d) {
         return true;
     }
     std::string message;
-    if (!MifDecodeString(s, size, r.utf8, &r.decoded, &message)) return r.Fail(startLine, message);
+    size_t unknown = std::string::npos;
+    if (!MifDecodeString(s, size, r.utf8, &r.decoded, &message, &unknown)) return r.Fail(startLine, message);
+    if (unknown != std::string::npos) NoteKeptEscape(r, out, s, unknown, startLine);
     d->text = r.decoded.data();
     d->textSize = r.decoded.size();
     return true;
@@ -426,12 +472,12 @@ void BuildDatum(Reader& r, const Frame& holder, const Datum& d) {
 
 // A datum of the innermost statement: a string, a facet, a number or a
 // keyword.
-bool ReadDatum(Reader& r, char c) {
+bool ReadDatum(Reader& r, char c, MifFile* out) {
     int at = r.line;
     Datum d;
     d.begin = r.p;
     if (c == '`') {
-        if (!ReadString(r, &d)) return false;
+        if (!ReadString(r, &d, out)) return false;
     } else if (c == '=' && AtLineStart(r)) {
         if (!ReadFacet(r, &d)) return false;
     } else if (c == '=') {
@@ -453,6 +499,34 @@ bool ReadDatum(Reader& r, char c) {
     return true;
 }
 
+// How the first bytes of a trailer are shown in its warning: up to twenty,
+// those that are not printable ASCII as \xNN.
+std::string ShownBytes(const char* p, const char* end) {
+    std::string shown;
+    for (int n = 0; p < end && n < 20; ++p, ++n) {
+        unsigned char c = (unsigned char)*p;
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", c);
+        shown += c >= 0x20 && c < 0x7F ? std::string(1, (char)c) : std::string(hex);
+    }
+    return p < end ? shown + "..." : shown;
+}
+
+// At the top level, after the last statement: data with no statement after
+// it (a stray character after "# End of MIFFile") is the file's trailer,
+// kept as it stands. Anything else outside a statement (a stray '>', a
+// macro, data before another statement) is an error where it stands.
+bool ReadTrailer(Reader& r, MifFile* out) {
+    if (!r.identified || !r.open.empty() || *r.p == '>' || std::memchr(r.p, '<', (size_t)(r.end - r.p)))
+        return false;
+    std::string macro;
+    if (IsMacro(r.p, (size_t)(PastWord(r.p, r.end) - r.p), &macro)) return false;
+    out->trailer = r.Offset(r.p);
+    r.Warn(out, r.line, "bytes after the last statement kept as they stand: " + ShownBytes(r.p, r.end));
+    r.p = r.end;
+    return true;
+}
+
 bool Parse(Reader& r, MifFile* out) {
     if (r.end - r.p >= 3 && std::memcmp(r.p, "\xEF\xBB\xBF", 3) == 0) r.p += 3;
     for (;;) {
@@ -460,7 +534,8 @@ bool Parse(Reader& r, MifFile* out) {
         if (r.p >= r.end) break;
         char c = *r.p;
         if (!r.identified && c != '<') return r.Fail(r.line, "not a MIF file");
-        bool ok = c == '<' ? OpenStatement(r, out) : c == '>' ? CloseStatement(r, out) : ReadDatum(r, c);
+        if (c != '<' && ReadTrailer(r, out)) break; // what follows the last statement
+        bool ok = c == '<' ? OpenStatement(r, out) : c == '>' ? CloseStatement(r, out) : ReadDatum(r, c, out);
         if (!ok) return false;
     }
     if (!r.open.empty()) {

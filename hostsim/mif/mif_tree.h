@@ -65,6 +65,13 @@ struct MifFile {
     // The bytes the statements were read from, shared by the copies of the
     // tree that writing back makes; null for a file the host made.
     std::shared_ptr<const std::string> source;
+    // Where bytes that are no statement begin after the last statement (a
+    // stray character after "# End of MIFFile"), kept to be written back as
+    // they stand; 0 when there are none.
+    size_t trailer = 0;
+    // What reading found odd and kept as it stood, for the user
+    // ("ch3.mif:41: unknown escape \n kept as it stands").
+    std::vector<std::string> warnings;
 };
 
 // ---- Building and finding statements

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -108,8 +109,10 @@ TEST(MifReader, StringEscapesAndEncodings) {
     EXPECT_EQ(Error("<Book <S `x'> 5>"), "chapter3.mif:1: not a MIF file (no version)");
 
     EXPECT_EQ(Error(v8 + "\n<S `bad \xC3'>"), "chapter3.mif:2: invalid UTF-8 in string");
-    EXPECT_EQ(Error(v8 + "\n\n<S `a\\z'>"), "chapter3.mif:3: bad escape \\z in string");
     EXPECT_EQ(Error(v8 + "\n<S `a\\x1'>"), "chapter3.mif:2: \\x needs two hex digits in string");
+    // An escape MIF does not have is text as it stands, backslash and all.
+    EXPECT_EQ(StringValue(v8, "a\\zb\\n"), "a\\zb\\n");
+    EXPECT_EQ(StringValue(v7, "\\\x8E"), "\\\u00E9"); // the byte after it is a character of its own
 }
 
 // Strings longer than a machine word, with their non-ASCII bytes, escapes
@@ -133,7 +136,7 @@ TEST(MifReader, LongStringsDecodeWhereverTheirSpecialBytesStand) {
         EXPECT_EQ(Parse(v8 + "<S `" + a + "\xC3\xA9'>").statements.at(1).args.at(0).text, a + "\u00E9");
         EXPECT_EQ(Error(v8 + "\n<S `" + a + "bad \xC3" + tail + "'>"), "chapter3.mif:2: invalid UTF-8 in string");
         EXPECT_EQ(Error(v8 + "\n<S `" + a + tail + "\xE2\x82'>"), "chapter3.mif:2: invalid UTF-8 in string");
-        EXPECT_EQ(Error(v8 + "\n<S `" + a + tail + "\\z'>"), "chapter3.mif:2: bad escape \\z in string");
+        EXPECT_EQ(StringValue(v8, a + tail + "\\z" + a), a + tail + "\\z" + a);
         // A string ends at its quote, and never past its line.
         MifFile two = Parse(v8 + "\n<S `" + a + "'>\n<S `" + a + "\\\\'>\n");
         EXPECT_EQ(two.statements.at(1).args.at(0).text, a);
@@ -151,7 +154,7 @@ TEST(MifReader, ErrorsNameTheLine) {
     EXPECT_EQ(Error(head + "<B 1>\n"), "chapter3.mif:2: unbalanced '<': <A> is not closed");
     EXPECT_EQ(Error(head + ">\n>\n"), "chapter3.mif:4: unbalanced '>'");
     EXPECT_EQ(Error(head + "< >\n>"), "chapter3.mif:3: statement without a token");
-    EXPECT_EQ(Error("<MIFFile 8.00>\nloose\n"), "chapter3.mif:2: data outside a statement");
+    EXPECT_EQ(Error("<MIFFile 8.00>\nloose\n<A>\n"), "chapter3.mif:2: data outside a statement");
     EXPECT_EQ(Error("<MIFFile 8.00>\n\ndefine(Bold, <Font <FWeight `Bold'>>)\n"),
               "chapter3.mif:3: macro statement 'define' is not supported");
     EXPECT_EQ(Error("<MIFFile 8.00>\ninclude (other.mif)\n"),
@@ -218,6 +221,49 @@ TEST(MifReader, FacetsAndDataAfterStatementsAreKept) {
     EXPECT_EQ(f.statements[2].args[0].position, 1u);
 }
 
+// FrameMaker 10 wraps long equations over several lines: their line ends are
+// no part of the value, and the lines after them are counted. An escape MIF
+// does not have and bytes after the last statement are kept as they stand;
+// a warning names the file's first such escape and the bytes, with their
+// lines.
+TEST(MifReader, WrappedEquationsUnknownEscapesAndBytesAfterTheLastStatementRead) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string value;      // of the first datum of the second statement's first child
+        const char* trailer;    // the bytes after the last statement, null when none
+        std::vector<std::string> warnings;
+    };
+    const std::string head = "<MIFFile 10.0>\n<Math\n";
+    const Case cases[] = {
+        {"an equation over three lines", head + " <MathFullForm `equal[char[E],\ntimes[char[m],\r\npower[char[c],\rnum[2]]]]'>\n>\n",
+         "equal[char[E],times[char[m],power[char[c],num[2]]]]", nullptr, {}},
+        {"unknown escapes", head + " <MathFullForm `a\\n\nb\\z'>\n <S `\\Q\\n\\\\'>\n>\n", "a\\nb\\z", nullptr,
+         {"t.mif:3: unknown escape \\n kept as it stands"}},
+        {"an unknown escape on an equation's second line", head + " <MathFullForm `a\nb\\n'>\n>\n", "ab\\n", nullptr,
+         {"t.mif:4: unknown escape \\n kept as it stands"}},
+        {"a backslash at the end of an equation's line", head + " <MathFullForm `a\\\nb'>\n>\n", "a\\b", nullptr,
+         {"t.mif:3: unknown escape \\ at the end of a line kept as it stands"}},
+        {"a stray byte after the last statement", head + " <MathFullForm `x'>\n>\n# End of MIFFile\nx\x1a\n", "x", "x\x1a\n",
+         {"t.mif:6: bytes after the last statement kept as they stand: x\\x1A\\x0A"}},
+        {"words after the last statement", head + " <MathFullForm `x'>\n> extra words # and a comment\n", "x", "extra words # and a comment\n",
+         {"t.mif:4: bytes after the last statement kept as they stand: extra words # and a ..."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MifFile f = Parse(c.text);
+        ASSERT_EQ(f.statements.size(), 2u);
+        EXPECT_EQ(f.statements[1].children.at(0).args.at(0).text, c.value);
+        EXPECT_EQ(f.trailer, c.trailer ? c.text.size() - std::strlen(c.trailer) : 0u);
+        EXPECT_EQ(f.warnings, c.warnings);
+    }
+    // Line ends in any other string are a quote lost; the lines after a
+    // wrapped equation are counted.
+    EXPECT_EQ(Error(head + " <MathFullForm `a\nb'> <S `c\nd'>\n>\n"), "chapter3.mif:4: unterminated string");
+    EXPECT_EQ(Error(head + " <MathFullForm `a\r\nb\rc'>\n<S>\n>\n>\n"), "chapter3.mif:8: unbalanced '>'");
+    EXPECT_EQ(Error(head + " <MathFullForm `a\n>\n>\n"), "chapter3.mif:3: unterminated string");
+}
+
 TEST(MifReader, LineEndsUnitsAndBinaryFrameMakerFiles) {
     // CR LF, LF and lone CR each end a line; facets end at any of them.
     MifFile f = Parse("<MIFFile 10.0>\r\n<A>\r<B # c\r\n <C 12.0 pt> <D 3mm> <E 2 cicero> <F 1.5 pica>>\n"
@@ -273,6 +319,8 @@ TEST(MifReader, CheckingAFileGivesTheVerdictOfReadingIt) {
         {"<MIFFile 8.00>\n<S `" + Repeat("plain text ", 20) + "caf\xC3\xA9 \\t'>\n", MifLimits()},
         {"<MIFFile 8.00>\n<S `" + Repeat("plain text ", 20) + "bad \xC3'>\n", MifLimits()},
         {"<MIFFile 8.00>\n<A\n<S `" + Repeat("plain text ", 20) + "\n'>\n>\n", MifLimits()},
+        // What is kept as it stands, with its warnings.
+        {"<MIFFile 10.0>\n<Math <MathFullForm `a\nb\\n'>>\n<S `\\z'>\n# End of MIFFile\n\x1a", MifLimits()},
     };
     for (const auto& [text, limits] : cases) {
         FILE* f = std::fopen(path.c_str(), "wb");
@@ -290,6 +338,8 @@ TEST(MifReader, CheckingAFileGivesTheVerdictOfReadingIt) {
             EXPECT_EQ(checked.kind, read.kind);
             EXPECT_EQ(checked.version, read.version);
             EXPECT_EQ(checked.units, read.units);
+            EXPECT_EQ(checked.trailer, read.trailer);
+            EXPECT_EQ(checked.warnings, read.warnings);
         }
     }
     std::remove(path.c_str());

@@ -166,7 +166,7 @@ TEST(MifWriter, EveryFileThatReadsIsWrittenBackByteForByte) {
             ++identical;
         }
     }
-    EXPECT_EQ(identical, 28);
+    EXPECT_EQ(identical, 31);
     EXPECT_EQ(refused, 1);
 }
 
