@@ -16,6 +16,7 @@ HostFileStore HostFilesOpen() {
     files.store = MifFileStoreMake(mif);
     files.lastError = LastError;
     files.check = MifFileStoreCheck;
+    files.takeWarnings = MifFileStoreTakeWarnings;
     return files;
 }
 

@@ -32,6 +32,7 @@ int ReadAhead(HostRun& run, const std::string& local, Want want, std::string* wi
     bool isBook = false;
     int status = out ? StoreTapRead(run.tap, name, &doc, &why) : StoreTapCheck(run.tap, name, &isBook, &why);
     if (out) isBook = doc.isBook;
+    Catch(run); // what reading found odd and kept, said once per file
     if (status != SimOk) {
         std::string binary = DocTitle(name) + " is a binary FrameMaker ";
         if (!folder.empty() && why.compare(0, binary.size(), binary) == 0)

@@ -91,6 +91,7 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.tap.inner = files.store;
     run.tap.innerError = files.lastError;
     run.tap.innerCheck = files.check;
+    run.tap.innerWarnings = files.takeWarnings;
     run.tap.dryRun = o.dryRun;
     run.tap.onActivity = OnActivity;
     run.tap.activityContext = &run;

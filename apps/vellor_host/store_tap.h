@@ -23,6 +23,11 @@ struct StoreTap {
     std::string (*innerError)(void* context) = nullptr;
     // Whether a file reads, without making a document of it (may be null).
     int (*innerCheck)(void* context, const std::string& name, bool* isBook) = nullptr;
+    // What the inner store found odd in the files it read and kept as it
+    // stood, taken from it after each read (may be null).
+    std::vector<std::string> (*innerWarnings)(void* context) = nullptr;
+    std::vector<std::string> readWarnings; // each once per file, in the order first given
+    std::set<std::string> warned;          // file name and warning of each given
 
     std::map<std::string, SimDoc> cache;       // last state read or saved, by name
     // Files read from disk whenever they are opened and never held in the

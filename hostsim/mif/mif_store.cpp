@@ -10,6 +10,7 @@
 
 #include <new>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 bool MifToDoc(MifFile&& file, const std::string& name, SimDoc* out, std::string* error) {
@@ -29,9 +30,12 @@ bool MifFromDoc(const SimDoc& doc, const std::string& name, MifFile* out, std::s
     return doc.isBook ? MifWriteBook(doc, name, out) : MifWriteDocument(doc, out, error);
 }
 
-bool MifLoadDoc(const std::string& localPath, const std::string& name, SimDoc* out, std::string* error) {
+bool MifLoadDoc(const std::string& localPath, const std::string& name, SimDoc* out, std::string* error,
+                std::vector<std::string>* warnings) {
     MifFile file;
-    return MifReadFile(localPath, &file, error) && MifToDoc(std::move(file), name, out, error);
+    if (!MifReadFile(localPath, &file, error)) return false;
+    if (warnings) warnings->insert(warnings->end(), file.warnings.begin(), file.warnings.end());
+    return MifToDoc(std::move(file), name, out, error);
 }
 
 bool MifSaveDoc(const SimDoc& doc, const std::string& localPath, const std::string& name, std::string* error) {
@@ -58,7 +62,7 @@ int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
         return SimStatusNotFound;
     }
     std::string error;
-    if (!MifLoadDoc(local, name, out, &error)) {
+    if (!MifLoadDoc(local, name, out, &error, &files->warnings)) {
         files->lastError = error;
         return SimStatusBadArgument; // there, but not a document the host can read
     }
@@ -127,11 +131,16 @@ int MifFileStoreCheck(void* context, const std::string& name, bool* isBook) {
             return SimStatusBadArgument;
         }
         *isBook = file.kind == MifBookFile;
+        files->warnings.insert(files->warnings.end(), file.warnings.begin(), file.warnings.end());
         return SimOk;
     } catch (const std::bad_alloc&) {
         files->lastError = OutOfMemory(name);
         return SimStatusBadArgument;
     }
+}
+
+std::vector<std::string> MifFileStoreTakeWarnings(void* context) {
+    return std::exchange(static_cast<MifFileStore*>(context)->warnings, {});
 }
 
 SimStore MifFileStoreMake(MifFileStore* files) {

@@ -6,9 +6,13 @@
 #include "hostsim/sim_store.h"
 
 #include <string>
+#include <vector>
 
 struct MifFileStore {
     std::string lastError; // the message of the last load or save that failed
+    // What reading the files loaded or checked found odd and kept as it
+    // stood ("ch3.mif:41: unknown escape \n kept as it stands"), until taken.
+    std::vector<std::string> warnings;
     int loads = 0;
     int saves = 0;
 };
@@ -21,3 +25,6 @@ SimStore MifFileStoreMake(MifFileStore* files);
 // then let go. SimOk with `*isBook`, else the status and words that a load
 // would give (`lastError`).
 int MifFileStoreCheck(void* files, const std::string& name, bool* isBook);
+
+// The store's warnings since they were last taken; it keeps none.
+std::vector<std::string> MifFileStoreTakeWarnings(void* files);

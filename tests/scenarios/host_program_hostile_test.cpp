@@ -121,5 +121,40 @@ TEST(HostProgramHostile, EachFileGivesAClearErrorOrIsProcessedWithinBoundedMemor
     }
 }
 
+// What FrameMaker reads though MIF has no place for it (an escape MIF does
+// not have, bytes after the last statement) is kept as it stands, with a
+// warning that every command gives once, however often the file is read.
+TEST(HostProgramHostile, WhatFrameMakerToleratesIsKeptWithOneWarningEach) {
+    ScratchFolder scratch;
+    CopySample(scratch.path());
+    Replace(scratch / "ch1.mif", Sentence, "This chapter\\n walks you through a first session.");
+    const std::string before = ReadBytes(scratch / "ch1.mif") + "\x1a";
+    WriteBytes(scratch / "ch1.mif", before);
+    const std::string warnings[] = {"warning: ch1.mif:90: unknown escape \\n kept as it stands\n",
+                                    "warning: ch1.mif:122: bytes after the last statement kept as they stand: "
+                                    "\\x1A\n"};
+    for (const char* command : {"list-book", "check", "apply-book"}) {
+        SCOPED_TRACE(command);
+        HostResult r = RunHostProgram({command, scratch / "Manual.book"});
+        EXPECT_NE(r.status, 2) << r.err;
+        for (const std::string& warning : warnings) {
+            size_t at = r.err.find(warning);
+            EXPECT_NE(at, std::string::npos) << r.err;
+            EXPECT_EQ(r.err.find(warning, at + 1), std::string::npos) << r.err;
+        }
+    }
+    // Saved after apply-book: only the pages' backgrounds changed.
+    auto withoutBackgrounds = [](const std::string& text) {
+        std::string kept;
+        for (const std::string& line : Lines(text))
+            if (line.find("<PageBackground ") == std::string::npos) kept += line + "\n";
+        return kept;
+    };
+    std::string after = ReadBytes(scratch / "ch1.mif");
+    EXPECT_NE(after, before);
+    EXPECT_EQ(withoutBackgrounds(after), withoutBackgrounds(before));
+    EXPECT_EQ(after.back(), '\x1a');
+}
+
 } // namespace
 #endif
