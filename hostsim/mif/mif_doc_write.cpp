@@ -150,7 +150,6 @@ MifNode Shell(const MifNode& read) {
     MifNode out;
     out.token = read.token;
     out.args = read.args;
-    out.line = read.line;
     out.begin = read.begin;
     out.end = read.end;
     out.children.reserve(read.children.size());

@@ -5,6 +5,7 @@
 #include "hostsim/mif/mif_reader.h"
 
 #include "hostsim/mif/mif_text.h"
+#include "hostsim/sim_model.h"
 
 #include <algorithm>
 #include <bit>
@@ -49,6 +50,7 @@ struct Datum {
     MifAtomKind kind = MifKeyword;
     const char* text = nullptr;
     size_t textSize = 0;
+    bool decoded = false; // `text` is no view of the file: the tree keeps a copy
     const char* unit = nullptr;
     size_t unitSize = 0;
     const char* begin = nullptr;
@@ -65,17 +67,22 @@ struct Reader {
     bool keep;             // false: statements are checked and nothing is built
     int line = 1;
     size_t statements = 0;
-    size_t treeBytes = 0;
+    size_t treeBytes = 0;   // what the tree takes
+    size_t objectBytes = 0; // what the host's objects of it take
     bool utf8 = true;
     size_t topLevel = 0;   // statements closed at the top level
     bool identified = false; // the first statement said what the file is
     std::vector<Frame> open{}; // the statements open now, outermost first
     FirstDatum first{};
-    // Reading: the nodes of the open statements, outermost first. Each is
-    // made where it stays, at the end of its parent's children (or of the
-    // file's statements): nothing is added to a vector that holds an open
-    // statement until that statement closes, so these stay valid.
-    std::vector<MifNode*> pending{};
+    // Reading: the node of each open statement, outermost first, and on
+    // stacks shared by every level the statements closed and the data read
+    // in the open ones (the last `nested` and `args` of each open statement
+    // are its own): each statement's arrays are made at their exact size
+    // when it closes. The statements closed at the top level stay on
+    // `closed` until the end.
+    std::vector<MifNode> building{};
+    std::vector<MifNode> closed{};
+    std::vector<MifAtom> data{};
     std::string decoded{}; // the value of a string that holds escapes or non-ASCII bytes
     bool escapeNoted = false; // the first escape kept as it stands has its warning
 
@@ -87,12 +94,23 @@ struct Reader {
         out->warnings.push_back(name + ":" + std::to_string(at) + ": " + message);
     }
     uint32_t Offset(const char* at) const { return (uint32_t)(at - base); }
-    // What a piece of the tree costs, counted against the memory limit
-    // whether or not the tree is built, so that checking stops where
-    // reading would.
-    bool Costs(size_t bytes, size_t text) {
-        treeBytes += bytes + (text > 15 ? text : 0);
-        return treeBytes <= limits.maxTreeBytes;
+    // What a piece of the tree and the host's objects of it cost, counted
+    // against the memory limits whether or not the tree is built, so that
+    // checking stops where reading would; false with the message at line
+    // `at` when it is more than they allow.
+    bool Costs(size_t tree, size_t objects, int at) {
+        treeBytes += tree;
+        objectBytes += objects;
+        if (treeBytes + objectBytes > limits.maxTreeBytes)
+            return Fail(at, "file too large to hold in memory; split it into smaller documents");
+        size_t read = (size_t)(p - base);
+        if (Within(treeBytes, read, limits.treePerByte) && Within(objectBytes, read, limits.objectsPerByte))
+            return true;
+        return Fail(at, "too many statements for its size: FrameMaker writes none so dense; save the "
+                        "document as MIF from FrameMaker again (File > Save As, MIF)");
+    }
+    bool Within(size_t cost, size_t read, size_t perByte) const {
+        return cost <= limits.costSlack || cost - limits.costSlack <= read * perByte;
     }
 };
 
@@ -257,27 +275,30 @@ void NoteKeptEscape(Reader& r, MifFile* out, const char* s, size_t at, int line)
     r.Warn(out, line, "unknown escape " + ShownEscape(s + at, r.end) + " kept as it stands");
 }
 
-// A string: its value is its bytes when they are their own value (ASCII
-// without escapes, which decoding would copy as they are and cannot
-// refuse), else they are decoded into `r.decoded` (which may refuse them).
-// Whether they are is found in the same pass that looks for the string's end.
+// A string: its value is its bytes when they are their own value (ASCII,
+// or UTF-8 in a UTF-8 file, without escapes or line ends), else they are
+// decoded (which may refuse them) into `r.decoded`, and the tree keeps a
+// copy. Whether they are is found in the same pass that looks for the
+// string's end; bytes above ASCII are decoded either way, to know they are
+// good.
 bool ReadString(Reader& r, Datum* d, MifFile* out) {
     int startLine = r.line;
     const bool overLines = WrapsOverLines(r);
     const char* s = ++r.p; // past the back quote
-    uint64_t high = 0;     // a byte above ASCII, an escape or a line end was seen: not zero
+    uint64_t high = 0;     // a byte above ASCII was seen: not zero
+    bool special = false;  // an escape or a line end was seen
     for (;;) {
         r.p = PastPlainText(r.p, r.end, &high);
         if (r.p >= r.end || *r.p == '\'') break;
         if (IsLineEnd(*r.p)) {
             if (!overLines) break;
-            high = 1; // the value leaves the line end out
+            special = true; // the value leaves the line end out
             r.p = PastLineEnd(r, r.p);
             continue;
         }
         high |= (unsigned char)*r.p & 0x80;
         if (*r.p == '\\') {
-            high = 1;
+            special = true;
             if (r.p + 1 < r.end && !IsLineEnd(r.p[1])) ++r.p;
         }
         ++r.p;
@@ -288,17 +309,18 @@ bool ReadString(Reader& r, Datum* d, MifFile* out) {
     if (size > r.limits.maxStringBytes) return r.Fail(startLine, "string too long");
     d->kind = MifString;
     d->end = r.p;
-    if (!high) {
-        d->text = s;
-        d->textSize = size;
-        return true;
-    }
+    d->text = s;
+    d->textSize = size;
+    if (!high && !special) return true;
     std::string message;
     size_t unknown = std::string::npos;
     if (!MifDecodeString(s, size, r.utf8, &r.decoded, &message, &unknown)) return r.Fail(startLine, message);
     if (unknown != std::string::npos) NoteKeptEscape(r, out, s, unknown, startLine);
-    d->text = r.decoded.data();
-    d->textSize = r.decoded.size();
+    d->decoded = special || !r.utf8;
+    if (d->decoded) {
+        d->text = r.decoded.data();
+        d->textSize = r.decoded.size();
+    }
     return true;
 }
 
@@ -376,18 +398,33 @@ bool IsToken(const Frame& f, const char* token) {
     return f.tokenSize == std::strlen(token) && std::memcmp(f.token, token, f.tokenSize) == 0;
 }
 
-// Reading: a statement opened; its node is made at the end of its parent's
-// children (or the file's statements) and filled in until it closes.
-void BuildOpen(Reader& r, const Frame& f, MifFile* out) {
-    MifNodes& siblings = r.pending.empty() ? out->statements : r.pending.back()->children;
-    // Most statements that hold any hold two or more: room for two at the
-    // first spares the move from one to two (and the chunk the slot for one).
-    if (siblings.capacity() == 0) siblings.reserve(2);
-    MifNode& node = siblings.emplace_back();
-    r.pending.push_back(&node);
-    node.token.assign(f.token, f.tokenSize);
-    node.line = f.line;
+// Reading: a statement opened; its node is filled in until it closes. Its
+// token is a view of the file's bytes.
+void BuildOpen(Reader& r, const Frame& f) {
+    MifNode& node = r.building.emplace_back();
+    node.token = MifToken::View(f.token, f.tokenSize);
     node.begin = f.begin;
+}
+
+// What reading a document or book makes of a statement beyond its tree:
+// the host's objects (a page and its page frame, a frame, a paragraph, a
+// table, row or cell, a marker, a paragraph format, a marker type, a flow,
+// a book component), with what the read keeps of each (its statement, a
+// copy of it as read). Counted wherever the statement stands: a little
+// more than reading makes, never less.
+size_t ObjectCost(const char* token, size_t size) {
+    static const struct {
+        const char* token;
+        size_t objects;
+    } made[] = {{"Page", 3},   {"Para", 1},      {"Row", 1},       {"Cell", 1},           {"Tbl", 1},
+                {"Frame", 1},  {"TextRect", 1},  {"Marker", 2},    {"Pgf", 2},            {"MTypeName", 1},
+                {"TextFlow", 1}, {"BookComponent", 2}, {"BookFolder", 2}, {"BookGroup", 2}};
+    // An object in the host's store, and the record of the statement it was read from.
+    const size_t objectBytes = sizeof(SimObject) + 32;
+    if (size > 13 || size < 3) return 0; // the lengths above: most statements are none of them
+    for (const auto& m : made)
+        if (std::strlen(m.token) == size && std::memcmp(m.token, token, size) == 0) return m.objects * objectBytes;
+    return 0;
 }
 
 // A '<' and the token after it: a statement opens.
@@ -404,10 +441,10 @@ bool OpenStatement(Reader& r, MifFile* out) {
     if (!r.identified && !Identify(r, out, std::string(s, size), at)) return false;
     if (r.open.size() >= r.limits.maxDepth) return r.Fail(at, "statements nested too deeply");
     if (++r.statements > r.limits.maxStatements) return r.Fail(at, "too many statements");
-    if (!r.Costs(sizeof(MifNode), size)) return r.Fail(at, "file too large to hold in memory");
+    if (!r.Costs(sizeof(MifNode), ObjectCost(s, size), at)) return false;
     if (r.open.empty()) r.first.present = false;
     r.open.push_back(Frame{s, size, at, r.Offset(start), 0, 0});
-    if (r.keep) BuildOpen(r, r.open.back(), out);
+    if (r.keep) BuildOpen(r, r.open.back());
     return true;
 }
 
@@ -427,10 +464,23 @@ bool TopLevelClosed(Reader& r, MifFile* out, const Frame& done) {
     return true;
 }
 
-// Reading: the statement that closed is complete where it stands.
-void Build(Reader& r) {
-    r.pending.back()->end = r.Offset(r.p);
-    r.pending.pop_back();
+// The last `n` of a stack, moved into an array of their own.
+template <class T> MifVec<T> TakeLast(std::vector<T>& stack, size_t n) {
+    auto from = stack.end() - (ptrdiff_t)n;
+    MifVec<T> taken(std::make_move_iterator(from), std::make_move_iterator(stack.end()));
+    stack.erase(from, stack.end());
+    return taken;
+}
+
+// Reading: the statement that closed takes its data and the statements
+// closed in it, and is itself closed in its parent (or the file).
+void Build(Reader& r, const Frame& done) {
+    MifNode node = std::move(r.building.back());
+    r.building.pop_back();
+    node.end = r.Offset(r.p);
+    node.args = TakeLast(r.data, done.args);
+    node.children = TakeLast(r.closed, done.nested);
+    r.closed.push_back(std::move(node));
 }
 
 // A '>': the innermost statement closes, into its parent or the file.
@@ -443,7 +493,7 @@ bool CloseStatement(Reader& r, MifFile* out) {
         ++r.open.back().nested;
     else if (!TopLevelClosed(r, out, done))
         return false;
-    if (r.keep) Build(r);
+    if (r.keep) Build(r, done);
     return true;
 }
 
@@ -459,13 +509,14 @@ void KeepFirst(Reader& r, const Frame& holder, const Datum& d) {
     r.first.text.assign(d.text, d.textSize);
 }
 
-// Reading: the datum into the innermost statement's data.
+// Reading: the datum into the innermost statement's data; its text a view
+// of the file unless decoding made it.
 void BuildDatum(Reader& r, const Frame& holder, const Datum& d) {
-    MifAtom& atom = r.pending.back()->args.emplace_back();
+    MifAtom& atom = r.data.emplace_back();
     atom.kind = d.kind;
-    atom.text.assign(d.text, d.textSize);
-    if (d.unitSize) atom.unit.assign(d.unit, d.unitSize);
-    atom.position = holder.nested;
+    atom.text = d.decoded ? MifText(std::string_view(d.text, d.textSize)) : MifText::View(d.text, d.textSize);
+    if (d.unitSize) atom.unit = MifUnitText(std::string_view(d.unit, d.unitSize));
+    atom.position = (uint32_t)holder.nested;
     atom.begin = r.Offset(d.begin);
     atom.end = r.Offset(d.end);
 }
@@ -488,7 +539,7 @@ bool ReadDatum(Reader& r, char c, MifFile* out) {
         if (!ReadWord(r, &d, at)) return false;
     }
     if (r.open.empty()) return r.Fail(at, "data outside a statement");
-    if (!r.Costs(sizeof(MifAtom), d.textSize)) return r.Fail(at, "file too large to hold in memory");
+    if (!r.Costs(sizeof(MifAtom) + (d.decoded ? d.textSize : 0), 0, at)) return false;
     Frame& holder = r.open.back();
     KeepFirst(r, holder, d);
     if (r.keep) BuildDatum(r, holder, d);
@@ -543,6 +594,7 @@ bool Parse(Reader& r, MifFile* out) {
         return r.Fail(f.line, "unbalanced '<': <" + std::string(f.token, f.tokenSize) + "> is not closed");
     }
     if (!r.identified) return r.Fail(r.line, "not a MIF file");
+    if (r.keep) out->statements = TakeLast(r.closed, r.closed.size());
     return true;
 }
 

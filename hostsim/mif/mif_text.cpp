@@ -149,7 +149,7 @@ bool MifDecodeString(const char* raw, size_t size, bool utf8, std::string* out, 
     return AppendRaw(raw + runStart, size - runStart, utf8, out, error);
 }
 
-bool MifEncodeString(const std::string& value, bool utf8, std::string* out, std::string* error) {
+bool MifEncodeString(std::string_view value, bool utf8, std::string* out, std::string* error) {
     out->clear();
     const uint8_t* s = reinterpret_cast<const uint8_t*>(value.data());
     int32_t i = 0, n = (int32_t)value.size();
@@ -177,7 +177,7 @@ bool MifEncodeString(const std::string& value, bool utf8, std::string* out, std:
             *out += "\\x11 ";
             continue;
         }
-        std::string ch = value.substr((size_t)start, (size_t)(i - start));
+        std::string ch(value.substr((size_t)start, (size_t)(i - start)));
         int code = MifFrameRomanCode(ch);
         if (code >= 0 && (code < 0x20 || code == 0x7F || !utf8)) {
             char buf[16];

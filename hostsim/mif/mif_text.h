@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Whether a version ("8.00", "2015", "7.00") is one whose text is UTF-8.
 bool MifVersionIsUtf8(const std::string& version);
@@ -25,7 +26,7 @@ bool MifDecodeString(const char* raw, size_t size, bool utf8, std::string* out, 
 // non-breaking hyphen, `\x11 ` for a hard space), the rest is written as UTF-8. Fails, naming the
 // character, when a FrameRoman file cannot hold it: the host does not write
 // a lossy file.
-bool MifEncodeString(const std::string& utf8Value, bool utf8, std::string* out, std::string* error);
+bool MifEncodeString(std::string_view utf8Value, bool utf8, std::string* out, std::string* error);
 
 // The UTF-8 of FrameRoman code `code` (what `\xNN ` stands for).
 std::string MifFrameRomanChar(unsigned char code);

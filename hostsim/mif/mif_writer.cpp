@@ -311,7 +311,7 @@ bool WriteItems(Writer& w, const std::vector<Item>& items, uint32_t from, uint32
                 if (!WriteItem(w, items[i], depth)) return false;
                 if (items[i].node && !NodeSpanned(w, *items[i].node) && !items[i].node->children.empty() &&
                     w.GetStyle().endComments)
-                    *w.out += " # end of " + items[i].node->token;
+                    *w.out += " # end of " + items[i].node->token.str();
                 if (!w.AtLineStart()) w.Eol();
             }
             *w.out += gap.substr(cut);
@@ -367,7 +367,7 @@ bool WriteNew(Writer& w, const MifNode& n, size_t depth, bool lines) {
         const MifNode& child = MifReal(n.children[c]);
         if (!WriteAny(w, child, depth + 1, lines, n.children[c].same != nullptr)) return false;
         if (lines && !NodeSpanned(w, child) && !child.children.empty() && w.GetStyle().endComments)
-            *w.out += " # end of " + child.token;
+            *w.out += " # end of " + child.token.str();
         // Data written after nested statements keeps its place among them.
         for (size_t first = a; a < n.args.size() && n.args[a].position == c + 1; ++a) {
             if (lines) {

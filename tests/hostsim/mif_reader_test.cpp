@@ -36,7 +36,7 @@ std::string Repeat(const std::string& text, size_t times) {
 
 std::string StringValue(const std::string& header, const std::string& quoted) {
     MifFile f = Parse(header + "\n<S `" + quoted + "'>\n");
-    return f.statements.at(1).args.at(0).text;
+    return f.statements.at(1).args.at(0).text.str();
 }
 
 } // namespace
@@ -54,9 +54,9 @@ TEST(MifReader, StatementsDataAndComments) {
     EXPECT_EQ(f.units, MifPoint);
     ASSERT_EQ(f.statements.size(), 4u);
     const MifNode& pgf = f.statements[2];
-    EXPECT_EQ(pgf.line, 3);
+    EXPECT_EQ(MifLineOf(f, pgf), 3);
     ASSERT_EQ(pgf.children.size(), 9u);
-    EXPECT_EQ(pgf.children[1].line, 4);
+    EXPECT_EQ(MifLineOf(f, pgf.children[1]), 4);
     EXPECT_EQ(MifFindText(pgf, "PgfTag"), "Body");
     EXPECT_EQ(MifFindText(pgf, "Flag"), "Yes");
     EXPECT_EQ(MifFindArg(pgf, "Flag")->kind, MifKeyword);
@@ -199,7 +199,7 @@ TEST(MifReader, LimitsTurnHostileInputIntoErrors) {
     small = MifLimits();
     small.maxTreeBytes = 100000;
     EXPECT_EQ(Error("<MIFFile 8.00>\n<A" + Repeat(" 1", 5000) + ">", small),
-              "chapter3.mif:2: file too large to hold in memory");
+              "chapter3.mif:2: file too large to hold in memory; split it into smaller documents");
     // What FrameMaker writes stays far inside the limits: words, strings and
     // lines of any length.
     MifFile big = Parse("<MIFFile 9.00>\n<DocFileInfo\n" + Repeat(std::string(1000, 'A') + "\n", 12) + ">\n<S `" +
@@ -268,10 +268,10 @@ TEST(MifReader, LineEndsUnitsAndBinaryFrameMakerFiles) {
     // CR LF, LF and lone CR each end a line; facets end at any of them.
     MifFile f = Parse("<MIFFile 10.0>\r\n<A>\r<B # c\r\n <C 12.0 pt> <D 3mm> <E 2 cicero> <F 1.5 pica>>\n"
                       "<ImportObject\r=GIF\r&%v\r=EndInset\r>\r<G>");
-    EXPECT_EQ(f.statements[2].line, 3);
-    EXPECT_EQ(f.statements[2].children[0].line, 4);
+    EXPECT_EQ(MifLineOf(f, f.statements[2]), 3);
+    EXPECT_EQ(MifLineOf(f, f.statements[2].children[0]), 4);
     EXPECT_EQ(f.statements[3].args[0].text, "=GIF\r&%v\r=EndInset");
-    EXPECT_EQ(f.statements[4].line, 10);
+    EXPECT_EQ(MifLineOf(f, f.statements[4]), 10);
     double pt = 0;
     EXPECT_TRUE(MifDimensionPoints(*MifFindArg(f.statements[2], "C"), f.units, &pt));
     EXPECT_EQ(pt, 12);
