@@ -413,18 +413,20 @@ void BuildOpen(Reader& r, const Frame& f) {
 // copy of it as read). Counted wherever the statement stands: a little
 // more than reading makes, never less.
 size_t ObjectCost(const char* token, size_t size) {
-    static const struct {
-        const char* token;
-        size_t objects;
-    } made[] = {{"Page", 3},   {"Para", 1},      {"Row", 1},       {"Cell", 1},           {"Tbl", 1},
-                {"Frame", 1},  {"TextRect", 1},  {"Marker", 2},    {"Pgf", 2},            {"MTypeName", 1},
-                {"TextFlow", 1}, {"BookComponent", 2}, {"BookFolder", 2}, {"BookGroup", 2}};
     // An object in the host's store, and the record of the statement it was read from.
-    const size_t objectBytes = sizeof(SimObject) + 32;
-    if (size > 13 || size < 3) return 0; // the lengths above: most statements are none of them
-    for (const auto& m : made)
-        if (std::strlen(m.token) == size && std::memcmp(m.token, token, size) == 0) return m.objects * objectBytes;
-    return 0;
+    const size_t object = sizeof(SimObject) + 32;
+    auto is = [&](const char* name) { return std::memcmp(token, name, size) == 0; };
+    switch (size) { // every statement is looked at: by length first
+    case 3: return is("Row") || is("Tbl") ? object : is("Pgf") ? 2 * object : 0;
+    case 4: return is("Para") || is("Cell") ? object : is("Page") ? 3 * object : 0;
+    case 5: return is("Frame") ? object : 0;
+    case 6: return is("Marker") ? 2 * object : 0;
+    case 8: return is("TextRect") || is("TextFlow") ? object : 0;
+    case 9: return is("MTypeName") ? object : is("BookGroup") ? 2 * object : 0;
+    case 10: return is("BookFolder") ? 2 * object : 0;
+    case 13: return is("BookComponent") ? 2 * object : 0;
+    default: return 0;
+    }
 }
 
 // A '<' and the token after it: a statement opens.

@@ -159,8 +159,11 @@ private:
                                         typename std::iterator_traits<It>::iterator_category>) {
             size_t n = size_t(std::distance(first, last));
             if (size_ + n > capacity()) MoveTo(size_ + n);
+            std::uninitialized_copy(first, last, end()); // moves, from move iterators
+            size_ += uint32_t(n);
+        } else {
+            for (; first != last; ++first) emplace_back(*first);
         }
-        for (; first != last; ++first) emplace_back(*first);
     }
     void Release() noexcept {
         MifTreeFree(data_, (cap_ & InChunk) != 0);
