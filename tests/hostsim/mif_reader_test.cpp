@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -207,6 +208,64 @@ TEST(MifReader, LimitsTurnHostileInputIntoErrors) {
     EXPECT_EQ(big.statements[1].args.size(), 12u);
     EXPECT_EQ(big.statements[1].args[11].text, std::string(1000, 'A'));
     EXPECT_EQ(big.statements[2].args[0].text.size(), 3u << 20);
+}
+
+namespace {
+
+// A sample file grown to megabytes in its own shape: the bytes from the
+// first `from` up to the `to` after it written `times` over.
+std::string Grown(const std::string& path, const std::string& from, const std::string& to, size_t times) {
+    std::string bytes, error;
+    EXPECT_TRUE(MifReadBytes(std::string(VELLOR_SOURCE_DIR) + path, 1 << 20, &bytes, &error)) << error;
+    size_t a = bytes.find(from), b = bytes.find(to, a);
+    EXPECT_NE(b, std::string::npos) << path;
+    if (b == std::string::npos) return bytes;
+    return bytes.substr(0, a) + Repeat(bytes.substr(a, b - a), times) + bytes.substr(a);
+}
+
+} // namespace
+
+// Memory grows with what is read, at most so many bytes per byte of the
+// file: real files grown to megabytes read within those bounds, while a file
+// of statements denser than any of them is refused early, before it costs
+// more (shown here with the first 64 KiB given free instead of 8 MiB).
+TEST(MifReader, AFileDenserThanAnyRealOneIsRefusedEarly) {
+    MifLimits early;
+    early.costSlack = 64 << 10;
+    const std::string real[] = {
+        // FrameMaker's own: paragraphs of a chapter; body pages.
+        Grown("/tests/hostsim/data/framemaker/fm9_crlf.mif", "\n <Para \r\n", "> # end of TextFlow", 1000),
+        Grown("/tests/hostsim/data/framemaker/fm9_crlf.mif", "<Page \r\n <Unique 551111>", "<TextFlow", 3000),
+        // Written by hand as tersely as the sample book: mapping rows, body
+        // pages, paragraphs.
+        Grown("/examples/MasterPage.fm", "   <Row\n    <Cell\n     <CellContent\n      <Para <PgfTag `CellBody'>",
+              "  > # end of TblBody", 2000),
+        Grown("/examples/ch1.mif", "<Page\n <PageType BodyPage>", "<TextFlow", 5000),
+        Grown("/examples/ch1.mif", " <Para\n", "> # end of TextFlow", 2000),
+    };
+    for (const std::string& text : real) {
+        ASSERT_GT(text.size(), 1u << 20);
+        MifFile f;
+        std::string error;
+        EXPECT_TRUE(MifParse(text.data(), text.size(), "c.mif", &f, &error, early)) << error;
+    }
+    struct Dense {
+        const char* what;
+        std::string statement; // repeated: 4 MB of it
+    } dense[] = {{"tiny statements", "<X>\n"}, {"table cells", "<Cell>\n"}, {"pages", "<Page>"}};
+    for (const Dense& d : dense) {
+        SCOPED_TRACE(d.what);
+        std::string text = "<MIFFile 2020>\n" + Repeat(d.statement, (4u << 20) / d.statement.size());
+        std::string error = Error(text, early);
+        EXPECT_NE(error.find(": too many statements for its size: FrameMaker writes none so dense; save the "
+                             "document as MIF from FrameMaker again (File > Save As, MIF)"),
+                  std::string::npos)
+            << error;
+        // Refused within its first eighth.
+        int line = std::atoi(error.c_str() + std::strlen("chapter3.mif:"));
+        EXPECT_GT(line, 1);
+        EXPECT_LT(size_t(line), (4u << 20) / d.statement.size() / 8);
+    }
 }
 
 TEST(MifReader, FacetsAndDataAfterStatementsAreKept) {
