@@ -68,6 +68,7 @@ HostFileStore HostFilesOpen() {
     files.lastError = LastError;
     files.check = MifFileStoreCheck;
     files.checkpoint = Checkpoint;
+    files.takeWarnings = MifFileStoreTakeWarnings;
     return files;
 }
 

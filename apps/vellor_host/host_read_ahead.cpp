@@ -26,6 +26,7 @@ int ReadAheadName(HostRun& run, const std::string& name, const std::string& show
     bool isBook = false;
     int status = out ? StoreTapRead(run.tap, name, &doc, &why) : StoreTapCheck(run.tap, name, &isBook, &why);
     if (out) isBook = doc.isBook;
+    Catch(run); // what reading found odd and kept, said once per file
     if (status != SimOk) {
         std::string binary = DocTitle(name) + " is a binary FrameMaker ";
         if (!where.empty() && why.compare(0, binary.size(), binary) == 0)

@@ -32,9 +32,12 @@ bool SaveFailed(const HostRun& run, const std::string& name) {
 
 } // namespace
 
-// What the host recorded, and the saves that failed since the last look.
+// What the host recorded, and the saves that failed and what reading the
+// files found odd since the last look.
 void Catch(HostRun& run) {
     OnActivity(&run);
+    for (; run.readWarningsSeen < run.tap.readWarnings.size(); ++run.readWarningsSeen)
+        ReportWarning(run.r, run.tap.readWarnings[run.readWarningsSeen]);
     for (; run.failuresSeen < run.tap.failedSaves.size(); ++run.failuresSeen) {
         const StoreTap::FailedSave& f = run.tap.failedSaves[run.failuresSeen];
         // The store's words name the file by its last name, which the path says already.

@@ -24,6 +24,7 @@ struct HostRun {
     SimServer* server = nullptr;
     SimModule module;
     size_t failuresSeen = 0;
+    size_t readWarningsSeen = 0;
     std::vector<SimDoc*> opened; // documents and books the user opened, in order
     int reports = 0;
     std::string hostDir;
@@ -43,7 +44,8 @@ std::string LocalName(const std::string& windowsName);
 // what the host recorded reaches the user while the plug-in runs.
 void OnActivity(void* context);
 
-// Prints what the host recorded, and the saves that failed since the last look.
+// Prints what the host recorded, and the saves that failed and what reading
+// the files found odd since the last look.
 void Catch(HostRun& run);
 
 // Opens a file as the user would (File > Open); null when it cannot be read.

@@ -18,6 +18,14 @@ void Touched(StoreTap& tap) {
     if (tap.onActivity) tap.onActivity(tap.activityContext);
 }
 
+// The inner store's warnings about `name`, just read: each once, however
+// often the file is read again.
+void TakeWarnings(StoreTap& tap, const std::string& name) {
+    if (!tap.innerWarnings) return;
+    for (std::string& warning : tap.innerWarnings(tap.inner.context))
+        if (tap.warned.insert(name + '\n' + warning).second) tap.readWarnings.push_back(std::move(warning));
+}
+
 int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
     if (tap.checkpoint) tap.checkpoint(tap.inner.context);
     auto hit = tap.cache.find(name);
@@ -29,6 +37,7 @@ int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
     if (!tap.inner.load) return SimStatusNotFound;
     SimDoc loaded;
     int status = tap.inner.load(tap.inner.context, StoreTapFileOf(tap, name), &loaded);
+    TakeWarnings(tap, name);
     if (status != SimOk) return status;
     AsLoaded(&loaded, name);
     if (!loaded.isBook && !tap.before.count(name)) tap.before[name] = SnapshotDoc(loaded, DocTitle(name));
@@ -78,6 +87,7 @@ int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::str
         return status;
     }
     int status = tap.innerCheck(tap.inner.context, StoreTapFileOf(tap, name), isBook);
+    TakeWarnings(tap, name);
     if (status != SimOk && error) {
         std::string why = tap.innerError ? tap.innerError(tap.inner.context) : std::string();
         *error = why.empty() ? DocTitle(name) + ": cannot be read" : why;

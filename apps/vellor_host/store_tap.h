@@ -26,6 +26,11 @@ struct StoreTap {
     // Called with the inner store's context at every open and save, cached
     // or not: where a signal stops the run between documents (may be null).
     void (*checkpoint)(void* context) = nullptr;
+    // What the inner store found odd in the files it read and kept as it
+    // stood, taken from it after each read (may be null).
+    std::vector<std::string> (*innerWarnings)(void* context) = nullptr;
+    std::vector<std::string> readWarnings; // each once per file, in the order first given
+    std::set<std::string> warned;          // file name and warning of each given
 
     // The file a name stands for (Windows form), where it is not the name
     // itself: a book's document named as FrameMaker stored it ("O:\Bills

@@ -231,6 +231,7 @@ bool MifWriteBook(const SimDoc& book, const std::string& name, MifFile* out) {
         out->utf8 = src->file.utf8;
         out->units = src->file.units;
         out->source = src->file.source;
+        out->trailer = src->file.trailer;
     } else {
         out->version = "2015";
         out->statements.push_back(MifStatement("Book", MifNumberAtom(2015)));

@@ -19,13 +19,25 @@
 #include <string>
 
 // Far above anything FrameMaker writes; they bound what hostile input costs.
+//
+// Memory is counted as reading goes: the tree's statements and data, and
+// the host's objects that reading a document or book makes of statements
+// (pages, paragraphs, table cells...), each at what it takes. For each byte
+// of the file read so far the tree may take `treePerByte` bytes and the
+// objects `objectsPerByte`, beyond the first `costSlack` of each: files
+// FrameMaker wrote take a fifth of that, files written by hand as tersely
+// as the sample book two thirds, while a file of tiny statements is refused
+// a few megabytes in, before it costs more. `maxTreeBytes` bounds the whole.
 struct MifLimits {
     size_t maxDepth = 1000;              // statements nested in statements
     size_t maxFileBytes = 256u << 20;    // the whole file
     size_t maxStatements = 16000000;     // in the whole file
     size_t maxStringBytes = 256u << 20;  // one string as written
     size_t maxTokenBytes = 4096;         // one statement name
-    size_t maxTreeBytes = size_t(3) << 30; // memory the tree takes, roughly
+    size_t maxTreeBytes = size_t(3) << 30; // memory the tree and the objects take
+    size_t treePerByte = 10;             // of that, for each byte of the file read so far:
+    size_t objectsPerByte = 16;          // ... the tree's and the objects',
+    size_t costSlack = size_t(8) << 20;  // ... beyond this much of each
 };
 
 // Parses `size` bytes; `name` is what messages call the file. On failure

@@ -9,6 +9,7 @@
 #include "platform/win_names.h"
 
 #include <new>
+#include <utility>
 #include <vector>
 
 bool MifToDoc(MifFile&& file, const std::string& name, SimDoc* out, std::string* error) {
@@ -28,9 +29,12 @@ bool MifFromDoc(const SimDoc& doc, const std::string& name, MifFile* out, std::s
     return doc.isBook ? MifWriteBook(doc, name, out) : MifWriteDocument(doc, out, error);
 }
 
-bool MifLoadDoc(const std::string& localPath, const std::string& name, SimDoc* out, std::string* error) {
+bool MifLoadDoc(const std::string& localPath, const std::string& name, SimDoc* out, std::string* error,
+                std::vector<std::string>* warnings) {
     MifFile file;
-    return MifReadFile(localPath, &file, error) && MifToDoc(std::move(file), name, out, error);
+    if (!MifReadFile(localPath, &file, error)) return false;
+    if (warnings) warnings->insert(warnings->end(), file.warnings.begin(), file.warnings.end());
+    return MifToDoc(std::move(file), name, out, error);
 }
 
 bool MifSaveDoc(const SimDoc& doc, const std::string& localPath, const std::string& name, std::string* error) {
@@ -71,8 +75,9 @@ int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
     int status = ReadBytes(files, name, &local, &bytes);
     if (status != SimOk) return status;
     MifFile file;
-    if (!MifParseBytes(std::move(bytes), LastName(local), &file, &error) ||
-        !MifToDoc(std::move(file), name, out, &error)) {
+    bool parsed = MifParseBytes(std::move(bytes), LastName(local), &file, &error);
+    if (parsed) files->warnings.insert(files->warnings.end(), file.warnings.begin(), file.warnings.end());
+    if (!parsed || !MifToDoc(std::move(file), name, out, &error)) {
         files->lastError = error;
         return SimStatusBadArgument; // there, but not a document the host can read
     }
@@ -147,11 +152,16 @@ int MifFileStoreCheck(void* context, const std::string& name, bool* isBook) {
             return SimStatusBadArgument;
         }
         *isBook = file.kind == MifBookFile;
+        files->warnings.insert(files->warnings.end(), file.warnings.begin(), file.warnings.end());
         return SimOk;
     } catch (const std::bad_alloc&) {
         files->lastError = OutOfMemory(name);
         return SimStatusBadArgument;
     }
+}
+
+std::vector<std::string> MifFileStoreTakeWarnings(void* context) {
+    return std::exchange(static_cast<MifFileStore*>(context)->warnings, {});
 }
 
 SimStore MifFileStoreMake(MifFileStore* files) {

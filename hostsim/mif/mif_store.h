@@ -9,9 +9,13 @@
 #include "hostsim/sim_store.h"
 
 #include <string>
+#include <vector>
 
 struct MifFileStore {
     std::string lastError; // the message of the last load or save that failed, naming the file
+    // What reading the files loaded or checked found odd and kept as it
+    // stood ("ch3.mif:41: unknown escape \n kept as it stands"), until taken.
+    std::vector<std::string> warnings;
     int loads = 0;
     int saves = 0;     // files written
     int unchanged = 0; // saves that found the file holding their bytes already: not written
@@ -26,3 +30,6 @@ SimStore MifFileStoreMake(MifFileStore* files);
 // then let go. SimOk with `*isBook`, else the status and words that a load
 // would give (`lastError`).
 int MifFileStoreCheck(void* files, const std::string& name, bool* isBook);
+
+// The store's warnings since they were last taken; it keeps none.
+std::vector<std::string> MifFileStoreTakeWarnings(void* files);
