@@ -21,16 +21,34 @@ std::map<ObjId, const MifNode*> TableStatements(const SimDoc& doc) {
     return tables;
 }
 
+// Lines of statements read from one file, counted forwards from the last
+// asked for (as MifLineOf counts them), so that a table of many rows is not
+// counted from the file's start for each.
+struct LineCounter {
+    const MifFile* file = nullptr;
+    uint32_t at = 0; // offset counted up to
+    int line = 1;    // the line at `at`
+
+    int LineOf(const MifNode& n) {
+        if (!file || !file->source || !n.end || n.begin >= file->source->size()) return 0;
+        if (n.begin < at) *this = LineCounter{file};
+        const char* s = file->source->data();
+        for (; at < n.begin; ++at)
+            if (s[at] == '\n' || (s[at] == '\r' && s[at + 1] != '\n')) ++line;
+        return line;
+    }
+};
+
 // The lines of a table's <Row statements, in the order its rows were read:
 // heading, body and footing rows as they stand in the file.
-std::vector<int> RowLines(const MifNode* tbl) {
-    std::vector<int> lines;
-    if (!tbl) return lines;
+std::vector<int> RowLines(const MifNode* tbl, LineCounter* lines) {
+    std::vector<int> rows;
+    if (!tbl) return rows;
     for (const MifNode& part : tbl->children)
         if (MifIs(part, "TblH") || MifIs(part, "TblBody") || MifIs(part, "TblF"))
             for (const MifNode& row : part.children)
-                if (MifIs(row, "Row")) lines.push_back(row.line);
-    return lines;
+                if (MifIs(row, "Row")) rows.push_back(lines->LineOf(row));
+    return rows;
 }
 
 } // namespace
@@ -40,15 +58,17 @@ std::vector<MappingTableView> ReadMappingTables(const SimDoc& doc) {
     bool seen[MappingTableKinds] = {};
     int number = 0;
     std::map<ObjId, const MifNode*> statements = TableStatements(doc);
+    const MifSource* src = MifSourceOf(doc);
+    LineCounter lines{src ? &src->file : nullptr};
     for (ObjId tableId : doc.tables) {
         const SimObject* table = SimLocal(doc, tableId);
         if (!table) continue;
         MappingTableView view;
         view.number = ++number;
         const MifNode* tbl = statements.count(tableId) ? statements[tableId] : nullptr;
-        view.line = tbl ? tbl->line : 0;
+        view.line = tbl ? lines.LineOf(*tbl) : 0;
         // Rows read from the file are the table's rows in that order.
-        std::vector<int> rowLines = RowLines(tbl);
+        std::vector<int> rowLines = RowLines(tbl, &lines);
         if (rowLines.size() != table->children.size()) rowLines.clear();
         int rowNumber = 0;
         for (size_t i = 0; i < table->children.size(); ++i) {

@@ -52,7 +52,7 @@ void MifText::Copy(const char* data, size_t size) {
     std::memcpy(copy, data, size);
     data_ = copy;
     size_ = uint32_t(size);
-    flags_ = Owned | (inChunk ? OwnedInChunk : 0);
+    flags_ = Owned | (inChunk ? int(OwnedInChunk) : 0);
 }
 
 void MifText::Free() noexcept {
