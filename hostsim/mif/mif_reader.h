@@ -6,11 +6,14 @@
 //
 // Everything FrameMaker writes reads: CR LF, LF and CR line ends, comments
 // anywhere, words and strings of any length (XMP hex lines of <DocFileInfo>,
-// equations), data facets of imported graphics (from a line beginning '='
-// to "=EndInset", nothing inside parsed), numbers with units written with or
-// without a space. FrameMaker's binary documents and books are refused with
-// a message that says what to do. The file's bytes are kept in the tree
-// (`MifFile::source`) for writing back.
+// equations, which FrameMaker 10 wraps over several lines), data facets of
+// imported graphics (from a line beginning '=' to "=EndInset", nothing
+// inside parsed), numbers with units written with or without a space. What
+// FrameMaker reads though MIF has no place for it (an escape MIF does not
+// have, bytes after the last statement) is kept as it stands, with a
+// warning (`MifFile::warnings`). FrameMaker's binary documents and books
+// are refused with a message that says what to do. The file's bytes are
+// kept in the tree (`MifFile::source`) for writing back.
 #pragma once
 
 #include "hostsim/mif/mif_tree.h"

@@ -46,17 +46,15 @@ using MifAtoms = MifVec<MifAtom>;
 using MifNodes = MifVec<MifNode>;
 
 struct MifNode {
-    // (`begin` shares the token's padding: the record is a cache line.)
-    [[no_unique_address]] MifToken token;
-    uint32_t begin = 0; // its bytes in the file, from its '<' to past its '>' (`end`; 0: none)
+    MifToken token;
     MifAtoms args;
     MifNodes children;
-    uint32_t end = 0;
     // In a tree made for writing back only: the statement read that this one
     // stands for, which the session did not change, so that writing back
     // need not copy it (the rest of the node is then empty). See
     // MifRefTo and MifResolve.
     const MifNode* same = nullptr;
+    uint32_t begin = 0, end = 0; // from its '<' to past its '>' in the file (end 0: none)
 };
 
 enum MifFileKind : unsigned char { MifDocumentFile, MifBookFile };
