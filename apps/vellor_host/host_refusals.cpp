@@ -16,10 +16,12 @@ namespace {
 
 // The documents of a book the run has read (`name` Windows form), or none
 // when it is a document.
-std::vector<std::string> DocumentsOf(HostRun& run, const std::string& name) {
+std::vector<std::string> DocumentsOf(HostRun& run, const std::string& name, bool* isBook = nullptr) {
     std::vector<std::string> docs;
     SimDoc doc;
-    if (StoreTapRead(run.tap, name, &doc, nullptr) == SimOk && doc.isBook) BookDocuments(doc, doc.components, &docs);
+    bool book = StoreTapRead(run.tap, name, &doc, nullptr) == SimOk && doc.isBook;
+    if (book) BookDocuments(doc, doc.components, &docs);
+    if (isBook) *isBook = book;
     return docs;
 }
 
@@ -94,8 +96,9 @@ std::set<std::string> WritableFiles(HostRun& run, const std::vector<std::string>
     if (c == HostCommandList || c == HostCommandListBook || c == HostCommandCheck || c == HostCommandMenus)
         return files;
     for (const std::string& name : names) {
-        std::vector<std::string> docs = DocumentsOf(run, name);
-        if (docs.empty()) files.insert(name);
+        bool book = false;
+        std::vector<std::string> docs = DocumentsOf(run, name, &book);
+        if (!book) files.insert(name); // a book itself is never written, even one without documents
         files.insert(docs.begin(), docs.end());
     }
     return files;

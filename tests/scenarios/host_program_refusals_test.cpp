@@ -61,5 +61,16 @@ TEST(HostProgramRefusals, AReportNamingAnInputIsRefused) {
     }
 }
 
+TEST(HostProgramRefusals, ABookIsNeverWrittenSoAReadOnlyBookRuns) {
+    ScratchFolder scratch;
+    CopySample(scratch.path());
+    WriteBytes(scratch / "Empty.book", "<Book 2015>\n# End of Book\n");
+    for (const char* book : {"Manual.book", "Empty.book"}) {
+        std::filesystem::permissions(scratch / book, std::filesystem::perms::owner_read);
+        HostResult r = RunHostProgram({"-q", "apply-book", scratch / book});
+        EXPECT_EQ(r.status, 0) << book << r.err;
+    }
+}
+
 } // namespace
 #endif
