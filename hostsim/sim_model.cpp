@@ -366,6 +366,21 @@ ObjId SimAnchorMarker(SimDoc& doc, TextLoc at) {
     return m;
 }
 
+int SimDeleteMarker(SimDoc& doc, ObjId m) {
+    const SimObject* marker = SimLocal(doc, m);
+    if (!marker || marker->kind != SimObjMarker) return SimStatusBadObject;
+    ObjId para = marker->anchorParagraph;
+    int32_t position = marker->anchorOffset;
+    doc.markers.erase(std::remove(doc.markers.begin(), doc.markers.end(), m), doc.markers.end());
+    doc.objects.erase(m);
+    // The anchors are gathered again from the markers and tables left; then
+    // those after the one deleted move back into its position.
+    SimInvalidateOrder(doc);
+    if (para) SimShiftAnchors(doc, para, position + 1, -1, 0);
+    doc.modified = true;
+    return SimOk;
+}
+
 std::vector<std::string> SimFlowTexts(const SimDoc& doc) {
     std::vector<std::string> out;
     if (const SimObject* flow = SimLocal(doc, doc.mainFlow))

@@ -516,6 +516,10 @@ int SimInsertText(SimDoc& doc, TextLoc at, const std::string& text, TextLoc* aft
 // it takes that position, before whatever stood there, and everything after
 // it moves on by one. The marker chain is kept in flow order.
 ObjId SimAnchorMarker(SimDoc& doc, TextLoc at);
+// What Delete does to a selected marker: its anchor leaves the paragraph,
+// whatever stood after it moves back by one position, and the marker is
+// gone. Returns 0 or a status.
+int SimDeleteMarker(SimDoc& doc, ObjId marker);
 
 // ---- Anchors (sim_anchors.cpp; see Positions above)
 // Whether anchor `a` comes before anchor `b` of the same paragraph: by

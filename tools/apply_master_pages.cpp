@@ -14,6 +14,7 @@
 #include "support/base/memory.h"
 #include "support/base/string_list.h"
 #include "support/base/strings.h"
+#include "tools/decision_lines.h"
 #include "tools/mapping_document.h"
 #include "tools/mapping_table_index.h"
 #include "tools/marker_placement.h"
@@ -37,6 +38,7 @@ struct PassTables {
     StrList* masterKeys;
     ObjId emptyRow; // the "Page Type" row keyed "Empty"
     MarkerPlacements placements;
+    char* documentName; // only while the pass explains its decisions
 };
 
 // What the rules of one page share.
@@ -47,11 +49,37 @@ struct PageContext {
     int rightHand;
     uint32_t turn; // 1 for the first page, 2 for the next...
     PassTables* tables;
+    PageDecision* decision; // null unless the pass explains its decisions
 };
 
 void ApplyDefaultMasterPage(ObjId document, ObjId page, int rightHand) {
     ObjId master = HostGetIdProp(0, document, rightHand ? PropRightMasterPage : PropLeftMasterPage);
     HostApplyMasterPage(document, page, master);
+}
+
+// ApplyCellToPage, saying which candidate decided (from 1), 0 when none did.
+uint32_t ApplyCellEntry(ObjId mapping, ObjId document, ObjId cell, ObjId page) {
+    uint32_t entry = 0;
+    for (ObjId paragraph = cell ? HostGetIdProp(mapping, cell, PropFirstParagraph) : 0; paragraph;
+         paragraph = HostGetIdProp(mapping, paragraph, PropNextParagraph)) {
+        ++entry;
+        char* candidate = GetParagraphText(mapping, paragraph);
+        int done = 1;
+        ObjId master = StrLen(candidate) ? HostGetNamedObject(document, ObjMasterPage, candidate) : 0;
+        if (master)
+            HostApplyMasterPage(document, page, master);
+        else if (StrEqual(candidate, "As Is"))
+            ; // the page keeps what it has
+        else if (StrEqual(candidate, "None"))
+            HostSetIntProp(document, page, PropPageBackground, HostBackgroundNone);
+        else
+            done = 0; // a master page the document lacks: try the next candidate
+        MemFree(candidate);
+        if (done) return entry;
+    }
+    int rightHand = HostGetIntProp(document, page, PropRightHandPage) != 0;
+    ApplyDefaultMasterPage(document, page, rightHand);
+    return 0;
 }
 
 // Applies the cell of a matched row that belongs to the page's side.
@@ -60,12 +88,20 @@ void ApplyRow(const PageContext& context, ObjId row) {
     ObjId keyCell = HostGetIdProp(mapping, row, PropFirstCell);
     ObjId cell = keyCell ? HostGetIdProp(mapping, keyCell, PropNextCell) : 0;
     if (cell && context.rightHand) cell = HostGetIdProp(mapping, cell, PropNextCell);
-    ApplyCellToPage(mapping, context.document, cell, context.page);
+    uint32_t entry = ApplyCellEntry(mapping, context.document, cell, context.page);
+    if (context.decision) {
+        context.decision->cell = cell;
+        context.decision->entry = entry;
+    }
 }
 
-// Applies `row` when there is one. 1 when a row matched.
-int ApplyFoundRow(const PageContext& context, ObjId row) {
+// Applies `row` of `table` when there is one. 1 when a row matched.
+int ApplyFoundRow(const PageContext& context, const MappingTableIndex& table, ObjId row) {
     if (!row) return 0;
+    if (context.decision) {
+        context.decision->table = &table;
+        context.decision->row = row;
+    }
     ApplyRow(context, row);
     return 1;
 }
@@ -74,9 +110,15 @@ int ApplyFoundRow(const PageContext& context, ObjId row) {
 // list decides first; a name listed only in another letter case finds no row.
 int RuleCurrentMasterPage(const PageContext& context) {
     char* name = HostGetStringProp(context.document, context.page, PropMasterPageName);
-    ObjId row = MappingTableFind(&context.tables->masters, name, 1);
-    MemFree(name);
-    return ApplyFoundRow(context, row);
+    const MappingTableIndex& masters = context.tables->masters;
+    ObjId row = MappingTableFind(&masters, name, 1);
+    if (context.decision) {
+        if (!row) DecisionNoteCase(context.decision, &masters, name);
+        context.decision->before = name; // the master page before the pass
+    } else {
+        MemFree(name);
+    }
+    return ApplyFoundRow(context, masters, row);
 }
 
 // The text objects of a page that rules 2 to 4 look at.
@@ -134,10 +176,13 @@ int RuleMarker(const PageContext& context, PageWalk* walk) {
     const MarkerPlacement* entries = placements->entries;
     std::sort(placements->found, placements->found + found,
               [entries](uint32_t a, uint32_t b) { return entries[a].order < entries[b].order; });
-    for (uint32_t i = 0; i < found; ++i)
-        if (ApplyFoundRow(context, MappingTableFind(&context.tables->markers,
-                                                    entries[placements->found[i]].text, 0)))
-            return 1;
+    const MappingTableIndex& markers = context.tables->markers;
+    for (uint32_t i = 0; i < found; ++i) {
+        const char* text = entries[placements->found[i]].text;
+        ObjId row = MappingTableFind(&markers, text, 0);
+        if (ApplyFoundRow(context, markers, row)) return 1;
+        if (context.decision) DecisionNoteCase(context.decision, &markers, text);
+    }
     return 0;
 }
 
@@ -154,8 +199,9 @@ int RuleParagraphTag(const PageContext& context, const PageText& text, PageWalk*
         // A tag that passes the list but differs in case from its key finds
         // no row, and the walk goes on.
         ObjId row = MappingTableFind(&context.tables->tags, tag, 1);
+        if (!row && context.decision) DecisionNoteCase(context.decision, &context.tables->tags, tag);
         MemFree(tag);
-        if (ApplyFoundRow(context, row)) return 1;
+        if (ApplyFoundRow(context, context.tables->tags, row)) return 1;
         if (paragraph == text.stop) return 0;
     }
     return 0;
@@ -167,7 +213,7 @@ int RuleEmptyPage(const PageContext& context, const PageText& text) {
     ObjId first = text.firstGraphic;
     int empty = !first || (!text.start && !HostGetIdProp(document, first, PropFirstGraphicInFrame) &&
                            !HostGetIdProp(document, first, PropFirstAnchoredFrame));
-    return empty && ApplyFoundRow(context, context.tables->emptyRow);
+    return empty && ApplyFoundRow(context, context.tables->pageTypes, context.tables->emptyRow);
 }
 
 void ApplyRulesToPage(const PageContext& context) {
@@ -213,6 +259,7 @@ void PassTablesFree(PassTables* tables) {
     ListFree(tables->tagKeys);
     ListFree(tables->masterKeys);
     MarkerPlacementsFree(&tables->placements);
+    MemFree(tables->documentName);
 }
 
 // A mapping document that is not on screen was opened by a pass and goes
@@ -227,24 +274,7 @@ void CloseHiddenMapping(ObjId mapping, ObjId document) {
 } // namespace
 
 void ApplyCellToPage(ObjId mapping, ObjId document, ObjId cell, ObjId page) {
-    for (ObjId paragraph = cell ? HostGetIdProp(mapping, cell, PropFirstParagraph) : 0; paragraph;
-         paragraph = HostGetIdProp(mapping, paragraph, PropNextParagraph)) {
-        char* candidate = GetParagraphText(mapping, paragraph);
-        int done = 1;
-        ObjId master = StrLen(candidate) ? HostGetNamedObject(document, ObjMasterPage, candidate) : 0;
-        if (master)
-            HostApplyMasterPage(document, page, master);
-        else if (StrEqual(candidate, "As Is"))
-            ; // the page keeps what it has
-        else if (StrEqual(candidate, "None"))
-            HostSetIntProp(document, page, PropPageBackground, HostBackgroundNone);
-        else
-            done = 0; // a master page the document lacks: try the next candidate
-        MemFree(candidate);
-        if (done) return;
-    }
-    int rightHand = HostGetIntProp(document, page, PropRightHandPage) != 0;
-    ApplyDefaultMasterPage(document, page, rightHand);
+    ApplyCellEntry(mapping, document, cell, page);
 }
 
 void ApplyMasterPagesToDoc(ObjId document) {
@@ -263,12 +293,19 @@ void ApplyMasterPagesToDoc(ObjId document) {
         return;
     }
 
+    // Explaining costs the document's name once and, per page, its master
+    // page after and the candidates of the row that decided.
+    int explain = ExplainMasterPages;
+    if (explain) tables.documentName = HostGetStringProp(document, document, PropName);
     uint32_t turn = 0;
     for (ObjId page = HostGetIdProp(0, document, PropFirstBodyPage); page;
          page = HostGetIdProp(document, page, PropNextBodyPage)) {
-        PageContext context{mapping, document, page, 0, ++turn, &tables};
+        PageDecision decision{};
+        PageContext context{mapping, document, page, 0, ++turn, &tables, explain ? &decision : nullptr};
         context.rightHand = HostGetIntProp(document, page, PropRightHandPage) != 0;
         ApplyRulesToPage(context);
+        if (explain)
+            ExplainDecision(&decision, tables.documentName, mapping, document, page, turn, context.rightHand);
     }
 
     PassTablesFree(&tables);

@@ -7,7 +7,9 @@
 #include "host/host_records.h"
 
 // The pass over `document`. Clears HostErrorCode first; its only report is
-// the alert when no mapping document can be had.
+// the alert when no mapping document can be had, and, while
+// ExplainMasterPages is on, one console line per body page
+// (tools/decision_lines.h).
 void ApplyMasterPagesToDoc(ObjId document);
 
 // Applies one mapping cell to one body page: the first of its paragraphs that

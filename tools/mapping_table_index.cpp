@@ -96,12 +96,15 @@ bool BuildSlots(MappingTableIndex* index) {
 // the table could not be had (the pass then changes nothing).
 static void GiveUp(MappingTableIndex* index) {
     ObjId table = index->table;
+    const char* word = index->word;
     MappingTableFree(index);
+    index->word = word;
     index->incomplete = table != 0;
 }
 
 void MappingTableRead(MappingTableIndex* index, ObjId mapping, const char* word) {
     *index = MappingTableIndex{};
+    index->word = word;
     index->table = FindMappingTable(mapping, word);
     uint32_t capacity = 0;
     for (ObjId row = index->table ? HostGetIdProp(mapping, index->table, PropFirstRow) : 0; row;

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 struct MappingTableIndex {
+    const char* word;   // the heading word of the kind
     ObjId table;        // 0: the document has no table of the kind
     uint32_t rowCount;  // every row, the heading row included
     ObjId* rows;        // in table order

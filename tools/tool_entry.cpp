@@ -8,6 +8,7 @@
 #include "host/host_startup.h"
 #include "tools/apply_master_pages.h"
 #include "tools/book_walk.h"
+#include "tools/decision_lines.h"
 #include "tools/mapping_document.h"
 #include "tools/marker_insert.h"
 #include "tools/menus.h"
@@ -119,6 +120,12 @@ void HandleToolMessage(int32_t notification, ObjId document, const char* text, i
     if (notification != ToolMessageNotification) return;
     if (StrHasPrefix(text, "SetDocId")) SetTargetFromMessage(text, &TargetDocId);
     if (StrHasPrefix(text, "SetBookId")) SetTargetFromMessage(text, &TargetBookId);
+    if (StrHasPrefix(text, ExplainMessageWord)) {
+        // "ExplainMasterPages 1" or "... 0", read as the target ids are.
+        ObjId explain = ObjId(ExplainMasterPages);
+        SetTargetFromMessage(text, &explain);
+        ExplainMasterPages = explain != 0;
+    }
     for (const MessageCommand& entry : MessageCommands)
         if (StrEqual(text, entry.word)) RunToolCommand(entry.command);
 }

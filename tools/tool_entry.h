@@ -36,6 +36,9 @@ void InitializeTools(int32_t kind);
 void RunToolCommand(int32_t command);
 
 // The notify callback. Only the notification code and the text are used.
+// Besides the command words and the target ids, "ExplainMasterPages 1" and
+// "ExplainMasterPages 0" turn the pass's console lines on and off
+// (tools/decision_lines.h).
 void HandleToolMessage(int32_t notification, ObjId document, const char* text, int32_t number);
 
 // The About alert.

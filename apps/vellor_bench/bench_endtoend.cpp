@@ -7,6 +7,7 @@
 // alike, so the ratios to the copy are what to compare.
 #include "bench_endtoend.h"
 
+#include "bench_child.h"
 #include "bench_documents.h"
 
 #if !defined(_WIN32) && defined(VELLOR_HOST_PROGRAM)
@@ -20,9 +21,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -123,40 +122,6 @@ bool RetargetBook(BenchRun& run, const fs::path& folder, const fs::path& work, i
     return Save(book.book, local, run);
 }
 
-struct ChildRun {
-    double seconds = -1;
-    long peakKiB = 0;
-    int status = -1;
-};
-
-// vellor-host with `args`, its output thrown away.
-ChildRun RunHost(std::string program, const std::vector<std::string>& args) {
-    ChildRun result;
-    std::vector<char*> argv;
-    argv.push_back(program.data());
-    std::vector<std::string> copies = args;
-    for (std::string& a : copies) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    double start = BenchNow();
-    pid_t child = ::fork();
-    if (child < 0) return result;
-    if (child == 0) {
-        int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    while (::wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
-    }
-    result.seconds = BenchNow() - start;
-    result.peakKiB = usage.ru_maxrss;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
 // The copy three times, its best time the yardstick; the last copy is the
 // one the host works on. Seconds, -1 when the book could not be copied.
 double MeasureCopy(BenchRun& run, const fs::path& folder, const fs::path& work, int n, int pages, uint64_t* bytes) {
@@ -187,7 +152,7 @@ ChildRun RunCommand(BenchRun& run, const fs::path& folder, const fs::path& work,
         uint64_t copied = 0;
         if (changes && i > 0 && (CopyBook(folder, work, n, &copied) < 0 || !RetargetBook(run, folder, work, n)))
             break;
-        ChildRun once = RunHost(program ? program : VELLOR_HOST_PROGRAM, {command, book, "--host-dir", hostDir});
+        ChildRun once = BenchRunChild(program ? program : VELLOR_HOST_PROGRAM, {command, book, "--host-dir", hostDir});
         if (i == 0 || once.seconds < child.seconds) child.seconds = once.seconds;
         child.peakKiB = std::max(child.peakKiB, once.peakKiB);
         if (once.status != 0) child.status = once.status;

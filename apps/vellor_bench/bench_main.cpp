@@ -1,12 +1,13 @@
 // vellor-bench: the figures of the document pass, a book, and the support
 // library's hot paths, printed as tables and optionally written as JSON.
 //
-//   vellor-bench [--quick | --full] [--json FILE] [--only pass|book|library|end-to-end]
+//   vellor-bench [--quick | --full] [--json FILE] [--only pass|book|library|end-to-end|hostile]
 //                [--pages N,N,...] [--rows N,...] [--budget SECONDS] [--host PROGRAM]
 //                [--text CHARACTERS]
 #include "bench_endtoend.h"
 #include "bench_figures.h"
 #include "bench_host.h"
+#include "bench_hostile.h"
 #include "bench_library.h"
 #include "bench_pass.h"
 
@@ -30,7 +31,8 @@ std::vector<int> Numbers(const char* text) {
 const int DefaultTextChars = 136;
 
 int Usage() {
-    std::fprintf(stderr, "usage: vellor-bench [--quick | --full] [--json FILE] [--only pass|book|library|end-to-end]\n"
+    std::fprintf(stderr, "usage: vellor-bench [--quick | --full] [--json FILE]\n"
+                         "                    [--only pass|book|library|end-to-end|hostile]\n"
                          "                    [--pages N,...] [--rows N,...] [--budget SECONDS] [--host PROGRAM]\n"
                          "                    [--text CHARACTERS]\n");
     return 2;
@@ -79,6 +81,8 @@ int main(int argc, char** argv) {
     // vellor-host on a book of MIF files: 10 and 20 chapters of 200 pages
     // (50 and 100 with --full).
     if (only.empty() || only == "end-to-end") BenchEndToEnd(run, full ? 50 : 10, 200, textChars, host);
+    // Files of hundreds of megabytes: only when asked for, or with --full.
+    if (only == "hostile" || (only.empty() && full)) BenchHostile(run, host);
     run.seconds = BenchNow() - start;
 
     BenchPrintTables(run, stdout);

@@ -3,20 +3,29 @@
 #include "apps/vellor_host/host_run.h"
 
 #include "apps/vellor_host/mapping_tables.h"
+#include "apps/vellor_host/record_output.h"
 
 int ApplyCommand(HostRun& run, const std::vector<std::string>& names) {
     std::vector<DocChanges> docs;
-    for (const std::string& name : names) {
+    AskForExplanations(run);
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
         SimDoc* doc = OpenAsUser(run, name);
         if (!doc) continue;
         DocSnapshot before = SnapshotDoc(*doc, DocTitle(name));
         // Open alone, a document with a "Page Type" table is the first open
         // document the plug-in finds: its own rules decide its pages.
-        if (run.o.mapping.empty() && HoldsPageTypeTable(*doc))
+        if (run.mappingFile.empty() && HoldsPageTypeTable(*doc))
             ReportLine(run.r, "Mapping document for " + before.title + ": itself (an open document with a \"Page Type\" table)");
         Send(run, "SetDocId " + std::to_string(doc->id));
+        run.r.explanations.clear();
         Send(run, "ApplyMasterPagesDoc");
         docs.push_back(ComparePages(before, SnapshotDoc(*doc, DocTitle(name))));
+        // The operands are read ahead in their order, one name each.
+        NameRecord(&docs.back(), name, i < run.o.operands.size() ? run.o.operands[i] : "", false);
+        // The pass explained this document's pages alone, whatever name the
+        // host gave it.
+        AttachExplanations(&docs.back(), run.r.explanations, true);
         SaveAsUser(run, doc);
         Close(run, doc);
     }

@@ -4,6 +4,8 @@
 // its changes, and is named.
 #include "apps/vellor_host/host_run.h"
 
+#include "apps/vellor_host/record_output.h"
+
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -17,19 +19,26 @@ std::string WhyUnsaved(const std::string& hostDir) {
     for (fs::recursive_directory_iterator it(fs::path(hostDir) / "icu_data", ec), end; !ec && it != end;
          it.increment(ec))
         if (it->path().filename() == "adobe-fm-roman-windows.cnv") return "";
-    return ": the host folder " + hostDir + " has no converters (icu_data), so the plug-in cannot convert the file's name";
+    return "the host folder " + hostDir + " has no converters (icu_data), so the plug-in cannot convert the file's "
+           "name; it is as it was: put the host's converters into " + (fs::path(hostDir) / "icu_data").string();
 }
 
 // The plug-in saves every document of the book it walks; one that it did not
-// save has lost its changes, and that is a failure however quiet the plug-in was.
+// save has lost its changes, and that is a failure however quiet the plug-in
+// was. Each is named with the reason: the host could not open it, the host
+// has no converters, or the plug-in gave none.
 void ReportUnsaved(HostRun& run) {
     std::set<std::string> reported;
     for (const StoreTap::FailedSave& f : run.tap.failedSaves) reported.insert(f.name);
-    std::string why;
+    std::string noConverters = WhyUnsaved(run.hostDir);
     for (const std::string& name : run.bookDocuments) {
         if (run.tap.after.count(name) || !reported.insert(name).second) continue;
-        if (why.empty()) why = "was not saved" + WhyUnsaved(run.hostDir);
-        ReportWarning(run.r, LocalName(name) + " " + why);
+        auto load = run.tap.failedLoads.find(name);
+        std::string why = load != run.tap.failedLoads.end() ? "the host could not open it (" + load->second + ")"
+                          : !noConverters.empty()             ? noConverters
+                                                              : "the plug-in did not save it, and gave no reason";
+        if (why.find("; it is as it was") == std::string::npos) why += "; it is as it was";
+        ReportWarning(run.r, LocalName(StoreTapFileOf(run.tap, name)) + " was not saved: " + why);
     }
 }
 
@@ -40,21 +49,36 @@ int BookCommand(HostRun& run, const std::vector<std::string>& names) {
     SimDoc* book = OpenAsUser(run, names.front());
     if (!book) return HostExitDone;
     std::set<ObjId> before = OpenIds(run);
+    if (apply) AskForExplanations(run);
     BeginProgress(run.r, static_cast<int>(run.bookDocuments.size()));
     Send(run, "SetBookId " + std::to_string(book->id));
     Send(run, apply ? "ApplyMasterPagesBook" : "ListMasterPagesBook");
     EndProgress(run.r);
+    bool absolute = fs::path(run.o.operands.front()).is_absolute();
+    std::vector<DocChanges> docs;
+    std::set<std::string> seen;
     if (!apply) {
         TakeReports(run, before);
+        // A listing changes nothing: each document as it was read.
+        for (const std::string& doc : run.bookDocuments) {
+            auto read = run.tap.before.find(doc);
+            if (!seen.insert(doc).second || read == run.tap.before.end()) continue;
+            docs.push_back(ComparePages(read->second, read->second));
+            NameRecord(&docs.back(), doc, "", absolute);
+        }
+        PrintListing(run, docs);
         return HostExitDone;
     }
     ReportUnsaved(run);
-    std::vector<DocChanges> docs;
-    std::set<std::string> seen;
     // A book's documents are all saved by the plug-in; one it did not save
     // has been named by ReportUnsaved and has no state to show.
     for (const std::string& doc : run.bookDocuments)
-        if (seen.insert(doc).second && run.tap.after.count(doc)) AddSavedChanges(run, doc, &docs);
+        if (seen.insert(doc).second && run.tap.after.count(doc)) {
+            AddSavedChanges(run, doc, &docs);
+            if (docs.empty() || docs.back().name != doc) continue;
+            NameRecord(&docs.back(), doc, "", absolute);
+            AttachExplanations(&docs.back(), run.r.explanations, false);
+        }
     PrintChanges(run, docs);
     return HostExitDone;
 }

@@ -1,9 +1,10 @@
 // `vellor-host check DOC|BOOK...`: the mapping document checked against the
-// documents it is meant for, without running the plug-in.
+// documents it is meant for, without running the plug-in; the findings as
+// text, JSON or TSV, and with --accept only those not accepted before.
 #include "apps/vellor_host/host_run.h"
 
+#include "apps/vellor_host/check_formats.h"
 #include "apps/vellor_host/host_mapping.h"
-#include "apps/vellor_host/host_read_ahead.h"
 #include "apps/vellor_host/mapping_check.h"
 
 #include <cstdio>
@@ -26,35 +27,55 @@ std::vector<std::string> CheckedNames(HostRun& run, const std::vector<std::strin
     return docs;
 }
 
+// The mapping document the plug-in would use, named on the first line;
+// false, with the error reported, when there is none.
+bool CheckedMapping(HostRun& run, SimDoc* mapping, CheckReport* report) {
+    std::string line;
+    MappingFound found = FindMappingFor(run, {}, mapping, &line);
+    if (!found) {
+        ReportError(run.r, "no mapping document " + line.substr(line.find('(')) + "; name one with --mapping FILE");
+        return false;
+    }
+    ReportLine(run.r, line);
+    WarnOfSampleMapping(run, found);
+    report->mapping = DocTitle(mapping->name);
+    report->mappingFile = run.mappingFile.empty() ? LocalName(mapping->name) : run.mappingFile;
+    return true;
+}
+
+void Print(const HostOptions& o, const CheckReport& report) {
+    std::string text = o.format == "json" ? CheckJson(report) : o.format == "tsv" ? CheckTsv(report) : CheckText(report);
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int CheckCommand(HostRun& run, const std::vector<std::string>& names) {
+    // Every one was found and read ahead, a book's documents as the book
+    // commands find them.
     std::vector<std::string> docNames = CheckedNames(run, names);
     int ok = 1;
-    for (const std::string& name : docNames)
-        if (!run.tap.cache.count(name)) ok &= ReadAhead(run, LocalName(name), WantDocument, nullptr);
-    if (!ok) return HostExitUsage;
+    AcceptedFindings accepted;
+    std::string why;
+    if (!run.o.accept.empty() && !ReadAcceptedFindings(run.o.accept, &accepted, &why)) {
+        ReportError(run.r, why);
+        ok = 0;
+    }
     SimDoc mapping;
-    std::string line;
-    if (!FindMappingFor(run, {}, &mapping, &line)) {
-        ReportError(run.r, "no mapping document " + line.substr(line.find('(')) + "; name one with --mapping FILE");
-        return HostExitUsage;
-    }
-    ReportLine(run.r, line);
-    std::vector<SimDoc> docs(docNames.size());
+    CheckReport report;
+    if (!ok || !CheckedMapping(run, &mapping, &report)) return HostExitUsage;
+    // One document at a time: only what the rows ask of it is kept.
     std::vector<CheckedDoc> checked;
-    for (size_t i = 0; i < docNames.size(); ++i) {
-        StoreTapRead(run.tap, docNames[i], &docs[i], nullptr);
-        checked.push_back({DocTitle(docNames[i]), &docs[i]});
+    for (const std::string& name : docNames) {
+        SimDoc doc;
+        StoreTapRead(run.tap, name, &doc, nullptr);
+        checked.push_back(CheckedDocOf(DocTitle(name), doc));
+        report.documents.push_back(checked.back().title);
     }
-    std::string title = DocTitle(mapping.name);
-    std::vector<std::string> findings = CheckMappingDocument(mapping, checked);
-    for (const std::string& finding : findings) std::printf("%s: %s\n", title.c_str(), finding.c_str());
-    std::string against = " for " + std::to_string(docs.size()) + (docs.size() == 1 ? " document" : " documents");
-    if (findings.empty()) std::printf("Nothing found in %s%s.\n", title.c_str(), against.c_str());
-    else
-        std::printf("%zu finding%s in %s%s.\n", findings.size(), findings.size() == 1 ? "" : "s", title.c_str(),
-                    against.c_str());
-    std::fflush(stdout);
-    return findings.empty() ? HostExitDone : HostExitWarning;
+    report.findings = CheckMappingDocument(mapping, checked);
+    report.acceptFile = run.o.accept;
+    if (!run.o.accept.empty()) LeaveOutAccepted(accepted, &report);
+    Print(run.o, report);
+    return report.findings.empty() ? HostExitDone : HostExitWarning;
 }

@@ -56,6 +56,19 @@ HostDefaults FindHostDefaults() {
     return found;
 }
 
+bool HostFolderHasConverters(const std::string& hostDir) {
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(fs::path(hostDir) / "icu_data", ec), end; !ec && it != end;
+         it.increment(ec))
+        if (it->path().filename() == "adobe-fm-roman-windows.cnv") return true;
+    return false;
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return fs::equivalent(a, b, ec) && !ec;
+}
+
 std::string HostDefaultsText(const HostDefaults& defaults) {
     return std::string("The plug-in module is looked up in ../lib/vellor/ beside the program's folder,\n"
                        "the host folder in ../share/vellor/; a program not installed uses its build's.\n") +

@@ -16,5 +16,11 @@ struct HostDefaults {
 // none of the installed places holds them).
 HostDefaults FindHostDefaults();
 
+// Whether a host folder holds the converters the plug-in names files with
+// (icu_data, as the build and an install fill it).
+bool HostFolderHasConverters(const std::string& hostDir);
+// Whether two names are of one folder (false when either is not there).
+bool SameFolder(const std::string& a, const std::string& b);
+
 // What --version and --help say about it.
 std::string HostDefaultsText(const HostDefaults& defaults);

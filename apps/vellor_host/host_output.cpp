@@ -1,6 +1,9 @@
 // The user's view of a run: alerts, console lines, progress and warnings.
 #include "apps/vellor_host/host_output.h"
 
+#include <cstdlib>
+#include <cstring>
+
 namespace {
 
 enum { AlertNote = 2, AlertWarning = 3 };
@@ -31,6 +34,14 @@ void Line(HostReporter& r, const std::string& text) {
 }
 
 } // namespace
+
+bool ProgressInPlace(bool stderrIsTerminal) {
+    const char* term = std::getenv("TERM");
+    const char* noColor = std::getenv("NO_COLOR");
+    if (term && std::strcmp(term, "dumb") == 0) return false;
+    if (noColor && *noColor) return false;
+    return stderrIsTerminal;
+}
 
 std::string FormatAlert(const SimAlert& alert) {
     std::string prefix = alert.type == AlertWarning ? "warning: " : "note: ";
@@ -70,8 +81,14 @@ void ReportHostActivity(HostReporter& r, const SimControl& control) {
         else if (r.verbosity == HostQuiet) continue;
         Line(r, FormatAlert(alert));
     }
-    for (; r.consoleSeen < control.console.size(); ++r.consoleSeen)
-        if (r.verbosity != HostQuiet) Line(r, control.console[r.consoleSeen]);
+    for (; r.consoleSeen < control.console.size(); ++r.consoleSeen) {
+        const std::string& line = control.console[r.consoleSeen];
+        PageExplanation explanation;
+        if (r.collectExplanations && ParseExplanation(line, &explanation))
+            r.explanations.push_back(std::move(explanation));
+        else if (r.verbosity != HostQuiet)
+            Line(r, line);
+    }
 }
 
 void BeginProgress(HostReporter& r, int total) {
@@ -97,10 +114,15 @@ void ReportWarning(HostReporter& r, const std::string& text) {
     Line(r, "warning: " + text);
 }
 
+void ReportMappingWarning(HostReporter& r, const std::string& text) { Line(r, "warning: " + text); }
+
 void ReportError(HostReporter& r, const std::string& text) { Line(r, "error: " + text); }
 
 void ReportVerbose(HostReporter& r, const std::string& text) {
     if (r.verbosity == HostVerbose) Line(r, text);
 }
 
-int HostExitStatus(const HostReporter& r) { return r.warnings ? HostExitWarning : HostExitDone; }
+int HostExitStatus(const HostReporter& r) {
+    if (r.warnings) return HostExitWarning;
+    return r.changesExit && r.pagesChanged ? HostExitChanges : HostExitDone;
+}

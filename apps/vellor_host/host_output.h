@@ -6,22 +6,36 @@
 #pragma once
 
 #include "apps/vellor_host/host_options.h"
+#include "apps/vellor_host/page_explain.h"
 #include "hostsim/sim_control.h"
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
-enum HostExit { HostExitDone = 0, HostExitWarning = 1, HostExitUsage = 2 };
+// 3: --exit-code, and pages changed (or would change) without a warning.
+enum HostExit { HostExitDone = 0, HostExitWarning = 1, HostExitUsage = 2, HostExitChanges = 3 };
 
 struct HostReporter {
     FILE* err = stderr;
     HostVerbosity verbosity = HostNormal;
-    bool terminal = false;       // progress overwrites one line in place
+    bool terminal = false;       // progress overwrites one line in place (escape sequences)
     bool progressShown = false;  // a progress line is on the screen (terminal only)
     size_t alertsSeen = 0, consoleSeen = 0, statusSeen = 0; // of the SimControl records
     int progressIndex = 0, progressTotal = 0;
     int warnings = 0;            // alerts of type 3 and failed saves
+    // The pass's console lines explaining its decisions, read into the
+    // record instead of being echoed, once the run has asked for them.
+    bool collectExplanations = false;
+    std::vector<PageExplanation> explanations;
+    bool changesExit = false;    // --exit-code
+    bool pagesChanged = false;
 };
+
+// Whether progress may overwrite one line in place with escape sequences:
+// on a terminal that takes them. TERM=dumb, and NO_COLOR set to anything,
+// ask for plain lines.
+bool ProgressInPlace(bool stderrIsTerminal);
 
 // An alert as one message: "warning: " or "note: " and the text; further
 // lines of the text are indented under the first.
@@ -42,7 +56,11 @@ void EndProgress(HostReporter& r);
 void ReportNote(HostReporter& r, const std::string& text);    // not with -q
 void ReportLine(HostReporter& r, const std::string& text);    // as it is, not with -q
 void ReportWarning(HostReporter& r, const std::string& text); // counts for the exit status
+// A warning about the mapping document ("warning: ..."), shown even with -q;
+// like check's findings it leaves the exit status alone.
+void ReportMappingWarning(HostReporter& r, const std::string& text);
 void ReportError(HostReporter& r, const std::string& text);   // "error: ..."
 void ReportVerbose(HostReporter& r, const std::string& text); // only with -v
 
+// 1 after a warning; else 3 with --exit-code when pages changed; else 0.
 int HostExitStatus(const HostReporter& r);

@@ -5,17 +5,59 @@
 // plug-in opens them.
 #include "apps/vellor_host/host_read_ahead.h"
 
+#include "apps/vellor_host/book_paths.h"
 #include "apps/vellor_host/host_mapping.h"
 #include "apps/vellor_host/host_session.h"
 
 #include <filesystem>
+#include <set>
 
 namespace fs = std::filesystem;
 
-// `folder`, when given, is named in a message about a binary FrameMaker file
-// there (the host folder, which the user did not name on the command line).
+namespace {
+
+// Reads or checks the file behind the Windows-form `name` through the store;
+// `shown` is what messages call it.
+int ReadAheadName(HostRun& run, const std::string& name, const std::string& shown, Want want, SimDoc* out,
+                  const std::string& where) {
+    SimDoc doc;
+    std::string why;
+    // A file that is only checked (a book's document) is not held.
+    bool isBook = false;
+    int status = out ? StoreTapRead(run.tap, name, &doc, &why) : StoreTapCheck(run.tap, name, &isBook, &why);
+    if (out) isBook = doc.isBook;
+    Catch(run); // what reading found odd and kept, said once per file
+    if (status != SimOk) {
+        std::string binary = DocTitle(name) + " is a binary FrameMaker ";
+        if (!where.empty() && why.compare(0, binary.size(), binary) == 0)
+            why.insert(DocTitle(name).size(), " " + where);
+        ReportError(run.r, why);
+        return 0;
+    }
+    if (want == WantComponent && isBook) {
+        ReportError(run.r, shown + " is a book, named in the book as one of its documents: a book's entries "
+                                   "must be documents; remove it from the book");
+        return 0;
+    }
+    if (want == WantDocument && isBook) {
+        ReportError(run.r, shown + " is a book: use apply-book or list-book");
+        return 0;
+    }
+    if (want == WantBook && !isBook) {
+        ReportError(run.r, shown + " is a document, not a book: use apply or list");
+        return 0;
+    }
+    if (out) *out = std::move(doc);
+    return 1;
+}
+
+} // namespace
+
+// `where`, when given, says where a binary FrameMaker file stands in the
+// message about it (the host folder, or beside a book: files the user did
+// not name on the command line).
 int ReadAhead(HostRun& run, const std::string& local, Want want, std::string* windowsName, SimDoc* out,
-              const std::string& folder) {
+              const std::string& where) {
     std::error_code ec;
     if (!fs::exists(local, ec)) {
         ReportError(run.r, local + ": no such file");
@@ -26,48 +68,43 @@ int ReadAhead(HostRun& run, const std::string& local, Want want, std::string* wi
         return 0;
     }
     std::string name = HostWindowsName(local);
-    SimDoc doc;
-    std::string why;
-    // A file that is only checked (a book's document) is not held.
-    bool isBook = false;
-    int status = out ? StoreTapRead(run.tap, name, &doc, &why) : StoreTapCheck(run.tap, name, &isBook, &why);
-    if (out) isBook = doc.isBook;
-    if (status != SimOk) {
-        std::string binary = DocTitle(name) + " is a binary FrameMaker ";
-        if (!folder.empty() && why.compare(0, binary.size(), binary) == 0)
-            why.insert(DocTitle(name).size(), " in the host folder " + folder);
-        ReportError(run.r, why);
-        return 0;
-    }
-    if (want == WantComponent && isBook) {
-        ReportError(run.r, local + " is a book, named in the book as one of its documents: a book's entries "
-                                   "must be documents; remove it from the book");
-        return 0;
-    }
-    if (want == WantDocument && isBook) {
-        ReportError(run.r, local + " is a book: use apply-book or list-book");
-        return 0;
-    }
-    if (want == WantBook && !isBook) {
-        ReportError(run.r, local + " is a document, not a book: use apply or list");
-        return 0;
-    }
+    if (!ReadAheadName(run, name, local, want, out, where)) return 0;
     if (windowsName) *windowsName = name;
-    if (out) *out = std::move(doc);
     return 1;
 }
 
 namespace {
 
-int ReadBookAhead(HostRun& run, const std::string& bookName, std::vector<std::string>* names) {
+// Finds the documents of the book `bookName` (read already) on this machine
+// (book_paths.h) into `names`, as the book names them, and checks that each
+// reads as a document. `streamed`: none is held, each is read again when the
+// plug-in opens it.
+bool ReadBookDocumentsAhead(HostRun& run, const std::string& bookName, std::vector<std::string>* names,
+                            bool streamed) {
     SimDoc book;
     StoreTapRead(run.tap, bookName, &book, nullptr);
-    BookDocuments(book, book.components, names);
-    // Each is read and parsed here to know that it can be, and read again
-    // when the plug-in opens it: the book is never in memory as a whole.
-    run.tap.streamed.insert(names->begin(), names->end());
+    if (!FindBookDocuments(run, bookName, book, names)) return false;
+    // Streamed, each is read and parsed here to know that it can be, and
+    // read again when the plug-in opens it: the book is never in memory as a whole.
+    if (streamed) run.tap.streamed.insert(names->begin(), names->end());
     int ok = 1;
-    for (const std::string& name : *names) ok &= ReadAhead(run, LocalName(name), WantComponent, nullptr);
+    std::set<std::string> seen;
+    for (const std::string& name : *names)
+        if (seen.insert(name).second)
+            ok &= ReadAheadName(run, name, LocalName(StoreTapFileOf(run.tap, name)), WantComponent, nullptr, "");
+    return ok;
+}
+
+// The documents of the books `check` names, found and read as the book
+// commands find them.
+int ReadCheckedBooksAhead(HostRun& run, const std::vector<std::string>& names) {
+    int ok = 1;
+    for (const std::string& name : names) {
+        bool isBook = false;
+        std::vector<std::string> documents;
+        if (StoreTapCheck(run.tap, name, &isBook, nullptr) == SimOk && isBook)
+            ok &= ReadBookDocumentsAhead(run, name, &documents, false);
+    }
     return ok;
 }
 
@@ -82,13 +119,14 @@ int ReadEverything(HostRun& run, std::vector<std::string>* names) {
             if (ReadAhead(run, local, want, &name)) names->push_back(name);
             else ok = 0;
         }
+    if (ok && o.command == HostCommandCheck) ok &= ReadCheckedBooksAhead(run, *names);
     if (o.command == HostCommandSend)
         for (const std::string& local : o.open) {
             std::string name;
             if (ReadAhead(run, local, WantAny, &name)) names->push_back(name);
             else ok = 0;
         }
-    if (ok && book) ok &= ReadBookAhead(run, names->front(), &run.bookDocuments);
+    if (ok && book) ok &= ReadBookDocumentsAhead(run, names->front(), &run.bookDocuments, true);
     return ok;
 }
 
@@ -104,7 +142,7 @@ bool UsesMapping(const HostOptions& o) {
 }
 
 // Every file the command names, the mapping document in the host folder and
-// the one --mapping names, read before the plug-in starts: a damaged one
+// the one --mapping names (or the one beside the files), read before the plug-in starts: a damaged one
 // stops the run; a missing mapping document is the plug-in's to report.
 bool ReadAheadAll(HostRun& run, std::vector<std::string>* names) {
     int ok = ReadEverything(run, names);
@@ -114,7 +152,7 @@ bool ReadAheadAll(HostRun& run, std::vector<std::string>* names) {
         // A mapping document the plug-in will not open need only be known
         // to read; it is not held (it is read again should it be opened).
         if (!UsesMapping(run.o)) run.tap.streamed.insert(HostWindowsName(hostMapping.string()));
-        ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr, nullptr, run.hostDir);
+        ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr, nullptr, "in the host folder " + run.hostDir);
     }
-    return ok && ReadMappingOption(run);
+    return ok && ReadMappingAhead(run);
 }

@@ -14,11 +14,11 @@ enum Want { WantDocument, WantBook, WantAny, WantComponent };
 
 // Reads (into `out`) or, without `out`, checks the local file `local` as
 // what `want` says; its Windows-form name into `windowsName`. 0 with the
-// error reported when it cannot. `folder`, when given, is named in a message
-// about a binary FrameMaker file there (the host folder, which the user did
-// not name on the command line).
+// error reported when it cannot. `where`, when given, says where a binary
+// FrameMaker file stands in the message about it ("in the host folder DIR",
+// "beside Manual.book": files the user did not name on the command line).
 int ReadAhead(HostRun& run, const std::string& local, Want want, std::string* windowsName, SimDoc* out = nullptr,
-              const std::string& folder = std::string());
+              const std::string& where = std::string());
 
 // Whether the plug-in is going to open the mapping document.
 bool UsesMapping(const HostOptions& o);

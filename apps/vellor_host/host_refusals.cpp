@@ -34,7 +34,8 @@ std::vector<std::string> InputFiles(HostRun& run, const std::vector<std::string>
         add(name);
         for (const std::string& doc : DocumentsOf(run, name)) add(doc);
     }
-    if (!run.o.mapping.empty()) add(HostWindowsName(run.o.mapping));
+    // --mapping's, or the one beside the files: opened on screen first.
+    if (!run.mappingFile.empty()) add(HostWindowsName(run.mappingFile));
     std::error_code ec;
     fs::path hostMapping = fs::path(run.hostDir) / "MasterPage.fm";
     if (fs::exists(hostMapping, ec)) add(HostWindowsName(hostMapping.string()));
@@ -76,8 +77,9 @@ bool NamesThePlugInCanCarry(HostRun& run, const std::vector<std::string>& names)
 bool ReportReplacesNoInput(HostRun& run, const std::vector<std::string>& names) {
     if (run.o.report.empty()) return true;
     for (const std::string& name : InputFiles(run, names)) {
-        if (!SameFile(run.o.report, LocalName(name))) continue;
-        ReportError(run.r, "--report " + run.o.report + " is " + LocalName(name) +
+        std::string local = LocalName(StoreTapFileOf(run.tap, name)); // a book's document: the file found
+        if (!SameFile(run.o.report, local)) continue;
+        ReportError(run.r, "--report " + run.o.report + " is " + local +
                            ", which this run reads: the report would replace it. Name a new file for the "
                            "report; nothing was written");
         return false;

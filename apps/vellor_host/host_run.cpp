@@ -4,6 +4,7 @@
 #include "apps/vellor_host/host_run.h"
 
 #include "apps/vellor_host/host_session.h"
+#include "apps/vellor_host/record_output.h"
 #include "hostsim/sim_text.h"
 #include "platform/win_names.h"
 
@@ -31,12 +32,18 @@ bool SaveFailed(const HostRun& run, const std::string& name) {
 
 } // namespace
 
-// What the host recorded, and the saves that failed since the last look.
+// What the host recorded, and the saves that failed and what reading the
+// files found odd since the last look.
 void Catch(HostRun& run) {
     OnActivity(&run);
+    for (; run.readWarningsSeen < run.tap.readWarnings.size(); ++run.readWarningsSeen)
+        ReportWarning(run.r, run.tap.readWarnings[run.readWarningsSeen]);
     for (; run.failuresSeen < run.tap.failedSaves.size(); ++run.failuresSeen) {
         const StoreTap::FailedSave& f = run.tap.failedSaves[run.failuresSeen];
-        ReportWarning(run.r, "could not save " + LocalName(f.name) + (f.why.empty() ? "" : " (" + f.why + ")"));
+        // The store's words name the file by its last name, which the path says already.
+        std::string why = f.why, title = DocTitle(f.name) + ": ";
+        if (why.compare(0, title.size(), title) == 0) why.erase(0, title.size());
+        ReportWarning(run.r, "could not save " + LocalName(StoreTapFileOf(run.tap, f.name)) + (why.empty() ? "" : ": " + why));
     }
 }
 
@@ -87,9 +94,12 @@ void TakeReports(HostRun& run, const std::set<ObjId>& before) {
         SimDoc* doc = SimDocById(run.server, id);
         std::vector<std::string> lines = SimFlowTexts(*doc);
         while (!lines.empty() && lines.back().empty()) lines.pop_back();
-        if (run.reports++) std::fputs("\n", stdout);
-        for (const std::string& line : lines) std::printf("%s\n", line.c_str());
-        std::fflush(stdout);
+        // With --format, stdout carries the listing's record instead.
+        if (run.o.format.empty()) {
+            if (run.reports++) std::fputs("\n", stdout);
+            for (const std::string& line : lines) std::printf("%s\n", line.c_str());
+            std::fflush(stdout);
+        }
         if (!run.o.report.empty()) {
             std::string target = HostWindowsName(run.o.report);
             if (StoreTapSave(run.tap, target, *doc) == SimOk)
@@ -121,16 +131,7 @@ void AddSavedChanges(HostRun& run, const std::string& name, std::vector<DocChang
     if (before == run.tap.before.end() || SaveFailed(run, name)) return;
     auto after = run.tap.after.find(name);
     docs->push_back(ComparePages(before->second, after != run.tap.after.end() ? after->second : before->second));
-}
-
-void PrintChanges(HostRun& run, const std::vector<DocChanges>& docs) {
-    if (run.r.verbosity == HostQuiet) return;
-    if (docs.empty()) {
-        std::printf("%s\n", run.o.dryRun ? "Nothing would be saved." : "Nothing was saved.");
-        return;
-    }
-    std::fputs(FormatChangeTable(docs, run.r.verbosity == HostVerbose, run.o.dryRun).c_str(), stdout);
-    std::fflush(stdout);
+    NameRecord(&docs->back(), name, "", false);
 }
 
 bool RunsAPass(const std::string& message) {

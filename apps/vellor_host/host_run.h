@@ -24,9 +24,14 @@ struct HostRun {
     SimServer* server = nullptr;
     SimModule module;
     size_t failuresSeen = 0;
+    size_t readWarningsSeen = 0;
     std::vector<SimDoc*> opened; // documents and books the user opened, in order
     int reports = 0;
     std::string hostDir;
+    std::string sampleDir;        // the program's own host folder, with the sample MasterPage.fm
+    bool sampleHostDir = false;   // ... which is the host folder of this run
+    std::string mappingFile;      // the mapping document the program opens on screen first (local name):
+    std::string mappingFrom;      // ... --mapping's, or MasterPage.fm beside the files; and which of them
     std::vector<std::string> bookDocuments; // the book's documents in book order (Windows form)
 
     HostRun(const HostOptions& options, HostReporter& reporter) : o(options), r(reporter) {}
@@ -39,7 +44,8 @@ std::string LocalName(const std::string& windowsName);
 // what the host recorded reaches the user while the plug-in runs.
 void OnActivity(void* context);
 
-// Prints what the host recorded, and the saves that failed since the last look.
+// Prints what the host recorded, and the saves that failed and what reading
+// the files found odd since the last look.
 void Catch(HostRun& run);
 
 // Opens a file as the user would (File > Open); null when it cannot be read.
@@ -63,7 +69,9 @@ void BookDocuments(const SimDoc& book, const std::vector<ObjId>& level, std::vec
 // Adds the pages of a document the plug-in saved, as read against as saved
 // last; nothing for one whose save failed.
 void AddSavedChanges(HostRun& run, const std::string& name, std::vector<DocChanges>* docs);
-// The table of changed pages, or that nothing was saved.
+// The record of the documents, as the options ask: the table of changed
+// pages (or that nothing was saved), --explain, JSON or TSV
+// (record_output.cpp).
 void PrintChanges(HostRun& run, const std::vector<DocChanges>& docs);
 
 // Whether the text message runs a pass of the plug-in over pages.
@@ -75,6 +83,7 @@ int ApplyCommand(HostRun& run, const std::vector<std::string>& names);
 int ListCommand(HostRun& run, const std::vector<std::string>& names);
 int BookCommand(HostRun& run, const std::vector<std::string>& names);
 int InsertMarkerCommand(HostRun& run, const std::vector<std::string>& names);
+int RemoveMarkerCommand(HostRun& run, const std::vector<std::string>& names);
 int SendCommand(HostRun& run, const std::vector<std::string>& names);
 int MenusCommand(HostRun& run, const std::vector<std::string>& names);
 int CheckCommand(HostRun& run, const std::vector<std::string>& names);

@@ -10,6 +10,7 @@
 #include "apps/vellor_host/host_session.h"
 
 #include "apps/vellor_host/frame_roman_check.h"
+#include "apps/vellor_host/host_files.h"
 #include "apps/vellor_host/host_mapping.h"
 #include "apps/vellor_host/host_read_ahead.h"
 #include "apps/vellor_host/host_refusals.h"
@@ -31,10 +32,22 @@ std::string HostWindowsName(const std::string& localPath) {
 
 namespace {
 
+// Whether the plug-in is going to save a book's documents: it gives the
+// host their names through the host folder's converters.
+bool SavesABook(const HostOptions& o) {
+    if (o.command == HostCommandApplyBook) return true;
+    if (o.command == HostCommandSend)
+        for (const std::string& message : o.operands)
+            if (message == "ApplyMasterPagesBook") return true;
+    return false;
+}
+
 // What can be refused before any file is read: a marker text FrameRoman
-// cannot carry, a host folder that is not there.
+// cannot carry, a host folder that is not there or cannot serve the run.
 bool UsableOptions(HostRun& run) {
     const HostOptions& o = run.o;
+    // (A marker to remove may hold any text: a document can carry what the
+    // plug-in could not have typed.)
     if (o.command == HostCommandInsertMarker) {
         std::string lacking = CharactersFrameRomanLacks(o.category);
         if (!lacking.empty()) {
@@ -46,6 +59,12 @@ bool UsableOptions(HostRun& run) {
     std::error_code ec;
     if (!fs::is_directory(run.hostDir, ec)) {
         ReportError(run.r, run.hostDir + ": no such host directory");
+        return false;
+    }
+    if (SavesABook(o) && !HostFolderHasConverters(run.hostDir)) {
+        ReportError(run.r, "the host folder " + run.hostDir + " has no converters (icu_data), which the plug-in "
+                           "needs to save a book's documents; copy icu_data into it from " +
+                               run.sampleDir + ", or leave --host-dir out");
         return false;
     }
     return true;
@@ -75,6 +94,7 @@ int RunCommand(HostRun& run, const std::vector<std::string>& names) {
     case HostCommandListBook: return BookCommand(run, names);
     case HostCommandList: return ListCommand(run, names);
     case HostCommandInsertMarker: return InsertMarkerCommand(run, names);
+    case HostCommandRemoveMarker: return RemoveMarkerCommand(run, names);
     case HostCommandSend: return SendCommand(run, names);
     case HostCommandMenus: return MenusCommand(run, names);
     case HostCommandCheck:
@@ -91,20 +111,25 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.tap.inner = files.store;
     run.tap.innerError = files.lastError;
     run.tap.innerCheck = files.check;
+    run.tap.checkpoint = files.checkpoint;
+    run.tap.innerWarnings = files.takeWarnings;
     run.tap.dryRun = o.dryRun;
     run.tap.onActivity = OnActivity;
     run.tap.activityContext = &run;
     run.hostDir = o.hostDir.empty() ? defaults.hostDir : o.hostDir;
+    run.sampleDir = defaults.hostDir;
+    run.sampleHostDir = SameFolder(run.hostDir, defaults.hostDir);
 
     std::vector<std::string> names;
     if (!UsableOptions(run) || !ReadAheadAll(run, &names)) return HostExitUsage;
     if (!NamesThePlugInCanCarry(run, names) || !ReportReplacesNoInput(run, names)) return HostExitUsage;
     run.tap.writable = WritableFiles(run, names);
+    if (!ClaimFilesToWrite(run)) return HostExitUsage;
     if (o.command == HostCommandCheck) return CheckCommand(run, names);
     AnnounceMapping(run, names);
     if (!StartHost(run, o.plugin.empty() ? defaults.plugin : o.plugin)) return HostExitUsage;
     Catch(run);
-    if (!o.mapping.empty()) OpenAsUser(run, HostWindowsName(o.mapping));
+    if (!run.mappingFile.empty()) OpenAsUser(run, HostWindowsName(run.mappingFile));
     int status = RunCommand(run, names);
     Catch(run);
     SimUnloadModule(run.server, &run.module);

@@ -9,6 +9,7 @@
 #include "hostsim/sim_store.h"
 
 #include <string>
+#include <vector>
 
 // Where the program's files live, and how the store names its failures.
 struct HostFileStore {
@@ -17,6 +18,10 @@ struct HostFileStore {
     // Whether a file reads, and as a book or not, without holding what it
     // holds; null: it is loaded instead.
     int (*check)(void* context, const std::string& name, bool* isBook) = nullptr;
+    // Where a signal may stop the run between documents (may be null).
+    void (*checkpoint)(void* context) = nullptr;
+    // What reading found odd in the files and kept as it stood, since last taken (may be null).
+    std::vector<std::string> (*takeWarnings)(void* context) = nullptr;
 };
 
 // Runs the command of `options` and prints what the user sees. Returns the

@@ -1,6 +1,7 @@
 // vellor-host: runs the Vellor plug-in in the simulated FrameMaker on MIF
 // documents and books from the command line.
 #include "apps/vellor_host/host_files.h"
+#include "apps/vellor_host/host_help.h"
 #include "apps/vellor_host/host_install.h"
 #include "apps/vellor_host/host_options.h"
 #include "apps/vellor_host/host_output.h"
@@ -33,7 +34,9 @@ int main(int argc, char** argv) {
     }
     HostDefaults defaults = FindHostDefaults();
     if (options.help) {
-        std::fputs(HostUsageText(HostDefaultsText(defaults)).c_str(), stdout);
+        std::string text = options.command == HostCommandNone ? HostUsageText(HostDefaultsText(defaults))
+                                                              : HostCommandHelp(options.command);
+        std::fputs(text.c_str(), stdout);
         return HostExitDone;
     }
     if (options.version) {
@@ -42,9 +45,12 @@ int main(int argc, char** argv) {
     }
     HostReporter reporter;
     reporter.verbosity = options.verbosity;
-    reporter.terminal = isatty(fileno(stderr)) != 0;
+    reporter.terminal = ProgressInPlace(isatty(fileno(stderr)) != 0);
     HostFileStore files = HostFilesOpen();
+    HostFilesStopOnSignals(files, reporter);
     int status = RunHostCommand(options, defaults, files, reporter);
+    // A signal after the store's last read or save ends the run here.
+    int stopped = HostFilesStopped(files, reporter);
     HostFilesClose(files);
-    return status;
+    return stopped ? stopped : status;
 }

@@ -23,17 +23,10 @@ std::string Folded(const std::string& text) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// The names one document offers for each kind of key.
-struct DocNames {
-    const CheckedDoc* doc;
-    std::set<std::string> tags;    // paragraph tags on body pages
-    std::set<std::string> masters; // master page names
-    std::set<std::string> markers; // texts of "MasterPage" markers
-};
+} // namespace
 
-DocNames NamesOf(const CheckedDoc& checked) {
-    const SimDoc& doc = *checked.doc;
-    DocNames names{&checked, {}, {}, {}};
+CheckedDoc CheckedDocOf(const std::string& title, const SimDoc& doc) {
+    CheckedDoc names{title, doc.twoSided, {}, {}, {}};
     for (ObjId page : doc.bodyPages)
         for (ObjId p : SimPageParagraphs(doc, page))
             if (const SimObject* paragraph = SimLocal(doc, p)) names.tags.insert(paragraph->name);
@@ -47,6 +40,8 @@ DocNames NamesOf(const CheckedDoc& checked) {
     return names;
 }
 
+namespace {
+
 // A name of `set` that equals `want` only when letter case is ignored, or "".
 std::string CaseOnly(const std::set<std::string>& set, const std::string& want) {
     if (set.count(want)) return "";
@@ -56,7 +51,7 @@ std::string CaseOnly(const std::set<std::string>& set, const std::string& want) 
     return "";
 }
 
-const std::set<std::string>& NamesForKind(const DocNames& names, const char* word) {
+const std::set<std::string>& NamesForKind(const CheckedDoc& names, const char* word) {
     if (word == MappingParagraphTag) return names.tags;
     if (word == MappingMasterPage) return names.masters;
     return names.markers;
@@ -69,13 +64,22 @@ const char* WhatForKind(const char* word) {
 }
 
 struct Checker {
-    const std::vector<DocNames>& docs;
-    std::vector<std::string> findings;
+    const std::vector<CheckedDoc>& docs;
+    std::vector<MappingFinding> findings;
 
-    void Add(const MappingTableView& t, const MappingRowView* row, const std::string& text) {
-        std::string where = "table " + std::to_string(t.number) + " " + Quoted(t.heading);
-        if (row) where += ", row " + std::to_string(row->number) + " " + Quoted(row->Key());
-        findings.push_back(where + ": " + text);
+    // A finding; one of the same place and text made before takes `doc` on
+    // instead (findings of a row are made together, so it is among the last).
+    void Add(const MappingTableView& t, const MappingRowView* row, const std::string& text,
+             const std::string& doc = std::string()) {
+        int rowNumber = row ? row->number : 0;
+        for (auto f = findings.rbegin(); f != findings.rend() && f->table == t.number && f->row == rowNumber; ++f)
+            if (f->text == text) {
+                if (!doc.empty()) f->documents.push_back(doc);
+                return;
+            }
+        MappingFinding f{t.number, t.heading, rowNumber, row ? row->Key() : "", row ? row->line : t.line, text, {}};
+        if (!doc.empty()) f.documents.push_back(doc);
+        findings.push_back(std::move(f));
     }
 
     // Why a table with rows names no kind, when it looks meant to be one.
@@ -109,19 +113,19 @@ struct Checker {
     void Key(const MappingTableView& t, const MappingRowView& row, const char* word) {
         const std::string key = row.Key();
         bool met = false;
-        std::vector<std::string> nearMisses;
-        for (const DocNames& d : docs) {
+        std::vector<std::pair<std::string, std::string>> nearMisses; // the name met, and where
+        for (const CheckedDoc& d : docs) {
             const std::set<std::string>& names = NamesForKind(d, word);
             if (names.count(key)) {
                 met = true;
                 continue;
             }
             std::string caseOnly = CaseOnly(names, key);
-            if (!caseOnly.empty()) nearMisses.push_back(Quoted(caseOnly) + " in " + d.doc->title);
+            if (!caseOnly.empty()) nearMisses.push_back({Quoted(caseOnly), d.title});
         }
-        for (const std::string& miss : nearMisses)
+        for (const auto& [miss, title] : nearMisses)
             Add(t, &row, std::string("meets ") + WhatForKind(word) + miss +
-                             " only when letter case is ignored: keys are compared exactly");
+                             " only when letter case is ignored: keys are compared exactly", title);
         if (!met && nearMisses.empty())
             Add(t, &row, std::string("no document has ") + WhatForKind(word) + Quoted(key));
     }
@@ -135,15 +139,15 @@ struct Checker {
             for (const std::string& candidate : row.cells[static_cast<size_t>(place)]) {
                 if (candidate.empty() || candidate == MappingAsIs || candidate == MappingNone) continue;
                 bool someHave = false;
-                std::vector<std::string> nearMisses;
-                for (const DocNames& d : docs) {
+                std::vector<std::pair<std::string, std::string>> nearMisses; // the name there, and where
+                for (const CheckedDoc& d : docs) {
                     if (d.masters.count(candidate)) someHave = true;
                     std::string caseOnly = CaseOnly(d.masters, candidate);
-                    if (!caseOnly.empty()) nearMisses.push_back(d.doc->title + " has " + Quoted(caseOnly));
+                    if (!caseOnly.empty()) nearMisses.push_back({caseOnly, d.title});
                 }
-                for (const std::string& miss : nearMisses)
-                    Add(t, &row, cell + ": no master page " + Quoted(candidate) + ", but " + miss +
-                                     " (letter case differs)");
+                for (const auto& [miss, title] : nearMisses)
+                    Add(t, &row, cell + ": no master page " + Quoted(candidate) + ", but " + Quoted(miss) +
+                                     " (letter case differs)", title);
                 if (!someHave && nearMisses.empty()) {
                     std::string hint;
                     if (Folded(candidate) == Folded(MappingAsIs)) hint = " (the word is \"As Is\")";
@@ -160,11 +164,11 @@ struct Checker {
         bool any = false;
         for (const std::string& p : row.cells[MappingLeftCell]) any |= !p.empty();
         if (!any) return;
-        for (const DocNames& d : docs) {
-            if (d.doc->doc->twoSided) continue;
+        for (const CheckedDoc& d : docs) {
+            if (d.twoSided) continue;
             if (word != MappingPageType && !NamesForKind(d, word).count(row.Key())) continue;
-            Add(t, &row, "cell 2 (left-hand pages) is never used in " + d.doc->title +
-                             ", which is one-sided: all its pages are right-hand pages");
+            Add(t, &row, "cell 2 (left-hand pages) is never used in a one-sided document: all its pages are "
+                         "right-hand pages", d.title);
         }
     }
 
@@ -208,10 +212,14 @@ struct Checker {
 
 } // namespace
 
-std::vector<std::string> CheckMappingDocument(const SimDoc& mapping, const std::vector<CheckedDoc>& docs) {
-    std::vector<DocNames> names;
-    for (const CheckedDoc& d : docs) names.push_back(NamesOf(d));
-    Checker checker{names, {}};
+std::string FindingPlace(const MappingFinding& f) {
+    std::string where = "table " + std::to_string(f.table) + " " + Quoted(f.heading);
+    if (f.row) where += ", row " + std::to_string(f.row) + " " + Quoted(f.key);
+    return where;
+}
+
+std::vector<MappingFinding> CheckMappingDocument(const SimDoc& mapping, const std::vector<CheckedDoc>& docs) {
+    Checker checker{docs, {}};
     std::vector<MappingTableView> tables = ReadMappingTables(mapping);
     int first[MappingTableKinds] = {};
     for (const MappingTableView& t : tables) {

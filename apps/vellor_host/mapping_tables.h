@@ -2,7 +2,8 @@
 // simulated host's objects instead of through host calls: each table's
 // heading, kind and rows, every cell's paragraph texts. The kind of a table,
 // the rows that count and the words of a cell follow tools/mapping_rules.h,
-// the rules the plug-in itself reads its tables by.
+// the rules the plug-in itself reads its tables by. Tables and rows read
+// from a MIF file also say the line their statement begins at.
 #pragma once
 
 #include "hostsim/sim_model.h"
@@ -13,6 +14,7 @@
 struct MappingRowView {
     int number = 0;        // 1 for the table's first row (its heading row)
     int32_t rowType = 0;
+    int line = 0;          // of its <Row statement in the file (0: not known)
     std::vector<std::vector<std::string>> cells; // each cell's paragraph texts
     // The key: the first paragraph of the first cell ("" when there is none).
     std::string Key() const { return !cells.empty() && !cells[0].empty() ? cells[0][0] : ""; }
@@ -23,6 +25,7 @@ struct MappingTableView {
     std::string heading;   // the heading cell's text
     int kind = -1;         // index into MappingTableWords, -1 for none
     bool counts = false;   // the first table of its kind: the one the plug-in reads
+    int line = 0;          // of its <Tbl statement in the file (0: not known)
     std::vector<MappingRowView> rows;
 };
 

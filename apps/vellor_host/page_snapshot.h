@@ -1,8 +1,11 @@
 // What the user sees of a document's body pages (number, side, master page),
-// taken before and after a command, and the table of the pages whose master
-// page changed.
+// taken before and after a command, and the record of a run made from them:
+// per body page its master page before and after and, when the plug-in was
+// asked to explain its pass, what it said decided the page. The change
+// table, --explain, JSON and TSV are views of that one record.
 #pragma once
 
+#include "apps/vellor_host/page_explain.h"
 #include "hostsim/sim_model.h"
 
 #include <string>
@@ -12,34 +15,44 @@ struct PageState {
     std::string number; // the page number text
     bool right = true;
     std::string master; // the master page's name, "None" for a page without one
+    bool none = false;  // the page has no master page
+    bool custom = false; // not its side's default master page: what a listing names
 };
 
 struct DocSnapshot {
-    std::string title; // what the tables call the document (its file's last name)
+    std::string title; // the document's file's last name
     std::vector<PageState> pages;
 };
 
-struct PageChange {
+// One body page of the record. Pages are matched by position; a page that
+// exists on one side only (pages added or removed) counts as changed.
+struct PageRecord {
+    size_t position = 0; // from 1
     std::string number;
     bool right = true;
-    std::string before, after;
+    bool existedBefore = true, existsAfter = true;
+    PageState before, after; // a side where the page does not exist is empty
+    bool changed = false;
+    bool explained = false; // the plug-in said what decided it
+    PageExplanation why;
 };
 
 struct DocChanges {
-    std::string title;
-    size_t pageCount = 0;
-    std::vector<PageChange> changes;
-    std::vector<PageState> after; // every page after the command (for -v)
-    std::vector<std::string> beforeMasters;
+    std::string title;    // what tables call the document (set by NameDocuments)
+    std::string name;     // the host's name for it (Windows form)
+    std::string given;    // its path as the user gave it, or relative to the current folder
+    std::string absolute; // its local absolute path
+    size_t pageCount = 0; // body pages after the command
+    std::vector<PageRecord> pages;
 };
 
 DocSnapshot SnapshotDoc(const SimDoc& doc, const std::string& title);
 
-// Pages are matched by position. A page that exists on one side only (pages
-// added or removed) counts as changed, with "" on the side that lacks it.
+// The record of one document, from its state before and after the command.
 DocChanges ComparePages(const DocSnapshot& before, const DocSnapshot& after);
 
-// The change table and the count per document, as printed at the end of a
-// run; `verbose` lists unchanged pages too. `dryRun` words the heading as
-// what would change.
-std::string FormatChangeTable(const std::vector<DocChanges>& docs, bool verbose, bool dryRun);
+size_t ChangedPages(const DocChanges& doc);
+
+// Gives the plug-in's explanations to the pages they name (by position);
+// only those of the document named `doc.name`, or all when `anyName`.
+void AttachExplanations(DocChanges* doc, const std::vector<PageExplanation>& explanations, bool anyName);

@@ -18,7 +18,16 @@ void Touched(StoreTap& tap) {
     if (tap.onActivity) tap.onActivity(tap.activityContext);
 }
 
+// The inner store's warnings about `name`, just read: each once, however
+// often the file is read again.
+void TakeWarnings(StoreTap& tap, const std::string& name) {
+    if (!tap.innerWarnings) return;
+    for (std::string& warning : tap.innerWarnings(tap.inner.context))
+        if (tap.warned.insert(name + '\n' + warning).second) tap.readWarnings.push_back(std::move(warning));
+}
+
 int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
+    if (tap.checkpoint) tap.checkpoint(tap.inner.context);
     auto hit = tap.cache.find(name);
     if (hit != tap.cache.end()) {
         *out = hit->second;
@@ -27,7 +36,8 @@ int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
     }
     if (!tap.inner.load) return SimStatusNotFound;
     SimDoc loaded;
-    int status = tap.inner.load(tap.inner.context, name, &loaded);
+    int status = tap.inner.load(tap.inner.context, StoreTapFileOf(tap, name), &loaded);
+    TakeWarnings(tap, name);
     if (status != SimOk) return status;
     AsLoaded(&loaded, name);
     if (!loaded.isBook && !tap.before.count(name)) tap.before[name] = SnapshotDoc(loaded, DocTitle(name));
@@ -43,7 +53,9 @@ int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
 int TapLoad(void* context, const std::string& name, SimDoc* out) {
     auto* tap = static_cast<StoreTap*>(context);
     Touched(*tap);
-    return LoadThrough(*tap, name, out);
+    int status = LoadThrough(*tap, name, out);
+    if (status != SimOk) tap->failedLoads[name] = tap->innerError ? tap->innerError(tap->inner.context) : std::string();
+    return status;
 }
 
 int TapSave(void* context, const std::string& name, const SimDoc& doc) {
@@ -74,7 +86,8 @@ int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::str
         *isBook = doc.isBook;
         return status;
     }
-    int status = tap.innerCheck(tap.inner.context, name, isBook);
+    int status = tap.innerCheck(tap.inner.context, StoreTapFileOf(tap, name), isBook);
+    TakeWarnings(tap, name);
     if (status != SimOk && error) {
         std::string why = tap.innerError ? tap.innerError(tap.inner.context) : std::string();
         *error = why.empty() ? DocTitle(name) + ": cannot be read" : why;
@@ -83,13 +96,14 @@ int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::str
 }
 
 int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {
+    if (tap.checkpoint) tap.checkpoint(tap.inner.context);
     if (tap.writable && !tap.writable->count(name)) {
         tap.failedSaves.push_back({name, "this run was not asked to write it, so it was left as it is"});
         return SimStatusSaveFailed;
     }
     int status = SimOk;
     if (!tap.dryRun) {
-        status = tap.inner.save ? tap.inner.save(tap.inner.context, name, doc) : SimStatusSaveFailed;
+        status = tap.inner.save ? tap.inner.save(tap.inner.context, StoreTapFileOf(tap, name), doc) : SimStatusSaveFailed;
         if (status != SimOk) {
             std::string why = tap.innerError ? tap.innerError(tap.inner.context) : std::string();
             tap.failedSaves.push_back({name, why});
@@ -106,6 +120,11 @@ int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {
         tap.after[name] = SnapshotDoc(doc, DocTitle(name));
     }
     return SimOk;
+}
+
+const std::string& StoreTapFileOf(const StoreTap& tap, const std::string& name) {
+    auto file = tap.files.find(name);
+    return file == tap.files.end() ? name : file->second;
 }
 
 std::string DocTitle(const std::string& windowsName) {

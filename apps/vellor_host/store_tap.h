@@ -23,6 +23,21 @@ struct StoreTap {
     std::string (*innerError)(void* context) = nullptr;
     // Whether a file reads, without making a document of it (may be null).
     int (*innerCheck)(void* context, const std::string& name, bool* isBook) = nullptr;
+    // Called with the inner store's context at every open and save, cached
+    // or not: where a signal stops the run between documents (may be null).
+    void (*checkpoint)(void* context) = nullptr;
+    // What the inner store found odd in the files it read and kept as it
+    // stood, taken from it after each read (may be null).
+    std::vector<std::string> (*innerWarnings)(void* context) = nullptr;
+    std::vector<std::string> readWarnings; // each once per file, in the order first given
+    std::set<std::string> warned;          // file name and warning of each given
+
+    // The file a name stands for (Windows form), where it is not the name
+    // itself: a book's document named as FrameMaker stored it ("O:\Bills
+    // 09\Cover.fm") and found here under another name. Loads, saves and
+    // checks of the name reach that file; everything else here goes by the
+    // name, which the document keeps.
+    std::map<std::string, std::string> files;
 
     std::map<std::string, SimDoc> cache;       // last state read or saved, by name
     // Files read from disk whenever they are opened and never held in the
@@ -38,6 +53,7 @@ struct StoreTap {
         std::string why;  // the store's words, may be empty
     };
     std::vector<FailedSave> failedSaves;       // in order of failure
+    std::map<std::string, std::string> failedLoads; // name -> the store's words, for the host's opens that failed
 
     // The files the run may write (Windows form); a save of any other is
     // refused. Unset: any.
@@ -58,6 +74,9 @@ int StoreTapRead(StoreTap& tap, const std::string& name, SimDoc* out, std::strin
 int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::string* error);
 // Saves a document as the host program itself does (File > Save), dry-run aware.
 int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc);
+
+// The file `name` stands for (Windows form): its entry in `files`, or itself.
+const std::string& StoreTapFileOf(const StoreTap& tap, const std::string& name);
 
 // The last element of a Windows-form name: what tables call a document.
 std::string DocTitle(const std::string& windowsName);

@@ -1,5 +1,5 @@
-// Chunks for the vectors of MIF trees read from files, freed when the last
-// vector in them is (see mif_arena.h).
+// Chunks for the arrays of MIF trees read from files, freed when the last
+// array in them is (see mif_arena.h).
 #include "hostsim/mif/mif_arena.h"
 
 #include <cstddef>
@@ -9,28 +9,28 @@
 
 namespace {
 
-// A chunk: its count of live allocations, then the allocations.
+constexpr size_t ChunkBytes = 64 * 1024;
+// Larger requests (the paragraphs of a long flow) go to the heap: a chunk
+// holds many small arrays, and a large one would keep a chunk for itself.
+constexpr size_t LargestInChunk = 4096;
+// Arrays in a chunk start at multiples of this: enough for every element
+// kind of the tree (pointers, 32-bit numbers).
+constexpr size_t Grain = alignof(void*);
+
+// At the start of each chunk: its count of live arrays, then the arrays.
 struct alignas(std::max_align_t) Chunk {
     size_t live = 0;
     bool open = true;       // still filled by the read under way
     Chunk* spare = nullptr; // kept for the next read: the next kept chunk
 };
 
-// Before every allocation: the chunk it is in, null for one from the heap.
-// Its size keeps what follows it aligned as the heap's own blocks are.
-struct alignas(std::max_align_t) Header {
-    Chunk* chunk;
-};
-
-constexpr size_t ChunkBytes = 64 * 1024;
-// Larger requests (the children of a long flow) go to the heap: a chunk
-// holds many small vectors, and a large one would keep a chunk for itself.
-constexpr size_t LargestInChunk = 4096;
-
 // Chunks freed are kept for the next read, up to this many (4 MiB, about
 // a large chapter's tree): memory handed back to the system would cost a
 // page fault per page when the next chapter is read.
 constexpr size_t SparesKept = 64;
+
+void* NewChunkMemory() { return ::operator new(ChunkBytes, std::align_val_t(ChunkBytes)); }
+void DeleteChunkMemory(void* p) noexcept { ::operator delete(p, std::align_val_t(ChunkBytes)); }
 
 struct ThreadArena {
     int scopes = 0;
@@ -42,7 +42,7 @@ struct ThreadArena {
     bool ended = false; // the thread is ending: nothing more is kept
     ~ThreadArena() {
         ended = true;
-        while (spares) ::operator delete(std::exchange(spares, spares->spare));
+        while (spares) DeleteChunkMemory(std::exchange(spares, spares->spare));
     }
 };
 thread_local ThreadArena arena;
@@ -50,7 +50,8 @@ thread_local ThreadArena arena;
 // A chunk nothing is in any more: kept for the next read, or freed.
 void Release(Chunk* chunk) {
     if (arena.ended || arena.spareCount >= SparesKept) {
-        ::operator delete(chunk);
+        chunk->~Chunk();
+        DeleteChunkMemory(chunk);
         return;
     }
     chunk->spare = arena.spares;
@@ -58,7 +59,7 @@ void Release(Chunk* chunk) {
     ++arena.spareCount;
 }
 
-// The read no longer fills the chunk: it goes when its last allocation does.
+// The read no longer fills the chunk: it goes when its last array does.
 void Close(Chunk* chunk) {
     chunk->open = false;
     if (chunk->live == 0) Release(chunk);
@@ -66,7 +67,7 @@ void Close(Chunk* chunk) {
 
 // A chunk's memory: a kept one, else from the heap (throws std::bad_alloc).
 void* NewChunk() {
-    if (!arena.spares) return ::operator new(ChunkBytes);
+    if (!arena.spares) return NewChunkMemory();
     --arena.spareCount;
     return std::exchange(arena.spares, arena.spares->spare);
 }
@@ -79,11 +80,10 @@ void* FromChunk(size_t need) {
         arena.next = static_cast<char*>(memory) + sizeof(Chunk);
         arena.limit = static_cast<char*>(memory) + ChunkBytes;
     }
-    Header* h = reinterpret_cast<Header*>(arena.next);
+    void* p = arena.next;
     arena.next += need;
-    h->chunk = arena.current;
     ++arena.current->live;
-    return h + 1;
+    return p;
 }
 
 } // namespace
@@ -97,22 +97,19 @@ MifArenaScope::~MifArenaScope() {
     arena.next = arena.limit = nullptr;
 }
 
-void* MifTreeAllocate(size_t bytes) {
+void* MifTreeAllocate(size_t bytes, bool* inChunk) {
     if (bytes > SIZE_MAX / 2) throw std::bad_alloc();
-    size_t need = sizeof(Header) + ((bytes + alignof(Header) - 1) & ~(alignof(Header) - 1));
-    if (arena.scopes && need <= LargestInChunk) return FromChunk(need);
-    Header* h = static_cast<Header*>(::operator new(sizeof(Header) + bytes));
-    h->chunk = nullptr;
-    return h + 1;
+    size_t need = (bytes + Grain - 1) & ~(Grain - 1);
+    *inChunk = arena.scopes && need && need <= LargestInChunk;
+    return *inChunk ? FromChunk(need) : ::operator new(bytes);
 }
 
-void MifTreeFree(void* p) noexcept {
+void MifTreeFree(void* p, bool inChunk) noexcept {
     if (!p) return;
-    Header* h = static_cast<Header*>(p) - 1;
-    Chunk* chunk = h->chunk;
-    if (!chunk) {
-        ::operator delete(h);
+    if (!inChunk) {
+        ::operator delete(p);
         return;
     }
+    Chunk* chunk = reinterpret_cast<Chunk*>(reinterpret_cast<uintptr_t>(p) & ~uintptr_t(ChunkBytes - 1));
     if (--chunk->live == 0 && !chunk->open) Release(chunk);
 }

@@ -1,17 +1,19 @@
 // MIF books: components in book order, with this host's folders and groups
 // as nested statements, and FrameMaker's device-independent file names
-// relative to the book's folder.
+// relative to the book's folder: a drive (`<v>O:`) or a share (`<h>server`)
+// starts a name of its own, which the book's folder has no part in.
 #include "hostsim/mif/mif_document.h"
 #include "hostsim/mif/mif_source.h"
 
 #include <algorithm>
+#include <cctype>
 #include <memory>
 
 namespace {
 
 struct Drive {
-    std::string drive;              // "Z:" or "" (a name without one)
-    std::vector<std::string> parts; // folders below its root
+    std::string drive;              // "Z:", "\\server" (a share's host) or "" (a name without one)
+    std::vector<std::string> parts; // folders below its root (for a share, the share first)
 };
 
 Drive SplitFolder(const std::string& folder) {
@@ -20,6 +22,10 @@ Drive SplitFolder(const std::string& folder) {
     if (rest.size() >= 2 && rest[1] == ':') {
         d.drive = rest.substr(0, 2);
         rest = rest.substr(2);
+    } else if (rest.compare(0, 2, "\\\\") == 0) {
+        size_t end = std::min(rest.find('\\', 2), rest.size());
+        d.drive = rest.substr(0, end);
+        rest = rest.substr(end);
     }
     size_t i = 0;
     while (i <= rest.size()) {
@@ -40,6 +46,13 @@ std::string Join(const Drive& d) {
 std::string FolderOf(const std::string& name) {
     size_t slash = name.find_last_of('\\');
     return slash == std::string::npos ? std::string() : name.substr(0, slash);
+}
+
+// Drive letters are one drive in either case, as are host names.
+bool SameDrive(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
 int32_t IntArg(const MifNode& n, const char* token, int32_t fallback) {
@@ -161,8 +174,12 @@ std::string MifResolveBookName(const std::string& bookFolder, const std::string&
         std::string arg = name.substr(close + 1, next == std::string::npos ? std::string::npos : next - close - 1);
         if (code == "r") {
             d.parts.clear();
-        } else if (code == "v") {
+        } else if (code == "v") { // "O:", also seen as "O" or "O:\"
+            while (!arg.empty() && (arg.back() == '\\' || arg.back() == '/')) arg.pop_back();
             d.drive = arg.empty() || arg.back() == ':' ? arg : arg + ":";
+            d.parts.clear();
+        } else if (code == "h") { // a share's host: "\\server", its share the next component
+            d.drive = "\\\\" + arg.substr(std::min(arg.find_first_not_of("\\/"), arg.size()));
             d.parts.clear();
         } else if (code == "u") {
             if (!d.parts.empty()) d.parts.pop_back();
@@ -178,8 +195,10 @@ std::string MifBookRelativeName(const std::string& bookFolder, const std::string
     Drive base = SplitFolder(bookFolder), target = SplitFolder(fullName);
     std::string out;
     size_t common = 0;
-    if (base.drive != target.drive) {
-        out = target.drive.empty() ? "<r>" : "<v>" + target.drive + "<r>";
+    if (!SameDrive(base.drive, target.drive)) { // written as FrameMaker writes a name on another drive or host
+        if (target.drive.empty()) out = "<r>";
+        else if (target.drive[0] == '\\') out = "<h>" + target.drive.substr(2);
+        else out = "<v>" + target.drive;
     } else {
         while (common < base.parts.size() && common + 1 < target.parts.size() &&
                base.parts[common] == target.parts[common])
@@ -212,6 +231,7 @@ bool MifWriteBook(const SimDoc& book, const std::string& name, MifFile* out) {
         out->utf8 = src->file.utf8;
         out->units = src->file.units;
         out->source = src->file.source;
+        out->trailer = src->file.trailer;
     } else {
         out->version = "2015";
         out->statements.push_back(MifStatement("Book", MifNumberAtom(2015)));

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -100,15 +101,14 @@ ObjId ReadAnchor(DocReader& r, const MifNode& item, ObjId para, int32_t offset) 
 // over the paragraph's statements finds its tag and its own format.
 struct ParaParts {
     ObjId standsIn = 0;
-    const std::string* whole = nullptr; // the text whole where it stands (its one item), else null
+    std::optional<std::string_view> whole; // the text whole where it stands (its one item), else none
     const MifNode* tag = nullptr;       // the first <PgfTag>
     const MifNode* pgf = nullptr;       // the first <Pgf>
 };
 ParaParts ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, ObjId* frame,
                     ObjId standsIn, bool inFlow) {
-    static const std::string none;
     std::string scratch;
-    ParaParts parts{standsIn, &none};
+    ParaParts parts{standsIn, std::string_view()};
     size_t counted = 0; // the bytes of the text that `offset` has counted
     int32_t offset = 0; // their characters, and the anchors among them
     bool firstLine = true;
@@ -129,9 +129,10 @@ ParaParts ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, O
                     *frame = it->second;
                 }
             } else if (MifIs(item, "String") || MifIs(item, "Char") || MifIs(item, "Variable")) {
-                const std::string& part = MifItemTextRef(item, r.src.variableText, scratch);
+                std::string_view part = MifItemTextRef(item, r.src.variableText, scratch);
                 if (part.empty()) continue;
-                parts.whole = p.text.empty() && &part != &scratch ? &part : nullptr;
+                if (p.text.empty() && part.data() != scratch.data()) parts.whole = part;
+                else parts.whole.reset();
                 p.text += part;
             } else if (MifIsAnchor(item)) {
                 offset += SimCharCount(std::string_view(p.text).substr(counted));
@@ -161,13 +162,13 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
     // while its anchors make more.
     SimObject& p = r.doc.objects[id];
     ParaParts parts = ReadLines(r, node, id, p, frame, inFlow ? 0 : holder, inFlow);
-    const std::string& tag = MifStatementText(parts.tag);
+    std::string_view tag = MifStatementText(parts.tag);
     p.name = tag;
     if (ObjId f = FormatNamed(r, p.name)) p.indent = r.doc.objects[f].indent;
     if (parts.pgf) Dimension(MifFindArg(*parts.pgf, "PgfLIndent"), r.src.file.units, &p.indent);
     p.parent = parts.standsIn;
     if (inFlow && !p.parent) p.parent = *frame;
-    MifNoteParaRead(r.src, id, p, tag, parts.whole);
+    MifNoteParaRead(r.src, id, p, tag, parts.whole ? &*parts.whole : nullptr);
     return id;
 }
 
@@ -257,7 +258,7 @@ void ReadPage(DocReader& r, const MifNode& page) {
     if (body) {
         r.doc.bodyPages.push_back(pid);
         if (const MifAtom* num = MifFindArg(page, "PageNum"); num && num->kind == MifString)
-            r.doc.objects[pid].pageNumber = num->text;
+            r.doc.objects[pid].pageNumber = num->text.str();
         r.backgrounds.emplace_back(pid, MifFindText(page, "PageBackground", "Default"));
     } else if (master) {
         r.doc.objects[pid].name = MifFindText(page, "PageTag");
@@ -393,7 +394,7 @@ bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
         } else if (s.token == "MarkerTypeCatalog") {
             for (const MifNode& t : s.children)
                 if (t.token == "MTypeName" && !t.args.empty()) {
-                    ObjId id = NamedObject(r, SimObjMarkerType, doc.markerTypes, t.args[0].text);
+                    ObjId id = NamedObject(r, SimObjMarkerType, doc.markerTypes, t.args[0].text.str());
                     src->objectOf.Set(&t, id);
                 }
         } else if (s.token == "Tbls") {

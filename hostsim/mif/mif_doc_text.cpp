@@ -34,8 +34,8 @@ bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out) {
     return out->node != nullptr;
 }
 
-void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p, const std::string& tag,
-                     const std::string* text) {
+void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p, std::string_view tag,
+                     const std::string_view* text) {
     if (src.parasRead.size() <= para) src.parasRead.resize(para + 1);
     MifSource::ParaRead& r = src.parasRead[para];
     r = MifSource::ParaRead{tag, {}, 0, 0, p.indent, true, text == nullptr};
@@ -69,7 +69,7 @@ const char* const StandardTypes[] = {"Header/Footer $1", "Header/Footer $2", "In
 
 } // namespace
 
-std::string MifCharText(const std::string& keyword) {
+std::string MifCharText(std::string_view keyword) {
     for (const auto& k : CharKeywords)
         if (keyword == k.keyword) return MifFrameRomanChar(k.code);
     return std::string();
@@ -79,46 +79,45 @@ namespace {
 
 // The string or keyword value of the first child with the token, where it
 // stands; "" for none (what MifFindText gives, without a copy).
-template <size_t N> const std::string& TextOf(const MifNode& node, const char (&token)[N]) {
+template <size_t N> std::string_view TextOf(const MifNode& node, const char (&token)[N]) {
     return MifStatementText(MifChild(node, token));
 }
 
 } // namespace
 
-const std::string& MifStatementText(const MifNode* statement) {
-    static const std::string none;
+std::string_view MifStatementText(const MifNode* statement) {
     const MifAtom* a = statement && !statement->args.empty() ? &statement->args[0] : nullptr;
-    return a && (a->kind == MifString || a->kind == MifKeyword) ? a->text : none;
+    return a && (a->kind == MifString || a->kind == MifKeyword) ? a->text.view() : std::string_view();
 }
 
-const std::string& MifItemTextRef(const MifNode& item, const std::map<std::string, std::string>& variables,
-                                  std::string& scratch) {
-    static const std::string none;
-    if (MifIs(item, "String")) return !item.args.empty() && item.args[0].kind == MifString ? item.args[0].text : none;
-    if (MifIs(item, "Char")) return item.args.empty() ? none : scratch = MifCharText(item.args[0].text);
+std::string_view MifItemTextRef(const MifNode& item, const MifVariables& variables, std::string& scratch) {
+    if (MifIs(item, "String"))
+        return !item.args.empty() && item.args[0].kind == MifString ? item.args[0].text.view() : std::string_view();
+    if (MifIs(item, "Char"))
+        return item.args.empty() ? std::string_view() : std::string_view(scratch = MifCharText(item.args[0].text.view()));
     if (MifIs(item, "Variable")) {
         auto it = variables.find(TextOf(item, "VariableName"));
-        return it == variables.end() ? none : it->second;
+        return it == variables.end() ? std::string_view() : std::string_view(it->second);
     }
-    return none;
+    return std::string_view();
 }
 
-std::string MifItemText(const MifNode& item, const std::map<std::string, std::string>& variables) {
+std::string MifItemText(const MifNode& item, const MifVariables& variables) {
     std::string scratch;
-    return MifItemTextRef(item, variables, scratch);
+    return std::string(MifItemTextRef(item, variables, scratch));
 }
 
 bool MifIsAnchor(const MifNode& item) {
     return MifIs(item, "Marker") || MifIs(item, "ATbl") || MifIs(item, "AFrame") || MifIs(item, "FNote");
 }
 
-int32_t MifItemPositions(const MifNode& item, const std::map<std::string, std::string>& variables) {
+int32_t MifItemPositions(const MifNode& item, const MifVariables& variables) {
     if (MifIsAnchor(item)) return 1;
     return SimCharCount(MifItemText(item, variables));
 }
 
-std::map<std::string, std::string> MifVariableTexts(const MifNode& catalog) {
-    std::map<std::string, std::string> out;
+MifVariables MifVariableTexts(const MifNode& catalog) {
+    MifVariables out;
     for (const MifNode& f : catalog.children) {
         if (f.token != "VariableFormat") continue;
         std::string def = MifFindText(f, "VariableDef"), text;

@@ -150,7 +150,6 @@ MifNode Shell(const MifNode& read) {
     MifNode out;
     out.token = read.token;
     out.args = read.args;
-    out.line = read.line;
     out.begin = read.begin;
     out.end = read.end;
     out.children.reserve(read.children.size());
@@ -387,6 +386,7 @@ void WritePatched(MifWriteContext& ctx, MifFile* out) {
     out->utf8 = src.file.utf8;
     out->units = src.file.units;
     out->source = src.file.source;
+    out->trailer = src.file.trailer;
 
     Additions a = FindAdditions(ctx);
     for (const MifNode& s : src.file.statements) {

@@ -16,6 +16,7 @@
 #include "hostsim/sim_model.h"
 
 #include <string>
+#include <vector>
 
 // The host's objects of a parsed file; `name` is the file's full name. The
 // document keeps a record of the tree for writing back. False with a message
@@ -27,8 +28,10 @@ bool MifToDoc(MifFile&& file, const std::string& name, SimDoc* out, std::string*
 // The tree to write for a document or book under `name`.
 bool MifFromDoc(const SimDoc& doc, const std::string& name, MifFile* out, std::string* error);
 
-// Reads a document or book file (local name) into the host's objects.
-bool MifLoadDoc(const std::string& localPath, const std::string& name, SimDoc* out, std::string* error);
+// Reads a document or book file (local name) into the host's objects; what
+// reading found odd and kept as it stood is added to `warnings` (when given).
+bool MifLoadDoc(const std::string& localPath, const std::string& name, SimDoc* out, std::string* error,
+                std::vector<std::string>* warnings = nullptr);
 // Writes one with an atomic save.
 bool MifSaveDoc(const SimDoc& doc, const std::string& localPath, const std::string& name,
                 std::string* error);

@@ -5,6 +5,7 @@
 #include "hostsim/mif/mif_reader.h"
 
 #include "hostsim/mif/mif_text.h"
+#include "hostsim/sim_model.h"
 
 #include <algorithm>
 #include <bit>
@@ -49,6 +50,7 @@ struct Datum {
     MifAtomKind kind = MifKeyword;
     const char* text = nullptr;
     size_t textSize = 0;
+    bool decoded = false; // `text` is no view of the file: the tree keeps a copy
     const char* unit = nullptr;
     size_t unitSize = 0;
     const char* begin = nullptr;
@@ -65,30 +67,50 @@ struct Reader {
     bool keep;             // false: statements are checked and nothing is built
     int line = 1;
     size_t statements = 0;
-    size_t treeBytes = 0;
+    size_t treeBytes = 0;   // what the tree takes
+    size_t objectBytes = 0; // what the host's objects of it take
     bool utf8 = true;
     size_t topLevel = 0;   // statements closed at the top level
     bool identified = false; // the first statement said what the file is
     std::vector<Frame> open{}; // the statements open now, outermost first
     FirstDatum first{};
-    // Reading: the nodes of the open statements, outermost first. Each is
-    // made where it stays, at the end of its parent's children (or of the
-    // file's statements): nothing is added to a vector that holds an open
-    // statement until that statement closes, so these stay valid.
-    std::vector<MifNode*> pending{};
+    // Reading: the node of each open statement, outermost first, and on
+    // stacks shared by every level the statements closed and the data read
+    // in the open ones (the last `nested` and `args` of each open statement
+    // are its own): each statement's arrays are made at their exact size
+    // when it closes. The statements closed at the top level stay on
+    // `closed` until the end.
+    std::vector<MifNode> building{};
+    std::vector<MifNode> closed{};
+    std::vector<MifAtom> data{};
     std::string decoded{}; // the value of a string that holds escapes or non-ASCII bytes
+    bool escapeNoted = false; // the first escape kept as it stands has its warning
 
     bool Fail(int at, const std::string& message) {
         *error = name + ":" + std::to_string(at) + ": " + message;
         return false;
     }
+    void Warn(MifFile* out, int at, const std::string& message) {
+        out->warnings.push_back(name + ":" + std::to_string(at) + ": " + message);
+    }
     uint32_t Offset(const char* at) const { return (uint32_t)(at - base); }
-    // What a piece of the tree costs, counted against the memory limit
-    // whether or not the tree is built, so that checking stops where
-    // reading would.
-    bool Costs(size_t bytes, size_t text) {
-        treeBytes += bytes + (text > 15 ? text : 0);
-        return treeBytes <= limits.maxTreeBytes;
+    // What a piece of the tree and the host's objects of it cost, counted
+    // against the memory limits whether or not the tree is built, so that
+    // checking stops where reading would; false with the message at line
+    // `at` when it is more than they allow.
+    bool Costs(size_t tree, size_t objects, int at) {
+        treeBytes += tree;
+        objectBytes += objects;
+        if (treeBytes + objectBytes > limits.maxTreeBytes)
+            return Fail(at, "file too large to hold in memory; split it into smaller documents");
+        size_t read = (size_t)(p - base);
+        if (Within(treeBytes, read, limits.treePerByte) && Within(objectBytes, read, limits.objectsPerByte))
+            return true;
+        return Fail(at, "too many statements for its size: FrameMaker writes none so dense; save the "
+                        "document as MIF from FrameMaker again (File > Save As, MIF)");
+    }
+    bool Within(size_t cost, size_t read, size_t perByte) const {
+        return cost <= limits.costSlack || cost - limits.costSlack <= read * perByte;
     }
 };
 
@@ -220,20 +242,63 @@ const char* PastPlainText(const char* p, const char* end, uint64_t* high) {
     return p;
 }
 
-// A string: its value is its bytes when they are their own value (ASCII
-// without escapes, which decoding would copy as they are and cannot
-// refuse), else they are decoded into `r.decoded` (which may refuse them).
-// Whether they are is found in the same pass that looks for the string's end.
-bool ReadString(Reader& r, Datum* d) {
+// Whether the strings of a statement may go on over line ends: FrameMaker
+// wraps long equations (`<MathFullForm `...'>`) over several lines. Any
+// other string ends on its line, so that a lost quote is reported where it
+// was lost instead of taking the statements after it for text.
+bool WrapsOverLines(const Reader& r) {
+    static const char token[] = "MathFullForm";
+    const size_t size = sizeof token - 1;
+    if (r.open.empty() || r.open.back().tokenSize != size) return false;
+    return std::memcmp(r.open.back().token, token, size) == 0;
+}
+
+// How an escape MIF does not have is shown: "\n", "\ (0x01)".
+std::string ShownEscape(const char* backslash, const char* end) {
+    unsigned char c = backslash + 1 < end ? (unsigned char)backslash[1] : 0;
+    if (IsLineEnd((char)c)) return "\\ at the end of a line";
+    char shown[16];
+    if (c > 0x20 && c < 0x7F)
+        std::snprintf(shown, sizeof shown, "\\%c", c);
+    else
+        std::snprintf(shown, sizeof shown, "\\ (0x%02X)", c);
+    return shown;
+}
+
+// The warning for the file's first escape kept as it stands, at `at` in the
+// string whose text begins at `s` on line `line`.
+void NoteKeptEscape(Reader& r, MifFile* out, const char* s, size_t at, int line) {
+    if (r.escapeNoted) return;
+    r.escapeNoted = true;
+    for (size_t i = 0; i < at; ++i)
+        if (s[i] == '\n' || (s[i] == '\r' && s[i + 1] != '\n')) ++line; // s[at] is the backslash
+    r.Warn(out, line, "unknown escape " + ShownEscape(s + at, r.end) + " kept as it stands");
+}
+
+// A string: its value is its bytes when they are their own value (ASCII,
+// or UTF-8 in a UTF-8 file, without escapes or line ends), else they are
+// decoded (which may refuse them) into `r.decoded`, and the tree keeps a
+// copy. Whether they are is found in the same pass that looks for the
+// string's end; bytes above ASCII are decoded either way, to know they are
+// good.
+bool ReadString(Reader& r, Datum* d, MifFile* out) {
     int startLine = r.line;
+    const bool overLines = WrapsOverLines(r);
     const char* s = ++r.p; // past the back quote
-    uint64_t high = 0;     // a byte above ASCII or an escape was seen: not zero
+    uint64_t high = 0;     // a byte above ASCII was seen: not zero
+    bool special = false;  // an escape or a line end was seen
     for (;;) {
         r.p = PastPlainText(r.p, r.end, &high);
-        if (r.p >= r.end || *r.p == '\'' || IsLineEnd(*r.p)) break;
+        if (r.p >= r.end || *r.p == '\'') break;
+        if (IsLineEnd(*r.p)) {
+            if (!overLines) break;
+            special = true; // the value leaves the line end out
+            r.p = PastLineEnd(r, r.p);
+            continue;
+        }
         high |= (unsigned char)*r.p & 0x80;
         if (*r.p == '\\') {
-            high = 1;
+            special = true;
             if (r.p + 1 < r.end && !IsLineEnd(r.p[1])) ++r.p;
         }
         ++r.p;
@@ -244,15 +309,18 @@ bool ReadString(Reader& r, Datum* d) {
     if (size > r.limits.maxStringBytes) return r.Fail(startLine, "string too long");
     d->kind = MifString;
     d->end = r.p;
-    if (!high) {
-        d->text = s;
-        d->textSize = size;
-        return true;
-    }
+    d->text = s;
+    d->textSize = size;
+    if (!high && !special) return true;
     std::string message;
-    if (!MifDecodeString(s, size, r.utf8, &r.decoded, &message)) return r.Fail(startLine, message);
-    d->text = r.decoded.data();
-    d->textSize = r.decoded.size();
+    size_t unknown = std::string::npos;
+    if (!MifDecodeString(s, size, r.utf8, &r.decoded, &message, &unknown)) return r.Fail(startLine, message);
+    if (unknown != std::string::npos) NoteKeptEscape(r, out, s, unknown, startLine);
+    d->decoded = special || !r.utf8;
+    if (d->decoded) {
+        d->text = r.decoded.data();
+        d->textSize = r.decoded.size();
+    }
     return true;
 }
 
@@ -330,18 +398,35 @@ bool IsToken(const Frame& f, const char* token) {
     return f.tokenSize == std::strlen(token) && std::memcmp(f.token, token, f.tokenSize) == 0;
 }
 
-// Reading: a statement opened; its node is made at the end of its parent's
-// children (or the file's statements) and filled in until it closes.
-void BuildOpen(Reader& r, const Frame& f, MifFile* out) {
-    MifNodes& siblings = r.pending.empty() ? out->statements : r.pending.back()->children;
-    // Most statements that hold any hold two or more: room for two at the
-    // first spares the move from one to two (and the chunk the slot for one).
-    if (siblings.capacity() == 0) siblings.reserve(2);
-    MifNode& node = siblings.emplace_back();
-    r.pending.push_back(&node);
-    node.token.assign(f.token, f.tokenSize);
-    node.line = f.line;
+// Reading: a statement opened; its node is filled in until it closes. Its
+// token is a view of the file's bytes.
+void BuildOpen(Reader& r, const Frame& f) {
+    MifNode& node = r.building.emplace_back();
+    node.token = MifToken::View(f.token, f.tokenSize);
     node.begin = f.begin;
+}
+
+// What reading a document or book makes of a statement beyond its tree:
+// the host's objects (a page and its page frame, a frame, a paragraph, a
+// table, row or cell, a marker, a paragraph format, a marker type, a flow,
+// a book component), with what the read keeps of each (its statement, a
+// copy of it as read). Counted wherever the statement stands: a little
+// more than reading makes, never less.
+size_t ObjectCost(const char* token, size_t size) {
+    // An object in the host's store, and the record of the statement it was read from.
+    const size_t object = sizeof(SimObject) + 32;
+    auto is = [&](const char* name) { return std::memcmp(token, name, size) == 0; };
+    switch (size) { // every statement is looked at: by length first
+    case 3: return is("Row") || is("Tbl") ? object : is("Pgf") ? 2 * object : 0;
+    case 4: return is("Para") || is("Cell") ? object : is("Page") ? 3 * object : 0;
+    case 5: return is("Frame") ? object : 0;
+    case 6: return is("Marker") ? 2 * object : 0;
+    case 8: return is("TextRect") || is("TextFlow") ? object : 0;
+    case 9: return is("MTypeName") ? object : is("BookGroup") ? 2 * object : 0;
+    case 10: return is("BookFolder") ? 2 * object : 0;
+    case 13: return is("BookComponent") ? 2 * object : 0;
+    default: return 0;
+    }
 }
 
 // A '<' and the token after it: a statement opens.
@@ -358,10 +443,10 @@ bool OpenStatement(Reader& r, MifFile* out) {
     if (!r.identified && !Identify(r, out, std::string(s, size), at)) return false;
     if (r.open.size() >= r.limits.maxDepth) return r.Fail(at, "statements nested too deeply");
     if (++r.statements > r.limits.maxStatements) return r.Fail(at, "too many statements");
-    if (!r.Costs(sizeof(MifNode), size)) return r.Fail(at, "file too large to hold in memory");
+    if (!r.Costs(sizeof(MifNode), ObjectCost(s, size), at)) return false;
     if (r.open.empty()) r.first.present = false;
     r.open.push_back(Frame{s, size, at, r.Offset(start), 0, 0});
-    if (r.keep) BuildOpen(r, r.open.back(), out);
+    if (r.keep) BuildOpen(r, r.open.back());
     return true;
 }
 
@@ -381,10 +466,23 @@ bool TopLevelClosed(Reader& r, MifFile* out, const Frame& done) {
     return true;
 }
 
-// Reading: the statement that closed is complete where it stands.
-void Build(Reader& r) {
-    r.pending.back()->end = r.Offset(r.p);
-    r.pending.pop_back();
+// The last `n` of a stack, moved into an array of their own.
+template <class T> MifVec<T> TakeLast(std::vector<T>& stack, size_t n) {
+    auto from = stack.end() - (ptrdiff_t)n;
+    MifVec<T> taken(std::make_move_iterator(from), std::make_move_iterator(stack.end()));
+    stack.erase(from, stack.end());
+    return taken;
+}
+
+// Reading: the statement that closed takes its data and the statements
+// closed in it, and is itself closed in its parent (or the file).
+void Build(Reader& r, const Frame& done) {
+    MifNode node = std::move(r.building.back());
+    r.building.pop_back();
+    node.end = r.Offset(r.p);
+    node.args = TakeLast(r.data, done.args);
+    node.children = TakeLast(r.closed, done.nested);
+    r.closed.push_back(std::move(node));
 }
 
 // A '>': the innermost statement closes, into its parent or the file.
@@ -397,7 +495,7 @@ bool CloseStatement(Reader& r, MifFile* out) {
         ++r.open.back().nested;
     else if (!TopLevelClosed(r, out, done))
         return false;
-    if (r.keep) Build(r);
+    if (r.keep) Build(r, done);
     return true;
 }
 
@@ -413,25 +511,26 @@ void KeepFirst(Reader& r, const Frame& holder, const Datum& d) {
     r.first.text.assign(d.text, d.textSize);
 }
 
-// Reading: the datum into the innermost statement's data.
+// Reading: the datum into the innermost statement's data; its text a view
+// of the file unless decoding made it.
 void BuildDatum(Reader& r, const Frame& holder, const Datum& d) {
-    MifAtom& atom = r.pending.back()->args.emplace_back();
+    MifAtom& atom = r.data.emplace_back();
     atom.kind = d.kind;
-    atom.text.assign(d.text, d.textSize);
-    if (d.unitSize) atom.unit.assign(d.unit, d.unitSize);
-    atom.position = holder.nested;
+    atom.text = d.decoded ? MifText(std::string_view(d.text, d.textSize)) : MifText::View(d.text, d.textSize);
+    if (d.unitSize) atom.unit = MifUnitText(std::string_view(d.unit, d.unitSize));
+    atom.position = (uint32_t)holder.nested;
     atom.begin = r.Offset(d.begin);
     atom.end = r.Offset(d.end);
 }
 
 // A datum of the innermost statement: a string, a facet, a number or a
 // keyword.
-bool ReadDatum(Reader& r, char c) {
+bool ReadDatum(Reader& r, char c, MifFile* out) {
     int at = r.line;
     Datum d;
     d.begin = r.p;
     if (c == '`') {
-        if (!ReadString(r, &d)) return false;
+        if (!ReadString(r, &d, out)) return false;
     } else if (c == '=' && AtLineStart(r)) {
         if (!ReadFacet(r, &d)) return false;
     } else if (c == '=') {
@@ -442,7 +541,7 @@ bool ReadDatum(Reader& r, char c) {
         if (!ReadWord(r, &d, at)) return false;
     }
     if (r.open.empty()) return r.Fail(at, "data outside a statement");
-    if (!r.Costs(sizeof(MifAtom), d.textSize)) return r.Fail(at, "file too large to hold in memory");
+    if (!r.Costs(sizeof(MifAtom) + (d.decoded ? d.textSize : 0), 0, at)) return false;
     Frame& holder = r.open.back();
     KeepFirst(r, holder, d);
     if (r.keep) BuildDatum(r, holder, d);
@@ -453,6 +552,34 @@ bool ReadDatum(Reader& r, char c) {
     return true;
 }
 
+// How the first bytes of a trailer are shown in its warning: up to twenty,
+// those that are not printable ASCII as \xNN.
+std::string ShownBytes(const char* p, const char* end) {
+    std::string shown;
+    for (int n = 0; p < end && n < 20; ++p, ++n) {
+        unsigned char c = (unsigned char)*p;
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", c);
+        shown += c >= 0x20 && c < 0x7F ? std::string(1, (char)c) : std::string(hex);
+    }
+    return p < end ? shown + "..." : shown;
+}
+
+// At the top level, after the last statement: data with no statement after
+// it (a stray character after "# End of MIFFile") is the file's trailer,
+// kept as it stands. Anything else outside a statement (a stray '>', a
+// macro, data before another statement) is an error where it stands.
+bool ReadTrailer(Reader& r, MifFile* out) {
+    if (!r.identified || !r.open.empty() || *r.p == '>' || std::memchr(r.p, '<', (size_t)(r.end - r.p)))
+        return false;
+    std::string macro;
+    if (IsMacro(r.p, (size_t)(PastWord(r.p, r.end) - r.p), &macro)) return false;
+    out->trailer = r.Offset(r.p);
+    r.Warn(out, r.line, "bytes after the last statement kept as they stand: " + ShownBytes(r.p, r.end));
+    r.p = r.end;
+    return true;
+}
+
 bool Parse(Reader& r, MifFile* out) {
     if (r.end - r.p >= 3 && std::memcmp(r.p, "\xEF\xBB\xBF", 3) == 0) r.p += 3;
     for (;;) {
@@ -460,14 +587,20 @@ bool Parse(Reader& r, MifFile* out) {
         if (r.p >= r.end) break;
         char c = *r.p;
         if (!r.identified && c != '<') return r.Fail(r.line, "not a MIF file");
-        bool ok = c == '<' ? OpenStatement(r, out) : c == '>' ? CloseStatement(r, out) : ReadDatum(r, c);
+        if (c != '<' && ReadTrailer(r, out)) break; // what follows the last statement
+        bool ok = c == '<' ? OpenStatement(r, out) : c == '>' ? CloseStatement(r, out) : ReadDatum(r, c, out);
         if (!ok) return false;
     }
     if (!r.open.empty()) {
+        // Found at the file's last line; the statement left open is named
+        // with the line it opened at, which may be far before.
         const Frame& f = r.open.back();
-        return r.Fail(f.line, "unbalanced '<': <" + std::string(f.token, f.tokenSize) + "> is not closed");
+        int last = r.line - (IsLineEnd(r.end[-1]) ? 1 : 0);
+        return r.Fail(last, "unexpected end of file; the <" + std::string(f.token, f.tokenSize) +
+                                " statement opened at line " + std::to_string(f.line) + " is not closed");
     }
     if (!r.identified) return r.Fail(r.line, "not a MIF file");
+    if (r.keep) out->statements = TakeLast(r.closed, r.closed.size());
     return true;
 }
 

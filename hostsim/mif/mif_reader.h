@@ -6,11 +6,14 @@
 //
 // Everything FrameMaker writes reads: CR LF, LF and CR line ends, comments
 // anywhere, words and strings of any length (XMP hex lines of <DocFileInfo>,
-// equations), data facets of imported graphics (from a line beginning '='
-// to "=EndInset", nothing inside parsed), numbers with units written with or
-// without a space. FrameMaker's binary documents and books are refused with
-// a message that says what to do. The file's bytes are kept in the tree
-// (`MifFile::source`) for writing back.
+// equations, which FrameMaker 10 wraps over several lines), data facets of
+// imported graphics (from a line beginning '=' to "=EndInset", nothing
+// inside parsed), numbers with units written with or without a space. What
+// FrameMaker reads though MIF has no place for it (an escape MIF does not
+// have, bytes after the last statement) is kept as it stands, with a
+// warning (`MifFile::warnings`). FrameMaker's binary documents and books
+// are refused with a message that says what to do. The file's bytes are
+// kept in the tree (`MifFile::source`) for writing back.
 #pragma once
 
 #include "hostsim/mif/mif_tree.h"
@@ -19,13 +22,25 @@
 #include <string>
 
 // Far above anything FrameMaker writes; they bound what hostile input costs.
+//
+// Memory is counted as reading goes: the tree's statements and data, and
+// the host's objects that reading a document or book makes of statements
+// (pages, paragraphs, table cells...), each at what it takes. For each byte
+// of the file read so far the tree may take `treePerByte` bytes and the
+// objects `objectsPerByte`, beyond the first `costSlack` of each: files
+// FrameMaker wrote take a fifth of that, files written by hand as tersely
+// as the sample book two thirds, while a file of tiny statements is refused
+// a few megabytes in, before it costs more. `maxTreeBytes` bounds the whole.
 struct MifLimits {
     size_t maxDepth = 1000;              // statements nested in statements
     size_t maxFileBytes = 256u << 20;    // the whole file
     size_t maxStatements = 16000000;     // in the whole file
     size_t maxStringBytes = 256u << 20;  // one string as written
     size_t maxTokenBytes = 4096;         // one statement name
-    size_t maxTreeBytes = size_t(3) << 30; // memory the tree takes, roughly
+    size_t maxTreeBytes = size_t(3) << 30; // memory the tree and the objects take
+    size_t treePerByte = 10;             // of that, for each byte of the file read so far:
+    size_t objectsPerByte = 16;          // ... the tree's and the objects',
+    size_t costSlack = size_t(8) << 20;  // ... beyond this much of each
 };
 
 // Parses `size` bytes; `name` is what messages call the file. On failure

@@ -15,6 +15,9 @@
 #include <utility>
 #include <vector>
 
+// Variables of a document by name, and the text each shows.
+using MifVariables = std::map<std::string, std::string, std::less<>>;
+
 struct MifSource {
     MifFile file;
     MifStatementObjects objectOf; // Pgf, Page, TextFlow, Para, Marker, ATbl, Tbl,
@@ -47,7 +50,7 @@ struct MifSource {
     // order of their ids, which is the order they were read in.
     std::vector<std::pair<ObjId, int32_t>> textRectId, tableId;
     std::set<ObjId> impliedMarkerTypes;       // named by markers, not in the catalog
-    std::map<std::string, std::string> variableText; // variable name -> the text it shows
+    MifVariables variableText; // variable name -> the text it shows
     bool twoSided = true;
     bool firstPageRight = true;
 };
@@ -89,36 +92,35 @@ bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out);
 // `tag` and `text` (when not null) are where its tag and its text stand in
 // the tree or in `variableText`: kept there, not copied. A null `text` is a
 // text built of several items: it is copied.
-void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p, const std::string& tag,
-                     const std::string* text);
+void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p, std::string_view tag,
+                     const std::string_view* text);
 // The string or keyword a statement gives (its first value): "" for none,
 // or for a null statement.
-const std::string& MifStatementText(const MifNode* statement);
+std::string_view MifStatementText(const MifNode* statement);
 
 // Text and control characters of paragraphs (shared by reading and writing).
 // The character a <Char ...> keyword stands for (UTF-8): every special
 // character MIF names is one; "" for a keyword MIF does not have.
-std::string MifCharText(const std::string& keyword);
+std::string MifCharText(std::string_view keyword);
 // The text an item of a <ParaLine> adds to its paragraph's text: a
 // <String>'s value, a <Char>'s character, the text a <Variable> shows (from
 // `variables`, its name's text); "" for anchors and for what takes no
 // character position (font and condition changes, TextRectID, the ends of
 // cross-references and text insets, whose text stands in <String>s).
-std::string MifItemText(const MifNode& item, const std::map<std::string, std::string>& variables);
+std::string MifItemText(const MifNode& item, const MifVariables& variables);
 // The same without a copy: the text where it stands (in the item or in
 // `variables`), or in `scratch`.
-const std::string& MifItemTextRef(const MifNode& item, const std::map<std::string, std::string>& variables,
-                                  std::string& scratch);
+std::string_view MifItemTextRef(const MifNode& item, const MifVariables& variables, std::string& scratch);
 // Whether an item of a <ParaLine> anchors something (a marker, table, frame
 // or footnote): it takes one position in the paragraph and shows no text.
 bool MifIsAnchor(const MifNode& item);
 // The positions an item takes in its paragraph: its text's characters, or
 // one for an anchor.
-int32_t MifItemPositions(const MifNode& item, const std::map<std::string, std::string>& variables);
+int32_t MifItemPositions(const MifNode& item, const MifVariables& variables);
 // What a <VariableFormats> catalog says its variables show: the text of
 // each definition without its building blocks (<$curpagenum>) and character
 // formats (<Emphasis>), which the host does not evaluate.
-std::map<std::string, std::string> MifVariableTexts(const MifNode& catalog);
+MifVariables MifVariableTexts(const MifNode& catalog);
 // The <Char ...> keyword a character is written as, or null when it goes
 // into a <String>.
 const char* MifCharKeyword(const std::string& utf8Char);

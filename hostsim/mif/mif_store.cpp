@@ -9,7 +9,7 @@
 #include "platform/win_names.h"
 
 #include <new>
-#include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 bool MifToDoc(MifFile&& file, const std::string& name, SimDoc* out, std::string* error) {
@@ -29,9 +29,12 @@ bool MifFromDoc(const SimDoc& doc, const std::string& name, MifFile* out, std::s
     return doc.isBook ? MifWriteBook(doc, name, out) : MifWriteDocument(doc, out, error);
 }
 
-bool MifLoadDoc(const std::string& localPath, const std::string& name, SimDoc* out, std::string* error) {
+bool MifLoadDoc(const std::string& localPath, const std::string& name, SimDoc* out, std::string* error,
+                std::vector<std::string>* warnings) {
     MifFile file;
-    return MifReadFile(localPath, &file, error) && MifToDoc(std::move(file), name, out, error);
+    if (!MifReadFile(localPath, &file, error)) return false;
+    if (warnings) warnings->insert(warnings->end(), file.warnings.begin(), file.warnings.end());
+    return MifToDoc(std::move(file), name, out, error);
 }
 
 bool MifSaveDoc(const SimDoc& doc, const std::string& localPath, const std::string& name, std::string* error) {
@@ -50,15 +53,31 @@ bool LocalName(const std::string& name, std::string* local) {
     return true;
 }
 
-int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
-    std::string local;
-    struct stat st;
-    if (!LocalName(name, &local) || ::stat(local.c_str(), &st) != 0) {
+std::string LastName(const std::string& local) {
+    size_t slash = local.find_last_of("/\\");
+    return slash == std::string::npos ? local : local.substr(slash + 1);
+}
+
+// The file's bytes through the file store: SimOk, or the status a load
+// gives, with `lastError` saying why.
+int ReadBytes(MifFileStore* files, const std::string& name, std::string* local, std::string* bytes) {
+    if (!LocalName(name, local)) {
         files->lastError = name + ": no such file";
         return SimStatusNotFound;
     }
-    std::string error;
-    if (!MifLoadDoc(local, name, out, &error)) {
+    int status = FileStoreRead(files->files, *local, MifLimits().maxFileBytes, bytes, &files->lastError);
+    if (status == FileNotFound) files->lastError = name + ": no such file";
+    return status == FileOk ? SimOk : status == FileNotFound ? SimStatusNotFound : SimStatusBadArgument;
+}
+
+int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
+    std::string local, bytes, error;
+    int status = ReadBytes(files, name, &local, &bytes);
+    if (status != SimOk) return status;
+    MifFile file;
+    bool parsed = MifParseBytes(std::move(bytes), LastName(local), &file, &error);
+    if (parsed) files->warnings.insert(files->warnings.end(), file.warnings.begin(), file.warnings.end());
+    if (!parsed || !MifToDoc(std::move(file), name, out, &error)) {
         files->lastError = error;
         return SimStatusBadArgument; // there, but not a document the host can read
     }
@@ -66,17 +85,26 @@ int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
     return SimOk;
 }
 
+// A document whose bytes would not change is not written: the file keeps
+// its time stamp.
 int SaveFile(MifFileStore* files, const std::string& name, const SimDoc& doc) {
-    std::string local, error;
+    std::string local, error, text;
     if (!LocalName(name, &local)) {
         files->lastError = name + ": not a file name";
         return SimStatusSaveFailed;
     }
-    if (!MifSaveDoc(doc, local, name, &error)) {
-        files->lastError = error;
+    MifFile file; // written at once: it may stand for the statements `doc` read
+    bool made = doc.isBook ? MifWriteBook(doc, name, &file) : MifPatchDocument(doc, &file, &error);
+    if (!made || !MifWriteText(file, &text, &error)) {
+        files->lastError = LastName(local) + ": " + error + "; it is as it was";
         return SimStatusSaveFailed;
     }
-    ++files->saves;
+    int status = FileStoreWrite(files->files, local, text.data(), text.size(), &error);
+    if (status != FileOk && status != FileUnchanged) {
+        files->lastError = LastName(local) + ": " + error;
+        return SimStatusSaveFailed;
+    }
+    ++(status == FileOk ? files->saves : files->unchanged);
     return SimOk;
 }
 
@@ -114,24 +142,26 @@ int Save(void* context, const std::string& name, const SimDoc& doc) {
 
 int MifFileStoreCheck(void* context, const std::string& name, bool* isBook) {
     auto* files = static_cast<MifFileStore*>(context);
-    std::string local, error;
-    struct stat st;
-    if (!LocalName(name, &local) || ::stat(local.c_str(), &st) != 0) {
-        files->lastError = name + ": no such file";
-        return SimStatusNotFound;
-    }
     try {
+        std::string local, bytes, error;
+        int status = ReadBytes(files, name, &local, &bytes);
+        if (status != SimOk) return status;
         MifFile file;
-        if (!MifCheckFile(local, &file, &error)) {
+        if (!MifCheckBytes(bytes.data(), bytes.size(), LastName(local), &file, &error)) {
             files->lastError = error;
             return SimStatusBadArgument;
         }
         *isBook = file.kind == MifBookFile;
+        files->warnings.insert(files->warnings.end(), file.warnings.begin(), file.warnings.end());
         return SimOk;
     } catch (const std::bad_alloc&) {
         files->lastError = OutOfMemory(name);
         return SimStatusBadArgument;
     }
+}
+
+std::vector<std::string> MifFileStoreTakeWarnings(void* context) {
+    return std::exchange(static_cast<MifFileStore*>(context)->warnings, {});
 }
 
 SimStore MifFileStoreMake(MifFileStore* files) {

@@ -1,16 +1,25 @@
 // The simulated host's store of real files: documents and books are MIF
 // files on disk, whatever their names ("MasterPage.fm" is MIF text too). The
 // host hands the store Windows-form names; the store maps them to local ones.
+// Every file is read and written through the file store (`files`; set its
+// `guard` to make the store own the files of a run).
 #pragma once
 
+#include "hostsim/file_store.h"
 #include "hostsim/sim_store.h"
 
 #include <string>
+#include <vector>
 
 struct MifFileStore {
-    std::string lastError; // the message of the last load or save that failed
+    std::string lastError; // the message of the last load or save that failed, naming the file
+    // What reading the files loaded or checked found odd and kept as it
+    // stood ("ch3.mif:41: unknown escape \n kept as it stands"), until taken.
+    std::vector<std::string> warnings;
     int loads = 0;
-    int saves = 0;
+    int saves = 0;     // files written
+    int unchanged = 0; // saves that found the file holding their bytes already: not written
+    FileStore files;
 };
 
 // A store over `files` (which must outlive it).
@@ -21,3 +30,6 @@ SimStore MifFileStoreMake(MifFileStore* files);
 // then let go. SimOk with `*isBook`, else the status and words that a load
 // would give (`lastError`).
 int MifFileStoreCheck(void* files, const std::string& name, bool* isBook);
+
+// The store's warnings since they were last taken; it keeps none.
+std::vector<std::string> MifFileStoreTakeWarnings(void* files);

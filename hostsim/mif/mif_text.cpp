@@ -78,56 +78,78 @@ int MifFrameRomanCode(const std::string& utf8Char) {
     return (unsigned char)fr[0];
 }
 
-bool MifDecodeString(const char* raw, size_t size, bool utf8, std::string* out, std::string* error) {
+namespace {
+
+// The next byte from `i` on that decoding does not copy as it is: a
+// backslash or a line end; `size` when none is left.
+size_t NextSpecial(const char* raw, size_t i, size_t size) {
+    for (; i < size; ++i)
+        if (raw[i] == '\\' || raw[i] == '\n' || raw[i] == '\r') return i;
+    return size;
+}
+
+// The escape whose letter is `e` (the byte after a backslash) into `out`;
+// `i` is past the letter and moves past what the escape takes after it.
+// 1 when it is one, 0 for a letter MIF has no escape for, -1 for a
+// malformed `\x`.
+int DecodeEscape(char e, const char* raw, size_t size, size_t* i, std::string* out) {
+    switch (e) {
+    case 't': *out += '\t'; return 1;
+    case '>': *out += '>'; return 1;
+    case 'q': *out += '\''; return 1;
+    case 'Q': *out += '`'; return 1;
+    case '\\': *out += '\\'; return 1;
+    case 'x': {
+        int hi = *i < size ? HexDigit(raw[*i]) : -1;
+        int lo = *i + 1 < size ? HexDigit(raw[*i + 1]) : -1;
+        if (hi < 0 || lo < 0) return -1;
+        *i += 2;
+        if (*i < size && raw[*i] == ' ') ++*i; // the space that ends the escape
+        *out += MifFrameRomanChar((unsigned char)(hi * 16 + lo));
+        return 1;
+    }
+    default: return 0;
+    }
+}
+
+} // namespace
+
+bool MifDecodeString(const char* raw, size_t size, bool utf8, std::string* out, std::string* error,
+                     size_t* unknownAt) {
     out->clear();
+    if (unknownAt) *unknownAt = std::string::npos;
     size_t runStart = 0;
-    size_t i = 0;
-    while (i < size) {
-        const char* escape = static_cast<const char*>(std::memchr(raw + i, '\\', size - i));
-        if (!escape) break;
-        i = (size_t)(escape - raw);
+    for (size_t i = NextSpecial(raw, 0, size); i < size; i = NextSpecial(raw, i, size)) {
         if (!AppendRaw(raw + runStart, i - runStart, utf8, out, error)) return false;
+        if (raw[i] != '\\') { // a line end of a wrapped string
+            i += raw[i] == '\r' && i + 1 < size && raw[i + 1] == '\n' ? 2 : 1;
+            runStart = i;
+            continue;
+        }
         if (i + 1 >= size) {
             *error = "backslash at the end of a string";
             return false;
         }
-        char e = raw[i + 1];
+        size_t at = i;
         i += 2;
-        switch (e) {
-        case 't': *out += '\t'; break;
-        case '>': *out += '>'; break;
-        case 'q': *out += '\''; break;
-        case 'Q': *out += '`'; break;
-        case '\\': *out += '\\'; break;
-        case 'x': {
-            int hi = i < size ? HexDigit(raw[i]) : -1;
-            int lo = i + 1 < size ? HexDigit(raw[i + 1]) : -1;
-            if (hi < 0 || lo < 0) {
-                *error = "\\x needs two hex digits in string";
-                return false;
-            }
-            i += 2;
-            if (i < size && raw[i] == ' ') ++i; // the space that ends the escape
-            *out += MifFrameRomanChar((unsigned char)(hi * 16 + lo));
-            break;
-        }
-        default: {
-            unsigned char c = (unsigned char)e;
-            char shown[16];
-            if (c > 0x20 && c < 0x7F)
-                std::snprintf(shown, sizeof shown, "\\%c", e);
-            else
-                std::snprintf(shown, sizeof shown, "\\ (0x%02X)", c);
-            *error = std::string("bad escape ") + shown + " in string";
+        int known = DecodeEscape(raw[at + 1], raw, size, &i, out);
+        if (known < 0) {
+            *error = "\\x needs two hex digits in string";
             return false;
         }
+        if (!known) {
+            // Kept as it stands: the backslash, then what follows it as
+            // text of its own (a line end, or the lead byte of a character).
+            *out += '\\';
+            i = at + 1;
+            if (unknownAt && *unknownAt == std::string::npos) *unknownAt = at;
         }
         runStart = i;
     }
     return AppendRaw(raw + runStart, size - runStart, utf8, out, error);
 }
 
-bool MifEncodeString(const std::string& value, bool utf8, std::string* out, std::string* error) {
+bool MifEncodeString(std::string_view value, bool utf8, std::string* out, std::string* error) {
     out->clear();
     const uint8_t* s = reinterpret_cast<const uint8_t*>(value.data());
     int32_t i = 0, n = (int32_t)value.size();
@@ -155,7 +177,7 @@ bool MifEncodeString(const std::string& value, bool utf8, std::string* out, std:
             *out += "\\x11 ";
             continue;
         }
-        std::string ch = value.substr((size_t)start, (size_t)(i - start));
+        std::string ch(value.substr((size_t)start, (size_t)(i - start)));
         int code = MifFrameRomanCode(ch);
         if (code >= 0 && (code < 0x20 || code == 0x7F || !utf8)) {
             char buf[16];

@@ -7,14 +7,18 @@
 #include <cstdlib>
 #include <cstring>
 
-MifAtom MifKeywordAtom(const std::string& keyword) {
+// Small records: a read tree holds millions of them.
+static_assert(sizeof(MifNode) <= 64, "a statement of the tree takes one cache line at most");
+static_assert(sizeof(MifAtom) <= 32, "a datum of the tree takes half a cache line at most");
+
+MifAtom MifKeywordAtom(std::string_view keyword) {
     MifAtom a;
     a.kind = MifKeyword;
     a.text = keyword;
     return a;
 }
 
-MifAtom MifStringAtom(const std::string& utf8) {
+MifAtom MifStringAtom(std::string_view utf8) {
     MifAtom a;
     a.kind = MifString;
     a.text = utf8;
@@ -29,13 +33,13 @@ MifAtom MifNumberAtom(double value, const char* unit) {
     return a;
 }
 
-MifNode MifStatement(const std::string& token) {
+MifNode MifStatement(MifToken token) {
     MifNode n;
     n.token = token;
     return n;
 }
 
-MifNode MifStatement(const std::string& token, MifAtom atom) {
+MifNode MifStatement(MifToken token, MifAtom atom) {
     MifNode n;
     n.token = token;
     n.args.push_back(std::move(atom));
@@ -73,7 +77,7 @@ const MifAtom* MifFindArg(const MifNode& node, const char* token) {
 
 std::string MifFindText(const MifNode& node, const char* token, const std::string& fallback) {
     const MifAtom* a = MifFindArg(node, token);
-    return a && (a->kind == MifString || a->kind == MifKeyword) ? a->text : fallback;
+    return a && (a->kind == MifString || a->kind == MifKeyword) ? a->text.str() : fallback;
 }
 
 void MifSetChildArg(MifNode& node, const char* token, MifAtom atom) {
@@ -94,9 +98,14 @@ void MifSetChildArg(MifNode& node, const char* token, MifAtom atom) {
 
 bool MifNumberValue(const MifAtom& atom, double* value) {
     if (atom.kind != MifNumber) return false;
+    // The text may be a view of the file: strtod needs it ended.
+    char number[64];
+    if (atom.text.size() >= sizeof number) return false;
+    std::memcpy(number, atom.text.data(), atom.text.size());
+    number[atom.text.size()] = 0;
     char* end = nullptr;
-    double v = std::strtod(atom.text.c_str(), &end);
-    if (end == atom.text.c_str() || *end || !std::isfinite(v)) return false;
+    double v = std::strtod(number, &end);
+    if (end == number || *end || !std::isfinite(v)) return false;
     *value = v;
     return true;
 }
@@ -123,43 +132,18 @@ double PointsPer(MifUnit unit) {
     return 72.0;
 }
 
-// Every spelling of a unit that MIF allows after a number.
-const struct {
-    const char* name;
-    MifUnit unit;
-} UnitNames[] = {{"\"", MifInch},       {"in", MifInch},        {"pt", MifPoint},
-                 {"point", MifPoint},     {"mm", MifMillimetre},  {"millimeter", MifMillimetre},
-                 {"cm", MifCentimetre},   {"centimeter", MifCentimetre}, {"pc", MifPica},
-                 {"pica", MifPica},       {"dd", MifDidot},       {"didot", MifDidot},
-                 {"cc", MifCicero},       {"cicero", MifCicero}};
-
-bool UnitOfSuffix(const std::string& unit, MifUnit* out) {
-    for (const auto& u : UnitNames)
-        if (unit == u.name) {
-            *out = u.unit;
-            return true;
-        }
-    return false;
-}
-
 } // namespace
-
-bool MifIsUnit(const char* word, size_t size) {
-    for (const auto& u : UnitNames)
-        if (std::strlen(u.name) == size && std::memcmp(u.name, word, size) == 0) return true;
-    return false;
-}
 
 bool MifDimensionPoints(const MifAtom& atom, MifUnit units, double* points) {
     double v;
     if (!MifNumberValue(atom, &v)) return false;
     MifUnit unit = units;
-    if (!atom.unit.empty() && !UnitOfSuffix(atom.unit, &unit)) return false;
+    atom.unit.Unit(&unit);
     *points = v * PointsPer(unit);
     return true;
 }
 
-bool MifUnitsKeyword(const std::string& keyword, MifUnit* unit) {
+bool MifUnitsKeyword(std::string_view keyword, MifUnit* unit) {
     static const struct {
         const char* name;
         MifUnit unit;
@@ -199,6 +183,15 @@ bool MifSameNode(const MifNode& a, const MifNode& b) {
     for (size_t i = 0; i < a.children.size(); ++i)
         if (!MifSameNode(a.children[i], b.children[i])) return false;
     return true;
+}
+
+int MifLineOf(const MifFile& file, const MifNode& n) {
+    if (!n.end || !file.source || n.begin >= file.source->size()) return 0;
+    const char* s = file.source->data();
+    int line = 1;
+    for (uint32_t i = 0; i < n.begin; ++i)
+        if (s[i] == '\n' || (s[i] == '\r' && s[i + 1] != '\n')) ++line;
+    return line;
 }
 
 bool MifSameFile(const MifFile& a, const MifFile& b) {

@@ -8,9 +8,16 @@
 // span there, so that the writer can give back every statement the session
 // did not change byte for byte, with its spacing, comments and line ends.
 // A statement or datum made by the host has no span (`end` 0).
+//
+// A tree read from a file holds millions of statements, so its records are
+// small: tokens and values are views of the file's bytes where they can be
+// (mif_tree_text.h), arrays are MifVecs made at their exact size, and a
+// statement's line is found from its place in the file when a message needs
+// it (MifLineOf).
 #pragma once
 
-#include "hostsim/mif/mif_arena.h"
+#include "hostsim/mif/mif_tree_text.h"
+#include "hostsim/mif/mif_vec.h"
 
 #include <cstdint>
 #include <memory>
@@ -25,54 +32,57 @@ enum MifAtomKind : unsigned char {
 };
 
 struct MifAtom {
-    MifAtomKind kind = MifKeyword;
-    std::string text;
-    std::string unit;   // numbers: "\"", "in", "pt", "mm", "cm", "pc", or "" for none
-    size_t position = 0; // how many nested statements come before it in its statement
+    MifText text;
+    uint32_t position = 0; // how many nested statements come before it in its statement
     uint32_t begin = 0, end = 0; // its bytes in the file it was read from (end 0: none)
+    MifAtomKind kind = MifKeyword;
+    MifUnitText unit; // numbers: "\"", "in", "pt", "mm", "cm", "pc", ..., or none
 };
 
-// The vectors of a statement: in a tree read from a file their memory sits
+// The arrays of a statement: in a tree read from a file their memory sits
 // in chunks that the tree frees a chunk at a time (mif_arena.h).
 struct MifNode;
-using MifAtoms = std::vector<MifAtom, MifAllocator<MifAtom>>;
-using MifNodes = std::vector<MifNode, MifAllocator<MifNode>>;
+using MifAtoms = MifVec<MifAtom>;
+using MifNodes = MifVec<MifNode>;
 
 struct MifNode {
-    std::string token;
+    MifToken token;
     MifAtoms args;
     MifNodes children;
-    int line = 0; // where the statement starts, for messages (0: made by the host)
-    uint32_t begin = 0, end = 0; // from its '<' to past its '>' in the file (end 0: none)
     // In a tree made for writing back only: the statement read that this one
     // stands for, which the session did not change, so that writing back
     // need not copy it (the rest of the node is then empty). See
     // MifRefTo and MifResolve.
     const MifNode* same = nullptr;
+    uint32_t begin = 0, end = 0; // from its '<' to past its '>' in the file (end 0: none)
 };
 
 enum MifFileKind : unsigned char { MifDocumentFile, MifBookFile };
-
-// Units for numbers written without one.
-enum MifUnit : unsigned char { MifInch, MifPoint, MifMillimetre, MifCentimetre, MifPica, MifDidot, MifCicero };
 
 struct MifFile {
     MifFileKind kind = MifDocumentFile;
     std::string version; // as written in the first statement ("8.00", "2015")
     bool utf8 = true;    // version 8 and later; older files are FrameRoman
-    MifUnit units = MifInch; // the file's <Units ...>
+    MifUnit units = MifInch; // the file's <Units ...>: of numbers written without one
     MifNodes statements; // top level, the identifying statement first
     // The bytes the statements were read from, shared by the copies of the
     // tree that writing back makes; null for a file the host made.
     std::shared_ptr<const std::string> source;
+    // Where bytes that are no statement begin after the last statement (a
+    // stray character after "# End of MIFFile"), kept to be written back as
+    // they stand; 0 when there are none.
+    size_t trailer = 0;
+    // What reading found odd and kept as it stood, for the user
+    // ("ch3.mif:41: unknown escape \n kept as it stands").
+    std::vector<std::string> warnings;
 };
 
 // ---- Building and finding statements
-MifAtom MifKeywordAtom(const std::string& keyword);
-MifAtom MifStringAtom(const std::string& utf8);
+MifAtom MifKeywordAtom(std::string_view keyword);
+MifAtom MifStringAtom(std::string_view utf8);
 MifAtom MifNumberAtom(double value, const char* unit = "");
-MifNode MifStatement(const std::string& token);
-MifNode MifStatement(const std::string& token, MifAtom atom);
+MifNode MifStatement(MifToken token);
+MifNode MifStatement(MifToken token, MifAtom atom);
 
 // The first child with the token, or null.
 const MifNode* MifFind(const MifNode& node, const char* token);
@@ -98,14 +108,16 @@ void MifResolve(MifNode& n);
 bool MifNumberValue(const MifAtom& atom, double* value);
 // The value of a whole number that fits in 32 bits; false for others.
 bool MifIntValue(const MifAtom& atom, int32_t* value);
-// Whether a word is a unit a number may carry ("pt", "\"", "mm", "cicero").
-bool MifIsUnit(const char* word, size_t size);
 // A dimension in points: the atom's own unit, or `units` for a bare number.
 bool MifDimensionPoints(const MifAtom& atom, MifUnit units, double* points);
 // The unit of a <Units ...> keyword (Uin, Upt, Umm, Ucm, Upica, Udd, Ucicero); false for others.
-bool MifUnitsKeyword(const std::string& keyword, MifUnit* unit);
+bool MifUnitsKeyword(std::string_view keyword, MifUnit* unit);
 // The shortest decimal text of a value ("0.5", "12", "-3.25").
 std::string MifFormatNumber(double value);
+
+// The line where a statement read from `file` begins (counted from 1), for
+// messages; 0 for a statement the host made.
+int MifLineOf(const MifFile& file, const MifNode& n);
 
 // ---- Comparison: same statements, same data (lines do not count).
 bool MifSameNode(const MifNode& a, const MifNode& b);

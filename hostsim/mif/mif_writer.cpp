@@ -122,8 +122,10 @@ bool AtomAsRead(const Writer& w, const MifAtom& a) {
         if (n < 2 || s[0] != '`' || s[n - 1] != '\'') return false;
         const char* raw = s + 1;
         size_t size = n - 2;
-        // Plain text reads as itself: no need to decode it.
-        bool plain = std::memchr(raw, '\\', size) == nullptr;
+        // Plain text reads as itself: no need to decode it. Escapes and the
+        // line ends of a wrapped string are no part of the value.
+        bool plain = std::memchr(raw, '\\', size) == nullptr && std::memchr(raw, '\n', size) == nullptr &&
+                     std::memchr(raw, '\r', size) == nullptr;
         for (size_t i = 0; plain && !w.utf8 && i < size; ++i) plain = (unsigned char)raw[i] < 0x80;
         if (plain) return size == a.text.size() && std::memcmp(raw, a.text.data(), size) == 0;
         std::string value, message;
@@ -309,7 +311,7 @@ bool WriteItems(Writer& w, const std::vector<Item>& items, uint32_t from, uint32
                 if (!WriteItem(w, items[i], depth)) return false;
                 if (items[i].node && !NodeSpanned(w, *items[i].node) && !items[i].node->children.empty() &&
                     w.GetStyle().endComments)
-                    *w.out += " # end of " + items[i].node->token;
+                    *w.out += " # end of " + items[i].node->token.str();
                 if (!w.AtLineStart()) w.Eol();
             }
             *w.out += gap.substr(cut);
@@ -365,7 +367,7 @@ bool WriteNew(Writer& w, const MifNode& n, size_t depth, bool lines) {
         const MifNode& child = MifReal(n.children[c]);
         if (!WriteAny(w, child, depth + 1, lines, n.children[c].same != nullptr)) return false;
         if (lines && !NodeSpanned(w, child) && !child.children.empty() && w.GetStyle().endComments)
-            *w.out += " # end of " + child.token;
+            *w.out += " # end of " + child.token.str();
         // Data written after nested statements keeps its place among them.
         for (size_t first = a; a < n.args.size() && n.args[a].position == c + 1; ++a) {
             if (lines) {
@@ -452,7 +454,11 @@ bool MifWriteText(const MifFile& file, std::string* out, std::string* error) {
     for (const MifNode& n : file.statements) items.push_back(Item{nullptr, &MifReal(n), n.same != nullptr});
     uint32_t from = w.src->compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; // a byte order mark stays
     out->append(*w.src, 0, from);
-    return WriteItems(w, items, from, (uint32_t)w.src->size(), 0, true);
+    // Bytes after the last statement that are no statement stay as they stand.
+    size_t close = file.trailer && file.trailer < w.src->size() ? file.trailer : w.src->size();
+    if (!WriteItems(w, items, from, (uint32_t)close, 0, true)) return false;
+    out->append(*w.src, close, std::string::npos);
+    return true;
 }
 
 bool MifWriteFile(const MifFile& file, const std::string& localPath, std::string* error) {

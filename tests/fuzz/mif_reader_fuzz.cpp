@@ -4,7 +4,8 @@
 // and that text written again is the same text. A tree that becomes a
 // document or book gives, written back unchanged, the file's bytes again, and
 // reading those gives the same pages, flows and components. The pre-run
-// check gives, under the same limits, the verdict and words of reading.
+// check gives, under the same limits, the verdict and words of reading, and
+// its warnings about what was kept as it stood.
 //
 // Input: the MIF text as it stands.
 #include "fuzz_input.h"
@@ -44,6 +45,7 @@ void CheckAsRead(const char* data, size_t size, const MifLimits& limits) {
     FUZZ_CHECK(checked.statements.empty() && !checked.source);
     FUZZ_CHECK(checked.kind == read.kind && checked.version == read.version);
     FUZZ_CHECK(checked.utf8 == read.utf8 && checked.units == read.units);
+    FUZZ_CHECK(checked.trailer == read.trailer && checked.warnings == read.warnings);
 }
 
 // The smallest memory limit under which checking does not run out of memory

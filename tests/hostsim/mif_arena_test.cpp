@@ -1,10 +1,12 @@
 // The memory of read trees: statements taken out of a tree, copies of it and
-// trees the host builds stay good however long they outlive the tree read,
-// and the reads after it.
+// trees the host builds stay good however long they outlive the tree read
+// (while the file's bytes, which their texts are views of, are kept), and
+// the reads after it.
 #include "hostsim/mif/mif_reader.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <thread>
 #include <utility>
@@ -29,7 +31,7 @@ MifFile Read(const std::string& text) {
 
 // What a paragraph of Chapter says: its tag and its text.
 std::string Said(const MifNode& para) {
-    return para.children.at(0).args.at(0).text + "|" + para.children.at(1).children.at(0).args.at(0).text;
+    return para.children.at(0).args.at(0).text.str() + "|" + para.children.at(1).children.at(0).args.at(0).text.str();
 }
 
 } // namespace
@@ -37,10 +39,12 @@ std::string Said(const MifNode& para) {
 // Statements moved out of a tree, and copies of it, keep their data when the
 // tree is gone and other files are read into the memory it had.
 TEST(MifArena, StatementsOutliveTheTreeTheyWereReadIn) {
+    std::shared_ptr<const std::string> bytes; // what the texts read are views of
     MifNode moved, copied;
     MifNodes someParagraphs;
     {
         MifFile first = Read(Chapter("first", 3000));
+        bytes = first.source;
         MifNodes& flow = first.statements.at(1).children;
         moved = std::move(flow.at(10));
         copied = flow.at(20);
@@ -78,7 +82,7 @@ TEST(MifArena, TreesReadInTurnKeepTheirOwnData) {
     }
     for (const MifFile& f : files) {
         const MifNodes& flow = f.statements.at(1).children;
-        std::string word = flow.at(0).children.at(0).args.at(0).text;
+        std::string word = flow.at(0).children.at(0).args.at(0).text.str();
         for (size_t k = 0; k < flow.size(); k += 97)
             EXPECT_EQ(Said(flow[k]), word + "|" + word + " " + std::to_string(k));
     }

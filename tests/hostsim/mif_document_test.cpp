@@ -293,11 +293,36 @@ TEST(MifDocument, BooksHoldFoldersGroupsAndRelativeNames) {
     EXPECT_EQ(names.back(), "C:\\far\\x.mif");
     EXPECT_EQ(SimLocal(back, SimBookOrder(back)[8])->componentType, SimComponentFolder);
 
-    EXPECT_EQ(MifBookRelativeName("Z:\\docs", "Z:\\docs\\ch1.mif"), "<c>ch1.mif");
-    EXPECT_EQ(MifBookRelativeName("Z:\\docs\\book", "Z:\\docs\\shared\\a.mif"), "<u><c>shared<c>a.mif");
+}
+
+// Names as FrameMaker writes them in a book, from the book's folder: a drive
+// or a share host starts a name of its own, in which the book's folder has no
+// part; each is written back as it came.
+TEST(MifDocument, BookNamesByDriveAndShareAreTheirOwnAndComeBackAsWritten) {
+    struct Case {
+        const char *folder, *written, *full;
+    } cases[] = {
+        {"Z:\\docs", "<c>ch1.mif", "Z:\\docs\\ch1.mif"},
+        {"Z:\\docs\\book", "<u><c>shared<c>a.mif", "Z:\\docs\\shared\\a.mif"},
+        {"Z:\\docs", "<v>O:<c>Bills 09<c>Chapters<c>Cover.fm", "O:\\Bills 09\\Chapters\\Cover.fm"},
+        {"Z:\\docs", "<h>bills-srv<c>docs<c>Bills 09<c>Cover.fm", "\\\\bills-srv\\docs\\Bills 09\\Cover.fm"},
+        {"\\\\bills-srv\\docs\\book", "<u><c>ch<c>a.fm", "\\\\bills-srv\\docs\\ch\\a.fm"},
+        {"O:\\Bills 09", "<h>srv<c>share<c>a.fm", "\\\\srv\\share\\a.fm"},
+        {"\\\\srv\\share", "<v>Z:<c>a.fm", "Z:\\a.fm"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written);
+        EXPECT_EQ(MifResolveBookName(c.folder, c.written), c.full);
+        EXPECT_EQ(MifBookRelativeName(c.folder, c.full), c.written);
+    }
+    // Other spellings read the same.
     EXPECT_EQ(MifResolveBookName("Z:\\docs", "<v>C:<r><c>x<c>y.mif"), "C:\\x\\y.mif");
+    EXPECT_EQ(MifResolveBookName("Z:\\docs", "<v>o<c>x.fm"), "o:\\x.fm");
+    EXPECT_EQ(MifResolveBookName("Z:\\docs", "<v>O:\\<c>x.fm"), "O:\\x.fm");
+    EXPECT_EQ(MifResolveBookName("Z:\\docs", "<h>\\\\srv<c>share<c>x.fm"), "\\\\srv\\share\\x.fm");
     EXPECT_EQ(MifResolveBookName("Z:\\docs", "<u><u><u><c>a.mif"), "Z:\\a.mif");
     EXPECT_EQ(MifResolveBookName("Z:\\docs", "plain.mif"), "Z:\\docs\\plain.mif");
+    EXPECT_EQ(MifBookRelativeName("z:\\docs", "Z:\\docs\\a.mif"), "<c>a.mif");
 }
 
 TEST(MifDocument, TheFileStoreOpensAndSavesMifFiles) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -35,7 +37,7 @@ std::string Repeat(const std::string& text, size_t times) {
 
 std::string StringValue(const std::string& header, const std::string& quoted) {
     MifFile f = Parse(header + "\n<S `" + quoted + "'>\n");
-    return f.statements.at(1).args.at(0).text;
+    return f.statements.at(1).args.at(0).text.str();
 }
 
 } // namespace
@@ -53,9 +55,9 @@ TEST(MifReader, StatementsDataAndComments) {
     EXPECT_EQ(f.units, MifPoint);
     ASSERT_EQ(f.statements.size(), 4u);
     const MifNode& pgf = f.statements[2];
-    EXPECT_EQ(pgf.line, 3);
+    EXPECT_EQ(MifLineOf(f, pgf), 3);
     ASSERT_EQ(pgf.children.size(), 9u);
-    EXPECT_EQ(pgf.children[1].line, 4);
+    EXPECT_EQ(MifLineOf(f, pgf.children[1]), 4);
     EXPECT_EQ(MifFindText(pgf, "PgfTag"), "Body");
     EXPECT_EQ(MifFindText(pgf, "Flag"), "Yes");
     EXPECT_EQ(MifFindArg(pgf, "Flag")->kind, MifKeyword);
@@ -108,8 +110,10 @@ TEST(MifReader, StringEscapesAndEncodings) {
     EXPECT_EQ(Error("<Book <S `x'> 5>"), "chapter3.mif:1: not a MIF file (no version)");
 
     EXPECT_EQ(Error(v8 + "\n<S `bad \xC3'>"), "chapter3.mif:2: invalid UTF-8 in string");
-    EXPECT_EQ(Error(v8 + "\n\n<S `a\\z'>"), "chapter3.mif:3: bad escape \\z in string");
     EXPECT_EQ(Error(v8 + "\n<S `a\\x1'>"), "chapter3.mif:2: \\x needs two hex digits in string");
+    // An escape MIF does not have is text as it stands, backslash and all.
+    EXPECT_EQ(StringValue(v8, "a\\zb\\n"), "a\\zb\\n");
+    EXPECT_EQ(StringValue(v7, "\\\x8E"), "\\\u00E9"); // the byte after it is a character of its own
 }
 
 // Strings longer than a machine word, with their non-ASCII bytes, escapes
@@ -133,7 +137,7 @@ TEST(MifReader, LongStringsDecodeWhereverTheirSpecialBytesStand) {
         EXPECT_EQ(Parse(v8 + "<S `" + a + "\xC3\xA9'>").statements.at(1).args.at(0).text, a + "\u00E9");
         EXPECT_EQ(Error(v8 + "\n<S `" + a + "bad \xC3" + tail + "'>"), "chapter3.mif:2: invalid UTF-8 in string");
         EXPECT_EQ(Error(v8 + "\n<S `" + a + tail + "\xE2\x82'>"), "chapter3.mif:2: invalid UTF-8 in string");
-        EXPECT_EQ(Error(v8 + "\n<S `" + a + tail + "\\z'>"), "chapter3.mif:2: bad escape \\z in string");
+        EXPECT_EQ(StringValue(v8, a + tail + "\\z" + a), a + tail + "\\z" + a);
         // A string ends at its quote, and never past its line.
         MifFile two = Parse(v8 + "\n<S `" + a + "'>\n<S `" + a + "\\\\'>\n");
         EXPECT_EQ(two.statements.at(1).args.at(0).text, a);
@@ -148,10 +152,14 @@ TEST(MifReader, ErrorsNameTheLine) {
     const std::string head = "<MIFFile 8.00>\n<A\n";
     EXPECT_EQ(Error(head + "<S `open\n>\n>"), "chapter3.mif:3: unterminated string");
     EXPECT_EQ(Error(head + "<S `ends with escape\\'>\n>"), "chapter3.mif:3: unterminated string");
-    EXPECT_EQ(Error(head + "<B 1>\n"), "chapter3.mif:2: unbalanced '<': <A> is not closed");
+    // Where the end of the file was met, and where the statement left open began.
+    EXPECT_EQ(Error(head + "<B 1>\n<C 2>\n"),
+              "chapter3.mif:4: unexpected end of file; the <A statement opened at line 2 is not closed");
+    EXPECT_EQ(Error(head + "<B <C 2>\r\n# a comment"),
+              "chapter3.mif:4: unexpected end of file; the <B statement opened at line 3 is not closed");
     EXPECT_EQ(Error(head + ">\n>\n"), "chapter3.mif:4: unbalanced '>'");
     EXPECT_EQ(Error(head + "< >\n>"), "chapter3.mif:3: statement without a token");
-    EXPECT_EQ(Error("<MIFFile 8.00>\nloose\n"), "chapter3.mif:2: data outside a statement");
+    EXPECT_EQ(Error("<MIFFile 8.00>\nloose\n<A>\n"), "chapter3.mif:2: data outside a statement");
     EXPECT_EQ(Error("<MIFFile 8.00>\n\ndefine(Bold, <Font <FWeight `Bold'>>)\n"),
               "chapter3.mif:3: macro statement 'define' is not supported");
     EXPECT_EQ(Error("<MIFFile 8.00>\ninclude (other.mif)\n"),
@@ -196,7 +204,7 @@ TEST(MifReader, LimitsTurnHostileInputIntoErrors) {
     small = MifLimits();
     small.maxTreeBytes = 100000;
     EXPECT_EQ(Error("<MIFFile 8.00>\n<A" + Repeat(" 1", 5000) + ">", small),
-              "chapter3.mif:2: file too large to hold in memory");
+              "chapter3.mif:2: file too large to hold in memory; split it into smaller documents");
     // What FrameMaker writes stays far inside the limits: words, strings and
     // lines of any length.
     MifFile big = Parse("<MIFFile 9.00>\n<DocFileInfo\n" + Repeat(std::string(1000, 'A') + "\n", 12) + ">\n<S `" +
@@ -204,6 +212,64 @@ TEST(MifReader, LimitsTurnHostileInputIntoErrors) {
     EXPECT_EQ(big.statements[1].args.size(), 12u);
     EXPECT_EQ(big.statements[1].args[11].text, std::string(1000, 'A'));
     EXPECT_EQ(big.statements[2].args[0].text.size(), 3u << 20);
+}
+
+namespace {
+
+// A sample file grown to megabytes in its own shape: the bytes from the
+// first `from` up to the `to` after it written `times` over.
+std::string Grown(const std::string& path, const std::string& from, const std::string& to, size_t times) {
+    std::string bytes, error;
+    EXPECT_TRUE(MifReadBytes(std::string(VELLOR_SOURCE_DIR) + path, 1 << 20, &bytes, &error)) << error;
+    size_t a = bytes.find(from), b = bytes.find(to, a);
+    EXPECT_NE(b, std::string::npos) << path;
+    if (b == std::string::npos) return bytes;
+    return bytes.substr(0, a) + Repeat(bytes.substr(a, b - a), times) + bytes.substr(a);
+}
+
+} // namespace
+
+// Memory grows with what is read, at most so many bytes per byte of the
+// file: real files grown to megabytes read within those bounds, while a file
+// of statements denser than any of them is refused early, before it costs
+// more (shown here with the first 64 KiB given free instead of 8 MiB).
+TEST(MifReader, AFileDenserThanAnyRealOneIsRefusedEarly) {
+    MifLimits early;
+    early.costSlack = 64 << 10;
+    const std::string real[] = {
+        // FrameMaker's own: paragraphs of a chapter; body pages.
+        Grown("/tests/hostsim/data/framemaker/fm9_crlf.mif", "\n <Para \r\n", "> # end of TextFlow", 1000),
+        Grown("/tests/hostsim/data/framemaker/fm9_crlf.mif", "<Page \r\n <Unique 551111>", "<TextFlow", 3000),
+        // Written by hand as tersely as the sample book: mapping rows, body
+        // pages, paragraphs.
+        Grown("/examples/MasterPage.fm", "   <Row\n    <Cell\n     <CellContent\n      <Para <PgfTag `CellBody'>",
+              "  > # end of TblBody", 2000),
+        Grown("/examples/ch1.mif", "<Page\n <PageType BodyPage>", "<TextFlow", 5000),
+        Grown("/examples/ch1.mif", " <Para\n", "> # end of TextFlow", 2000),
+    };
+    for (const std::string& text : real) {
+        ASSERT_GT(text.size(), 1u << 20);
+        MifFile f;
+        std::string error;
+        EXPECT_TRUE(MifParse(text.data(), text.size(), "c.mif", &f, &error, early)) << error;
+    }
+    struct Dense {
+        const char* what;
+        std::string statement; // repeated: 4 MB of it
+    } dense[] = {{"tiny statements", "<X>\n"}, {"table cells", "<Cell>\n"}, {"pages", "<Page>"}};
+    for (const Dense& d : dense) {
+        SCOPED_TRACE(d.what);
+        std::string text = "<MIFFile 2020>\n" + Repeat(d.statement, (4u << 20) / d.statement.size());
+        std::string error = Error(text, early);
+        EXPECT_NE(error.find(": too many statements for its size: FrameMaker writes none so dense; save the "
+                             "document as MIF from FrameMaker again (File > Save As, MIF)"),
+                  std::string::npos)
+            << error;
+        // Refused within its first eighth.
+        int line = std::atoi(error.c_str() + std::strlen("chapter3.mif:"));
+        EXPECT_GT(line, 1);
+        EXPECT_LT(size_t(line), (4u << 20) / d.statement.size() / 8);
+    }
 }
 
 TEST(MifReader, FacetsAndDataAfterStatementsAreKept) {
@@ -218,14 +284,57 @@ TEST(MifReader, FacetsAndDataAfterStatementsAreKept) {
     EXPECT_EQ(f.statements[2].args[0].position, 1u);
 }
 
+// FrameMaker 10 wraps long equations over several lines: their line ends are
+// no part of the value, and the lines after them are counted. An escape MIF
+// does not have and bytes after the last statement are kept as they stand;
+// a warning names the file's first such escape and the bytes, with their
+// lines.
+TEST(MifReader, WrappedEquationsUnknownEscapesAndBytesAfterTheLastStatementRead) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string value;      // of the first datum of the second statement's first child
+        const char* trailer;    // the bytes after the last statement, null when none
+        std::vector<std::string> warnings;
+    };
+    const std::string head = "<MIFFile 10.0>\n<Math\n";
+    const Case cases[] = {
+        {"an equation over three lines", head + " <MathFullForm `equal[char[E],\ntimes[char[m],\r\npower[char[c],\rnum[2]]]]'>\n>\n",
+         "equal[char[E],times[char[m],power[char[c],num[2]]]]", nullptr, {}},
+        {"unknown escapes", head + " <MathFullForm `a\\n\nb\\z'>\n <S `\\Q\\n\\\\'>\n>\n", "a\\nb\\z", nullptr,
+         {"t.mif:3: unknown escape \\n kept as it stands"}},
+        {"an unknown escape on an equation's second line", head + " <MathFullForm `a\nb\\n'>\n>\n", "ab\\n", nullptr,
+         {"t.mif:4: unknown escape \\n kept as it stands"}},
+        {"a backslash at the end of an equation's line", head + " <MathFullForm `a\\\nb'>\n>\n", "a\\b", nullptr,
+         {"t.mif:3: unknown escape \\ at the end of a line kept as it stands"}},
+        {"a stray byte after the last statement", head + " <MathFullForm `x'>\n>\n# End of MIFFile\nx\x1a\n", "x", "x\x1a\n",
+         {"t.mif:6: bytes after the last statement kept as they stand: x\\x1A\\x0A"}},
+        {"words after the last statement", head + " <MathFullForm `x'>\n> extra words # and a comment\n", "x", "extra words # and a comment\n",
+         {"t.mif:4: bytes after the last statement kept as they stand: extra words # and a ..."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MifFile f = Parse(c.text);
+        ASSERT_EQ(f.statements.size(), 2u);
+        EXPECT_EQ(f.statements[1].children.at(0).args.at(0).text, c.value);
+        EXPECT_EQ(f.trailer, c.trailer ? c.text.size() - std::strlen(c.trailer) : 0u);
+        EXPECT_EQ(f.warnings, c.warnings);
+    }
+    // Line ends in any other string are a quote lost; the lines after a
+    // wrapped equation are counted.
+    EXPECT_EQ(Error(head + " <MathFullForm `a\nb'> <S `c\nd'>\n>\n"), "chapter3.mif:4: unterminated string");
+    EXPECT_EQ(Error(head + " <MathFullForm `a\r\nb\rc'>\n<S>\n>\n>\n"), "chapter3.mif:8: unbalanced '>'");
+    EXPECT_EQ(Error(head + " <MathFullForm `a\n>\n>\n"), "chapter3.mif:3: unterminated string");
+}
+
 TEST(MifReader, LineEndsUnitsAndBinaryFrameMakerFiles) {
     // CR LF, LF and lone CR each end a line; facets end at any of them.
     MifFile f = Parse("<MIFFile 10.0>\r\n<A>\r<B # c\r\n <C 12.0 pt> <D 3mm> <E 2 cicero> <F 1.5 pica>>\n"
                       "<ImportObject\r=GIF\r&%v\r=EndInset\r>\r<G>");
-    EXPECT_EQ(f.statements[2].line, 3);
-    EXPECT_EQ(f.statements[2].children[0].line, 4);
+    EXPECT_EQ(MifLineOf(f, f.statements[2]), 3);
+    EXPECT_EQ(MifLineOf(f, f.statements[2].children[0]), 4);
     EXPECT_EQ(f.statements[3].args[0].text, "=GIF\r&%v\r=EndInset");
-    EXPECT_EQ(f.statements[4].line, 10);
+    EXPECT_EQ(MifLineOf(f, f.statements[4]), 10);
     double pt = 0;
     EXPECT_TRUE(MifDimensionPoints(*MifFindArg(f.statements[2], "C"), f.units, &pt));
     EXPECT_EQ(pt, 12);
@@ -273,6 +382,8 @@ TEST(MifReader, CheckingAFileGivesTheVerdictOfReadingIt) {
         {"<MIFFile 8.00>\n<S `" + Repeat("plain text ", 20) + "caf\xC3\xA9 \\t'>\n", MifLimits()},
         {"<MIFFile 8.00>\n<S `" + Repeat("plain text ", 20) + "bad \xC3'>\n", MifLimits()},
         {"<MIFFile 8.00>\n<A\n<S `" + Repeat("plain text ", 20) + "\n'>\n>\n", MifLimits()},
+        // What is kept as it stands, with its warnings.
+        {"<MIFFile 10.0>\n<Math <MathFullForm `a\nb\\n'>>\n<S `\\z'>\n# End of MIFFile\n\x1a", MifLimits()},
     };
     for (const auto& [text, limits] : cases) {
         FILE* f = std::fopen(path.c_str(), "wb");
@@ -290,6 +401,8 @@ TEST(MifReader, CheckingAFileGivesTheVerdictOfReadingIt) {
             EXPECT_EQ(checked.kind, read.kind);
             EXPECT_EQ(checked.version, read.version);
             EXPECT_EQ(checked.units, read.units);
+            EXPECT_EQ(checked.trailer, read.trailer);
+            EXPECT_EQ(checked.warnings, read.warnings);
         }
     }
     std::remove(path.c_str());

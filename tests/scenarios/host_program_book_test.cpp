@@ -94,12 +94,13 @@ TEST_F(HostProgramBook, ApplyBookShowsChangedPagesAndProgressInBookOrder) {
     EXPECT_EQ(TableRows(r.out), changed);
     for (const char* count : {"ch1.mif: 4 pages changed of 4", "ch2.mif: 2 pages changed of 4",
                               "ch3.mif: 4 pages changed of 4", "ch4.mif: 3 pages changed of 4",
-                              "appendix.mif: 3 pages changed of 5", "16 pages in 5 documents"})
+                              "appendix.mif: 3 pages changed of 5", "16 pages changed in 5 of 5 documents"})
         EXPECT_NE(r.out.find(count), std::string::npos) << count << "\n" << r.out;
-    // First the mapping document used and where it was found; then, not on
-    // a terminal, one plain progress line per document, the folder's first.
-    EXPECT_EQ(Lines(r.err), (std::vector<std::string>{"Mapping document: " + std::string(VELLOR_BINARY_DIR) +
-                                                           "/hostdir/MasterPage.fm (from the host folder)",
+    // First the mapping document used and where it was found (the book's
+    // folder holds one); then, not on a terminal, one plain progress line
+    // per document, the folder's first.
+    EXPECT_EQ(Lines(r.err), (std::vector<std::string>{"Mapping document: " + scratch / "MasterPage.fm" + " (beside " +
+                                                           Book() + ")",
                                                        "[1/5] Updating Master Pages: ch1.mif",
                                                        "[2/5] Updating Master Pages: ch2.mif",
                                                        "[3/5] Updating Master Pages: ch3.mif",

@@ -1,5 +1,5 @@
-// vellor-host when files fail it: a damaged MIF file, a missing file, a
-// folder that cannot be written, a missing mapping document. Each gives its
+// vellor-host when files fail it: a damaged MIF file, a missing file,
+// writes that fail, a missing mapping document. Each gives its
 // message and exit status, and no file changes.
 // Not on Windows: the program is run as a child through fork, pipes and
 // resource limits; there the sample book is compared with the native run
@@ -89,28 +89,30 @@ TEST_F(HostProgramErrors, AMissingFileIsNamedAndNothingIsWritten) {
     ExpectUnchanged();
 }
 
-TEST_F(HostProgramErrors, AFolderThatCannotBeWrittenGivesAWarningPerFile) {
+// Writes that fail (a file size limit of 0) fail each save on its own,
+// with the system's reason; the run goes on with the next document.
+TEST_F(HostProgramErrors, WritesThatFailGiveAWarningPerFile) {
     Snapshot();
-    ASSERT_EQ(chmod(scratch.path().c_str(), 0555), 0);
-    // With privileges that ignore the folder's mode, a file size limit of 0
-    // makes every write fail all the same.
     HostRunOptions options;
-    options.failWrites = geteuid() == 0;
+    options.failWrites = true;
     HostResult r = RunHostProgram({"apply-book", Book()}, options);
-    chmod(scratch.path().c_str(), 0755);
     EXPECT_EQ(r.status, 1);
     for (const char* name : {"ch1.mif", "ch2.mif", "ch3.mif", "ch4.mif", "appendix.mif"})
-        EXPECT_NE(r.err.find("warning: could not save " + scratch / name), std::string::npos) << name << r.err;
+        EXPECT_NE(r.err.find("warning: could not save " + scratch / name + ": File too large; it is as it was"),
+                  std::string::npos)
+            << name << r.err;
     ExpectUnchanged();
     // No temporary file was left behind either.
     EXPECT_EQ(FolderBytes(scratch.path()).size(), before.size());
 }
 
 TEST_F(HostProgramErrors, WithoutAMappingDocumentThePluginWarnsAndNothingChanges) {
-    // A host directory with the converters but no MasterPage.fm.
+    // A host directory with the converters but no MasterPage.fm, and none
+    // beside the chapter either.
     ScratchFolder hostDir;
     std::filesystem::create_directory_symlink(std::string(VELLOR_BINARY_DIR) + "/hostdir/icu_data",
                                               hostDir / "icu_data");
+    std::filesystem::rename(scratch / "MasterPage.fm", scratch / "Rules.fm");
     Snapshot();
     HostResult r = RunHostProgram({"--host-dir", hostDir.path(), "apply", scratch / "ch1.mif"});
     EXPECT_EQ(r.status, 1);
@@ -119,27 +121,36 @@ TEST_F(HostProgramErrors, WithoutAMappingDocumentThePluginWarnsAndNothingChanges
 
     // The mapping document opened on screen from elsewhere does the job.
     HostResult found = RunHostProgram(
-        {"--host-dir", hostDir.path(), "--mapping", scratch / "MasterPage.fm", "apply", scratch / "ch1.mif"});
+        {"--host-dir", hostDir.path(), "--mapping", scratch / "Rules.fm", "apply", scratch / "ch1.mif"});
     EXPECT_EQ(found.status, 0) << found.err;
     EXPECT_NE(found.out.find("ch1.mif: 4 pages changed of 4"), std::string::npos) << found.out;
 }
 
-// Without its converters the plug-in cannot give the host a chapter's name:
-// no chapter is saved, under its name or any other, and the user is told why.
-TEST_F(HostProgramErrors, AHostFolderWithoutConvertersSavesNothingAndSaysWhy) {
+// Without its converters the plug-in cannot give the host a chapter's name,
+// so a run in which it saves a book's documents is refused before it starts,
+// saying what to do; a run in which the program saves works as ever.
+TEST_F(HostProgramErrors, AHostFolderWithoutConvertersIsRefusedForABookBeforeAnythingRuns) {
     ScratchFolder hostDir;
     std::filesystem::copy_file(SamplePath("MasterPage.fm"), hostDir / "MasterPage.fm");
     Snapshot();
-    HostResult r = RunHostProgram({"--host-dir", hostDir.path(), "apply-book", Book()});
-    EXPECT_EQ(r.status, 1);
-    for (const char* name : {"ch1.mif", "ch2.mif", "ch3.mif", "ch4.mif", "appendix.mif"})
-        EXPECT_NE(r.err.find("warning: " + scratch / name + " was not saved: the host folder " + hostDir.path() +
-                             " has no converters"),
-                  std::string::npos)
-            << name << r.err;
-    EXPECT_NE(r.out.find("Nothing was saved."), std::string::npos) << r.out;
-    ExpectUnchanged();
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--host-dir", hostDir.path(), "apply-book", Book()},
+          std::vector<std::string>{"--host-dir", hostDir.path(), "send", "SetBookId {1}", "ApplyMasterPagesBook",
+                                   "--open", Book()}}) {
+        HostResult r = RunHostProgram(args);
+        EXPECT_EQ(r.status, 2) << args[2];
+        EXPECT_EQ(r.err, "error: the host folder " + hostDir.path() +
+                             " has no converters (icu_data), which the plug-in needs to save a book's documents; "
+                             "copy icu_data into it from " + std::string(VELLOR_BINARY_DIR) +
+                             "/hostdir, or leave --host-dir out\n");
+        EXPECT_EQ(r.out, "");
+        ExpectUnchanged();
+    }
     EXPECT_EQ(FolderBytes(hostDir.path()).size(), 1u) << "nothing was written in the host folder either";
+
+    HostResult one = RunHostProgram({"--host-dir", hostDir.path(), "apply", scratch / "ch1.mif"});
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_NE(one.out.find("ch1.mif: 4 pages changed of 4"), std::string::npos) << one.out;
 }
 
 } // namespace

@@ -57,7 +57,7 @@ void ExpectOnlyPageTwoChanges(const char* layout) {
     ScratchFolder scratch;
     std::string file = scratch / "frames.mif";
     WriteBytes(file, std::string(Head) + layout + "# End of MIFFile\n");
-    HostResult run = RunHostProgram({"apply", file});
+    HostResult run = RunHostProgram({"--mapping", SamplePath("MasterPage.fm"), "apply", file});
     ASSERT_EQ(run.status, 0) << run.err;
     std::vector<std::string> lines = Lines(run.out);
     ASSERT_GE(lines.size(), 3u) << run.out;

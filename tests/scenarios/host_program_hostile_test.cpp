@@ -2,13 +2,18 @@
 // enormous strings and tables, truncated and binary files, invalid UTF-8, a
 // book that names itself or a chapter that is not there. Each run gives a
 // clear error or processes the book, within 1 GiB of address space, and a
-// run that fails to read writes nothing.
+// run that fails to read writes nothing. Files of tiny statements, a huge
+// string and a long mapping table are held to a peak of memory set by the
+// largest file's size.
 // Not on Windows: the program is run as a child through fork, pipes and
 // resource limits; there the sample book is compared with the native run
 // instead (cmake/compare_sample_book.cmake).
 #ifndef _WIN32
 #include "host_program_run.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <functional>
 
 namespace {
@@ -119,6 +124,134 @@ TEST(HostProgramHostile, EachFileGivesAClearErrorOrIsProcessedWithinBoundedMemor
             EXPECT_EQ(again.status, 0) << again.err;
         }
     }
+}
+
+// Writes `head`, then `body` `times` over, then `tail`, without holding the
+// whole in memory: this process's own memory counts in its child's peak.
+void WriteRepeated(const std::string& path, const std::string& head, const std::string& body, size_t times,
+                   const std::string& tail) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << head;
+    const std::string block = Repeat(body, std::max<size_t>(1, (1u << 16) / body.size()));
+    size_t perBlock = block.size() / body.size();
+    for (size_t done = 0; done < times; done += perBlock) out << (times - done >= perBlock ? block : Repeat(body, times - done));
+    out << tail;
+}
+
+// The sample chapter ch1.mif with a string of `bytes` in place of a sentence.
+void WriteLongString(const std::string& folder, size_t bytes) {
+    std::string chapter = ReadBytes(folder + "/ch1.mif");
+    size_t at = chapter.find(Sentence);
+    ASSERT_NE(at, std::string::npos);
+    WriteRepeated(folder + "/ch1.mif", chapter.substr(0, at), "x", bytes, chapter.substr(at + sizeof Sentence - 1));
+}
+
+// The sample mapping document with `rows` more rows, each with a key of its own.
+void WriteLongMapping(const std::string& path, size_t rows) {
+    std::string bytes = ReadBytes(SamplePath("MasterPage.fm"));
+    size_t body = bytes.find("<TblBody"), row = bytes.find("<Row", body), end = bytes.find("> # end of Row", row);
+    ASSERT_TRUE(body != std::string::npos && row != std::string::npos && end != std::string::npos);
+    end = bytes.find('\n', end) + 1;
+    const std::string one = bytes.substr(row, end - row);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes.substr(0, row);
+    for (size_t i = 0; i < rows; ++i) {
+        std::string copy = one;
+        copy.replace(copy.find("`Heading1'"), 10, "`Tag" + std::to_string(i) + "'");
+        out << copy;
+    }
+    out << bytes.substr(row);
+}
+
+struct MemoryCase {
+    const char* what;
+    const char* file; // the file of the book or host folder it takes the place of
+    std::function<void(const std::string& folder, const std::string& path)> write;
+    Outcome outcome;
+    // Peak resident memory allowed: this many times the largest file, plus 50 MB.
+    double perByte;
+};
+
+const MemoryCase MemoryCases[] = {
+    {"a chapter of tiny statements", "ch2.mif",
+     [](const std::string&, const std::string& path) { WriteRepeated(path, "<MIFFile 2020>\n", "<X>\n", 8u << 20, ""); },
+     ReadError, 3},
+    {"a chapter of tiny statements with data", "ch2.mif",
+     [](const std::string&, const std::string& path) {
+         WriteRepeated(path, "<MIFFile 2020>\n", "<A 1>\n", (32u << 20) / 6, "");
+     },
+     ReadError, 3},
+    {"a string of 32 MB", "ch1.mif", [](const std::string& folder, const std::string&) { WriteLongString(folder, 32u << 20); },
+     Processed, 3},
+    // The host keeps an object of a quarter kilobyte for each row, cell and
+    // paragraph of a table: in a mapping table written as tersely as the
+    // sample's, those alone take five times the rows' bytes, the tree three
+    // and a half more. Such a file is held to what it needs.
+    {"a mapping table of 14,000 rows (8 MB)", "host/MasterPage.fm",
+     [](const std::string&, const std::string& path) { WriteLongMapping(path, 14000); }, Processed, 12},
+};
+
+TEST(HostProgramHostile, PeakMemoryFollowsTheLargestFile) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizers' shadow memory, not the program's, would be measured";
+#endif
+    for (const MemoryCase& c : MemoryCases) {
+        SCOPED_TRACE(c.what);
+        ScratchFolder scratch;
+        ASSERT_FALSE(scratch.path().empty());
+        CopySample(scratch.path());
+        std::filesystem::create_directory(scratch / "host");
+        std::filesystem::create_directory_symlink(std::string(VELLOR_BINARY_DIR) + "/hostdir/icu_data",
+                                                  scratch / "host/icu_data");
+        std::filesystem::copy_file(SamplePath("MasterPage.fm"), scratch / "host/MasterPage.fm");
+        c.write(scratch.path(), scratch / c.file);
+        uintmax_t largest = 0;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(scratch.path()))
+            if (entry.is_regular_file()) largest = std::max(largest, entry.file_size());
+        const double allowedKiB = (c.perByte * double(largest) + 50e6) / 1024;
+        for (const char* command : {"list-book", "apply-book"}) {
+            HostResult r = RunHostProgram({"--host-dir", scratch / "host", command, scratch / "Manual.book"});
+            EXPECT_EQ(r.status, c.outcome == ReadError ? 2 : 0) << command << r.err;
+            EXPECT_LE(double(r.peakKiB), allowedKiB) << command << ": largest file " << largest << " bytes";
+            std::printf("[ memory ] %-42s %-10s peak %4ld MiB, allowed %4.0f (largest file %.1f MB)\n", c.what,
+                        command, r.peakKiB / 1024, allowedKiB / 1024, double(largest) / 1e6);
+        }
+    }
+}
+
+// What FrameMaker reads though MIF has no place for it (an escape MIF does
+// not have, bytes after the last statement) is kept as it stands, with a
+// warning that every command gives once, however often the file is read.
+TEST(HostProgramHostile, WhatFrameMakerToleratesIsKeptWithOneWarningEach) {
+    ScratchFolder scratch;
+    CopySample(scratch.path());
+    Replace(scratch / "ch1.mif", Sentence, "This chapter\\n walks you through a first session.");
+    const std::string before = ReadBytes(scratch / "ch1.mif") + "\x1a";
+    WriteBytes(scratch / "ch1.mif", before);
+    const std::string warnings[] = {"warning: ch1.mif:90: unknown escape \\n kept as it stands\n",
+                                    "warning: ch1.mif:122: bytes after the last statement kept as they stand: "
+                                    "\\x1A\n"};
+    for (const char* command : {"list-book", "check", "apply-book"}) {
+        SCOPED_TRACE(command);
+        HostResult r = RunHostProgram({command, scratch / "Manual.book"});
+        EXPECT_NE(r.status, 2) << r.err;
+        for (const std::string& warning : warnings) {
+            size_t at = r.err.find(warning);
+            EXPECT_NE(at, std::string::npos) << r.err;
+            EXPECT_EQ(r.err.find(warning, at + 1), std::string::npos) << r.err;
+        }
+    }
+    // Saved after apply-book: only the pages' backgrounds changed.
+    auto withoutBackgrounds = [](const std::string& text) {
+        std::string kept;
+        for (const std::string& line : Lines(text))
+            if (line.find("<PageBackground ") == std::string::npos) kept += line + "\n";
+        return kept;
+    };
+    std::string after = ReadBytes(scratch / "ch1.mif");
+    EXPECT_NE(after, before);
+    EXPECT_EQ(withoutBackgrounds(after), withoutBackgrounds(before));
+    EXPECT_EQ(after.back(), '\x1a');
 }
 
 } // namespace

@@ -33,24 +33,44 @@ protected:
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 TEST_F(HostProgramMapping, TheFirstLineNamesTheMappingDocumentAndWhereItWasFound) {
-    HostResult host = RunHostProgram({"--dry-run", "apply", scratch / "ch1.mif"});
-    ASSERT_EQ(host.status, 0) << host.err;
-    EXPECT_EQ(FirstLine(host.err), "Mapping document: " + HostFolderMapping() + " (from the host folder)");
-
-    std::string rules = Edited("Rules.fm", "ChapterRight", "SectionRight");
-    HostResult option = RunHostProgram({"--mapping", rules, "apply-book", scratch / "Manual.book"});
-    ASSERT_EQ(option.status, 0) << option.err;
-    EXPECT_EQ(FirstLine(option.err), "Mapping document: " + rules + " (from --mapping)");
-    // And its rules are the ones used: the chapter title page gets SectionRight.
-    EXPECT_NE(option.out.find("ch1.mif       1     Right         SectionRight"), std::string::npos) << option.out;
-
-    HostResult open = RunHostProgram({"send", "SetDocId {2}", "ApplyMasterPagesDoc", "--open", rules, scratch / "ch1.mif"});
-    ASSERT_EQ(open.status, 0) << open.err;
-    EXPECT_EQ(FirstLine(open.err), "Mapping document: " + rules + " (an open document with a \"Page Type\" table)");
+    // The sample's folder holds MasterPage.fm beside the book and chapters;
+    // "alone" holds a chapter and other rules, but no MasterPage.fm.
+    std::filesystem::create_directory(scratch / "alone");
+    std::filesystem::copy_file(scratch / "ch1.mif", scratch / "alone/ch1.mif");
+    std::string rules = Edited("alone/Rules.fm", "ChapterRight", "SectionRight");
+    std::string beside = "Mapping document: " + scratch / "MasterPage.fm" + " (beside ";
+    struct Case {
+        std::vector<std::string> args;
+        std::string firstLine;
+        int status;
+    } cases[] = {
+        {{"--dry-run", "apply", scratch / "ch1.mif"}, beside + scratch / "ch1.mif)", 0},
+        {{"--dry-run", "apply-book", scratch / "Manual.book"}, beside + scratch / "Manual.book)", 0},
+        {{"--dry-run", "send", "SetDocId {1}", "ApplyMasterPagesDoc", "--open", scratch / "ch1.mif"},
+         beside + scratch / "ch1.mif)", 0},
+        {{"--mapping", rules, "--dry-run", "apply-book", scratch / "Manual.book"},
+         "Mapping document: " + rules + " (from --mapping)", 0},
+        {{"--dry-run", "send", "SetDocId {2}", "ApplyMasterPagesDoc", "--open", rules, scratch / "alone/ch1.mif"},
+         "Mapping document: " + rules + " (an open document with a \"Page Type\" table)", 0},
+        // The sample installed with the program decides only with a warning.
+        {{"--dry-run", "apply", scratch / "alone/ch1.mif"}, "Mapping document: " + HostFolderMapping() +
+                                                                " (from the host folder)", 1},
+    };
+    for (const Case& c : cases) {
+        HostResult r = RunHostProgram(c.args);
+        EXPECT_EQ(r.status, c.status) << c.firstLine << "\n" << r.err;
+        EXPECT_EQ(FirstLine(r.err), c.firstLine);
+        bool sample = r.err.find("\nwarning: these are the sample rules installed with vellor-host; put your "
+                                 "mapping document beside the book or documents as MasterPage.fm, or name it "
+                                 "with --mapping\n") != std::string::npos;
+        EXPECT_EQ(sample, c.status == 1) << r.err;
+    }
+    // The rules opened first are the ones used: the chapter title page gets SectionRight.
+    HostResult option = RunHostProgram({"--mapping", rules, "--dry-run", "apply", scratch / "ch1.mif"});
+    EXPECT_NE(option.out.find("ch1.mif   1     Right        SectionRight"), std::string::npos) << option.out;
 
     // A document holding a "Page Type" table, open alone, is its own mapping document.
-    HostResult itself = RunHostProgram({"--dry-run", "apply", scratch / "ch1.mif", rules});
-    ASSERT_EQ(itself.status, 0) << itself.err;
+    HostResult itself = RunHostProgram({"--dry-run", "apply", scratch / "alone/ch1.mif", rules});
     EXPECT_NE(itself.err.find("\nMapping document for Rules.fm: itself (an open document with a \"Page Type\" table)\n"),
               std::string::npos)
         << itself.err;
@@ -61,17 +81,47 @@ TEST_F(HostProgramMapping, TheFirstLineNamesTheMappingDocumentAndWhereItWasFound
     EXPECT_EQ(RunHostProgram({"list", scratch / "ch1.mif"}).err.find("Mapping document"), std::string::npos);
 }
 
+TEST_F(HostProgramMapping, AMappingDocumentBesideTheFilesIsRefusedAheadUnlessThePluginWouldTakeIt) {
+    std::filesystem::create_directory(scratch / "other");
+    std::filesystem::copy_file(scratch / "ch2.mif", scratch / "other/ch2.mif");
+    Edited("other/MasterPage.fm", "ChapterRight", "SectionRight");
+    std::map<std::string, std::string> before = FolderBytes(scratch.path());
+    struct Case {
+        std::string mapping; // what MasterPage.fm beside the book holds ("": as it is)
+        std::vector<std::string> args;
+        std::string says;
+    } cases[] = {
+        {"<MakerFile 15.0>\n", {"apply-book", scratch / "Manual.book"},
+         "error: MasterPage.fm beside " + scratch / "Manual.book" + " is a binary FrameMaker document"},
+        {"<MIFFile 2015>\n", {"apply", scratch / "ch1.mif"},
+         "error: " + scratch / "MasterPage.fm" + " has no \"Page Type\" table"},
+        {"", {"apply", scratch / "ch1.mif", scratch / "other/ch2.mif"},
+         "have different mapping documents beside them"},
+    };
+    for (const Case& c : cases) {
+        if (!c.mapping.empty()) WriteBytes(scratch / "MasterPage.fm", c.mapping);
+        HostResult r = RunHostProgram(c.args);
+        EXPECT_EQ(r.status, 2) << c.says;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+        WriteBytes(scratch / "MasterPage.fm", before.at("MasterPage.fm"));
+        EXPECT_EQ(FolderBytes(scratch.path()), before);
+    }
+}
+
 TEST_F(HostProgramMapping, AHostFolderWithoutAMappingDocumentIsNamedAsSuch) {
     ScratchFolder hostDir;
     std::filesystem::create_directory_symlink(std::string(VELLOR_BINARY_DIR) + "/hostdir/icu_data",
                                               hostDir / "icu_data");
+    std::string lowerRules = Edited("Lower.fm", "`Page Type'", "`page type'");
+    std::filesystem::remove(scratch / "MasterPage.fm"); // none beside the chapter
     HostResult none = RunHostProgram({"--host-dir", hostDir.path(), "apply", scratch / "ch1.mif"});
     EXPECT_EQ(none.status, 1);
     EXPECT_EQ(FirstLine(none.err), "Mapping document: none (the host folder " + hostDir.path() + " has no MasterPage.fm)");
 
     // A MasterPage.fm there whose heading is in another letter case is opened
     // by the plug-in but not taken.
-    std::filesystem::copy_file(Edited("Lower.fm", "`Page Type'", "`page type'"), hostDir / "MasterPage.fm");
+    std::filesystem::copy_file(lowerRules, hostDir / "MasterPage.fm");
     HostResult lower = RunHostProgram({"--host-dir", hostDir.path(), "apply", scratch / "ch1.mif"});
     EXPECT_EQ(lower.status, 1);
     EXPECT_NE(FirstLine(lower.err).find("MasterPage.fm in the host folder has no \"Page Type\" table"), std::string::npos)
@@ -168,19 +218,21 @@ TEST_F(HostProgramMapping, CheckListsWhatWouldSilentlyDoNothing) {
 
     HostResult r = RunHostProgram({"--mapping", scratch / "Rules.fm", "check", scratch / "Manual.book"});
     EXPECT_EQ(r.status, 1) << r.err;
+    // Each finding once, with the line of its row's (or table's) statement
+    // and the documents it concerns.
     std::vector<std::string> expected = {
-        "Rules.fm: table 1 \"Paragraph Tag\", row 2 \"heading1\": meets a paragraph tagged \"Heading1\" in ch1.mif only "
-        "when letter case is ignored: keys are compared exactly",
-        "Rules.fm: table 1 \"Paragraph Tag\", row 2 \"heading1\": cell 2 (left-hand pages): no document has a master "
-        "page \"As is\" (the word is \"As Is\")",
-        "Rules.fm: table 1 \"Paragraph Tag\", row 3 \"ChapterTitle\": cell 3 (right-hand pages): no master page "
-        "\"Chapterright\", but ch1.mif has \"ChapterRight\" (letter case differs)",
-        "Rules.fm: table 1 \"Paragraph Tag\", row 3 \"ChapterTitle\": cell 2 (left-hand pages) is never used in "
-        "ch3.mif, which is one-sided: all its pages are right-hand pages",
-        "Rules.fm: table 1 \"Paragraph Tag\", row 4 \"Glossary\": no document has a paragraph tagged \"Glossary\"",
-        "Rules.fm: table 2 \"master page\": not read: the heading differs from \"Master Page\" in letter case",
-        "Rules.fm: table 3 \"Paragraph Tag\": not read: a second \"Paragraph Tag\" table; only the first (table 1) "
-        "counts",
+        "Rules.fm:45: table 1 \"Paragraph Tag\", row 2 \"heading1\": meets a paragraph tagged \"Heading1\" only "
+        "when letter case is ignored: keys are compared exactly (in ch1.mif, ch3.mif, ch4.mif)",
+        "Rules.fm:45: table 1 \"Paragraph Tag\", row 2 \"heading1\": cell 2 (left-hand pages): no document has a "
+        "master page \"As is\" (the word is \"As Is\")",
+        "Rules.fm:64: table 1 \"Paragraph Tag\", row 3 \"ChapterTitle\": cell 3 (right-hand pages): no master page "
+        "\"Chapterright\", but \"ChapterRight\" (letter case differs) (in ch1.mif, ch2.mif, ch3.mif, ch4.mif, appendix.mif)",
+        "Rules.fm:64: table 1 \"Paragraph Tag\", row 3 \"ChapterTitle\": cell 2 (left-hand pages) is never used in "
+        "a one-sided document: all its pages are right-hand pages (in ch3.mif)",
+        "Rules.fm:81: table 1 \"Paragraph Tag\", row 4 \"Glossary\": no document has a paragraph tagged \"Glossary\"",
+        "Rules.fm:100: table 2 \"master page\": not read: the heading differs from \"Master Page\" in letter case",
+        "Rules.fm:160: table 3 \"Paragraph Tag\": not read: a second \"Paragraph Tag\" table; only the first "
+        "(table 1) counts",
     };
     std::vector<std::string> lines = Lines(r.out);
     for (const std::string& line : expected)
@@ -217,9 +269,10 @@ TEST_F(HostProgramMapping, CheckNamesSkippedRowsAndPageTypeKeys) {
     HostResult r = RunHostProgram({"--mapping", scratch / "Rules.fm", "check", scratch / "ch1.mif"});
     EXPECT_EQ(r.status, 1);
     for (const char* line :
-         {"Rules.fm: table 1 \"Paragraph Tag\", row 3 \"Heading1\": skipped: row 2 has the same key, and the first counts",
-          "Rules.fm: table 1 \"Paragraph Tag\", row 4 \"\": skipped: the key cell is empty",
-          "Rules.fm: table 3 \"Notes\": not read: \"Marker Category\" stands in cell 2 of the heading row; only the "
+         {"Rules.fm:64: table 1 \"Paragraph Tag\", row 3 \"Heading1\": skipped: row 2 has the same key, and the first "
+          "counts",
+          "Rules.fm:83: table 1 \"Paragraph Tag\", row 4 \"\": skipped: the key cell is empty",
+          ": table 3 \"Notes\": not read: \"Marker Category\" stands in cell 2 of the heading row; only the "
           "first paragraph of the first cell is read",
           "\"Page Type\", row 2 \"empty\": no effect: only the key \"Empty\" of a \"Page Type\" table is read (letter "
           "case differs)"})
@@ -239,6 +292,7 @@ TEST_F(HostProgramMapping, CheckStopsOnInputItCannotRead) {
     EXPECT_EQ(damaged.status, 2) << damaged.out;
     EXPECT_NE(damaged.err.find("ch4.mif"), std::string::npos) << damaged.err;
     ScratchFolder emptyHost;
+    std::filesystem::remove(scratch / "MasterPage.fm"); // none beside the chapter either
     HostResult noMapping = RunHostProgram({"--host-dir", emptyHost.path(), "check", scratch / "ch1.mif"});
     EXPECT_EQ(noMapping.status, 2);
     EXPECT_NE(noMapping.err.find("has no MasterPage.fm"), std::string::npos) << noMapping.err;

@@ -24,6 +24,9 @@
 struct HostResult {
     int status = -1; // exit status, or -1 when the program did not exit normally
     std::string out, err;
+    // The program's peak resident memory (wait4's ru_maxrss). It is at least
+    // what this process had resident when it forked the program.
+    long peakKiB = 0;
 };
 
 struct HostRunOptions {
@@ -98,9 +101,11 @@ inline HostResult RunHostProgram(const std::vector<std::string>& args, const Hos
     close(out[0]);
     close(err[0]);
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    rusage usage{};
+    while (wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
     }
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.peakKiB = usage.ru_maxrss;
     return result;
 }
 

@@ -26,6 +26,17 @@ TEST(HostProgramUsage, BadUsageExitsWithTwoAndRunsNothing) {
         {{"apply", "a.mif", "--host-dir"}, "--host-dir needs a value"},
         {{"menus", "extra"}, "menus takes no operands"},
         {{"check"}, "no document given"},
+        {{"apply-book", "a.book", "--path-map", "O:/Bills 09"}, "--path-map needs FROM=TO"},
+        {{"apply-book", "a.book", "--path-map", "Bills 09=/tmp"}, "FROM must be a folder as Windows names it"},
+        {{"apply", "a.mif", "--path-map", "O:/Bills 09=/tmp"}, "--path-map belongs to apply-book, list-book and check"},
+        {{"remove-marker", "a.mif", "--category", "Appendix"}, "remove-marker needs --page N"},
+        {{"insert-marker", "a.mif", "--page", "1", "--position", "1", "--category", "X"},
+         "takes --page or --position, not both"},
+        {{"apply", "a.mif", "--position", "2"}, "belong to insert-marker and remove-marker"},
+        {{"apply", "a.mif", "--accept", "known.tsv"}, "--accept belongs to check"},
+        {{"menus", "--format", "json"}, "--format belongs to apply, apply-book, list, list-book and check"},
+        {{"check", "a.mif", "--format", "xml"}, "--format takes text, json or tsv, not xml"},
+        {{"help", "publish"}, "unknown command publish"},
     };
     for (const Case& c : cases) {
         HostResult r = RunHostProgram(c.args);

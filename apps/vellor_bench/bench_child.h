@@ -1,0 +1,17 @@
+// vellor-host run as a child process for the figures that need the whole
+// program: its wall time, its exit status and its peak resident memory
+// (wait4's ru_maxrss), its output thrown away.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ChildRun {
+    double seconds = -1;
+    long peakKiB = 0;
+    int status = -1; // exit status, -1 when it did not exit normally
+};
+
+// Runs `program` with `args` (argv[1]...) and waits for it. On a platform
+// without fork, a run that did not start (status -1).
+ChildRun BenchRunChild(const std::string& program, const std::vector<std::string>& args);
