@@ -77,10 +77,22 @@ std::string Lower(std::string s) {
     return s;
 }
 
+// Where a line's text starts: past the byte order mark on the first line
+// (U+FEFF in UTF-16, EF BB BF in UTF-8).
+template <typename Text>
+size_t TextStart(const Text& text, const IniLine& line) {
+    if (line.start != 0) return line.start;
+    if constexpr (sizeof(typename Text::value_type) == 2) {
+        return !text.empty() && text[0] == 0xFEFF ? 1 : 0;
+    } else {
+        return text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    }
+}
+
 // The section a header line opens ("" for any other line), folded.
 template <typename Text>
 std::optional<std::string> SectionOf(const Text& text, const IniLine& line) {
-    std::string s = Folded(text, line.start, line.textEnd);
+    std::string s = Folded(text, TextStart(text, line), line.textEnd);
     if (s.size() < 2 || s.front() != '[') return std::nullopt;
     size_t close = s.find(']');
     if (close == std::string::npos) return std::nullopt;
@@ -90,7 +102,7 @@ std::optional<std::string> SectionOf(const Text& text, const IniLine& line) {
 // The key a "key=value" line sets, folded; "" for comments and other lines.
 template <typename Text>
 std::string KeyOf(const Text& text, const IniLine& line) {
-    std::string s = Folded(text, line.start, line.textEnd);
+    std::string s = Folded(text, TextStart(text, line), line.textEnd);
     if (s.empty() || s[0] == ';' || s[0] == '#') return "";
     size_t equals = s.find('=');
     return equals == std::string::npos ? "" : Folded(s, 0, equals);
