@@ -33,12 +33,12 @@ public:
     using const_iterator = const T*;
 
     MifVec() noexcept = default;
-    MifVec(std::initializer_list<T> items) { Append(items.begin(), items.end()); }
+    MifVec(std::initializer_list<T> items) { Construct(items.begin(), items.end()); }
     template <class It, class = typename std::iterator_traits<It>::iterator_category>
     MifVec(It first, It last) {
-        Append(first, last);
+        Construct(first, last);
     }
-    MifVec(const MifVec& other) { Append(other.begin(), other.end()); }
+    MifVec(const MifVec& other) { Construct(other.begin(), other.end()); }
     MifVec(MifVec&& other) noexcept
         : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
           cap_(std::exchange(other.cap_, 0)) {}
@@ -153,6 +153,16 @@ private:
         bool chunk = false;
         T* fresh = Allocate(n, &chunk);
         Adopt(fresh, n, chunk);
+    }
+    // Append for a constructor: a vector whose construction throws is never
+    // destroyed, so what it took is given back here.
+    template <class It> void Construct(It first, It last) {
+        try {
+            Append(first, last);
+        } catch (...) {
+            Free();
+            throw;
+        }
     }
     template <class It> void Append(It first, It last) {
         if constexpr (std::is_base_of_v<std::forward_iterator_tag,
