@@ -93,6 +93,7 @@ void BenchMap(BenchRun& run, int chapters, int pages, const char* program) {
         BenchSet(f, "pass seconds", pass.seconds);
         BenchSet(f, "map seconds", map.seconds - pass.seconds);
         BenchSet(f, "peak MiB", double(map.peakKiB) / 1024);
+        BenchSet(f, "pass peak MiB", double(pass.peakKiB) / 1024);
         run.notes.push_back("map: targets: HTML < 5 MB, map seconds (beyond the pass: apply-book --dry-run) < 2");
     }
     if (std::getenv("VELLOR_BENCH_KEEP")) run.notes.push_back(std::string("map: the book is kept in ") + scratch);

@@ -23,8 +23,8 @@ const char kStyle[] =
     "h1{font-size:20px;margin:16px 0 4px}h2{font-size:16px;margin:18px 0 4px}h3{font-size:14px;margin:12px 0 6px}\n"
     "h2.f{border-bottom:1px solid #bbb}h3 small{font-weight:normal;color:#666}\n"
     ".note{color:#555;margin:0 0 10px}.sum b{font-size:16px}\n"
-    "table.legend{border-collapse:collapse;margin:6px 0 10px}\n"
-    ".legend td,.legend th{padding:2px 10px 2px 4px;text-align:left}.legend td+td,.legend th+th{text-align:right}\n"
+    ".lh{margin:8px 0 2px}ul.legend{list-style:none;padding:0;margin:0 0 8px;display:flex;flex-wrap:wrap;gap:4px 22px}\n"
+    ".legend span{color:#555}\n"
     ".sw{width:14px;height:18px;vertical-align:middle;margin-right:6px;box-shadow:0 0 0 1px #999;background:#fff}\n"
     ".wrap{display:flex;gap:24px;align-items:flex-start}main{flex:1;min-width:0}\n"
     "aside{width:360px;flex:none;position:sticky;top:0;max-height:100vh;overflow:auto;font-size:12px}\n"
@@ -119,16 +119,16 @@ void AppendSummary(std::string& out, const MapInput& map, const Counts& counts, 
     out += "<p class=\"sum\"><b>" + std::to_string(counts.documents) + "</b> documents \u00b7 <b>" +
            std::to_string(counts.pages) + "</b> body pages \u00b7 <b>" + std::to_string(counts.changed) +
            (map.dryRun ? "</b> pages would change" : "</b> pages changed") + "</p>\n";
-    out += "<table class=\"legend\"><tr><th>Master page</th><th>Pages before</th><th>Pages after</th></tr>\n";
+    out += "<p class=\"lh\">Pages by master page, before \u2192 after:</p>\n<ul class=\"legend\">\n";
     for (size_t i = 0; i < symbols.names.size(); ++i) {
         auto n = counts.byMaster.find(symbols.names[i]);
         std::pair<size_t, size_t> c = n == counts.byMaster.end() ? std::make_pair(size_t(0), size_t(0)) : n->second;
-        out += "<tr><td><svg class=\"sw\" viewBox=\"0 0 612 792\" preserveAspectRatio=\"none\"><use href=\"#" +
+        out += "<li><svg class=\"sw\" viewBox=\"0 0 612 792\" preserveAspectRatio=\"none\"><use href=\"#" +
                symbols.firstSymbol[i] + "\"/></svg>";
         MapAppendEscaped(out, symbols.names[i]);
-        out += "</td><td>" + std::to_string(c.first) + "</td><td>" + std::to_string(c.second) + "</td></tr>\n";
+        out += " <span>" + std::to_string(c.first) + " \u2192 " + std::to_string(c.second) + "</span></li>\n";
     }
-    out += "</table>\n";
+    out += "</ul>\n";
 }
 
 } // namespace
