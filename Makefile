@@ -8,8 +8,9 @@ FUZZ_SECONDS ?= 30
 WINDOWS_BUILD ?= build-win
 CMAKE_FLAGS ?=
 
-# Debian packages the build and the tests need.
-PACKAGES := cmake make g++ pkg-config libicu-dev icu-devtools libgtest-dev libgmock-dev
+# Debian packages the build and the tests need (chromium: the page map is
+# checked in a headless browser).
+PACKAGES := cmake make g++ pkg-config libicu-dev icu-devtools libgtest-dev libgmock-dev chromium
 # Only `make fuzz` and `make valgrind` need these.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 VALGRIND_PACKAGES := valgrind
@@ -92,11 +93,16 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The main job on the bundled sample: a scratch copy of the book (the checked-in
-# files never change), master pages applied to every chapter, then listed.
+# files never change), the page map of what applying would change, master
+# pages applied to every chapter, then listed.
 DEMO_DIR ?= $(BUILD)/demo
 demo: build
 	@rm -rf $(DEMO_DIR) && mkdir -p $(DEMO_DIR)
 	@cp examples/*.mif examples/*.book examples/MasterPage.fm $(DEMO_DIR)/
+	@echo "== vellor-host map --dry-run $(DEMO_DIR)/Manual.book -o $(DEMO_DIR)/page-map.html"
+	@$(BUILD)/apps/vellor-host -q map --dry-run $(DEMO_DIR)/Manual.book -o $(DEMO_DIR)/page-map.html
+	@echo "Page map (open it in a browser): file://$(abspath $(DEMO_DIR))/page-map.html"
+	@echo
 	@echo "== vellor-host apply-book $(DEMO_DIR)/Manual.book"
 	@$(BUILD)/apps/vellor-host apply-book $(DEMO_DIR)/Manual.book
 	@echo

@@ -4,7 +4,7 @@
 # It names the same commands and options as the program's help (a test
 # compares them).
 
-_vellor_host_commands="apply apply-book list list-book insert-marker remove-marker send menus check help"
+_vellor_host_commands="apply apply-book list list-book insert-marker remove-marker send menus check map help"
 _vellor_host_common="--host-dir --mapping --dry-run --plugin --quiet --verbose --help --version -q -v -h"
 
 # The options of one command, beyond the common ones.
@@ -17,6 +17,7 @@ _vellor_host_options() {
         insert-marker|remove-marker) echo "--page --position --category" ;;
         send) echo "--open --report" ;;
         check) echo "--format --accept --path-map" ;;
+        map) echo "-o --output --path-map" ;;
         *) echo "" ;;
     esac
 }
@@ -50,6 +51,8 @@ _vellor_host() {
             COMPREPLY=($(_vellor_host_files fm mif)); return ;;
         --report|--plugin|--open|--accept)
             COMPREPLY=($(compgen -f -- "$cur")); return ;;
+        -o|--output)
+            COMPREPLY=($(_vellor_host_files html)); return ;;
         --format)
             COMPREPLY=($(compgen -W "text json tsv" -- "$cur")); return ;;
         --page|--position|--category|--path-map)

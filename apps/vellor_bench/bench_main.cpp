@@ -9,6 +9,7 @@
 #include "bench_host.h"
 #include "bench_hostile.h"
 #include "bench_library.h"
+#include "bench_map.h"
 #include "bench_pass.h"
 
 #include <cstdio>
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
     if (only.empty() || only == "end-to-end") BenchEndToEnd(run, full ? 50 : 10, 200, textChars, host);
     // Files of hundreds of megabytes: only when asked for, or with --full.
     if (only == "hostile" || (only.empty() && full)) BenchHostile(run, host);
+    if (only.empty() || only == "map") BenchMap(run, 50, 200, host); // a 10,000-page book's page map
     run.seconds = BenchNow() - start;
 
     BenchPrintTables(run, stdout);

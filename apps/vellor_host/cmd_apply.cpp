@@ -5,8 +5,8 @@
 #include "apps/vellor_host/mapping_tables.h"
 #include "apps/vellor_host/record_output.h"
 
-int ApplyCommand(HostRun& run, const std::vector<std::string>& names) {
-    std::vector<DocChanges> docs;
+void ApplyDocumentsPass(HostRun& run, const std::vector<std::string>& names, std::vector<DocChanges>* record) {
+    std::vector<DocChanges>& docs = *record;
     AskForExplanations(run);
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];
@@ -29,6 +29,11 @@ int ApplyCommand(HostRun& run, const std::vector<std::string>& names) {
         SaveAsUser(run, doc);
         Close(run, doc);
     }
+}
+
+int ApplyCommand(HostRun& run, const std::vector<std::string>& names) {
+    std::vector<DocChanges> docs;
+    ApplyDocumentsPass(run, names, &docs);
     PrintChanges(run, docs);
     return HostExitDone;
 }

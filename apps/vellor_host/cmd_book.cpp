@@ -44,41 +44,52 @@ void ReportUnsaved(HostRun& run) {
 
 } // namespace
 
-int BookCommand(HostRun& run, const std::vector<std::string>& names) {
-    bool apply = run.o.command == HostCommandApplyBook;
-    SimDoc* book = OpenAsUser(run, names.front());
-    if (!book) return HostExitDone;
-    std::set<ObjId> before = OpenIds(run);
-    if (apply) AskForExplanations(run);
+bool ApplyBookPass(HostRun& run, const std::string& bookName, std::vector<DocChanges>* docs) {
+    SimDoc* book = OpenAsUser(run, bookName);
+    if (!book) return false;
+    AskForExplanations(run);
     BeginProgress(run.r, static_cast<int>(run.bookDocuments.size()));
     Send(run, "SetBookId " + std::to_string(book->id));
-    Send(run, apply ? "ApplyMasterPagesBook" : "ListMasterPagesBook");
+    Send(run, "ApplyMasterPagesBook");
     EndProgress(run.r);
     bool absolute = fs::path(run.o.operands.front()).is_absolute();
-    std::vector<DocChanges> docs;
-    std::set<std::string> seen;
-    if (!apply) {
-        TakeReports(run, before);
-        // A listing changes nothing: each document as it was read.
-        for (const std::string& doc : run.bookDocuments) {
-            auto read = run.tap.before.find(doc);
-            if (!seen.insert(doc).second || read == run.tap.before.end()) continue;
-            docs.push_back(ComparePages(read->second, read->second));
-            NameRecord(&docs.back(), doc, "", absolute);
-        }
-        PrintListing(run, docs);
-        return HostExitDone;
-    }
     ReportUnsaved(run);
     // A book's documents are all saved by the plug-in; one it did not save
     // has been named by ReportUnsaved and has no state to show.
+    std::set<std::string> seen;
     for (const std::string& doc : run.bookDocuments)
         if (seen.insert(doc).second && run.tap.after.count(doc)) {
-            AddSavedChanges(run, doc, &docs);
-            if (docs.empty() || docs.back().name != doc) continue;
-            NameRecord(&docs.back(), doc, "", absolute);
-            AttachExplanations(&docs.back(), run.r.explanations, false);
+            AddSavedChanges(run, doc, docs);
+            if (docs->empty() || docs->back().name != doc) continue;
+            NameRecord(&docs->back(), doc, "", absolute);
+            AttachExplanations(&docs->back(), run.r.explanations, false);
         }
-    PrintChanges(run, docs);
+    return true;
+}
+
+int BookCommand(HostRun& run, const std::vector<std::string>& names) {
+    std::vector<DocChanges> docs;
+    if (run.o.command == HostCommandApplyBook) {
+        if (ApplyBookPass(run, names.front(), &docs)) PrintChanges(run, docs);
+        return HostExitDone;
+    }
+    SimDoc* book = OpenAsUser(run, names.front());
+    if (!book) return HostExitDone;
+    std::set<ObjId> before = OpenIds(run);
+    BeginProgress(run.r, static_cast<int>(run.bookDocuments.size()));
+    Send(run, "SetBookId " + std::to_string(book->id));
+    Send(run, "ListMasterPagesBook");
+    EndProgress(run.r);
+    bool absolute = fs::path(run.o.operands.front()).is_absolute();
+    std::set<std::string> seen;
+    TakeReports(run, before);
+    // A listing changes nothing: each document as it was read.
+    for (const std::string& doc : run.bookDocuments) {
+        auto read = run.tap.before.find(doc);
+        if (!seen.insert(doc).second || read == run.tap.before.end()) continue;
+        docs.push_back(ComparePages(read->second, read->second));
+        NameRecord(&docs.back(), doc, "", absolute);
+    }
+    PrintListing(run, docs);
     return HostExitDone;
 }

@@ -101,9 +101,11 @@ int HostFilesStopped(const HostFileStore& files, HostReporter& reporter) {
 bool ClaimFilesToWrite(HostRun& run) {
     FileStore& store = static_cast<MifFileStore*>(run.tap.inner.context)->files;
     bool ok = true;
+    // The page map is written even by a dry run.
+    std::string map = run.o.output.empty() ? std::string() : LocalName(HostWindowsName(run.o.output));
     for (const std::string& file : FilesToWrite(run)) {
         std::string why;
-        if (FileStoreClaim(store, file, !run.o.dryRun, &why) == FileOk) continue;
+        if (FileStoreClaim(store, file, !run.o.dryRun || file == map, &why) == FileOk) continue;
         ReportError(run.r, why);
         ok = false;
     }

@@ -124,6 +124,22 @@ const CommandHelpText kHelp[] = {
      "  --format FORMAT  text (the default), json or tsv\n"
      "  --accept FILE    findings accepted before, as check --format tsv wrote\n"
      "                   them: only new findings are shown\n"},
+    {HostCommandMap,
+     "usage: vellor-host [options] map DOC...|BOOK -o FILE.html\n"
+     "\n"
+     "Applies master pages as apply (documents) or apply-book (a book) does,\n"
+     "saving what changed, then draws every body page as a tile of its master\n"
+     "page's frames, in reading order, spreads side by side, a book's folders\n"
+     "as headings: one self-contained web page (no script, nothing fetched).\n"
+     "Pages whose master page changed are marked, with both master pages; the\n"
+     "list beside the pages names the rule that decided each.\n"
+     "\n"
+     "Options:\n"
+     "  -o, --output FILE  the page map to write (HTML); never one of the inputs\n"
+     "  --dry-run        save no document; map what would change\n"
+     "  --mapping FILE   the mapping document (else MasterPage.fm beside the\n"
+     "                   book or documents, else the host folder's)\n"
+     "  --path-map FROM=TO  as for apply-book\n"},
 };
 
 } // namespace

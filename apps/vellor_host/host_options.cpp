@@ -19,7 +19,7 @@ const CommandName kCommands[] = {
     {"list", HostCommandList},           {"list-book", HostCommandListBook},
     {"insert-marker", HostCommandInsertMarker}, {"remove-marker", HostCommandRemoveMarker},
     {"send", HostCommandSend},           {"menus", HostCommandMenus},
-    {"check", HostCommandCheck},
+    {"check", HostCommandCheck},         {"map", HostCommandMap},
 };
 
 HostCommand CommandByWord(const std::string& word) {
@@ -33,6 +33,7 @@ std::string* ValueSlot(HostOptions* o, const std::string& name) {
     if (name == "--host-dir") return &o->hostDir;
     if (name == "--mapping") return &o->mapping;
     if (name == "--report") return &o->report;
+    if (name == "-o" || name == "--output") return &o->output;
     if (name == "--plugin") return &o->plugin;
     if (name == "--page") return &o->page;
     if (name == "--position") return &o->position;
@@ -112,11 +113,18 @@ int CheckCommand(const HostOptions& o, std::string* error) {
     case HostCommandMenus:
         if (n != 0) return Fail(error, "menus takes no operands");
         break;
+    case HostCommandMap:
+        if (n == 0) return Fail(error, "no document or book given");
+        if (o.output.empty()) return Fail(error, "map needs -o FILE.html: where the page map goes");
+        break;
     }
+    if (!o.output.empty() && o.command != HostCommandMap) return Fail(error, "-o belongs to map");
+    if (!o.report.empty() && o.command == HostCommandMap)
+        return Fail(error, "--report does not belong to map: -o names the file it writes");
     if (!o.open.empty() && o.command != HostCommandSend) return Fail(error, "--open belongs to send");
     if (!o.pathMaps.empty() && o.command != HostCommandApplyBook && o.command != HostCommandListBook &&
-        o.command != HostCommandCheck)
-        return Fail(error, "--path-map belongs to apply-book, list-book and check");
+        o.command != HostCommandCheck && o.command != HostCommandMap)
+        return Fail(error, "--path-map belongs to apply-book, list-book, check and map");
     bool marker = o.command == HostCommandInsertMarker || o.command == HostCommandRemoveMarker;
     if ((!o.page.empty() || !o.position.empty() || o.categoryGiven) && !marker)
         return Fail(error, "--page, --position and --category belong to insert-marker and remove-marker");
@@ -213,6 +221,8 @@ std::string HostUsageText(const std::string& whereText) {
            "  menus                 show the menus and commands the plug-in defines\n"
            "  check DOC|BOOK...     read the mapping document and the documents, run\n"
            "                        nothing, and list what in the mapping would do nothing\n"
+           "  map DOC...|BOOK -o FILE.html\n"
+           "                        apply, then draw every body page as a web page\n"
            "  help COMMAND          that command's help and options\n"
            "\n"
            "The mapping document: the one --mapping names, else MasterPage.fm beside the\n"
@@ -224,6 +234,7 @@ std::string HostUsageText(const std::string& whereText) {
            "  --mapping FILE        the mapping document: opened on screen first, so the\n"
            "                        plug-in takes it; it must hold a \"Page Type\" table\n"
            "  --report FILE         list, list-book, send: save the listing report as FILE\n"
+           "  -o, --output FILE     map: save the page map (HTML) as FILE\n"
            "  --path-map FROM=TO    a book's documents named under the Windows folder FROM\n"
            "                        (O:/Bills 09, //server/share) are in the folder TO here;\n"
            "                        may be given more than once\n"

@@ -17,6 +17,7 @@ enum HostCommand {
     HostCommandSend,         // send MESSAGE... [--open FILE...]
     HostCommandMenus,        // menus
     HostCommandCheck,        // check DOC|BOOK...: the mapping document against them
+    HostCommandMap,          // map DOC...|BOOK -o FILE.html: the page map
 };
 
 // --path-map FROM=TO: a book's documents named under the Windows folder FROM
@@ -35,6 +36,7 @@ struct HostOptions {
     std::string hostDir;               // empty: the build's own host directory
     std::string mapping;               // a mapping document to open on screen first
     std::string report;                // where the listing report is saved
+    std::string output;                // map: where the page map (HTML) is saved (-o)
     std::string plugin;                // empty: the build's own module
     std::string page;                  // insert-/remove-marker: the page's number as printed
     std::string position;              // insert-/remove-marker: the page's position (1 the first)

@@ -108,11 +108,26 @@ int ReadCheckedBooksAhead(HostRun& run, const std::vector<std::string>& names) {
     return ok;
 }
 
+// map takes documents or one book, whose documents are then read as
+// apply-book reads them.
+int ReadMappedBookAhead(HostRun& run, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        bool isBook = false;
+        if (StoreTapCheck(run.tap, name, &isBook, nullptr) != SimOk || !isBook) continue;
+        if (names.size() == 1) return ReadBookDocumentsAhead(run, name, &run.bookDocuments, true);
+        ReportError(run.r, LocalName(name) + " is a book: map takes one book alone, or documents; map each book "
+                                             "on its own");
+        return 0;
+    }
+    return 1;
+}
+
 int ReadEverything(HostRun& run, std::vector<std::string>* names) {
     const HostOptions& o = run.o;
     int ok = 1;
     bool book = o.command == HostCommandApplyBook || o.command == HostCommandListBook;
-    Want want = book ? WantBook : o.command == HostCommandCheck ? WantAny : WantDocument;
+    bool any = o.command == HostCommandCheck || o.command == HostCommandMap;
+    Want want = book ? WantBook : any ? WantAny : WantDocument;
     if (o.command != HostCommandSend && o.command != HostCommandMenus)
         for (const std::string& local : o.operands) {
             std::string name;
@@ -120,6 +135,7 @@ int ReadEverything(HostRun& run, std::vector<std::string>* names) {
             else ok = 0;
         }
     if (ok && o.command == HostCommandCheck) ok &= ReadCheckedBooksAhead(run, *names);
+    if (ok && o.command == HostCommandMap) ok &= ReadMappedBookAhead(run, *names);
     if (o.command == HostCommandSend)
         for (const std::string& local : o.open) {
             std::string name;
@@ -135,7 +151,7 @@ int ReadEverything(HostRun& run, std::vector<std::string>* names) {
 // Whether the plug-in is going to open the mapping document: the passes and
 // the command that shows it do, the listings never.
 bool UsesMapping(const HostOptions& o) {
-    bool uses = o.command == HostCommandApply || o.command == HostCommandApplyBook;
+    bool uses = o.command == HostCommandApply || o.command == HostCommandApplyBook || o.command == HostCommandMap;
     if (o.command == HostCommandSend)
         for (const std::string& message : o.operands) uses |= RunsAPass(message) || message == "EditMasterPageDoc";
     return uses;

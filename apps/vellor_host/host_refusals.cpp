@@ -77,13 +77,16 @@ bool NamesThePlugInCanCarry(HostRun& run, const std::vector<std::string>& names)
 }
 
 bool ReportReplacesNoInput(HostRun& run, const std::vector<std::string>& names) {
-    if (run.o.report.empty()) return true;
+    // --report's listing, or map's -o page map.
+    bool map = !run.o.output.empty();
+    const std::string& target = map ? run.o.output : run.o.report;
+    if (target.empty()) return true;
     for (const std::string& name : InputFiles(run, names)) {
         std::string local = LocalName(StoreTapFileOf(run.tap, name)); // a book's document: the file found
-        if (!SameFile(run.o.report, local)) continue;
-        ReportError(run.r, "--report " + run.o.report + " is " + local +
-                           ", which this run reads: the report would replace it. Name a new file for the "
-                           "report; nothing was written");
+        if (!SameFile(target, local)) continue;
+        std::string what = map ? "the page map" : "the report";
+        ReportError(run.r, (map ? "-o " : "--report ") + target + " is " + local + ", which this run reads: " +
+                               what + " would replace it. Name a new file for " + what + "; nothing was written");
         return false;
     }
     return true;
@@ -92,6 +95,7 @@ bool ReportReplacesNoInput(HostRun& run, const std::vector<std::string>& names) 
 std::set<std::string> WritableFiles(HostRun& run, const std::vector<std::string>& names) {
     std::set<std::string> files;
     if (!run.o.report.empty()) files.insert(HostWindowsName(run.o.report));
+    if (!run.o.output.empty()) files.insert(HostWindowsName(run.o.output));
     HostCommand c = run.o.command;
     if (c == HostCommandList || c == HostCommandListBook || c == HostCommandCheck || c == HostCommandMenus)
         return files;

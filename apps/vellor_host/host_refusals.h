@@ -16,10 +16,10 @@
 // such file and its characters reported, when one cannot.
 bool NamesThePlugInCanCarry(HostRun& run, const std::vector<std::string>& names);
 
-// --report must not name any file the run reads (the same file, through
-// links too). False, with the error reported, when it does.
+// --report (and map's -o) must not name any file the run reads (the same
+// file, through links too). False, with the error reported, when it does.
 bool ReportReplacesNoInput(HostRun& run, const std::vector<std::string>& names);
 
 // The files (Windows form) this run may write: the documents it names, the
-// documents of the books it names, and the report.
+// documents of the books it names, and the report or page map.
 std::set<std::string> WritableFiles(HostRun& run, const std::vector<std::string>& names);

@@ -8,6 +8,7 @@
 
 #include "apps/vellor_host/host_options.h"
 #include "apps/vellor_host/host_output.h"
+#include "apps/vellor_host/map_layout.h"
 #include "apps/vellor_host/page_snapshot.h"
 #include "apps/vellor_host/store_tap.h"
 #include "hostsim/sim_loader.h"
@@ -34,6 +35,7 @@ struct HostRun {
     std::string mappingFrom;      // ... --mapping's, or MasterPage.fm beside the files; and which of them
     std::vector<std::string> bookDocuments; // the book's documents in book order (Windows form)
     std::string plugin;           // the plug-in the host loads
+    MapLayouts layouts;           // map: each document's page layout as first read, by name
 
     HostRun(const HostOptions& options, HostReporter& reporter) : o(options), r(reporter) {}
 };
@@ -84,6 +86,12 @@ void PrintChanges(HostRun& run, const std::vector<DocChanges>& docs);
 // Whether the text message runs a pass of the plug-in over pages.
 bool RunsAPass(const std::string& message);
 
+// The passes of apply and apply-book, which map runs too: the record of
+// each document the pass went over (apply) or the plug-in saved (apply-book).
+// False when the book cannot be opened.
+void ApplyDocumentsPass(HostRun& run, const std::vector<std::string>& names, std::vector<DocChanges>* docs);
+bool ApplyBookPass(HostRun& run, const std::string& bookName, std::vector<DocChanges>* docs);
+
 // The commands, each in its file; each returns the exit status it asks for
 // (HostExitDone when the reporter's count decides).
 int ApplyCommand(HostRun& run, const std::vector<std::string>& names);
@@ -94,3 +102,4 @@ int RemoveMarkerCommand(HostRun& run, const std::vector<std::string>& names);
 int SendCommand(HostRun& run, const std::vector<std::string>& names);
 int MenusCommand(HostRun& run, const std::vector<std::string>& names);
 int CheckCommand(HostRun& run, const std::vector<std::string>& names);
+int MapCommand(HostRun& run, const std::vector<std::string>& names);

@@ -108,6 +108,7 @@ int RunCommand(HostRun& run, const std::vector<std::string>& names) {
     case HostCommandRemoveMarker: return RemoveMarkerCommand(run, names);
     case HostCommandSend: return SendCommand(run, names);
     case HostCommandMenus: return MenusCommand(run, names);
+    case HostCommandMap: return MapCommand(run, names);
     case HostCommandCheck:
     case HostCommandNone: break;
     }
@@ -131,6 +132,12 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.sampleDir = defaults.hostDir;
     run.sampleHostDir = SameFolder(run.hostDir, defaults.hostDir);
     run.plugin = o.plugin.empty() ? defaults.plugin : o.plugin;
+    // The map draws each document's master pages as they were read; a
+    // book's documents are in memory one at a time, so they are taken then.
+    if (o.command == HostCommandMap) {
+        run.tap.onFirstRead = MapNoteLayout;
+        run.tap.firstReadContext = &run.layouts;
+    }
 
     std::vector<std::string> names;
     if (!UsableOptions(run) || !ReadAheadAll(run, &names)) return HostExitUsage;

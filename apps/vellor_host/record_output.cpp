@@ -15,7 +15,8 @@ namespace {
 
 bool Explains(const HostOptions& o) {
     bool pass = o.command == HostCommandApply || o.command == HostCommandApplyBook;
-    return pass && (o.explain || !o.format.empty());
+    // The page map shows what decided each page.
+    return (pass && (o.explain || !o.format.empty())) || o.command == HostCommandMap;
 }
 
 const char* CommandWord(HostCommand command) {

@@ -40,7 +40,10 @@ int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
     TakeWarnings(tap, name);
     if (status != SimOk) return status;
     AsLoaded(&loaded, name);
-    if (!loaded.isBook && !tap.before.count(name)) tap.before[name] = SnapshotDoc(loaded, DocTitle(name));
+    if (!loaded.isBook && !tap.before.count(name)) {
+        tap.before[name] = SnapshotDoc(loaded, DocTitle(name));
+        if (tap.onFirstRead) tap.onFirstRead(tap.firstReadContext, name, loaded);
+    }
     if (tap.streamed.count(name)) {
         *out = std::move(loaded);
         return SimOk;

@@ -61,6 +61,10 @@ struct StoreTap {
 
     void (*onActivity)(void* context) = nullptr;
     void* activityContext = nullptr;
+    // Called with each document when it is first read (may be null): what a
+    // command keeps of a document beyond its snapshot, while it is in memory.
+    void (*onFirstRead)(void* context, const std::string& name, const SimDoc& doc) = nullptr;
+    void* firstReadContext = nullptr;
 };
 
 // The store that the simulated host is given.

@@ -14,7 +14,7 @@
 namespace {
 
 const char* const kCommands[] = {"apply", "apply-book", "list", "list-book", "insert-marker",
-                                 "remove-marker", "send", "menus", "check"};
+                                 "remove-marker", "send", "menus", "check", "map"};
 
 // The options a help text names: words that begin with a dash at the start
 // of an indented line ("  --mapping FILE", "  -q, --quiet").

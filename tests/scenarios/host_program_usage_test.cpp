@@ -28,7 +28,7 @@ TEST(HostProgramUsage, BadUsageExitsWithTwoAndRunsNothing) {
         {{"check"}, "no document given"},
         {{"apply-book", "a.book", "--path-map", "O:/Bills 09"}, "--path-map needs FROM=TO"},
         {{"apply-book", "a.book", "--path-map", "Bills 09=/tmp"}, "FROM must be a folder as Windows names it"},
-        {{"apply", "a.mif", "--path-map", "O:/Bills 09=/tmp"}, "--path-map belongs to apply-book, list-book and check"},
+        {{"apply", "a.mif", "--path-map", "O:/Bills 09=/tmp"}, "--path-map belongs to apply-book, list-book, check and map"},
         {{"remove-marker", "a.mif", "--category", "Appendix"}, "remove-marker needs --page N"},
         {{"insert-marker", "a.mif", "--page", "1", "--position", "1", "--category", "X"},
          "takes --page or --position, not both"},
@@ -37,6 +37,8 @@ TEST(HostProgramUsage, BadUsageExitsWithTwoAndRunsNothing) {
         {{"menus", "--format", "json"}, "--format belongs to apply, apply-book, list, list-book and check"},
         {{"check", "a.mif", "--format", "xml"}, "--format takes text, json or tsv, not xml"},
         {{"help", "publish"}, "unknown command publish"},
+        {{"apply", "a.mif", "-o", "m.html"}, "-o belongs to map"},
+        {{"map", "a.mif", "--report", "r.mif", "-o", "m.html"}, "--report does not belong to map"},
     };
     for (const Case& c : cases) {
         HostResult r = RunHostProgram(c.args);
