@@ -136,6 +136,11 @@ int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {
     return SimOk;
 }
 
+void StoreTapRelease(StoreTap& tap, const std::string& name) {
+    auto held = tap.cache.find(name);
+    if (held != tap.cache.end() && !held->second.isBook) tap.cache.erase(held);
+}
+
 const std::string& StoreTapFileOf(const StoreTap& tap, const std::string& name) {
     auto file = tap.files.find(name);
     return file == tap.files.end() ? name : file->second;

@@ -81,6 +81,12 @@ int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::str
 // Saves a document as the host program itself does (File > Save), dry-run aware.
 int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc);
 
+// Lets go of what the cache holds of `name`, a document the host now has
+// open: the open document is then the only holder of its objects, and the
+// host's first change to it does not copy them all. Opened again once
+// closed, it is read from its file, or given as a dry run saved it.
+void StoreTapRelease(StoreTap& tap, const std::string& name);
+
 // The file `name` stands for (Windows form): its entry in `files`, or itself.
 const std::string& StoreTapFileOf(const StoreTap& tap, const std::string& name);
 
