@@ -37,7 +37,12 @@ bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out) {
 
 void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p, std::string_view tag,
                      const std::string_view* text) {
-    if (src.parasRead.size() <= para) src.parasRead.resize(para + 1);
+    if (src.parasRead.size() <= para) {
+        // One record for every id: an eighth more room at a time, as the
+        // ids come nearly one after the other.
+        if (src.parasRead.capacity() <= para) src.parasRead.reserve(para + 1 + para / 8);
+        src.parasRead.resize(para + 1);
+    }
     MifSource::ParaRead& r = src.parasRead[para];
     r = MifSource::ParaRead{};
     r.tag = tag.data();
