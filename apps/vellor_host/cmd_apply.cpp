@@ -12,6 +12,9 @@ void ApplyDocumentsPass(HostRun& run, const std::vector<std::string>& names, std
         const std::string& name = names[i];
         SimDoc* doc = OpenAsUser(run, name);
         if (!doc) continue;
+        // The pass changes it: held in the store's cache too, the host would
+        // copy all its objects at the first change.
+        StoreTapRelease(run.tap, name);
         DocSnapshot before = SnapshotDoc(*doc, DocTitle(name));
         // Open alone, a document with a "Page Type" table is the first open
         // document the plug-in finds: its own rules decide its pages.

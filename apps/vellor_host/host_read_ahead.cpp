@@ -87,6 +87,8 @@ bool ReadBookDocumentsAhead(HostRun& run, const std::string& bookName, std::vect
     // Streamed, each is read and parsed here to know that it can be, and
     // read again when the plug-in opens it: the book is never in memory as a whole.
     if (streamed) run.tap.streamed.insert(names->begin(), names->end());
+    for (const std::string& name : *names)
+        if (streamed) ++run.tap.opensLeft[name];
     int ok = 1;
     std::set<std::string> seen;
     for (const std::string& name : *names)
@@ -96,14 +98,14 @@ bool ReadBookDocumentsAhead(HostRun& run, const std::string& bookName, std::vect
 }
 
 // The documents of the books `check` names, found and read as the book
-// commands find them.
+// commands find them, and read again one at a time when checked.
 int ReadCheckedBooksAhead(HostRun& run, const std::vector<std::string>& names) {
     int ok = 1;
     for (const std::string& name : names) {
         bool isBook = false;
         std::vector<std::string> documents;
         if (StoreTapCheck(run.tap, name, &isBook, nullptr) == SimOk && isBook)
-            ok &= ReadBookDocumentsAhead(run, name, &documents, false);
+            ok &= ReadBookDocumentsAhead(run, name, &documents, true);
     }
     return ok;
 }
@@ -131,6 +133,8 @@ int ReadEverything(HostRun& run, std::vector<std::string>* names) {
     if (o.command != HostCommandSend && o.command != HostCommandMenus)
         for (const std::string& local : o.operands) {
             std::string name;
+            // check reads its documents one at a time, each again when its turn comes.
+            if (o.command == HostCommandCheck) run.tap.streamed.insert(HostWindowsName(local));
             if (ReadAhead(run, local, want, &name)) names->push_back(name);
             else ok = 0;
         }
@@ -170,5 +174,10 @@ bool ReadAheadAll(HostRun& run, std::vector<std::string>* names) {
         if (!UsesMapping(run.o)) run.tap.streamed.insert(HostWindowsName(hostMapping.string()));
         ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr, nullptr, "in the host folder " + run.hostDir);
     }
-    return ok && ReadMappingAhead(run);
+    ok = ok && ReadMappingAhead(run);
+    // The plug-in opens a mapping document whenever it needs one: it may be
+    // opened any number of times, a book's document though it be.
+    run.tap.opensLeft.erase(HostWindowsName(hostMapping.string()));
+    if (!run.mappingFile.empty()) run.tap.opensLeft.erase(HostWindowsName(run.mappingFile));
+    return ok;
 }

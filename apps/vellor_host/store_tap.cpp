@@ -14,6 +14,15 @@ void AsLoaded(SimDoc* doc, const std::string& name) {
     SimInvalidateOrder(*doc);
 }
 
+// Whether a state of `name` may be asked for again: a file that is not
+// streamed is served from the cache, a streamed one only while it is to be
+// opened again.
+bool StillToOpen(const StoreTap& tap, const std::string& name) {
+    if (!tap.streamed.count(name)) return true;
+    auto left = tap.opensLeft.find(name);
+    return left == tap.opensLeft.end() || left->second > 0;
+}
+
 void Touched(StoreTap& tap) {
     if (tap.onActivity) tap.onActivity(tap.activityContext);
 }
@@ -28,6 +37,8 @@ void TakeWarnings(StoreTap& tap, const std::string& name) {
 
 int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
     if (tap.checkpoint) tap.checkpoint(tap.inner.context);
+    auto left = tap.opensLeft.find(name);
+    if (left != tap.opensLeft.end() && left->second > 0) --left->second;
     auto hit = tap.cache.find(name);
     if (hit != tap.cache.end()) {
         *out = hit->second;
@@ -113,16 +124,24 @@ int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {
             return status;
         }
     }
-    if (tap.dryRun || !tap.streamed.count(name)) {
+    // A streamed file saved for real is read from its file when opened again.
+    if (tap.dryRun ? StillToOpen(tap, name) : !tap.streamed.count(name)) {
         SimDoc& kept = tap.cache[name];
         kept = doc;
         AsLoaded(&kept, name);
+    } else {
+        tap.cache.erase(name); // a dry run's earlier state of it, no longer wanted
     }
     if (!doc.isBook) {
         if (!tap.after.count(name)) tap.savedOrder.push_back(name);
         tap.after[name] = SnapshotDoc(doc, DocTitle(name));
     }
     return SimOk;
+}
+
+void StoreTapRelease(StoreTap& tap, const std::string& name) {
+    auto held = tap.cache.find(name);
+    if (held != tap.cache.end() && !held->second.isBook) tap.cache.erase(held);
 }
 
 const std::string& StoreTapFileOf(const StoreTap& tap, const std::string& name) {

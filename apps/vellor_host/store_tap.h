@@ -43,8 +43,14 @@ struct StoreTap {
     // Files read from disk whenever they are opened and never held in the
     // cache: a book's documents, so that a book is in memory one document at
     // a time. A dry run keeps what it would have saved of them, there being
-    // nowhere else to keep it.
+    // nowhere else to keep it, but only while they are to be opened again.
     std::set<std::string> streamed;
+    // How often each streamed file is still to be opened (a book that names
+    // a document twice opens it twice), where that is known: a dry run's
+    // save of one that is not to be opened again is not kept, for only the
+    // record of it is wanted (`after`). A file not here may be opened at any
+    // time, and what a dry run would have saved of it is kept.
+    std::map<std::string, int> opensLeft;
     std::map<std::string, DocSnapshot> before; // first state of each document read
     std::vector<std::string> savedOrder;       // names saved, in the order of first save
     std::map<std::string, DocSnapshot> after;  // last state saved
@@ -78,6 +84,12 @@ int StoreTapRead(StoreTap& tap, const std::string& name, SimDoc* out, std::strin
 int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::string* error);
 // Saves a document as the host program itself does (File > Save), dry-run aware.
 int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc);
+
+// Lets go of what the cache holds of `name`, a document the host now has
+// open: the open document is then the only holder of its objects, and the
+// host's first change to it does not copy them all. Opened again once
+// closed, it is read from its file, or given as a dry run saved it.
+void StoreTapRelease(StoreTap& tap, const std::string& name);
 
 // The file `name` stands for (Windows form): its entry in `files`, or itself.
 const std::string& StoreTapFileOf(const StoreTap& tap, const std::string& name);

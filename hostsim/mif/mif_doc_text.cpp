@@ -28,22 +28,34 @@ bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out) {
     if (para >= src.parasRead.size() || !src.parasRead[para].read) return false;
     const MifSource::ParaRead& r = src.parasRead[para];
     out->node = src.objectOf.StatementOf(para);
-    out->text = r.built ? std::string_view(src.parasText).substr(r.builtAt, r.builtSize) : r.text;
-    out->tag = r.tag;
+    out->text = r.built ? std::string_view(src.parasText).substr(r.builtAt, r.textSize)
+                        : std::string_view(r.text, r.textSize);
+    out->tag = std::string_view(r.tag, r.tagSize);
     out->indent = r.indent;
     return out->node != nullptr;
 }
 
 void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p, std::string_view tag,
                      const std::string_view* text) {
-    if (src.parasRead.size() <= para) src.parasRead.resize(para + 1);
+    if (src.parasRead.size() <= para) {
+        // One record for every id: an eighth more room at a time, as the
+        // ids come nearly one after the other.
+        if (src.parasRead.capacity() <= para) src.parasRead.reserve(para + 1 + para / 8);
+        src.parasRead.resize(para + 1);
+    }
     MifSource::ParaRead& r = src.parasRead[para];
-    r = MifSource::ParaRead{tag, {}, 0, 0, p.indent, true, text == nullptr};
+    r = MifSource::ParaRead{};
+    r.tag = tag.data();
+    r.tagSize = uint32_t(tag.size());
+    r.indent = p.indent;
+    r.read = true;
+    r.built = text == nullptr;
     if (text) {
-        r.text = *text;
+        r.text = text->data();
+        r.textSize = uint32_t(text->size());
     } else {
         r.builtAt = src.parasText.size();
-        r.builtSize = p.text.size();
+        r.textSize = uint32_t(p.text.size());
         src.parasText += p.text;
     }
 }

@@ -32,9 +32,15 @@ struct MifSource {
     // in `parasText`.
     std::map<ObjId, SimObject> asRead;
     std::string parasText;
+    // One for every local id up to the last paragraph's, so kept small:
+    // pointers and sizes rather than views.
     struct ParaRead {
-        std::string_view tag, text;        // `text` in the tree, unless `built`
-        size_t builtAt = 0, builtSize = 0; // `built`: where the text stands in `parasText`
+        const char* tag = nullptr;
+        union {
+            const char* text = nullptr; // in the tree, unless `built`
+            size_t builtAt;             // `built`: where the text stands in `parasText`
+        };
+        uint32_t tagSize = 0, textSize = 0;
         Metric indent = 0;
         bool read = false, built = false;
     };

@@ -233,6 +233,42 @@ TEST(HostProgramHostile, PeakMemoryFollowsTheLargestFile) {
     }
 }
 
+// A dry run of a book and a check of it hold one chapter at a time, as the
+// real run does: what a dry run would have saved of a chapter is let go
+// once the book is done with it, and check reads each chapter in its turn.
+TEST(HostProgramHostile, ADryRunAndACheckOfABookHoldOneChapterAtATime) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizers' shadow memory, not the program's, would be measured";
+#endif
+    if (ResidentKiB() > 30 * 1024)
+        GTEST_SKIP() << "this test runs in " << ResidentKiB() / 1024
+                     << " MiB, which a child's peak would count as its own";
+    ScratchFolder scratch;
+    ASSERT_FALSE(scratch.path().empty());
+    CopySample(scratch.path());
+    std::filesystem::create_directory(scratch / "host");
+    std::filesystem::create_directory_symlink(std::string(VELLOR_BINARY_DIR) + "/hostdir/icu_data",
+                                              scratch / "host/icu_data");
+    std::filesystem::copy_file(SamplePath("MasterPage.fm"), scratch / "host/MasterPage.fm");
+    WriteLongString(scratch.path(), 2u << 20);
+    // Forty chapters of 2 MB: held all at once, they would take over 80 MB.
+    std::string book = "<Book 2015>\n";
+    for (int i = 0; i < 40; ++i) {
+        std::string part = "part" + std::to_string(i) + ".mif";
+        std::filesystem::copy_file(scratch / "ch1.mif", scratch / part);
+        book += "<BookComponent\n <FileName `<c>" + part + "'>\n>\n";
+    }
+    WriteBytes(scratch / "Parts.book", book);
+    const double allowedKiB = (3 * double(std::filesystem::file_size(scratch / "ch1.mif")) + 50e6) / 1024;
+    for (const char* command : {"apply-book", "check"}) {
+        std::vector<std::string> args = {"--host-dir", scratch / "host", command, scratch / "Parts.book"};
+        if (std::string(command) == "apply-book") args.insert(args.begin() + 2, "--dry-run");
+        HostResult r = RunHostProgram(args);
+        EXPECT_NE(r.status, 2) << command << r.err;
+        EXPECT_LE(double(r.peakKiB), allowedKiB) << command;
+    }
+}
+
 // What FrameMaker reads though MIF has no place for it (an escape MIF does
 // not have, bytes after the last statement) is kept as it stands, with a
 // warning that every command gives once, however often the file is read.
