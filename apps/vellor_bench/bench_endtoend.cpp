@@ -141,7 +141,7 @@ void MeasureLong(Context& c, const BookResult& book, int pages) {
     BenchSet(Figure(c, "apply: " + label, mb, apply), "x durable", apply.seconds / durable.seconds);
     Figure(c, "list: " + label, mb, list);
     Figure(c, "apply --dry-run: " + label, mb, dry);
-    BenchTarget(c.run, "apply of one chapter / apply-book of the same pages", apply.seconds / book.apply, 1.5, "x");
+    BenchRatioTarget(c.run, "apply of one chapter / apply-book of the same pages", apply.seconds, book.apply, 1.5);
     BenchTarget(c.run, "peak of apply on one chapter", MiB(apply.peakKiB), limit, "MiB");
     BenchTarget(c.run, "peak of list on one chapter", MiB(list.peakKiB), limit, "MiB");
     BenchTarget(c.run, "peak of apply --dry-run on one chapter", MiB(dry.peakKiB), limit, "MiB");
@@ -150,8 +150,8 @@ void MeasureLong(Context& c, const BookResult& book, int pages) {
 void BookTargets(Context& c, int n, const BookResult& r) {
     std::string at = " at " + std::to_string(n) + " chapters";
     double limit = (3 * double(c.files.largest) + 50e6) / (1 << 20);
-    BenchTarget(c.run, "apply-book / durable copy" + at, r.apply / r.durable, 3, "x");
-    BenchTarget(c.run, "list-book / durable copy" + at, r.list / r.durable, 1.5, "x");
+    BenchRatioTarget(c.run, "apply-book / durable copy" + at, r.apply, r.durable, 3);
+    BenchRatioTarget(c.run, "list-book / durable copy" + at, r.list, r.durable, 1.5);
     BenchTarget(c.run, "peak of apply-book --dry-run" + at, MiB(r.dryPeak), limit, "MiB");
     BenchTarget(c.run, "peak of check" + at, MiB(r.checkPeak), limit, "MiB");
 }

@@ -15,6 +15,13 @@ void BenchTarget(BenchRun& run, const std::string& name, double value, double li
     BenchSetText(f, "result", value < 0 ? "NOT measured" : value <= limit ? "met" : "NOT met");
 }
 
+void BenchRatioTarget(BenchRun& run, const std::string& name, double seconds, double base, double limit) {
+    BenchTarget(run, name, seconds > 0 && base > 0 ? seconds / base : -1, limit, "x");
+    BenchFigure& f = run.figures.back();
+    BenchSet(f, "seconds", seconds);
+    BenchSet(f, "against seconds", base);
+}
+
 uint64_t BenchDigestFiles(const std::vector<std::string>& files) {
     uint64_t h = 0xcbf29ce484222325ull;
     auto mix = [&h](unsigned char c) { h = (h ^ c) * 0x100000001b3ull; };

@@ -14,6 +14,10 @@
 // value below zero (not measured) is "NOT measured".
 void BenchTarget(BenchRun& run, const std::string& name, double value, double limit, const std::string& unit);
 
+// A target of time: `seconds` against `base` seconds, met when their ratio
+// is at most `limit`; both times are shown beside it.
+void BenchRatioTarget(BenchRun& run, const std::string& name, double seconds, double base, double limit);
+
 // A digest of the bytes of `files` in their order (0 when one cannot be read).
 uint64_t BenchDigestFiles(const std::vector<std::string>& files);
 
