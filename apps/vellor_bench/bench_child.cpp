@@ -55,6 +55,8 @@ ChildRun BenchRunChild(const std::string& program, const std::vector<std::string
     }
     result.seconds = BenchNow() - start;
     result.peakKiB = usage.ru_maxrss;
+    result.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }

@@ -12,6 +12,7 @@
 struct ChildRun {
     double seconds = -1;
     long peakKiB = 0;
+    double cpuSeconds = -1; // user and system time, which another program's load stretches less than wall time
     int status = -1; // exit status, -1 when it did not exit normally
     long parentKiB = 0; // the bench's own resident memory at the fork
 };

@@ -8,6 +8,7 @@
 #if !defined(_WIN32)
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,18 +65,26 @@ bool DurableCopy(const std::string& path, std::string* bytes) {
     return false;
 }
 
+double CpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 } // namespace
 
-double BenchDurableCopy(const std::vector<std::string>& files, uint64_t* bytes) {
+double BenchDurableCopy(const std::vector<std::string>& files, uint64_t* bytes, double* cpuSeconds) {
     std::string buffer;
     *bytes = 0;
-    double start = BenchNow();
+    double start = BenchNow(), cpu = CpuSeconds();
     for (const std::string& path : files) {
         if (!DurableCopy(path, &buffer)) return -1;
         *bytes += buffer.size();
     }
+    *cpuSeconds = CpuSeconds() - cpu;
     return BenchNow() - start;
 }
 #else
-double BenchDurableCopy(const std::vector<std::string>&, uint64_t*) { return -1; }
+double BenchDurableCopy(const std::vector<std::string>&, uint64_t*, double*) { return -1; }
 #endif

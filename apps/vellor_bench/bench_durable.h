@@ -10,5 +10,6 @@
 #include <vector>
 
 // Seconds for all of `files` (local names), or -1 when one could not be
-// copied (that file is then as it was). `*bytes` gets their total size.
-double BenchDurableCopy(const std::vector<std::string>& files, uint64_t* bytes);
+// copied (that file is then as it was). `*bytes` gets their total size,
+// `*cpuSeconds` the user and system time the copy took.
+double BenchDurableCopy(const std::vector<std::string>& files, uint64_t* bytes, double* cpuSeconds);
