@@ -109,12 +109,15 @@ demo: build
 	@echo "== vellor-host list-book --report $(DEMO_DIR)/report.mif $(DEMO_DIR)/Manual.book"
 	@$(BUILD)/apps/vellor-host list-book --report $(DEMO_DIR)/report.mif $(DEMO_DIR)/Manual.book
 
-# The benchmark figures (pass, book, library); BENCH_ARGS=--full for the whole
-# matrix, e.g. make bench BENCH_ARGS="--full --json bench.json". Never run by test.
+# The benchmark figures (pass, book, library, end-to-end) as tables, and as
+# one JSON record in BENCH_JSON to set beside a later run's; BENCH_ARGS=--full
+# for the whole matrix, e.g. make bench BENCH_ARGS="--full --only end-to-end".
+# Never run by test.
 BENCH_ARGS ?= --quick
+BENCH_JSON ?= $(BUILD)/bench.json
 bench: configure
 	cmake --build $(BUILD) -j $(JOBS) --target vellor-bench
-	nice $(BUILD)/apps/vellor-bench $(BENCH_ARGS)
+	nice $(BUILD)/apps/vellor-bench $(BENCH_ARGS) --json $(BENCH_JSON)
 
 # Windows: ICU cross-built once into a cache outside the tree, the host
 # converters from the native build, then everything cross-built with MinGW,

@@ -269,6 +269,20 @@ FileHandle FileOsMakeTemp(const std::string& folder, std::string* tempPath, int*
     return FileNoHandle;
 }
 
+// One write() of a chapter (800 KB) usually takes a fifth of a millisecond,
+// yet now and then 30 to 100 ms. Neither the lock nor the fsync of the file
+// before is the cause, nor writeback throttling (a book leaves some 40 MB
+// dirty, far below the dirty limits): a plain loop writing new files, with
+// no lock and no fsync, shows the same. Measured, two things stretch it.
+// The write copies into page-cache pages taken from free memory; a virtual
+// machine that reports its free memory to the host (virtio-balloon free
+// page reporting) has had those pages taken back, and each costs a fault in
+// the host at its first touch: the same 100 writes took 26-52 ms of CPU
+// straight after others freed their pages and 500-640 ms after 8 seconds
+// idle. And on a loaded machine the writer is preempted: the slowest write
+// had 6 ms of CPU in 90 ms of wall time. Any save pays both alike; the
+// bytes go in at most 1 MB a call, which keeps a stop asked for by a signal
+// near.
 bool FileOsWriteAll(FileHandle file, const void* data, size_t size, int* err) {
     const char* p = static_cast<const char*>(data);
     while (size) {

@@ -148,6 +148,15 @@ double BenchNow() {
     return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
 }
 
+double BenchLoad() {
+    double load = -1;
+    if (std::FILE* in = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(in, "%lf", &load) != 1) load = -1;
+        std::fclose(in);
+    }
+    return load;
+}
+
 long BenchPeakKiB() {
 #ifdef _WIN32
     PROCESS_MEMORY_COUNTERS counters{};

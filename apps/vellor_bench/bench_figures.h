@@ -41,5 +41,7 @@ int BenchWriteJson(const BenchRun& run, const char* fileName);
 
 // Monotonic wall clock in seconds.
 double BenchNow();
+// The system's load average over the last minute (`uptime`'s first figure), -1 when unknown.
+double BenchLoad();
 // Peak resident set of this process so far, in KiB (getrusage).
 long BenchPeakKiB();
