@@ -89,10 +89,18 @@ void Check(const JsonValue& v, std::string type, const Documented& doc, const st
         for (size_t i = 0; i < v.items.size(); ++i) Check(v.items[i], item, doc, where + "[" + std::to_string(i) + "]", faults);
     } else if (doc.objects.count(type)) {
         if (v.kind != JsonValue::Object) return fault("not an object (" + type + ")");
-        const Fields& fields = doc.objects.at(type);
+        // A field documented as "optional ..." may be left out.
+        const std::string optional = "optional ";
+        Fields fields;
         std::vector<std::string> names, documented;
         for (const auto& [name, value] : v.fields) names.push_back(name);
-        for (const auto& [name, fieldType] : fields) documented.push_back(name);
+        for (auto [name, fieldType] : doc.objects.at(type)) {
+            bool isOptional = fieldType.rfind(optional, 0) == 0;
+            if (isOptional) fieldType.erase(0, optional.size());
+            if (isOptional && std::find(names.begin(), names.end(), name) == names.end()) continue;
+            documented.push_back(name);
+            fields.push_back({name, fieldType});
+        }
         if (names != documented) {
             std::string found, wanted;
             for (const std::string& n : names) found += " " + n;
