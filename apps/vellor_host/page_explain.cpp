@@ -133,7 +133,7 @@ std::string WhyText(const PageExplanation& e) {
     std::string side = e.right ? "right" : "left";
     if (!e.table.empty()) {
         std::string row = e.table + " row " + std::to_string(e.row) + " " + Quote(e.key);
-        if (e.rangeFrom) row += " until changed from page " + std::to_string(e.rangeFrom);
+        if (e.rangeFrom) row += " until changed from body page " + std::to_string(e.rangeFrom);
         if (e.candidates.empty()) return row + ", no " + side + " candidates: default";
         std::string list = row + ", " + side + " candidates" + CandidateList(e);
         return e.entry ? list + ": entry " + std::to_string(e.entry) : list + ": none applies, default";
