@@ -40,13 +40,21 @@ struct CellChoice {
     ChoiceKind kind;
 };
 
+// The choices of a table's "Until Changed" rows, per row and side (index
+// row * 2 + right-hand), worked out once a pass: a row that starts many
+// short runs then costs its other side's candidates only once.
+struct RunChoices {
+    CellChoice* choices; // null until a run of the table needs them
+    uint8_t* known;
+};
+
 // The run of an "Until Changed" row that decided an earlier page.
 struct PassRun {
     const MappingTableIndex* table; // null: no run
     ObjId row;
+    uint32_t at;          // the row's index in the table
     uint32_t from;        // the turn of the page the run began on
-    CellChoice choice[2]; // per side (right-hand 1), once known
-    int known[2];
+    RunChoices* choices;  // the table's
 };
 
 // What one pass reads once and every page then consults: the four tables'
@@ -63,6 +71,7 @@ struct PassTables {
     MarkerPlacements placements;
     char* documentName; // only while the pass explains its decisions
     PassRun run;
+    RunChoices tagRuns, markerRuns;
 };
 
 // What the rules of one page share.
@@ -136,9 +145,16 @@ int ApplyFoundRow(const PageContext& context, const MappingTableIndex& table, Ob
     PassRun& run = context.tables->run;
     run = PassRun{};
     if (table.runs && at < table.rowCount && table.runs[at]) {
-        run = PassRun{&table, row, context.turn, {}, {}};
-        run.choice[context.rightHand] = choice;
-        run.known[context.rightHand] = 1;
+        RunChoices* choices = &table == &context.tables->tags ? &context.tables->tagRuns : &context.tables->markerRuns;
+        if (!choices->choices) {
+            choices->choices = static_cast<CellChoice*>(MemCalloc(table.rowCount * 2, sizeof(CellChoice), 0));
+            choices->known = static_cast<uint8_t*>(MemCalloc(table.rowCount * 2, 1, 0));
+        }
+        run = PassRun{&table, row, at, context.turn, choices};
+        if (choices->choices && choices->known) {
+            choices->choices[at * 2 + uint32_t(context.rightHand)] = choice;
+            choices->known[at * 2 + uint32_t(context.rightHand)] = 1;
+        }
     }
     return 1;
 }
@@ -146,20 +162,25 @@ int ApplyFoundRow(const PageContext& context, const MappingTableIndex& table, Ob
 // A page that no rule decided, during a run: the run's row decides it. 1
 // when there is a run.
 int CarryRun(const PageContext& context) {
-    PassRun& run = context.tables->run;
+    const PassRun& run = context.tables->run;
     if (!run.table) return 0;
     int side = context.rightHand;
-    if (!run.known[side]) {
-        run.choice[side] = ChooseFromCell(context.mapping, context.document,
-                                          SideCell(context.mapping, run.row, side));
-        run.known[side] = 1;
+    // Without the memory to keep choices, each page works its own out.
+    RunChoices* kept = run.choices->choices && run.choices->known ? run.choices : nullptr;
+    uint32_t slot = run.at * 2 + uint32_t(side);
+    CellChoice choice = kept && kept->known[slot]
+                            ? kept->choices[slot]
+                            : ChooseFromCell(context.mapping, context.document, SideCell(context.mapping, run.row, side));
+    if (kept) {
+        kept->choices[slot] = choice;
+        kept->known[slot] = 1;
     }
-    ApplyChoice(context.document, context.page, run.choice[side], side);
+    ApplyChoice(context.document, context.page, choice, side);
     if (context.decision) {
         context.decision->table = run.table;
         context.decision->row = run.row;
-        context.decision->cell = run.choice[side].cell;
-        context.decision->entry = run.choice[side].entry;
+        context.decision->cell = choice.cell;
+        context.decision->entry = choice.entry;
         context.decision->rangeFrom = run.from;
     }
     return 1;
@@ -322,6 +343,10 @@ void PassTablesFree(PassTables* tables) {
     ListFree(tables->masterKeys);
     MarkerPlacementsFree(&tables->placements);
     MemFree(tables->documentName);
+    for (RunChoices* choices : {&tables->tagRuns, &tables->markerRuns}) {
+        MemFree(choices->choices);
+        MemFree(choices->known);
+    }
 }
 
 // A mapping document that is not on screen was opened by a pass and goes
