@@ -7,6 +7,10 @@
 // the start of a pass, so that no page reads a table or the marker chain again;
 // a page finds its markers through the paragraphs that stand on it when it is
 // decided, since a master page applied to an earlier page may move text.
+// A row whose range is "Until Changed" goes on deciding the pages that no
+// rule decides, up to the next page that one does; each side's candidate is
+// worked out once for the run, so a page it carries costs no more host calls
+// than its default master page would.
 #include "tools/apply_master_pages.h"
 
 #include "host/call_layer.h"
@@ -27,8 +31,35 @@ namespace {
 const char MarkerTypeName[] = "MasterPage";
 const char EmptyPageKey[] = "Empty";
 
+// How a cell decides a page: the candidate taken, or the default.
+enum ChoiceKind { ChoiceDefault, ChoiceMaster, ChoiceAsIs, ChoiceNone };
+struct CellChoice {
+    ObjId cell;
+    uint32_t entry; // the candidate that decided, from 1; 0 for the default
+    ObjId master;   // with ChoiceMaster
+    ChoiceKind kind;
+};
+
+// The choices of a table's "Until Changed" rows, per row and side (index
+// row * 2 + right-hand), worked out once a pass: a row that starts many
+// short runs then costs its other side's candidates only once.
+struct RunChoices {
+    CellChoice* choices; // null until a run of the table needs them
+    uint8_t* known;
+};
+
+// The run of an "Until Changed" row that decided an earlier page.
+struct PassRun {
+    const MappingTableIndex* table; // null: no run
+    ObjId row;
+    uint32_t at;          // the row's index in the table
+    uint32_t from;        // the turn of the page the run began on
+    RunChoices* choices;  // the table's
+};
+
 // What one pass reads once and every page then consults: the four tables'
-// keys, the two key lists, and the counting markers.
+// keys, the two key lists, and the counting markers; and the run of pages
+// in progress.
 struct PassTables {
     MappingTableIndex tags;    // "Paragraph Tag"
     MappingTableIndex masters; // "Master Page"
@@ -39,6 +70,8 @@ struct PassTables {
     ObjId emptyRow; // the "Page Type" row keyed "Empty"
     MarkerPlacements placements;
     char* documentName; // only while the pass explains its decisions
+    PassRun run;
+    RunChoices tagRuns, markerRuns;
 };
 
 // What the rules of one page share.
@@ -57,52 +90,99 @@ void ApplyDefaultMasterPage(ObjId document, ObjId page, int rightHand) {
     HostApplyMasterPage(document, page, master);
 }
 
-// ApplyCellToPage, saying which candidate decided (from 1), 0 when none did.
-uint32_t ApplyCellEntry(ObjId mapping, ObjId document, ObjId cell, ObjId page) {
-    uint32_t entry = 0;
+// The first candidate of the cell that the document can use: a master page
+// it has, "As Is" or "None"; else the default.
+CellChoice ChooseFromCell(ObjId mapping, ObjId document, ObjId cell) {
+    CellChoice choice{cell, 0, 0, ChoiceDefault};
     for (ObjId paragraph = cell ? HostGetIdProp(mapping, cell, PropFirstParagraph) : 0; paragraph;
          paragraph = HostGetIdProp(mapping, paragraph, PropNextParagraph)) {
-        ++entry;
+        ++choice.entry;
         char* candidate = GetParagraphText(mapping, paragraph);
-        int done = 1;
-        ObjId master = StrLen(candidate) ? HostGetNamedObject(document, ObjMasterPage, candidate) : 0;
-        if (master)
-            HostApplyMasterPage(document, page, master);
-        else if (StrEqual(candidate, "As Is"))
-            ; // the page keeps what it has
-        else if (StrEqual(candidate, "None"))
-            HostSetIntProp(document, page, PropPageBackground, HostBackgroundNone);
-        else
-            done = 0; // a master page the document lacks: try the next candidate
+        choice.master = StrLen(candidate) ? HostGetNamedObject(document, ObjMasterPage, candidate) : 0;
+        choice.kind = choice.master                        ? ChoiceMaster
+                      : StrEqual(candidate, MappingAsIs) ? ChoiceAsIs
+                      : StrEqual(candidate, MappingNone) ? ChoiceNone
+                                                         : ChoiceDefault; // a master page the document lacks
         MemFree(candidate);
-        if (done) return entry;
+        if (choice.kind != ChoiceDefault) return choice;
     }
-    int rightHand = HostGetIntProp(document, page, PropRightHandPage) != 0;
-    ApplyDefaultMasterPage(document, page, rightHand);
-    return 0;
+    choice.entry = 0;
+    return choice;
 }
 
-// Applies the cell of a matched row that belongs to the page's side.
-void ApplyRow(const PageContext& context, ObjId row) {
-    ObjId mapping = context.mapping;
-    ObjId keyCell = HostGetIdProp(mapping, row, PropFirstCell);
-    ObjId cell = keyCell ? HostGetIdProp(mapping, keyCell, PropNextCell) : 0;
-    if (cell && context.rightHand) cell = HostGetIdProp(mapping, cell, PropNextCell);
-    uint32_t entry = ApplyCellEntry(mapping, context.document, cell, context.page);
-    if (context.decision) {
-        context.decision->cell = cell;
-        context.decision->entry = entry;
-    }
+// Gives the page what the choice says; the default needs the page's side,
+// which is read when `rightHand` is not known (-1).
+void ApplyChoice(ObjId document, ObjId page, const CellChoice& choice, int rightHand) {
+    if (choice.kind == ChoiceMaster) {
+        HostApplyMasterPage(document, page, choice.master);
+    } else if (choice.kind == ChoiceNone) {
+        HostSetIntProp(document, page, PropPageBackground, HostBackgroundNone);
+    } else if (choice.kind == ChoiceDefault) {
+        if (rightHand < 0) rightHand = HostGetIntProp(document, page, PropRightHandPage) != 0;
+        ApplyDefaultMasterPage(document, page, rightHand);
+    } // "As Is": the page keeps what it has
 }
 
-// Applies `row` of `table` when there is one. 1 when a row matched.
-int ApplyFoundRow(const PageContext& context, const MappingTableIndex& table, ObjId row) {
+// The cell of a row that belongs to a side.
+ObjId SideCell(ObjId mapping, ObjId row, int rightHand) {
+    return MappingCellOn(mapping, HostGetIdProp(mapping, row, PropFirstCell), MappingCellFor(rightHand));
+}
+
+// Applies `row` of `table` when there is one, the cell of the page's side. 1
+// when a row matched. The row starts a run when its range is "Until
+// Changed", and ends any run in progress otherwise.
+int ApplyFoundRow(const PageContext& context, const MappingTableIndex& table, ObjId row, uint32_t at = 0) {
     if (!row) return 0;
+    CellChoice choice = ChooseFromCell(context.mapping, context.document,
+                                       SideCell(context.mapping, row, context.rightHand));
+    ApplyChoice(context.document, context.page, choice, -1);
     if (context.decision) {
         context.decision->table = &table;
         context.decision->row = row;
+        context.decision->cell = choice.cell;
+        context.decision->entry = choice.entry;
     }
-    ApplyRow(context, row);
+    PassRun& run = context.tables->run;
+    run = PassRun{};
+    if (table.runs && at < table.rowCount && table.runs[at]) {
+        RunChoices* choices = &table == &context.tables->tags ? &context.tables->tagRuns : &context.tables->markerRuns;
+        if (!choices->choices) {
+            choices->choices = static_cast<CellChoice*>(MemCalloc(table.rowCount * 2, sizeof(CellChoice), 0));
+            choices->known = static_cast<uint8_t*>(MemCalloc(table.rowCount * 2, 1, 0));
+        }
+        run = PassRun{&table, row, at, context.turn, choices};
+        if (choices->choices && choices->known) {
+            choices->choices[at * 2 + uint32_t(context.rightHand)] = choice;
+            choices->known[at * 2 + uint32_t(context.rightHand)] = 1;
+        }
+    }
+    return 1;
+}
+
+// A page that no rule decided, during a run: the run's row decides it. 1
+// when there is a run.
+int CarryRun(const PageContext& context) {
+    const PassRun& run = context.tables->run;
+    if (!run.table) return 0;
+    int side = context.rightHand;
+    // Without the memory to keep choices, each page works its own out.
+    RunChoices* kept = run.choices->choices && run.choices->known ? run.choices : nullptr;
+    uint32_t slot = run.at * 2 + uint32_t(side);
+    CellChoice choice = kept && kept->known[slot]
+                            ? kept->choices[slot]
+                            : ChooseFromCell(context.mapping, context.document, SideCell(context.mapping, run.row, side));
+    if (kept) {
+        kept->choices[slot] = choice;
+        kept->known[slot] = 1;
+    }
+    ApplyChoice(context.document, context.page, choice, side);
+    if (context.decision) {
+        context.decision->table = run.table;
+        context.decision->row = run.row;
+        context.decision->cell = choice.cell;
+        context.decision->entry = choice.entry;
+        context.decision->rangeFrom = run.from;
+    }
     return 1;
 }
 
@@ -164,8 +244,9 @@ int RuleMarker(const PageContext& context, PageWalk* walk) {
     const MappingTableIndex& markers = context.tables->markers;
     for (uint32_t i = 0; i < found; ++i) {
         const char* text = entries[placements->found[i]].text;
-        ObjId row = MappingTableFind(&markers, text, 0);
-        if (ApplyFoundRow(context, markers, row)) return 1;
+        uint32_t at = 0;
+        ObjId row = MappingTableFind(&markers, text, 0, &at);
+        if (ApplyFoundRow(context, markers, row, at)) return 1;
         if (context.decision) DecisionNoteCase(context.decision, &markers, text);
     }
     return 0;
@@ -183,10 +264,11 @@ int RuleParagraphTag(const PageContext& context, const PageText& text, PageWalk*
         char* tag = HostGetStringProp(document, paragraph, PropName);
         // A tag that passes the list but differs in case from its key finds
         // no row, and the walk goes on.
-        ObjId row = MappingTableFind(&context.tables->tags, tag, 1);
+        uint32_t at = 0;
+        ObjId row = MappingTableFind(&context.tables->tags, tag, 1, &at);
         if (!row && context.decision) DecisionNoteCase(context.decision, &context.tables->tags, tag);
         MemFree(tag);
-        if (ApplyFoundRow(context, context.tables->tags, row)) return 1;
+        if (ApplyFoundRow(context, context.tables->tags, row, at)) return 1;
         if (paragraph == text.stop) return 0;
     }
     return 0;
@@ -216,6 +298,7 @@ void ApplyRulesToPage(const PageContext& context) {
     } else if (RuleEmptyPage(context, text)) {
         return;
     }
+    if (CarryRun(context)) return;
     // Also sets a page with a custom master page back to the default.
     ApplyDefaultMasterPage(context.document, context.page, context.rightHand);
 }
@@ -225,9 +308,9 @@ void ApplyRulesToPage(const PageContext& context) {
 // held would make its pages fall back to their defaults, so the pass then
 // changes nothing at all.
 int PassTablesRead(PassTables* tables, ObjId mapping, ObjId document) {
-    MappingTableRead(&tables->tags, mapping, MappingParagraphTag);
+    MappingTableRead(&tables->tags, mapping, MappingParagraphTag, 1);
     MappingTableRead(&tables->masters, mapping, MappingMasterPage);
-    MappingTableRead(&tables->markers, mapping, MappingMarkerCategory);
+    MappingTableRead(&tables->markers, mapping, MappingMarkerCategory, 1);
     MappingTableRead(&tables->pageTypes, mapping, MappingPageType);
     tables->tagKeys = MappingTableKeyList(&tables->tags);
     tables->masterKeys = MappingTableKeyList(&tables->masters);
@@ -248,6 +331,10 @@ void PassTablesFree(PassTables* tables) {
     ListFree(tables->masterKeys);
     MarkerPlacementsFree(&tables->placements);
     MemFree(tables->documentName);
+    for (RunChoices* choices : {&tables->tagRuns, &tables->markerRuns}) {
+        MemFree(choices->choices);
+        MemFree(choices->known);
+    }
 }
 
 // A mapping document that is not on screen was opened by a pass and goes
@@ -262,7 +349,7 @@ void CloseHiddenMapping(ObjId mapping, ObjId document) {
 } // namespace
 
 void ApplyCellToPage(ObjId mapping, ObjId document, ObjId cell, ObjId page) {
-    ApplyCellEntry(mapping, document, cell, page);
+    ApplyChoice(document, page, ChooseFromCell(mapping, document, cell), -1);
 }
 
 void ApplyMasterPagesToDoc(ObjId document) {

@@ -91,6 +91,7 @@ int AppendRule(char** line, const PageDecision* d, ObjId mapping, int rightHand)
                    : 0;
     }
     if (AppendRow(line, d->table, RowIndex(d->table, d->row)) ||
+        (d->rangeFrom && AppendNumber(line, " until changed from body page ", d->rangeFrom)) ||
         AppendToString(line, rightHand ? ", right candidates" : ", left candidates") ||
         AppendCandidates(line, mapping, d->cell))
         return -1;

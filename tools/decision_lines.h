@@ -12,6 +12,9 @@
 // page reads `none`. A page that no rule caught ends in `by default`, and when
 // a text on it matched a key only in another letter case, in
 //   by default; "heading1" matches Paragraph Tag table row 2 key "Heading1" only in another letter case
+// A page that no rule decided but the run of an "Until Changed" row carried
+// names that row followed by ` until changed from body page 2` (the page the
+// run began on), then its candidates as above.
 // A matched row none of whose candidates helps ends in `, no entry: default`;
 // a row without a cell for the page's side has the candidates `none`.
 #pragma once
@@ -41,6 +44,9 @@ struct PageDecision {
     const MappingTableIndex* caseTable;
     char* caseText; // owned
     uint32_t caseRow; // index of the row in caseTable
+    // On a page that no rule decided but an "Until Changed" row carried: the
+    // body page (from 1) that the row decided and its run began on.
+    uint32_t rangeFrom;
 };
 
 // Notes `text`, which found no row in `table`, when a row's key equals it

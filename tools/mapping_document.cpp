@@ -71,9 +71,17 @@ char* GetParagraphText(ObjId document, ObjId paragraph) {
 }
 
 char* MappingRowKey(ObjId mapping, ObjId row) {
-    ObjId cell = HostGetIdProp(mapping, row, PropFirstCell);
+    return MappingCellText(mapping, HostGetIdProp(mapping, row, PropFirstCell));
+}
+
+char* MappingCellText(ObjId mapping, ObjId cell) {
     ObjId paragraph = cell ? HostGetIdProp(mapping, cell, PropFirstParagraph) : 0;
     return paragraph ? GetParagraphText(mapping, paragraph) : nullptr;
+}
+
+ObjId MappingCellOn(ObjId mapping, ObjId cell, int place) {
+    for (int step = 0; cell && step < place; ++step) cell = HostGetIdProp(mapping, cell, PropNextCell);
+    return cell;
 }
 
 ObjId FindMappingTable(ObjId document, const char* word) {

@@ -45,6 +45,10 @@ ObjId LocateMappingDocument();
 
 // The text of the key cell (first cell) of a row of a mapping table.
 char* MappingRowKey(ObjId mapping, ObjId row);
+// The text of a cell of a mapping table (its first paragraph's), or null.
+char* MappingCellText(ObjId mapping, ObjId cell);
+// The cell `place` cells on from `cell` (MappingCellPlace), or 0.
+ObjId MappingCellOn(ObjId mapping, ObjId cell, int place);
 
 // The keys of the body rows of `table` without empty keys and without keys
 // already present ignoring case, in table order. A table of 0 gives an empty

@@ -55,6 +55,30 @@ inline int MappingHeadingKind(const char* heading) {
     return -1;
 }
 
+// The optional fourth column of a "Paragraph Tag" or "Marker Category"
+// table: how far a row that decides a page reaches. Its heading cell is told
+// as a table's heading is (a prefix, letter case significant); its values are
+// words like "As Is", compared exactly. An empty cell, "This Page" and any
+// text that is neither word hold for the page only; "Until Changed" also
+// decides the following pages that no rule decides, up to the next page that
+// one does, within the document.
+inline constexpr char MappingRangeHeading[] = "Range";
+inline constexpr char MappingRangeThisPage[] = "This Page";
+inline constexpr char MappingRangeUntilChanged[] = "Until Changed";
+inline constexpr int MappingRangeCell = 3;
+
+// Whether rows of the kind headed `word` may carry a range.
+inline int MappingKindAllowsRange(const char* word) {
+    return word && (std::strcmp(word, MappingParagraphTag) == 0 || std::strcmp(word, MappingMarkerCategory) == 0);
+}
+
+// What a range cell's text (null counts as empty) says.
+enum MappingRange { MappingRangePage = 0, MappingRangeRun = 1, MappingRangeUnknown = 2 };
+inline MappingRange MappingRangeOf(const char* text) {
+    if (!text || !*text || std::strcmp(text, MappingRangeThisPage) == 0) return MappingRangePage;
+    return std::strcmp(text, MappingRangeUntilChanged) == 0 ? MappingRangeRun : MappingRangeUnknown;
+}
+
 // Whether a key cell's text is empty (null counts as empty): such a key
 // never joins a key list.
 inline int MappingKeyIsEmpty(const char* key) { return !key || !*key; }

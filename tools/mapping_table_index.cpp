@@ -102,7 +102,24 @@ static void GiveUp(MappingTableIndex* index) {
     index->incomplete = table != 0;
 }
 
-void MappingTableRead(MappingTableIndex* index, ObjId mapping, const char* word) {
+// Reads the range of the row whose key cell is `keyCell`: for the heading
+// row whether the table has a "Range" column at all, for a later row of such
+// a table whether it runs "Until Changed". A table without the column costs
+// only the steps to its heading row's fourth cell.
+static void ReadRange(MappingTableIndex* index, ObjId mapping, ObjId keyCell) {
+    uint32_t at = index->rowCount;
+    index->runs[at] = 0;
+    if (at && !index->rangeColumn) return;
+    ObjId cell = MappingCellOn(mapping, keyCell, MappingRangeCell);
+    char* text = cell ? MappingCellText(mapping, cell) : nullptr;
+    if (at == 0)
+        index->rangeColumn = cell && MappingHeadingIsKind(text, MappingRangeHeading);
+    else
+        index->runs[at] = MappingRangeOf(text) == MappingRangeRun;
+    MemFree(text);
+}
+
+void MappingTableRead(MappingTableIndex* index, ObjId mapping, const char* word, int readRanges) {
     *index = MappingTableIndex{};
     index->word = word;
     index->table = FindMappingTable(mapping, word);
@@ -112,12 +129,15 @@ void MappingTableRead(MappingTableIndex* index, ObjId mapping, const char* word)
         if (index->rowCount == capacity) {
             capacity = capacity ? capacity * 2 : 16;
             if (!Grow(index->rows, capacity) || !Grow(index->keys, capacity) ||
-                !Grow(index->rowTypes, capacity))
+                !Grow(index->rowTypes, capacity) || !Grow(index->runs, capacity))
                 return GiveUp(index);
         }
         index->rows[index->rowCount] = row;
         index->rowTypes[index->rowCount] = HostGetIntProp(mapping, row, PropRowType);
-        index->keys[index->rowCount] = MappingRowKey(mapping, row);
+        ObjId keyCell = HostGetIdProp(mapping, row, PropFirstCell);
+        index->keys[index->rowCount] = MappingCellText(mapping, keyCell);
+        if (readRanges) ReadRange(index, mapping, keyCell);
+        else index->runs[index->rowCount] = 0;
         ++index->rowCount;
     }
     index->listed = static_cast<uint8_t*>(MemCalloc(index->rowCount + 1, 1, 0));
@@ -152,14 +172,16 @@ StrList* MappingTableKeyList(MappingTableIndex* index) {
     return keys.list;
 }
 
-ObjId MappingTableFind(const MappingTableIndex* index, const char* key, int listedOnly) {
+ObjId MappingTableFind(const MappingTableIndex* index, const char* key, int listedOnly, uint32_t* at) {
     if (!index->rowCount) return 0;
     uint32_t mask = index->slotCount - 1;
-    for (uint32_t at = KeyHash(key) & mask;; at = (at + 1) & mask) {
-        uint32_t taken = index->slots[at];
+    for (uint32_t slot = KeyHash(key) & mask;; slot = (slot + 1) & mask) {
+        uint32_t taken = index->slots[slot];
         if (!taken) return 0;
-        if (StrEqual(index->keys[taken - 1], key))
-            return !listedOnly || index->listed[taken - 1] ? index->rows[taken - 1] : 0;
+        if (!StrEqual(index->keys[taken - 1], key)) continue;
+        if (listedOnly && !index->listed[taken - 1]) return 0;
+        if (at) *at = taken - 1;
+        return index->rows[taken - 1];
     }
 }
 
@@ -168,6 +190,7 @@ void MappingTableFree(MappingTableIndex* index) {
     MemFree(index->rows);
     MemFree(index->keys);
     MemFree(index->rowTypes);
+    MemFree(index->runs);
     MemFree(index->listed);
     MemFree(index->slots);
     *index = MappingTableIndex{};

@@ -16,6 +16,8 @@ struct MappingTableIndex {
     ObjId* rows;        // in table order
     char** keys;        // key cell texts (null where a row has none)
     int32_t* rowTypes;  // PropRowType of each row
+    uint8_t* runs;      // 1 where the row's range is "Until Changed"
+    int rangeColumn;    // 1: the heading row's fourth cell is headed "Range"
     uint8_t* listed;    // 1 where the key list holds the row's key ignoring case
     uint32_t* slots;    // hash of exact keys: 1 + the first row with that key, 0 free
     uint32_t slotCount; // a power of two
@@ -25,8 +27,11 @@ struct MappingTableIndex {
 // Reads the first table of `mapping` headed `word` (FindMappingTable): its
 // rows, their types and key cell texts. A missing table gives an empty index;
 // a table whose index cannot be allocated gives an empty index marked
-// incomplete.
-void MappingTableRead(MappingTableIndex* index, ObjId mapping, const char* word);
+// incomplete. With `readRanges` (a kind that allows ranges), a table whose
+// heading row has a "Range" fourth cell also has each row's range read;
+// without such a column the read costs three host calls more than without
+// `readRanges`.
+void MappingTableRead(MappingTableIndex* index, ObjId mapping, const char* word, int readRanges = 0);
 
 // The key list of the table, built as MappingKeyList builds it (body rows,
 // no empty keys, no key already present ignoring case; the console line on a
@@ -37,6 +42,7 @@ StrList* MappingTableKeyList(MappingTableIndex* index);
 // The first row, heading row included, whose key equals `key` exactly (null
 // counts as empty), or 0. With `listedOnly`, a row whose key the key list
 // does not hold ignoring case gives 0 (MappingTableKeyList must have run).
-ObjId MappingTableFind(const MappingTableIndex* index, const char* key, int listedOnly);
+// With `at`, a row found also gives its index in the table there.
+ObjId MappingTableFind(const MappingTableIndex* index, const char* key, int listedOnly, uint32_t* at = nullptr);
 
 void MappingTableFree(MappingTableIndex* index);

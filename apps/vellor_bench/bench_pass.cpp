@@ -3,11 +3,15 @@
 // simulated host counts them, so they do not depend on the machine), wall
 // time per page, and how both grow when the page count doubles. A digest of
 // every page's master page and the alerts shown lets runs on different code
-// be checked for giving the same result.
+// be checked for giving the same result. The same chapters once more with a
+// mapping document whose Heading row and Part marker start runs of pages
+// ("Until Changed"), against the same mapping whose rows all hold for their
+// own page ("This Page"): the calls a page costs with and without runs.
 #include "bench_documents.h"
 #include "bench_host.h"
 #include "bench_pass.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -46,14 +50,39 @@ struct PassResult {
     BenchCalls calls;
     double seconds = 0;
     uint64_t digest = 0;
+    size_t pagesAfter = 0; // body pages once the pass is done (text may have moved)
 };
 
-int RunPass(const PassDocShape& shape, PassResult& result) {
+// The pass mapping's rows with a Range column: the Heading row and the Part
+// marker's row read `range`, the others hold for their page.
+DocBuilder BuildRangeMapping(const std::string& hostDirectory, const PassDocShape& shape, const char* range) {
+    DocBuilder mapping((hostDirectory + "\\MasterPage.fm").c_str());
+    std::vector<std::vector<std::string>> tags = {{"Paragraph Tag", "Left pages", "Right pages", "Range"}};
+    std::vector<std::vector<std::string>> masters = {{"Master Page", "Left pages", "Right pages"}};
+    for (int i = 0; i < shape.rows; ++i) {
+        tags.push_back({"Tag" + std::to_string(i), "Left", "Right", "This Page"});
+        masters.push_back({"Master" + std::to_string(i), "Left", "Right"});
+    }
+    tags.push_back({"Heading", "HeadLeft", "HeadRight", range});
+    tags.push_back({"caption", "Left", "Right", ""});
+    tags.push_back({"Index", "As Is", "None", ""});
+    masters.push_back({"Custom", "Special", "Special"});
+    mapping.table(tags).table(masters);
+    mapping.table({{"Marker Category", "Left pages", "Right pages", "Range"},
+                   {"Part", "PartLeft", "PartRight", range},
+                   {"Appendix", "AppLeft", "AppRight", ""}});
+    mapping.table({{"Page Type", "Left pages", "Right pages"}, {"Empty", "Blank", "Blank"}});
+    return mapping;
+}
+
+// With `range`, the mapping has a Range column whose run rows read it.
+int RunPass(const PassDocShape& shape, PassResult& result, const char* range = nullptr) {
     BenchHost host;
     if (BenchHostStart(host) != 0) return -1;
     SimServer* server = host.server;
     SimServerSession(server).reflow = shape.reflow;
-    SimStorePut(server, BuildPassMapping(SimServerSession(server).hostDirectory, shape));
+    const std::string& folder = SimServerSession(server).hostDirectory;
+    SimStorePut(server, range ? BuildRangeMapping(folder, shape, range) : BuildPassMapping(folder, shape));
     ObjId chapter = SimOpenBuilt(server, BuildPassChapter("Z:\\bench\\chapter.fm", shape), true);
     BenchTakeCalls(host);
     double start = BenchNow();
@@ -61,8 +90,43 @@ int RunPass(const PassDocShape& shape, PassResult& result) {
     result.seconds = BenchNow() - start;
     result.calls = BenchTakeCalls(host);
     result.digest = ResultDigest(server, chapter);
+    if (SimDoc* doc = SimDocById(server, chapter)) result.pagesAfter = doc->bodyPages.size();
     BenchHostStop(host);
     return 0;
+}
+
+// The largest chapters of the matrix with runs of pages in their mapping:
+// calls per page, and how many more than the same chapter and mapping
+// without runs. Per body page after the pass: while text reflows, the run's
+// master pages hold less text than the defaults, and the chapter grows.
+void BenchPassRanges(BenchRun& run, const PassMatrix& matrix) {
+    if (matrix.pages.empty() || matrix.rows.empty()) return;
+    for (bool reflow : {false, true}) {
+        PassDocShape shape;
+        shape.reflow = reflow;
+        shape.pages = matrix.pages.back();
+        shape.rows = matrix.rows.front();
+        shape.markers = shape.pages / 10;
+        char name[64];
+        std::snprintf(name, sizeof name, "P=%d R=%d M=%d%s ranges", shape.pages, shape.rows, shape.markers,
+                      reflow ? " reflow" : "");
+        std::fprintf(stderr, "pass %s ...\n", name);
+        PassResult without, with;
+        if (RunPass(shape, without, "This Page") != 0 || RunPass(shape, with, "Until Changed") != 0) {
+            run.notes.push_back(std::string("could not start the session for ") + name);
+            continue;
+        }
+        BenchFigure& figure = BenchAdd(run, "pass", name);
+        double perPage = double(with.calls.total) / double(std::max<size_t>(with.pagesAfter, 1));
+        double perPageWithout = double(without.calls.total) / double(std::max<size_t>(without.pagesAfter, 1));
+        BenchSet(figure, "calls/page", perPage);
+        BenchSet(figure, "calls/page without", perPageWithout);
+        BenchSet(figure, "more/page", perPage - perPageWithout);
+        BenchSet(figure, "pages", double(with.pagesAfter));
+        BenchSet(figure, "pages without", double(without.pagesAfter));
+        BenchSet(figure, "us/page", with.seconds * 1e6 / shape.pages);
+        BenchSetText(figure, "digest", Hex(with.digest));
+    }
 }
 
 } // namespace
@@ -111,6 +175,7 @@ void BenchPass(BenchRun& run, const PassMatrix& matrix) {
                     BenchSetText(figure, "digest", Hex(result.digest));
                     done[{reflow, rows, tenths, pages}] = result;
                 }
+    BenchPassRanges(run, matrix);
 }
 
 void BenchBook(BenchRun& run, int chapters, int pagesPerChapter) {

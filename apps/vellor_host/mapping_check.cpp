@@ -26,16 +26,26 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 } // namespace
 
 CheckedDoc CheckedDocOf(const std::string& title, const SimDoc& doc) {
-    CheckedDoc names{title, doc.twoSided, {}, {}, {}};
-    for (ObjId page : doc.bodyPages)
+    CheckedDoc names{title, doc.twoSided, {}, {}, {}, {}};
+    for (ObjId page : doc.bodyPages) {
+        CheckedPage onPage{SimPageMasterName(doc, page), {}, {}, true};
         for (ObjId p : SimPageParagraphs(doc, page))
-            if (const SimObject* paragraph = SimLocal(doc, p)) names.tags.insert(paragraph->name);
+            if (const SimObject* paragraph = SimLocal(doc, p)) {
+                names.tags.insert(paragraph->name);
+                onPage.tags.push_back(paragraph->name);
+                onPage.empty = false;
+            }
+        names.pages.push_back(std::move(onPage));
+    }
     for (ObjId m : doc.masterPages)
         if (const SimObject* master = SimLocal(doc, m)) names.masters.insert(master->name);
     ObjId type = SimNamed(doc, SimObjMarkerType, MappingMarkerTypeName);
     for (ObjId m : doc.markers) {
         const SimObject* marker = SimLocal(doc, m);
-        if (type && marker && marker->markerType == type) names.markers.insert(marker->text);
+        if (!type || !marker || marker->markerType != type) continue;
+        names.markers.insert(marker->text);
+        size_t at = SimBodyPageIndex(doc, SimParagraphPage(doc, marker->anchorParagraph));
+        if (at < names.pages.size()) names.pages[at].markers.push_back(marker->text);
     }
     return names;
 }
@@ -63,9 +73,54 @@ const char* WhatForKind(const char* word) {
     return "a \"MasterPage\" marker ";
 }
 
+// The text of a table's fourth heading cell, where a "Range" column is
+// headed; "" when there is none.
+std::string RangeHeading(const MappingTableView& t) {
+    const MappingRowView& heading = t.rows.front();
+    return heading.cells.size() > MappingRangeCell && !heading.cells[MappingRangeCell].empty()
+               ? heading.cells[MappingRangeCell][0]
+               : "";
+}
+
+bool HasRangeColumn(const MappingTableView& t) {
+    return !t.rows.empty() && MappingHeadingIsKind(RangeHeading(t).c_str(), MappingRangeHeading) &&
+           t.rows.front().cells.size() > MappingRangeCell;
+}
+
+// The keys whose rows the page rules would find, per kind, for telling
+// which rule decides a page.
+struct RuleKeys {
+    std::set<std::string> masters, markers, tags;
+    bool empty = false;
+};
+
+void TakeKeys(const MappingTableView& t, RuleKeys* keys) {
+    const char* word = MappingTableWords[t.kind];
+    for (const MappingRowView& row : t.rows) {
+        if (row.rowType != MappingBodyRowType) continue;
+        if (word == MappingPageType) keys->empty |= row.Key() == MappingEmptyPageKey;
+        else if (word == MappingMarkerCategory) keys->markers.insert(row.Key());
+        else if (!MappingKeyIsEmpty(row.Key().c_str()))
+            (word == MappingMasterPage ? keys->masters : keys->tags).insert(row.Key());
+    }
+}
+
+// The kind whose row decides a page, tried in the plug-in's order, and the
+// key of that row; a null kind when no rule does.
+std::pair<const char*, std::string> DecidingKey(const RuleKeys& keys, const CheckedPage& page) {
+    if (keys.masters.count(page.master)) return {MappingMasterPage, page.master};
+    for (const std::string& marker : page.markers)
+        if (keys.markers.count(marker)) return {MappingMarkerCategory, marker};
+    for (const std::string& tag : page.tags)
+        if (keys.tags.count(tag)) return {MappingParagraphTag, tag};
+    if (page.empty && keys.empty) return {MappingPageType, MappingEmptyPageKey};
+    return {nullptr, ""};
+}
+
 struct Checker {
     const std::vector<CheckedDoc>& docs;
     std::vector<MappingFinding> findings;
+    RuleKeys keys;
 
     // A finding; one of the same place and text made before takes `doc` on
     // instead (findings of a row are made together, so it is among the last).
@@ -172,6 +227,50 @@ struct Checker {
         }
     }
 
+    // A "Range" column where rows cannot carry one, or headed in another
+    // letter case.
+    void RangeColumn(const MappingTableView& t) {
+        const char* word = MappingTableWords[t.kind];
+        std::string heading = RangeHeading(t);
+        if (HasRangeColumn(t) && !MappingKindAllowsRange(word))
+            Add(t, nullptr, "not read: a \"Range\" column counts only in \"Paragraph Tag\" and \"Marker Category\" "
+                            "tables; these rows hold for their page only");
+        else if (!HasRangeColumn(t) && MappingKindAllowsRange(word) &&
+                 Folded(heading).rfind(Folded(MappingRangeHeading), 0) == 0)
+            Add(t, nullptr, "not read: cell 4 of the heading row, " + Quoted(heading) +
+                                ", differs from \"Range\" in letter case; the rows hold for their page only");
+    }
+
+    // The range of a row of a table with a "Range" column: a text it does
+    // not know, or "Until Changed" on a row that never decides a page
+    // followed by one that no rule decides, so never carries.
+    void Range(const MappingTableView& t, const MappingRowView& row, const char* word) {
+        if (!HasRangeColumn(t) || !MappingKindAllowsRange(word)) return;
+        std::string text = row.cells.size() > MappingRangeCell && !row.cells[MappingRangeCell].empty()
+                               ? row.cells[MappingRangeCell][0]
+                               : "";
+        MappingRange range = MappingRangeOf(text.c_str());
+        if (range == MappingRangeUnknown) {
+            std::string hint;
+            if (Folded(text) == Folded(MappingRangeUntilChanged)) hint = " (the words are \"Until Changed\")";
+            if (Folded(text) == Folded(MappingRangeThisPage)) hint = " (the words are \"This Page\")";
+            Add(t, &row, "cell 4 (range): " + Quoted(text) +
+                             " is neither \"This Page\" nor \"Until Changed\"; the row holds for its page only" + hint);
+        }
+        if (range != MappingRangeRun) return;
+        bool decides = false, carries = false;
+        for (const CheckedDoc& d : docs)
+            for (size_t i = 0; i < d.pages.size() && !carries; ++i) {
+                auto [kind, key] = DecidingKey(keys, d.pages[i]);
+                if (kind != word || key != row.Key()) continue;
+                decides = true;
+                carries = i + 1 < d.pages.size() && !DecidingKey(keys, d.pages[i + 1]).first;
+            }
+        if (decides && !carries)
+            Add(t, &row, "\"Until Changed\" never applies: each page this row decides is the last of its document "
+                         "or followed by a page that a rule decides");
+    }
+
     void Rows(const MappingTableView& t) {
         const char* word = MappingTableWords[t.kind];
         std::map<std::string, int> firstRow; // exact keys of earlier body rows
@@ -206,6 +305,7 @@ struct Checker {
             Key(t, row, word);
             Cells(t, row);
             Sides(t, row, word);
+            Range(t, row, word);
         }
     }
 };
@@ -220,9 +320,11 @@ std::string FindingPlace(const MappingFinding& f) {
 }
 
 std::vector<MappingFinding> CheckMappingDocument(const SimDoc& mapping, const std::vector<CheckedDoc>& docs) {
-    Checker checker{docs, {}};
+    Checker checker{docs, {}, {}};
     std::vector<MappingTableView> tables = ReadMappingTables(mapping);
     int first[MappingTableKinds] = {};
+    for (const MappingTableView& t : tables)
+        if (!t.rows.empty() && t.kind >= 0 && t.counts) TakeKeys(t, &checker.keys);
     for (const MappingTableView& t : tables) {
         if (t.rows.empty()) continue;
         if (t.kind < 0) {
@@ -235,6 +337,7 @@ std::vector<MappingFinding> CheckMappingDocument(const SimDoc& mapping, const st
             continue;
         }
         first[t.kind] = t.number;
+        checker.RangeColumn(t);
         checker.Rows(t);
     }
     return checker.findings;

@@ -3,7 +3,8 @@
 // Tables the plug-in would not recognise or would pass over, rows it would
 // skip, master page names a document lacks, keys that no document meets or
 // that meet only when letter case is ignored, and left-page cells for
-// one-sided documents. A finding is made once for all the documents it
+// one-sided documents, and ranges that are unknown, stand where no range is
+// read, or never carry past their page. A finding is made once for all the documents it
 // concerns, so a book of forty chapters that share a fault gives one.
 #pragma once
 
@@ -15,12 +16,22 @@
 
 // What one document offers the rows: taken once as it is read, so that a
 // book's documents need not all be held while they are checked.
+// What a body page offers the rules, for telling whether a range carries
+// onto it: only a page that no rule decides takes the range of the page
+// before.
+struct CheckedPage {
+    std::string master;
+    std::vector<std::string> tags, markers;
+    bool empty = false; // no paragraph stands on it
+};
+
 struct CheckedDoc {
     std::string title;             // what the findings call the document
     bool twoSided = true;
     std::set<std::string> tags;    // paragraph tags on body pages
     std::set<std::string> masters; // master page names
     std::set<std::string> markers; // texts of "MasterPage" markers
+    std::vector<CheckedPage> pages; // the body pages in order
 };
 
 CheckedDoc CheckedDocOf(const std::string& title, const SimDoc& doc);

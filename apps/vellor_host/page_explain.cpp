@@ -67,6 +67,10 @@ void ReadDecision(Reader& r, PageExplanation* e) {
         return;
     }
     r.Row(&e->table, &e->row, &e->key);
+    if (r.Peek(" until changed from body page ")) {
+        r.Take(" until changed from body page ");
+        e->rangeFrom = r.Number();
+    }
     r.Take(e->right ? ", right candidates" : ", left candidates");
     if (r.Peek(" none")) r.Take(" none");
     else
@@ -111,6 +115,7 @@ bool ParseExplanation(const std::string& line, PageExplanation* out) {
 
 std::string RuleName(const PageExplanation& e) {
     if (e.table.empty()) return "default";
+    if (e.rangeFrom) return "range";
     if (e.table == MappingMasterPage) return "master page";
     if (e.table == MappingMarkerCategory) return "marker";
     if (e.table == MappingParagraphTag) return "paragraph tag";
@@ -128,6 +133,7 @@ std::string WhyText(const PageExplanation& e) {
     std::string side = e.right ? "right" : "left";
     if (!e.table.empty()) {
         std::string row = e.table + " row " + std::to_string(e.row) + " " + Quote(e.key);
+        if (e.rangeFrom) row += " until changed from body page " + std::to_string(e.rangeFrom);
         if (e.candidates.empty()) return row + ", no " + side + " candidates: default";
         std::string list = row + ", " + side + " candidates" + CandidateList(e);
         return e.entry ? list + ": entry " + std::to_string(e.entry) : list + ": none applies, default";

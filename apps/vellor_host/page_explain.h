@@ -24,13 +24,17 @@ struct PageExplanation {
     // only in another letter case, and that key's row.
     std::string caseText, caseTable, caseKey;
     int caseRow = 0;
+    // On a page no rule decided but the run of an "Until Changed" row
+    // carried (the row above): the body page the run began on; 0 otherwise.
+    size_t rangeFrom = 0;
 };
 
 // Reads one console line of the plug-in. False when it is not such a line.
 bool ParseExplanation(const std::string& line, PageExplanation* out);
 
 // The rule an explanation names, as the JSON and TSV outputs spell it:
-// "master page", "marker", "paragraph tag", "empty page" or "default".
+// "master page", "marker", "paragraph tag", "empty page", "range" (a page
+// carried by the run of an "Until Changed" row) or "default".
 std::string RuleName(const PageExplanation& e);
 
 // Whether a page lost a master page set by hand: the default decided and

@@ -53,7 +53,10 @@ std::string ExplainedFields(const PageRecord& p) {
            Field("table", row ? Json(e.table) : "null") + ", " + Field("row", row ? Json(size_t(e.row)) : "null") +
            ", " + Field("key", row ? Json(e.key) : "null") + ", " + Field("candidates", candidates) + ", " +
            Field("entry", row && e.entry ? Json(size_t(e.entry)) : "null") + ", " + Field("letterCase", letterCase) +
-           ", " + Field("handSetLost", Json(lost)) + ", " + Field("keepingRow", keep.empty() ? "null" : Json(keep));
+           ", " + Field("handSetLost", Json(lost)) + ", " + Field("keepingRow", keep.empty() ? "null" : Json(keep)) +
+           // Only a page carried by a run has it, so that a run without one
+           // reads as it did before runs existed.
+           (row && e.rangeFrom ? ", " + Field("rangeFrom", Json(e.rangeFrom)) : "");
 }
 
 std::string PageJson(const PageRecord& p, bool listing) {
@@ -89,7 +92,9 @@ std::string Tsv(const std::string& s, bool inList = false) {
     return out;
 }
 
-std::string TsvPage(const DocChanges& d, const PageRecord& p, bool listing) {
+// `ranges`: the run has a page carried by a run of pages, and the table its
+// last column, rangeFrom.
+std::string TsvPage(const DocChanges& d, const PageRecord& p, bool listing, bool ranges) {
     std::string out = Tsv(d.title) + "\t" + Tsv(d.given) + "\t" + Tsv(d.absolute) + "\t" + std::to_string(p.position) +
                       "\t" + Tsv(p.number) + "\t" + (p.right ? "right" : "left") + "\t";
     if (listing) return out + Tsv(p.after.master) + "\t" + Json(p.after.custom) + "\n";
@@ -100,7 +105,15 @@ std::string TsvPage(const DocChanges& d, const PageRecord& p, bool listing) {
     return out + Tsv(p.before.master) + "\t" + Tsv(p.after.master) + "\t" + Json(p.changed) + "\t" +
            (p.explained ? RuleName(e) : "") + "\t" + (row ? Tsv(e.table) : "") + "\t" +
            (row ? std::to_string(e.row) : "") + "\t" + (row ? Tsv(e.key) : "") + "\t" + candidates + "\t" +
-           (row && e.entry ? std::to_string(e.entry) : "") + "\n";
+           (row && e.entry ? std::to_string(e.entry) : "") +
+           (ranges ? "\t" + (row && e.rangeFrom ? std::to_string(e.rangeFrom) : "") : "") + "\n";
+}
+
+bool CarriesRange(const RunRecord& record) {
+    for (const DocChanges& d : *record.docs)
+        for (const PageRecord& p : d.pages)
+            if (p.explained && p.why.rangeFrom) return true;
+    return false;
 }
 
 } // namespace
@@ -137,8 +150,10 @@ std::string RecordTsv(const RunRecord& record) {
     std::string out = record.listing
                           ? "document\tpath\tabsolute\tposition\tpage\tside\tmaster\tlisted\n"
                           : "document\tpath\tabsolute\tposition\tpage\tside\tbefore\tafter\tchanged\trule\ttable\trow"
-                            "\tkey\tcandidates\tentry\n";
+                            "\tkey\tcandidates\tentry";
+    bool ranges = !record.listing && CarriesRange(record);
+    if (!record.listing) out += ranges ? "\trangeFrom\n" : "\n";
     for (const DocChanges& d : *record.docs)
-        for (const PageRecord& p : d.pages) out += TsvPage(d, p, record.listing);
+        for (const PageRecord& p : d.pages) out += TsvPage(d, p, record.listing, ranges);
     return out;
 }

@@ -99,7 +99,7 @@ TEST(MifSave, ADocumentSavedAfterChangesAtItsStartMiddleAndEndKeepsEveryOtherByt
             EXPECT_EQ(Backgrounds(FromText(saved)), Backgrounds(doc));
         }
     }
-    EXPECT_EQ(documents, 14);
+    EXPECT_EQ(documents, 15);
 }
 
 // Paragraphs a session adds to a flow: each names its text frame (its

@@ -198,14 +198,14 @@ TEST_F(HostProgramMapping, CheckFindsOnlyPagesSetByHandWhenEveryRuleCanApply) {
     auto before = FolderBytes(scratch.path());
     HostResult r = RunHostProgram({"--mapping", scratch / "MasterPage.fm", "check", scratch / "Manual.book"});
     EXPECT_EQ(r.status, 1) << r.out << r.err;
-    const std::string place = "MasterPage.fm:100: table 2 \"Master Page\": ";
+    const std::string place = "MasterPage.fm:145: table 2 \"Master Page\": ";
     EXPECT_EQ(r.out, place + "pages use the master page \"ChapterLeft\" set by hand and get the default: no rule "
                              "keeps it (a \"Master Page\" row \"ChapterLeft | As Is | As Is\" would) (in ch1.mif)\n" +
                          place + "pages use the master page \"SectionRight\" set by hand and get the default: no rule "
                                  "keeps it (a \"Master Page\" row \"SectionRight | As Is | As Is\" would) (in ch3.mif)\n" +
                          place + "pages without a master page get the default: no rule keeps them (a MasterPage "
                                  "marker whose \"Marker Category\" row reads None would) (in ch4.mif)\n"
-                                 "3 findings in MasterPage.fm for 5 documents.\n");
+                                 "3 findings in MasterPage.fm for 6 documents.\n");
     EXPECT_EQ(r.err, "Mapping document: " + scratch / "MasterPage.fm" + " (from --mapping)\n");
     EXPECT_EQ(FolderBytes(scratch.path()), before); // the pass ran, and nothing was saved
 }
@@ -231,23 +231,23 @@ TEST_F(HostProgramMapping, CheckListsWhatWouldSilentlyDoNothing) {
     // Each finding once, with the line of its row's (or table's) statement
     // and the documents it concerns.
     std::vector<std::string> expected = {
-        "Rules.fm:45: table 1 \"Paragraph Tag\", row 2 \"heading1\": meets a paragraph tagged \"Heading1\" only "
+        "Rules.fm:53: table 1 \"Paragraph Tag\", row 2 \"heading1\": meets a paragraph tagged \"Heading1\" only "
         "when letter case is ignored: keys are compared exactly (in ch1.mif, ch3.mif, ch4.mif)",
-        "Rules.fm:45: table 1 \"Paragraph Tag\", row 2 \"heading1\": cell 2 (left-hand pages): no document has a "
+        "Rules.fm:53: table 1 \"Paragraph Tag\", row 2 \"heading1\": cell 2 (left-hand pages): no document has a "
         "master page \"As is\" (the word is \"As Is\")",
-        "Rules.fm:64: table 1 \"Paragraph Tag\", row 3 \"ChapterTitle\": cell 3 (right-hand pages): no master page "
+        "Rules.fm:77: table 1 \"Paragraph Tag\", row 3 \"ChapterTitle\": cell 3 (right-hand pages): no master page "
         "\"Chapterright\", but \"ChapterRight\" (letter case differs) (in ch1.mif, ch2.mif, ch3.mif, ch4.mif, appendix.mif)",
-        "Rules.fm:64: table 1 \"Paragraph Tag\", row 3 \"ChapterTitle\": cell 2 (left-hand pages) is never used in "
+        "Rules.fm:77: table 1 \"Paragraph Tag\", row 3 \"ChapterTitle\": cell 2 (left-hand pages) is never used in "
         "a one-sided document: all its pages are right-hand pages (in ch3.mif)",
-        "Rules.fm:81: table 1 \"Paragraph Tag\", row 4 \"Glossary\": no document has a paragraph tagged \"Glossary\"",
-        "Rules.fm:100: table 2 \"master page\": not read: the heading differs from \"Master Page\" in letter case",
-        "Rules.fm:160: table 3 \"Paragraph Tag\": not read: a second \"Paragraph Tag\" table; only the first "
+        "Rules.fm:99: table 1 \"Paragraph Tag\", row 4 \"Glossary\": no document has a paragraph tagged \"Glossary\"",
+        "Rules.fm:145: table 2 \"master page\": not read: the heading differs from \"Master Page\" in letter case",
+        "Rules.fm:205: table 3 \"Paragraph Tag\": not read: a second \"Paragraph Tag\" table; only the first "
         "(table 1) counts",
     };
     std::vector<std::string> lines = Lines(r.out);
     for (const std::string& line : expected)
         EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line << "\n---\n" << r.out;
-    EXPECT_EQ(lines.back(), std::to_string(lines.size() - 1) + " findings in Rules.fm for 5 documents.");
+    EXPECT_EQ(lines.back(), std::to_string(lines.size() - 1) + " findings in Rules.fm for 6 documents.");
     EXPECT_EQ(FolderBytes(scratch.path()), before); // check writes nothing
 
     // What check says is what the plug-in does: the page of ch1.mif whose
@@ -279,9 +279,9 @@ TEST_F(HostProgramMapping, CheckNamesSkippedRowsAndPageTypeKeys) {
     HostResult r = RunHostProgram({"--mapping", scratch / "Rules.fm", "check", scratch / "ch1.mif"});
     EXPECT_EQ(r.status, 1);
     for (const char* line :
-         {"Rules.fm:64: table 1 \"Paragraph Tag\", row 3 \"Heading1\": skipped: row 2 has the same key, and the first "
+         {"Rules.fm:77: table 1 \"Paragraph Tag\", row 3 \"Heading1\": skipped: row 2 has the same key, and the first "
           "counts",
-          "Rules.fm:83: table 1 \"Paragraph Tag\", row 4 \"\": skipped: the key cell is empty",
+          "Rules.fm:101: table 1 \"Paragraph Tag\", row 4 \"\": skipped: the key cell is empty",
           ": table 3 \"Notes\": not read: \"Marker Category\" stands in cell 2 of the heading row; only the "
           "first paragraph of the first cell is read",
           "\"Page Type\", row 2 \"empty\": no effect: only the key \"Empty\" of a \"Page Type\" table is read (letter "

@@ -195,9 +195,9 @@ TEST_F(HostProgramSaves, OtherWriters) {
     WriteBytes(scratch / "ch1.mif", edited);
     timespec times[2] = {st.st_atim, st.st_mtim};
     ASSERT_EQ(utimensat(AT_FDCWD, (scratch / "ch1.mif").c_str(), times, 0), 0);
-    for (int chapter = 0; chapter < 5; ++chapter) {
+    for (int chapter = 0; chapter < 6; ++chapter) {
         Release(hold.path());
-        if (chapter < 4) WaitHeld(hold.path());
+        if (chapter < 5) WaitHeld(hold.path());
     }
     HostResult r = Finish(book);
     EXPECT_EQ(r.status, 1) << r.err;
