@@ -34,8 +34,8 @@ struct HostRun {
     std::string mappingFile;      // the mapping document the program opens on screen first (local name):
     std::string mappingFrom;      // ... --mapping's, or MasterPage.fm beside the files; and which of them
     std::vector<std::string> bookDocuments; // the book's documents in book order (Windows form)
-    std::string plugin;           // the plug-in the host loads
     MapLayouts layouts;           // map: each document's page layout as first read, by name
+    std::string plugin;           // the plug-in the host loads
 
     HostRun(const HostOptions& options, HostReporter& reporter) : o(options), r(reporter) {}
 };

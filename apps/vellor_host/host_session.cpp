@@ -131,13 +131,13 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.hostDir = o.hostDir.empty() ? defaults.hostDir : o.hostDir;
     run.sampleDir = defaults.hostDir;
     run.sampleHostDir = SameFolder(run.hostDir, defaults.hostDir);
-    run.plugin = o.plugin.empty() ? defaults.plugin : o.plugin;
     // The map draws each document's master pages as they were read; a
     // book's documents are in memory one at a time, so they are taken then.
     if (o.command == HostCommandMap) {
         run.tap.onFirstRead = MapNoteLayout;
         run.tap.firstReadContext = &run.layouts;
     }
+    run.plugin = o.plugin.empty() ? defaults.plugin : o.plugin;
 
     std::vector<std::string> names;
     if (!UsableOptions(run) || !ReadAheadAll(run, &names)) return HostExitUsage;
