@@ -127,6 +127,11 @@ DocBuilder& DocBuilder::frameOfFlow(const char* flowName) {
     SimObject& tf = doc.objects[textFrame_];
     tf.parent = doc.objects[page_].frame;
     tf.flow = flow;
+    if (flow == doc.mainFlow) {
+        const SimObject& master = doc.objects[SimPageMaster(doc, page_)];
+        tf.lines = master.lines;
+        tf.width = master.width;
+    }
     doc.objects[tf.parent].children.push_back(textFrame_);
     return *this;
 }
@@ -172,6 +177,15 @@ DocBuilder& DocBuilder::marker(const char* type, const char* text) {
     ObjId m = SimAnchorMarker(doc, TextLoc{para_, TextOffsetEnd});
     doc.objects[m].markerType = t;
     doc.objects[m].text = text ? text : "";
+    return *this;
+}
+
+DocBuilder& DocBuilder::cellMarker(const char* type, const char* text) {
+    ObjId anchor = para_;
+    para_ = doc.objects[doc.objects[doc.objects[doc.tables.back()].children.back()].children.back()]
+                .children.back();
+    marker(type, text);
+    para_ = anchor;
     return *this;
 }
 

@@ -65,12 +65,15 @@ struct DocBuilder {
     DocBuilder& noMaster();               // HostBackgroundNone
 
     // A second text frame on the current page, of a flow of that name (made
-    // when missing); paragraphs added after it stand in it.
+    // when missing); paragraphs added after it stand in it. A frame of the
+    // main flow ("A") is sized as page() sizes its own.
     DocBuilder& frameOfFlow(const char* flowName);
     // Text on the current page, in the current frame's flow. `text` may hold "\t".
     DocBuilder& para(const char* tag, const char* text = "");
     // A marker at the end of the last paragraph; its type is made when missing.
     DocBuilder& marker(const char* type, const char* text);
+    // A marker at the end of the last cell of the last table.
+    DocBuilder& cellMarker(const char* type, const char* text);
     // The selection: an insertion point at `offset` of the last paragraph.
     DocBuilder& caret(int32_t offset = 0);
 

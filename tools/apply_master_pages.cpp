@@ -144,9 +144,9 @@ PageText ReadPageText(const PageContext& context) {
 // Rule 2: the first "MasterPage" marker on the page, in the document's marker
 // order, whose text has a "Marker Category" row. Earlier pages' master pages
 // may have moved text since the markers were read, so the page's markers are
-// those anchored in the paragraphs that stand on it now, and those read on it
-// that stand in a frame the walk along the flow does not reach (another
-// flow's, a table's) and are still there.
+// those anchored in the paragraphs that stand on it now, and those the walk
+// along the flow does not reach (another flow's, a table cell's) that stand on
+// it now.
 int RuleMarker(const PageContext& context, PageWalk* walk) {
     MarkerPlacements* placements = &context.tables->placements;
     if (!placements->count) return 0;
@@ -154,25 +154,10 @@ int RuleMarker(const PageContext& context, PageWalk* walk) {
     int startOnPage = PageWalkStartOnPage(walk);
     for (ObjId paragraph = PageWalkNext(walk); paragraph; paragraph = PageWalkNext(walk)) {
         if (paragraph == walk->start && !startOnPage) continue;
-        uint32_t count = 0;
-        MarkerPlacement* markers = MarkerPlacementsInParagraph(placements, paragraph, &count);
-        for (uint32_t i = 0; i < count; ++i)
-            if (markers[i].found != context.turn) {
-                markers[i].found = context.turn;
-                placements->found[found++] = uint32_t(&markers[i] - placements->entries);
-            }
+        found = MarkerPlacementsInWalk(placements, paragraph, context.turn, found);
     }
     PageWalkRewind(walk);
-    uint32_t count = 0;
-    const uint32_t* readHere = MarkerPlacementsReadOnPage(placements, context.page, &count);
-    for (uint32_t i = 0; i < count; ++i) {
-        MarkerPlacement& marker = placements->entries[readHere[i]];
-        if (marker.found == context.turn ||
-            PageOfParagraph(context.document, marker.paragraph) != context.page)
-            continue;
-        marker.found = context.turn;
-        placements->found[found++] = readHere[i];
-    }
+    found = MarkerPlacementsOnPage(placements, context.document, context.page, context.turn, found);
     const MarkerPlacement* entries = placements->entries;
     std::sort(placements->found, placements->found + found,
               [entries](uint32_t a, uint32_t b) { return entries[a].order < entries[b].order; });
@@ -217,7 +202,10 @@ int RuleEmptyPage(const PageContext& context, const PageText& text) {
 }
 
 void ApplyRulesToPage(const PageContext& context) {
-    if (RuleCurrentMasterPage(context)) return;
+    if (RuleCurrentMasterPage(context)) {
+        MarkerPlacementsPassed(&context.tables->placements, context.page);
+        return;
+    }
     PageText text = ReadPageText(context);
     PageWalk walk;
     PageWalkBegin(&walk, context.document, context.page, text.start, text.firstGraphic,

@@ -1,6 +1,8 @@
 // One walk over the markers instead of one per page: each counting marker's
-// paragraph, page and text are read once, and the entries are sorted by
+// paragraph, page, frame and text are read once, and the entries are sorted by
 // paragraph and indexed by page so that a page finds them by binary search.
+// Looking again where a marker stands costs one call while its paragraph stays
+// in the same text frame (a frame never leaves its page), three when it moved.
 #include "tools/marker_placement.h"
 
 #include "host/call_layer.h"
@@ -24,12 +26,80 @@ int Reserve(MarkerPlacements* placements, uint32_t* capacity) {
     return 1;
 }
 
-} // namespace
-
-ObjId PageOfParagraph(ObjId document, ObjId paragraph) {
-    ObjId frame = HostGetIdProp(document, paragraph, PropTextFrame);
+ObjId PageOfFrame(ObjId document, ObjId frame) {
     ObjId parent = frame ? HostGetIdProp(document, frame, PropFrameParent) : 0;
     return parent ? HostGetIdProp(document, parent, PropFramePage) : 0;
+}
+
+// The indices of the entries read on `page`: *count of them, in marker order.
+const uint32_t* ReadOnPage(const MarkerPlacements* placements, ObjId page, uint32_t* count) {
+    const MarkerPlacement* entries = placements->entries;
+    const uint32_t* end = placements->byPage + placements->count;
+    const uint32_t* first =
+        std::lower_bound(static_cast<const uint32_t*>(placements->byPage), end, page,
+                         [entries](uint32_t e, ObjId p) { return entries[e].page < p; });
+    const uint32_t* last = first;
+    while (last != end && entries[*last].page == page)
+        ++last;
+    *count = uint32_t(last - first);
+    return first;
+}
+
+void MakeRecent(MarkerPlacements* placements, uint32_t index) {
+    MarkerPlacement& entry = placements->entries[index];
+    if (entry.recent || entry.walked) return;
+    entry.recent = 1;
+    placements->recent[placements->recentCount++] = index;
+}
+
+// One page's look at the entries that may have come onto it.
+struct Look {
+    MarkerPlacements* placements;
+    ObjId document;
+    ObjId page;
+    uint32_t turn;
+    uint32_t found;
+};
+
+// Where the entry stands now; it counts for the page when there. An entry
+// that stands elsewhere than where it was read is looked for on its new page.
+// 1 when it came onto the page.
+int Consider(Look& look, uint32_t index) {
+    MarkerPlacements* placements = look.placements;
+    MarkerPlacement& entry = placements->entries[index];
+    if (entry.found == look.turn) return 1;
+    if (entry.walked) return 0; // a walk would have met it here
+    ObjId frame = HostGetIdProp(look.document, entry.paragraph, PropTextFrame);
+    if (frame != entry.frame) {
+        entry.frame = frame;
+        entry.now = PageOfFrame(look.document, frame);
+    }
+    if (entry.now != entry.page && !entry.moved) {
+        entry.moved = 1;
+        placements->moved[placements->movedCount++] = index;
+    }
+    if (entry.now != look.page) return 0;
+    entry.found = look.turn;
+    placements->found[look.found++] = index;
+    return 1;
+}
+
+// The entries read on `page` that are looked for there (not those that moved).
+// 1 when one of them came onto the page looked at.
+int ConsiderReadOn(Look& look, ObjId page) {
+    uint32_t count = 0;
+    const uint32_t* read = ReadOnPage(look.placements, page, &count);
+    int came = 0;
+    for (uint32_t i = 0; i < count; ++i)
+        if (!look.placements->entries[read[i]].moved) came |= Consider(look, read[i]);
+    return came;
+}
+
+} // namespace
+
+
+ObjId PageOfParagraph(ObjId document, ObjId paragraph) {
+    return PageOfFrame(document, HostGetIdProp(document, paragraph, PropTextFrame));
 }
 
 void MarkerPlacementsRead(MarkerPlacements* placements, ObjId document, ObjId markerType) {
@@ -49,15 +119,19 @@ void MarkerPlacementsRead(MarkerPlacements* placements, ObjId document, ObjId ma
             return;
         }
         // A marker on no page now is still kept: its paragraph may come onto one.
-        placements->entries[placements->count++] =
-            MarkerPlacement{location.objId, PageOfParagraph(document, location.objId), order,
-                            HostGetStringProp(document, marker, PropMarkerText), 0};
+        ObjId frame = HostGetIdProp(document, location.objId, PropTextFrame);
+        ObjId page = PageOfFrame(document, frame);
+        placements->entries[placements->count++] = MarkerPlacement{
+            location.objId, page, page, frame, order, HostGetStringProp(document, marker, PropMarkerText),
+            0, 0, 0, 0};
     }
     if (!placements->count) return;
     uint32_t indexBytes = placements->count * uint32_t(sizeof(uint32_t));
     placements->byPage = static_cast<uint32_t*>(MemAlloc(indexBytes, 0));
     placements->found = static_cast<uint32_t*>(MemAlloc(indexBytes, 0));
-    if (!placements->byPage || !placements->found) {
+    placements->recent = static_cast<uint32_t*>(MemAlloc(indexBytes, 0));
+    placements->moved = static_cast<uint32_t*>(MemAlloc(indexBytes, 0));
+    if (!placements->byPage || !placements->found || !placements->recent || !placements->moved) {
         MarkerPlacementsFree(placements);
         placements->incomplete = 1;
         return;
@@ -76,31 +150,57 @@ void MarkerPlacementsRead(MarkerPlacements* placements, ObjId document, ObjId ma
               });
 }
 
-MarkerPlacement* MarkerPlacementsInParagraph(MarkerPlacements* placements, ObjId paragraph,
-                                             uint32_t* count) {
+uint32_t MarkerPlacementsInWalk(MarkerPlacements* placements, ObjId paragraph, uint32_t turn,
+                                uint32_t found) {
     MarkerPlacement* end = placements->entries + placements->count;
-    MarkerPlacement* first =
+    MarkerPlacement* entry =
         std::lower_bound(placements->entries, end, paragraph,
                          [](const MarkerPlacement& e, ObjId p) { return e.paragraph < p; });
-    MarkerPlacement* last = first;
-    while (last != end && last->paragraph == paragraph)
-        ++last;
-    *count = uint32_t(last - first);
-    return *count ? first : nullptr;
+    for (; entry != end && entry->paragraph == paragraph; ++entry) {
+        entry->walked = 1;
+        if (entry->found == turn) continue;
+        entry->found = turn;
+        placements->found[found++] = uint32_t(entry - placements->entries);
+    }
+    return found;
 }
 
-const uint32_t* MarkerPlacementsReadOnPage(const MarkerPlacements* placements, ObjId page,
-                                           uint32_t* count) {
-    const MarkerPlacement* entries = placements->entries;
-    const uint32_t* end = placements->byPage + placements->count;
-    const uint32_t* first =
-        std::lower_bound(static_cast<const uint32_t*>(placements->byPage), end, page,
-                         [entries](uint32_t e, ObjId p) { return entries[e].page < p; });
-    const uint32_t* last = first;
-    while (last != end && entries[*last].page == page)
-        ++last;
-    *count = uint32_t(last - first);
-    return *count ? first : nullptr;
+uint32_t MarkerPlacementsOnPage(MarkerPlacements* placements, ObjId document, ObjId page,
+                                uint32_t turn, uint32_t found) {
+    Look look{placements, document, page, turn, found};
+    // Last seen on the pages decided before: the master pages they took may
+    // have pushed them on.
+    uint32_t recent = placements->recentCount;
+    placements->recentCount = 0;
+    for (uint32_t i = 0; i < recent; ++i) {
+        placements->entries[placements->recent[i]].recent = 0;
+        Consider(look, placements->recent[i]);
+    }
+    uint32_t read = 0;
+    ReadOnPage(placements, page, &read);
+    placements->looked += read;
+    ConsiderReadOn(look, page);
+    for (uint32_t i = 0; i < placements->movedCount; ++i)
+        if (placements->entries[placements->moved[i]].now == page) Consider(look, placements->moved[i]);
+    // Read on the next page: an earlier page's master page may have pulled
+    // them back. Text keeps its order, so when none came, none from further on did.
+    if (placements->looked < placements->count) {
+        ObjId next = HostGetIdProp(document, page, PropNextBodyPage);
+        while (next && ConsiderReadOn(look, next))
+            next = HostGetIdProp(document, next, PropNextBodyPage);
+    }
+    for (uint32_t i = 0; i < look.found; ++i) MakeRecent(placements, placements->found[i]);
+    return look.found;
+}
+
+void MarkerPlacementsPassed(MarkerPlacements* placements, ObjId page) {
+    uint32_t count = 0;
+    const uint32_t* read = ReadOnPage(placements, page, &count);
+    placements->looked += count;
+    for (uint32_t i = 0; i < count; ++i)
+        if (!placements->entries[read[i]].moved) MakeRecent(placements, read[i]);
+    for (uint32_t i = 0; i < placements->movedCount; ++i)
+        if (placements->entries[placements->moved[i]].now == page) MakeRecent(placements, placements->moved[i]);
 }
 
 void MarkerPlacementsFree(MarkerPlacements* placements) {
@@ -108,5 +208,7 @@ void MarkerPlacementsFree(MarkerPlacements* placements) {
     MemFree(placements->entries);
     MemFree(placements->byPage);
     MemFree(placements->found);
+    MemFree(placements->recent);
+    MemFree(placements->moved);
     *placements = MarkerPlacements{};
 }

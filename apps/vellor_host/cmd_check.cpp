@@ -1,12 +1,16 @@
 // `vellor-host check DOC|BOOK...`: the mapping document checked against the
-// documents it is meant for, without running the plug-in; the findings as
+// documents it is meant for, and the plug-in's pass run over them unsaved
+// for the pages set by hand that no rule keeps; the findings as
 // text, JSON or TSV, and with --accept only those not accepted before.
 #include "apps/vellor_host/host_run.h"
 
 #include "apps/vellor_host/check_formats.h"
+#include "apps/vellor_host/check_hand_set.h"
 #include "apps/vellor_host/host_mapping.h"
 #include "apps/vellor_host/mapping_check.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -43,6 +47,15 @@ bool CheckedMapping(HostRun& run, SimDoc* mapping, CheckReport* report) {
     return true;
 }
 
+// A table's findings about itself before those of its rows; about a table
+// the mapping document lacks, last.
+void AddInTableOrder(std::vector<MappingFinding>* findings, std::vector<MappingFinding> more) {
+    for (MappingFinding& f : more) findings->push_back(std::move(f));
+    auto place = [](const MappingFinding& f) { return std::make_pair(f.table ? f.table : INT32_MAX, f.row); };
+    std::stable_sort(findings->begin(), findings->end(),
+                     [&](const MappingFinding& a, const MappingFinding& b) { return place(a) < place(b); });
+}
+
 void Print(const HostOptions& o, const CheckReport& report) {
     std::string text = o.format == "json" ? CheckJson(report) : o.format == "tsv" ? CheckTsv(report) : CheckText(report);
     std::fputs(text.c_str(), stdout);
@@ -74,6 +87,7 @@ int CheckCommand(HostRun& run, const std::vector<std::string>& names) {
         report.documents.push_back(checked.back().title);
     }
     report.findings = CheckMappingDocument(mapping, checked);
+    AddInTableOrder(&report.findings, HandSetFindings(run, mapping, docNames));
     report.acceptFile = run.o.accept;
     if (!run.o.accept.empty()) LeaveOutAccepted(accepted, &report);
     Print(run.o, report);

@@ -33,9 +33,16 @@ struct HostRun {
     std::string mappingFile;      // the mapping document the program opens on screen first (local name):
     std::string mappingFrom;      // ... --mapping's, or MasterPage.fm beside the files; and which of them
     std::vector<std::string> bookDocuments; // the book's documents in book order (Windows form)
+    std::string plugin;           // the plug-in the host loads
 
     HostRun(const HostOptions& options, HostReporter& reporter) : o(options), r(reporter) {}
 };
+
+// The simulated host with the plug-in loaded into it; false, with the
+// error reported and no server, when the plug-in cannot be loaded or started.
+bool StartHost(HostRun& run);
+// The plug-in unloaded and the host gone, what they said last reported.
+void StopHost(HostRun& run);
 
 // A Windows-form name as a local path (the name itself when it has none).
 std::string LocalName(const std::string& windowsName);

@@ -70,9 +70,10 @@ bool UsableOptions(HostRun& run) {
     return true;
 }
 
-// The simulated host with the plug-in loaded into it; false, with the
-// server gone, when the plug-in cannot be loaded or started.
-bool StartHost(HostRun& run, const std::string& plugin) {
+} // namespace
+
+bool StartHost(HostRun& run) {
+    const std::string& plugin = run.plugin;
     run.server = SimServerCreate(HostWindowsName(run.hostDir).c_str());
     SimServerSetStore(run.server, StoreTapMake(&run.tap));
     std::error_code ec;
@@ -85,6 +86,16 @@ bool StartHost(HostRun& run, const std::string& plugin) {
     run.server = nullptr;
     return false;
 }
+
+void StopHost(HostRun& run) {
+    Catch(run);
+    SimUnloadModule(run.server, &run.module);
+    Catch(run);
+    SimServerRelease(run.server);
+    run.server = nullptr;
+}
+
+namespace {
 
 // The command itself, with the plug-in running; its exit status.
 int RunCommand(HostRun& run, const std::vector<std::string>& names) {
@@ -119,6 +130,7 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.hostDir = o.hostDir.empty() ? defaults.hostDir : o.hostDir;
     run.sampleDir = defaults.hostDir;
     run.sampleHostDir = SameFolder(run.hostDir, defaults.hostDir);
+    run.plugin = o.plugin.empty() ? defaults.plugin : o.plugin;
 
     std::vector<std::string> names;
     if (!UsableOptions(run) || !ReadAheadAll(run, &names)) return HostExitUsage;
@@ -127,14 +139,10 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     if (!ClaimFilesToWrite(run)) return HostExitUsage;
     if (o.command == HostCommandCheck) return CheckCommand(run, names);
     AnnounceMapping(run, names);
-    if (!StartHost(run, o.plugin.empty() ? defaults.plugin : o.plugin)) return HostExitUsage;
+    if (!StartHost(run)) return HostExitUsage;
     Catch(run);
     if (!run.mappingFile.empty()) OpenAsUser(run, HostWindowsName(run.mappingFile));
     int status = RunCommand(run, names);
-    Catch(run);
-    SimUnloadModule(run.server, &run.module);
-    Catch(run);
-    SimServerRelease(run.server);
-    run.server = nullptr;
+    StopHost(run);
     return status != HostExitDone ? status : HostExitStatus(reporter);
 }

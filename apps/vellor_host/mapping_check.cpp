@@ -213,6 +213,7 @@ struct Checker {
 } // namespace
 
 std::string FindingPlace(const MappingFinding& f) {
+    if (!f.table) return "the mapping document";
     std::string where = "table " + std::to_string(f.table) + " " + Quoted(f.heading);
     if (f.row) where += ", row " + std::to_string(f.row) + " " + Quoted(f.key);
     return where;

@@ -26,7 +26,7 @@ struct CheckedDoc {
 CheckedDoc CheckedDocOf(const std::string& title, const SimDoc& doc);
 
 struct MappingFinding {
-    int table = 0;        // the table's number (1 the document's first)
+    int table = 0;        // the table's number (1 the document's first; 0 a table it lacks)
     std::string heading;  // its heading cell's text
     int row = 0;          // the row's number (1 the heading row); 0: the table as a whole
     std::string key;      // the row's key
@@ -38,5 +38,6 @@ struct MappingFinding {
 // The findings in table and row order.
 std::vector<MappingFinding> CheckMappingDocument(const SimDoc& mapping, const std::vector<CheckedDoc>& docs);
 
-// Where a finding stands: table 2 "Master Page", row 3 "OldChapter".
+// Where a finding stands: table 2 "Master Page", row 3 "OldChapter"; "the
+// mapping document" for one about a table it lacks (table 0).
 std::string FindingPlace(const MappingFinding& finding);

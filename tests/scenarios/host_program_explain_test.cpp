@@ -202,7 +202,7 @@ TEST_F(HostProgramExplain, EveryFormattedOutputFollowsTheDocumentedSchema) {
         {"apply-book", {"--dry-run", "apply-book", "Manual.book"}, 21},
         {"list", {"list", "ch2.mif"}, 4},
         {"list-book", {"list-book", scratch / "Manual.book"}, 21},
-        {"check", {"check", "Manual.book"}, 4, 1}, // cells for left-hand pages of a one-sided chapter
+        {"check", {"check", "Manual.book"}, 7, 1}, // left-hand cells of a one-sided chapter, pages set by hand
     };
     for (const Case& c : cases) {
         const std::string& command = c.command;

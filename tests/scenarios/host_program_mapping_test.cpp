@@ -187,17 +187,27 @@ TEST_F(HostProgramMapping, AMessageIdThatNamesNothingOpenIsAWarning) {
     EXPECT_EQ(fine.status, 0) << fine.err;
 }
 
-TEST_F(HostProgramMapping, CheckFindsNothingWhenEveryRuleCanApply) {
+TEST_F(HostProgramMapping, CheckFindsOnlyPagesSetByHandWhenEveryRuleCanApply) {
     // Every key of the sample's mapping document meets one of the book's
     // documents; only the left-page cells mean nothing for the one-sided
-    // chapter, so it is made two-sided here.
+    // chapter, so it is made two-sided here. What remains are the pages the
+    // sample sets by hand and no rule keeps: a run gives them the default.
     std::string ch3 = ReadBytes(scratch / "ch3.mif");
     ch3.replace(ch3.find("<DTwoSides No>"), 14, "<DTwoSides Yes>");
     WriteBytes(scratch / "ch3.mif", ch3);
+    auto before = FolderBytes(scratch.path());
     HostResult r = RunHostProgram({"--mapping", scratch / "MasterPage.fm", "check", scratch / "Manual.book"});
-    EXPECT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_EQ(r.out, "Nothing found in MasterPage.fm for 5 documents.\n");
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    const std::string place = "MasterPage.fm:100: table 2 \"Master Page\": ";
+    EXPECT_EQ(r.out, place + "pages use the master page \"ChapterLeft\" set by hand and get the default: no rule "
+                             "keeps it (a \"Master Page\" row \"ChapterLeft | As Is | As Is\" would) (in ch1.mif)\n" +
+                         place + "pages use the master page \"SectionRight\" set by hand and get the default: no rule "
+                                 "keeps it (a \"Master Page\" row \"SectionRight | As Is | As Is\" would) (in ch3.mif)\n" +
+                         place + "pages without a master page get the default: no rule keeps them (a MasterPage "
+                                 "marker whose \"Marker Category\" row reads None would) (in ch4.mif)\n"
+                                 "3 findings in MasterPage.fm for 5 documents.\n");
     EXPECT_EQ(r.err, "Mapping document: " + scratch / "MasterPage.fm" + " (from --mapping)\n");
+    EXPECT_EQ(FolderBytes(scratch.path()), before); // the pass ran, and nothing was saved
 }
 
 TEST_F(HostProgramMapping, CheckListsWhatWouldSilentlyDoNothing) {

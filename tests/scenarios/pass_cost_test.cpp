@@ -82,7 +82,11 @@ TEST(PassCost, WhileTextReflowsDoublingStillDoublesTheHostCalls) {
     auto pass = [](ObjId id) { ApplyMasterPagesToDoc(id); };
     uint64_t small = PassCalls(60, 60, pass, true);
     uint64_t large = PassCalls(120, 120, pass, true);
-    EXPECT_LE(double(large), 2.05 * double(small));
+    // Every page pushes the text on here, so a marker the pass has not met
+    // yet is looked for again where it went, a few hops each that grow with
+    // the logarithm of how far it went: a little more than double, never
+    // the product.
+    EXPECT_LE(double(large), 2.1 * double(small));
     EXPECT_GE(double(large), 1.95 * double(small));
 }
 

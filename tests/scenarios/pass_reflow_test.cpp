@@ -121,6 +121,49 @@ TEST_F(PassReflow, APageAddedByOverflowingTextIsDecidedLikeTheOthers) {
     EXPECT_EQ(Texts(fast), Texts(reference));
 }
 
+// Markers the walk along the flow does not reach: in a table cell (the
+// table anchored in the main flow), and in a frame of the main flow between
+// two frames of another flow. They go where their paragraphs go.
+TEST_F(PassReflow, AMarkerInATableCellPushedOntoTheNextPageDecidesThatPageToo) {
+    chapter.page().para("Body", "one").para("Body", "two").table({{"cell"}}, 0);
+    chapter.cellMarker("MasterPage", "Appendix").para("Body", "four");
+    chapter.page().para("Body", "five").para("Body", "six").para("Body", "seven");
+    ObjId reference = Reference();
+    EXPECT_EQ(Masters(reference), (Names{"AppRight", "AppLeft", "Right"}));
+    ObjId fast = Fast();
+    EXPECT_EQ(Masters(fast), Masters(reference));
+    EXPECT_EQ(Texts(fast), Texts(reference));
+}
+
+TEST_F(PassReflow, AMarkerInATableCellPulledBackOntoTheNextPageDecidesIt) {
+    chapter.page().para("ChapterTitle", "Title").para("Body", "a").para("Body", "b").para("Body", "c");
+    chapter.page().para("Body", "d").para("Body", "e").para("Body", "f").para("Body", "g");
+    chapter.page().table({{"cell"}}, 0).cellMarker("MasterPage", "Appendix");
+    chapter.para("Body", "h").para("Body", "i").para("Body", "j");
+    chapter.page().para("Body", "k");
+    // ChapterRight holds 6 lines: "d" and "e" come back to page 1, and page
+    // 2 takes the table from page 3 before its turn.
+    ObjId reference = Reference();
+    EXPECT_EQ(Masters(reference)[1], "AppLeft");
+    ObjId fast = Fast();
+    EXPECT_EQ(Masters(fast), Masters(reference));
+    EXPECT_EQ(Texts(fast), Texts(reference));
+}
+
+TEST_F(PassReflow, AMarkerInAMiddleFramePushedOntoTheNextPageDecidesThatPageToo) {
+    for (const char* first : {"one", "five"}) {
+        chapter.bare().frameOfFlow("Side").para("Body", "note").frameOfFlow("A");
+        chapter.para("Body", first).para("Body", "b").para("Body", "c").para("Body", "d");
+        if (first == std::string("one")) chapter.marker("MasterPage", "Appendix");
+        chapter.frameOfFlow("Side").para("Body", "note");
+    }
+    ObjId reference = Reference();
+    EXPECT_EQ(Masters(reference), (Names{"AppRight", "AppLeft", "Right"}));
+    ObjId fast = Fast();
+    EXPECT_EQ(Masters(fast), Masters(reference));
+    EXPECT_EQ(Texts(fast), Texts(reference));
+}
+
 TEST_F(PassReflow, ASavedDocumentIsLaidOutFirst) {
     chapter.page().para("Body", "one").para("Body", "two").para("Body", "three");
     ObjId id = SimOpenBuilt(server, chapter, true);
