@@ -5,7 +5,7 @@
 #include "apps/vellor_host/host_run.h"
 
 #include "apps/vellor_host/check_formats.h"
-#include "apps/vellor_host/check_hand_set.h"
+#include "apps/vellor_host/check_pass.h"
 #include "apps/vellor_host/host_mapping.h"
 #include "apps/vellor_host/mapping_check.h"
 
@@ -86,8 +86,9 @@ int CheckCommand(HostRun& run, const std::vector<std::string>& names) {
         checked.push_back(CheckedDocOf(DocTitle(name), doc));
         report.documents.push_back(checked.back().title);
     }
-    report.findings = CheckMappingDocument(mapping, checked);
-    AddInTableOrder(&report.findings, HandSetFindings(run, mapping, docNames));
+    PassVerdicts verdicts = RunPassForCheck(run, mapping, docNames);
+    report.findings = CheckMappingDocument(mapping, checked, verdicts.rows);
+    AddInTableOrder(&report.findings, std::move(verdicts.handSet));
     report.acceptFile = run.o.accept;
     if (!run.o.accept.empty()) LeaveOutAccepted(accepted, &report);
     Print(run.o, report);

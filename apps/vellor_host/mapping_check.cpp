@@ -26,26 +26,16 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 } // namespace
 
 CheckedDoc CheckedDocOf(const std::string& title, const SimDoc& doc) {
-    CheckedDoc names{title, doc.twoSided, {}, {}, {}, {}};
-    for (ObjId page : doc.bodyPages) {
-        CheckedPage onPage{SimPageMasterName(doc, page), {}, {}, true};
+    CheckedDoc names{title, doc.twoSided, {}, {}, {}};
+    for (ObjId page : doc.bodyPages)
         for (ObjId p : SimPageParagraphs(doc, page))
-            if (const SimObject* paragraph = SimLocal(doc, p)) {
-                names.tags.insert(paragraph->name);
-                onPage.tags.push_back(paragraph->name);
-                onPage.empty = false;
-            }
-        names.pages.push_back(std::move(onPage));
-    }
+            if (const SimObject* paragraph = SimLocal(doc, p)) names.tags.insert(paragraph->name);
     for (ObjId m : doc.masterPages)
         if (const SimObject* master = SimLocal(doc, m)) names.masters.insert(master->name);
     ObjId type = SimNamed(doc, SimObjMarkerType, MappingMarkerTypeName);
     for (ObjId m : doc.markers) {
         const SimObject* marker = SimLocal(doc, m);
-        if (!type || !marker || marker->markerType != type) continue;
-        names.markers.insert(marker->text);
-        size_t at = SimBodyPageIndex(doc, SimParagraphPage(doc, marker->anchorParagraph));
-        if (at < names.pages.size()) names.pages[at].markers.push_back(marker->text);
+        if (type && marker && marker->markerType == type) names.markers.insert(marker->text);
     }
     return names;
 }
@@ -87,40 +77,10 @@ bool HasRangeColumn(const MappingTableView& t) {
            t.rows.front().cells.size() > MappingRangeCell;
 }
 
-// The keys whose rows the page rules would find, per kind, for telling
-// which rule decides a page.
-struct RuleKeys {
-    std::set<std::string> masters, markers, tags;
-    bool empty = false;
-};
-
-void TakeKeys(const MappingTableView& t, RuleKeys* keys) {
-    const char* word = MappingTableWords[t.kind];
-    for (const MappingRowView& row : t.rows) {
-        if (row.rowType != MappingBodyRowType) continue;
-        if (word == MappingPageType) keys->empty |= row.Key() == MappingEmptyPageKey;
-        else if (word == MappingMarkerCategory) keys->markers.insert(row.Key());
-        else if (!MappingKeyIsEmpty(row.Key().c_str()))
-            (word == MappingMasterPage ? keys->masters : keys->tags).insert(row.Key());
-    }
-}
-
-// The kind whose row decides a page, tried in the plug-in's order, and the
-// key of that row; a null kind when no rule does.
-std::pair<const char*, std::string> DecidingKey(const RuleKeys& keys, const CheckedPage& page) {
-    if (keys.masters.count(page.master)) return {MappingMasterPage, page.master};
-    for (const std::string& marker : page.markers)
-        if (keys.markers.count(marker)) return {MappingMarkerCategory, marker};
-    for (const std::string& tag : page.tags)
-        if (keys.tags.count(tag)) return {MappingParagraphTag, tag};
-    if (page.empty && keys.empty) return {MappingPageType, MappingEmptyPageKey};
-    return {nullptr, ""};
-}
-
 struct Checker {
     const std::vector<CheckedDoc>& docs;
+    const PassRows& pass;
     std::vector<MappingFinding> findings;
-    RuleKeys keys;
 
     // A finding; one of the same place and text made before takes `doc` on
     // instead (findings of a row are made together, so it is among the last).
@@ -258,15 +218,8 @@ struct Checker {
                              " is neither \"This Page\" nor \"Until Changed\"; the row holds for its page only" + hint);
         }
         if (range != MappingRangeRun) return;
-        bool decides = false, carries = false;
-        for (const CheckedDoc& d : docs)
-            for (size_t i = 0; i < d.pages.size() && !carries; ++i) {
-                auto [kind, key] = DecidingKey(keys, d.pages[i]);
-                if (kind != word || key != row.Key()) continue;
-                decides = true;
-                carries = i + 1 < d.pages.size() && !DecidingKey(keys, d.pages[i + 1]).first;
-            }
-        if (decides && !carries)
+        std::pair<std::string, int> place{word, row.number};
+        if (pass.decided.count(place) && !pass.carried.count(place))
             Add(t, &row, "\"Until Changed\" never applies: each page this row decides is the last of its document "
                          "or followed by a page that a rule decides");
     }
@@ -319,12 +272,11 @@ std::string FindingPlace(const MappingFinding& f) {
     return where;
 }
 
-std::vector<MappingFinding> CheckMappingDocument(const SimDoc& mapping, const std::vector<CheckedDoc>& docs) {
-    Checker checker{docs, {}, {}};
+std::vector<MappingFinding> CheckMappingDocument(const SimDoc& mapping, const std::vector<CheckedDoc>& docs,
+                                                 const PassRows& pass) {
+    Checker checker{docs, pass, {}};
     std::vector<MappingTableView> tables = ReadMappingTables(mapping);
     int first[MappingTableKinds] = {};
-    for (const MappingTableView& t : tables)
-        if (!t.rows.empty() && t.kind >= 0 && t.counts) TakeKeys(t, &checker.keys);
     for (const MappingTableView& t : tables) {
         if (t.rows.empty()) continue;
         if (t.kind < 0) {

@@ -1,5 +1,6 @@
 // `vellor-host check`: what in a mapping document would silently do nothing
-// for the documents it is meant for, found without running the plug-in.
+// for the documents it is meant for, found from the tables and documents
+// themselves, and where a run says more, from what its pass decided.
 // Tables the plug-in would not recognise or would pass over, rows it would
 // skip, master page names a document lacks, keys that no document meets or
 // that meet only when letter case is ignored, and left-page cells for
@@ -16,22 +17,19 @@
 
 // What one document offers the rows: taken once as it is read, so that a
 // book's documents need not all be held while they are checked.
-// What a body page offers the rules, for telling whether a range carries
-// onto it: only a page that no rule decides takes the range of the page
-// before.
-struct CheckedPage {
-    std::string master;
-    std::vector<std::string> tags, markers;
-    bool empty = false; // no paragraph stands on it
-};
-
 struct CheckedDoc {
     std::string title;             // what the findings call the document
     bool twoSided = true;
     std::set<std::string> tags;    // paragraph tags on body pages
     std::set<std::string> masters; // master page names
     std::set<std::string> markers; // texts of "MasterPage" markers
-    std::vector<CheckedPage> pages; // the body pages in order
+};
+
+// The rows the plug-in's pass decided pages with, over the documents
+// checked, as (table heading word, row number): those that decided a page
+// themselves, and those whose "Until Changed" run carried one.
+struct PassRows {
+    std::set<std::pair<std::string, int>> decided, carried;
 };
 
 CheckedDoc CheckedDocOf(const std::string& title, const SimDoc& doc);
@@ -47,7 +45,8 @@ struct MappingFinding {
 };
 
 // The findings in table and row order.
-std::vector<MappingFinding> CheckMappingDocument(const SimDoc& mapping, const std::vector<CheckedDoc>& docs);
+std::vector<MappingFinding> CheckMappingDocument(const SimDoc& mapping, const std::vector<CheckedDoc>& docs,
+                                                 const PassRows& pass);
 
 // Where a finding stands: table 2 "Master Page", row 3 "OldChapter"; "the
 // mapping document" for one about a table it lacks (table 0).

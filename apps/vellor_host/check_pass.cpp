@@ -1,7 +1,7 @@
 // Running the pass for check: each document opened as `apply --dry-run`
 // opens it, its pages decided and explained, closed unsaved. What the pass
 // says besides its explanations is not check's to show.
-#include "apps/vellor_host/check_hand_set.h"
+#include "apps/vellor_host/check_pass.h"
 
 #include "apps/vellor_host/host_session.h"
 #include "apps/vellor_host/mapping_tables.h"
@@ -58,23 +58,28 @@ void Add(std::vector<MappingFinding>* findings, const MappingFinding& place, con
     findings->back().documents.push_back(doc);
 }
 
+// What one explanation tells check.
+void Take(PassVerdicts* verdicts, const MappingFinding& place, const PageExplanation& e, const std::string& title) {
+    if (!e.table.empty()) (e.rangeFrom ? verdicts->rows.carried : verdicts->rows.decided).insert({e.table, e.row});
+    if (LostHandSetMaster(e)) Add(&verdicts->handSet, place, Text(e), title);
+}
+
 } // namespace
 
-std::vector<MappingFinding> HandSetFindings(HostRun& run, const SimDoc& mapping, const std::vector<std::string>& docs) {
-    if (docs.empty()) return {};
+PassVerdicts RunPassForCheck(HostRun& run, const SimDoc& mapping, const std::vector<std::string>& docs) {
+    PassVerdicts verdicts;
+    if (docs.empty()) return verdicts;
     HostVerbosity verbosity = run.r.verbosity;
     run.r.verbosity = HostQuiet;
-    std::vector<MappingFinding> findings;
     if (StartHost(run)) {
         run.r.collectExplanations = true;
         if (!run.mappingFile.empty()) OpenAsUser(run, HostWindowsName(run.mappingFile));
         Send(run, "ExplainMasterPages 1");
         MappingFinding place = Place(mapping);
         for (const std::string& name : docs)
-            for (const PageExplanation& e : Decisions(run, name))
-                if (LostHandSetMaster(e)) Add(&findings, place, Text(e), DocTitle(name));
+            for (const PageExplanation& e : Decisions(run, name)) Take(&verdicts, place, e, DocTitle(name));
         StopHost(run);
     }
     run.r.verbosity = verbosity;
-    return findings;
+    return verdicts;
 }
