@@ -61,19 +61,5 @@ ChildRun BenchRunChild(const std::string& program, const std::vector<std::string
     return result;
 }
 #else
-namespace {
-
-// The process's resident memory now, from /proc/self/statm (pages).
-long ResidentKiB() {
-    long pages = 0, resident = 0;
-    if (std::FILE* in = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(in, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(in);
-    }
-    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
-}
-
-} // namespace
-
 ChildRun BenchRunChild(const std::string&, const std::vector<std::string>&) { return ChildRun{}; }
 #endif

@@ -7,8 +7,7 @@
 #if !defined(_WIN32) && defined(VELLOR_HOST_PROGRAM)
 #include "bench_child.h"
 #include "bench_documents.h"
-#include "hostsim/mif/mif_document.h"
-#include "platform/win_names.h"
+#include "bench_files.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -23,12 +22,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string WindowsName(const std::string& local) {
-    std::vector<char> out(local.size() * 2 + 16);
-    if (PlatformLocalNameToWindows(local.c_str(), out.data(), int(out.size())) < 0) return local;
-    return out.data();
-}
 
 // `head`, `body` `times` over, `tail`, written a block at a time.
 void WriteRepeated(const fs::path& path, const std::string& head, const std::string& body, size_t times,
@@ -75,17 +68,14 @@ bool WriteTerseMapping(const fs::path& path, size_t rows) {
 bool WriteSmallBook(BenchRun& run, const fs::path& folder) {
     PassDocShape shape;
     shape.pages = 20;
-    BookBuilder book(WindowsName((folder / "small.book").string()).c_str());
+    BookBuilder book(BenchWindowsName((folder / "small.book").string()).c_str());
     for (const char* name : {"small1.mif", "small2.mif"}) {
-        std::string local = (folder / name).string(), error;
-        if (!MifSaveDoc(BuildPassChapter(WindowsName(local).c_str(), shape).doc, local, WindowsName(local), &error)) {
-            run.notes.push_back("hostile: could not write " + local + ": " + error);
+        std::string local = (folder / name).string();
+        if (!BenchSaveDoc(run, "hostile", BuildPassChapter(BenchWindowsName(local).c_str(), shape).doc, local))
             return false;
-        }
-        book.doc(WindowsName(local).c_str());
+        book.doc(BenchWindowsName(local).c_str());
     }
-    std::string local = (folder / "small.book").string(), error;
-    return MifSaveDoc(book.book, local, WindowsName(local), &error);
+    return BenchSaveDoc(run, "hostile", book.book, (folder / "small.book").string());
 }
 
 struct Shape {

@@ -5,10 +5,9 @@
 
 #include "bench_child.h"
 #include "bench_documents.h"
+#include "bench_files.h"
 
 #if !defined(_WIN32) && defined(VELLOR_HOST_PROGRAM)
-#include "hostsim/mif/mif_document.h"
-#include "platform/win_names.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,17 +19,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string WindowsName(const std::string& local) {
-    std::vector<char> out(local.size() * 2 + 16);
-    if (PlatformLocalNameToWindows(local.c_str(), out.data(), int(out.size())) < 0) return local;
-    return out.data();
-}
-
 bool Save(BenchRun& run, const SimDoc& doc, const fs::path& local) {
-    std::string error;
-    if (MifSaveDoc(doc, local.string(), WindowsName(local.string()), &error)) return true;
-    run.notes.push_back("map: could not write " + local.string() + ": " + error);
-    return false;
+    return BenchSaveDoc(run, "map", doc, local.string());
 }
 
 // The chapters, the book and the host folder's mapping document; the book's path, or "".
@@ -43,14 +33,14 @@ std::string WriteBook(BenchRun& run, const fs::path& folder, int chapters, int p
     shape.pages = pages;
     shape.rows = 100;
     shape.markers = pages / 10;
-    if (!Save(run, BuildPassMapping(WindowsName(host.string()), shape).doc, host / "MasterPage.fm")) return "";
+    if (!Save(run, BuildPassMapping(BenchWindowsName(host.string()), shape).doc, host / "MasterPage.fm")) return "";
     fs::path bookPath = folder / "book.book";
-    BookBuilder book(WindowsName(bookPath.string()).c_str());
+    BookBuilder book(BenchWindowsName(bookPath.string()).c_str());
     for (int c = 1; c <= chapters; ++c) {
         fs::path local = folder / ("chapter" + std::to_string(c) + ".mif");
         shape.seed = uint32_t(c);
-        if (!Save(run, BuildPassChapter(WindowsName(local.string()).c_str(), shape).doc, local)) return "";
-        book.doc(WindowsName(local.string()).c_str());
+        if (!Save(run, BuildPassChapter(BenchWindowsName(local.string()).c_str(), shape).doc, local)) return "";
+        book.doc(BenchWindowsName(local.string()).c_str());
     }
     return Save(run, book.book, bookPath) ? bookPath.string() : "";
 }

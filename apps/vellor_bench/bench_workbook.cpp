@@ -2,10 +2,9 @@
 #include "bench_workbook.h"
 
 #include "bench_documents.h"
+#include "bench_files.h"
 
 #if !defined(_WIN32)
-#include "hostsim/mif/mif_document.h"
-#include "platform/win_names.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -16,17 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string WindowsName(const std::string& local) {
-    std::vector<char> out(local.size() * 2 + 16);
-    if (PlatformLocalNameToWindows(local.c_str(), out.data(), int(out.size())) < 0) return local;
-    return out.data();
-}
-
 bool Save(const SimDoc& doc, const std::string& local, BenchRun& run) {
-    std::string error;
-    if (MifSaveDoc(doc, local, WindowsName(local), &error)) return true;
-    run.notes.push_back("end-to-end: could not write " + local + ": " + error);
-    return false;
+    return BenchSaveDoc(run, "end-to-end", doc, local);
 }
 
 std::string ChapterName(int c) { return "chapter" + std::to_string(c) + ".mif"; }
@@ -34,8 +24,8 @@ std::string BookName(int chapters) { return "book" + std::to_string(chapters) + 
 
 bool SaveBook(BenchRun& run, const std::string& folder, int n) {
     std::string local = folder + "/" + BookName(n);
-    BookBuilder book(WindowsName(local).c_str());
-    for (int c = 1; c <= n; ++c) book.doc(WindowsName(folder + "/" + ChapterName(c)).c_str());
+    BookBuilder book(BenchWindowsName(local).c_str());
+    for (int c = 1; c <= n; ++c) book.doc(BenchWindowsName(folder + "/" + ChapterName(c)).c_str());
     return Save(book.book, local, run);
 }
 
@@ -69,19 +59,19 @@ bool BenchWriteBookFiles(BenchRun& run, BenchBookFiles& files, int chapters, int
     fs::create_directory_symlink(fs::path(VELLOR_BINARY_DIR) / "hostdir" / "icu_data",
                                  fs::path(files.hostDir) / "icu_data", ec);
     PassDocShape shape = Shape(files.pages, textChars);
-    if (!Save(BuildPassMapping(WindowsName(files.hostDir), shape).doc, files.hostDir + "/MasterPage.fm", run))
+    if (!Save(BuildPassMapping(BenchWindowsName(files.hostDir), shape).doc, files.hostDir + "/MasterPage.fm", run))
         return false;
     for (int c = 1; c <= chapters; ++c) {
         std::string local = files.folder + "/" + ChapterName(c);
         shape.seed = uint32_t(c);
-        if (!Save(BuildPassChapter(WindowsName(local).c_str(), shape).doc, local, run)) return false;
+        if (!Save(BuildPassChapter(BenchWindowsName(local).c_str(), shape).doc, local, run)) return false;
         files.largest = std::max<uint64_t>(files.largest, fs::file_size(local));
     }
     for (int n : sizes)
         if (!SaveBook(run, files.folder, n)) return false;
     if (longPages <= 0) return true;
     std::string local = files.folder + "/long.mif";
-    return Save(BuildPassChapter(WindowsName(local).c_str(), Shape(longPages, textChars)).doc, local, run);
+    return Save(BuildPassChapter(BenchWindowsName(local).c_str(), Shape(longPages, textChars)).doc, local, run);
 }
 
 std::vector<std::string> BenchWorkChapters(const BenchBookFiles& files, int n) {
