@@ -98,10 +98,6 @@ int ConsiderReadOn(Look& look, ObjId page) {
 } // namespace
 
 
-ObjId PageOfParagraph(ObjId document, ObjId paragraph) {
-    return PageOfFrame(document, HostGetIdProp(document, paragraph, PropTextFrame));
-}
-
 void MarkerPlacementsRead(MarkerPlacements* placements, ObjId document, ObjId markerType) {
     *placements = MarkerPlacements{};
     if (!markerType) return;

@@ -65,6 +65,3 @@ uint32_t MarkerPlacementsOnPage(MarkerPlacements* placements, ObjId document, Ob
 void MarkerPlacementsPassed(MarkerPlacements* placements, ObjId page);
 
 void MarkerPlacementsFree(MarkerPlacements* placements);
-
-// The page a paragraph stands on: its text frame's parent's page, or 0.
-ObjId PageOfParagraph(ObjId document, ObjId paragraph);
