@@ -7,8 +7,9 @@
 namespace {
 
 // A block of the comparison, and of the copy of the part that agreed: large
-// enough that the system calls cost little, small beside any document.
-constexpr size_t Block = (size_t)1 << 20;
+// enough that the system calls cost little, small enough to cost little
+// memory that a save touches for the first time.
+constexpr size_t Block = (size_t)256 << 10;
 
 char* BlockOf(FileSink& sink) {
     if (sink.block.size() < Block) sink.block.resize(Block);

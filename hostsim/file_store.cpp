@@ -109,7 +109,7 @@ FileRecord* Find(FileStore& store, const std::string& target, const FileIdentity
 // The hash of an open file's bytes, read a block at a time, and how many
 // there were. False with `*err`.
 bool HashFile(FileHandle file, uint64_t* hash, uint64_t* size, int* err) {
-    std::vector<char> block((size_t)1 << 20);
+    std::vector<char> block((size_t)256 << 10);
     FileHash h;
     for (size_t got = block.size(); got == block.size();) {
         if (!FileOsReadAt(file, h.size, block.data(), block.size(), &got, err)) return false;

@@ -501,7 +501,7 @@ bool MifWriteText(const MifFile& file, std::string* out, std::string* error) {
 bool MifWriteStream(const MifFile& file, bool (*put)(void* context, const char* data, size_t size), void* context,
                     std::string* error) {
     std::string block;
-    block.reserve(SpillBlock + SpillBlock / 4);
+    block.reserve(SpillBlock + (64 << 10));
     Writer w{file.source.get(), file.utf8, file, Style(), false, &block, error, put, context};
     return WriteAll(w);
 }
