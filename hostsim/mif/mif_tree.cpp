@@ -8,8 +8,8 @@
 #include <cstring>
 
 // Small records: a read tree holds millions of them.
-static_assert(sizeof(MifNode) <= 64, "a statement of the tree takes one cache line at most");
-static_assert(sizeof(MifAtom) <= 32, "a datum of the tree takes half a cache line at most");
+static_assert(sizeof(MifNode) <= 52, "a statement of the tree takes 52 bytes at most");
+static_assert(sizeof(MifAtom) <= 28, "a datum of the tree takes 28 bytes at most");
 
 MifAtom MifKeywordAtom(std::string_view keyword) {
     MifAtom a;

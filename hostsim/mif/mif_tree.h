@@ -39,6 +39,17 @@ struct MifAtom {
     MifUnitText unit; // numbers: "\"", "in", "pt", "mm", "cm", "pc", ..., or none
 };
 
+// A pointer packed without padding: a statement that holds one then needs
+// none to 8-byte bounds (see MifVec).
+template <class T> struct [[gnu::packed]] MifPtr {
+    T* p = nullptr;
+    MifPtr() noexcept = default;
+    MifPtr(T* q) noexcept : p(q) {}
+    operator T*() const noexcept { return p; }
+    T& operator*() const noexcept { return *p; }
+    T* operator->() const noexcept { return p; }
+};
+
 // The arrays of a statement: in a tree read from a file their memory sits
 // in chunks that the tree frees a chunk at a time (mif_arena.h).
 struct MifNode;
@@ -53,7 +64,7 @@ struct MifNode {
     // stands for, which the session did not change, so that writing back
     // need not copy it (the rest of the node is then empty). See
     // MifRefTo and MifResolve.
-    const MifNode* same = nullptr;
+    MifPtr<const MifNode> same;
     uint32_t begin = 0, end = 0; // from its '<' to past its '>' in the file (end 0: none)
 };
 
