@@ -3,12 +3,31 @@
 
 #include "hostsim/file_store.h"
 
-bool AtomicWriteFile(const std::string& localPath, const void* data, size_t size, std::string* error) {
+bool AtomicWriteWith(const std::string& localPath, FileMaker make, void* context, std::string* error) {
     FileStore plain;
     std::string why;
-    int status = FileStoreWrite(plain, localPath, data, size, &why);
+    int status = FileStoreWriteWith(plain, localPath, make, context, &why);
     if (status == FileOk || status == FileUnchanged) return true;
     size_t slash = localPath.find_last_of("\\/");
     *error = (slash == std::string::npos ? localPath : localPath.substr(slash + 1)) + ": " + why;
     return false;
+}
+
+namespace {
+
+struct Bytes {
+    const void* data;
+    size_t size;
+};
+
+bool PutBytes(void* context, FileSink& sink, std::string*) {
+    const Bytes& bytes = *static_cast<const Bytes*>(context);
+    return FileSinkPut(sink, bytes.data, bytes.size);
+}
+
+} // namespace
+
+bool AtomicWriteFile(const std::string& localPath, const void* data, size_t size, std::string* error) {
+    Bytes bytes{data, size};
+    return AtomicWriteWith(localPath, PutBytes, &bytes, error);
 }

@@ -5,6 +5,8 @@
 // temporary file behind.
 #pragma once
 
+#include "hostsim/file_store.h"
+
 #include <cstddef>
 #include <string>
 
@@ -13,3 +15,7 @@
 // message ("ch1.mif: No space left on device; it is as it was ...") when the
 // save did not happen.
 bool AtomicWriteFile(const std::string& localPath, const void* data, size_t size, std::string* error);
+
+// The same for bytes made as they are saved (file_store.h), never held
+// whole: the maker's failure too leaves the file as it was.
+bool AtomicWriteWith(const std::string& localPath, FileMaker make, void* context, std::string* error);

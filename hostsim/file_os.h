@@ -52,9 +52,9 @@ int FileOsLock(FileHandle file, bool exclusive, long* holder);
 // (`*err` 0 then: too large). False with `*err` otherwise.
 bool FileOsReadAll(FileHandle file, size_t maxBytes, std::string* data, int* err);
 
-// Whether the file at `path` holds exactly `size` bytes equal to `data`
-// (read back piece by piece).
-bool FileOsHolds(const std::string& path, const void* data, size_t size);
+// Up to `size` bytes from `offset` into `data`, fewer only where the file
+// ends (`*got`). False with `*err`.
+bool FileOsReadAt(FileHandle file, uint64_t offset, void* data, size_t size, size_t* got, int* err);
 
 // Whether the user may make new files in `folder` (which must exist and be
 // writable: a folder with no write permission bit counts as closed even

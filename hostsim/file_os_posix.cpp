@@ -209,24 +209,20 @@ bool FileOsReadAll(FileHandle file, size_t maxBytes, std::string* data, int* err
     return have <= maxBytes;
 }
 
-bool FileOsHolds(const std::string& path, const void* data, size_t size) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st;
-    bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (uint64_t)st.st_size == size;
-    const char* want = static_cast<const char*>(data);
-    char buffer[65536];
-    size_t at = 0;
-    while (same && at < size) {
-        ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, size - at));
+bool FileOsReadAt(FileHandle file, uint64_t offset, void* data, size_t size, size_t* got, int* err) {
+    char* p = static_cast<char*>(data);
+    *got = 0;
+    while (*got < size) {
+        ssize_t n = ::pread((int)file, p + *got, size - *got, (off_t)(offset + *got));
         if (n < 0 && errno == EINTR) continue;
-        same = n > 0 && std::memcmp(buffer, want + at, (size_t)n) == 0;
-        if (same) at += (size_t)n;
+        if (n < 0) {
+            *err = errno;
+            return false;
+        }
+        if (n == 0) break;
+        *got += (size_t)n;
     }
-    char more;
-    if (same) same = ::read(fd, &more, 1) == 0;
-    ::close(fd);
-    return same;
+    return true;
 }
 
 int FileOsFolderWritable(const std::string& folder) {

@@ -158,23 +158,25 @@ bool FileOsReadAll(FileHandle file, size_t maxBytes, std::string* data, int* err
     return true;
 }
 
-bool FileOsHolds(const std::string& path, const void* data, size_t size) {
-    int err = 0;
-    HANDLE h = Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    FILE_FLAG_OPEN_REPARSE_POINT, &err);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    LARGE_INTEGER have;
-    bool same = GetFileSizeEx(h, &have) && (unsigned long long)have.QuadPart == size;
-    const char* want = static_cast<const char*>(data);
-    char buffer[65536];
-    for (size_t at = 0; same && at < size;) {
-        DWORD got = 0;
-        same = ReadFile(h, buffer, (DWORD)std::min(sizeof buffer, size - at), &got, nullptr) && got > 0 &&
-               std::memcmp(buffer, want + at, got) == 0;
-        at += got;
+bool FileOsReadAt(FileHandle file, uint64_t offset, void* data, size_t size, size_t* got, int* err) {
+    char* p = static_cast<char*>(data);
+    *got = 0;
+    while (*got < size) {
+        OVERLAPPED at = {};
+        uint64_t from = offset + *got;
+        at.Offset = (DWORD)from;
+        at.OffsetHigh = (DWORD)(from >> 32);
+        DWORD chunk = (DWORD)std::min<size_t>(size - *got, 1u << 30), n = 0;
+        if (!ReadFile((HANDLE)file, p + *got, chunk, &n, &at)) {
+            DWORD e = GetLastError();
+            if (e == ERROR_HANDLE_EOF) break;
+            *err = (int)e;
+            return false;
+        }
+        if (n == 0) break;
+        *got += n;
     }
-    CloseHandle(h);
-    return same;
+    return true;
 }
 
 int FileOsFolderWritable(const std::string& folder) {

@@ -3,6 +3,8 @@
 // replaces a file. The system calls are file_os_*.cpp's.
 #include "hostsim/file_store.h"
 
+#include "hostsim/file_sink.h"
+
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -13,27 +15,7 @@ namespace {
 // the same tick of the file system's clock: the bytes are compared then.
 constexpr int64_t StampGranularity = 2;
 
-// Four independent lanes of eight bytes: the multiplications of one lane do
-// not wait for another's, which keeps the hash near the speed of memory.
-uint64_t Hash(const void* data, size_t size) {
-    const unsigned char* p = static_cast<const unsigned char*>(data);
-    constexpr uint64_t K = 0x9E3779B97F4A7C15ull;
-    uint64_t lane[4] = {0x243F6A8885A308D3ull ^ size, 0x13198A2E03707344ull, 0xA4093822299F31D0ull,
-                        0x082EFA98EC4E6C89ull};
-    size_t i = 0;
-    for (; i + 32 <= size; i += 32)
-        for (int l = 0; l < 4; ++l) {
-            uint64_t word;
-            std::memcpy(&word, p + i + 8 * (size_t)l, 8);
-            lane[l] = (lane[l] ^ word) * K;
-            lane[l] ^= lane[l] >> 29;
-        }
-    uint64_t h = lane[0] ^ (lane[1] * 3) ^ (lane[2] * 5) ^ (lane[3] * 7);
-    for (; i < size; ++i) h = (h ^ p[i]) * 0x100000001B3ull;
-    return h ^ h >> 32;
-}
-
-uint64_t Hash(const std::string& bytes) { return Hash(bytes.data(), bytes.size()); }
+uint64_t Hash(const std::string& bytes) { return FileHashOf(bytes.data(), bytes.size()); }
 
 std::string LastName(const std::string& path) {
     size_t cut = path.find_last_of("/\\");
@@ -124,16 +106,36 @@ FileRecord* Find(FileStore& store, const std::string& target, const FileIdentity
     return nullptr;
 }
 
-// The bytes of an open file, and its state as they were read: a file that
-// changes while it is read is read again. False with `*err` the system's
-// code, 0 for a file too large, or KeptChanging.
+// The hash of an open file's bytes, read a block at a time, and how many
+// there were. False with `*err`.
+bool HashFile(FileHandle file, uint64_t* hash, uint64_t* size, int* err) {
+    std::vector<char> block((size_t)256 << 10);
+    FileHash h;
+    for (size_t got = block.size(); got == block.size();) {
+        if (!FileOsReadAt(file, h.size, block.data(), block.size(), &got, err)) return false;
+        FileHashAdd(h, block.data(), got);
+    }
+    *hash = FileHashEnd(h);
+    *size = h.size;
+    return true;
+}
+
+// The bytes of an open file (or, with no `data`, their hash when the time
+// stamp is recent, read in blocks), and its state as they were read: a file
+// that changes while it is read is read again. False with `*err` the
+// system's code, 0 for a file too large, or KeptChanging.
 constexpr int KeptChanging = -1;
 
-bool ReadStable(FileHandle file, size_t maxBytes, std::string* data, FileIdentity* id, int* err) {
+bool ReadStable(FileHandle file, size_t maxBytes, std::string* data, uint64_t* hash, FileIdentity* id, int* err) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         FileIdentity before, after;
-        if (!FileOsIdentityOf(file, &before) || !FileOsReadAll(file, maxBytes, data, err)) return false;
-        if (FileOsIdentityOf(file, &after) && SameState(before, after) && after.size == data->size()) {
+        if (!FileOsIdentityOf(file, &before)) return false;
+        uint64_t size = before.size;
+        if (data ? !FileOsReadAll(file, maxBytes, data, err)
+                 : Recent(before) && !HashFile(file, hash, &size, err))
+            return false;
+        if (data) size = data->size();
+        if (FileOsIdentityOf(file, &after) && SameState(before, after) && after.size == size) {
             *id = after;
             return true;
         }
@@ -217,7 +219,8 @@ int ReadTarget(FileStore& store, const std::string& path, const std::string& tar
         FileHandle file;
         ~Closer() { FileOsClose(file); }
     } closer{record ? FileNoHandle : file};
-    bool read = ReadStable(file, maxBytes, data, &id, &err);
+    uint64_t hash = 0;
+    bool read = ReadStable(file, maxBytes, data, &hash, &id, &err);
     if (!read) {
         *why = LastName(path) + ": " +
                (err == KeptChanging ? std::string("another program kept changing it while it was read")
@@ -231,7 +234,7 @@ int ReadTarget(FileStore& store, const std::string& path, const std::string& tar
         record->exists = true;
         record->identity = id;
         record->recent = Recent(id);
-        record->hash = record->recent ? Hash(*data) : 0;
+        record->hash = !record->recent ? 0 : data ? Hash(*data) : hash;
     }
     return FileOk;
 }
@@ -251,9 +254,9 @@ int StillAsRead(const FileRecord& record, const std::string& target, std::string
     bool changed = !there || !SameState(now, record.identity);
     if (!changed && record.recent) {
         int err = 0;
+        uint64_t hash = 0, size = 0;
         FileHandle file = FileOsOpen(target, &err);
-        std::string bytes;
-        changed = file == FileNoHandle || !FileOsReadAll(file, (size_t)-1, &bytes, &err) || Hash(bytes) != record.hash;
+        changed = file == FileNoHandle || !HashFile(file, &hash, &size, &err) || hash != record.hash;
         FileOsClose(file);
     }
     if (!changed) return FileOk;
@@ -291,13 +294,13 @@ int OwnForSave(FileStore& store, const std::string& target, const FileIdentity* 
     return FileOk;
 }
 
-// Writes the temporary file, checks the file against the state it was read
-// in, and moves the temporary file into its place. A save that does not
-// happen removes the temporary file; FileOk, or the status with `*why`.
-int Check(FileStore& store, FileRecord* record, const std::string& target, const FileIdentity* old,
-          FileHandle* file, const std::string& temp, const void* data, size_t size, std::string* why) {
+// Checks the file against the state it was read in, and moves the
+// temporary file, all written, into its place. A save that does not happen
+// removes the temporary file; FileOk, or the status with `*why`.
+int Check(FileStore& store, FileRecord* record, const std::string& target, const FileIdentity* old, FileSink& sink,
+          std::string* why) {
     int err = 0;
-    int status = FileOsWriteAll(*file, data, size, &err) && FileOsFinishTemp(*file, old, &err) ? FileOk : FileFailed;
+    int status = FileOsFinishTemp(sink.temp, old, &err) ? FileOk : FileFailed;
     if (status == FileOk) FileOsTestHold(target);
     if (status == FileOk && FileOsSignal()) status = FileInterrupted;
     if (status == FileOk && record) status = StillAsRead(*record, target, why);
@@ -305,36 +308,26 @@ int Check(FileStore& store, FileRecord* record, const std::string& target, const
     FileHandle unused = FileNoHandle;
     // A signal that comes now removes the temporary file, and the move fails;
     // one that comes after it stops the run at the next read or save.
-    if (status == FileOk && !FileOsReplace(file, temp, record ? &record->handle : &unused, target, mustBeNew, &err))
+    if (status == FileOk &&
+        !FileOsReplace(&sink.temp, sink.tempPath, record ? &record->handle : &unused, target, mustBeNew, &err))
         status = FileOsSignal()                  ? FileInterrupted
                  : FileOsIsTaken(err) && record ? StillAsRead(*record, target, why)
                                                 : FileFailed;
     if (status == FileOk) return FileOk;
-    FileOsDropTemp(*file, temp);
+    FileSinkDrop(sink);
     if (Interrupted(store, why)) return FileInterrupted;
     if (status == FileFailed) *why = SaveFailure(err);
     return status;
 }
 
-// The new text into a temporary file, checked against the file as read,
-// moved into its place.
-int Replace(FileStore& store, FileRecord* record, const std::string& target, const FileIdentity* old,
-            const void* data, size_t size, std::string* why) {
-    int err = 0;
-    std::string temp;
-    FileHandle file = FileOsMakeTemp(FolderOf(target), &temp, &err);
-    if (file == FileNoHandle) {
-        *why = "no new file can be made beside it (" + SaveFailure(err) + ")";
-        return FileFailed;
-    }
-    int status = FileOk;
-    try {
-        status = Check(store, record, target, old, &file, temp, data, size, why);
-    } catch (...) {
-        FileOsDropTemp(file, temp); // out of memory: no temporary file stays
-        throw;
-    }
+// The temporary file, checked against the file as read, moved into its
+// place; the record then holds the new file.
+int Replace(FileStore& store, FileRecord* record, const std::string& target, const FileIdentity* old, FileSink& sink,
+            std::string* why) {
+    int status = Check(store, record, target, old, sink, why);
     if (status != FileOk) return status;
+    FileHandle file = sink.temp; // the file's own now
+    sink.temp = FileNoHandle;
     if (!record) {
         FileOsClose(file);
         return FileOk;
@@ -343,8 +336,101 @@ int Replace(FileStore& store, FileRecord* record, const std::string& target, con
     record->handle = file;
     record->exists = record->exclusive = record->recent = true;
     FileOsIdentityOf(file, &record->identity);
-    record->hash = Hash(data, size);
+    record->hash = FileHashEnd(sink.hash);
     return FileOk;
+}
+
+// A save on its way: what it needs to own the file once its bytes are
+// found to differ, and what it found.
+struct Save {
+    FileStore& store;
+    const std::string& path;
+    const std::string& target;
+    const FileIdentity* old; // the file as looked at before the save; null: nothing was there
+    std::string* why;
+    FileRecord* record = nullptr;
+    int status = FileOk;
+    bool seen = false;       // `path` is in the store's `written` already
+    std::string name;        // what goes into `written`
+};
+
+// Just before the temporary file is made: a guarding store owns the file
+// for the save, and room is made for its name among those written, so
+// that nothing can fail once the file is replaced.
+bool OwnBeforeTemp(void* context) {
+    Save& s = *static_cast<Save*>(context);
+    if (s.store.guard) {
+        s.status = OwnForSave(s.store, s.target, s.old, &s.record, s.why);
+        if (s.status != FileOk) return false;
+    }
+    for (const std::string& name : s.store.written) s.seen |= name == s.path;
+    s.name = s.seen ? std::string() : s.path;
+    s.store.written.reserve(s.store.written.size() + 1);
+    return true;
+}
+
+// Whether the maker fails on its own, its bytes going nowhere: its words,
+// as when it failed before the save began, win over the save's own.
+bool MakerFails(FileMaker make, void* context, std::string* why) {
+    FileSink nowhere;
+    nowhere.discard = true;
+    std::string error;
+    if (make(context, nowhere, &error)) return false;
+    *why = error;
+    return true;
+}
+
+// Why a save stopped while its bytes were on their way (the temporary file
+// is gone): FileNotMade when the maker would have failed anyway.
+int Stopped(Save& s, const FileSink& sink, FileMaker make, void* context) {
+    if (!FileOsSignal() && MakerFails(make, context, s.why)) return FileNotMade;
+    switch (sink.stop) {
+    case SinkRefused: return s.status;
+    case SinkNoTemp: *s.why = "no new file can be made beside it (" + SaveFailure(sink.err) + ")"; return FileFailed;
+    case SinkOldChanged:
+        if (s.record && StillAsRead(*s.record, s.target, s.why) != FileOk) return FileChanged;
+        *s.why = "another program changed it while it was saved: it keeps that program's text; this run's changes "
+                 "to it are lost (make them again on its new text)";
+        return FileChanged;
+    }
+    if (Interrupted(s.store, s.why)) return FileInterrupted;
+    *s.why = SaveFailure(sink.err);
+    return FileFailed;
+}
+
+// The maker's bytes through the sink: compared with the file, and where
+// they differ, into a temporary file that replaces it.
+int Stream(Save& s, FileSink& sink, FileMaker make, void* context) {
+    sink.folder = FolderOf(s.target);
+    sink.beforeTemp = OwnBeforeTemp;
+    sink.context = &s;
+    int err = 0;
+    if (s.old) sink.old = FileOsOpen(s.target, &err);
+    sink.differs = sink.old == FileNoHandle;
+    std::string error;
+    bool made = make(context, sink, &error);
+    if (!made && !sink.stop) {
+        FileSinkDrop(sink);
+        *s.why = error;
+        return FileNotMade;
+    }
+    bool differs = FileSinkFinish(sink);
+    if (sink.stop) {
+        FileSinkDrop(sink);
+        return Stopped(s, sink, make, context);
+    }
+    if (!differs) return FileUnchanged;
+    return Replace(s.store, s.record, s.target, s.old, sink, s.why);
+}
+
+struct Bytes {
+    const void* data;
+    size_t size;
+};
+
+bool PutBytes(void* context, FileSink& sink, std::string*) {
+    const Bytes& bytes = *static_cast<const Bytes*>(context);
+    return FileSinkPut(sink, bytes.data, bytes.size);
 }
 
 } // namespace
@@ -382,38 +468,39 @@ int FileStoreClaim(FileStore& store, const std::string& path, bool lock, std::st
         }
         return FileOk;
     }
-    std::string bytes;
-    return ReadTarget(store, path, target, true, (size_t)-1, &bytes, why);
+    return ReadTarget(store, path, target, true, (size_t)-1, nullptr, why);
 }
 
-int FileStoreWrite(FileStore& store, const std::string& path, const void* data, size_t size, std::string* why) {
+int FileStoreWriteWith(FileStore& store, const std::string& path, FileMaker make, void* context, std::string* why) {
     if (Interrupted(store, why)) return FileInterrupted;
     std::string target, what;
     if (FileOsResolve(path, &target, &what) != 0) {
         *why = "it " + what + "; nothing was written";
-        return FileRefused;
+        return MakerFails(make, context, why) ? FileNotMade : FileRefused;
     }
     FileIdentity now;
     bool there = FileOsLook(target, &now);
     Problem p = there ? ReplaceProblem(now, FolderOf(target)) : MakeProblem(FolderOf(target));
     if (!p.what.empty()) {
         *why = "it " + p.what + "; it is as it was: " + p.todo;
-        return FileRefused;
+        return MakerFails(make, context, why) ? FileNotMade : FileRefused;
     }
-    if (there && FileOsHolds(target, data, size)) return FileUnchanged;
-    FileRecord* record = nullptr;
-    if (store.guard) {
-        int status = OwnForSave(store, target, there ? &now : nullptr, &record, why);
-        if (status != FileOk) return status;
+    Save s{store, path, target, there ? &now : nullptr, why, nullptr, FileOk, false, {}};
+    FileSink sink;
+    int status = FileOk;
+    try {
+        status = Stream(s, sink, make, context);
+    } catch (...) {
+        FileSinkDrop(sink); // out of memory: no temporary file stays
+        throw;
     }
-    // Made room for before the save, which cannot fail once it is done.
-    bool seen = false;
-    for (const std::string& name : store.written) seen |= name == path;
-    std::string name = seen ? std::string() : path;
-    store.written.reserve(store.written.size() + 1);
-    int status = Replace(store, record, target, there ? &now : nullptr, data, size, why);
-    if (status == FileOk && !seen) store.written.push_back(std::move(name));
+    if (status == FileOk && !s.seen) store.written.push_back(std::move(s.name));
     return status;
+}
+
+int FileStoreWrite(FileStore& store, const std::string& path, const void* data, size_t size, std::string* why) {
+    Bytes bytes{data, size};
+    return FileStoreWriteWith(store, path, PutBytes, &bytes, why);
 }
 
 void FileStoreRelease(FileStore& store) {

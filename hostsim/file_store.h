@@ -18,6 +18,7 @@
 #pragma once
 
 #include "hostsim/file_os.h"
+#include "hostsim/file_sink.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +35,7 @@ enum FileStatus {
     FileChanged,     // another program changed it since it was read
     FileFailed,      // the system failed the read or the write
     FileInterrupted, // a signal asked the run to stop
+    FileNotMade,     // the maker of a save's bytes failed: nothing was written
 };
 
 // A file the store has read or claimed.
@@ -82,6 +84,18 @@ int FileStoreClaim(FileStore& store, const std::string& path, bool lock, std::st
 // program changed it after it was read; ..."). A failed save leaves the
 // file as it was and no temporary file behind.
 int FileStoreWrite(FileStore& store, const std::string& path, const void* data, size_t size, std::string* why);
+
+// Makes the bytes of a save, handing them to `sink` (FileSinkPut) as they
+// are made. False when it cannot make them, with `*error` saying why, or
+// when the sink has stopped taking them.
+typedef bool (*FileMaker)(void* context, FileSink& sink, std::string* error);
+
+// FileStoreWrite for bytes made as they are saved, never held whole: they
+// are compared with the file as they come, and written to the temporary
+// file from the first that differs. FileNotMade, with the maker's words in
+// `*why`, when the maker fails, before or after the checks that refuse the
+// file.
+int FileStoreWriteWith(FileStore& store, const std::string& path, FileMaker make, void* context, std::string* why);
 
 // Lets every file go (closes them, dropping their locks).
 void FileStoreRelease(FileStore& store);

@@ -2,11 +2,30 @@
 // master pages applied by the plug-in's command, saved when it changed.
 #include "apps/vellor_host/host_run.h"
 
+#include "apps/vellor_host/host_session.h"
 #include "apps/vellor_host/mapping_tables.h"
 #include "apps/vellor_host/record_output.h"
 
+#include <filesystem>
+
+namespace {
+
+// A dry run keeps what it would have saved of a document only while the
+// document is to be opened again: each is opened here once for each time it
+// is named. The mapping documents, which the plug-in opens whenever it
+// needs one, stay uncounted.
+void CountOpens(HostRun& run, const std::vector<std::string>& names) {
+    std::string hostMapping = HostWindowsName((std::filesystem::path(run.hostDir) / "MasterPage.fm").string());
+    std::string mapping = run.mappingFile.empty() ? hostMapping : HostWindowsName(run.mappingFile);
+    for (const std::string& name : names)
+        if (name != hostMapping && name != mapping) ++run.tap.opensLeft[name];
+}
+
+} // namespace
+
 void ApplyDocumentsPass(HostRun& run, const std::vector<std::string>& names, std::vector<DocChanges>* record) {
     std::vector<DocChanges>& docs = *record;
+    if (run.o.dryRun) CountOpens(run, names);
     AskForExplanations(run);
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];

@@ -6,6 +6,7 @@
 DocSnapshot SnapshotDoc(const SimDoc& doc, const std::string& title) {
     DocSnapshot snap;
     snap.title = title;
+    snap.pages.reserve(doc.bodyPages.size());
     for (ObjId page : doc.bodyPages) {
         PageState state;
         state.number = SimPageNumberText(doc, page);
@@ -24,6 +25,7 @@ DocChanges ComparePages(const DocSnapshot& before, const DocSnapshot& after) {
     out.title = after.title.empty() ? before.title : after.title;
     out.pageCount = after.pages.size();
     size_t n = std::max(before.pages.size(), after.pages.size());
+    out.pages.reserve(n); // grown by doubling, a long document's record would take up to twice its room
     for (size_t i = 0; i < n; ++i) {
         PageRecord page;
         page.position = i + 1;

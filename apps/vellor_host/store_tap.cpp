@@ -14,11 +14,9 @@ void AsLoaded(SimDoc* doc, const std::string& name) {
     SimInvalidateOrder(*doc);
 }
 
-// Whether a state of `name` may be asked for again: a file that is not
-// streamed is served from the cache, a streamed one only while it is to be
-// opened again.
+// Whether a state of `name` may be asked for again: only while it is to be
+// opened again, where that is known; at any time where it is not.
 bool StillToOpen(const StoreTap& tap, const std::string& name) {
-    if (!tap.streamed.count(name)) return true;
     auto left = tap.opensLeft.find(name);
     return left == tap.opensLeft.end() || left->second > 0;
 }

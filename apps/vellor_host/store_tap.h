@@ -45,11 +45,12 @@ struct StoreTap {
     // a time. A dry run keeps what it would have saved of them, there being
     // nowhere else to keep it, but only while they are to be opened again.
     std::set<std::string> streamed;
-    // How often each streamed file is still to be opened (a book that names
-    // a document twice opens it twice), where that is known: a dry run's
-    // save of one that is not to be opened again is not kept, for only the
-    // record of it is wanted (`after`). A file not here may be opened at any
-    // time, and what a dry run would have saved of it is kept.
+    // How often each file is still to be opened (a book that names a
+    // document twice opens it twice, as does apply a document named twice),
+    // where that is known: a dry run's save of one that is not to be opened
+    // again is not kept, for only the record of it is wanted (`after`). A
+    // file not here may be opened at any time, and what a dry run would have
+    // saved of it is kept.
     std::map<std::string, int> opensLeft;
     std::map<std::string, DocSnapshot> before; // first state of each document read
     std::vector<std::string> savedOrder;       // names saved, in the order of first save

@@ -88,18 +88,19 @@ int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
 // A document whose bytes would not change is not written: the file keeps
 // its time stamp.
 int SaveFile(MifFileStore* files, const std::string& name, const SimDoc& doc) {
-    std::string local, error, text;
+    std::string local, error;
     if (!LocalName(name, &local)) {
         files->lastError = name + ": not a file name";
         return SimStatusSaveFailed;
     }
     MifFile file; // written at once: it may stand for the statements `doc` read
     bool made = doc.isBook ? MifWriteBook(doc, name, &file) : MifPatchDocument(doc, &file, &error);
-    if (!made || !MifWriteText(file, &text, &error)) {
+    // The text goes to the file as it is made, never whole.
+    int status = made ? FileStoreWriteWith(files->files, local, MifMakeText, &file, &error) : FileNotMade;
+    if (status == FileNotMade) {
         files->lastError = LastName(local) + ": " + error + "; it is as it was";
         return SimStatusSaveFailed;
     }
-    int status = FileStoreWrite(files->files, local, text.data(), text.size(), &error);
     if (status != FileOk && status != FileUnchanged) {
         files->lastError = LastName(local) + ": " + error;
         return SimStatusSaveFailed;

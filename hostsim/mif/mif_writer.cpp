@@ -74,14 +74,21 @@ Style StyleOf(const MifFile& file) {
     return s;
 }
 
+// The text of a save goes on in blocks of this size as it is made.
+constexpr size_t SpillBlock = (size_t)1 << 20;
+
 struct Writer {
     const std::string* src; // the file's bytes, or null
     bool utf8;
     const MifFile& file;
     Style style;
     bool styled = false;
-    std::string* out;
+    std::string* out; // the text made and not yet handed on
     std::string* error;
+    // Where the text goes in blocks as it is made (null: `out` is all of it).
+    bool (*put)(void* context, const char* data, size_t size) = nullptr;
+    void* putContext = nullptr;
+    bool putAtLineStart = true; // what was handed on ends a line (or is nothing)
 
     const Style& GetStyle() {
         if (!styled) {
@@ -95,7 +102,26 @@ struct Writer {
         for (size_t i = 0; i < depth; ++i) *out += unit;
     }
     void Eol() { *out += GetStyle().eol; }
-    bool AtLineStart() const { return out->empty() || IsLineEnd(out->back()); }
+    bool AtLineStart() const { return out->empty() ? putAtLineStart : IsLineEnd(out->back()); }
+    // Hands the text made so far on once it fills a block; `all`: whatever
+    // there is. False when it is not taken.
+    bool Spill(bool all = false) {
+        if (!put || out->empty() || (!all && out->size() < SpillBlock)) return true;
+        putAtLineStart = IsLineEnd(out->back());
+        bool taken = put(putContext, out->data(), out->size());
+        out->clear();
+        return taken;
+    }
+    // Bytes of the file as they stand; a long run of them goes straight on.
+    bool Copy(size_t begin, size_t size) {
+        if (!put || size < SpillBlock) {
+            out->append(*src, begin, size);
+            return Spill();
+        }
+        if (!Spill(true)) return false;
+        putAtLineStart = IsLineEnd((*src)[begin + size - 1]);
+        return put(putContext, src->data() + begin, size);
+    }
 };
 
 bool SpanOk(const Writer& w, uint32_t begin, uint32_t end) { return w.src && end && begin < end && end <= w.src->size(); }
@@ -285,7 +311,7 @@ bool WriteItems(Writer& w, const std::vector<Item>& items, uint32_t from, uint32
     while (i < items.size()) {
         if (Placeable(w, items[i], cursor, close)) {
             *w.out += Between(w, cursor, items[i].Begin());
-            if (!WriteItem(w, items[i], depth)) return false;
+            if (!WriteItem(w, items[i], depth) || !w.Spill()) return false;
             cursor = items[i].End();
             ++i;
             continue;
@@ -313,6 +339,7 @@ bool WriteItems(Writer& w, const std::vector<Item>& items, uint32_t from, uint32
                     w.GetStyle().endComments)
                     *w.out += " # end of " + items[i].node->token.str();
                 if (!w.AtLineStart()) w.Eol();
+                if (!w.Spill()) return false;
             }
             *w.out += gap.substr(cut);
         } else {
@@ -425,10 +452,7 @@ bool AsRead(const Writer& w, const MifNode& n, bool same) {
 }
 
 bool WriteNode(Writer& w, const MifNode& n, size_t depth, bool same) {
-    if (AsRead(w, n, same)) {
-        w.out->append(*w.src, n.begin, n.end - n.begin);
-        return true;
-    }
+    if (AsRead(w, n, same)) return w.Copy(n.begin, n.end - n.begin);
     if (!NodeSpanned(w, n)) return WriteNew(w, n, depth, true);
     *w.out += '<';
     *w.out += n.token;
@@ -438,35 +462,54 @@ bool WriteNode(Writer& w, const MifNode& n, size_t depth, bool same) {
 
 } // namespace
 
-bool MifWriteText(const MifFile& file, std::string* out, std::string* error) {
-    out->clear();
-    Writer w{file.source.get(), file.utf8, file, Style(), false, out, error};
+namespace {
+
+bool WriteAll(Writer& w) {
+    const MifFile& file = w.file;
     if (!w.src) {
         for (const MifNode& n : file.statements) {
             if (!WriteNew(w, MifReal(n), 0, true)) return false;
-            *out += '\n';
+            *w.out += '\n';
+            if (!w.Spill()) return false;
         }
-        return true;
+        return w.Spill(true);
     }
-    out->reserve(w.src->size() + w.src->size() / 16);
     std::vector<Item> items;
     items.reserve(file.statements.size());
     for (const MifNode& n : file.statements) items.push_back(Item{nullptr, &MifReal(n), MifStandsFor(n) != nullptr});
     uint32_t from = w.src->compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; // a byte order mark stays
-    out->append(*w.src, 0, from);
+    w.out->append(*w.src, 0, from);
     // Bytes after the last statement that are no statement stay as they stand.
     size_t close = file.trailer && file.trailer < w.src->size() ? file.trailer : w.src->size();
     if (!WriteItems(w, items, from, (uint32_t)close, 0, true)) return false;
-    out->append(*w.src, close, std::string::npos);
-    return true;
+    return w.Copy(close, w.src->size() - close) && w.Spill(true);
+}
+
+bool PutToSink(void* sink, const char* data, size_t size) {
+    return FileSinkPut(*static_cast<FileSink*>(sink), data, size);
+}
+
+} // namespace
+
+bool MifWriteText(const MifFile& file, std::string* out, std::string* error) {
+    out->clear();
+    Writer w{file.source.get(), file.utf8, file, Style(), false, out, error};
+    if (w.src) out->reserve(w.src->size() + w.src->size() / 16);
+    return WriteAll(w);
+}
+
+bool MifWriteStream(const MifFile& file, bool (*put)(void* context, const char* data, size_t size), void* context,
+                    std::string* error) {
+    std::string block;
+    block.reserve(SpillBlock + (64 << 10));
+    Writer w{file.source.get(), file.utf8, file, Style(), false, &block, error, put, context};
+    return WriteAll(w);
+}
+
+bool MifMakeText(void* file, FileSink& sink, std::string* error) {
+    return MifWriteStream(*static_cast<const MifFile*>(file), PutToSink, &sink, error);
 }
 
 bool MifWriteFile(const MifFile& file, const std::string& localPath, std::string* error) {
-    std::string text;
-    if (!MifWriteText(file, &text, error)) {
-        size_t slash = localPath.find_last_of('/');
-        *error = (slash == std::string::npos ? localPath : localPath.substr(slash + 1)) + ": " + *error;
-        return false;
-    }
-    return AtomicWriteFile(localPath, text.data(), text.size(), error);
+    return AtomicWriteWith(localPath, MifMakeText, const_cast<MifFile*>(&file), error);
 }

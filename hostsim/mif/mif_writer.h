@@ -11,6 +11,7 @@
 // same tree back.
 #pragma once
 
+#include "hostsim/file_sink.h"
 #include "hostsim/mif/mif_tree.h"
 
 #include <string>
@@ -18,6 +19,15 @@
 // The text of the file. False with a message when a string cannot be
 // written in the file's encoding.
 bool MifWriteText(const MifFile& file, std::string* out, std::string* error);
+
+// The text of the file handed to `put` as it is made, in blocks of about a
+// MiB, never whole. False with a message when a string cannot be written in
+// the file's encoding, or when `put` takes no more (`*error` untouched).
+bool MifWriteStream(const MifFile& file, bool (*put)(void* context, const char* data, size_t size), void* context,
+                    std::string* error);
+
+// The maker of a save (file_store.h) of the MIF text of `file`, a MifFile.
+bool MifMakeText(void* file, FileSink& sink, std::string* error);
 
 // Writes the file (local name) with an atomic save: a failed save leaves the
 // old file whole.

@@ -192,3 +192,37 @@ TEST(MifWriter, WhatTheSessionTookOutLeavesTheLinesAroundIt) {
     a.children[0].args[0].text = "5";
     EXPECT_EQ(Write(f), "\xEF\xBB\xBF<MIFFile 9.00> # options\r\n<A \r\n <B 5>\r\n> # end of A\r\n");
 }
+
+TEST(MifWriter, TextHandedOnInBlocksIsTheWholeText) {
+    // Some 4 MiB of paragraphs, every fifth changed and every seventh given
+    // a statement more: spans as read, pieces written anew, and statements
+    // added fall on both sides of the blocks' edges.
+    std::string text = "<MIFFile 8.00> # a file\n";
+    for (int i = 0; i < 60000; ++i)
+        text += "<Para \n <PgfTag `Body'>\n <ParaLine <String `text " + std::to_string(i) + "'>>\n> # end of Para\n";
+    MifFile f = Parse(text);
+    for (size_t k = 1; k < f.statements.size(); ++k) {
+        if (k % 5 == 1) f.statements[k].children[0].args[0].text = "Changed";
+        if (k % 7 == 2) f.statements[k].children.push_back(MifStatement("Added", MifStringAtom("x")));
+    }
+    std::string streamed, error;
+    int blocks = 0;
+    struct Collect {
+        std::string* out;
+        int* blocks;
+    } collect{&streamed, &blocks};
+    auto put = [](void* context, const char* data, size_t size) {
+        auto* c = static_cast<Collect*>(context);
+        c->out->append(data, size);
+        ++*c->blocks;
+        return true;
+    };
+    ASSERT_TRUE(MifWriteStream(f, put, &collect, &error)) << error;
+    EXPECT_TRUE(streamed == Write(f));
+    EXPECT_GT(blocks, 3);
+    // A sink that takes no more stops the writer.
+    auto refuse = [](void*, const char*, size_t) { return false; };
+    error.clear();
+    EXPECT_FALSE(MifWriteStream(f, refuse, nullptr, &error));
+    EXPECT_EQ(error, "");
+}

@@ -125,6 +125,14 @@ TEST_F(HostProgramBook, DryRunShowsTheSameChangesAndWritesNothing) {
     EXPECT_EQ(dryList.status, 0);
     EXPECT_EQ(FolderBytes(scratch.path()), before);
 
+    // A document named twice: the second pass starts from what the first
+    // would have saved.
+    HostResult twice = RunHostProgram({"--dry-run", "apply", scratch / "ch1.mif", scratch / "ch1.mif"});
+    ASSERT_EQ(twice.status, 0) << twice.err;
+    EXPECT_NE(twice.out.find("ch1.mif: no page would change"), std::string::npos) << twice.out;
+    EXPECT_NE(twice.out.find("would change in 1 of 2 documents"), std::string::npos) << twice.out;
+    EXPECT_EQ(FolderBytes(scratch.path()), before);
+
     HostResult real = RunHostProgram({"apply-book", Book()});
     ASSERT_EQ(real.status, 0) << real.err;
     EXPECT_EQ(TableRows(dry.out), TableRows(real.out));

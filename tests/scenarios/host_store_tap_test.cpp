@@ -92,6 +92,28 @@ TEST_F(StoreTapTest, ADryRunKeepsWhatItWouldHaveSavedOfABookDocument) {
     EXPECT_EQ(files.loads, 1);
 }
 
+TEST_F(StoreTapTest, ADryRunKeepsWhatItWouldHaveSavedOnlyWhileItIsToBeOpenedAgain) {
+    tap.dryRun = true;
+    tap.opensLeft[kChapter] = 2; // named twice
+    SimDoc doc;
+    ASSERT_EQ(StoreTapRead(tap, kChapter, &doc, nullptr), SimOk);
+    StoreTapRelease(tap, kChapter); // open: the open document holds it
+    doc.objects[doc.bodyPages.at(0)].background = HostBackgroundNone;
+    ASSERT_EQ(StoreTapSave(tap, kChapter, doc), SimOk);
+    SimDoc again;
+    ASSERT_EQ(StoreTapRead(tap, kChapter, &again, nullptr), SimOk);
+    EXPECT_EQ(SimLocal(again, again.bodyPages.at(0))->background, HostBackgroundNone);
+    EXPECT_EQ(files.loads, 1);
+    // Its last opening saved, only its record is wanted.
+    ASSERT_EQ(StoreTapSave(tap, kChapter, again), SimOk);
+    EXPECT_TRUE(tap.cache.empty());
+    EXPECT_EQ(tap.after.count(kChapter), 1u);
+    // Where it is not known whether a file is opened again, its state stays.
+    tap.opensLeft.clear();
+    ASSERT_EQ(StoreTapSave(tap, kChapter, again), SimOk);
+    EXPECT_EQ(tap.cache.count(kChapter), 1u);
+}
+
 TEST_F(StoreTapTest, ABookDocumentIsCheckedWithoutBeingLoaded) {
     tap.streamed.insert(kChapter);
     tap.innerCheck = CountedCheck;

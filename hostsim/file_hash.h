@@ -1,0 +1,20 @@
+// The hash the file store tells one state of a file's bytes from another
+// by: fed in blocks of any size as they are read or written, so that no
+// file has to be held whole to be hashed. Blocks cut anywhere give the same
+// hash as the bytes in one piece.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct FileHash {
+    uint64_t lane[4] = {0x243F6A8885A308D3ull, 0x13198A2E03707344ull, 0xA4093822299F31D0ull, 0x082EFA98EC4E6C89ull};
+    unsigned char pending[32] = {}; // bytes of a word group not yet complete
+    size_t pendingSize = 0;
+    uint64_t size = 0;              // bytes fed so far
+};
+
+void FileHashAdd(FileHash& hash, const void* data, size_t size);
+uint64_t FileHashEnd(const FileHash& hash);
+// The hash of bytes in one piece.
+uint64_t FileHashOf(const void* data, size_t size);

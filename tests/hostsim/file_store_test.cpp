@@ -1,0 +1,135 @@
+// Saves whose bytes are made as they are saved: only a file whose bytes
+// differ is replaced, wherever they part from it, and a save that stops
+// leaves the file whole and no temporary file; the hash of the bytes does
+// not depend on how they are cut.
+#include "hostsim/file_hash.h"
+#include "hostsim/file_store.h"
+#include "common/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void Spit(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+// Several of the sink's blocks, no two alike.
+std::string Text(size_t size) {
+    std::string text(size, ' ');
+    for (size_t i = 0; i < size; ++i) text[i] = char('a' + (i * 7 + i / 4099) % 26);
+    return text;
+}
+
+// Hands `text` on in pieces of an odd size; fails after `failAfter` bytes
+// when that is less than the text.
+struct Maker {
+    std::string text;
+    size_t failAfter = std::string::npos;
+};
+
+bool Make(void* context, FileSink& sink, std::string* error) {
+    const Maker& m = *static_cast<const Maker*>(context);
+    for (size_t at = 0; at < m.text.size(); at += 7777) {
+        if (at >= m.failAfter) {
+            *error = "the maker's words";
+            return false;
+        }
+        if (!FileSinkPut(sink, m.text.data() + at, std::min<size_t>(7777, m.text.size() - at))) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(FileStore, AStreamedSaveReplacesTheFileOnlyWhereItsBytesDiffer) {
+    const std::string old = Text(2600000);
+    std::string atStart = old, nearEnd = old;
+    atStart[0] = 'X';
+    nearEnd[old.size() - 10] = 'X';
+    struct Case {
+        const char* what;
+        std::string text;
+        bool there;
+    } cases[] = {
+        {"the same bytes", old, true},        {"a first byte changed", atStart, true},
+        {"a change near the end", nearEnd, true}, {"longer", old + "tail", true},
+        {"shorter", old.substr(0, old.size() - 1), true}, {"a new file", old, false},
+        {"empty", "", true},
+    };
+    for (const Case& c : cases) {
+        TestTempFolder dir("file_store_test");
+        std::string path = dir.path + "/ch1.mif";
+        if (c.there) Spit(path, old);
+        std::filesystem::file_time_type stamp{};
+        if (c.there) {
+            stamp = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+            std::filesystem::last_write_time(path, stamp);
+            stamp = std::filesystem::last_write_time(path); // as the file system keeps it (Windows: 100 ns)
+        }
+        FileStore store;
+        Maker maker{c.text};
+        std::string why;
+        int status = FileStoreWriteWith(store, path, Make, &maker, &why);
+        bool same = c.there && c.text == old;
+        EXPECT_EQ(status, same ? FileUnchanged : FileOk) << c.what << ": " << why;
+        EXPECT_TRUE(Slurp(path) == c.text) << c.what;
+        if (same) {
+            EXPECT_TRUE(std::filesystem::last_write_time(path) == stamp) << c.what;
+        }
+        EXPECT_EQ(dir.Entries(), 1) << c.what;
+    }
+}
+
+TEST(FileStore, AMakerThatFailsLeavesTheFileWholeAndHasTheLastWord) {
+    TestTempFolder dir("file_store_test");
+    std::string path = dir.path + "/ch1.mif";
+    const std::string old = Text(100);
+    Spit(path, old);
+    // It fails once its bytes have gone to the temporary file.
+    Maker late{Text(3000000), 2500000};
+    late.text[0] = 'X';
+    std::string why;
+    FileStore plain;
+    EXPECT_EQ(FileStoreWriteWith(plain, path, Make, &late, &why), FileNotMade);
+    EXPECT_EQ(why, "the maker's words");
+    EXPECT_EQ(Slurp(path), old);
+    EXPECT_EQ(dir.Entries(), 1);
+    // A file that may not be saved: the maker's failure is told first, as
+    // when the bytes were made before the save began.
+    Maker early{"text", 0}, good{"text"};
+    FileStore store;
+    std::string missing = dir.path + "/none/ch1.mif";
+    EXPECT_EQ(FileStoreWriteWith(store, missing, Make, &early, &why), FileNotMade);
+    EXPECT_EQ(why, "the maker's words");
+    EXPECT_EQ(FileStoreWriteWith(store, missing, Make, &good, &why), FileRefused);
+    EXPECT_EQ(why.rfind("it cannot be made: there is no folder ", 0), 0u) << why;
+}
+
+TEST(FileStore, TheHashDoesNotDependOnHowTheBytesAreCut) {
+    const std::string text = Text(1000);
+    uint64_t whole = FileHashOf(text.data(), text.size());
+    for (size_t piece : {1, 3, 31, 32, 33, 64, 999}) {
+        FileHash hash;
+        for (size_t at = 0; at < text.size(); at += piece)
+            FileHashAdd(hash, text.data() + at, std::min(piece, text.size() - at));
+        EXPECT_EQ(FileHashEnd(hash), whole) << piece;
+    }
+    // The length counts: bytes that differ only by trailing zeros differ.
+    EXPECT_NE(FileHashOf("ab\0", 3), FileHashOf("ab", 2));
+    EXPECT_NE(FileHashOf(text.data(), 64), FileHashOf(text.data(), 63));
+}
