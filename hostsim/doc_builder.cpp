@@ -27,7 +27,7 @@ ObjId AddParagraph(SimDoc& doc, ObjId holder, std::vector<ObjId>& list, const st
     p.parent = holder;
     if (ObjId f = SimNamed(doc, SimObjParagraphFormat, tag)) {
         p.indent = doc.objects[f].indent;
-        p.props = doc.objects[f].props;
+        if (!doc.objects[f].Extras().props.empty()) p.EditExtras().props = doc.objects[f].Extras().props;
     }
     list.push_back(id);
     return id;
@@ -72,7 +72,7 @@ DocBuilder& DocBuilder::formats(std::initializer_list<const char*> names) {
 DocBuilder& DocBuilder::format(const char* name, Metric indent, std::vector<SimExtraProp> props) {
     ObjId id = AddNamed(doc, SimObjParagraphFormat, doc.formats, name);
     doc.objects[id].indent = indent;
-    doc.objects[id].props = std::move(props);
+    if (!props.empty()) doc.objects[id].EditExtras().props = std::move(props);
     return *this;
 }
 
@@ -146,7 +146,7 @@ DocBuilder& DocBuilder::graphic() {
 
 DocBuilder& DocBuilder::pageNumber(const char* text) {
     if (!page_) page();
-    doc.objects[page_].pageNumber = text ? text : "";
+    doc.objects[page_].EditExtras().pageNumber = text ? text : "";
     return *this;
 }
 

@@ -47,7 +47,7 @@ std::vector<int32_t> SimAnchorPositions(const SimDoc& doc, ObjId paragraph) {
     const SimObject* p = SimLocal(doc, paragraph);
     std::vector<int32_t> out;
     if (!p) return out;
-    out = p->otherAnchors;
+    out = p->Extras().otherAnchors;
     for (ObjId id : SimParagraphAnchors(doc, paragraph)) out.push_back(SimLocal(doc, id)->anchorOffset);
     std::sort(out.begin(), out.end());
     return out;
@@ -57,7 +57,7 @@ int32_t SimParagraphLength(const SimDoc& doc, ObjId paragraph) {
     const SimObject* p = SimLocal(doc, paragraph);
     if (!p) return 0;
     // Each anchor takes one position: they are counted, not listed.
-    size_t anchors = p->otherAnchors.size() + SimParagraphAnchors(doc, paragraph).size();
+    size_t anchors = p->Extras().otherAnchors.size() + SimParagraphAnchors(doc, paragraph).size();
     return SimCharCount(p->text) + (int32_t)anchors;
 }
 
@@ -89,15 +89,18 @@ void SimShiftAnchors(SimDoc& doc, ObjId from, int32_t position, int32_t shift, O
     }
     SimObject* p = SimLocal(doc, from);
     SimObject* target = to ? SimLocal(doc, to) : nullptr;
-    if (!p) return;
-    auto first = std::lower_bound(p->otherAnchors.begin(), p->otherAnchors.end(), position);
+    if (!p || p->Extras().otherAnchors.empty()) return; // most paragraphs have none: no extras made
+    std::vector<int32_t>& others = p->EditExtras().otherAnchors;
+    auto first = std::lower_bound(others.begin(), others.end(), position);
     if (!target) {
-        for (auto it = first; it != p->otherAnchors.end(); ++it) *it += shift;
+        for (auto it = first; it != others.end(); ++it) *it += shift;
         return;
     }
-    for (auto it = first; it != p->otherAnchors.end(); ++it) target->otherAnchors.push_back(*it - position);
-    std::sort(target->otherAnchors.begin(), target->otherAnchors.end());
-    p->otherAnchors.erase(first, p->otherAnchors.end());
+    if (first == others.end()) return;
+    std::vector<int32_t>& moved = target->EditExtras().otherAnchors;
+    for (auto it = first; it != others.end(); ++it) moved.push_back(*it - position);
+    std::sort(moved.begin(), moved.end());
+    others.erase(first, others.end());
 }
 
 ObjId SimFlowParagraph(const SimDoc& doc, ObjId paragraph) {

@@ -166,7 +166,7 @@ ObjId SimNewObject(SimDoc& doc, SimObjKind kind) {
     return id;
 }
 
-ObjId SimNamed(const SimDoc& doc, SimObjKind kind, const std::string& name) {
+ObjId SimNamed(const SimDoc& doc, SimObjKind kind, std::string_view name) {
     const std::vector<ObjId>* list = kind == SimObjMasterPage      ? &doc.masterPages
                                      : kind == SimObjMarkerType    ? &doc.markerTypes
                                      : kind == SimObjParagraphFormat ? &doc.formats
@@ -214,13 +214,13 @@ ObjId SimPageMaster(const SimDoc& doc, ObjId page) {
 
 std::string SimPageMasterName(const SimDoc& doc, ObjId page) {
     const SimObject* m = SimLocal(doc, SimPageMaster(doc, page));
-    return m ? m->name : std::string();
+    return m ? m->name.str() : std::string();
 }
 
 std::string SimPageNumberText(const SimDoc& doc, ObjId page) {
     const SimObject* p = SimLocal(doc, page);
     if (!p) return std::string();
-    if (p->pageNumber) return *p->pageNumber;
+    if (p->Extras().pageNumber) return *p->Extras().pageNumber;
     return std::to_string(SimBodyPageIndex(doc, page) + 1);
 }
 
@@ -313,7 +313,9 @@ int SimInsertText(SimDoc& doc, TextLoc at, const std::string& text, TextLoc* aft
         std::string piece = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
         SimObject* cur = SimLocal(doc, para);
         int32_t pieceChars = SimCharCount(piece);
-        cur->text.insert(SimCharOffset(cur->text, SimTextIndex(SimAnchorPositions(doc, para), pos)), piece);
+        std::string now = cur->text;
+        now.insert(SimCharOffset(now, SimTextIndex(SimAnchorPositions(doc, para), pos)), piece);
+        cur->text = now;
         SimShiftAnchors(doc, para, pos, pieceChars, 0);
         pos += pieceChars;
         if (end == std::string::npos) break;
@@ -326,11 +328,11 @@ int SimInsertText(SimDoc& doc, TextLoc at, const std::string& text, TextLoc* aft
         SimObject& n = doc.objects[next];
         n.name = cur->name;
         n.indent = cur->indent;
-        n.props = cur->props;
+        if (!cur->Extras().props.empty()) n.EditExtras().props = cur->Extras().props;
         n.parent = cur->parent;
         size_t cut = SimCharOffset(cur->text, SimTextIndex(SimAnchorPositions(doc, para), pos));
         n.text = cur->text.substr(cut);
-        cur->text.erase(cut);
+        cur->text = cur->text.substr(0, cut);
         SimShiftAnchors(doc, para, pos, 0, next);
         SimObject* holder = Container(doc, para);
         auto it = std::find(holder->children.begin(), holder->children.end(), para);

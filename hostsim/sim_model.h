@@ -57,12 +57,14 @@
 
 #include "host/host_records.h"
 #include "host/host_wire.h"
+#include "hostsim/sim_string.h"
 
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -130,18 +132,46 @@ struct SimExtraProp {
     std::string text;
 };
 
+// What few objects have: kept apart, behind one pointer of the object, made
+// when first written.
+struct SimObjectExtras {
+    std::vector<int32_t> otherAnchors; // paragraph: positions of anchors that are no
+                                       // object of the host, ascending
+    std::optional<std::string> pageNumber; // body page: number text when set, else its position
+    std::vector<SimExtraProp> props;       // paragraph and paragraph format
+};
+
+// The extras of an object: copied with it, none (null) until written.
+struct SimExtrasBox {
+    std::unique_ptr<SimObjectExtras> extras;
+    SimExtrasBox() = default;
+    SimExtrasBox(const SimExtrasBox& o)
+        : extras(o.extras ? std::make_unique<SimObjectExtras>(*o.extras) : nullptr) {}
+    SimExtrasBox(SimExtrasBox&&) noexcept = default;
+    SimExtrasBox& operator=(const SimExtrasBox& o) {
+        if (this != &o) extras = o.extras ? std::make_unique<SimObjectExtras>(*o.extras) : nullptr;
+        return *this;
+    }
+    SimExtrasBox& operator=(SimExtrasBox&&) noexcept = default;
+};
+
 // One object of a document or book; the fields a kind does not use stay at
 // their defaults. Ids are local. The fields a walk of the document reads
 // (kind, parent, children, anchors) come first, so that with the store's
-// slots on cache-line boundaries they share the object's first line.
+// slots on cache-line boundaries they share the object's first line. A
+// document has many paragraphs: an object is kept to 120 bytes, its slot
+// with its id to two cache lines, so that what few objects use stands in
+// its extras and small fields are narrow.
 struct SimObject {
     SimObjKind kind = SimObjNone;
     bool added = false; // body page: added by text overflowing the last page
+    int8_t rowType = SimRowBody;
+    int8_t background = 0; // body page: 0 default of its side, 1 none, 2 `masterPage`
+    int32_t componentType = SimComponentDocument;
     ObjId parent = 0;   // page frame: its page; graphic and text frame: its page frame;
                         // paragraph: its text frame (flow paragraphs) or cell; row:
                         // table; cell: row; component: parent component
     ObjId flow = 0;     // text frame: its flow
-    int32_t rowType = SimRowBody;
     std::vector<ObjId> children; // page frame: graphics in order; flow: paragraphs in flow
                                  // order; table: rows; row: cells; cell: paragraphs;
                                  // component: child components
@@ -149,21 +179,28 @@ struct SimObject {
     int32_t anchorOffset = 0;  // ... and its position there (see Positions above)
     ObjId markerType = 0;      // marker
     ObjId frame = 0;           // page: its page frame
-    std::string text;   // paragraph text, marker text
-    std::vector<int32_t> otherAnchors; // paragraph: positions of anchors that are no
-                                       // object of the host, ascending
-    ObjId masterPage = 0;  // body page with background 2: the master page it uses
-    int32_t background = 0; // body page: 0 default of its side, 1 none, 2 `masterPage`
-    std::string name;   // paragraph tag, master page / marker type / format / flow name,
-                        // component file name (Windows form)
-    uint64_t sequence = 0;     // creation order, to order anchors at one offset
-    int32_t componentType = SimComponentDocument;
+    SimString text;            // paragraph text, marker text
+    ObjId masterPage = 0;      // body page with background 2: the master page it uses
     int32_t lines = 0;         // text frame: its height in lines; master page: its
     int32_t width = 0;         // template frame's (0, 0: none); width in characters
     Metric indent = 0;         // paragraph and paragraph format
-    std::optional<std::string> pageNumber; // body page: number text when set, else its position
-    std::vector<SimExtraProp> props; // paragraph and paragraph format
+    SimString name;   // paragraph tag, master page / marker type / format / flow name,
+                      // component file name (Windows form)
+    uint64_t sequence = 0;     // creation order, to order anchors at one offset
+    SimExtrasBox rare;
+
+    // The extras, read: the defaults when the object has none.
+    const SimObjectExtras& Extras() const {
+        static const SimObjectExtras none;
+        return rare.extras ? *rare.extras : none;
+    }
+    // The extras to change, made now when the object has none.
+    SimObjectExtras& EditExtras() {
+        if (!rare.extras) rare.extras = std::make_unique<SimObjectExtras>();
+        return *rare.extras;
+    }
 };
+static_assert(sizeof(SimObject) <= 120, "an object with its id fills two cache lines");
 
 // The objects of a document or book by local id. Local ids are dense (they
 // count up from 1), so the objects stand in arrays indexed by id rather than
@@ -288,6 +325,7 @@ private:
     // The first id from `id` on with an object, `Slots()` when none.
     size_t NextPresent(size_t id) const;
 };
+static_assert(sizeof(SimObjects::Chunk::Slot) == 128, "an object with its id takes two cache lines");
 
 // No place: the id has none in the list a place is kept for.
 inline constexpr uint32_t SimNoPlace = 0xFFFFFFFFu;
@@ -460,7 +498,7 @@ inline ObjId SimToClient(const SimDoc& doc, ObjId local) { return local ? doc.ba
 // steps from the place that was first when the list was learnt.)
 ObjId SimNextSibling(const SimDoc& doc, const std::vector<ObjId>& list, ObjId item);
 // Named objects by kind: master page, marker type, paragraph format. 0 if none.
-ObjId SimNamed(const SimDoc& doc, SimObjKind kind, const std::string& name);
+ObjId SimNamed(const SimDoc& doc, SimObjKind kind, std::string_view name);
 
 // A body page's place among the body pages (the count of them when it is not
 // one), and the body page after it (0 after the last).

@@ -30,7 +30,12 @@ SimObjects::Store::Store(const Store& other) : Store() {
         chunks.push_back(new Chunk);
         Chunk* to = chunks.back();
         ForEachPresent(*from, [&](size_t i) {
-            std::construct_at(&to->slots[i].entry, from->slots[i].entry);
+            const SimObject& was = from->slots[i].entry.second;
+            SimObject& copy = std::construct_at(&to->slots[i].entry, from->slots[i].entry)->second;
+            // A copy of the store is a copy of its document, which keeps the
+            // bytes its texts view alive: views stay views.
+            copy.text.ShareFrom(was.text);
+            copy.name.ShareFrom(was.name);
             to->present[i / 64] |= uint64_t(1) << (i % 64);
             ++present;
         });

@@ -461,7 +461,7 @@ int SetLocal(SimDoc& d, ObjId local, int32_t n, const SimValue& v) {
     if (o.kind == SimObjBodyPage && n == PropPageBackground) {
         if (!Fits(v.type, SimValInt)) return SimStatusBadValueType;
         if (v.integer < 0 || v.integer > 2 || (v.integer == 2 && !o.masterPage)) return SimStatusBadValue;
-        o.background = v.integer;
+        o.background = int8_t(v.integer); // 0 to 2, checked above
         if (v.integer != 2) o.masterPage = 0;
         d.modified = true;
         return SimOk;
@@ -607,7 +607,8 @@ int SimGetAllProps(SimServer* s, ObjId document, ObjId object, PropVals* out) {
     int status = SimOk;
     SimObject* o = FormattedObject(s, document, object, &doc, &status);
     if (!o) return status;
-    uint32_t count = 2 + static_cast<uint32_t>(o->props.size());
+    const std::vector<SimExtraProp>& props = o->Extras().props;
+    uint32_t count = 2 + static_cast<uint32_t>(props.size());
     auto* entries = static_cast<PropVal*>(CoTaskMemAlloc(count * sizeof(PropVal)));
     if (!entries) return SimStatusBadValue;
     std::memset(entries, 0, count * sizeof(PropVal));
@@ -618,7 +619,7 @@ int SimGetAllProps(SimServer* s, ObjId document, ObjId object, PropVals* out) {
     entries[1].value.kind = TypedMetric;
     entries[1].value.value.integer = o->indent;
     for (uint32_t i = 2; i < count; ++i) {
-        const SimExtraProp& p = o->props[i - 2];
+        const SimExtraProp& p = props[i - 2];
         entries[i].ident.number = p.number;
         entries[i].value.kind = p.kind;
         if (p.kind == TypedString)
@@ -664,12 +665,13 @@ int SimSetAllProps(SimServer* s, ObjId document, ObjId object, const PropVals* p
                 p.text = SimFromFrameRoman(e.value.value.string);
             else
                 p.integer = e.value.value.integer;
-            auto it = std::find_if(o->props.begin(), o->props.end(),
+            std::vector<SimExtraProp>& props = o->EditExtras().props;
+            auto it = std::find_if(props.begin(), props.end(),
                                    [&](const SimExtraProp& x) { return x.number == p.number; });
-            if (it != o->props.end())
+            if (it != props.end())
                 *it = p;
             else
-                o->props.push_back(p);
+                props.push_back(p);
         } else {
             problem = SimStatusBadValueType;
         }

@@ -134,7 +134,7 @@ MifNode WriteComponent(const SimDoc& book, const MifSource* src, const std::stri
             const char* token = n.token == "BookFolder" ? "FolderName"
                                 : n.token == "BookGroup" ? "GroupName" : "FileName";
             MifSetChildArg(n, token, MifStringAtom(n.token == "BookComponent" ? MifBookRelativeName(folder, comp.name)
-                                                                               : comp.name));
+                                                                               : comp.name.str()));
         }
     } else if (comp.componentType == SimComponentFolder) {
         n = MifStatement("BookFolder");

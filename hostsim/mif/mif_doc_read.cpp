@@ -28,7 +28,7 @@ struct DocReader {
     size_t formatsThen = SIZE_MAX;
 };
 
-ObjId FormatNamed(DocReader& r, const std::string& tag) {
+ObjId FormatNamed(DocReader& r, std::string_view tag) {
     if (r.formatsThen != r.doc.formats.size() || tag != r.lastTag) {
         r.lastFormat = SimNamed(r.doc, SimObjParagraphFormat, tag);
         r.lastTag = tag;
@@ -131,9 +131,16 @@ ParaParts ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, O
             } else if (MifIs(item, "String") || MifIs(item, "Char") || MifIs(item, "Variable")) {
                 std::string_view part = MifItemTextRef(item, r.src.variableText, scratch);
                 if (part.empty()) continue;
-                if (p.text.empty() && part.data() != scratch.data()) parts.whole = part;
-                else parts.whole.reset();
-                p.text += part;
+                // A text of one item views it where it stands (the tree and
+                // the variables' texts live as long as the document's
+                // record of its file); a second item makes it a copy.
+                if (p.text.empty() && part.data() != scratch.data()) {
+                    parts.whole = part;
+                    p.text = SimString::View(part);
+                } else {
+                    parts.whole.reset();
+                    p.text += part;
+                }
             } else if (MifIsAnchor(item)) {
                 offset += SimCharCount(std::string_view(p.text).substr(counted));
                 counted = p.text.size();
@@ -146,7 +153,7 @@ ParaParts ReadLines(DocReader& r, const MifNode& node, ObjId id, SimObject& p, O
         }
         firstLine = false;
     }
-    p.otherAnchors = anchors.others;
+    if (!anchors.others.empty()) p.EditExtras().otherAnchors = anchors.others;
     if (!anchors.objects.empty() || !anchors.others.empty()) r.src.anchorsRead[id] = std::move(anchors);
     return parts;
 }
@@ -163,8 +170,8 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
     SimObject& p = r.doc.objects[id];
     ParaParts parts = ReadLines(r, node, id, p, frame, inFlow ? 0 : holder, inFlow);
     std::string_view tag = MifStatementText(parts.tag);
-    p.name = tag;
-    if (ObjId f = FormatNamed(r, p.name)) p.indent = r.doc.objects[f].indent;
+    p.name = SimString::View(tag); // where it stands in the tree, as the text
+    if (ObjId f = FormatNamed(r, tag)) p.indent = r.doc.objects[f].indent;
     if (parts.pgf) Dimension(MifFindArg(*parts.pgf, "PgfLIndent"), r.src.file.units, &p.indent);
     p.parent = parts.standsIn;
     if (inFlow && !p.parent) p.parent = *frame;
@@ -258,7 +265,7 @@ void ReadPage(DocReader& r, const MifNode& page) {
     if (body) {
         r.doc.bodyPages.push_back(pid);
         if (const MifAtom* num = MifFindArg(page, "PageNum"); num && num->kind == MifString)
-            r.doc.objects[pid].pageNumber = num->text.str();
+            r.doc.objects[pid].EditExtras().pageNumber = num->text.str();
         r.backgrounds.emplace_back(pid, MifFindText(page, "PageBackground", "Default"));
     } else if (master) {
         r.doc.objects[pid].name = MifFindText(page, "PageTag");

@@ -39,7 +39,7 @@ MifNode NewPage(MifWriteContext& ctx, ObjId id) {
     MifNode n = MifStatement("Page");
     if (page.kind == SimObjBodyPage) {
         n.children.push_back(Keyword("PageType", "BodyPage"));
-        if (page.pageNumber) n.children.push_back(Named("PageNum", *page.pageNumber));
+        if (page.Extras().pageNumber) n.children.push_back(Named("PageNum", *page.Extras().pageNumber));
         n.children.push_back(Named("PageBackground", BackgroundText(doc, page)));
     } else {
         n.children.push_back(Keyword("PageType", id == doc.leftMaster    ? "LeftMasterPage"
@@ -240,7 +240,7 @@ bool PageChanged(const MifWriteContext& ctx, const MifNode& s) {
     const SimObject& was = ctx.src->asRead.at(id);
     if (page->kind != SimObjBodyPage) return page->name != was.name;
     return page->background != was.background || page->masterPage != was.masterPage ||
-           (page->pageNumber != was.pageNumber && page->pageNumber);
+           (page->Extras().pageNumber != was.Extras().pageNumber && page->Extras().pageNumber);
 }
 
 // What the session added that the file had no statement for, and where the
@@ -314,8 +314,8 @@ void PatchPage(const MifWriteContext& ctx, ObjId id, MifNode& n) {
     }
     if (page.background != was.background || page.masterPage != was.masterPage)
         MifSetChildArg(n, "PageBackground", MifStringAtom(BackgroundText(doc, page)));
-    if (page.pageNumber != was.pageNumber && page.pageNumber)
-        MifSetChildArg(n, "PageNum", MifStringAtom(*page.pageNumber));
+    if (page.Extras().pageNumber != was.Extras().pageNumber && page.Extras().pageNumber)
+        MifSetChildArg(n, "PageNum", MifStringAtom(*page.Extras().pageNumber));
 }
 
 // One top-level statement as written back: what the session did not change

@@ -27,7 +27,7 @@ Anchors CurrentAnchors(const MifWriteContext& ctx, ObjId para) {
 // The positions of all anchors of a paragraph: those of `anchors` and those
 // the host keeps no object for.
 std::vector<int32_t> AllPositions(const SimObject& p, const Anchors& anchors) {
-    std::vector<int32_t> positions = p.otherAnchors;
+    std::vector<int32_t> positions = p.Extras().otherAnchors;
     for (const auto& anchor : anchors) positions.push_back(anchor.second);
     std::sort(positions.begin(), positions.end());
     return positions;
@@ -203,7 +203,7 @@ AnchorsNow PlaceNow(const SimObject& p, const Anchors& now) {
     std::vector<int32_t> positions = AllPositions(p, now);
     AnchorsNow out;
     for (const auto& [id, at] : now) out.objects[id] = Placement{SimTextIndex(positions, at), at};
-    for (int32_t at : p.otherAnchors) out.others.push_back(Placement{SimTextIndex(positions, at), at});
+    for (int32_t at : p.Extras().otherAnchors) out.others.push_back(Placement{SimTextIndex(positions, at), at});
     return out;
 }
 
@@ -462,7 +462,7 @@ namespace {
 // Whether a paragraph's text and anchors are as read.
 bool ContentAsRead(const MifWriteContext& ctx, ObjId para, const MifParaAsRead& was, const Anchors& now) {
     const SimObject& p = *SimLocal(ctx.doc, para);
-    return p.text == was.text && p.otherAnchors == MifOtherAnchorsRead(*ctx.src, para) &&
+    return p.text == was.text && p.Extras().otherAnchors == MifOtherAnchorsRead(*ctx.src, para) &&
            SameAnchors(now, MifAnchorsRead(*ctx.src, para)) && MarkersUnchanged(ctx, now);
 }
 

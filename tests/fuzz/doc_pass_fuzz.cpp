@@ -121,7 +121,7 @@ std::string Describe(const SimDoc& doc, bool skipPages) {
                std::to_string(o.anchorParagraph) + "@" + std::to_string(o.anchorOffset) + " " +
                std::to_string(o.markerType) + " " + std::to_string(o.rowType) + " " +
                std::to_string(o.componentType) + " " + std::to_string(o.indent) + " " +
-               std::to_string(o.props.size()) + " " + o.pageNumber.value_or("-");
+               std::to_string(o.Extras().props.size()) + " " + o.Extras().pageNumber.value_or("-");
         if (!(skipPages && o.kind == SimObjBodyPage))
             out += " " + std::to_string(o.masterPage) + "/" + std::to_string(o.background);
         ids(" children", o.children);

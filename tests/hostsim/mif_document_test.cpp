@@ -473,7 +473,7 @@ TEST(MifDocument, AMarkerAddedAtAnOffsetGoesBeforeWhatStandsThere) {
         doc.objects[m].markerType = type;
         doc.objects[m].text = "at" + std::to_string(at);
     }
-    EXPECT_EQ(doc.objects[para].otherAnchors, std::vector<int32_t>{1});
+    EXPECT_EQ(doc.objects[para].Extras().otherAnchors, std::vector<int32_t>{1});
     std::string out = Written(doc);
     // Position 0 is after the font change and before the frame anchor; 5 is
     // after the variable's text; 8 falls inside the string, which is cut; 13
@@ -499,12 +499,12 @@ TEST(MifDocument, TextTypedAmongAnchorsKeepsThemAtTheirPositions) {
     SimDoc doc = FromText(text);
     ObjId para = SimLocal(doc, doc.mainFlow)->children[0];
     // a 0, b 1, the frame 2, c 3, d 4, the marker 5, e 6, f 7.
-    EXPECT_EQ(doc.objects[para].otherAnchors, std::vector<int32_t>{2});
+    EXPECT_EQ(doc.objects[para].Extras().otherAnchors, std::vector<int32_t>{2});
     EXPECT_EQ(MarkerOffsets(doc), std::vector<int32_t>{5});
     TextLoc after{};
     ASSERT_EQ(SimInsertText(doc, TextLoc{para, 4}, "X", &after), SimOk); // before d
     ASSERT_EQ(SimInsertText(doc, TextLoc{para, 0}, "Y", &after), SimOk);
-    EXPECT_EQ(doc.objects[para].otherAnchors, std::vector<int32_t>{3});
+    EXPECT_EQ(doc.objects[para].Extras().otherAnchors, std::vector<int32_t>{3});
     EXPECT_EQ(MarkerOffsets(doc), std::vector<int32_t>{7});
     std::string out = Written(doc);
     EXPECT_NE(out.find("<String `Yab'> <AFrame 3> <String `cXd'> <Marker <MTypeName `Index'> <MText `m'>> "
@@ -513,7 +513,7 @@ TEST(MifDocument, TextTypedAmongAnchorsKeepsThemAtTheirPositions) {
         << out;
     SimDoc back = FromText(out);
     EXPECT_EQ(SimFlowTexts(back), std::vector<std::string>{"YabcXdef"});
-    EXPECT_EQ(back.objects[SimLocal(back, back.mainFlow)->children[0]].otherAnchors, std::vector<int32_t>{3});
+    EXPECT_EQ(back.objects[SimLocal(back, back.mainFlow)->children[0]].Extras().otherAnchors, std::vector<int32_t>{3});
     EXPECT_EQ(MarkerOffsets(back), std::vector<int32_t>{7});
 }
 
@@ -522,7 +522,7 @@ TEST(MifDocument, TextTypedAmongAnchorsKeepsThemAtTheirPositions) {
 std::string PositionsOf(const SimDoc& doc) {
     ObjId para = SimLocal(doc, doc.mainFlow)->children[0];
     std::string out = SimLocal(doc, para)->text + " |";
-    for (int32_t at : SimLocal(doc, para)->otherAnchors) out += " " + std::to_string(at);
+    for (int32_t at : SimLocal(doc, para)->Extras().otherAnchors) out += " " + std::to_string(at);
     out += " |";
     for (ObjId m : SimMarkerChain(doc)) out += " " + SimLocal(doc, m)->text + "@" + std::to_string(SimLocal(doc, m)->anchorOffset);
     for (ObjId t : doc.tables)

@@ -264,7 +264,7 @@ TEST_F(SimServerTest, EveryRangeOfAParagraphGivesItsCharactersBetweenAnchors) {
         DocBuilder b("Z:\\docs\\ranges.fm");
         b.page().para("Body", text.c_str());
         ObjId local = b.para_;
-        b.doc.objects[local].otherAnchors = {3, 9}; // a frame and a footnote
+        b.doc.objects[local].EditExtras().otherAnchors = {3, 9}; // a frame and a footnote
         ObjId doc = SimOpenBuilt(server, b, true);
         SimDoc& d = *SimDocById(server, doc);
         for (int32_t at : {0, 6, 13}) ASSERT_NE(SimAnchorMarker(d, TextLoc{local, at}), 0u);

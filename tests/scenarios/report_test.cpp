@@ -112,8 +112,8 @@ TEST_F(Reports, AnExistingReportReceivesEachSectionAfterItsTextInItsOwnFormats) 
     // The whole format is copied: its indent and its other properties.
     EXPECT_EQ(Indents(Report())[3], HalfInch);
     const SimObject& line = Report()->objects.at(Report()->objects.at(Report()->mainFlow).children[4]);
-    ASSERT_EQ(line.props.size(), 1u);
-    EXPECT_EQ(line.props[0].integer, 3);
+    ASSERT_EQ(line.Extras().props.size(), 1u);
+    EXPECT_EQ(line.Extras().props[0].integer, 3);
     EXPECT_EQ(SimServerMemory(server).saves.count(HostFile("TarnOutput.fm")), 0u);
 }
 
