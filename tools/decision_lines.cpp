@@ -101,17 +101,12 @@ int AppendRule(char** line, const PageDecision* d, ObjId mapping, int rightHand)
 } // namespace
 
 void DecisionNoteCase(PageDecision* decision, const MappingTableIndex* table, const char* text) {
-    if (decision->caseTable || MappingKeyIsEmpty(text)) return;
-    for (uint32_t row = 0; row < table->rowCount; ++row) {
-        const char* key = table->keys[row];
-        if (table->rowTypes[row] != MappingBodyRowType || MappingKeyIsEmpty(key) || !StrEqualNoCase(key, text))
-            continue;
-        decision->caseText = StrDup(text);
-        if (decision->caseText) {
-            decision->caseTable = table;
-            decision->caseRow = row;
-        }
-        return;
+    uint32_t row = 0;
+    if (decision->caseTable || !MappingTableFindNoCase(table, text, &row)) return;
+    decision->caseText = StrDup(text);
+    if (decision->caseText) {
+        decision->caseTable = table;
+        decision->caseRow = row;
     }
 }
 

@@ -69,23 +69,38 @@ void RememberLast(FoldedKeys& keys) {
     keys.slots[at] = item + 1;
 }
 
+bool IsBodyKey(const MappingTableIndex* index, uint32_t row) {
+    return index->rowTypes[row] == MappingBodyRowType && !MappingKeyIsEmpty(index->keys[row]);
+}
+
+// Puts `row` into `slots` (`mask` + 1 of them) at `hash`, unless an earlier
+// row with a key that `same` finds equal is there: it wins, as in a scan.
+void PutRow(uint32_t* slots, uint32_t mask, uint32_t hash, uint32_t row, char** keys,
+            int (*same)(const char*, const char*)) {
+    for (uint32_t at = hash & mask;; at = (at + 1) & mask) {
+        uint32_t taken = slots[at];
+        if (!taken) {
+            slots[at] = row + 1;
+            return;
+        }
+        if (same(keys[taken - 1], keys[row])) return;
+    }
+}
+
 bool BuildSlots(MappingTableIndex* index) {
     uint32_t slots = 8;
     while (slots < index->rowCount * 2) slots *= 2;
     index->slots = static_cast<uint32_t*>(MemCalloc(slots, sizeof(uint32_t), 0));
     if (!index->slots) return false;
+    // Only explanations look keys up ignoring case: without the memory for
+    // it they scan the table.
+    index->foldSlots = static_cast<uint32_t*>(MemCalloc(slots, sizeof(uint32_t), 0));
     index->slotCount = slots;
     for (uint32_t row = 0; row < index->rowCount; ++row) {
-        uint32_t at = KeyHash(index->keys[row]) & (slots - 1);
-        for (;; at = (at + 1) & (slots - 1)) {
-            uint32_t taken = index->slots[at];
-            if (!taken) {
-                index->slots[at] = row + 1;
-                break;
-            }
-            // An earlier row with the same key wins, as in a scan.
-            if (StrEqual(index->keys[taken - 1], index->keys[row])) break;
-        }
+        const char* key = index->keys[row];
+        PutRow(index->slots, slots - 1, KeyHash(key), row, index->keys, StrEqual);
+        if (index->foldSlots && IsBodyKey(index, row))
+            PutRow(index->foldSlots, slots - 1, FoldedHash(key), row, index->keys, StrEqualNoCase);
     }
     return true;
 }
@@ -185,6 +200,23 @@ ObjId MappingTableFind(const MappingTableIndex* index, const char* key, int list
     }
 }
 
+int MappingTableFindNoCase(const MappingTableIndex* index, const char* text, uint32_t* at) {
+    if (!index->rowCount || MappingKeyIsEmpty(text)) return 0;
+    if (!index->foldSlots) {
+        for (uint32_t row = 0; row < index->rowCount; ++row)
+            if (IsBodyKey(index, row) && StrEqualNoCase(index->keys[row], text)) return *at = row, 1;
+        return 0;
+    }
+    uint32_t mask = index->slotCount - 1;
+    for (uint32_t slot = FoldedHash(text) & mask;; slot = (slot + 1) & mask) {
+        uint32_t taken = index->foldSlots[slot];
+        if (!taken) return 0;
+        if (!StrEqualNoCase(index->keys[taken - 1], text)) continue;
+        *at = taken - 1;
+        return 1;
+    }
+}
+
 void MappingTableFree(MappingTableIndex* index) {
     for (uint32_t row = 0; row < index->rowCount; ++row) MemFree(index->keys[row]);
     MemFree(index->rows);
@@ -193,5 +225,6 @@ void MappingTableFree(MappingTableIndex* index) {
     MemFree(index->runs);
     MemFree(index->listed);
     MemFree(index->slots);
+    MemFree(index->foldSlots);
     *index = MappingTableIndex{};
 }

@@ -20,6 +20,7 @@ struct MappingTableIndex {
     int rangeColumn;    // 1: the heading row's fourth cell is headed "Range"
     uint8_t* listed;    // 1 where the key list holds the row's key ignoring case
     uint32_t* slots;    // hash of exact keys: 1 + the first row with that key, 0 free
+    uint32_t* foldSlots; // the same for body rows' keys ignoring case (empty keys left out)
     uint32_t slotCount; // a power of two
     int incomplete;     // 1: the table exists but its index could not be allocated
 };
@@ -44,5 +45,9 @@ StrList* MappingTableKeyList(MappingTableIndex* index);
 // does not hold ignoring case gives 0 (MappingTableKeyList must have run).
 // With `at`, a row found also gives its index in the table there.
 ObjId MappingTableFind(const MappingTableIndex* index, const char* key, int listedOnly, uint32_t* at = nullptr);
+
+// The first body row whose key is not empty and equals `text` ignoring
+// case: its index in the table in `*at`; false for none.
+int MappingTableFindNoCase(const MappingTableIndex* index, const char* text, uint32_t* at);
 
 void MappingTableFree(MappingTableIndex* index);

@@ -171,7 +171,10 @@ bool ReadAheadAll(HostRun& run, std::vector<std::string>* names) {
     if (run.o.command != HostCommandMenus && fs::exists(hostMapping, ec)) {
         // A mapping document the plug-in will not open need only be known
         // to read; it is not held (it is read again should it be opened).
-        if (!UsesMapping(run.o)) run.tap.streamed.insert(HostWindowsName(hostMapping.string()));
+        // check lets the plug-in decide every document's pages, which opens
+        // it once per document: it is held.
+        bool opened = UsesMapping(run.o) || run.o.command == HostCommandCheck;
+        if (!opened) run.tap.streamed.insert(HostWindowsName(hostMapping.string()));
         ok &= ReadAhead(run, hostMapping.string(), WantAny, nullptr, nullptr, "in the host folder " + run.hostDir);
     }
     ok = ok && ReadMappingAhead(run);

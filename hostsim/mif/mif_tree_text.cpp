@@ -46,31 +46,28 @@ MifToken::MifToken(std::string_view token) {
 
 void MifText::Copy(const char* data, size_t size) {
     if (size == 0) return;
-    if (size >= UINT32_MAX) throw std::bad_alloc();
+    if (size > MaxSize) throw std::bad_alloc();
     bool inChunk = false;
     char* copy = static_cast<char*>(MifTreeAllocate(size, &inChunk));
     std::memcpy(copy, data, size);
     data_ = copy;
-    size_ = uint32_t(size);
-    flags_ = Owned | (inChunk ? int(OwnedInChunk) : 0);
+    bits_ = uint32_t(size) | Owned | (inChunk ? uint32_t(OwnedInChunk) : 0);
 }
 
 void MifText::Free() noexcept {
-    if (flags_ & Owned) MifTreeFree(const_cast<char*>(data_), (flags_ & OwnedInChunk) != 0);
+    if (bits_ & Owned) MifTreeFree(const_cast<char*>(data_), (bits_ & OwnedInChunk) != 0);
     data_ = "";
-    size_ = 0;
-    flags_ = 0;
+    bits_ = 0;
 }
 
 MifText::MifText(const MifText& other) {
-    if (other.flags_ & Owned) Copy(other.data_, other.size_);
-    else data_ = other.data_, size_ = other.size_;
+    if (other.bits_ & Owned) Copy(other.data_, other.size());
+    else data_ = other.data_, bits_ = other.bits_;
 }
 
-MifText::MifText(MifText&& other) noexcept : data_(other.data_), size_(other.size_), flags_(other.flags_) {
+MifText::MifText(MifText&& other) noexcept : data_(other.data_), bits_(other.bits_) {
     other.data_ = "";
-    other.size_ = 0;
-    other.flags_ = 0;
+    other.bits_ = 0;
 }
 
 MifText& MifText::operator=(const MifText& other) {
@@ -81,9 +78,10 @@ MifText& MifText::operator=(const MifText& other) {
 MifText& MifText::operator=(MifText&& other) noexcept {
     if (this == &other) return *this;
     Free();
-    data_ = std::exchange(other.data_, "");
-    size_ = std::exchange(other.size_, 0);
-    flags_ = std::exchange(other.flags_, 0);
+    data_ = other.data_;
+    bits_ = other.bits_;
+    other.data_ = "";
+    other.bits_ = 0;
     return *this;
 }
 

@@ -15,7 +15,7 @@
 // A statement's token: a view of the file's bytes for a statement read,
 // else of a copy kept for the life of the process (the host writes its
 // statements from a small vocabulary of tokens).
-class MifToken {
+class [[gnu::packed]] MifToken {
 public:
     MifToken() noexcept = default;
     MifToken(const char* token) : MifToken(std::string_view(token)) {}
@@ -47,7 +47,7 @@ private:
 
 // A datum's value: a view of the file's bytes where the file writes it as
 // it is, else a copy of its own.
-class MifText {
+class [[gnu::packed]] MifText {
 public:
     MifText() noexcept = default;
     MifText(const char* text) : MifText(std::string_view(text)) {}
@@ -57,7 +57,7 @@ public:
     static MifText View(const char* data, size_t size) noexcept {
         MifText t;
         t.data_ = data;
-        t.size_ = uint32_t(size);
+        t.bits_ = uint32_t(size);
         return t;
     }
     MifText(const MifText& other);
@@ -70,23 +70,26 @@ public:
     ~MifText() { Free(); }
 
     const char* data() const noexcept { return data_; }
-    size_t size() const noexcept { return size_; }
-    bool empty() const noexcept { return size_ == 0; }
+    size_t size() const noexcept { return bits_ & SizeBits; }
+    bool empty() const noexcept { return size() == 0; }
     const char* begin() const noexcept { return data_; }
-    const char* end() const noexcept { return data_ + size_; }
-    std::string_view view() const noexcept { return {data_, size_}; }
+    const char* end() const noexcept { return data_ + size(); }
+    std::string_view view() const noexcept { return {data_, size()}; }
     operator std::string_view() const noexcept { return view(); }
-    std::string str() const { return std::string(data_, size_); }
+    std::string str() const { return std::string(data_, size()); }
     bool operator==(std::string_view other) const noexcept { return view() == other; }
     bool operator==(const char* other) const noexcept { return view() == other; }
     bool operator==(const std::string& other) const noexcept { return view() == other; }
     bool operator==(const MifText& other) const noexcept { return view() == other.view(); }
 
+    // The longest text: files are far smaller.
+    static constexpr size_t MaxSize = 0x3FFFFFFFu;
+
 private:
-    enum : uint32_t { Owned = 1, OwnedInChunk = 2 };
+    // 12 bytes, packed: the size and two flags share a word.
+    enum : uint32_t { Owned = 0x80000000u, OwnedInChunk = 0x40000000u, SizeBits = 0x3FFFFFFFu };
     const char* data_ = "";
-    uint32_t size_ = 0;
-    uint32_t flags_ = 0;
+    uint32_t bits_ = 0; // the size, with Owned and OwnedInChunk
 
     void Copy(const char* data, size_t size);
     void Free() noexcept;

@@ -7,10 +7,12 @@
 #include "support/base/format.h"
 #include "support/io/format_output.h"
 #include "support/base/memory.h"
+#include "support/base/strings.h"
 #include "tools/mapping_document.h"
 #include "tools/mapping_table_index.h"
 
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -166,6 +168,40 @@ TEST_F(MappingDocumentScenario, APassBuildsTheSameKeyListFromALargeTable) {
         MappingTableFree(&index);
     }
     ListFree(expected);
+}
+
+// Explanations look a text up ignoring case: the first body row with a
+// key equal to it, as a scan of the table finds it, with or without the
+// memory for the lookup.
+TEST_F(MappingDocumentScenario, ALookupIgnoringCaseFindsTheRowAScanFinds) {
+    std::vector<std::vector<std::string>> rows = {{"Paragraph Tag", "L", "R"}, {"paragraph tag", "L", "R"}};
+    for (int i = 0; i < 2000; ++i)
+        rows.push_back({(i % 3 ? "Tag" : "TAG") + std::to_string(i % 900) + (i % 7 ? "" : "\x80"), "L", "R"});
+    rows.push_back({"", "L", "R"});
+    DocBuilder mapping("Z:\\a\\keys.fm");
+    mapping.table(rows, 2);
+    ObjId id = SimOpenBuilt(server, mapping, true);
+    MappingTableIndex index;
+    MappingTableRead(&index, id, "Paragraph Tag");
+    ASSERT_EQ(index.rowCount, rows.size());
+    auto scan = [&](const std::string& text) {
+        for (uint32_t row = 0; row < index.rowCount; ++row)
+            if (index.rowTypes[row] == MappingBodyRowType && !MappingKeyIsEmpty(index.keys[row]) &&
+                StrEqualNoCase(index.keys[row], text.c_str()))
+                return int(row);
+        return -1;
+    };
+    std::vector<std::string> texts = {"PARAGRAPH TAG", "tag5", "TAG899\xA0", "tag900", ""};
+    for (const auto& row : rows) texts.push_back(row[0]);
+    for (bool starved : {false, true}) {
+        if (starved) MemFree(std::exchange(index.foldSlots, nullptr));
+        for (const std::string& text : texts) {
+            uint32_t at = 0;
+            int found = MappingTableFindNoCase(&index, text.c_str(), &at) ? int(at) : -1;
+            EXPECT_EQ(found, scan(text)) << text << " starved " << starved;
+        }
+    }
+    MappingTableFree(&index);
 }
 
 TEST_F(MappingDocumentScenario, AKeyThatCannotBeAppendedIsReportedAndReadingGoesOn) {
