@@ -378,6 +378,10 @@ bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
     auto src = std::make_shared<MifSource>();
     src->file = std::move(file);
     SimDoc& doc = *out;
+    // The document holds its record from the start: its objects view texts
+    // in it, and a read cut short by an exception leaves no view dangling.
+    doc.storeData = src;
+    doc.storeKind = &MifSourceKind;
     DocReader r{doc, *src, {}, {}, {}, {}, 0, SIZE_MAX};
     const MifUnit units = src->file.units;
 
@@ -418,8 +422,6 @@ bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
     if (!doc.bodyPages.empty()) doc.currentPage = doc.bodyPages.front();
     src->twoSided = doc.twoSided;
     src->firstPageRight = doc.firstPageRight;
-    doc.storeData = src;
-    doc.storeKind = &MifSourceKind;
     SimInvalidateOrder(doc);
     return true;
 }

@@ -662,3 +662,36 @@ TEST(MifDocument, TableRowsCellsAndParagraphsAreTheStatementsThatNameThem) {
     EXPECT_EQ(late->indent, 9 * MetricOnePoint);
     EXPECT_EQ(Written(doc), text);
 }
+
+// A paragraph read from a file views its tag and text where they stand in the
+// file's tree; the text of several items is a copy. Whatever copies an
+// object out owns its bytes, and a copy of the document keeps them alive.
+TEST(MifDocument, ReadTextsStayGoodForCopiesAndChanges) {
+    SimDoc doc = FromText("<MIFFile 9.00>\n<Page <PageType BodyPage> <TextRect <ID 1>>>\n"
+                          "<TextFlow <TFTag `A'>\n"
+                          " <Para <PgfTag `Body'> <ParaLine <TextRectID 1> <String `one item'>>>\n"
+                          " <Para <PgfTag `Body'> <ParaLine <String `two'> <Char Tab> <String `items'>>>\n"
+                          " <Para <PgfTag `Head'> <ParaLine <String `third'>>>\n>\n");
+    std::vector<ObjId> paras = SimLocal(doc, doc.mainFlow)->children;
+    ASSERT_EQ(paras.size(), 3u);
+    EXPECT_TRUE(SimLocal(doc, paras[0])->text.IsView());
+    EXPECT_TRUE(SimLocal(doc, paras[0])->name.IsView());
+    EXPECT_FALSE(SimLocal(doc, paras[1])->text.IsView());
+
+    SimObject kept = *SimLocal(doc, paras[0]);
+    SimDoc copy = doc;
+    doc = SimDoc{};
+    EXPECT_FALSE(kept.text.IsView());
+    EXPECT_EQ(kept.text, "one item");
+    EXPECT_EQ(kept.name, "Body");
+
+    // Changing the copy takes its objects as its own: texts it did not change
+    // still view the file's bytes, the one it changed is its own.
+    TextLoc after;
+    ASSERT_EQ(SimInsertText(copy, TextLoc{paras[2], 5}, "!", &after), SimOk);
+    EXPECT_TRUE(SimLocal(copy, paras[0])->text.IsView());
+    EXPECT_FALSE(SimLocal(copy, paras[2])->text.IsView());
+    EXPECT_EQ(SimFlowTexts(copy), (std::vector<std::string>{"one item", "two\titems", "third!"}));
+    EXPECT_EQ(SimFlowTags(copy), (std::vector<std::string>{"Body", "Body", "Head"}));
+    EXPECT_NE(Written(copy).find("<String `third!'>"), std::string::npos);
+}
