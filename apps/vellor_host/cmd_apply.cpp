@@ -42,14 +42,15 @@ void ApplyDocumentsPass(HostRun& run, const std::vector<std::string>& names, std
         Send(run, "SetDocId " + std::to_string(doc->id));
         run.r.explanations.clear();
         Send(run, "ApplyMasterPagesDoc");
-        docs.push_back(ComparePages(before, SnapshotDoc(*doc, DocTitle(name))));
+        DocSnapshot after = SnapshotDoc(*doc, DocTitle(name));
+        SaveAsUser(run, doc);
+        Close(run, doc); // before its record is made: a long document's pages are not held twice with it
+        docs.push_back(ComparePages(before, after));
         // The operands are read ahead in their order, one name each.
         NameRecord(&docs.back(), name, i < run.o.operands.size() ? run.o.operands[i] : "", false);
         // The pass explained this document's pages alone, whatever name the
         // host gave it.
         AttachExplanations(&docs.back(), run.r.explanations, true);
-        SaveAsUser(run, doc);
-        Close(run, doc);
     }
 }
 
