@@ -222,7 +222,7 @@ MifNode CopyTables(MifWriteContext& ctx, const MifNode& read) {
             out.children.push_back(WriteParas(ctx, c, now->children, nullptr));
         else
             out.children.push_back(CopyTables(ctx, c));
-        same = same && out.children.back().same;
+        same = same && MifStandsFor(out.children.back());
     }
     return same ? MifRefTo(read) : out;
 }

@@ -8,7 +8,7 @@
 #include <cstring>
 
 // Small records: a read tree holds millions of them.
-static_assert(sizeof(MifNode) <= 52, "a statement of the tree takes 52 bytes at most");
+static_assert(sizeof(MifNode) <= 44, "a statement of the tree takes 44 bytes at most");
 static_assert(sizeof(MifAtom) <= 28, "a datum of the tree takes 28 bytes at most");
 
 MifAtom MifKeywordAtom(std::string_view keyword) {
@@ -48,13 +48,14 @@ MifNode MifStatement(MifToken token, MifAtom atom) {
 
 MifNode MifRefTo(const MifNode& read) {
     MifNode n;
-    n.same = &MifReal(read);
+    n.token = MifToken::View(reinterpret_cast<const char*>(&MifReal(read)), 0);
+    n.begin = MifStandingMark;
     return n;
 }
 
 void MifResolve(MifNode& n) {
-    if (n.same) {
-        n = *n.same; // what it stands for was read, and holds no references
+    if (const MifNode* read = MifStandsFor(n)) {
+        n = *read; // what it stands for was read, and stands for nothing itself
         return;
     }
     for (MifNode& c : n.children) MifResolve(c);

@@ -39,17 +39,6 @@ struct MifAtom {
     MifUnitText unit; // numbers: "\"", "in", "pt", "mm", "cm", "pc", ..., or none
 };
 
-// A pointer packed without padding: a statement that holds one then needs
-// none to 8-byte bounds (see MifVec).
-template <class T> struct [[gnu::packed]] MifPtr {
-    T* p = nullptr;
-    MifPtr() noexcept = default;
-    MifPtr(T* q) noexcept : p(q) {}
-    operator T*() const noexcept { return p; }
-    T& operator*() const noexcept { return *p; }
-    T* operator->() const noexcept { return p; }
-};
-
 // The arrays of a statement: in a tree read from a file their memory sits
 // in chunks that the tree frees a chunk at a time (mif_arena.h).
 struct MifNode;
@@ -60,11 +49,6 @@ struct MifNode {
     MifToken token;
     MifAtoms args;
     MifNodes children;
-    // In a tree made for writing back only: the statement read that this one
-    // stands for, which the session did not change, so that writing back
-    // need not copy it (the rest of the node is then empty). See
-    // MifRefTo and MifResolve.
-    MifPtr<const MifNode> same;
     uint32_t begin = 0, end = 0; // from its '<' to past its '>' in the file (end 0: none)
 };
 
@@ -107,11 +91,24 @@ std::string MifFindText(const MifNode& node, const char* token, const std::strin
 // old one in the file.
 void MifSetChildArg(MifNode& node, const char* token, MifAtom atom);
 
-// A statement that stands for `read` unchanged, and the statement it stands
-// for; MifResolve replaces every such statement in a tree by a copy of what
-// it stands for.
+// In a tree made for writing back only, a statement may stand for one read
+// that the session did not change, so that writing back need not copy it.
+// Such a statement is otherwise empty: it begins at MifStandingMark with no
+// end, which no statement read or made does, and its token, empty, holds
+// where the statement it stands for is (a statement has no room to spare
+// for a pointer of its own: a tree read holds millions of them).
+constexpr uint32_t MifStandingMark = UINT32_MAX;
+// A statement that stands for `read` unchanged.
 MifNode MifRefTo(const MifNode& read);
-inline const MifNode& MifReal(const MifNode& n) { return n.same ? *n.same : n; }
+// The statement `n` stands for, or null when it stands for none.
+inline const MifNode* MifStandsFor(const MifNode& n) {
+    return n.begin == MifStandingMark && n.end == 0 ? reinterpret_cast<const MifNode*>(n.token.data()) : nullptr;
+}
+inline const MifNode& MifReal(const MifNode& n) {
+    const MifNode* read = MifStandsFor(n);
+    return read ? *read : n;
+}
+// Replaces every statement in the tree that stands for another by a copy of it.
 void MifResolve(MifNode& n);
 
 // ---- Numbers

@@ -2,7 +2,7 @@
 // each statement. A tree holds millions of them, most with one or two
 // elements, so the array is small: a pointer and one 32-bit word for its
 // size and two flags, 12 bytes packed without padding, so that a statement of
-// the tree, which holds two, takes 52 bytes rather than 64. Its memory
+// the tree, which holds two, takes 44 bytes rather than 64. Its memory
 // comes from the tree's chunks while a file is read (mif_arena.h).
 // It offers the part of std::vector's interface that the tree's users need;
 // iterators are pointers. The reader makes each array at its exact size

@@ -234,7 +234,7 @@ std::vector<Item> ItemsOf(const MifNode& n) {
         for (; a < n.args.size() && (n.args[a].position <= c || c == n.children.size()); ++a)
             items.push_back(Item{&n.args[a], nullptr, false});
         if (c < n.children.size())
-            items.push_back(Item{nullptr, &MifReal(n.children[c]), n.children[c].same != nullptr});
+            items.push_back(Item{nullptr, &MifReal(n.children[c]), MifStandsFor(n.children[c]) != nullptr});
     }
     return items;
 }
@@ -392,7 +392,7 @@ bool WriteNew(Writer& w, const MifNode& n, size_t depth, bool lines) {
             *w.out += ' ';
         }
         const MifNode& child = MifReal(n.children[c]);
-        if (!WriteAny(w, child, depth + 1, lines, n.children[c].same != nullptr)) return false;
+        if (!WriteAny(w, child, depth + 1, lines, MifStandsFor(n.children[c]) != nullptr)) return false;
         if (lines && !NodeSpanned(w, child) && !child.children.empty() && w.GetStyle().endComments)
             *w.out += " # end of " + child.token.str();
         // Data written after nested statements keeps its place among them.
@@ -445,7 +445,7 @@ bool AsRead(const Writer& w, const MifNode& n, bool same) {
         }
         if (c < n.children.size()) {
             const MifNode& child = MifReal(n.children[c]);
-            if (!AsRead(w, child, n.children[c].same != nullptr) || !next(child.begin, child.end)) return false;
+            if (!AsRead(w, child, MifStandsFor(n.children[c]) != nullptr) || !next(child.begin, child.end)) return false;
         }
     }
     return PureLength(s + cursor, close - cursor) == close - cursor;
@@ -476,7 +476,7 @@ bool WriteAll(Writer& w) {
     }
     std::vector<Item> items;
     items.reserve(file.statements.size());
-    for (const MifNode& n : file.statements) items.push_back(Item{nullptr, &MifReal(n), n.same != nullptr});
+    for (const MifNode& n : file.statements) items.push_back(Item{nullptr, &MifReal(n), MifStandsFor(n) != nullptr});
     uint32_t from = w.src->compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; // a byte order mark stays
     w.out->append(*w.src, 0, from);
     // Bytes after the last statement that are no statement stay as they stand.

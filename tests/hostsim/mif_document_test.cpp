@@ -175,11 +175,11 @@ TEST(MifDocument, ASaveWritesUnchangedStatementsAsTheyWereRead) {
     for (const MifNode& n : patched.statements)
         if (MifReal(n).token == "Page") {
             ++pages;
-            standing += n.same != nullptr;
+            standing += MifStandsFor(n) != nullptr;
         }
     EXPECT_GT(pages, 2u);
     EXPECT_EQ(standing, pages - 1); // all but the page whose master changed
-    for (const MifNode& n : whole.statements) EXPECT_EQ(n.same, nullptr);
+    for (const MifNode& n : whole.statements) EXPECT_EQ(MifStandsFor(n), nullptr);
     ASSERT_TRUE(MifWriteText(patched, &patchedText, &error)) << error;
     ASSERT_TRUE(MifWriteText(whole, &wholeText, &error)) << error;
     EXPECT_EQ(patchedText, wholeText);
