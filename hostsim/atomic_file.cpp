@@ -13,21 +13,7 @@ bool AtomicWriteWith(const std::string& localPath, FileMaker make, void* context
     return false;
 }
 
-namespace {
-
-struct Bytes {
-    const void* data;
-    size_t size;
-};
-
-bool PutBytes(void* context, FileSink& sink, std::string*) {
-    const Bytes& bytes = *static_cast<const Bytes*>(context);
-    return FileSinkPut(sink, bytes.data, bytes.size);
-}
-
-} // namespace
-
 bool AtomicWriteFile(const std::string& localPath, const void* data, size_t size, std::string* error) {
-    Bytes bytes{data, size};
-    return AtomicWriteWith(localPath, PutBytes, &bytes, error);
+    FileSinkBytes bytes{data, size};
+    return AtomicWriteWith(localPath, FileSinkPutBytes, &bytes, error);
 }

@@ -101,3 +101,8 @@ void FileSinkDrop(FileSink& sink) {
     if (sink.temp != FileNoHandle) FileOsDropTemp(sink.temp, sink.tempPath);
     sink.temp = FileNoHandle;
 }
+
+bool FileSinkPutBytes(void* context, FileSink& sink, std::string*) {
+    const FileSinkBytes& bytes = *static_cast<const FileSinkBytes*>(context);
+    return FileSinkPut(sink, bytes.data, bytes.size);
+}

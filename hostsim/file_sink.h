@@ -45,6 +45,13 @@ struct FileSink {
 // (`stop`): the maker should give up.
 bool FileSinkPut(FileSink& sink, const void* data, size_t size);
 
+// A maker of bytes already held whole: `context` is a FileSinkBytes.
+struct FileSinkBytes {
+    const void* data;
+    size_t size;
+};
+bool FileSinkPutBytes(void* context, FileSink& sink, std::string* why);
+
 // After the last bytes: true when they differ from the old file, and are
 // then all in the temporary file (unless the sink stopped); false when the
 // old file holds exactly these bytes. Closes the old file either way.

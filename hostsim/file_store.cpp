@@ -423,16 +423,6 @@ int Stream(Save& s, FileSink& sink, FileMaker make, void* context) {
     return Replace(s.store, s.record, s.target, s.old, sink, s.why);
 }
 
-struct Bytes {
-    const void* data;
-    size_t size;
-};
-
-bool PutBytes(void* context, FileSink& sink, std::string*) {
-    const Bytes& bytes = *static_cast<const Bytes*>(context);
-    return FileSinkPut(sink, bytes.data, bytes.size);
-}
-
 } // namespace
 
 FileStore::~FileStore() { FileStoreRelease(*this); }
@@ -499,8 +489,8 @@ int FileStoreWriteWith(FileStore& store, const std::string& path, FileMaker make
 }
 
 int FileStoreWrite(FileStore& store, const std::string& path, const void* data, size_t size, std::string* why) {
-    Bytes bytes{data, size};
-    return FileStoreWriteWith(store, path, PutBytes, &bytes, why);
+    FileSinkBytes bytes{data, size};
+    return FileStoreWriteWith(store, path, FileSinkPutBytes, &bytes, why);
 }
 
 void FileStoreRelease(FileStore& store) {
