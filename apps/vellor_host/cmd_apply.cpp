@@ -10,10 +10,10 @@
 
 namespace {
 
-// A dry run keeps what it would have saved of a document only while the
-// document is to be opened again: each is opened here once for each time it
-// is named. The mapping documents, which the plug-in opens whenever it
-// needs one, stay uncounted.
+// What a document was read as, or what a dry run would have saved of it, is
+// kept only while the document is to be opened again: each is opened here
+// once for each time it is named. The mapping documents, which the plug-in
+// opens whenever it needs one, stay uncounted.
 void CountOpens(HostRun& run, const std::vector<std::string>& names) {
     std::string hostMapping = HostWindowsName((std::filesystem::path(run.hostDir) / "MasterPage.fm").string());
     std::string mapping = run.mappingFile.empty() ? hostMapping : HostWindowsName(run.mappingFile);
@@ -25,7 +25,7 @@ void CountOpens(HostRun& run, const std::vector<std::string>& names) {
 
 void ApplyDocumentsPass(HostRun& run, const std::vector<std::string>& names, std::vector<DocChanges>* record) {
     std::vector<DocChanges>& docs = *record;
-    if (run.o.dryRun) CountOpens(run, names);
+    CountOpens(run, names);
     AskForExplanations(run);
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string& name = names[i];

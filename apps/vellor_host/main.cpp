@@ -30,8 +30,10 @@ int main(int argc, char** argv) {
     // page the system hands out afresh costs a page fault at its first touch
     // (and, on a virtual machine that reports free pages to its host, a fault
     // in the host as well), which was a fifth of a book's time. Blocks above
-    // 32 MB (a huge file's bytes) still come and go as mappings of their own.
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    // 4 MB, which only a huge document makes (its file's bytes, the arrays of
+    // its longest flow), come and go as mappings of their own: once freed
+    // they no longer count in what the run holds.
+    mallopt(M_MMAP_THRESHOLD, 4 << 20);
     mallopt(M_TRIM_THRESHOLD, 128 << 20);
 #endif
 #ifdef _WIN32

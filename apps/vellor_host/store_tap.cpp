@@ -39,7 +39,14 @@ int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
     if (left != tap.opensLeft.end() && left->second > 0) --left->second;
     auto hit = tap.cache.find(name);
     if (hit != tap.cache.end()) {
-        *out = hit->second;
+        // Its last open takes the state held instead of a copy of it: a
+        // long document is then never in memory twice.
+        if (StillToOpen(tap, name) || hit->second.isBook) {
+            *out = hit->second;
+        } else {
+            *out = std::move(hit->second);
+            tap.cache.erase(hit);
+        }
         AsLoaded(out, name);
         return SimOk;
     }
@@ -53,7 +60,7 @@ int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
         tap.before[name] = SnapshotDoc(loaded, DocTitle(name));
         if (tap.onFirstRead) tap.onFirstRead(tap.firstReadContext, name, loaded);
     }
-    if (tap.streamed.count(name)) {
+    if (tap.streamed.count(name) || (!loaded.isBook && !StillToOpen(tap, name))) {
         *out = std::move(loaded);
         return SimOk;
     }
@@ -122,8 +129,9 @@ int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {
             return status;
         }
     }
-    // A streamed file saved for real is read from its file when opened again.
-    if (tap.dryRun ? StillToOpen(tap, name) : !tap.streamed.count(name)) {
+    // A streamed file saved for real is read from its file when opened
+    // again; what is not to be opened again is not kept.
+    if (StillToOpen(tap, name) && (tap.dryRun || !tap.streamed.count(name))) {
         SimDoc& kept = tap.cache[name];
         kept = doc;
         AsLoaded(&kept, name);

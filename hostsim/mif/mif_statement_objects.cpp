@@ -19,6 +19,9 @@ void MifStatementObjects::Set(const MifNode* node, ObjId id) {
 void MifStatementObjects::Seal() {
     if (!sorted) std::sort(entries.begin(), entries.end(), Before);
     sorted = true;
+    // The anchors of a long flow's paragraphs come after room was made for
+    // its paragraphs, and may have doubled it: what is left unused goes.
+    if (entries.capacity() - entries.size() > entries.size() / 8) entries.shrink_to_fit();
 }
 
 ObjId MifStatementObjects::ObjectOf(const MifNode* node) const {
