@@ -114,6 +114,24 @@ TEST_F(StoreTapTest, ADryRunKeepsWhatItWouldHaveSavedOnlyWhileItIsToBeOpenedAgai
     EXPECT_EQ(tap.cache.count(kChapter), 1u);
 }
 
+TEST_F(StoreTapTest, ADocumentIsHeldOnlyWhileItIsToBeOpenedAgain) {
+    SimDoc doc;
+    ASSERT_EQ(StoreTapRead(tap, kChapter, &doc, nullptr), SimOk); // read ahead: held
+    tap.opensLeft[kChapter] = 2;                                 // then named twice
+    ASSERT_EQ(StoreTapRead(tap, kChapter, &doc, nullptr), SimOk);
+    EXPECT_EQ(tap.cache.count(kChapter), 1u);
+    doc.objects[doc.bodyPages.at(0)].background = HostBackgroundNone;
+    ASSERT_EQ(StoreTapSave(tap, kChapter, doc), SimOk);
+    // Its last open takes what is held, the state saved, and nothing stays.
+    SimDoc again;
+    ASSERT_EQ(StoreTapRead(tap, kChapter, &again, nullptr), SimOk);
+    EXPECT_EQ(SimLocal(again, again.bodyPages.at(0))->background, HostBackgroundNone);
+    EXPECT_TRUE(tap.cache.empty());
+    ASSERT_EQ(StoreTapSave(tap, kChapter, again), SimOk);
+    EXPECT_TRUE(tap.cache.empty());
+    EXPECT_EQ(files.loads, 1);
+}
+
 TEST_F(StoreTapTest, ABookDocumentIsCheckedWithoutBeingLoaded) {
     tap.streamed.insert(kChapter);
     tap.innerCheck = CountedCheck;
