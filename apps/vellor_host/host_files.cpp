@@ -69,6 +69,7 @@ HostFileStore HostFilesOpen() {
     files.check = MifFileStoreCheck;
     files.checkpoint = Checkpoint;
     files.takeWarnings = MifFileStoreTakeWarnings;
+    files.readAhead = MifFileStoreReadAhead;
     return files;
 }
 

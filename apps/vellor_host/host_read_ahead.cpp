@@ -147,6 +147,7 @@ int ReadEverything(HostRun& run, std::vector<std::string>* names) {
             else ok = 0;
         }
     if (ok && book) ok &= ReadBookDocumentsAhead(run, names->front(), &run.bookDocuments, true);
+    if (ok && book) run.tap.openOrder = run.bookDocuments;
     return ok;
 }
 

@@ -125,6 +125,7 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.tap.innerCheck = files.check;
     run.tap.checkpoint = files.checkpoint;
     run.tap.innerWarnings = files.takeWarnings;
+    run.tap.innerReadAhead = files.readAhead;
     run.tap.dryRun = o.dryRun;
     run.tap.onActivity = OnActivity;
     run.tap.activityContext = &run;

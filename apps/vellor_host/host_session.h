@@ -22,6 +22,8 @@ struct HostFileStore {
     void (*checkpoint)(void* context) = nullptr;
     // What reading found odd in the files and kept as it stood, since last taken (may be null).
     std::vector<std::string> (*takeWarnings)(void* context) = nullptr;
+    // Has a file read, and parsed on another thread, for a load to come (may be null).
+    void (*readAhead)(void* context, const std::string& name) = nullptr;
 };
 
 // Runs the command of `options` and prints what the user sees. Returns the

@@ -1,6 +1,8 @@
 // The store over the store: caching, snapshots, dry runs and save failures.
 #include "apps/vellor_host/store_tap.h"
 
+#include <algorithm>
+
 namespace {
 
 // A copy as a fresh load gives it: not open, unchanged, under its name.
@@ -33,6 +35,18 @@ void TakeWarnings(StoreTap& tap, const std::string& name) {
         if (tap.warned.insert(name + '\n' + warning).second) tap.readWarnings.push_back(std::move(warning));
 }
 
+// A streamed file `name` about to be read from its file: the one to be
+// opened after it is read and parsed while the host works on this one.
+void ReadNextAhead(StoreTap& tap, const std::string& name) {
+    if (!tap.innerReadAhead || !tap.streamed.count(name) || tap.openAt >= tap.openOrder.size()) return;
+    auto at = std::find(tap.openOrder.begin() + long(tap.openAt), tap.openOrder.end(), name);
+    if (at == tap.openOrder.end() || ++at == tap.openOrder.end()) return;
+    tap.openAt = size_t(at - tap.openOrder.begin());
+    const std::string& next = *at;
+    if (!tap.streamed.count(next) || tap.cache.count(next)) return;
+    tap.innerReadAhead(tap.inner.context, StoreTapFileOf(tap, next));
+}
+
 int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
     if (tap.checkpoint) tap.checkpoint(tap.inner.context);
     auto left = tap.opensLeft.find(name);
@@ -51,6 +65,7 @@ int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
         return SimOk;
     }
     if (!tap.inner.load) return SimStatusNotFound;
+    ReadNextAhead(tap, name);
     SimDoc loaded;
     int status = tap.inner.load(tap.inner.context, StoreTapFileOf(tap, name), &loaded);
     TakeWarnings(tap, name);

@@ -31,6 +31,13 @@ struct StoreTap {
     std::vector<std::string> (*innerWarnings)(void* context) = nullptr;
     std::vector<std::string> readWarnings; // each once per file, in the order first given
     std::set<std::string> warned;          // file name and warning of each given
+    // Has a file read, and parsed on another thread, for a load of it to
+    // come (may be null).
+    void (*innerReadAhead)(void* context, const std::string& name) = nullptr;
+    // The order in which streamed files are to be opened (a book's
+    // documents): as one is read from its file, the next is read ahead.
+    std::vector<std::string> openOrder;
+    size_t openAt = 0; // where in `openOrder` the next open is looked for
 
     // The file a name stands for (Windows form), where it is not the name
     // itself: a book's document named as FrameMaker stored it ("O:\Bills

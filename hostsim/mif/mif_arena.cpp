@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <new>
 #include <utility>
 
@@ -26,37 +27,43 @@ struct alignas(std::max_align_t) Chunk {
 
 // Chunks freed are kept for the next read, up to this many (4 MiB, about
 // a large chapter's tree): memory handed back to the system would cost a
-// page fault per page when the next chapter is read.
+// page fault per page when the next chapter is read. They are kept for
+// every thread: a book's chapters may be read on one and freed on another.
 constexpr size_t SparesKept = 64;
 
 void* NewChunkMemory() { return ::operator new(ChunkBytes, std::align_val_t(ChunkBytes)); }
 void DeleteChunkMemory(void* p) noexcept { ::operator delete(p, std::align_val_t(ChunkBytes)); }
+
+struct Spares {
+    std::mutex lock;
+    Chunk* first = nullptr;
+    size_t count = 0;
+};
+// Never destroyed: trees may still be freed as the program ends. What it
+// keeps stays reachable, so it is no leak.
+Spares& spares = *new Spares;
 
 struct ThreadArena {
     int scopes = 0;
     Chunk* current = nullptr;
     char* next = nullptr;
     char* limit = nullptr;
-    Chunk* spares = nullptr;
-    size_t spareCount = 0;
-    bool ended = false; // the thread is ending: nothing more is kept
-    ~ThreadArena() {
-        ended = true;
-        while (spares) DeleteChunkMemory(std::exchange(spares, spares->spare));
-    }
 };
 thread_local ThreadArena arena;
 
 // A chunk nothing is in any more: kept for the next read, or freed.
 void Release(Chunk* chunk) {
-    if (arena.ended || arena.spareCount >= SparesKept) {
-        chunk->~Chunk();
-        DeleteChunkMemory(chunk);
-        return;
+    {
+        std::lock_guard<std::mutex> held(spares.lock);
+        if (spares.count < SparesKept) {
+            chunk->spare = spares.first;
+            spares.first = chunk;
+            ++spares.count;
+            return;
+        }
     }
-    chunk->spare = arena.spares;
-    arena.spares = chunk;
-    ++arena.spareCount;
+    chunk->~Chunk();
+    DeleteChunkMemory(chunk);
 }
 
 // The read no longer fills the chunk: it goes when its last array does.
@@ -67,9 +74,14 @@ void Close(Chunk* chunk) {
 
 // A chunk's memory: a kept one, else from the heap (throws std::bad_alloc).
 void* NewChunk() {
-    if (!arena.spares) return NewChunkMemory();
-    --arena.spareCount;
-    return std::exchange(arena.spares, arena.spares->spare);
+    {
+        std::lock_guard<std::mutex> held(spares.lock);
+        if (spares.first) {
+            --spares.count;
+            return std::exchange(spares.first, spares.first->spare);
+        }
+    }
+    return NewChunkMemory();
 }
 
 void* FromChunk(size_t need) {

@@ -9,9 +9,12 @@
 // so the chunk of any address in it is found by masking, and the array
 // itself remembers whether its memory came from a chunk (MifVec).
 //
-// The chunks and their counts belong to the thread that read them and are
-// not locked: a tree read on one thread may be freed on another only when
-// the first no longer reads or frees trees (it has ended, or waits).
+// The chunk a read fills belongs to the thread that reads. The count of a
+// chunk is not locked: the arrays of one tree are freed by one thread at a
+// time, and a tree read on one thread is used or freed on another only once
+// its read has ended (a book's next document is read on a thread of its
+// own, mif_parse_ahead.h). Chunks freed are kept for the reads of every
+// thread.
 #pragma once
 
 #include <cstddef>

@@ -3,6 +3,7 @@
 #include "hostsim/mif/mif_store.h"
 
 #include "hostsim/mif/mif_document.h"
+#include "hostsim/mif/mif_parse_ahead.h"
 #include "hostsim/mif/mif_reader.h"
 #include "hostsim/mif/mif_source.h"
 #include "hostsim/mif/mif_writer.h"
@@ -70,17 +71,46 @@ int ReadBytes(MifFileStore* files, const std::string& name, std::string* local, 
     return status == FileOk ? SimOk : status == FileNotFound ? SimStatusNotFound : SimStatusBadArgument;
 }
 
+// Reads the file to be read ahead, and hands it to the thread that parses
+// it.
+void ReadNextAhead(MifFileStore* files) {
+    if (files->readNext.empty()) return;
+    std::string name = std::exchange(files->readNext, std::string());
+    MifParsed read;
+    std::string bytes;
+    read.status = ReadBytes(files, name, &read.local, &bytes);
+    if (read.status != SimOk) read.error = files->lastError;
+    MifParseAheadGive(*files->ahead, name, std::move(read), std::move(bytes));
+}
+
 int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
+    MifParsed ahead;
+    bool wasAhead = files->ahead && MifParseAheadTake(*files->ahead, name, &ahead);
     std::string local, bytes, error;
-    int status = ReadBytes(files, name, &local, &bytes);
-    if (status != SimOk) return status;
     MifFile file;
-    bool parsed = MifParseBytes(std::move(bytes), LastName(local), &file, &error);
+    bool parsed = false;
+    if (wasAhead) {
+        if (ahead.status != SimOk) {
+            files->lastError = ahead.error;
+            return ahead.status;
+        }
+        ReadNextAhead(files);
+        local = std::move(ahead.local);
+        parsed = ahead.parsed;
+        file = std::move(ahead.file);
+        error = std::move(ahead.error);
+    } else {
+        int status = ReadBytes(files, name, &local, &bytes);
+        if (status != SimOk) return status;
+        ReadNextAhead(files);
+        parsed = MifParseBytes(std::move(bytes), LastName(local), &file, &error);
+    }
     if (parsed) files->warnings.insert(files->warnings.end(), file.warnings.begin(), file.warnings.end());
     if (!parsed || !MifToDoc(std::move(file), name, out, &error)) {
         files->lastError = error;
         return SimStatusBadArgument; // there, but not a document the host can read
     }
+    if (files->ahead) MifParseAheadFreesTree(files->ahead, out);
     ++files->loads;
     return SimOk;
 }
@@ -159,6 +189,12 @@ int MifFileStoreCheck(void* context, const std::string& name, bool* isBook) {
         files->lastError = OutOfMemory(name);
         return SimStatusBadArgument;
     }
+}
+
+void MifFileStoreReadAhead(void* context, const std::string& name) {
+    auto* files = static_cast<MifFileStore*>(context);
+    if (!files->ahead) files->ahead = MifParseAheadStart();
+    files->readNext = name;
 }
 
 std::vector<std::string> MifFileStoreTakeWarnings(void* context) {

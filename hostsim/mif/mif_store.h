@@ -8,8 +8,11 @@
 #include "hostsim/file_store.h"
 #include "hostsim/sim_store.h"
 
+#include <memory>
 #include <string>
 #include <vector>
+
+struct MifParseAhead;
 
 struct MifFileStore {
     std::string lastError; // the message of the last load or save that failed, naming the file
@@ -20,6 +23,11 @@ struct MifFileStore {
     int saves = 0;     // files written
     int unchanged = 0; // saves that found the file holding their bytes already: not written
     FileStore files;
+    // A book's next document, read ahead (MifFileStoreReadAhead): its name,
+    // to be read once the load under way has its own file, and the thread
+    // that parses it.
+    std::string readNext;
+    std::shared_ptr<MifParseAhead> ahead;
 };
 
 // A store over `files` (which must outlive it).
@@ -30,6 +38,13 @@ SimStore MifFileStoreMake(MifFileStore* files);
 // then let go. SimOk with `*isBook`, else the status and words that a load
 // would give (`lastError`).
 int MifFileStoreCheck(void* files, const std::string& name, bool* isBook);
+
+// Has the file `name` (Windows form) read at the next load of another
+// file, once that has its own bytes, and parsed on another thread while the
+// host works on that one: a book's next document. A load of `name` then
+// takes what the parse gave; a load of any other file lets it go. The
+// trees of the documents loaded from then on are freed on that thread.
+void MifFileStoreReadAhead(void* files, const std::string& name);
 
 // The store's warnings since they were last taken; it keeps none.
 std::vector<std::string> MifFileStoreTakeWarnings(void* files);

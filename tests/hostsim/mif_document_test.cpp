@@ -354,6 +354,40 @@ TEST(MifDocument, TheFileStoreOpensAndSavesMifFiles) {
     EXPECT_NE(files.lastError.find("out.mif"), std::string::npos);
 }
 
+// A book's next document, read ahead and parsed on another thread while the
+// host works on the one before, loads as it would have at its turn; a file
+// read ahead that is not the one loaded next is let go.
+TEST(MifDocument, TheFileStoreReadsABooksNextDocumentAhead) {
+    TestTempFolder folder("mif_ahead");
+    const std::string& dir = folder.path;
+    for (const char* name : {"a.mif", "b.mif", "c.mif"})
+        std::filesystem::copy_file(SourceData("chapter_utf8.mif"), dir + "/" + name);
+    std::ofstream(dir + "/bad.mif", std::ios::binary) << "<MIFFile 8.00>\n<Para\n <String `open\n>>\n";
+    char windowsName[1024];
+    ASSERT_GE(PlatformLocalNameToWindows(dir.c_str(), windowsName, sizeof windowsName), 0);
+    const std::string win = std::string(windowsName) + "\\";
+
+    MifFileStore files;
+    SimStore store = MifFileStoreMake(&files);
+    SimDoc first, next;
+    MifFileStoreReadAhead(&files, win + "b.mif");
+    ASSERT_EQ(store.load(store.context, win + "a.mif", &first), SimOk) << files.lastError;
+    MifFileStoreReadAhead(&files, win + "bad.mif");
+    ASSERT_EQ(store.load(store.context, win + "b.mif", &next), SimOk) << files.lastError;
+    EXPECT_EQ(next.name, win + "b.mif");
+    EXPECT_EQ(SimFlowTexts(next), SimFlowTexts(first));
+    EXPECT_EQ(Masters(next), Masters(first));
+    first = SimDoc{}; // its tree is freed on the store's thread
+    EXPECT_EQ(store.load(store.context, win + "bad.mif", &next), SimStatusBadArgument);
+    EXPECT_EQ(files.lastError, "bad.mif:3: unterminated string");
+    // Read ahead for a load that does not come: the next load reads its own file.
+    MifFileStoreReadAhead(&files, win + "c.mif");
+    ASSERT_EQ(store.load(store.context, win + "a.mif", &first), SimOk);
+    ASSERT_EQ(store.load(store.context, win + "b.mif", &next), SimOk);
+    EXPECT_EQ(SimFlowTexts(next), SimFlowTexts(first));
+    EXPECT_EQ(files.loads, 4);
+}
+
 TEST(MifDocument, InconsistentStatementsGiveAUsableDocument) {
     const std::string text = "<MIFFile 8.00>\n"
                              "<Page <PageType BodyPage> <PageBackground `Nowhere'> <TextRect <ID 99999999999>>>\n"

@@ -1,0 +1,159 @@
+// The thread that parses the next document's file and frees closed ones'
+// trees (see mif_parse_ahead.h).
+#include "hostsim/mif/mif_parse_ahead.h"
+
+#include "hostsim/mif/mif_reader.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <thread>
+#include <utility>
+#include <vector>
+
+struct MifParseAhead {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool stop = false;
+    // The file in hand: `name` is "" when there is none; `parsing` while
+    // the thread parses it.
+    std::string name;
+    std::atomic<bool> parsing{false};
+    std::string bytes;
+    MifParsed result;
+    std::vector<std::shared_ptr<const void>> toFree;
+    std::atomic<bool> work{false}; // a parse or trees to free
+    std::thread thread;
+
+    ~MifParseAhead();
+};
+
+namespace {
+
+inline void Relax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+std::string LastName(const std::string& local) {
+    size_t slash = local.find_last_of("/\\");
+    return slash == std::string::npos ? local : local.substr(slash + 1);
+}
+
+// Waits a while for `ready` before sleeping: a thread woken from sleep, on
+// a virtual machine above all, may take longer to run again than a chapter
+// takes to parse.
+template <class Ready> void Spin(std::chrono::microseconds most, Ready ready) {
+    auto until = std::chrono::steady_clock::now() + most;
+    while (!ready() && std::chrono::steady_clock::now() < until)
+        for (int i = 0; i < 64; ++i) Relax();
+}
+
+void Run(MifParseAhead* a) {
+    std::unique_lock<std::mutex> held(a->lock);
+    for (;;) {
+        if (!a->work) {
+            held.unlock();
+            Spin(std::chrono::microseconds(300), [a] { return a->work.load(); });
+            held.lock();
+        }
+        a->changed.wait(held, [a] { return a->work || a->stop; });
+        std::vector<std::shared_ptr<const void>> trees = std::move(a->toFree);
+        a->toFree.clear();
+        bool parse = a->parsing;
+        std::string bytes = std::move(a->bytes);
+        std::string name = LastName(a->result.local);
+        a->work = false;
+        if (!parse && trees.empty() && a->stop) return;
+        held.unlock();
+        trees.clear(); // the trees of documents closed go here
+        MifFile file;
+        std::string error;
+        bool parsed = false;
+        if (parse) {
+            try {
+                parsed = MifParseBytes(std::move(bytes), name, &file, &error);
+            } catch (const std::bad_alloc&) {
+                file = MifFile{};
+                error = name + ": out of memory";
+            }
+        }
+        held.lock();
+        if (parse) {
+            a->result.parsed = parsed;
+            a->result.file = std::move(file);
+            a->result.error = std::move(error);
+            a->parsing = false;
+            a->changed.notify_all();
+        }
+    }
+}
+
+// Lets go of the file in hand, its parse done. Called with `held`.
+MifParsed Drop(MifParseAhead& a, std::unique_lock<std::mutex>& held) {
+    if (a.parsing) {
+        held.unlock();
+        Spin(std::chrono::microseconds(5000), [&a] { return !a.parsing.load(); });
+        held.lock();
+    }
+    a.changed.wait(held, [&a] { return !a.parsing; });
+    a.name.clear();
+    return std::exchange(a.result, MifParsed{});
+}
+
+} // namespace
+
+MifParseAhead::~MifParseAhead() {
+    {
+        std::lock_guard<std::mutex> held(lock);
+        stop = true;
+        work = true;
+        changed.notify_all();
+    }
+    if (thread.joinable()) thread.join();
+}
+
+std::shared_ptr<MifParseAhead> MifParseAheadStart() {
+    auto ahead = std::make_shared<MifParseAhead>();
+    ahead->thread = std::thread(Run, ahead.get());
+    return ahead;
+}
+
+void MifParseAheadGive(MifParseAhead& ahead, const std::string& name, MifParsed read, std::string bytes) {
+    MifParsed gone;
+    std::unique_lock<std::mutex> held(ahead.lock);
+    gone = Drop(ahead, held); // freed here, outside the thread
+    ahead.name = name;
+    ahead.result = std::move(read);
+    if (ahead.result.status != SimOk) return;
+    ahead.bytes = std::move(bytes);
+    ahead.parsing = true;
+    ahead.work = true;
+    ahead.changed.notify_all();
+    held.unlock();
+}
+
+bool MifParseAheadTake(MifParseAhead& ahead, const std::string& name, MifParsed* out) {
+    std::unique_lock<std::mutex> held(ahead.lock);
+    if (ahead.name.empty()) return false;
+    bool mine = ahead.name == name;
+    MifParsed taken = Drop(ahead, held);
+    held.unlock();
+    if (mine) *out = std::move(taken);
+    return mine;
+}
+
+void MifParseAheadFreesTree(const std::shared_ptr<MifParseAhead>& ahead, SimDoc* doc) {
+    std::shared_ptr<const void> tree = std::move(doc->storeData);
+    if (!tree) return;
+    const void* source = tree.get();
+    doc->storeData = std::shared_ptr<const void>(source, [ahead, tree](const void*) mutable {
+        std::lock_guard<std::mutex> held(ahead->lock);
+        ahead->toFree.push_back(std::move(tree));
+        ahead->work = true;
+        ahead->changed.notify_all();
+    });
+}

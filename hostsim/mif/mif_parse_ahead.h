@@ -1,0 +1,41 @@
+// A book's documents are read one after the other: while the host works on
+// one, a thread of its own parses the file of the next, whose bytes the
+// store has read, and frees the trees of documents closed. A tree is read
+// on that thread and used on the host's, or used on the host's and freed
+// on that one, never both at once (mif_arena.h).
+#pragma once
+
+#include "hostsim/mif/mif_tree.h"
+#include "hostsim/sim_model.h"
+
+#include <memory>
+#include <string>
+
+struct MifParseAhead;
+
+// The thread, started; it ends when the last holder lets it go, once it
+// has parsed and freed what it was given.
+std::shared_ptr<MifParseAhead> MifParseAheadStart();
+
+// What a file read ahead gave: the bytes' status (SimOk) and the parse's
+// verdict, tree and message.
+struct MifParsed {
+    std::string local; // the file's local name
+    int status = SimOk; // of reading its bytes; `error` says why when not SimOk
+    bool parsed = false;
+    MifFile file;
+    std::string error;
+};
+
+// Parses `bytes`, the file `name` (Windows form) as read, on the thread.
+// A file whose bytes could not be read is handed over as `read` says.
+// Whatever was in hand before is let go.
+void MifParseAheadGive(MifParseAhead& ahead, const std::string& name, MifParsed read, std::string bytes);
+
+// Takes the file in hand, once its parse is done, when it is `name`'s:
+// false when there is none or it is another's (which is then let go).
+bool MifParseAheadTake(MifParseAhead& ahead, const std::string& name, MifParsed* out);
+
+// Makes the tree `doc` was read from be freed on the thread once `doc` and
+// every copy of it are gone.
+void MifParseAheadFreesTree(const std::shared_ptr<MifParseAhead>& ahead, SimDoc* doc);
