@@ -9,23 +9,21 @@
 #include "apps/vellor_host/host_mapping.h"
 #include "apps/vellor_host/host_session.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
+#include <system_error>
+#include <thread>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Reads or checks the file behind the Windows-form `name` through the store;
-// `shown` is what messages call it.
-int ReadAheadName(HostRun& run, const std::string& name, const std::string& shown, Want want, SimDoc* out,
-                  const std::string& where) {
-    SimDoc doc;
-    std::string why;
-    // A file that is only checked (a book's document) is not held.
-    bool isBook = false;
-    int status = out ? StoreTapRead(run.tap, name, &doc, &why) : StoreTapCheck(run.tap, name, &isBook, &why);
-    if (out) isBook = doc.isBook;
+// Says what is wrong with the file behind the Windows-form `name`, read or
+// checked with `status`, `isBook` and the store's words `why`; `shown` is what
+// messages call it. 1 when nothing is.
+int Judge(HostRun& run, const std::string& name, const std::string& shown, Want want, int status, bool isBook,
+          std::string why, const std::string& where) {
     Catch(run); // what reading found odd and kept, said once per file
     if (status != SimOk) {
         std::string binary = DocTitle(name) + " is a binary FrameMaker ";
@@ -47,6 +45,20 @@ int ReadAheadName(HostRun& run, const std::string& name, const std::string& show
         ReportError(run.r, shown + " is a document, not a book: use apply or list");
         return 0;
     }
+    return 1;
+}
+
+// Reads or checks the file behind the Windows-form `name` through the store;
+// `shown` is what messages call it.
+int ReadAheadName(HostRun& run, const std::string& name, const std::string& shown, Want want, SimDoc* out,
+                  const std::string& where) {
+    SimDoc doc;
+    std::string why;
+    // A file that is only checked (a book's document) is not held.
+    bool isBook = false;
+    int status = out ? StoreTapRead(run.tap, name, &doc, &why) : StoreTapCheck(run.tap, name, &isBook, &why);
+    if (out) isBook = doc.isBook;
+    if (!Judge(run, name, shown, want, status, isBook, why, where)) return 0;
     if (out) *out = std::move(doc);
     return 1;
 }
@@ -75,6 +87,38 @@ int ReadAhead(HostRun& run, const std::string& local, Want want, std::string* wi
 
 namespace {
 
+// Checks `count` (one or two) documents of a book as ReadAheadName checks
+// each, the two parses at once: the files are read one after the other
+// through the store on this thread, the first parsed on a worker while the
+// second is read and parsed here, and what each holds is said in order
+// once both are parsed. The worker ends before this returns.
+int CheckComponentsAhead(HostRun& run, const std::string* names, size_t count) {
+    StoreTapPendingCheck checks[2];
+    StoreTapCheckBegin(run.tap, names[0], &checks[0]);
+    {
+        std::jthread worker;
+        if (count == 2) {
+            try {
+                worker = std::jthread(StoreTapCheckParse, &checks[0]);
+            } catch (const std::system_error&) {
+                // No thread to be had: the first is parsed here too.
+            }
+            StoreTapCheckBegin(run.tap, names[1], &checks[1]);
+            StoreTapCheckParse(&checks[1]);
+        }
+        if (!worker.joinable()) StoreTapCheckParse(&checks[0]);
+    }
+    int ok = 1;
+    for (size_t i = 0; i < count; ++i) {
+        bool isBook = false;
+        std::string why;
+        int status = StoreTapCheckEnd(run.tap, &checks[i], &isBook, &why);
+        ok &= Judge(run, names[i], LocalName(StoreTapFileOf(run.tap, names[i])), WantComponent, status, isBook,
+                    why, "");
+    }
+    return ok;
+}
+
 // Finds the documents of the book `bookName` (read already) on this machine
 // (book_paths.h) into `names`, as the book names them, and checks that each
 // reads as a document. `streamed`: none is held, each is read again when the
@@ -89,11 +133,13 @@ bool ReadBookDocumentsAhead(HostRun& run, const std::string& bookName, std::vect
     if (streamed) run.tap.streamed.insert(names->begin(), names->end());
     for (const std::string& name : *names)
         if (streamed) ++run.tap.opensLeft[name];
-    int ok = 1;
+    std::vector<std::string> once;
     std::set<std::string> seen;
     for (const std::string& name : *names)
-        if (seen.insert(name).second)
-            ok &= ReadAheadName(run, name, LocalName(StoreTapFileOf(run.tap, name)), WantComponent, nullptr, "");
+        if (seen.insert(name).second) once.push_back(name);
+    int ok = 1;
+    for (size_t i = 0; i < once.size(); i += 2)
+        ok &= CheckComponentsAhead(run, &once[i], std::min<size_t>(2, once.size() - i));
     return ok;
 }
 
