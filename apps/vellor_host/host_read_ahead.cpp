@@ -6,14 +6,12 @@
 #include "apps/vellor_host/host_read_ahead.h"
 
 #include "apps/vellor_host/book_paths.h"
+#include "apps/vellor_host/checks_in_order.h"
 #include "apps/vellor_host/host_mapping.h"
 #include "apps/vellor_host/host_session.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <set>
-#include <system_error>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -87,36 +85,17 @@ int ReadAhead(HostRun& run, const std::string& local, Want want, std::string* wi
 
 namespace {
 
-// Checks `count` (one or two) documents of a book as ReadAheadName checks
-// each, the two parses at once: the files are read one after the other
-// through the store on this thread, the first parsed on a worker while the
-// second is read and parsed here, and what each holds is said in order
-// once both are parsed. The worker ends before this returns.
-int CheckComponentsAhead(HostRun& run, const std::string* names, size_t count) {
-    StoreTapPendingCheck checks[2];
-    StoreTapCheckBegin(run.tap, names[0], &checks[0]);
-    {
-        std::jthread worker;
-        if (count == 2) {
-            try {
-                worker = std::jthread(StoreTapCheckParse, &checks[0]);
-            } catch (const std::system_error&) {
-                // No thread to be had: the first is parsed here too.
-            }
-            StoreTapCheckBegin(run.tap, names[1], &checks[1]);
-            StoreTapCheckParse(&checks[1]);
-        }
-        if (!worker.joinable()) StoreTapCheckParse(&checks[0]);
-    }
-    int ok = 1;
-    for (size_t i = 0; i < count; ++i) {
-        bool isBook = false;
-        std::string why;
-        int status = StoreTapCheckEnd(run.tap, &checks[i], &isBook, &why);
-        ok &= Judge(run, names[i], LocalName(StoreTapFileOf(run.tap, names[i])), WantComponent, status, isBook,
-                    why, "");
-    }
-    return ok;
+// The documents of a book checked so far, told as ReadAheadName tells them.
+struct ComponentsChecked {
+    HostRun& run;
+    const std::vector<std::string>& names;
+};
+
+int TellComponent(void* context, size_t i, int status, bool isBook, const std::string& why) {
+    auto* checked = static_cast<ComponentsChecked*>(context);
+    const std::string& name = checked->names[i];
+    return Judge(checked->run, name, LocalName(StoreTapFileOf(checked->run.tap, name)), WantComponent, status,
+                 isBook, why, "");
 }
 
 // Finds the documents of the book `bookName` (read already) on this machine
@@ -137,10 +116,9 @@ bool ReadBookDocumentsAhead(HostRun& run, const std::string& bookName, std::vect
     std::set<std::string> seen;
     for (const std::string& name : *names)
         if (seen.insert(name).second) once.push_back(name);
-    int ok = 1;
-    for (size_t i = 0; i < once.size(); i += 2)
-        ok &= CheckComponentsAhead(run, &once[i], std::min<size_t>(2, once.size() - i));
-    return ok;
+    // Parsed two at a time, told in the book's order.
+    ComponentsChecked checked{run, once};
+    return StoreTapCheckInOrder(run.tap, once, TellComponent, &checked);
 }
 
 // The documents of the books `check` names, found and read as the book
