@@ -52,7 +52,7 @@ HRESULT GetTextRangeProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, i
 
 HRESULT GetStringProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, int32_t* status, char** value) {
     return GetValue(self, HostMethodGetStringProp, d, o, p, status, value, SimValString,
-                    [](const SimValue& v, char** out) { *out = SimTaskFrameRoman(v.view); });
+                    [](const SimValue& v, char** out) { *out = SimTaskFrameRoman(v.text); });
 }
 
 HRESULT SetIntProp(IUnknown* self, ObjId d, ObjId o, const PropIdent* p, int32_t value, int32_t* status) {

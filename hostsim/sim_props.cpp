@@ -109,16 +109,9 @@ void SetId(SimValue* v, ObjId id) {
     v->type = SimValId;
     v->integer = static_cast<int32_t>(id);
 }
-// A string the model keeps: answered as it stands, not copied.
-void SetText(SimValue* v, std::string_view text) {
+void SetText(SimValue* v, const std::string& text) {
     v->type = SimValString;
-    v->view = text;
-}
-// A string made for the answer: kept in the value.
-void SetMadeText(SimValue* v, std::string text) {
-    v->type = SimValString;
-    v->text = std::move(text);
-    v->view = v->text;
+    v->text = text;
 }
 
 ObjId NextIn(const std::vector<ObjId>& list, ObjId item) {
@@ -317,10 +310,10 @@ bool Named(SimObjKind kind) {
 int GetBodyPage(const Getter& g, int32_t n) {
     switch (n) {
     case PropPageBackground: SetInt(g.v, g.o.background); return SimOk;
-    case PropMasterPageName: SetMadeText(g.v, SimPageMasterName(g.d, g.local)); return SimOk;
+    case PropMasterPageName: SetText(g.v, SimPageMasterName(g.d, g.local)); return SimOk;
     case PropNextBodyPage: return Id(g, SimNextBodyPage(g.d, g.local));
     case PropPageFrame: return Id(g, g.o.frame);
-    case PropPageNumberText: SetMadeText(g.v, SimPageNumberText(g.d, g.local)); return SimOk;
+    case PropPageNumberText: SetText(g.v, SimPageNumberText(g.d, g.local)); return SimOk;
     case PropRightHandPage: SetInt(g.v, SimPageIsRight(g.d, g.local)); return SimOk;
     }
     return SimStatusBadProperty;

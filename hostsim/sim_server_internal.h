@@ -68,14 +68,11 @@ void* SimSlot(F* function) {
 enum SimValueType : uint8_t { SimValInt, SimValMetric, SimValId, SimValString, SimValTextLoc, SimValTextRange };
 
 // A property value as the methods exchange it: ids and locations in the
-// client's form, strings in UTF-8. A string to set is `text`; a string got
-// is `view`, of the model's own characters (valid until the model changes)
-// or of `text` where the answer had to be made.
+// client's form, strings in UTF-8.
 struct SimValue {
     SimValueType type = SimValInt;
     int32_t integer = 0;
     std::string text;
-    std::string_view view;
     TextLoc loc{};
     TextRange range{};
 };
