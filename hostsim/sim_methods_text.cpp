@@ -136,6 +136,24 @@ struct StringItem {
     std::string_view text;
 };
 
+// The string items of a range: a paragraph's few in place, more on the
+// heap, so that asking for one paragraph's text allocates nothing but the
+// answer.
+struct StringItems {
+    static constexpr size_t InPlace = 4;
+    StringItem first[InPlace];
+    std::vector<StringItem> more;
+    size_t count = 0;
+    void push_back(StringItem item) {
+        if (count < InPlace) first[count] = item;
+        else more.push_back(item);
+        ++count;
+    }
+    const StringItem& operator[](size_t i) const { return i < InPlace ? first[i] : more[i - InPlace]; }
+    size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+};
+
 // The byte offset of character `index` of a paragraph's text; `plain`: the
 // text has no byte that continues a character, so characters are bytes.
 size_t TextOffset(const std::string& text, int32_t index, bool plain) {
@@ -146,10 +164,15 @@ size_t TextOffset(const std::string& text, int32_t index, bool plain) {
 // The string items of one paragraph from position `from` to `to`: the
 // text is cut where anchors stand, as FrameMaker's items are, and each
 // item's offset is its position, anchors before it counted.
-void ParagraphItems(const SimDoc& d, ObjId para, int32_t from, int32_t to,
-                    std::vector<StringItem>& items) {
+void ParagraphItems(const SimDoc& d, ObjId para, int32_t from, int32_t to, StringItems& items) {
     const SimObject* p = SimLocal(d, para);
     std::vector<int32_t> anchors = SimAnchorPositions(d, para);
+    // The whole of a paragraph without anchors is its text as it stands:
+    // its characters need not be counted.
+    if (anchors.empty() && from <= 0 && to >= 0 && size_t(to) >= p->text.size()) {
+        if (!p->text.empty()) items.push_back(StringItem{0, p->text.view()});
+        return;
+    }
     int32_t chars = SimCharCount(p->text);
     bool plain = size_t(chars) == p->text.size();
     int32_t length = chars + (int32_t)anchors.size();
@@ -180,7 +203,7 @@ HRESULT GetText(IUnknown* self, ObjId document, const TextRange* range, int32_t 
     out->items = nullptr;
     const SimDoc* d = SimOpen(call.server, document);
     int32_t own = SimOk;
-    std::vector<StringItem> items;
+    StringItems items;
     ObjId first = d && range ? SimToLocal(*d, range->begin.objId) : 0;
     ObjId last = d && range ? SimToLocal(*d, range->end.objId) : 0;
     const SimObject* firstObj = d ? SimLocal(*d, first) : nullptr;

@@ -67,6 +67,8 @@ HostFileStore HostFilesOpen() {
     files.store = MifFileStoreMake(mif);
     files.lastError = LastError;
     files.check = MifFileStoreCheck;
+    files.checkRead = MifFileStoreCheckRead;
+    files.checkEnd = MifFileStoreCheckEnd;
     files.checkpoint = Checkpoint;
     files.takeWarnings = MifFileStoreTakeWarnings;
     files.readAhead = MifFileStoreReadAhead;

@@ -6,6 +6,7 @@
 #include "apps/vellor_host/host_read_ahead.h"
 
 #include "apps/vellor_host/book_paths.h"
+#include "apps/vellor_host/checks_in_order.h"
 #include "apps/vellor_host/host_mapping.h"
 #include "apps/vellor_host/host_session.h"
 
@@ -16,16 +17,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Reads or checks the file behind the Windows-form `name` through the store;
-// `shown` is what messages call it.
-int ReadAheadName(HostRun& run, const std::string& name, const std::string& shown, Want want, SimDoc* out,
-                  const std::string& where) {
-    SimDoc doc;
-    std::string why;
-    // A file that is only checked (a book's document) is not held.
-    bool isBook = false;
-    int status = out ? StoreTapRead(run.tap, name, &doc, &why) : StoreTapCheck(run.tap, name, &isBook, &why);
-    if (out) isBook = doc.isBook;
+// Says what is wrong with the file behind the Windows-form `name`, read or
+// checked with `status`, `isBook` and the store's words `why`; `shown` is what
+// messages call it. 1 when nothing is.
+int Judge(HostRun& run, const std::string& name, const std::string& shown, Want want, int status, bool isBook,
+          std::string why, const std::string& where) {
     Catch(run); // what reading found odd and kept, said once per file
     if (status != SimOk) {
         std::string binary = DocTitle(name) + " is a binary FrameMaker ";
@@ -47,6 +43,20 @@ int ReadAheadName(HostRun& run, const std::string& name, const std::string& show
         ReportError(run.r, shown + " is a document, not a book: use apply or list");
         return 0;
     }
+    return 1;
+}
+
+// Reads or checks the file behind the Windows-form `name` through the store;
+// `shown` is what messages call it.
+int ReadAheadName(HostRun& run, const std::string& name, const std::string& shown, Want want, SimDoc* out,
+                  const std::string& where) {
+    SimDoc doc;
+    std::string why;
+    // A file that is only checked (a book's document) is not held.
+    bool isBook = false;
+    int status = out ? StoreTapRead(run.tap, name, &doc, &why) : StoreTapCheck(run.tap, name, &isBook, &why);
+    if (out) isBook = doc.isBook;
+    if (!Judge(run, name, shown, want, status, isBook, why, where)) return 0;
     if (out) *out = std::move(doc);
     return 1;
 }
@@ -75,6 +85,19 @@ int ReadAhead(HostRun& run, const std::string& local, Want want, std::string* wi
 
 namespace {
 
+// The documents of a book checked so far, told as ReadAheadName tells them.
+struct ComponentsChecked {
+    HostRun& run;
+    const std::vector<std::string>& names;
+};
+
+int TellComponent(void* context, size_t i, int status, bool isBook, const std::string& why) {
+    auto* checked = static_cast<ComponentsChecked*>(context);
+    const std::string& name = checked->names[i];
+    return Judge(checked->run, name, LocalName(StoreTapFileOf(checked->run.tap, name)), WantComponent, status,
+                 isBook, why, "");
+}
+
 // Finds the documents of the book `bookName` (read already) on this machine
 // (book_paths.h) into `names`, as the book names them, and checks that each
 // reads as a document. `streamed`: none is held, each is read again when the
@@ -89,12 +112,13 @@ bool ReadBookDocumentsAhead(HostRun& run, const std::string& bookName, std::vect
     if (streamed) run.tap.streamed.insert(names->begin(), names->end());
     for (const std::string& name : *names)
         if (streamed) ++run.tap.opensLeft[name];
-    int ok = 1;
+    std::vector<std::string> once;
     std::set<std::string> seen;
     for (const std::string& name : *names)
-        if (seen.insert(name).second)
-            ok &= ReadAheadName(run, name, LocalName(StoreTapFileOf(run.tap, name)), WantComponent, nullptr, "");
-    return ok;
+        if (seen.insert(name).second) once.push_back(name);
+    // Parsed two at a time, told in the book's order.
+    ComponentsChecked checked{run, once};
+    return StoreTapCheckInOrder(run.tap, once, TellComponent, &checked);
 }
 
 // The documents of the books `check` names, found and read as the book

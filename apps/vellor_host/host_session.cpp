@@ -123,6 +123,8 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.tap.inner = files.store;
     run.tap.innerError = files.lastError;
     run.tap.innerCheck = files.check;
+    run.tap.innerCheckRead = files.checkRead;
+    run.tap.innerCheckEnd = files.checkEnd;
     run.tap.checkpoint = files.checkpoint;
     run.tap.innerWarnings = files.takeWarnings;
     run.tap.innerReadAhead = files.readAhead;

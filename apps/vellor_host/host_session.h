@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+struct MifPendingCheck;
+
 // Where the program's files live, and how the store names its failures.
 struct HostFileStore {
     SimStore store;
@@ -18,6 +20,9 @@ struct HostFileStore {
     // Whether a file reads, and as a book or not, without holding what it
     // holds; null: it is loaded instead.
     int (*check)(void* context, const std::string& name, bool* isBook) = nullptr;
+    // The same in steps, the parse between them on any thread (both or neither; may be null).
+    void (*checkRead)(void* context, const std::string& name, MifPendingCheck* check) = nullptr;
+    int (*checkEnd)(void* context, MifPendingCheck* check, bool* isBook) = nullptr;
     // Where a signal may stop the run between documents (may be null).
     void (*checkpoint)(void* context) = nullptr;
     // What reading found odd in the files and kept as it stood, since last taken (may be null).

@@ -113,6 +113,20 @@ int StoreTapRead(StoreTap& tap, const std::string& name, SimDoc* out, std::strin
     return status;
 }
 
+namespace {
+
+// What the inner store's check of `name` found, told as a check tells it.
+int Checked(StoreTap& tap, const std::string& name, int status, std::string* error) {
+    TakeWarnings(tap, name);
+    if (status != SimOk && error) {
+        std::string why = tap.innerError ? tap.innerError(tap.inner.context) : std::string();
+        *error = why.empty() ? DocTitle(name) + ": cannot be read" : why;
+    }
+    return status;
+}
+
+} // namespace
+
 int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::string* error) {
     if (!tap.streamed.count(name) || !tap.innerCheck || tap.cache.count(name)) {
         SimDoc doc;
@@ -120,13 +134,23 @@ int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::str
         *isBook = doc.isBook;
         return status;
     }
-    int status = tap.innerCheck(tap.inner.context, StoreTapFileOf(tap, name), isBook);
-    TakeWarnings(tap, name);
-    if (status != SimOk && error) {
-        std::string why = tap.innerError ? tap.innerError(tap.inner.context) : std::string();
-        *error = why.empty() ? DocTitle(name) + ": cannot be read" : why;
-    }
-    return status;
+    return Checked(tap, name, tap.innerCheck(tap.inner.context, StoreTapFileOf(tap, name), isBook), error);
+}
+
+void StoreTapCheckBegin(StoreTap& tap, const std::string& name, StoreTapPendingCheck* check) {
+    check->name = name;
+    check->stepped = tap.streamed.count(name) && tap.innerCheck && tap.innerCheckRead && tap.innerCheckEnd &&
+                     !tap.cache.count(name);
+    if (check->stepped) tap.innerCheckRead(tap.inner.context, StoreTapFileOf(tap, name), &check->inner);
+}
+
+void StoreTapCheckParse(StoreTapPendingCheck* check) {
+    if (check->stepped) MifCheckParse(&check->inner);
+}
+
+int StoreTapCheckEnd(StoreTap& tap, StoreTapPendingCheck* check, bool* isBook, std::string* error) {
+    if (!check->stepped) return StoreTapCheck(tap, check->name, isBook, error);
+    return Checked(tap, check->name, tap.innerCheckEnd(tap.inner.context, &check->inner, isBook), error);
 }
 
 int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {

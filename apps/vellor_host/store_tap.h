@@ -7,6 +7,7 @@
 #pragma once
 
 #include "apps/vellor_host/page_snapshot.h"
+#include "hostsim/mif/mif_store.h"
 #include "hostsim/sim_store.h"
 
 #include <map>
@@ -23,6 +24,11 @@ struct StoreTap {
     std::string (*innerError)(void* context) = nullptr;
     // Whether a file reads, without making a document of it (may be null).
     int (*innerCheck)(void* context, const std::string& name, bool* isBook) = nullptr;
+    // The same check in steps (both or neither; may be null), so that the
+    // parses of several files may run at once: the file is read now, parsed
+    // by MifCheckParse on any thread, and then judged as `innerCheck` judges it.
+    void (*innerCheckRead)(void* context, const std::string& name, MifPendingCheck* check) = nullptr;
+    int (*innerCheckEnd)(void* context, MifPendingCheck* check, bool* isBook) = nullptr;
     // Called with the inner store's context at every open and save, cached
     // or not: where a signal stops the run between documents (may be null).
     void (*checkpoint)(void* context) = nullptr;
@@ -90,6 +96,19 @@ int StoreTapRead(StoreTap& tap, const std::string& name, SimDoc* out, std::strin
 // Whether `name` can be read, and whether it is a book, holding nothing of a
 // streamed file: it is then read in full again when it is opened.
 int StoreTapCheck(StoreTap& tap, const std::string& name, bool* isBook, std::string* error);
+// StoreTapCheck in three steps, so that the parses of several files may run
+// at once: begun (the file read) and ended on the store's thread, the parse
+// between them on any. A file that StoreTapCheck would read whole instead is
+// read when the check ends, so that what the store records happens in the
+// order the checks end.
+struct StoreTapPendingCheck {
+    std::string name;
+    bool stepped = false; // read by the inner store's steps
+    MifPendingCheck inner;
+};
+void StoreTapCheckBegin(StoreTap& tap, const std::string& name, StoreTapPendingCheck* check);
+void StoreTapCheckParse(StoreTapPendingCheck* check);
+int StoreTapCheckEnd(StoreTap& tap, StoreTapPendingCheck* check, bool* isBook, std::string* error);
 // Saves a document as the host program itself does (File > Save), dry-run aware.
 int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc);
 

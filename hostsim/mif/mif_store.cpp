@@ -9,6 +9,7 @@
 #include "hostsim/mif/mif_writer.h"
 #include "platform/win_names.h"
 
+#include <iterator>
 #include <new>
 #include <utility>
 #include <vector>
@@ -172,23 +173,59 @@ int Save(void* context, const std::string& name, const SimDoc& doc) {
 } // namespace
 
 int MifFileStoreCheck(void* context, const std::string& name, bool* isBook) {
+    MifPendingCheck check;
+    MifFileStoreCheckRead(context, name, &check);
+    MifCheckParse(&check);
+    return MifFileStoreCheckEnd(context, &check, isBook);
+}
+
+void MifFileStoreCheckRead(void* context, const std::string& name, MifPendingCheck* check) {
     auto* files = static_cast<MifFileStore*>(context);
+    check->name = name;
     try {
-        std::string local, bytes, error;
-        int status = ReadBytes(files, name, &local, &bytes);
-        if (status != SimOk) return status;
-        MifFile file;
-        if (!MifCheckBytes(bytes.data(), bytes.size(), LastName(local), &file, &error)) {
-            files->lastError = error;
-            return SimStatusBadArgument;
-        }
-        *isBook = file.kind == MifBookFile;
-        files->warnings.insert(files->warnings.end(), file.warnings.begin(), file.warnings.end());
-        return SimOk;
+        check->status = ReadBytes(files, name, &check->local, &check->bytes);
+        if (check->status != SimOk) check->error = files->lastError;
     } catch (const std::bad_alloc&) {
-        files->lastError = OutOfMemory(name);
+        check->status = SimStatusBadArgument;
+        check->error = OutOfMemory(name);
+    }
+    if (check->status != SimOk) check->bytes = std::string();
+}
+
+// The file's tree is made and let go on this thread: no array of it is
+// left to be freed on another (mif_arena.h).
+void MifCheckParse(MifPendingCheck* check) {
+    if (check->status != SimOk) return;
+    try {
+        MifFile file;
+        if (MifCheckBytes(check->bytes.data(), check->bytes.size(), LastName(check->local), &file, &check->error)) {
+            check->isBook = file.kind == MifBookFile;
+            check->warnings = std::move(file.warnings);
+        } else {
+            check->status = SimStatusBadArgument;
+        }
+    } catch (const std::bad_alloc&) {
+        check->status = SimStatusBadArgument;
+        check->error = OutOfMemory(check->name);
+    }
+    check->bytes = std::string();
+}
+
+int MifFileStoreCheckEnd(void* context, MifPendingCheck* check, bool* isBook) {
+    auto* files = static_cast<MifFileStore*>(context);
+    if (check->status != SimOk) {
+        files->lastError = check->error;
+        return check->status;
+    }
+    try {
+        files->warnings.insert(files->warnings.end(), std::make_move_iterator(check->warnings.begin()),
+                               std::make_move_iterator(check->warnings.end()));
+    } catch (const std::bad_alloc&) {
+        files->lastError = OutOfMemory(check->name);
         return SimStatusBadArgument;
     }
+    *isBook = check->isBook;
+    return SimOk;
 }
 
 void MifFileStoreReadAhead(void* context, const std::string& name) {

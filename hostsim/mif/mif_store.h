@@ -46,5 +46,24 @@ int MifFileStoreCheck(void* files, const std::string& name, bool* isBook);
 // trees of the documents loaded from then on are freed on that thread.
 void MifFileStoreReadAhead(void* files, const std::string& name);
 
+// MifFileStoreCheck in three steps, so that the parses of several files may
+// run at once: the bytes are read through the store (MifFileStoreCheckRead,
+// on the store's thread), parsed (MifCheckParse, on any thread: it touches
+// nothing of the store's nor of another check's), and the verdict given to
+// the store as MifFileStoreCheck gives it, its words in `lastError` and its
+// warnings among the store's (MifFileStoreCheckEnd, on the store's thread).
+struct MifPendingCheck {
+    std::string name;  // Windows form
+    std::string local; // the file read
+    std::string bytes; // read, not yet parsed
+    int status = SimOk;
+    bool isBook = false;
+    std::string error; // the words of a status that is not SimOk
+    std::vector<std::string> warnings;
+};
+void MifFileStoreCheckRead(void* files, const std::string& name, MifPendingCheck* check);
+void MifCheckParse(MifPendingCheck* check);
+int MifFileStoreCheckEnd(void* files, MifPendingCheck* check, bool* isBook);
+
 // The store's warnings since they were last taken; it keeps none.
 std::vector<std::string> MifFileStoreTakeWarnings(void* files);

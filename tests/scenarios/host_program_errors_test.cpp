@@ -52,6 +52,35 @@ TEST_F(HostProgramErrors, ADamagedChapterStopsTheBookBeforeAnythingIsWritten) {
     ExpectUnchanged();
 }
 
+// The chapters are checked two at a time, each of a pair on a thread of its
+// own: what each holds is still said in the book's order, a warning as
+// well as the errors of the chapters after it.
+TEST_F(HostProgramErrors, DamagedChaptersAreNamedInTheBooksOrder) {
+    std::string ch2 = ReadBytes(scratch / "ch2.mif");
+    size_t string = ch2.find("<String `");
+    ASSERT_NE(string, std::string::npos);
+    ch2.insert(string + 9, "\\n");
+    WriteBytes(scratch / "ch2.mif", ch2);
+    int line = BreakString(scratch / "ch3.mif", "Advanced Topics");
+    ASSERT_GT(line, 0);
+    std::string ch4 = ReadBytes(scratch / "ch4.mif");
+    ch4.insert(9, "<Comment> ");
+    WriteBytes(scratch / "ch4.mif", ch4);
+    Snapshot();
+    for (const char* command : {"apply-book", "list-book", "check"}) {
+        HostResult r = RunHostProgram({command, Book()});
+        EXPECT_EQ(r.status, 2) << command;
+        size_t warning = r.err.find("warning: ch2.mif:");
+        size_t third = r.err.find("error: ch3.mif:" + std::to_string(line) + ": unterminated string");
+        size_t fourth = r.err.find("error: ch4.mif:1: not a MIF file (no version)");
+        EXPECT_NE(fourth, std::string::npos) << r.err;
+        EXPECT_LT(warning, third) << r.err;
+        EXPECT_LT(third, fourth) << r.err;
+        EXPECT_EQ(r.out, "");
+        ExpectUnchanged();
+    }
+}
+
 // A chapter that parses but says no version (its number stands after a
 // nested statement) is refused by the check every file gets first, not
 // when the plug-in reaches it after writing the chapters before it.
