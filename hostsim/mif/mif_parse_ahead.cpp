@@ -21,7 +21,7 @@ struct MifParseAhead {
     // the thread parses it.
     std::string name;
     std::atomic<bool> parsing{false};
-    std::string bytes;
+    std::string bytes, shown; // shown: what messages call the file
     MifParsed result;
     std::vector<std::shared_ptr<const void>> toFree;
     std::atomic<bool> work{false}; // a parse or trees to free
@@ -36,11 +36,6 @@ inline void Relax() {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_ia32_pause();
 #endif
-}
-
-std::string LastName(const std::string& local) {
-    size_t slash = local.find_last_of("/\\");
-    return slash == std::string::npos ? local : local.substr(slash + 1);
 }
 
 // Waits a while for `ready` before sleeping: a thread woken from sleep, on
@@ -65,7 +60,7 @@ void Run(MifParseAhead* a) {
         a->toFree.clear();
         bool parse = a->parsing;
         std::string bytes = std::move(a->bytes);
-        std::string name = LastName(a->result.local);
+        std::string name = a->shown;
         a->work = false;
         if (!parse && trees.empty() && a->stop) return;
         held.unlock();
@@ -122,7 +117,8 @@ std::shared_ptr<MifParseAhead> MifParseAheadStart() {
     return ahead;
 }
 
-void MifParseAheadGive(MifParseAhead& ahead, const std::string& name, MifParsed read, std::string bytes) {
+void MifParseAheadGive(MifParseAhead& ahead, const std::string& name, const std::string& shown, MifParsed read,
+                       std::string bytes) {
     MifParsed gone;
     std::unique_lock<std::mutex> held(ahead.lock);
     gone = Drop(ahead, held); // freed here, outside the thread
@@ -130,6 +126,7 @@ void MifParseAheadGive(MifParseAhead& ahead, const std::string& name, MifParsed 
     ahead.result = std::move(read);
     if (ahead.result.status != SimOk) return;
     ahead.bytes = std::move(bytes);
+    ahead.shown = shown;
     ahead.parsing = true;
     ahead.work = true;
     ahead.changed.notify_all();

@@ -27,10 +27,11 @@ struct MifParsed {
     std::string error;
 };
 
-// Parses `bytes`, the file `name` (Windows form) as read, on the thread.
-// A file whose bytes could not be read is handed over as `read` says.
-// Whatever was in hand before is let go.
-void MifParseAheadGive(MifParseAhead& ahead, const std::string& name, MifParsed read, std::string bytes);
+// Parses `bytes`, the file `name` (Windows form) as read, on the thread;
+// its messages call it `shown`. A file whose bytes could not be read is
+// handed over as `read` says. Whatever was in hand before is let go.
+void MifParseAheadGive(MifParseAhead& ahead, const std::string& name, const std::string& shown, MifParsed read,
+                       std::string bytes);
 
 // Takes the file in hand, once its parse is done, when it is `name`'s:
 // false when there is none or it is another's (which is then let go).

@@ -81,34 +81,24 @@ void ReadNextAhead(MifFileStore* files) {
     std::string bytes;
     read.status = ReadBytes(files, name, &read.local, &bytes);
     if (read.status != SimOk) read.error = files->lastError;
-    MifParseAheadGive(*files->ahead, name, std::move(read), std::move(bytes));
+    std::string shown = LastName(read.local);
+    MifParseAheadGive(*files->ahead, name, shown, std::move(read), std::move(bytes));
 }
 
 int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
-    MifParsed ahead;
-    bool wasAhead = files->ahead && MifParseAheadTake(*files->ahead, name, &ahead);
-    std::string local, bytes, error;
-    MifFile file;
-    bool parsed = false;
-    if (wasAhead) {
-        if (ahead.status != SimOk) {
-            files->lastError = ahead.error;
-            return ahead.status;
-        }
-        ReadNextAhead(files);
-        local = std::move(ahead.local);
-        parsed = ahead.parsed;
-        file = std::move(ahead.file);
-        error = std::move(ahead.error);
-    } else {
-        int status = ReadBytes(files, name, &local, &bytes);
-        if (status != SimOk) return status;
-        ReadNextAhead(files);
-        parsed = MifParseBytes(std::move(bytes), LastName(local), &file, &error);
+    MifParsed read; // parsed already when it was read ahead
+    bool ahead = files->ahead && MifParseAheadTake(*files->ahead, name, &read);
+    std::string bytes;
+    if (!ahead) read.status = ReadBytes(files, name, &read.local, &bytes);
+    if (read.status != SimOk) {
+        if (ahead) files->lastError = read.error;
+        return read.status;
     }
-    if (parsed) files->warnings.insert(files->warnings.end(), file.warnings.begin(), file.warnings.end());
-    if (!parsed || !MifToDoc(std::move(file), name, out, &error)) {
-        files->lastError = error;
+    ReadNextAhead(files); // once this file has its own bytes
+    if (!ahead) read.parsed = MifParseBytes(std::move(bytes), LastName(read.local), &read.file, &read.error);
+    if (read.parsed) files->warnings.insert(files->warnings.end(), read.file.warnings.begin(), read.file.warnings.end());
+    if (!read.parsed || !MifToDoc(std::move(read.file), name, out, &read.error)) {
+        files->lastError = read.error;
         return SimStatusBadArgument; // there, but not a document the host can read
     }
     if (files->ahead) MifParseAheadFreesTree(files->ahead, out);
