@@ -65,23 +65,8 @@ MifText::MifText(const MifText& other) {
     else data_ = other.data_, bits_ = other.bits_;
 }
 
-MifText::MifText(MifText&& other) noexcept : data_(other.data_), bits_(other.bits_) {
-    other.data_ = "";
-    other.bits_ = 0;
-}
-
 MifText& MifText::operator=(const MifText& other) {
     if (this != &other) *this = MifText(other);
-    return *this;
-}
-
-MifText& MifText::operator=(MifText&& other) noexcept {
-    if (this == &other) return *this;
-    Free();
-    data_ = other.data_;
-    bits_ = other.bits_;
-    other.data_ = "";
-    other.bits_ = 0;
     return *this;
 }
 

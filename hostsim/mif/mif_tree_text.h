@@ -61,13 +61,28 @@ public:
         return t;
     }
     MifText(const MifText& other);
-    MifText(MifText&& other) noexcept;
+    // Moves and ends are inline: a tree's millions of data are moved once
+    // as they are read and most of them own nothing.
+    MifText(MifText&& other) noexcept : data_(other.data_), bits_(other.bits_) {
+        other.data_ = "";
+        other.bits_ = 0;
+    }
     MifText& operator=(const MifText& other);
-    MifText& operator=(MifText&& other) noexcept;
+    MifText& operator=(MifText&& other) noexcept {
+        if (this == &other) return *this;
+        if (bits_ & Owned) Free();
+        data_ = other.data_;
+        bits_ = other.bits_;
+        other.data_ = "";
+        other.bits_ = 0;
+        return *this;
+    }
     MifText& operator=(std::string_view text);
     MifText& operator=(const char* text) { return *this = std::string_view(text); }
     MifText& operator=(const std::string& text) { return *this = std::string_view(text); }
-    ~MifText() { Free(); }
+    ~MifText() {
+        if (bits_ & Owned) Free();
+    }
 
     const char* data() const noexcept { return data_; }
     size_t size() const noexcept { return bits_ & SizeBits; }

@@ -55,7 +55,9 @@ public:
         MifVec(std::move(other)).swap(*this);
         return *this;
     }
-    ~MifVec() { Free(); }
+    ~MifVec() {
+        if (data_) Free(); // most statements have no nested ones
+    }
     void swap(MifVec& other) noexcept {
         T* data = data_;
         uint32_t bits = bits_;
