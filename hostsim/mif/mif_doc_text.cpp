@@ -8,7 +8,9 @@
 #include "hostsim/sim_text.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <new>
 
 const char MifSourceKind = 0;
 
@@ -24,13 +26,51 @@ const std::vector<int32_t>& MifOtherAnchorsRead(const MifSource& src, ObjId para
     return it == src.anchorsRead.end() ? none : it->second.others;
 }
 
+namespace {
+
+// Where `text`, noted as read, stands (MifSource::ParaRead): in the file's
+// bytes when it is a view of them, else where it is (`stays`: the tree),
+// else copied. Places are 32 bits: a file is far smaller, and more views or
+// copies than they can count are out of memory.
+uint32_t PlaceOf(MifSource& src, std::string_view text, bool stays, MifSource::ParaPlace* in) {
+    const std::string* source = src.file.source.get();
+    if (source && source->size() <= UINT32_MAX && text.size() <= source->size()) {
+        uintptr_t from = reinterpret_cast<uintptr_t>(source->data()), at = reinterpret_cast<uintptr_t>(text.data());
+        if (at >= from && at - from <= source->size() - text.size()) {
+            *in = MifSource::InSource;
+            return uint32_t(at - from);
+        }
+    }
+    if (stays) {
+        if (src.parasViews.size() >= UINT32_MAX) throw std::bad_alloc();
+        *in = MifSource::InViews;
+        src.parasViews.push_back(text.data());
+        return uint32_t(src.parasViews.size() - 1);
+    }
+    if (src.parasText.size() + text.size() > UINT32_MAX) throw std::bad_alloc();
+    *in = MifSource::InText;
+    size_t at = src.parasText.size();
+    src.parasText += text;
+    return uint32_t(at);
+}
+
+std::string_view TextAt(const MifSource& src, MifSource::ParaPlace in, uint32_t at, uint32_t size) {
+    switch (in) {
+    case MifSource::InSource: return std::string_view(src.file.source->data() + at, size);
+    case MifSource::InViews: return std::string_view(src.parasViews[at], size);
+    case MifSource::InText: break;
+    }
+    return std::string_view(src.parasText.data() + at, size);
+}
+
+} // namespace
+
 bool MifParaRead(const MifSource& src, ObjId para, MifParaAsRead* out) {
     if (para >= src.parasRead.size() || !src.parasRead[para].read) return false;
     const MifSource::ParaRead& r = src.parasRead[para];
     out->node = src.objectOf.StatementOf(para);
-    out->text = r.built ? std::string_view(src.parasText).substr(r.builtAt, r.textSize)
-                        : std::string_view(r.text, r.textSize);
-    out->tag = std::string_view(r.tag, r.tagSize);
+    out->text = TextAt(src, r.textIn, r.textAt, r.textSize);
+    out->tag = TextAt(src, r.tagIn, r.tagAt, r.tagSize);
     out->indent = r.indent;
     return out->node != nullptr;
 }
@@ -45,19 +85,14 @@ void MifNoteParaRead(MifSource& src, ObjId para, const SimObject& p, std::string
     }
     MifSource::ParaRead& r = src.parasRead[para];
     r = MifSource::ParaRead{};
-    r.tag = tag.data();
+    r.tagAt = PlaceOf(src, tag, true, &r.tagIn);
     r.tagSize = uint32_t(tag.size());
+    // A text built of several items is the object's own, which may change.
+    std::string_view whole = text ? *text : std::string_view(p.text);
+    r.textAt = PlaceOf(src, whole, text != nullptr, &r.textIn);
+    r.textSize = uint32_t(whole.size());
     r.indent = p.indent;
     r.read = true;
-    r.built = text == nullptr;
-    if (text) {
-        r.text = text->data();
-        r.textSize = uint32_t(text->size());
-    } else {
-        r.builtAt = src.parasText.size();
-        r.textSize = uint32_t(p.text.size());
-        src.parasText += p.text;
-    }
 }
 
 namespace {

@@ -27,22 +27,22 @@ struct MifSource {
     // read. Paragraphs, thousands of them, are not copied object by object:
     // each one's tag, text and indent as read stand by id (see MifParaRead);
     // their anchors below. The tag and, for most paragraphs, the text are
-    // where they stand in the tree (one <String>), which never changes once
-    // read; only texts made of several items are built, one after the other
-    // in `parasText`.
+    // where they stand in the file's bytes (`file.source`); strings that are
+    // not views of the file (escapes resolved, FrameRoman files) are where
+    // they stand in the tree, found through `parasViews`; only texts made of
+    // several items are built, one after the other in `parasText`. The tree
+    // and the bytes never change once read.
     std::map<ObjId, SimObject> asRead;
     std::string parasText;
+    std::vector<const char*> parasViews;
     // One for every local id up to the last paragraph's, so kept small:
-    // pointers and sizes rather than views.
+    // places rather than views.
+    enum ParaPlace : unsigned char { InSource, InViews, InText };
     struct ParaRead {
-        const char* tag = nullptr;
-        union {
-            const char* text = nullptr; // in the tree, unless `built`
-            size_t builtAt;             // `built`: where the text stands in `parasText`
-        };
-        uint32_t tagSize = 0, textSize = 0;
+        uint32_t tagAt = 0, tagSize = 0, textAt = 0, textSize = 0;
         Metric indent = 0;
-        bool read = false, built = false;
+        bool read = false;
+        ParaPlace tagIn = InSource, textIn = InSource;
     };
     std::vector<ParaRead> parasRead;
     // paragraph -> its anchors as read; only paragraphs that have some (most
