@@ -1,7 +1,8 @@
-// The thread that parses the next document's file and frees closed ones'
-// trees (see mif_parse_ahead.h).
+// The thread that parses the next document's file, builds its objects and
+// frees closed ones' trees (see mif_parse_ahead.h).
 #include "hostsim/mif/mif_parse_ahead.h"
 
+#include "hostsim/mif/mif_document.h"
 #include "hostsim/mif/mif_reader.h"
 
 #include <atomic>
@@ -60,27 +61,32 @@ void Run(MifParseAhead* a) {
         a->toFree.clear();
         bool parse = a->parsing;
         std::string bytes = std::move(a->bytes);
-        std::string name = a->shown;
+        std::string shown = a->shown, name = a->name;
         a->work = false;
         if (!parse && trees.empty() && a->stop) return;
         held.unlock();
         trees.clear(); // the trees of documents closed go here
-        MifFile file;
-        std::string error;
-        bool parsed = false;
+        MifParsed made;
         if (parse) {
             try {
-                parsed = MifParseBytes(std::move(bytes), name, &file, &error);
+                made.parsed = MifParseBytes(std::move(bytes), shown, &made.file, &made.error);
+                if (made.parsed) {
+                    made.warnings = std::move(made.file.warnings);
+                    made.built = MifToDoc(std::move(made.file), name, &made.doc, &made.error);
+                }
             } catch (const std::bad_alloc&) {
-                file = MifFile{};
-                error = name + ": out of memory";
+                made = MifParsed{};
+                made.error = shown + ": out of memory";
             }
         }
         held.lock();
         if (parse) {
-            a->result.parsed = parsed;
-            a->result.file = std::move(file);
-            a->result.error = std::move(error);
+            a->result.parsed = made.parsed;
+            a->result.file = std::move(made.file);
+            a->result.error = std::move(made.error);
+            a->result.built = made.built;
+            a->result.doc = std::move(made.doc);
+            a->result.warnings = std::move(made.warnings);
             a->parsing = false;
             a->changed.notify_all();
         }

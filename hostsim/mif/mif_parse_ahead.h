@@ -1,6 +1,7 @@
 // A book's documents are read one after the other: while the host works on
 // one, a thread of its own parses the file of the next, whose bytes the
-// store has read, and frees the trees of documents closed. A tree is read
+// store has read, builds its objects, and frees the trees of documents
+// closed. A tree is read
 // on that thread and used on the host's, or used on the host's and freed
 // on that one, never both at once (mif_arena.h).
 #pragma once
@@ -10,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 struct MifParseAhead;
 
@@ -17,18 +19,21 @@ struct MifParseAhead;
 // has parsed and freed what it was given.
 std::shared_ptr<MifParseAhead> MifParseAheadStart();
 
-// What a file read ahead gave: the bytes' status (SimOk) and the parse's
-// verdict, tree and message.
+// What a file read ahead gave: the bytes' status (SimOk), the parse's
+// verdict, tree and message, and the document built from the tree.
 struct MifParsed {
     std::string local; // the file's local name
     int status = SimOk; // of reading its bytes; `error` says why when not SimOk
     bool parsed = false;
-    MifFile file;
+    MifFile file;       // until the document is built from it
     std::string error;
+    bool built = false; // `doc` is the document, named by its Windows name
+    SimDoc doc;
+    std::vector<std::string> warnings; // what the parse found odd
 };
 
-// Parses `bytes`, the file `name` (Windows form) as read, on the thread;
-// its messages call it `shown`. A file whose bytes could not be read is
+// Parses `bytes`, the file `name` (Windows form) as read, and builds the
+// document from its tree, on the thread; its messages call it `shown`. A file whose bytes could not be read is
 // handed over as `read` says. Whatever was in hand before is let go.
 void MifParseAheadGive(MifParseAhead& ahead, const std::string& name, const std::string& shown, MifParsed read,
                        std::string bytes);

@@ -95,12 +95,17 @@ int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
         return read.status;
     }
     ReadNextAhead(files); // once this file has its own bytes
-    if (!ahead) read.parsed = MifParseBytes(std::move(bytes), LastName(read.local), &read.file, &read.error);
-    if (read.parsed) files->warnings.insert(files->warnings.end(), read.file.warnings.begin(), read.file.warnings.end());
-    if (!read.parsed || !MifToDoc(std::move(read.file), name, out, &read.error)) {
+    if (!ahead) {
+        read.parsed = MifParseBytes(std::move(bytes), LastName(read.local), &read.file, &read.error);
+        read.warnings = std::move(read.file.warnings);
+    }
+    if (read.parsed) files->warnings.insert(files->warnings.end(), read.warnings.begin(), read.warnings.end());
+    // Built on the parsing thread when the file was read ahead.
+    if (!read.parsed || !(read.built || MifToDoc(std::move(read.file), name, &read.doc, &read.error))) {
         files->lastError = read.error;
         return SimStatusBadArgument; // there, but not a document the host can read
     }
+    *out = std::move(read.doc);
     if (files->ahead) MifParseAheadFreesTree(files->ahead, out);
     ++files->loads;
     return SimOk;

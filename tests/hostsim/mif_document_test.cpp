@@ -386,6 +386,13 @@ TEST(MifDocument, TheFileStoreReadsABooksNextDocumentAhead) {
     ASSERT_EQ(store.load(store.context, win + "b.mif", &next), SimOk);
     EXPECT_EQ(SimFlowTexts(next), SimFlowTexts(first));
     EXPECT_EQ(files.loads, 4);
+    // What the parse of a file read ahead found odd is told as at its turn.
+    std::ofstream(dir + "/odd.mif", std::ios::binary) << "<MIFFile 8.00>\n<TextFlow <Para <ParaLine <String `a\\nb'>>>>\n";
+    MifFileStoreReadAhead(&files, win + "odd.mif");
+    ASSERT_EQ(store.load(store.context, win + "c.mif", &first), SimOk);
+    files.warnings.clear();
+    ASSERT_EQ(store.load(store.context, win + "odd.mif", &next), SimOk);
+    EXPECT_EQ(files.warnings, std::vector<std::string>{"odd.mif:2: unknown escape \\n kept as it stands"});
 }
 
 TEST(MifDocument, InconsistentStatementsGiveAUsableDocument) {
