@@ -22,6 +22,11 @@ struct MifParseAhead {
     // the thread parses it.
     std::string name;
     std::atomic<bool> parsing{false};
+    // The host's thread waits for the parse: it builds the document itself,
+    // while this thread goes on to free trees (a listing, which has little
+    // else to do); else this thread builds it (a pass, whose host's thread
+    // is busy).
+    std::atomic<bool> waiting{false};
     std::string bytes, shown; // shown: what messages call the file
     MifParsed result;
     std::vector<std::shared_ptr<const void>> toFree;
@@ -72,7 +77,7 @@ void Run(MifParseAhead* a) {
                 made.parsed = MifParseBytes(std::move(bytes), shown, &made.file, &made.error);
                 if (made.parsed) {
                     made.warnings = std::move(made.file.warnings);
-                    made.built = MifToDoc(std::move(made.file), name, &made.doc, &made.error);
+                    if (!a->waiting) made.built = MifToDoc(std::move(made.file), name, &made.doc, &made.error);
                 }
             } catch (const std::bad_alloc&) {
                 made = MifParsed{};
@@ -96,11 +101,13 @@ void Run(MifParseAhead* a) {
 // Lets go of the file in hand, its parse done. Called with `held`.
 MifParsed Drop(MifParseAhead& a, std::unique_lock<std::mutex>& held) {
     if (a.parsing) {
+        a.waiting = true;
         held.unlock();
         Spin(std::chrono::microseconds(5000), [&a] { return !a.parsing.load(); });
         held.lock();
     }
     a.changed.wait(held, [&a] { return !a.parsing; });
+    a.waiting = false;
     a.name.clear();
     return std::exchange(a.result, MifParsed{});
 }

@@ -1,7 +1,7 @@
 // A book's documents are read one after the other: while the host works on
 // one, a thread of its own parses the file of the next, whose bytes the
-// store has read, builds its objects, and frees the trees of documents
-// closed. A tree is read
+// store has read, builds its objects unless the host is waiting for them
+// already, and frees the trees of documents closed. A tree is read
 // on that thread and used on the host's, or used on the host's and freed
 // on that one, never both at once (mif_arena.h).
 #pragma once
