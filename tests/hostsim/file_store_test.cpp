@@ -121,9 +121,9 @@ TEST(FileStore, AMakerThatFailsLeavesTheFileWholeAndHasTheLastWord) {
 }
 
 TEST(FileStore, TheHashDoesNotDependOnHowTheBytesAreCut) {
-    const std::string text = Text(1000);
+    const std::string text = Text(3000);
     uint64_t whole = FileHashOf(text.data(), text.size());
-    for (size_t piece : {1, 3, 31, 32, 33, 63, 64, 65, 999}) {
+    for (size_t piece : {1, 3, 31, 63, 64, 65, 999, 1024, 1025}) {
         FileHash hash;
         for (size_t at = 0; at < text.size(); at += piece)
             FileHashAdd(hash, text.data() + at, std::min(piece, text.size() - at));
@@ -132,4 +132,11 @@ TEST(FileStore, TheHashDoesNotDependOnHowTheBytesAreCut) {
     // The length counts: bytes that differ only by trailing zeros differ.
     EXPECT_NE(FileHashOf("ab\0", 3), FileHashOf("ab", 2));
     EXPECT_NE(FileHashOf(text.data(), 64), FileHashOf(text.data(), 63));
+    // Order counts: two stripes of 64 bytes swapped, in a block or across
+    // blocks, differ.
+    for (size_t a : {0, 1024}) {
+        std::string swapped = text;
+        std::swap_ranges(swapped.begin() + a, swapped.begin() + a + 64, swapped.begin() + 128);
+        EXPECT_NE(FileHashOf(swapped.data(), swapped.size()), whole) << a;
+    }
 }
