@@ -121,9 +121,9 @@ bool HashFile(FileHandle file, uint64_t* hash, uint64_t* size, int* err) {
 }
 
 // The bytes of an open file (or, with no `data`, their hash when the time
-// stamp is recent, read in blocks), and its state as they were read: a file
-// that changes while it is read is read again. False with `*err` the
-// system's code, 0 for a file too large, or KeptChanging.
+// stamp is recent and `hash` is given, read in blocks), and its state as
+// they were read: a file that changes while it is read is read again. False
+// with `*err` the system's code, 0 for a file too large, or KeptChanging.
 constexpr int KeptChanging = -1;
 
 bool ReadStable(FileHandle file, size_t maxBytes, std::string* data, uint64_t* hash, FileIdentity* id, int* err) {
@@ -132,7 +132,7 @@ bool ReadStable(FileHandle file, size_t maxBytes, std::string* data, uint64_t* h
         if (!FileOsIdentityOf(file, &before)) return false;
         uint64_t size = before.size;
         if (data ? !FileOsReadAll(file, maxBytes, data, err)
-                 : Recent(before) && !HashFile(file, hash, &size, err))
+                 : hash && Recent(before) && !HashFile(file, hash, &size, err))
             return false;
         if (data) size = data->size();
         if (FileOsIdentityOf(file, &after) && SameState(before, after) && after.size == size) {
@@ -193,9 +193,11 @@ int Keep(FileStore& store, const std::string& path, const std::string& target, c
     return FileOk;
 }
 
-// Opens `target` and reads it, keeping it (and its lock) in a guarding store.
+// Opens `target` and reads it, keeping it (and its lock) in a guarding store;
+// with no `data`, its bytes are hashed when its time stamp is recent, unless
+// `unhashed`.
 int ReadTarget(FileStore& store, const std::string& path, const std::string& target, bool exclusive, size_t maxBytes,
-               std::string* data, std::string* why) {
+               std::string* data, std::string* why, bool unhashed = false) {
     int err = 0;
     FileHandle file = FileOsOpen(target, &err);
     if (file == FileNoHandle) {
@@ -220,7 +222,7 @@ int ReadTarget(FileStore& store, const std::string& path, const std::string& tar
         ~Closer() { FileOsClose(file); }
     } closer{record ? FileNoHandle : file};
     uint64_t hash = 0;
-    bool read = ReadStable(file, maxBytes, data, &hash, &id, &err);
+    bool read = ReadStable(file, maxBytes, data, unhashed ? nullptr : &hash, &id, &err);
     if (!read) {
         *why = LastName(path) + ": " +
                (err == KeptChanging ? std::string("another program kept changing it while it was read")
@@ -234,7 +236,8 @@ int ReadTarget(FileStore& store, const std::string& path, const std::string& tar
         record->exists = true;
         record->identity = id;
         record->recent = Recent(id);
-        record->hash = !record->recent ? 0 : data ? Hash(*data) : hash;
+        record->hashed = record->recent && (data || !unhashed);
+        record->hash = !record->hashed ? 0 : data ? Hash(*data) : hash;
     }
     return FileOk;
 }
@@ -252,6 +255,7 @@ int StillAsRead(const FileRecord& record, const std::string& target, std::string
         return FileChanged;
     }
     bool changed = !there || !SameState(now, record.identity);
+    if (!changed && record.recent && !record.hashed) changed = true; // claimed to be read first, never read
     if (!changed && record.recent) {
         int err = 0;
         uint64_t hash = 0, size = 0;
@@ -334,7 +338,7 @@ int Replace(FileStore& store, FileRecord* record, const std::string& target, con
     }
     FileOsClose(record->handle);
     record->handle = file;
-    record->exists = record->exclusive = record->recent = true;
+    record->exists = record->exclusive = record->recent = record->hashed = true;
     FileOsIdentityOf(file, &record->identity);
     record->hash = FileHashEnd(sink.hash);
     return FileOk;
@@ -437,7 +441,7 @@ int FileStoreRead(FileStore& store, const std::string& path, size_t maxBytes, st
     return ReadTarget(store, path, target, false, maxBytes, data, why);
 }
 
-int FileStoreClaim(FileStore& store, const std::string& path, bool lock, std::string* why) {
+int FileStoreClaim(FileStore& store, const std::string& path, bool lock, bool readFirst, std::string* why) {
     std::string target, what;
     if (FileOsResolve(path, &target, &what) != 0) {
         *why = path + " " + what + "; nothing was written: name the file itself";
@@ -458,7 +462,7 @@ int FileStoreClaim(FileStore& store, const std::string& path, bool lock, std::st
         }
         return FileOk;
     }
-    return ReadTarget(store, path, target, true, (size_t)-1, nullptr, why);
+    return ReadTarget(store, path, target, true, (size_t)-1, nullptr, why, readFirst);
 }
 
 int FileStoreWriteWith(FileStore& store, const std::string& path, FileMaker make, void* context, std::string* why) {

@@ -43,8 +43,9 @@ struct FileRecord {
     std::string target;        // the file itself (links followed)
     bool exists = false;       // false: claimed to be made, nothing there when looked at
     FileIdentity identity;     // as read or last written
-    uint64_t hash = 0;         // of the bytes as read or last written, when `recent`
+    uint64_t hash = 0;         // of the bytes as read or last written, when `recent` and `hashed`
     bool recent = false;       // the time stamp was too close to the read to tell a later write by
+    bool hashed = false;       // `hash` is known (a claim of a file to be read first has none)
     bool exclusive = false;    // locked for writing
     FileHandle handle = FileNoHandle; // holds the lock
 };
@@ -75,8 +76,11 @@ int FileStoreRead(FileStore& store, const std::string& path, size_t maxBytes, st
 // Claims `path` for writing before the run changes anything: FileOk when a
 // save could replace it (or make it), else FileRefused or FileHeld with
 // `*why`: "<path> <what>; <what to do>". With `lock` (a guarding store) it
-// is locked for writing from now on.
-int FileStoreClaim(FileStore& store, const std::string& path, bool lock, std::string* why);
+// is locked for writing from now on. A file claimed `readFirst` is read
+// through the store before any save of it (a document the run opens): its
+// bytes are not hashed now, as the read records them; a save of it that
+// was never read is refused as a save of a file changed.
+int FileStoreClaim(FileStore& store, const std::string& path, bool lock, bool readFirst, std::string* why);
 
 // Writes `size` bytes as the file `path`: FileOk, FileUnchanged (the file
 // holds them already and keeps its time stamp), or a status with `*why`

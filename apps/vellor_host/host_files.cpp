@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -106,9 +107,15 @@ bool ClaimFilesToWrite(HostRun& run) {
     bool ok = true;
     // The page map is written even by a dry run.
     std::string map = run.o.output.empty() ? std::string() : LocalName(HostWindowsName(run.o.output));
+    // A book's documents are opened, so read through the store, before the
+    // run saves them: their claim need not hash their bytes.
+    std::set<std::string> readFirst;
+    for (const auto& [name, opens] : run.tap.opensLeft)
+        if (opens > 0) readFirst.insert(LocalName(StoreTapFileOf(run.tap, name)));
     for (const std::string& file : FilesToWrite(run)) {
         std::string why;
-        if (FileStoreClaim(store, file, !run.o.dryRun || file == map, &why) == FileOk) continue;
+        bool lock = !run.o.dryRun || file == map;
+        if (FileStoreClaim(store, file, lock, readFirst.count(file) > 0, &why) == FileOk) continue;
         ReportError(run.r, why);
         ok = false;
     }

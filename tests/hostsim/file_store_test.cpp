@@ -140,3 +140,27 @@ TEST(FileStore, TheHashDoesNotDependOnHowTheBytesAreCut) {
         EXPECT_NE(FileHashOf(swapped.data(), swapped.size()), whole) << a;
     }
 }
+
+// A document claimed to be read before it is saved is not hashed at its
+// claim: the read records its bytes, and a same-size change put back to the
+// same time stamp is still told from them. Saved without that read, it is
+// refused rather than replaced unseen.
+TEST(FileStore, AFileClaimedToBeReadFirstIsComparedWithTheBytesOfItsRead) {
+    TestTempFolder dir("file_store_test");
+    std::string path = dir.path + "/ch1.mif", why, data;
+    Maker mine{"mine"};
+    for (bool read : {false, true}) {
+        Spit(path, "text");
+        FileStore store;
+        store.guard = true;
+        ASSERT_EQ(FileStoreClaim(store, path, true, true, &why), FileOk) << why;
+        if (read) {
+            ASSERT_EQ(FileStoreRead(store, path, 100, &data, &why), FileOk) << why;
+            auto stamp = std::filesystem::last_write_time(path);
+            Spit(path, "TEXT"); // another program, within the same tick
+            std::filesystem::last_write_time(path, stamp);
+        }
+        EXPECT_EQ(FileStoreWriteWith(store, path, Make, &mine, &why), FileChanged) << read;
+        EXPECT_EQ(Slurp(path), read ? "TEXT" : "text");
+    }
+}
