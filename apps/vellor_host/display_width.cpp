@@ -21,6 +21,11 @@ size_t DisplayWidth(const std::string& utf8) {
     const uint8_t* s = reinterpret_cast<const uint8_t*>(utf8.data());
     int32_t length = static_cast<int32_t>(utf8.size());
     for (int32_t at = 0; at < length;) {
+        if (s[at] < 0x80) { // ASCII, a column each, without asking ICU
+            ++width;
+            ++at;
+            continue;
+        }
         UChar32 c;
         U8_NEXT(s, at, length, c);
         width += CharWidth(c);
