@@ -28,6 +28,12 @@ struct FileIdentity {
     const char* kind = "";     // what a file that is not regular is: "a folder", "a fifo", ...
 };
 
+// The last name of the local path `path` ("ch1.mif" of "/docs/ch1.mif"),
+// and the folder it names it in ("." when it names none). Only the system's
+// separators count: on Linux a backslash is part of a name.
+std::string FileOsLastName(const std::string& path);
+std::string FileOsFolderOf(const std::string& path);
+
 // The file `path` ends at after following symbolic links (it may not
 // exist). 0, or -1 with `*why` when the chain leads into the system's
 // devices or processes (/dev/stdin is a link into /proc), loops, or is a

@@ -37,12 +37,6 @@ volatile sig_atomic_t caught = 0;
 const char TempPrefix[] = ".vellor-";
 constexpr size_t TempPrefixSize = sizeof TempPrefix - 1;
 
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 const char* KindOf(mode_t mode) {
     if (S_ISREG(mode)) return "";
     if (S_ISDIR(mode)) return "a folder";
@@ -108,6 +102,17 @@ void OnSignal(int signal) {
 
 } // namespace
 
+std::string FileOsLastName(const std::string& path) {
+    size_t cut = path.find_last_of('/');
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string FileOsFolderOf(const std::string& path) {
+    size_t cut = path.find_last_of('/');
+    if (cut == std::string::npos) return ".";
+    return cut == 0 ? path.substr(0, 1) : path.substr(0, cut);
+}
+
 int FileOsResolve(const std::string& path, std::string* target, std::string* why) {
     std::string at = path;
     for (int hops = 0;; ++hops) {
@@ -125,7 +130,7 @@ int FileOsResolve(const std::string& path, std::string* target, std::string* why
         ssize_t n = ::readlink(at.c_str(), link.data(), link.size());
         if (n < 0 || (size_t)n >= link.size()) break;
         link.resize((size_t)n);
-        at = link[0] == '/' ? link : FolderOf(at) + "/" + link;
+        at = link[0] == '/' ? link : FileOsFolderOf(at) + "/" + link;
     }
     *target = at;
     return 0;
@@ -322,7 +327,7 @@ bool FileOsFinishTemp(FileHandle file, const FileIdentity* old, int* err) {
 
 bool FileOsReplace(FileHandle*, const std::string& tempPath, FileHandle*, const std::string& target, bool mustBeNew,
                    int* err) {
-    std::string folder = FolderOf(target); // nothing can fail once the file is moved
+    std::string folder = FileOsFolderOf(target); // nothing can fail once the file is moved
     int done = -1;
     if (mustBeNew) {
         done = ::renameat2(AT_FDCWD, tempPath.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);

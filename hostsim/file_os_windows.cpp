@@ -86,6 +86,17 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 
 } // namespace
 
+std::string FileOsLastName(const std::string& path) {
+    size_t cut = path.find_last_of("\\/:"); // "C:ch1.mif" names ch1.mif too
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string FileOsFolderOf(const std::string& path) {
+    size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos) return ".";
+    return cut == 0 ? path.substr(0, 1) : path.substr(0, cut);
+}
+
 int FileOsResolve(const std::string& path, std::string* target, std::string* why) {
     if (path.compare(0, 4, "\\\\.\\") == 0 || path.compare(0, 4, "\\\\?\\") == 0) {
         *why = "is a device, not a document";

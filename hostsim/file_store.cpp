@@ -17,17 +17,6 @@ constexpr int64_t StampGranularity = 2;
 
 uint64_t Hash(const std::string& bytes) { return FileHashOf(bytes.data(), bytes.size()); }
 
-std::string LastName(const std::string& path) {
-    size_t cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-std::string FolderOf(const std::string& path) {
-    size_t cut = path.find_last_of("/\\");
-    if (cut == std::string::npos) return ".";
-    return cut == 0 ? path.substr(0, 1) : path.substr(0, cut);
-}
-
 bool SameState(const FileIdentity& a, const FileIdentity& b) {
     return a.device == b.device && a.inode == b.inode && a.size == b.size && a.mtimeSec == b.mtimeSec &&
            a.mtimeNsec == b.mtimeNsec;
@@ -93,7 +82,7 @@ bool Interrupted(FileStore& store, std::string* why) {
 }
 
 void Sweep(FileStore& store, const std::string& target) {
-    std::string folder = FolderOf(target);
+    std::string folder = FileOsFolderOf(target);
     if (store.swept.insert(folder).second) FileOsSweepLeftovers(folder);
 }
 
@@ -201,7 +190,7 @@ int ReadTarget(FileStore& store, const std::string& path, const std::string& tar
     int err = 0;
     FileHandle file = FileOsOpen(target, &err);
     if (file == FileNoHandle) {
-        *why = LastName(path) + (FileOsIsMissing(err) ? ": no such file" : ": " + FileOsErrorText(err));
+        *why = FileOsLastName(path) + (FileOsIsMissing(err) ? ": no such file" : ": " + FileOsErrorText(err));
         return FileOsIsMissing(err) ? FileNotFound : FileFailed;
     }
     FileIdentity id;
@@ -224,7 +213,7 @@ int ReadTarget(FileStore& store, const std::string& path, const std::string& tar
     uint64_t hash = 0;
     bool read = ReadStable(file, maxBytes, data, unhashed ? nullptr : &hash, &id, &err);
     if (!read) {
-        *why = LastName(path) + ": " +
+        *why = FileOsLastName(path) + ": " +
                (err == KeptChanging ? std::string("another program kept changing it while it was read")
                 : err               ? FileOsErrorText(err)
                                     : std::string("file too large"));
@@ -405,7 +394,7 @@ int Stopped(Save& s, const FileSink& sink, FileMaker make, void* context) {
 // The maker's bytes through the sink: compared with the file, and where
 // they differ, into a temporary file that replaces it.
 int Stream(Save& s, FileSink& sink, FileMaker make, void* context) {
-    sink.folder = FolderOf(s.target);
+    sink.folder = FileOsFolderOf(s.target);
     sink.beforeTemp = OwnBeforeTemp;
     sink.context = &s;
     int err = 0;
@@ -449,7 +438,7 @@ int FileStoreClaim(FileStore& store, const std::string& path, bool lock, bool re
     }
     FileIdentity now;
     bool there = FileOsLook(target, &now);
-    Problem p = there ? ReplaceProblem(now, FolderOf(target)) : MakeProblem(FolderOf(target));
+    Problem p = there ? ReplaceProblem(now, FileOsFolderOf(target)) : MakeProblem(FileOsFolderOf(target));
     if (!p.what.empty()) {
         *why = path + " " + p.what + "; nothing was written: " + p.todo;
         return FileRefused;
@@ -474,7 +463,7 @@ int FileStoreWriteWith(FileStore& store, const std::string& path, FileMaker make
     }
     FileIdentity now;
     bool there = FileOsLook(target, &now);
-    Problem p = there ? ReplaceProblem(now, FolderOf(target)) : MakeProblem(FolderOf(target));
+    Problem p = there ? ReplaceProblem(now, FileOsFolderOf(target)) : MakeProblem(FileOsFolderOf(target));
     if (!p.what.empty()) {
         *why = "it " + p.what + "; it is as it was: " + p.todo;
         return MakerFails(make, context, why) ? FileNotMade : FileRefused;

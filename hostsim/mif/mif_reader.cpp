@@ -4,6 +4,7 @@
 // and the messages need is kept per open statement either way.
 #include "hostsim/mif/mif_reader.h"
 
+#include "hostsim/file_os.h"
 #include "hostsim/mif/mif_text.h"
 #include "hostsim/sim_model.h"
 
@@ -630,14 +631,6 @@ bool ParseInto(const char* data, size_t size, const std::string& name, bool keep
     return false;
 }
 
-std::string LastComponent(const std::string& path) {
-#ifdef _WIN32
-    size_t slash = path.find_last_of("\\/:");
-#else
-    size_t slash = path.find_last_of('/');
-#endif
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 } // namespace
 
@@ -672,7 +665,7 @@ bool MifCheckFile(const std::string& localPath, MifFile* out, std::string* error
     *out = MifFile{};
     std::string data;
     if (!MifReadBytes(localPath, limits.maxFileBytes, &data, error)) return false;
-    return MifCheckBytes(data.data(), data.size(), LastComponent(localPath), out, error, limits);
+    return MifCheckBytes(data.data(), data.size(), FileOsLastName(localPath), out, error, limits);
 }
 
 bool MifParse(const char* data, size_t size, const std::string& name, MifFile* out, std::string* error,
@@ -686,7 +679,7 @@ bool MifParse(const char* data, size_t size, const std::string& name, MifFile* o
 }
 
 bool MifReadBytes(const std::string& localPath, size_t maxBytes, std::string* data, std::string* error) {
-    std::string shown = LastComponent(localPath);
+    std::string shown = FileOsLastName(localPath);
 #ifdef _WIN32
     // Binary: the bytes as they are, line ends included.
     int fd = ::open(localPath.c_str(), O_RDONLY | O_BINARY);
@@ -742,5 +735,5 @@ bool MifReadFile(const std::string& localPath, MifFile* out, std::string* error,
     *out = MifFile{};
     std::string data;
     if (!MifReadBytes(localPath, limits.maxFileBytes, &data, error)) return false;
-    return MifParseBytes(std::move(data), LastComponent(localPath), out, error, limits);
+    return MifParseBytes(std::move(data), FileOsLastName(localPath), out, error, limits);
 }

@@ -2,6 +2,7 @@
 // objects, and the file store the host opens and saves through.
 #include "hostsim/mif/mif_store.h"
 
+#include "hostsim/file_os.h"
 #include "hostsim/mif/mif_document.h"
 #include "hostsim/mif/mif_parse_ahead.h"
 #include "hostsim/mif/mif_reader.h"
@@ -55,11 +56,6 @@ bool LocalName(const std::string& name, std::string* local) {
     return true;
 }
 
-std::string LastName(const std::string& local) {
-    size_t slash = local.find_last_of("/\\");
-    return slash == std::string::npos ? local : local.substr(slash + 1);
-}
-
 // The file's bytes through the file store: SimOk, or the status a load
 // gives, with `lastError` saying why.
 int ReadBytes(MifFileStore* files, const std::string& name, std::string* local, std::string* bytes) {
@@ -81,7 +77,7 @@ void ReadNextAhead(MifFileStore* files) {
     std::string bytes;
     read.status = ReadBytes(files, name, &read.local, &bytes);
     if (read.status != SimOk) read.error = files->lastError;
-    std::string shown = LastName(read.local);
+    std::string shown = FileOsLastName(read.local);
     MifParseAheadGive(*files->ahead, name, shown, std::move(read), std::move(bytes));
 }
 
@@ -96,7 +92,7 @@ int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
     }
     ReadNextAhead(files); // once this file has its own bytes
     if (!ahead) {
-        read.parsed = MifParseBytes(std::move(bytes), LastName(read.local), &read.file, &read.error);
+        read.parsed = MifParseBytes(std::move(bytes), FileOsLastName(read.local), &read.file, &read.error);
         read.warnings = std::move(read.file.warnings);
     }
     if (read.parsed) files->warnings.insert(files->warnings.end(), read.warnings.begin(), read.warnings.end());
@@ -124,11 +120,11 @@ int SaveFile(MifFileStore* files, const std::string& name, const SimDoc& doc) {
     // The text goes to the file as it is made, never whole.
     int status = made ? FileStoreWriteWith(files->files, local, MifMakeText, &file, &error) : FileNotMade;
     if (status == FileNotMade) {
-        files->lastError = LastName(local) + ": " + error + "; it is as it was";
+        files->lastError = FileOsLastName(local) + ": " + error + "; it is as it was";
         return SimStatusSaveFailed;
     }
     if (status != FileOk && status != FileUnchanged) {
-        files->lastError = LastName(local) + ": " + error;
+        files->lastError = FileOsLastName(local) + ": " + error;
         return SimStatusSaveFailed;
     }
     ++(status == FileOk ? files->saves : files->unchanged);
@@ -193,7 +189,7 @@ void MifCheckParse(MifPendingCheck* check) {
     if (check->status != SimOk) return;
     try {
         MifFile file;
-        if (MifCheckBytes(check->bytes.data(), check->bytes.size(), LastName(check->local), &file, &check->error)) {
+        if (MifCheckBytes(check->bytes.data(), check->bytes.size(), FileOsLastName(check->local), &file, &check->error)) {
             check->isBook = file.kind == MifBookFile;
             check->warnings = std::move(file.warnings);
         } else {

@@ -164,3 +164,18 @@ TEST(FileStore, AFileClaimedToBeReadFirstIsComparedWithTheBytesOfItsRead) {
         EXPECT_EQ(Slurp(path), read ? "TEXT" : "text");
     }
 }
+
+#ifndef _WIN32
+// On Linux a backslash is part of a name: a file named with one is saved
+// beside itself and named whole in messages.
+TEST(FileStore, ABackslashInALinuxNameIsNoSeparator) {
+    TestTempFolder dir("file_store_test");
+    std::string path = dir.path + "/a\\b.mif", why, data;
+    Maker text{"text"};
+    FileStore store;
+    EXPECT_EQ(FileStoreWriteWith(store, path, Make, &text, &why), FileOk) << why;
+    EXPECT_EQ(Slurp(path), "text");
+    EXPECT_EQ(FileStoreRead(store, dir.path + "/c\\d.mif", 100, &data, &why), FileNotFound);
+    EXPECT_EQ(why, "c\\d.mif: no such file");
+}
+#endif
