@@ -2,6 +2,8 @@
 #include "common/temp_folder.h"
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <random>
 #include <stdexcept>
 #include <system_error>
@@ -32,4 +34,15 @@ int TestTempFolder::Entries() const {
     int n = 0;
     for (auto it = fs::directory_iterator(path); it != fs::directory_iterator(); ++it) ++n;
     return n;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }

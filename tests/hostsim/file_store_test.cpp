@@ -16,18 +16,6 @@
 
 namespace {
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Spit(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
 // Several of the sink's blocks, no two alike.
 std::string Text(size_t size) {
     std::string text(size, ' ');
@@ -74,7 +62,7 @@ TEST(FileStore, AStreamedSaveReplacesTheFileOnlyWhereItsBytesDiffer) {
     for (const Case& c : cases) {
         TestTempFolder dir("file_store_test");
         std::string path = dir.path + "/ch1.mif";
-        if (c.there) Spit(path, old);
+        if (c.there) WriteBytes(path, old);
         std::filesystem::file_time_type stamp{};
         if (c.there) {
             stamp = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
@@ -87,7 +75,7 @@ TEST(FileStore, AStreamedSaveReplacesTheFileOnlyWhereItsBytesDiffer) {
         int status = FileStoreWriteWith(store, path, Make, &maker, &why);
         bool same = c.there && c.text == old;
         EXPECT_EQ(status, same ? FileUnchanged : FileOk) << c.what << ": " << why;
-        EXPECT_TRUE(Slurp(path) == c.text) << c.what;
+        EXPECT_TRUE(ReadBytes(path) == c.text) << c.what;
         if (same) {
             EXPECT_TRUE(std::filesystem::last_write_time(path) == stamp) << c.what;
         }
@@ -99,7 +87,7 @@ TEST(FileStore, AMakerThatFailsLeavesTheFileWholeAndHasTheLastWord) {
     TestTempFolder dir("file_store_test");
     std::string path = dir.path + "/ch1.mif";
     const std::string old = Text(100);
-    Spit(path, old);
+    WriteBytes(path, old);
     // It fails once its bytes have gone to the temporary file.
     Maker late{Text(3000000), 2500000};
     late.text[0] = 'X';
@@ -107,7 +95,7 @@ TEST(FileStore, AMakerThatFailsLeavesTheFileWholeAndHasTheLastWord) {
     FileStore plain;
     EXPECT_EQ(FileStoreWriteWith(plain, path, Make, &late, &why), FileNotMade);
     EXPECT_EQ(why, "the maker's words");
-    EXPECT_EQ(Slurp(path), old);
+    EXPECT_EQ(ReadBytes(path), old);
     EXPECT_EQ(dir.Entries(), 1);
     // A file that may not be saved: the maker's failure is told first, as
     // when the bytes were made before the save began.
@@ -150,18 +138,18 @@ TEST(FileStore, AFileClaimedToBeReadFirstIsComparedWithTheBytesOfItsRead) {
     std::string path = dir.path + "/ch1.mif", why, data;
     Maker mine{"mine"};
     for (bool read : {false, true}) {
-        Spit(path, "text");
+        WriteBytes(path, "text");
         FileStore store;
         store.guard = true;
         ASSERT_EQ(FileStoreClaim(store, path, true, true, &why), FileOk) << why;
         if (read) {
             ASSERT_EQ(FileStoreRead(store, path, 100, &data, &why), FileOk) << why;
             auto stamp = std::filesystem::last_write_time(path);
-            Spit(path, "TEXT"); // another program, within the same tick
+            WriteBytes(path, "TEXT"); // another program, within the same tick
             std::filesystem::last_write_time(path, stamp);
         }
         EXPECT_EQ(FileStoreWriteWith(store, path, Make, &mine, &why), FileChanged) << read;
-        EXPECT_EQ(Slurp(path), read ? "TEXT" : "text");
+        EXPECT_EQ(ReadBytes(path), read ? "TEXT" : "text");
     }
 }
 
@@ -174,7 +162,7 @@ TEST(FileStore, ABackslashInALinuxNameIsNoSeparator) {
     Maker text{"text"};
     FileStore store;
     EXPECT_EQ(FileStoreWriteWith(store, path, Make, &text, &why), FileOk) << why;
-    EXPECT_EQ(Slurp(path), "text");
+    EXPECT_EQ(ReadBytes(path), "text");
     EXPECT_EQ(FileStoreRead(store, dir.path + "/c\\d.mif", 100, &data, &why), FileNotFound);
     EXPECT_EQ(why, "c\\d.mif: no such file");
 }

@@ -7,6 +7,8 @@
 #include "hostsim/mif/mif_source.h"
 #include "hostsim/mif/mif_writer.h"
 
+#include "common/temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,13 +17,6 @@
 #include <sstream>
 
 namespace {
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The text a save writes.
 std::string Saved(const SimDoc& doc) {
@@ -82,7 +77,7 @@ TEST(MifSave, ADocumentSavedAfterChangesAtItsStartMiddleAndEndKeepsEveryOtherByt
     for (const char* folder : {"/examples", "/tests/hostsim/data", "/tests/hostsim/data/framemaker"}) {
         for (const auto& entry : std::filesystem::directory_iterator(std::string(VELLOR_SOURCE_DIR) + folder)) {
             if (!entry.is_regular_file()) continue;
-            std::string path = entry.path().string(), bytes = Slurp(path), error;
+            std::string path = entry.path().string(), bytes = ReadBytes(path), error;
             SCOPED_TRACE(path);
             SimDoc doc;
             ASSERT_TRUE(MifLoadDoc(path, "Z:\\docs\\x.mif", &doc, &error)) << error;

@@ -22,18 +22,6 @@ namespace {
 
 std::string SourceData(const char* name) { return std::string(VELLOR_SOURCE_DIR "/tests/hostsim/data/") + name; }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Spit(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
 MifFile Parse(const std::string& text) {
     MifFile f;
     std::string error;
@@ -103,14 +91,14 @@ TEST(MifWriter, EscapesAndEncodings) {
 TEST(MifWriter, AtomicSaveReplacesOrLeavesTheOldFileWhole) {
     TempDir dir;
     std::string target = dir.path + "/ch1.mif";
-    Spit(target, "old contents");
+    WriteBytes(target, "old contents");
 #ifndef _WIN32
     chmod(target.c_str(), 0640);
 #endif
     MifFile f = Parse("<MIFFile 8.00>\n<Document <DTwoSides No>>");
     std::string error;
     ASSERT_TRUE(MifWriteFile(f, target, &error)) << error;
-    EXPECT_EQ(Slurp(target), Write(f));
+    EXPECT_EQ(ReadBytes(target), Write(f));
 #ifndef _WIN32
     struct stat st;
     ASSERT_EQ(stat(target.c_str(), &st), 0);
@@ -118,7 +106,7 @@ TEST(MifWriter, AtomicSaveReplacesOrLeavesTheOldFileWhole) {
 #endif
     EXPECT_EQ(dir.Entries(), 1);
 
-    std::string saved = Slurp(target);
+    std::string saved = ReadBytes(target);
     f.statements[1].children.push_back(MifStatement("Big", MifStringAtom(std::string(200000, 'x'))));
 #ifndef _WIN32
     // A write that fails half way (the file size limit, which Windows lacks)
@@ -134,7 +122,7 @@ TEST(MifWriter, AtomicSaveReplacesOrLeavesTheOldFileWhole) {
     signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(ok);
     EXPECT_EQ(error.rfind("ch1.mif: File too large; it is as it was", 0), 0u) << error;
-    EXPECT_EQ(Slurp(target), saved);
+    EXPECT_EQ(ReadBytes(target), saved);
     EXPECT_EQ(dir.Entries(), 1); // no temporary file left behind
 #endif
 
@@ -146,7 +134,7 @@ TEST(MifWriter, AtomicSaveReplacesOrLeavesTheOldFileWhole) {
     MifFile roman = Parse("<MIFFile 7.00>\n<S `x'>");
     roman.statements[1].args[0].text = "\u4E2D";
     EXPECT_FALSE(MifWriteFile(roman, target, &error));
-    EXPECT_EQ(Slurp(target), saved);
+    EXPECT_EQ(ReadBytes(target), saved);
     EXPECT_EQ(dir.Entries(), 2);
 }
 
@@ -156,7 +144,7 @@ TEST(MifWriter, EveryFileThatReadsIsWrittenBackByteForByte) {
                                "/tests/fuzz/corpus/mif_reader_fuzz"}) {
         for (const auto& entry : std::filesystem::directory_iterator(std::string(VELLOR_SOURCE_DIR) + folder)) {
             if (!entry.is_regular_file()) continue;
-            std::string path = entry.path().string(), bytes = Slurp(path), error;
+            std::string path = entry.path().string(), bytes = ReadBytes(path), error;
             MifFile f;
             if (!MifReadFile(path, &f, &error)) { // cut files of the fuzzing corpus
                 ++refused;

@@ -3,6 +3,8 @@
 // exit status, and every file's bytes to tell whether anything was written.
 #pragma once
 
+#include "common/temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -144,17 +146,6 @@ inline void CopySample(const std::string& folder) {
     for (const auto& entry : std::filesystem::directory_iterator(SamplePath("")))
         if (entry.is_regular_file())
             std::filesystem::copy_file(entry.path(), folder + "/" + entry.path().filename().string());
-}
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // Every file below `folder` with its bytes, by path relative to it.
