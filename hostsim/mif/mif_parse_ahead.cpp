@@ -77,7 +77,10 @@ void Run(MifParseAhead* a) {
                 made.parsed = MifParseBytes(std::move(bytes), shown, &made.file, &made.error);
                 if (made.parsed) {
                     made.warnings = std::move(made.file.warnings);
-                    if (!a->waiting) made.built = MifToDoc(std::move(made.file), name, &made.doc, &made.error);
+                    if (!a->waiting) {
+                        made.built = MifToDoc(std::move(made.file), name, &made.doc, &made.error);
+                        made.refused = !made.built;
+                    }
                 }
             } catch (const std::bad_alloc&) {
                 made = MifParsed{};
@@ -90,6 +93,7 @@ void Run(MifParseAhead* a) {
             a->result.file = std::move(made.file);
             a->result.error = std::move(made.error);
             a->result.built = made.built;
+            a->result.refused = made.refused;
             a->result.doc = std::move(made.doc);
             a->result.warnings = std::move(made.warnings);
             a->parsing = false;

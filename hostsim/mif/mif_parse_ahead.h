@@ -28,6 +28,7 @@ struct MifParsed {
     MifFile file;       // until the document is built from it
     std::string error;
     bool built = false; // `doc` is the document, named by its Windows name
+    bool refused = false; // the tree is no document the host reads; `error` says why
     SimDoc doc;
     std::vector<std::string> warnings; // what the parse found odd
 };
