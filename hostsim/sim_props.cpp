@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -109,9 +110,9 @@ void SetId(SimValue* v, ObjId id) {
     v->type = SimValId;
     v->integer = static_cast<int32_t>(id);
 }
-void SetText(SimValue* v, const std::string& text) {
+void SetText(SimValue* v, std::string text) {
     v->type = SimValString;
-    v->text = text;
+    v->text = std::move(text);
 }
 
 ObjId NextIn(const std::vector<ObjId>& list, ObjId item) {

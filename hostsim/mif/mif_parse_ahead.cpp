@@ -67,11 +67,13 @@ void Run(MifParseAhead* a) {
         bool parse = a->parsing;
         std::string bytes = std::move(a->bytes);
         std::string shown = a->shown, name = a->name;
+        // The result, its read's status and local name given, is filled in
+        // here; nothing looks at it until `parsing` is false again.
+        MifParsed made = parse ? std::move(a->result) : MifParsed{};
         a->work = false;
         if (!parse && trees.empty() && a->stop) return;
         held.unlock();
         trees.clear(); // the trees of documents closed go here
-        MifParsed made;
         if (parse) {
             try {
                 made.parsed = MifParseBytes(std::move(bytes), shown, &made.file, &made.error);
@@ -83,19 +85,15 @@ void Run(MifParseAhead* a) {
                     }
                 }
             } catch (const std::bad_alloc&) {
-                made = MifParsed{};
+                made.file = MifFile{};
+                made.doc = SimDoc{};
+                made.parsed = made.built = made.refused = false;
                 made.error = shown + ": out of memory";
             }
         }
         held.lock();
         if (parse) {
-            a->result.parsed = made.parsed;
-            a->result.file = std::move(made.file);
-            a->result.error = std::move(made.error);
-            a->result.built = made.built;
-            a->result.refused = made.refused;
-            a->result.doc = std::move(made.doc);
-            a->result.warnings = std::move(made.warnings);
+            a->result = std::move(made);
             a->parsing = false;
             a->changed.notify_all();
         }

@@ -34,8 +34,9 @@ struct MifParsed {
 };
 
 // Parses `bytes`, the file `name` (Windows form) as read, and builds the
-// document from its tree, on the thread; its messages call it `shown`. A file whose bytes could not be read is
-// handed over as `read` says. Whatever was in hand before is let go.
+// document from its tree, on the thread; its messages call it `shown`. A
+// file whose bytes could not be read is handed over as `read` says.
+// Whatever was in hand before is let go.
 void MifParseAheadGive(MifParseAhead& ahead, const std::string& name, const std::string& shown, MifParsed read,
                        std::string bytes);
 

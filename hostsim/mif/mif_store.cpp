@@ -98,7 +98,9 @@ int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
     if (read.parsed) files->warnings.insert(files->warnings.end(), read.warnings.begin(), read.warnings.end());
     // Built on the parsing thread when the file was read ahead, unless the
     // host was waiting for it.
-    if (!read.parsed || read.refused || !(read.built || MifToDoc(std::move(read.file), name, &read.doc, &read.error))) {
+    if (read.parsed && !read.built && !read.refused)
+        read.built = MifToDoc(std::move(read.file), name, &read.doc, &read.error);
+    if (!read.built) {
         files->lastError = read.error;
         return SimStatusBadArgument; // there, but not a document the host can read
     }

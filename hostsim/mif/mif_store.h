@@ -40,8 +40,9 @@ SimStore MifFileStoreMake(MifFileStore* files);
 int MifFileStoreCheck(void* files, const std::string& name, bool* isBook);
 
 // Has the file `name` (Windows form) read at the next load of another
-// file, once that has its own bytes, and parsed on another thread while the
-// host works on that one: a book's next document. A load of `name` then
+// file, once that has its own bytes, and parsed (and its document built)
+// on another thread while the host works on that one: a book's next
+// document. A load of `name` then
 // takes what the parse gave; a load of any other file lets it go. The
 // trees of the documents loaded from then on are freed on that thread.
 void MifFileStoreReadAhead(void* files, const std::string& name);
