@@ -70,6 +70,11 @@ struct Reader {
     size_t statements = 0;
     size_t treeBytes = 0;   // what the tree takes
     size_t objectBytes = 0; // what the host's objects of it take
+    // How many statements and data the stacks below hold, and room for how
+    // many: kept whether or not they are built, so that what their room
+    // costs is counted as the tree's, before it is made.
+    size_t closedSize = 0, closedRoom = 0;
+    size_t dataSize = 0, dataRoom = 0;
     bool utf8 = true;
     size_t topLevel = 0;   // statements closed at the top level
     bool identified = false; // the first statement said what the file is
@@ -112,6 +117,17 @@ struct Reader {
     }
     bool Within(size_t cost, size_t read, size_t perByte) const {
         return cost <= limits.costSlack || cost - limits.costSlack <= read * perByte;
+    }
+    // Room for one more on a stack holding `size` of `each` bytes: when its
+    // `room` is full it doubles, as a vector does, and a file that piles up
+    // millions of statements at one level is refused before that room is
+    // made rather than after.
+    bool RoomFor(size_t size, size_t* room, size_t each, int at) {
+        if (size < *room) return true;
+        size_t more = std::max<size_t>(*room, 16);
+        if (!Costs(more * each, 0, at)) return false;
+        *room += more;
+        return true;
     }
 };
 
@@ -483,6 +499,7 @@ void Build(Reader& r, const Frame& done) {
     node.end = r.Offset(r.p);
     node.args = TakeLast(r.data, done.args);
     node.children = TakeLast(r.closed, done.nested);
+    if (r.closed.capacity() < r.closedRoom) r.closed.reserve(r.closedRoom);
     r.closed.push_back(std::move(node));
 }
 
@@ -492,6 +509,9 @@ bool CloseStatement(Reader& r, MifFile* out) {
     ++r.p;
     Frame done = r.open.back();
     r.open.pop_back();
+    r.dataSize -= done.args;
+    r.closedSize -= done.nested;
+    if (!r.RoomFor(r.closedSize++, &r.closedRoom, sizeof(MifNode), done.line)) return false;
     if (!r.open.empty())
         ++r.open.back().nested;
     else if (!TopLevelClosed(r, out, done))
@@ -515,6 +535,7 @@ void KeepFirst(Reader& r, const Frame& holder, const Datum& d) {
 // Reading: the datum into the innermost statement's data; its text a view
 // of the file unless decoding made it.
 void BuildDatum(Reader& r, const Frame& holder, const Datum& d) {
+    if (r.data.capacity() < r.dataRoom) r.data.reserve(r.dataRoom);
     MifAtom& atom = r.data.emplace_back();
     atom.kind = d.kind;
     atom.text = d.decoded ? MifText(std::string_view(d.text, d.textSize)) : MifText::View(d.text, d.textSize);
@@ -543,6 +564,7 @@ bool ReadDatum(Reader& r, char c, MifFile* out) {
     }
     if (r.open.empty()) return r.Fail(at, "data outside a statement");
     if (!r.Costs(sizeof(MifAtom) + (d.decoded ? d.textSize : 0), 0, at)) return false;
+    if (!r.RoomFor(r.dataSize++, &r.dataRoom, sizeof(MifAtom), at)) return false;
     Frame& holder = r.open.back();
     KeepFirst(r, holder, d);
     if (r.keep) BuildDatum(r, holder, d);
