@@ -52,13 +52,19 @@ struct SimString {
     }
     SimString& operator+=(std::string_view s);
 
-    friend bool operator==(const SimString& a, const SimString& b) { return a.view() == b.view(); }
-    friend bool operator==(const SimString& a, std::string_view b) { return a.view() == b; }
+    // A view compared with the bytes it stands on (a paragraph's text now and
+    // as read) is equal without reading them.
+    friend bool operator==(const SimString& a, const SimString& b) { return Same(a.view(), b.view()); }
+    friend bool operator==(const SimString& a, std::string_view b) { return Same(a.view(), b); }
     friend bool operator==(const SimString& a, const std::string& b) { return a.view() == b; }
     friend bool operator==(const SimString& a, const char* b) { return a.view() == b; }
     friend auto operator<=>(const SimString& a, std::string_view b) { return a.view() <=> b; }
 
 private:
+    static bool Same(std::string_view a, std::string_view b) {
+        return a.size() == b.size() && (a.data() == b.data() || a == b);
+    }
+
     const char* ptr = nullptr; // null when empty
     uint32_t count = 0;
     uint32_t room = 0; // bytes of the owned buffer (a null after them); 0: a view or empty

@@ -98,8 +98,21 @@ std::vector<MappingTableView> ReadMappingTables(const SimDoc& doc) {
     return tables;
 }
 
+// Only each table's heading is read: a mapping document of many rows is not
+// copied to be told from another document.
 bool HoldsPageTypeTable(const SimDoc& doc) {
-    for (const MappingTableView& table : ReadMappingTables(doc))
-        if (!table.rows.empty() && MappingHeadingIsKind(table.heading.c_str(), MappingPageType)) return true;
+    auto firstOf = [&](const std::vector<ObjId>& ids) -> const SimObject* {
+        for (ObjId id : ids)
+            if (const SimObject* o = SimLocal(doc, id)) return o;
+        return nullptr;
+    };
+    for (ObjId tableId : doc.tables) {
+        const SimObject* table = SimLocal(doc, tableId);
+        const SimObject* row = table ? firstOf(table->children) : nullptr;
+        if (!row) continue;
+        const SimObject* cell = row->children.empty() ? nullptr : SimLocal(doc, row->children[0]);
+        const SimObject* heading = cell ? firstOf(cell->children) : nullptr;
+        if (MappingHeadingIsKind(heading ? std::string(heading->text).c_str() : "", MappingPageType)) return true;
+    }
     return false;
 }
