@@ -34,3 +34,7 @@ struct MifArenaScope {
 void* MifTreeAllocate(size_t bytes, bool* inChunk);
 // Frees what MifTreeAllocate gave, with what it said of `inChunk`.
 void MifTreeFree(void* p, bool inChunk) noexcept;
+
+// The memory the chunks take from the system now: those in use, and those
+// kept for the next read.
+size_t MifArenaBytesHeld();
