@@ -7,9 +7,9 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <new>
-#include <map>
 #include <utility>
 
 #if defined(__linux__)
