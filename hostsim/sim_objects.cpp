@@ -3,15 +3,32 @@
 // and copies of the whole store taken only when a shared one is changed.
 #include "hostsim/sim_model.h"
 
+#include "hostsim/large_pages.h"
+
 #include <algorithm>
 #include <bit>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <tuple>
 
 namespace {
 
 using Chunk = SimObjects::Chunk;
+
+// Chunks come from slabs of large pages (large_pages.h): a document of many
+// thousands of objects costs a page fault per 2 MB rather than per 4 KB.
+LargePagePool* Pool() {
+    static LargePagePool* pool = LargePagePoolMake(sizeof(Chunk), alignof(Chunk), 1);
+    return pool;
+}
+
+Chunk* NewChunk() { return new (LargePageBlock(Pool())) Chunk; }
+
+void FreeChunk(Chunk* chunk) noexcept {
+    chunk->~Chunk();
+    LargePageFree(Pool(), chunk);
+}
 
 // The slots of a chunk that hold an object, in order.
 template <typename F> void ForEachPresent(const Chunk& chunk, F f) {
@@ -27,7 +44,7 @@ template <typename F> void ForEachPresent(const Chunk& chunk, F f) {
 SimObjects::Store::Store(const Store& other) : Store() {
     chunks.reserve(other.chunks.size());
     for (const Chunk* from : other.chunks) {
-        chunks.push_back(new Chunk);
+        chunks.push_back(NewChunk());
         Chunk* to = chunks.back();
         ForEachPresent(*from, [&](size_t i) {
             const SimObject& was = from->slots[i].entry.second;
@@ -45,7 +62,7 @@ SimObjects::Store::Store(const Store& other) : Store() {
 SimObjects::Store::~Store() {
     for (Chunk* chunk : chunks) {
         ForEachPresent(*chunk, [&](size_t i) { std::destroy_at(&chunk->slots[i].entry); });
-        delete chunk;
+        FreeChunk(chunk);
     }
 }
 
@@ -71,7 +88,7 @@ SimObject& SimObjects::Make(ObjId id) {
     size_t needed = id / ChunkSlots + 1;
     if (needed > chunks.capacity()) chunks.reserve(std::max(needed, chunks.capacity() * 2));
     // Room is reserved: only the chunk's own allocation can throw.
-    while (id >= Slots()) chunks.push_back(new Chunk);
+    while (id >= Slots()) chunks.push_back(NewChunk());
     Chunk& chunk = *store->chunks[id / ChunkSlots];
     size_t i = id % ChunkSlots;
     if (!chunk.Has(i)) {

@@ -1,0 +1,118 @@
+// Pools of blocks cut from slabs of large pages (see large_pages.h).
+#include "hostsim/large_pages.h"
+
+#include <atomic>
+#include <bit>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+
+namespace {
+
+constexpr size_t SlabBytes = size_t(2) << 20;
+constexpr size_t MostBlocks = 128; // in a slab: blocks are at least 16 KiB
+
+struct Slab {
+    uint64_t inUse[MostBlocks / 64] = {}; // a bit for each block handed out
+    size_t count = 0;                      // how many are
+};
+
+// A slab of its size and aligned to it, the rest of the mapping given back.
+uintptr_t NewSlab() {
+    void* p = ::mmap(nullptr, 2 * SlabBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    uintptr_t at = reinterpret_cast<uintptr_t>(p), slab = (at + SlabBytes - 1) & ~uintptr_t(SlabBytes - 1);
+    if (slab > at) ::munmap(p, slab - at);
+    if (slab + SlabBytes < at + 2 * SlabBytes)
+        ::munmap(reinterpret_cast<void*>(slab + SlabBytes), at + SlabBytes - slab);
+    (void)::madvise(reinterpret_cast<void*>(slab), SlabBytes, MADV_HUGEPAGE);
+    return slab;
+}
+
+} // namespace
+
+struct LargePagePool {
+    size_t blockBytes, blocks, slabsKept;
+    std::mutex lock;
+    std::map<uintptr_t, Slab> held; // every slab held, by where it starts
+    size_t empty = 0;               // slabs held with no block in use
+};
+
+LargePagePool* LargePagePoolMake(size_t blockBytes, size_t, size_t slabsKept) {
+    return new LargePagePool{blockBytes, SlabBytes / blockBytes, slabsKept, {}, {}, 0};
+}
+
+void* LargePageBlock(LargePagePool* pool) {
+    std::lock_guard<std::mutex> held(pool->lock);
+    auto slab = pool->held.begin();
+    while (slab != pool->held.end() && slab->second.count == pool->blocks) ++slab;
+    if (slab == pool->held.end()) {
+        uintptr_t made = NewSlab();
+        try {
+            slab = pool->held.emplace(made, Slab{}).first;
+        } catch (...) {
+            ::munmap(reinterpret_cast<void*>(made), SlabBytes);
+            throw;
+        }
+    } else if (slab->second.count == 0) {
+        --pool->empty;
+    }
+    Slab& s = slab->second;
+    size_t word = s.inUse[0] == ~uint64_t(0) ? 1 : 0;
+    size_t i = word * 64 + size_t(std::countr_one(s.inUse[word]));
+    s.inUse[word] |= uint64_t(1) << (i % 64);
+    ++s.count;
+    return reinterpret_cast<void*>(slab->first + i * pool->blockBytes);
+}
+
+void LargePageFree(LargePagePool* pool, void* block) noexcept {
+    if (!block) return;
+    std::lock_guard<std::mutex> held(pool->lock);
+    uintptr_t at = reinterpret_cast<uintptr_t>(block);
+    auto slab = pool->held.find(at & ~uintptr_t(SlabBytes - 1));
+    size_t i = (at - slab->first) / pool->blockBytes;
+    slab->second.inUse[i / 64] &= ~(uint64_t(1) << (i % 64));
+    if (--slab->second.count) return;
+    if (pool->empty < pool->slabsKept) {
+        ++pool->empty;
+        return;
+    }
+    ::munmap(reinterpret_cast<void*>(slab->first), SlabBytes);
+    pool->held.erase(slab);
+}
+
+size_t LargePageBytesHeld(LargePagePool* pool) {
+    std::lock_guard<std::mutex> held(pool->lock);
+    return pool->held.size() * SlabBytes;
+}
+
+#else
+
+struct LargePagePool {
+    size_t blockBytes, align;
+    std::atomic<size_t> blocks{0}; // handed out
+};
+
+LargePagePool* LargePagePoolMake(size_t blockBytes, size_t align, size_t) {
+    return new LargePagePool{blockBytes, align};
+}
+
+void* LargePageBlock(LargePagePool* pool) {
+    void* block = ::operator new(pool->blockBytes, std::align_val_t(pool->align));
+    ++pool->blocks;
+    return block;
+}
+
+void LargePageFree(LargePagePool* pool, void* block) noexcept {
+    if (!block) return;
+    ::operator delete(block, std::align_val_t(pool->align));
+    --pool->blocks;
+}
+
+size_t LargePageBytesHeld(LargePagePool* pool) { return pool->blocks * pool->blockBytes; }
+
+#endif

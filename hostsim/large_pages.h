@@ -1,0 +1,28 @@
+// Blocks of one size for the host's large structures (the chunks of a MIF
+// tree, the chunks of a document's objects), cut from slabs of one large
+// page each on Linux: a structure of tens of megabytes then costs a page
+// fault per 2 MB slab rather than one per 4 KB page, and no memory goes to
+// aligning each block. A block freed is cut again from its slab; a slab none
+// of whose blocks is in use is kept for the next ones (up to a number the
+// pool says), else given back to the system. Elsewhere each block comes from
+// the heap.
+//
+// A pool may be used from several threads at once.
+#pragma once
+
+#include <cstddef>
+
+struct LargePagePool;
+
+// A pool of blocks of `blockBytes` (16 KiB to 2 MiB), each aligned to
+// `align` (a power of two that divides `blockBytes`), keeping up to
+// `slabsKept` slabs that no block is cut from. Never freed: blocks may be
+// freed as the program ends.
+LargePagePool* LargePagePoolMake(size_t blockBytes, size_t align, size_t slabsKept);
+// A block; throws std::bad_alloc when there is no memory.
+void* LargePageBlock(LargePagePool* pool);
+// Gives back a block the pool gave.
+void LargePageFree(LargePagePool* pool, void* block) noexcept;
+// The memory the pool takes from the system now: blocks in use, and what
+// it keeps.
+size_t LargePageBytesHeld(LargePagePool* pool);
