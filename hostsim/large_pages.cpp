@@ -46,6 +46,11 @@ LargePagePool* LargePagePoolMake(size_t blockBytes, size_t, size_t slabsKept) {
     return new LargePagePool{blockBytes, SlabBytes / blockBytes, slabsKept, {}, {}, 0};
 }
 
+void LargePagePoolFree(LargePagePool* pool) {
+    for (const auto& slab : pool->held) ::munmap(reinterpret_cast<void*>(slab.first), SlabBytes);
+    delete pool;
+}
+
 void* LargePageBlock(LargePagePool* pool) {
     std::lock_guard<std::mutex> held(pool->lock);
     auto slab = pool->held.begin();
@@ -100,6 +105,8 @@ struct LargePagePool {
 LargePagePool* LargePagePoolMake(size_t blockBytes, size_t align, size_t) {
     return new LargePagePool{blockBytes, align};
 }
+
+void LargePagePoolFree(LargePagePool* pool) { delete pool; }
 
 void* LargePageBlock(LargePagePool* pool) {
     void* block = ::operator new(pool->blockBytes, std::align_val_t(pool->align));

@@ -16,9 +16,11 @@ struct LargePagePool;
 
 // A pool of blocks of `blockBytes` (16 KiB to 2 MiB), each aligned to
 // `align` (a power of two that divides `blockBytes`), keeping up to
-// `slabsKept` slabs that no block is cut from. Never freed: blocks may be
-// freed as the program ends.
+// `slabsKept` slabs that no block is cut from. The host's pools are never
+// freed: blocks may be freed as the program ends.
 LargePagePool* LargePagePoolMake(size_t blockBytes, size_t align, size_t slabsKept);
+// Frees a pool none of whose blocks is in use, and the slabs it keeps.
+void LargePagePoolFree(LargePagePool* pool);
 // A block; throws std::bad_alloc when there is no memory.
 void* LargePageBlock(LargePagePool* pool);
 // Gives back a block the pool gave.

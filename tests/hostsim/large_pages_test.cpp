@@ -43,5 +43,6 @@ TEST(LargePages, BlocksAreDistinctAlignedAndCutAgainOnceFreed) {
             for (size_t i = 1; i < blocks.size(); i += 2) LargePageFree(pool, blocks[i]);
         }
         EXPECT_LE(LargePageBytesHeld(pool), size_t(2) << 20);
+        LargePagePoolFree(pool);
     }
 }
