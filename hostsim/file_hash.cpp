@@ -26,6 +26,31 @@ constexpr unsigned StripesPerBlock = 16;
 // Mixes `stripes` stripes of 64 bytes into the lanes. The lanes are copied
 // in and out: in the hash itself, stores through the bytes' pointer could
 // change them, and they would be read again for every stripe.
+using Mixer = void (*)(FileHash& hash, const unsigned char* p, size_t stripes);
+
+// The plain C++ way, for processors without SSE2: the same hash.
+void MixPlain(FileHash& hash, const unsigned char* p, size_t stripes) {
+    uint64_t lane[8];
+    std::memcpy(lane, hash.lane, sizeof lane);
+    unsigned at = hash.stripe;
+    for (; stripes > 0; --stripes, p += 64) {
+        uint64_t offset = KeyStep * (at + 1);
+        for (int l = 0; l < 8; ++l) {
+            uint64_t word;
+            std::memcpy(&word, p + 8 * l, 8);
+            uint64_t keyed = word ^ (Key[l] + offset);
+            lane[l ^ 1] += word;
+            lane[l] += (keyed & 0xFFFFFFFFu) * (keyed >> 32);
+        }
+        if (++at == StripesPerBlock) {
+            at = 0;
+            for (int l = 0; l < 8; ++l) lane[l] = ((lane[l] ^ lane[l] >> 47) ^ Key[7 - l]) * Scramble;
+        }
+    }
+    hash.stripe = at;
+    std::memcpy(hash.lane, lane, sizeof lane);
+}
+
 #if defined(__SSE2__)
 void Mix(FileHash& hash, const unsigned char* p, size_t stripes) {
     __m128i lane[4], key[4];
@@ -54,27 +79,7 @@ void Mix(FileHash& hash, const unsigned char* p, size_t stripes) {
     for (int i = 0; i < 4; ++i) _mm_storeu_si128(reinterpret_cast<__m128i*>(hash.lane + 2 * i), lane[i]);
 }
 #else
-void Mix(FileHash& hash, const unsigned char* p, size_t stripes) {
-    uint64_t lane[8];
-    std::memcpy(lane, hash.lane, sizeof lane);
-    unsigned at = hash.stripe;
-    for (; stripes > 0; --stripes, p += 64) {
-        uint64_t offset = KeyStep * (at + 1);
-        for (int l = 0; l < 8; ++l) {
-            uint64_t word;
-            std::memcpy(&word, p + 8 * l, 8);
-            uint64_t keyed = word ^ (Key[l] + offset);
-            lane[l ^ 1] += word;
-            lane[l] += (keyed & 0xFFFFFFFFu) * (keyed >> 32);
-        }
-        if (++at == StripesPerBlock) {
-            at = 0;
-            for (int l = 0; l < 8; ++l) lane[l] = ((lane[l] ^ lane[l] >> 47) ^ Key[7 - l]) * Scramble;
-        }
-    }
-    hash.stripe = at;
-    std::memcpy(hash.lane, lane, sizeof lane);
-}
+constexpr Mixer Mix = MixPlain;
 #endif
 
 uint64_t Fold(uint64_t a, uint64_t b) {
@@ -82,9 +87,7 @@ uint64_t Fold(uint64_t a, uint64_t b) {
     return uint64_t(product) ^ uint64_t(product >> 64);
 }
 
-} // namespace
-
-void FileHashAdd(FileHash& hash, const void* data, size_t size) {
+void Add(FileHash& hash, const void* data, size_t size, Mixer mix) {
     const unsigned char* p = static_cast<const unsigned char*>(data);
     hash.size += size;
     if (hash.pendingSize) {
@@ -94,16 +97,20 @@ void FileHashAdd(FileHash& hash, const void* data, size_t size) {
         p += take;
         size -= take;
         if (hash.pendingSize < sizeof hash.pending) return;
-        Mix(hash, hash.pending, 1);
+        mix(hash, hash.pending, 1);
         hash.pendingSize = 0;
     }
     size_t stripes = size / sizeof hash.pending;
-    Mix(hash, p, stripes);
+    mix(hash, p, stripes);
     p += stripes * sizeof hash.pending;
     size -= stripes * sizeof hash.pending;
     std::memcpy(hash.pending, p, size);
     hash.pendingSize = size;
 }
+
+} // namespace
+
+void FileHashAdd(FileHash& hash, const void* data, size_t size) { Add(hash, data, size, Mix); }
 
 uint64_t FileHashEnd(const FileHash& hash) {
     // The length and the place in the block go in last, where a hash fed in
@@ -119,5 +126,11 @@ uint64_t FileHashEnd(const FileHash& hash) {
 uint64_t FileHashOf(const void* data, size_t size) {
     FileHash hash;
     FileHashAdd(hash, data, size);
+    return FileHashEnd(hash);
+}
+
+uint64_t FileHashOfPlain(const void* data, size_t size) {
+    FileHash hash;
+    Add(hash, data, size, MixPlain);
     return FileHashEnd(hash);
 }

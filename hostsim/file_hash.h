@@ -20,3 +20,6 @@ void FileHashAdd(FileHash& hash, const void* data, size_t size);
 uint64_t FileHashEnd(const FileHash& hash);
 // The hash of bytes in one piece.
 uint64_t FileHashOf(const void* data, size_t size);
+// The same by the plain C++ way that builds for processors without SSE2,
+// whichever way FileHashOf takes: the two must agree.
+uint64_t FileHashOfPlain(const void* data, size_t size);
