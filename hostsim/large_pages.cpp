@@ -1,12 +1,12 @@
 // Pools of blocks cut from slabs of large pages (see large_pages.h).
 #include "hostsim/large_pages.h"
 
-#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <map>
 #include <mutex>
 #include <new>
+#include <vector>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -97,18 +97,33 @@ size_t LargePageBytesHeld(LargePagePool* pool) {
 
 #else
 
+// Memory handed back to the system would cost a page fault per page when
+// the next document is read: blocks freed are kept for the next ones.
 struct LargePagePool {
-    size_t blockBytes, align;
-    std::atomic<size_t> blocks{0}; // handed out
+    size_t blockBytes, align, kept;
+    std::mutex lock;
+    std::vector<void*> spare; // freed and kept, room made for `kept` of them
+    size_t blocks = 0;        // taken from the heap and not given back
 };
 
-LargePagePool* LargePagePoolMake(size_t blockBytes, size_t align, size_t) {
-    return new LargePagePool{blockBytes, align};
+LargePagePool* LargePagePoolMake(size_t blockBytes, size_t align, size_t slabsKept) {
+    auto* pool = new LargePagePool{blockBytes, align, slabsKept * (size_t(2) << 20) / blockBytes, {}, {}, 0};
+    pool->spare.reserve(pool->kept);
+    return pool;
 }
 
-void LargePagePoolFree(LargePagePool* pool) { delete pool; }
+void LargePagePoolFree(LargePagePool* pool) {
+    for (void* block : pool->spare) ::operator delete(block, std::align_val_t(pool->align));
+    delete pool;
+}
 
 void* LargePageBlock(LargePagePool* pool) {
+    std::lock_guard<std::mutex> held(pool->lock);
+    if (!pool->spare.empty()) {
+        void* block = pool->spare.back();
+        pool->spare.pop_back();
+        return block;
+    }
     void* block = ::operator new(pool->blockBytes, std::align_val_t(pool->align));
     ++pool->blocks;
     return block;
@@ -116,10 +131,18 @@ void* LargePageBlock(LargePagePool* pool) {
 
 void LargePageFree(LargePagePool* pool, void* block) noexcept {
     if (!block) return;
+    std::lock_guard<std::mutex> held(pool->lock);
+    if (pool->spare.size() < pool->kept) {
+        pool->spare.push_back(block); // room was made for it
+        return;
+    }
     ::operator delete(block, std::align_val_t(pool->align));
     --pool->blocks;
 }
 
-size_t LargePageBytesHeld(LargePagePool* pool) { return pool->blocks * pool->blockBytes; }
+size_t LargePageBytesHeld(LargePagePool* pool) {
+    std::lock_guard<std::mutex> held(pool->lock);
+    return pool->blocks * pool->blockBytes;
+}
 
 #endif

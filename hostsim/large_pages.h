@@ -5,7 +5,8 @@
 // aligning each block. A block freed is cut again from its slab; a slab none
 // of whose blocks is in use is kept for the next ones (up to a number the
 // pool says), else given back to the system. Elsewhere each block comes from
-// the heap.
+// the heap, and blocks freed are kept for the next ones, as many as the slabs
+// kept would hold.
 //
 // A pool may be used from several threads at once.
 #pragma once

@@ -6,9 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <new>
-#include <utility>
 
 namespace {
 
@@ -23,39 +21,17 @@ constexpr size_t Grain = alignof(void*);
 // At the start of each chunk: its count of live arrays, then the arrays.
 struct alignas(std::max_align_t) Chunk {
     size_t live = 0;
-    bool open = true;       // still filled by the read under way
-    Chunk* spare = nullptr; // kept for the next read: the next kept chunk
+    bool open = true; // still filled by the read under way
 };
 
-// Chunks are cut from slabs of large pages (large_pages.h), which keep two
-// slabs no chunk is cut from for the next read (4 MiB, about a large
-// chapter's tree). Where blocks come from the heap, chunks freed are kept
-// for the next read instead, up to as many: memory handed back to the system
-// would cost a page fault per page when the next chapter is read. Either way
-// they are kept for every thread: a book's chapters may be read on one and
-// freed on another.
-#if defined(__linux__)
-constexpr size_t SparesKept = 0;
-#else
-constexpr size_t SparesKept = 64;
-#endif
-
+// Chunks come from a pool of large pages (large_pages.h), which keeps memory
+// for two slabs of them (4 MiB, about a large chapter's tree) for the next
+// read, of every thread: a book's chapters may be read on one and freed on
+// another.
 LargePagePool* Pool() {
     static LargePagePool* pool = LargePagePoolMake(ChunkBytes, ChunkBytes, 2);
     return pool;
 }
-
-void* NewChunkMemory() { return LargePageBlock(Pool()); }
-void DeleteChunkMemory(void* p) noexcept { LargePageFree(Pool(), p); }
-
-struct Spares {
-    std::mutex lock;
-    Chunk* first = nullptr;
-    size_t count = 0;
-};
-// Never destroyed: trees may still be freed as the program ends. What it
-// keeps stays reachable, so it is no leak.
-Spares& spares = *new Spares;
 
 struct ThreadArena {
     int scopes = 0;
@@ -65,19 +41,10 @@ struct ThreadArena {
 };
 thread_local ThreadArena arena;
 
-// A chunk nothing is in any more: kept for the next read, or freed.
+// A chunk nothing is in any more.
 void Release(Chunk* chunk) {
-    {
-        std::lock_guard<std::mutex> held(spares.lock);
-        if (spares.count < SparesKept) {
-            chunk->spare = spares.first;
-            spares.first = chunk;
-            ++spares.count;
-            return;
-        }
-    }
     chunk->~Chunk();
-    DeleteChunkMemory(chunk);
+    LargePageFree(Pool(), chunk);
 }
 
 // The read no longer fills the chunk: it goes when its last array does.
@@ -86,21 +53,9 @@ void Close(Chunk* chunk) {
     if (chunk->live == 0) Release(chunk);
 }
 
-// A chunk's memory: a kept one, else from the heap (throws std::bad_alloc).
-void* NewChunk() {
-    {
-        std::lock_guard<std::mutex> held(spares.lock);
-        if (spares.first) {
-            --spares.count;
-            return std::exchange(spares.first, spares.first->spare);
-        }
-    }
-    return NewChunkMemory();
-}
-
 void* FromChunk(size_t need) {
     if (!arena.current || (size_t)(arena.limit - arena.next) < need) {
-        void* memory = NewChunk();
+        void* memory = LargePageBlock(Pool());
         if (arena.current) Close(arena.current);
         arena.current = new (memory) Chunk;
         arena.next = static_cast<char*>(memory) + sizeof(Chunk);
