@@ -7,6 +7,8 @@
 
 #include "hostsim/file_os.h"
 
+#include "hostsim/large_pages.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -19,7 +21,6 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -184,24 +185,6 @@ int FileOsLock(FileHandle file, bool exclusive, long* holder) {
     }
 }
 
-namespace {
-
-// Memory of `size` bytes at `p`, not touched yet, is asked to be given in
-// large pages where it can: a chapter of tens of megabytes then costs a
-// page fault per 2 MB rather than per 4 KB. Only the part that whole large
-// pages cover is asked for, so the memory taken is no more than before.
-void LargePages(void* p, size_t size) {
-#ifdef MADV_HUGEPAGE
-    constexpr uintptr_t Large = (uintptr_t)2 << 20;
-    uintptr_t from = ((uintptr_t)p + Large - 1) & ~(Large - 1), to = ((uintptr_t)p + size) & ~(Large - 1);
-    if (to > from) (void)::madvise((void*)from, to - from, MADV_HUGEPAGE);
-#else
-    (void)p, (void)size;
-#endif
-}
-
-} // namespace
-
 bool FileOsReadAll(FileHandle file, size_t maxBytes, std::string* data, int* err) {
     struct stat st;
     *err = 0;
@@ -214,7 +197,7 @@ bool FileOsReadAll(FileHandle file, size_t maxBytes, std::string* data, int* err
     // meanwhile is read on to its end, within `maxBytes`.
     data->clear();
     data->reserve((size_t)st.st_size + 1);
-    LargePages(data->data(), data->capacity());
+    LargePagesAdvise(data->data(), data->capacity());
     data->resize((size_t)st.st_size + 1);
     size_t have = 0;
     for (;;) {

@@ -29,11 +29,17 @@ uintptr_t NewSlab() {
     if (slab > at) ::munmap(p, slab - at);
     if (slab + SlabBytes < at + 2 * SlabBytes)
         ::munmap(reinterpret_cast<void*>(slab + SlabBytes), at + SlabBytes - slab);
-    (void)::madvise(reinterpret_cast<void*>(slab), SlabBytes, MADV_HUGEPAGE);
+    LargePagesAdvise(reinterpret_cast<void*>(slab), SlabBytes);
     return slab;
 }
 
 } // namespace
+
+void LargePagesAdvise(void* p, size_t size) {
+    uintptr_t from = (reinterpret_cast<uintptr_t>(p) + SlabBytes - 1) & ~uintptr_t(SlabBytes - 1);
+    uintptr_t to = (reinterpret_cast<uintptr_t>(p) + size) & ~uintptr_t(SlabBytes - 1);
+    if (to > from) (void)::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+}
 
 struct LargePagePool {
     size_t blockBytes, blocks, slabsKept;
@@ -96,6 +102,8 @@ size_t LargePageBytesHeld(LargePagePool* pool) {
 }
 
 #else
+
+void LargePagesAdvise(void*, size_t) {}
 
 // Memory handed back to the system would cost a page fault per page when
 // the next document is read: blocks freed are kept for the next ones.

@@ -29,3 +29,9 @@ void LargePageFree(LargePagePool* pool, void* block) noexcept;
 // The memory the pool takes from the system now: blocks in use, and what
 // it keeps.
 size_t LargePageBytesHeld(LargePagePool* pool);
+
+// Asks that memory of `size` bytes at `p`, not touched yet, be given in
+// large pages where whole ones fit in it (a file's buffer of tens of
+// megabytes then costs a page fault per 2 MB); the memory taken is no more
+// than before. Nothing where the system has no large pages to ask for.
+void LargePagesAdvise(void* p, size_t size);
