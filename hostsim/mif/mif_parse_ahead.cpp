@@ -85,10 +85,12 @@ void Run(MifParseAhead* a) {
                     }
                 }
             } catch (const std::bad_alloc&) {
-                made.file = MifFile{};
-                made.doc = SimDoc{};
-                made.parsed = made.built = made.refused = false;
-                made.error = shown + ": out of memory";
+                // Nothing the parse made is kept, only what the read said.
+                MifParsed failed;
+                failed.local = std::move(made.local);
+                failed.status = made.status;
+                failed.error = shown + ": out of memory";
+                made = std::move(failed);
             }
         }
         held.lock();
