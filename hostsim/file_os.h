@@ -83,10 +83,14 @@ bool FileOsFinishTemp(FileHandle file, const FileIdentity* old, int* err);
 // only if nothing is there; FileOsIsTaken otherwise), then syncs the folder.
 // `*temp` stays open and locked: it is now `target`'s handle (Windows,
 // which cannot move an open file, opens it again). `*old`, the target's own
-// open handle, may be closed first (Windows: an open file cannot be
-// replaced) and is then FileNoHandle.
+// open handle, is let go (FileNoHandle after): closed first on Windows (an
+// open file cannot be replaced), and on other systems closed after the move
+// by a thread of its own, since the last close of a replaced file may wait
+// on the disk. When the move fails, `*old` is the target's handle still.
 bool FileOsReplace(FileHandle* temp, const std::string& tempPath, FileHandle* old, const std::string& target,
                    bool mustBeNew, int* err);
+// Waits until every handle let go by FileOsReplace is closed.
+void FileOsSettle();
 // Removes a temporary file that is not going to replace anything, and closes it.
 void FileOsDropTemp(FileHandle temp, const std::string& tempPath);
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <mutex>
+#include <new>
+#include <pthread.h>
+#include <system_error>
+#include <thread>
+#include <vector>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -329,7 +336,84 @@ bool FileOsFinishTemp(FileHandle file, const FileIdentity* old, int* err) {
     return true;
 }
 
-bool FileOsReplace(FileHandle*, const std::string& tempPath, FileHandle*, const std::string& target, bool mustBeNew,
+namespace {
+
+// The last close of a file that has been replaced lets go of its blocks,
+// and a file system that discards freed blocks waits on the disk for that
+// (ext4 mounted with `discard`: a few tenths of a millisecond a file). No
+// save needs to wait for it, so a thread of its own closes such handles
+// while the run goes on. It takes no signals: they reach the run's threads
+// as before. It is made on first use and lives as long as the process
+// (handles still queued at the end close with it).
+struct Closer {
+    std::mutex lock;
+    std::condition_variable wake;    // handles to close
+    std::condition_variable settled; // none left, none being closed
+    std::vector<int> handles;
+    bool closing = false;
+    std::thread thread;
+
+    void Run() {
+        std::unique_lock<std::mutex> hold(lock);
+        for (;;) {
+            wake.wait(hold, [this] { return !handles.empty(); });
+            std::vector<int> now;
+            now.swap(handles);
+            closing = true;
+            hold.unlock();
+            for (int fd : now) ::close(fd);
+            hold.lock();
+            closing = false;
+            if (handles.empty()) settled.notify_all();
+        }
+    }
+};
+
+Closer* closer = nullptr; // made by the first handle let go
+
+// The closer, made now if need be; null when no thread can be had.
+Closer* TheCloser() {
+    static Closer* made = [] {
+        auto* c = new (std::nothrow) Closer;
+        if (!c) return c;
+        sigset_t all, before;
+        sigfillset(&all);
+        pthread_sigmask(SIG_SETMASK, &all, &before);
+        try {
+            c->thread = std::thread([c] { c->Run(); });
+        } catch (const std::system_error&) {
+            delete c;
+            c = nullptr;
+        }
+        pthread_sigmask(SIG_SETMASK, &before, nullptr);
+        return c;
+    }();
+    return made;
+}
+
+void CloseReplaced(FileHandle file) {
+    if (file == FileNoHandle) return;
+    Closer* c = TheCloser();
+    bool queued = false;
+    if (c) {
+        try {
+            std::lock_guard<std::mutex> hold(c->lock);
+            c->handles.push_back((int)file);
+            queued = true;
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    if (!queued) {
+        ::close((int)file); // here and now, as without a thread
+        return;
+    }
+    closer = c;
+    c->wake.notify_one();
+}
+
+} // namespace
+
+bool FileOsReplace(FileHandle*, const std::string& tempPath, FileHandle* old, const std::string& target, bool mustBeNew,
                    int* err) {
     std::string folder = FileOsFolderOf(target); // nothing can fail once the file is moved
     int done = -1;
@@ -353,7 +437,15 @@ bool FileOsReplace(FileHandle*, const std::string& tempPath, FileHandle*, const 
         (void)::fsync(dir);
         ::close(dir);
     }
+    CloseReplaced(*old);
+    *old = FileNoHandle;
     return true;
+}
+
+void FileOsSettle() {
+    if (!closer) return;
+    std::unique_lock<std::mutex> hold(closer->lock);
+    closer->settled.wait(hold, [] { return closer->handles.empty() && !closer->closing; });
 }
 
 void FileOsDropTemp(FileHandle temp, const std::string& tempPath) {

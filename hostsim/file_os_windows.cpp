@@ -281,6 +281,8 @@ bool FileOsReplace(FileHandle* temp, const std::string& tempPath, FileHandle* ol
     return moved;
 }
 
+void FileOsSettle() {} // handles are closed where they are let go
+
 void FileOsDropTemp(FileHandle temp, const std::string& tempPath) {
     FileOsClose(temp);
     DeleteFileW(Wide(tempPath).c_str());

@@ -325,8 +325,7 @@ int Replace(FileStore& store, FileRecord* record, const std::string& target, con
         FileOsClose(file);
         return FileOk;
     }
-    FileOsClose(record->handle);
-    record->handle = file;
+    record->handle = file; // the old one was let go by the move
     record->exists = record->exclusive = record->recent = record->hashed = true;
     FileOsIdentityOf(file, &record->identity);
     record->hash = FileHashEnd(sink.hash);
@@ -488,6 +487,7 @@ int FileStoreWrite(FileStore& store, const std::string& path, const void* data, 
 
 void FileStoreRelease(FileStore& store) {
     for (FileRecord& r : store.records) FileOsClose(r.handle);
+    FileOsSettle(); // and those of the files it replaced
     store.records.clear();
     store.swept.clear();
 }

@@ -169,4 +169,25 @@ TEST(FileStore, ABackslashInALinuxNameIsNoSeparator) {
     EXPECT_EQ(FileStoreRead(store, dir.path + "/c\\d.mif", 100, &data, &why), FileNotFound);
     EXPECT_EQ(why, "c\\d.mif: no such file");
 }
+
+// The handle of each file a save replaces is closed behind the run's back;
+// a released store has closed them all, with those of the files it holds.
+TEST(FileStore, AReleasedStoreHoldsNoFileOpen) {
+    auto open = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    TestTempFolder dir("file_store_test");
+    std::string path = dir.path + "/ch1.mif", why, data;
+    WriteBytes(path, "text");
+    auto before = open();
+    {
+        FileStore store;
+        store.guard = true;
+        ASSERT_EQ(FileStoreRead(store, path, 100, &data, &why), FileOk) << why;
+        for (int i = 0; i < 40; ++i) {
+            Maker text{"text " + std::to_string(i)};
+            ASSERT_EQ(FileStoreWriteWith(store, path, Make, &text, &why), FileOk) << why;
+        }
+        EXPECT_EQ(ReadBytes(path), "text 39");
+    }
+    EXPECT_EQ(open(), before);
+}
 #endif
