@@ -70,6 +70,9 @@ struct Reader {
     size_t statements = 0;
     size_t treeBytes = 0;   // what the tree takes
     size_t objectBytes = 0; // what the host's objects of it take
+    // Costs up to this much in all are within every limit: within the
+    // slack of each, and within the bound of the whole.
+    size_t withinSlack = std::min(limits.maxTreeBytes, limits.costSlack);
     // How many statements and data the stacks below hold, and room for how
     // many: kept whether or not they are built, so that what their room
     // costs is counted as the tree's, before it is made.
@@ -107,6 +110,10 @@ struct Reader {
     bool Costs(size_t tree, size_t objects, int at) {
         treeBytes += tree;
         objectBytes += objects;
+        // Most files never leave the slack: one comparison says so.
+        return treeBytes + objectBytes <= withinSlack || CostsBeyondSlack(at);
+    }
+    [[gnu::noinline]] bool CostsBeyondSlack(int at) {
         if (treeBytes + objectBytes > limits.maxTreeBytes)
             return Fail(at, "file too large to hold in memory; split it into smaller documents");
         size_t read = (size_t)(p - base);
@@ -146,7 +153,29 @@ constexpr EndsTable EndsOfWords;
 bool Ends(char c) { return EndsOfWords.ends[(unsigned char)c]; }
 
 // Past the word that starts at `p`: up to the first byte that ends it.
+// Sixteen bytes are looked at together for one that may: a control or a
+// space, '<', '>', '`' or '#'. A control that is no white space does not end
+// the word, and is stepped over byte by byte.
 const char* PastWord(const char* p, const char* end) {
+#if defined(__SSE2__)
+    const __m128i bias = _mm_set1_epi8(char(0x80)); // compared signed, as unsigned
+    const __m128i space = _mm_set1_epi8(char(0x80 + ' '));
+    while (end - p >= 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i above = _mm_cmpgt_epi8(_mm_add_epi8(v, bias), space);
+        __m128i angle = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('<')), _mm_cmpeq_epi8(v, _mm_set1_epi8('>')));
+        __m128i other = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('`')), _mm_cmpeq_epi8(v, _mm_set1_epi8('#')));
+        unsigned may = (~(unsigned)_mm_movemask_epi8(above) & 0xFFFFu) |
+                       (unsigned)_mm_movemask_epi8(_mm_or_si128(angle, other));
+        if (!may) {
+            p += 16;
+            continue;
+        }
+        const char* q = p + std::countr_zero(may);
+        if (Ends(*q)) return q;
+        p = q + 1;
+    }
+#endif
     while (p < end && !Ends(*p)) ++p;
     return p;
 }
@@ -172,16 +201,16 @@ size_t NumberLength(const char* s, size_t size) {
     return digits ? i : 0;
 }
 
-bool IsMacro(const char* s, size_t size, std::string* which) {
-    if (!size || (s[0] != 'd' && s[0] != 'i')) return false; // most words: no need to compare
+// The macro a word names ("define", "include"), or null.
+[[gnu::noinline]] const char* MacroNamed(const char* s, size_t size) {
     for (const char* m : {"define", "include"}) {
         size_t n = std::strlen(m);
-        if (size >= n && std::memcmp(s, m, n) == 0 && (size == n || s[n] == '(')) {
-            *which = m;
-            return true;
-        }
+        if (size >= n && std::memcmp(s, m, n) == 0 && (size == n || s[n] == '(')) return m;
     }
-    return false;
+    return nullptr;
+}
+inline const char* Macro(const char* s, size_t size) {
+    return size && (s[0] == 'd' || s[0] == 'i') ? MacroNamed(s, size) : nullptr; // most words: no need to compare
 }
 
 // Skips white space and comments.
@@ -370,8 +399,8 @@ bool ReadWord(Reader& r, Datum* d, int at) {
     const char* s = r.p;
     r.p = PastWord(r.p, r.end);
     size_t size = (size_t)(r.p - s);
-    std::string macro;
-    if (IsMacro(s, size, &macro)) return r.Fail(at, "macro statement '" + macro + "' is not supported");
+    if (const char* macro = Macro(s, size))
+        return r.Fail(at, "macro statement '" + std::string(macro) + "' is not supported");
     size_t number = NumberLength(s, size);
     d->text = s;
     if (number && (number == size || MifIsUnit(s + number, size - number))) {
@@ -455,8 +484,8 @@ bool OpenStatement(Reader& r, MifFile* out) {
     size_t size = (size_t)(r.p - s);
     if (!size) return r.Fail(at, "statement without a token");
     if (size > r.limits.maxTokenBytes) return r.Fail(at, "token too long");
-    std::string macro;
-    if (IsMacro(s, size, &macro)) return r.Fail(at, "macro statement '" + macro + "' is not supported");
+    if (const char* macro = Macro(s, size))
+        return r.Fail(at, "macro statement '" + std::string(macro) + "' is not supported");
     if (!r.identified && !Identify(r, out, std::string(s, size), at)) return false;
     if (r.open.size() >= r.limits.maxDepth) return r.Fail(at, "statements nested too deeply");
     if (++r.statements > r.limits.maxStatements) return r.Fail(at, "too many statements");
@@ -507,16 +536,17 @@ void Build(Reader& r, const Frame& done) {
 bool CloseStatement(Reader& r, MifFile* out) {
     if (r.open.empty()) return r.Fail(r.line, "unbalanced '>'");
     ++r.p;
-    Frame done = r.open.back();
-    r.open.pop_back();
+    // The frame is read where it stands (a copy of it costs more than the
+    // rest of the close) and let go last.
+    const Frame& done = r.open.back();
     r.dataSize -= done.args;
     r.closedSize -= done.nested;
     if (!r.RoomFor(r.closedSize++, &r.closedRoom, sizeof(MifNode), done.line)) return false;
-    if (!r.open.empty())
-        ++r.open.back().nested;
-    else if (!TopLevelClosed(r, out, done))
-        return false;
+    bool top = r.open.size() == 1;
+    if (top && !TopLevelClosed(r, out, done)) return false;
     if (r.keep) Build(r, done);
+    r.open.pop_back();
+    if (!top) ++r.open.back().nested;
     return true;
 }
 
@@ -595,8 +625,7 @@ std::string ShownBytes(const char* p, const char* end) {
 bool ReadTrailer(Reader& r, MifFile* out) {
     if (!r.identified || !r.open.empty() || *r.p == '>' || std::memchr(r.p, '<', (size_t)(r.end - r.p)))
         return false;
-    std::string macro;
-    if (IsMacro(r.p, (size_t)(PastWord(r.p, r.end) - r.p), &macro)) return false;
+    if (Macro(r.p, (size_t)(PastWord(r.p, r.end) - r.p))) return false;
     out->trailer = r.Offset(r.p);
     r.Warn(out, r.line, "bytes after the last statement kept as they stand: " + ShownBytes(r.p, r.end));
     r.p = r.end;

@@ -90,6 +90,30 @@ TEST(MifReader, StatementsDataAndComments) {
     EXPECT_EQ(MifFindText(book.statements[1], "FileName"), "<c>ch1.mif");
 }
 
+// Words and tokens are scanned sixteen bytes at a time: whatever their
+// length and wherever the byte that ends them stands, they end there and
+// nowhere else (a control that is no white space is part of the word).
+TEST(MifReader, WordsEndWhereABlankOrAMarkStandsAndNowhereElse) {
+    const char* enders[] = {" ", "\t", "\r\n", "\n", "<Y>", "`s'", " # note\n"};
+    for (size_t length : {1, 2, 15, 16, 17, 31, 32, 33, 47}) {
+        std::string word(length, 'w');
+        word[length / 2] = '\x01';
+        if (length > 3) word.replace(length - 3, 2, "\xC3\xA9");
+        std::string token = "T" + word.substr(1);
+        for (const char* ender : enders) {
+            SCOPED_TRACE(std::to_string(length) + " " + ender);
+            MifFile f = Parse("<MIFFile 2015>\n<" + token + ender + " " + word + ender + ">\n");
+            ASSERT_EQ(f.statements.size(), 2u);
+            const MifNode& n = f.statements[1];
+            EXPECT_EQ(n.token.str(), token);
+            std::vector<std::string> args, expected{word};
+            for (const MifAtom& a : n.args) args.push_back(a.text.str());
+            if (ender[0] == '`') expected = {"s", word, "s"};
+            EXPECT_EQ(args, expected);
+        }
+    }
+}
+
 TEST(MifReader, StringEscapesAndEncodings) {
     const std::string v8 = "<MIFFile 8.00>", v7 = "<MIFFile 7.00>";
     EXPECT_EQ(StringValue(v8, "a\\tb\\>c\\qd\\Qe\\\\f"), "a\tb>c'd`e\\f");
