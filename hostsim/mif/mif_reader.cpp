@@ -13,8 +13,11 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -58,6 +61,39 @@ struct Datum {
     const char* end = nullptr;
 };
 
+// A stack of the tree's statements or data, which hold no pointer into
+// themselves: growing it and taking its last elements into an array of
+// their own copy bytes, rather than moving and destroying each element.
+template <class T> struct ByteStack {
+    T* items = nullptr;
+    size_t size = 0, room = 0;
+
+    ByteStack() = default;
+    ByteStack(const ByteStack&) = delete;
+    ByteStack& operator=(const ByteStack&) = delete;
+    ~ByteStack() {
+        std::destroy_n(items, size);
+        std::free(items);
+    }
+    void Reserve(size_t n) {
+        if (n <= room) return;
+        void* grown = std::realloc(static_cast<void*>(items), n * sizeof(T));
+        if (!grown) throw std::bad_alloc();
+        items = static_cast<T*>(grown);
+        room = n;
+    }
+    T& Push(T&& item) {
+        if (size == room) Reserve(std::max<size_t>(16, room * 2));
+        return *new (items + size++) T(std::move(item));
+    }
+    // The last `n`, in an array of their own.
+    MifVec<T> TakeLast(size_t n) {
+        MifVec<T> taken = MifVec<T>::Relocated(items + size - n, n);
+        size -= n;
+        return taken;
+    }
+};
+
 struct Reader {
     const char* base; // the first byte of the file, for spans
     const char* p;
@@ -90,8 +126,8 @@ struct Reader {
     // when it closes. The statements closed at the top level stay on
     // `closed` until the end.
     std::vector<MifNode> building{};
-    std::vector<MifNode> closed{};
-    std::vector<MifAtom> data{};
+    ByteStack<MifNode> closed{};
+    ByteStack<MifAtom> data{};
     std::string decoded{}; // the value of a string that holds escapes or non-ASCII bytes
     bool escapeNoted = false; // the first escape kept as it stands has its warning
 
@@ -512,24 +548,17 @@ bool TopLevelClosed(Reader& r, MifFile* out, const Frame& done) {
     return true;
 }
 
-// The last `n` of a stack, moved into an array of their own.
-template <class T> MifVec<T> TakeLast(std::vector<T>& stack, size_t n) {
-    auto from = stack.end() - (ptrdiff_t)n;
-    MifVec<T> taken(std::make_move_iterator(from), std::make_move_iterator(stack.end()));
-    stack.erase(from, stack.end());
-    return taken;
-}
-
 // Reading: the statement that closed takes its data and the statements
 // closed in it, and is itself closed in its parent (or the file).
 void Build(Reader& r, const Frame& done) {
-    MifNode node = std::move(r.building.back());
+    MifAtoms args = r.data.TakeLast(done.args);
+    MifNodes children = r.closed.TakeLast(done.nested);
+    r.closed.Reserve(r.closedRoom);
+    MifNode& node = r.closed.Push(std::move(r.building.back()));
     r.building.pop_back();
     node.end = r.Offset(r.p);
-    node.args = TakeLast(r.data, done.args);
-    node.children = TakeLast(r.closed, done.nested);
-    if (r.closed.capacity() < r.closedRoom) r.closed.reserve(r.closedRoom);
-    r.closed.push_back(std::move(node));
+    node.args = std::move(args);
+    node.children = std::move(children);
 }
 
 // A '>': the innermost statement closes, into its parent or the file.
@@ -565,8 +594,8 @@ void KeepFirst(Reader& r, const Frame& holder, const Datum& d) {
 // Reading: the datum into the innermost statement's data; its text a view
 // of the file unless decoding made it.
 void BuildDatum(Reader& r, const Frame& holder, const Datum& d) {
-    if (r.data.capacity() < r.dataRoom) r.data.reserve(r.dataRoom);
-    MifAtom& atom = r.data.emplace_back();
+    r.data.Reserve(r.dataRoom);
+    MifAtom& atom = r.data.Push(MifAtom());
     atom.kind = d.kind;
     atom.text = d.decoded ? MifText(std::string_view(d.text, d.textSize)) : MifText::View(d.text, d.textSize);
     if (d.unitSize) atom.unit = MifUnitText(std::string_view(d.unit, d.unitSize));
@@ -652,7 +681,7 @@ bool Parse(Reader& r, MifFile* out) {
                                 " statement opened at line " + std::to_string(f.line) + " is not closed");
     }
     if (!r.identified) return r.Fail(r.line, "not a MIF file");
-    if (r.keep) out->statements = TakeLast(r.closed, r.closed.size());
+    if (r.keep) out->statements = r.closed.TakeLast(r.closed.size);
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <iterator>
 #include <memory>
@@ -85,6 +86,21 @@ public:
     const T& front() const { return data_[0]; }
     T& back() { return data_[size() - 1]; }
     const T& back() const { return data_[size() - 1]; }
+
+    // An array of exactly the `n` elements at `from`, taken over as bytes:
+    // the caller forgets them there without destroying them. Only for
+    // elements that hold no pointer into themselves (the tree's), which
+    // may move in memory as plain bytes.
+    static MifVec Relocated(T* from, size_t n) {
+        MifVec taken;
+        if (!n) return taken;
+        bool chunk = false;
+        T* fresh = Allocate(n, &chunk);
+        std::memcpy(static_cast<void*>(fresh), static_cast<const void*>(from), n * sizeof(T));
+        taken.data_ = fresh;
+        taken.bits_ = uint32_t(n) | (chunk ? InChunk : 0) | Exact;
+        return taken;
+    }
 
     void reserve(size_t n) {
         if (n > capacity()) MoveTo(Grown(n), false);
