@@ -7,6 +7,7 @@
 #include "apps/vellor_host/record_output.h"
 
 #include <filesystem>
+#include <utility>
 
 namespace {
 
@@ -57,6 +58,6 @@ void ApplyDocumentsPass(HostRun& run, const std::vector<std::string>& names, std
 int ApplyCommand(HostRun& run, const std::vector<std::string>& names) {
     std::vector<DocChanges> docs;
     ApplyDocumentsPass(run, names, &docs);
-    PrintChanges(run, docs);
+    PrintChanges(run, std::move(docs));
     return HostExitDone;
 }

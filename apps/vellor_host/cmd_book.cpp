@@ -7,6 +7,7 @@
 #include "apps/vellor_host/record_output.h"
 
 #include <filesystem>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -70,7 +71,7 @@ bool ApplyBookPass(HostRun& run, const std::string& bookName, std::vector<DocCha
 int BookCommand(HostRun& run, const std::vector<std::string>& names) {
     std::vector<DocChanges> docs;
     if (run.o.command == HostCommandApplyBook) {
-        if (ApplyBookPass(run, names.front(), &docs)) PrintChanges(run, docs);
+        if (ApplyBookPass(run, names.front(), &docs)) PrintChanges(run, std::move(docs));
         return HostExitDone;
     }
     SimDoc* book = OpenAsUser(run, names.front());
@@ -90,6 +91,6 @@ int BookCommand(HostRun& run, const std::vector<std::string>& names) {
         docs.push_back(ComparePages(read->second, read->second));
         NameRecord(&docs.back(), doc, "", absolute);
     }
-    PrintListing(run, docs);
+    PrintListing(run, std::move(docs));
     return HostExitDone;
 }

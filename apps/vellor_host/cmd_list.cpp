@@ -5,6 +5,8 @@
 
 #include "apps/vellor_host/record_output.h"
 
+#include <utility>
+
 int ListCommand(HostRun& run, const std::vector<std::string>& names) {
     std::vector<DocChanges> docs;
     for (size_t i = 0; i < names.size(); ++i) {
@@ -22,6 +24,6 @@ int ListCommand(HostRun& run, const std::vector<std::string>& names) {
         docs.push_back(ComparePages(pages, pages));
         NameRecord(&docs.back(), names[i], i < run.o.operands.size() ? run.o.operands[i] : "", false);
     }
-    PrintListing(run, docs);
+    PrintListing(run, std::move(docs));
     return HostExitDone;
 }

@@ -4,6 +4,7 @@
 #include "apps/vellor_host/host_run.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -73,6 +74,6 @@ int SendCommand(HostRun& run, const std::vector<std::string>& files) {
     // Documents of a book that the plug-in saved.
     for (const std::string& name : run.tap.savedOrder)
         if (!shown.count(name)) AddSavedChanges(run, name, &docs);
-    if (passes || !run.tap.savedOrder.empty()) PrintChanges(run, docs);
+    if (passes || !run.tap.savedOrder.empty()) PrintChanges(run, std::move(docs));
     return HostExitDone;
 }

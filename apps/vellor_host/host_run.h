@@ -81,7 +81,7 @@ void AddSavedChanges(HostRun& run, const std::string& name, std::vector<DocChang
 // The record of the documents, as the options ask: the table of changed
 // pages (or that nothing was saved), --explain, JSON or TSV
 // (record_output.cpp).
-void PrintChanges(HostRun& run, const std::vector<DocChanges>& docs);
+void PrintChanges(HostRun& run, std::vector<DocChanges> docs);
 
 // Whether the text message runs a pass of the plug-in over pages.
 bool RunsAPass(const std::string& message);

@@ -69,8 +69,7 @@ void NameRecord(DocChanges* doc, const std::string& windowsName, const std::stri
     doc->given = !given.empty() ? given : GivenPath(doc->absolute, absolute);
 }
 
-void PrintChanges(HostRun& run, const std::vector<DocChanges>& record) {
-    std::vector<DocChanges> docs = record;
+void PrintChanges(HostRun& run, std::vector<DocChanges> docs) {
     NameDocuments(&docs);
     for (const DocChanges& d : docs) run.r.pagesChanged |= ChangedPages(d) != 0;
     run.r.changesExit = run.o.exitCode;
@@ -88,9 +87,8 @@ void PrintChanges(HostRun& run, const std::vector<DocChanges>& record) {
     std::fflush(stdout);
 }
 
-void PrintListing(HostRun& run, const std::vector<DocChanges>& record) {
+void PrintListing(HostRun& run, std::vector<DocChanges> docs) {
     if (run.o.format.empty()) return;
-    std::vector<DocChanges> docs = record;
     NameDocuments(&docs);
     PrintFormatted(run, docs, true);
 }

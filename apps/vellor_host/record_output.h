@@ -20,4 +20,4 @@ void NameRecord(DocChanges* doc, const std::string& windowsName, const std::stri
 
 // A listing's record as --format asks; the report's text is printed instead
 // when it does not.
-void PrintListing(HostRun& run, const std::vector<DocChanges>& docs);
+void PrintListing(HostRun& run, std::vector<DocChanges> docs);
