@@ -369,7 +369,7 @@ struct Closer {
     }
 };
 
-Closer* closer = nullptr; // made by the first handle let go
+Closer* closer = nullptr; // the closer, once a handle has been handed to it
 
 // The closer, made now if need be; null when no thread can be had.
 Closer* TheCloser() {
