@@ -144,6 +144,8 @@ size_t SimToFrameRomanInto(std::string_view utf8, char* out) {
     return k;
 }
 
+void SimTextPrepare() { (void)TheTable(); }
+
 std::string SimToFrameRoman(std::string_view utf8) {
     std::string out(utf8.size(), '\0'); // never more bytes than the UTF-8 had
     out.resize(SimToFrameRomanInto(utf8, out.data()));

@@ -24,3 +24,7 @@ inline std::string SimFromFrameRoman(const char* frameRoman) {
 // is not UTF-8 counts on its own unless it looks like a continuation.
 int SimCharCount(std::string_view utf8);
 size_t SimCharOffset(std::string_view utf8, int index);
+
+// Makes the conversion table now, as the first conversion would: it opens
+// an ICU converter, which pages in ICU's data (milliseconds).
+void SimTextPrepare();

@@ -15,9 +15,12 @@
 #include "apps/vellor_host/host_read_ahead.h"
 #include "apps/vellor_host/host_refusals.h"
 #include "apps/vellor_host/host_run.h"
+#include "hostsim/sim_text.h"
 #include "platform/win_names.h"
 
 #include <filesystem>
+#include <system_error>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -143,7 +146,18 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.plugin = o.plugin.empty() ? defaults.plugin : o.plugin;
 
     std::vector<std::string> names;
+    // The host's FrameRoman table, which the check of names below needs,
+    // is made while the files are read ahead: opening ICU's first converter
+    // pages in its data. It is made before the plug-in points ICU at data
+    // of its own.
+    std::jthread table;
+    try {
+        table = std::jthread(SimTextPrepare);
+    } catch (const std::system_error&) {
+        // made when first needed
+    }
     if (!UsableOptions(run) || !ReadAheadAll(run, &names)) return HostExitUsage;
+    if (table.joinable()) table.join();
     if (!NamesThePlugInCanCarry(run, names) || !ReportReplacesNoInput(run, names)) return HostExitUsage;
     run.tap.writable = WritableFiles(run, names);
     if (!ClaimFilesToWrite(run)) return HostExitUsage;
