@@ -87,8 +87,11 @@ SimDoc* SimOpenDoc(SimSession& session, SimDoc doc, bool visible) {
     d->base = session.nextBase;
     d->localLimit = span;
     session.nextBase += span;
-    d->orderValid = false;
     d->reflow = session.reflow;
+    // Orders worked out before the document was opened (a book's next
+    // document, made ready while the one before was worked on) hold as long
+    // as its text does not move: they are those of its objects as they are.
+    d->orderValid = d->orderValid && !d->reflow && !d->layout.started;
     d->layout = SimLayout{};
     // Questions about the layout of a document that reflows change its
     // objects behind a const view: it owns them from the start.

@@ -6,6 +6,8 @@
 namespace {
 
 // A copy as a fresh load gives it: not open, unchanged, under its name.
+// The orders worked out from its objects stand: they are those a fresh
+// load would work out again.
 void AsLoaded(SimDoc* doc, const std::string& name) {
     doc->id = 0;
     doc->base = 0;
@@ -13,7 +15,6 @@ void AsLoaded(SimDoc* doc, const std::string& name) {
     doc->name = name;
     doc->untitled = false;
     doc->modified = false;
-    SimInvalidateOrder(*doc);
 }
 
 // Whether a state of `name` may be asked for again: only while it is to be
@@ -79,6 +80,9 @@ int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
         *out = std::move(loaded);
         return SimOk;
     }
+    // A document held to be opened again (the mapping document, once per
+    // document of a book) has its orders worked out once, for every copy.
+    SimMakeOrder(loaded);
     *out = loaded;
     tap.cache[name] = std::move(loaded);
     return SimOk;

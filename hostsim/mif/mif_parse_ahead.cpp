@@ -82,6 +82,10 @@ void Run(MifParseAhead* a) {
                     if (!a->waiting) {
                         made.built = MifToDoc(std::move(made.file), name, &made.doc, &made.error);
                         made.refused = !made.built;
+                        // The orders a pass asks for first (the marker chain,
+                        // paragraph places), worked out here rather than on
+                        // the host's thread.
+                        if (made.built) SimMakeOrder(made.doc);
                     }
                 }
             } catch (const std::bad_alloc&) {
