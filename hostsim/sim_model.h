@@ -305,6 +305,9 @@ struct SimObjects {
     // One more than the highest id the store has room for: every id of an
     // object present is below it.
     size_t Slots() const { return store ? store->chunks.size() * ChunkSlots : 0; }
+    // Asks the processor to fetch the slots of ids `first` to `end` (at most
+    // a few dozen) from memory ahead of their use; no effect on the objects.
+    void Prefetch(ObjId first, ObjId end) const;
 
 private:
     std::shared_ptr<Store> store; // null: no objects

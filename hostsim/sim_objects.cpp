@@ -123,3 +123,14 @@ size_t SimObjects::NextPresent(size_t id) const {
     }
     return end;
 }
+
+void SimObjects::Prefetch(ObjId first, ObjId end) const {
+    end = ObjId(std::min<size_t>({end, Slots(), size_t(first) + 64}));
+    for (ObjId id = first; id < end; ++id) {
+        const Chunk* chunk = store->chunks[id / ChunkSlots];
+        if (id == first || id % ChunkSlots == 0) __builtin_prefetch(chunk->present);
+        const char* slot = reinterpret_cast<const char*>(&chunk->slots[id % ChunkSlots]);
+        __builtin_prefetch(slot);
+        __builtin_prefetch(slot + 64);
+    }
+}

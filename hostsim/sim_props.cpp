@@ -370,10 +370,39 @@ int GetParagraph(const Getter& g, int32_t n) {
     return SimStatusBadProperty;
 }
 
+// A table is read row after row down to the text of each cell (the
+// mapping document, once for every document of a book): while row `at` of
+// `rows` is read, the objects of a row a few ahead are fetched from memory,
+// and the cells' paragraphs and texts of a nearer one, as their places are
+// known by then. A row's cells and paragraphs follow it in id order, as the
+// file is read; where they do not, less is fetched ahead, nothing else.
+void FetchRowsAhead(const SimDoc& d, const std::vector<ObjId>& rows, size_t at) {
+    constexpr size_t Objects = 4, Texts = 2; // rows ahead
+    auto ids = [&](size_t k) {
+        ObjId end = k + 1 < rows.size() ? rows[k + 1] : rows[k] + 16;
+        return std::pair<ObjId, ObjId>{rows[k], std::max(end, rows[k])};
+    };
+    if (at + Objects < rows.size()) {
+        auto [first, end] = ids(at + Objects);
+        d.objects.Prefetch(first, end);
+    }
+    if (at + Texts < rows.size()) {
+        auto [first, end] = ids(at + Texts);
+        for (ObjId id = first; id < end && id < first + 64; ++id) {
+            const SimObject* o = SimLocal(d, id);
+            if (!o) continue;
+            if (!o->children.empty()) __builtin_prefetch(o->children.data());
+            if (!o->text.empty()) __builtin_prefetch(o->text.data());
+        }
+    }
+}
+
 // The properties of a table.
 int GetTable(const Getter& g, int32_t n) {
     switch (n) {
-    case PropFirstRow: return First(g, g.o.children);
+    case PropFirstRow:
+        if (!g.o.children.empty()) FetchRowsAhead(g.d, g.o.children, 0);
+        return First(g, g.o.children);
     case PropNextTable: return Id(g, SimNextSibling(g.d, g.d.tables, g.local));
     }
     return SimStatusBadProperty;
@@ -383,7 +412,13 @@ int GetTable(const Getter& g, int32_t n) {
 int GetRow(const Getter& g, int32_t n) {
     switch (n) {
     case PropFirstCell: return First(g, g.o.children);
-    case PropNextRow: return Id(g, SimNextSibling(g.d, Siblings(g), g.local));
+    case PropNextRow: {
+        const std::vector<ObjId>& rows = Siblings(g);
+        ObjId next = SimNextSibling(g.d, rows, g.local);
+        uint32_t at = SimPlaceOf(g.d.siblingIndex, next);
+        if (next && at < rows.size() && rows[at] == next) FetchRowsAhead(g.d, rows, at);
+        return Id(g, next);
+    }
     case PropRowType: SetInt(g.v, g.o.rowType); return SimOk;
     }
     return SimStatusBadProperty;
