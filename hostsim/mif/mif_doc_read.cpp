@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <unordered_set>
 
 namespace {
 
@@ -26,6 +27,8 @@ struct DocReader {
     std::string lastTag;
     ObjId lastFormat = 0;
     size_t formatsThen = SIZE_MAX;
+    // Each tag where it first stands (see ReadPara).
+    std::unordered_set<std::string_view> tags;
 };
 
 ObjId FormatNamed(DocReader& r, std::string_view tag) {
@@ -169,8 +172,11 @@ ObjId ReadPara(DocReader& r, const MifNode& node, ObjId holder, std::vector<ObjI
     // while its anchors make more.
     SimObject& p = r.doc.objects[id];
     ParaParts parts = ReadLines(r, node, id, p, frame, inFlow ? 0 : holder, inFlow);
-    std::string_view tag = MifStatementText(parts.tag);
-    p.name = SimString::View(tag); // where it stands in the tree, as the text
+    // The paragraphs of one tag view it where it first stands in the tree:
+    // a pass reads every paragraph's tag, and one place stays in the cache
+    // where each paragraph's own would be fetched from memory.
+    std::string_view tag = *r.tags.insert(MifStatementText(parts.tag)).first;
+    p.name = SimString::View(tag);
     if (ObjId f = FormatNamed(r, tag)) p.indent = r.doc.objects[f].indent;
     if (parts.pgf) Dimension(MifFindArg(*parts.pgf, "PgfLIndent"), r.src.file.units, &p.indent);
     p.parent = parts.standsIn;
@@ -382,7 +388,7 @@ bool MifReadDocument(MifFile file, SimDoc* out, std::string* error) {
     // in it, and a read cut short by an exception leaves no view dangling.
     doc.storeData = src;
     doc.storeKind = &MifSourceKind;
-    DocReader r{doc, *src, {}, {}, {}, {}, 0, SIZE_MAX};
+    DocReader r{doc, *src, {}, {}, {}, {}, 0, SIZE_MAX, {}};
     const MifUnit units = src->file.units;
 
     // Variables first: table cells may show them too.
