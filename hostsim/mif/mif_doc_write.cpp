@@ -157,10 +157,12 @@ MifNode Shell(const MifNode& read) {
 }
 
 // The paragraph a <Para> of a flow or cell was read as, 0 for none; the
-// paragraphs there now are mostly where they were read (at `k`).
+// paragraphs there now are mostly where they were read (at `k`). A
+// paragraph's own statement is a <Para>: its token, which stands where the
+// statement does in the file, is looked at only for the others.
 ObjId ReadParaOf(const MifSource& src, const MifNode& c, const std::vector<ObjId>& paras, size_t k) {
-    if (!MifIs(c, "Para")) return 0;
-    return k < paras.size() && src.objectOf.StatementOf(paras[k]) == &c ? paras[k] : src.objectOf.ObjectOf(&c);
+    if (k < paras.size() && src.objectOf.StatementOf(paras[k]) == &c) return paras[k];
+    return MifIs(c, "Para") ? src.objectOf.ObjectOf(&c) : 0;
 }
 
 // Whether a flow or cell holds the paragraphs it was read with, in their
