@@ -48,6 +48,9 @@ bool FileOsIdentityOf(FileHandle file, FileIdentity* out);
 // following a link at its end. FileNoHandle with `*err` (the system's code).
 FileHandle FileOsOpen(const std::string& path, int* err);
 void FileOsClose(FileHandle file);
+// A second handle to the same open file (its lock is the first's), for
+// another thread to read through and close. FileNoHandle with `*err`.
+FileHandle FileOsDuplicate(FileHandle file, int* err);
 
 // A lock that the system drops when the process ends: shared for reading,
 // exclusive for writing. Never waits. 1 when taken; 0 when another process

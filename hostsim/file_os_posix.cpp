@@ -179,6 +179,12 @@ void FileOsClose(FileHandle file) {
     if (file != FileNoHandle) ::close((int)file);
 }
 
+FileHandle FileOsDuplicate(FileHandle file, int* err) {
+    int fd = ::fcntl((int)file, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) *err = errno;
+    return fd < 0 ? FileNoHandle : fd;
+}
+
 int FileOsLock(FileHandle file, bool exclusive, long* holder) {
     *holder = 0;
     int fd = (int)file;

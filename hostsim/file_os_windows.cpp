@@ -133,6 +133,15 @@ void FileOsClose(FileHandle file) {
     if (file != FileNoHandle) CloseHandle((HANDLE)file);
 }
 
+FileHandle FileOsDuplicate(FileHandle file, int* err) {
+    HANDLE copy = nullptr;
+    if (DuplicateHandle(GetCurrentProcess(), (HANDLE)file, GetCurrentProcess(), &copy, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS))
+        return (FileHandle)copy;
+    *err = (int)GetLastError();
+    return FileNoHandle;
+}
+
 int FileOsLock(FileHandle file, bool exclusive, long* holder) {
     *holder = 0;
     if (file == FileNoHandle) return 1;

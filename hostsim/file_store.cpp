@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 namespace {
 
@@ -182,52 +183,67 @@ int Keep(FileStore& store, const std::string& path, const std::string& target, c
     return FileOk;
 }
 
-// Opens `target` and reads it, keeping it (and its lock) in a guarding store;
-// with no `data`, its bytes are hashed when its time stamp is recent, unless
-// `unhashed`.
-int ReadTarget(FileStore& store, const std::string& path, const std::string& target, bool exclusive, size_t maxBytes,
-               std::string* data, std::string* why, bool unhashed = false) {
+// Opens `target` to read it, keeping it (and its lock) in a guarding store:
+// `*file` is the handle to read through (the record's, when it is kept),
+// `*record` the record or null. FileOk, or a status with `*why`.
+int OpenTarget(FileStore& store, const std::string& path, const std::string& target, bool exclusive,
+               FileHandle* file, FileRecord** record, FileIdentity* id, std::string* why) {
     int err = 0;
-    FileHandle file = FileOsOpen(target, &err);
-    if (file == FileNoHandle) {
+    *record = nullptr;
+    *file = FileOsOpen(target, &err);
+    if (*file == FileNoHandle) {
         *why = FileOsLastName(path) + (FileOsIsMissing(err) ? ": no such file" : ": " + FileOsErrorText(err));
         return FileOsIsMissing(err) ? FileNotFound : FileFailed;
     }
-    FileIdentity id;
-    if (!FileOsIdentityOf(file, &id) || !id.regular) {
-        FileOsClose(file);
-        *why = path + " is " + (id.kind[0] ? id.kind : "not a file") + ", not a regular file: only files open as documents";
+    if (!FileOsIdentityOf(*file, id) || !id->regular) {
+        FileOsClose(*file);
+        *why = path + " is " + (id->kind[0] ? id->kind : "not a file") + ", not a regular file: only files open as documents";
         return FileRefused;
     }
+    return store.guard ? Keep(store, path, target, *id, exclusive, file, record, why) : FileOk;
+}
+
+// Why a read of `path` failed with `err` (ReadStable's).
+std::string ReadFailure(const std::string& path, int err) {
+    return FileOsLastName(path) + ": " +
+           (err == KeptChanging ? std::string("another program kept changing it while it was read")
+            : err               ? FileOsErrorText(err)
+                                : std::string("file too large"));
+}
+
+// The record holds the file as read (`id`; `hash` of its bytes when its time
+// stamp is recent and they were hashed).
+void NoteRead(FileRecord& record, const FileIdentity& id, bool hashed, uint64_t hash) {
+    // The bytes are hashed only when the time stamp cannot tell a later
+    // write by: most files are older than that.
+    record.exists = true;
+    record.identity = id;
+    record.recent = Recent(id);
+    record.hashed = record.recent && hashed;
+    record.hash = record.hashed ? hash : 0;
+}
+
+// Opens `target` and keeps it (and its lock, exclusive) in a guarding
+// store, its bytes hashed when its time stamp is recent, unless `unhashed`.
+int ClaimTarget(FileStore& store, const std::string& path, const std::string& target, std::string* why,
+                bool unhashed) {
+    FileHandle file = FileNoHandle;
     FileRecord* record = nullptr;
-    if (store.guard) {
-        int status = Keep(store, path, target, id, exclusive, &file, &record, why);
-        if (status != FileOk) return status;
-    }
-    // A file the store does not keep is closed on every way out, a read that
-    // runs out of memory included.
+    FileIdentity id;
+    int status = OpenTarget(store, path, target, true, &file, &record, &id, why);
+    if (status != FileOk) return status;
+    // A file the store does not keep is closed on every way out.
     struct Closer {
         FileHandle file;
         ~Closer() { FileOsClose(file); }
     } closer{record ? FileNoHandle : file};
     uint64_t hash = 0;
-    bool read = ReadStable(file, maxBytes, data, unhashed ? nullptr : &hash, &id, &err);
-    if (!read) {
-        *why = FileOsLastName(path) + ": " +
-               (err == KeptChanging ? std::string("another program kept changing it while it was read")
-                : err               ? FileOsErrorText(err)
-                                    : std::string("file too large"));
+    int err = 0;
+    if (!ReadStable(file, 0, nullptr, unhashed ? nullptr : &hash, &id, &err)) {
+        *why = ReadFailure(path, err);
         return FileFailed;
     }
-    if (record) {
-        // The bytes are hashed only when the time stamp cannot tell a later
-        // write by: most files are older than that.
-        record->exists = true;
-        record->identity = id;
-        record->recent = Recent(id);
-        record->hashed = record->recent && (data || !unhashed);
-        record->hash = !record->hashed ? 0 : data ? Hash(*data) : hash;
-    }
+    if (record) NoteRead(*record, id, !unhashed, hash);
     return FileOk;
 }
 
@@ -420,13 +436,78 @@ int Stream(Save& s, FileSink& sink, FileMaker make, void* context) {
 FileStore::~FileStore() { FileStoreRelease(*this); }
 
 int FileStoreRead(FileStore& store, const std::string& path, size_t maxBytes, std::string* data, std::string* why) {
+    FileRead read;
+    int status = FileStoreReadBegin(store, path, maxBytes, &read, why);
+    if (status != FileOk) return status;
+    FileStoreReadBytes(read);
+    status = FileStoreReadEnd(store, read, why);
+    if (status == FileOk) *data = std::move(read.data);
+    return status;
+}
+
+FileRead::FileRead(FileRead&& other) noexcept { *this = std::move(other); }
+
+FileRead& FileRead::operator=(FileRead&& other) noexcept {
+    if (this == &other) return *this;
+    FileOsClose(file);
+    path = std::move(other.path);
+    target = std::move(other.target);
+    maxBytes = other.maxBytes;
+    record = other.record;
+    file = std::exchange(other.file, FileNoHandle);
+    read = other.read;
+    err = other.err;
+    identity = other.identity;
+    hash = other.hash;
+    data = std::move(other.data);
+    return *this;
+}
+
+FileRead::~FileRead() { FileOsClose(file); }
+
+int FileStoreReadBegin(FileStore& store, const std::string& path, size_t maxBytes, FileRead* read, std::string* why) {
     if (Interrupted(store, why)) return FileInterrupted;
     std::string target, what;
     if (FileOsResolve(path, &target, &what) != 0) {
         *why = path + " " + what;
         return FileRefused;
     }
-    return ReadTarget(store, path, target, false, maxBytes, data, why);
+    // Nothing that may run out of memory comes once a handle is open.
+    read->path = path;
+    read->target = std::move(target);
+    read->maxBytes = maxBytes;
+    FileHandle file = FileNoHandle;
+    FileRecord* record = nullptr;
+    FileIdentity id;
+    int status = OpenTarget(store, path, read->target, false, &file, &record, &id, why);
+    if (status != FileOk) return status;
+    int err = 0;
+    // The reader's own handle: the store may let go of its own meanwhile.
+    read->file = record ? FileOsDuplicate(file, &err) : file;
+    if (read->file == FileNoHandle) {
+        *why = ReadFailure(path, err);
+        return FileFailed;
+    }
+    read->record = record ? size_t(record - store.records.data()) : SIZE_MAX;
+    return FileOk;
+}
+
+void FileStoreReadBytes(FileRead& read) {
+    if (read.file == FileNoHandle) return;
+    read.read = ReadStable(read.file, read.maxBytes, &read.data, nullptr, &read.identity, &read.err);
+    if (read.read && Recent(read.identity)) read.hash = Hash(read.data);
+    FileOsClose(read.file);
+    read.file = FileNoHandle;
+}
+
+int FileStoreReadEnd(FileStore& store, FileRead& read, std::string* why) {
+    if (!read.read) {
+        *why = ReadFailure(read.path, read.err);
+        return FileFailed;
+    }
+    if (read.record < store.records.size() && store.records[read.record].target == read.target)
+        NoteRead(store.records[read.record], read.identity, true, read.hash);
+    return FileOk;
 }
 
 int FileStoreClaim(FileStore& store, const std::string& path, bool lock, bool readFirst, std::string* why) {
@@ -450,7 +531,7 @@ int FileStoreClaim(FileStore& store, const std::string& path, bool lock, bool re
         }
         return FileOk;
     }
-    return ReadTarget(store, path, target, true, (size_t)-1, nullptr, why, readFirst);
+    return ClaimTarget(store, path, target, why, readFirst);
 }
 
 int FileStoreWriteWith(FileStore& store, const std::string& path, FileMaker make, void* context, std::string* why) {

@@ -73,6 +73,35 @@ struct FileStore {
 // for one that is refused or held.
 int FileStoreRead(FileStore& store, const std::string& path, size_t maxBytes, std::string* data, std::string* why);
 
+// FileStoreRead in three steps, so that the bytes are read on another
+// thread: begun on the store's (the file opened, checked and kept, as
+// FileStoreRead does it), its bytes read anywhere (FileStoreReadBytes
+// touches no store), and ended on the store's, which notes the file as
+// read. A read begun is ended, or let go without noting anything.
+struct FileRead {
+    std::string path, target;          // as named, and the file itself
+    size_t maxBytes = 0;
+    size_t record = SIZE_MAX;          // the store's record of it, when it keeps one
+    FileHandle file = FileNoHandle;    // the reader's own handle, closed once read
+    // What reading found:
+    bool read = false;
+    int err = 0;
+    FileIdentity identity;
+    uint64_t hash = 0; // of `data`, when the time stamp is recent
+    std::string data;
+
+    FileRead() = default;
+    FileRead(FileRead&& other) noexcept;
+    FileRead& operator=(FileRead&& other) noexcept;
+    ~FileRead();
+};
+// FileOk, or a status with `*why`, as FileStoreRead's.
+int FileStoreReadBegin(FileStore& store, const std::string& path, size_t maxBytes, FileRead* read, std::string* why);
+void FileStoreReadBytes(FileRead& read);
+// FileOk with the file noted as read (`read.data` holds its bytes), or
+// FileFailed with `*why`.
+int FileStoreReadEnd(FileStore& store, FileRead& read, std::string* why);
+
 // Claims `path` for writing before the run changes anything: FileOk when a
 // save could replace it (or make it), else FileRefused or FileHeld with
 // `*why`: "<path> <what>; <what to do>". With `lock` (a guarding store) it

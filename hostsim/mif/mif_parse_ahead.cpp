@@ -27,7 +27,7 @@ struct MifParseAhead {
     // else to do); else this thread builds it (a pass, whose host's thread
     // is busy).
     std::atomic<bool> waiting{false};
-    std::string bytes, shown; // shown: what messages call the file
+    std::string shown; // what messages call the file
     MifParsed result;
     std::vector<std::shared_ptr<const void>> toFree;
     std::atomic<bool> work{false}; // a parse or trees to free
@@ -65,7 +65,6 @@ void Run(MifParseAhead* a) {
         std::vector<std::shared_ptr<const void>> trees = std::move(a->toFree);
         a->toFree.clear();
         bool parse = a->parsing;
-        std::string bytes = std::move(a->bytes);
         std::string shown = a->shown, name = a->name;
         // The result, its read's status and local name given, is filled in
         // here; nothing looks at it until `parsing` is false again.
@@ -76,7 +75,10 @@ void Run(MifParseAhead* a) {
         trees.clear(); // the trees of documents closed go here
         if (parse) {
             try {
-                made.parsed = MifParseBytes(std::move(bytes), shown, &made.file, &made.error);
+                // A read that fails is the host's to tell, as it ends it.
+                FileStoreReadBytes(made.bytes);
+                if (made.bytes.read)
+                    made.parsed = MifParseBytes(std::move(made.bytes.data), shown, &made.file, &made.error);
                 if (made.parsed) {
                     made.warnings = std::move(made.file.warnings);
                     if (!a->waiting) {
@@ -92,7 +94,10 @@ void Run(MifParseAhead* a) {
                 // Nothing the parse made is kept, only what the read said.
                 MifParsed failed;
                 failed.local = std::move(made.local);
-                failed.status = made.status;
+                failed.bytes = std::move(made.bytes);
+                failed.bytes.data = std::string();
+                // Memory that ran out while the bytes were read fails the load as it stands.
+                failed.status = failed.bytes.read ? made.status : SimStatusBadArgument;
                 failed.error = shown + ": out of memory";
                 made = std::move(failed);
             }
@@ -138,15 +143,13 @@ std::shared_ptr<MifParseAhead> MifParseAheadStart() {
     return ahead;
 }
 
-void MifParseAheadGive(MifParseAhead& ahead, const std::string& name, const std::string& shown, MifParsed read,
-                       std::string bytes) {
+void MifParseAheadGive(MifParseAhead& ahead, const std::string& name, const std::string& shown, MifParsed read) {
     MifParsed gone;
     std::unique_lock<std::mutex> held(ahead.lock);
     gone = Drop(ahead, held); // freed here, outside the thread
     ahead.name = name;
     ahead.result = std::move(read);
     if (ahead.result.status != SimOk) return;
-    ahead.bytes = std::move(bytes);
     ahead.shown = shown;
     ahead.parsing = true;
     ahead.work = true;

@@ -1,11 +1,13 @@
 // A book's documents are read one after the other: while the host works on
-// one, a thread of its own parses the file of the next, whose bytes the
-// store has read, builds its objects unless the host is waiting for them
-// already, and frees the trees of documents closed. A tree is read
+// one, a thread of its own reads the bytes of the next (the store opened
+// it, and notes it as read when the host takes it), parses them, builds its
+// objects unless the host is waiting for them already, and frees the trees
+// of documents closed. A tree is read
 // on that thread and used on the host's, or used on the host's and freed
 // on that one, never both at once (mif_arena.h).
 #pragma once
 
+#include "hostsim/file_store.h"
 #include "hostsim/mif/mif_tree.h"
 #include "hostsim/sim_model.h"
 
@@ -23,7 +25,8 @@ std::shared_ptr<MifParseAhead> MifParseAheadStart();
 // verdict, tree and message, and the document built from the tree.
 struct MifParsed {
     std::string local; // the file's local name
-    int status = SimOk; // of reading its bytes; `error` says why when not SimOk
+    int status = SimOk; // of beginning the read of its bytes; `error` says why when not SimOk
+    FileRead bytes;     // the read, its bytes read on the thread and ended by the host
     bool parsed = false;
     MifFile file;       // until the document is built from it
     std::string error;
@@ -33,12 +36,11 @@ struct MifParsed {
     std::vector<std::string> warnings; // what the parse found odd
 };
 
-// Parses `bytes`, the file `name` (Windows form) as read, and builds the
-// document from its tree, on the thread; its messages call it `shown`. A
-// file whose bytes could not be read is handed over as `read` says.
-// Whatever was in hand before is let go.
-void MifParseAheadGive(MifParseAhead& ahead, const std::string& name, const std::string& shown, MifParsed read,
-                       std::string bytes);
+// Reads the bytes of the file `name` (Windows form) whose read `read`
+// began, parses them and builds the document from its tree, on the thread;
+// its messages call it `shown`. A file whose read could not begin is handed
+// over as `read` says. Whatever was in hand before is let go.
+void MifParseAheadGive(MifParseAhead& ahead, const std::string& name, const std::string& shown, MifParsed read);
 
 // Takes the file in hand, once its parse is done, when it is `name`'s:
 // false when there is none or it is another's (which is then let go).

@@ -56,6 +56,13 @@ bool LocalName(const std::string& name, std::string* local) {
     return true;
 }
 
+// The status a load gives for the file store's `status`, with `lastError`
+// saying why.
+int LoadStatus(MifFileStore* files, const std::string& name, int status) {
+    if (status == FileNotFound) files->lastError = name + ": no such file";
+    return status == FileOk ? SimOk : status == FileNotFound ? SimStatusNotFound : SimStatusBadArgument;
+}
+
 // The file's bytes through the file store: SimOk, or the status a load
 // gives, with `lastError` saying why.
 int ReadBytes(MifFileStore* files, const std::string& name, std::string* local, std::string* bytes) {
@@ -63,22 +70,26 @@ int ReadBytes(MifFileStore* files, const std::string& name, std::string* local, 
         files->lastError = name + ": no such file";
         return SimStatusNotFound;
     }
-    int status = FileStoreRead(files->files, *local, MifLimits().maxFileBytes, bytes, &files->lastError);
-    if (status == FileNotFound) files->lastError = name + ": no such file";
-    return status == FileOk ? SimOk : status == FileNotFound ? SimStatusNotFound : SimStatusBadArgument;
+    return LoadStatus(files, name,
+                      FileStoreRead(files->files, *local, MifLimits().maxFileBytes, bytes, &files->lastError));
 }
 
-// Reads the file to be read ahead, and hands it to the thread that parses
-// it.
+// Begins the read of the file to be read ahead, and hands it to the thread
+// that reads its bytes and parses them.
 void ReadNextAhead(MifFileStore* files) {
     if (files->readNext.empty()) return;
     std::string name = std::exchange(files->readNext, std::string());
     MifParsed read;
-    std::string bytes;
-    read.status = ReadBytes(files, name, &read.local, &bytes);
+    read.status = LocalName(name, &read.local) ? SimOk : SimStatusNotFound;
+    if (read.status != SimOk)
+        files->lastError = name + ": no such file";
+    else
+        read.status = LoadStatus(files, name,
+                                 FileStoreReadBegin(files->files, read.local, MifLimits().maxFileBytes, &read.bytes,
+                                                    &files->lastError));
     if (read.status != SimOk) read.error = files->lastError;
     std::string shown = FileOsLastName(read.local);
-    MifParseAheadGive(*files->ahead, name, shown, std::move(read), std::move(bytes));
+    MifParseAheadGive(*files->ahead, name, shown, std::move(read));
 }
 
 int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
@@ -86,6 +97,8 @@ int LoadFile(MifFileStore* files, const std::string& name, SimDoc* out) {
     bool ahead = files->ahead && MifParseAheadTake(*files->ahead, name, &read);
     std::string bytes;
     if (!ahead) read.status = ReadBytes(files, name, &read.local, &bytes);
+    else if (read.status == SimOk)
+        read.status = LoadStatus(files, name, FileStoreReadEnd(files->files, read.bytes, &read.error));
     if (read.status != SimOk) {
         if (ahead) files->lastError = read.error;
         return read.status;
