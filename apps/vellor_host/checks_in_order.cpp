@@ -1,5 +1,6 @@
-// Checks of several files at once: the reads and everything the store
-// records on the calling thread, the parses there and on one worker.
+// Checks of several files at once: what the store records (the files
+// opened, kept and noted as read) on the calling thread, the reading of
+// their bytes and the parses there and on one worker.
 #include "apps/vellor_host/checks_in_order.h"
 
 #include <condition_variable>
@@ -14,8 +15,8 @@ namespace {
 // goes on while the worker parses, and the calling thread parses a check
 // itself only when the worker has that many to do already.
 constexpr size_t Waiting = 2;
-// Checks begun and not yet told at most: each holds its file's bytes only
-// until it is parsed.
+// Checks begun and not yet told at most: each holds its file open, and its
+// bytes only while they are parsed.
 constexpr size_t InFlight = Waiting + 4;
 
 struct Pending {

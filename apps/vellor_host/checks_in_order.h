@@ -1,7 +1,7 @@
-// Checks of several files at once: each file is read through the store on
-// the calling thread, one after another, and parsed there or on one worker
-// thread, whichever is free; what each check found is then told on the
-// calling thread in the order of the files. A few files are in flight at
+// Checks of several files at once: each file's read is begun through the
+// store on the calling thread, one after another, and its bytes read and
+// parsed there or on one worker thread, whichever is free; what each check
+// found is then told on the calling thread in the order of the files. A few files are in flight at
 // most, and the worker ends before the call returns.
 #pragma once
 

@@ -25,8 +25,9 @@ struct StoreTap {
     // Whether a file reads, without making a document of it (may be null).
     int (*innerCheck)(void* context, const std::string& name, bool* isBook) = nullptr;
     // The same check in steps (both or neither; may be null), so that the
-    // parses of several files may run at once: the file is read now, parsed
-    // by MifCheckParse on any thread, and then judged as `innerCheck` judges it.
+    // reads and parses of several files may run at once: the read is begun
+    // now, the bytes read and parsed by MifCheckParse on any thread, and then
+    // judged as `innerCheck` judges them.
     void (*innerCheckRead)(void* context, const std::string& name, MifPendingCheck* check) = nullptr;
     int (*innerCheckEnd)(void* context, MifPendingCheck* check, bool* isBook) = nullptr;
     // Called with the inner store's context at every open and save, cached

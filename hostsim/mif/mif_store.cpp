@@ -74,19 +74,23 @@ int ReadBytes(MifFileStore* files, const std::string& name, std::string* local, 
                       FileStoreRead(files->files, *local, MifLimits().maxFileBytes, bytes, &files->lastError));
 }
 
+// ReadBytes begun, its bytes to be read on another thread.
+int BeginRead(MifFileStore* files, const std::string& name, std::string* local, FileRead* read) {
+    if (!LocalName(name, local)) {
+        files->lastError = name + ": no such file";
+        return SimStatusNotFound;
+    }
+    return LoadStatus(files, name,
+                      FileStoreReadBegin(files->files, *local, MifLimits().maxFileBytes, read, &files->lastError));
+}
+
 // Begins the read of the file to be read ahead, and hands it to the thread
 // that reads its bytes and parses them.
 void ReadNextAhead(MifFileStore* files) {
     if (files->readNext.empty()) return;
     std::string name = std::exchange(files->readNext, std::string());
     MifParsed read;
-    read.status = LocalName(name, &read.local) ? SimOk : SimStatusNotFound;
-    if (read.status != SimOk)
-        files->lastError = name + ": no such file";
-    else
-        read.status = LoadStatus(files, name,
-                                 FileStoreReadBegin(files->files, read.local, MifLimits().maxFileBytes, &read.bytes,
-                                                    &files->lastError));
+    read.status = BeginRead(files, name, &read.local, &read.bytes);
     if (read.status != SimOk) read.error = files->lastError;
     std::string shown = FileOsLastName(read.local);
     MifParseAheadGive(*files->ahead, name, shown, std::move(read));
@@ -190,13 +194,12 @@ void MifFileStoreCheckRead(void* context, const std::string& name, MifPendingChe
     auto* files = static_cast<MifFileStore*>(context);
     check->name = name;
     try {
-        check->status = ReadBytes(files, name, &check->local, &check->bytes);
+        check->status = BeginRead(files, name, &check->local, &check->read);
         if (check->status != SimOk) check->error = files->lastError;
     } catch (const std::bad_alloc&) {
         check->status = SimStatusBadArgument;
         check->error = OutOfMemory(name);
     }
-    if (check->status != SimOk) check->bytes = std::string();
 }
 
 // The file's tree is made and let go on this thread: no array of it is
@@ -204,6 +207,12 @@ void MifFileStoreCheckRead(void* context, const std::string& name, MifPendingChe
 void MifCheckParse(MifPendingCheck* check) {
     if (check->status != SimOk) return;
     try {
+        if (check->read.file != FileNoHandle) {
+            // A read that fails is told as the check ends.
+            FileStoreReadBytes(check->read);
+            if (!check->read.read) return;
+            check->bytes = std::move(check->read.data);
+        }
         MifFile file;
         if (MifCheckBytes(check->bytes.data(), check->bytes.size(), FileOsLastName(check->local), &file, &check->error)) {
             check->isBook = file.kind == MifBookFile;
@@ -220,6 +229,8 @@ void MifCheckParse(MifPendingCheck* check) {
 
 int MifFileStoreCheckEnd(void* context, MifPendingCheck* check, bool* isBook) {
     auto* files = static_cast<MifFileStore*>(context);
+    if (check->status == SimOk && !check->read.target.empty())
+        check->status = LoadStatus(files, check->name, FileStoreReadEnd(files->files, check->read, &check->error));
     if (check->status != SimOk) {
         files->lastError = check->error;
         return check->status;

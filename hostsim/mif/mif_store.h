@@ -47,16 +47,18 @@ int MifFileStoreCheck(void* files, const std::string& name, bool* isBook);
 // trees of the documents loaded from then on are freed on that thread.
 void MifFileStoreReadAhead(void* files, const std::string& name);
 
-// MifFileStoreCheck in three steps, so that the parses of several files may
-// run at once: the bytes are read through the store (MifFileStoreCheckRead,
-// on the store's thread), parsed (MifCheckParse, on any thread: it touches
-// nothing of the store's nor of another check's), and the verdict given to
-// the store as MifFileStoreCheck gives it, its words in `lastError` and its
-// warnings among the store's (MifFileStoreCheckEnd, on the store's thread).
+// MifFileStoreCheck in three steps, so that the reads and parses of several
+// files may run at once: the read is begun through the store
+// (MifFileStoreCheckRead, on the store's thread), the bytes read and parsed
+// (MifCheckParse, on any thread: it touches nothing of the store's nor of
+// another check's), and the verdict given to the store as MifFileStoreCheck
+// gives it, the read ended, its words in `lastError` and its warnings among
+// the store's (MifFileStoreCheckEnd, on the store's thread).
 struct MifPendingCheck {
     std::string name;  // Windows form
     std::string local; // the file read
-    std::string bytes; // read, not yet parsed
+    FileRead read;     // begun; its bytes are read where they are parsed
+    std::string bytes; // read (or given), not yet parsed
     int status = SimOk;
     bool isBook = false;
     std::string error; // the words of a status that is not SimOk
