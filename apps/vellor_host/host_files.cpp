@@ -73,6 +73,7 @@ HostFileStore HostFilesOpen() {
     files.checkpoint = Checkpoint;
     files.takeWarnings = MifFileStoreTakeWarnings;
     files.readAhead = MifFileStoreReadAhead;
+    files.readFirst = MifFileStoreReadFirst;
     return files;
 }
 

@@ -207,5 +207,8 @@ bool ReadAheadAll(HostRun& run, std::vector<std::string>* names) {
     // opened any number of times, a book's document though it be.
     run.tap.opensLeft.erase(HostWindowsName(hostMapping.string()));
     if (!run.mappingFile.empty()) run.tap.opensLeft.erase(HostWindowsName(run.mappingFile));
+    // A book's first document is read while the plug-in starts (a load of
+    // another file, as of the mapping documents above, would let it go).
+    if (ok) StoreTapReadFirstAhead(run.tap);
     return ok;
 }

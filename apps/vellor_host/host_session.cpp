@@ -131,6 +131,7 @@ int RunHostCommand(const HostOptions& o, const HostDefaults& defaults, const Hos
     run.tap.checkpoint = files.checkpoint;
     run.tap.innerWarnings = files.takeWarnings;
     run.tap.innerReadAhead = files.readAhead;
+    run.tap.innerReadFirst = files.readFirst;
     run.tap.dryRun = o.dryRun;
     run.tap.onActivity = OnActivity;
     run.tap.activityContext = &run;

@@ -29,6 +29,8 @@ struct HostFileStore {
     std::vector<std::string> (*takeWarnings)(void* context) = nullptr;
     // Has a file read, and parsed on another thread, for a load to come (may be null).
     void (*readAhead)(void* context, const std::string& name) = nullptr;
+    // The same from now on, while no load is under way (may be null).
+    void (*readFirst)(void* context, const std::string& name) = nullptr;
 };
 
 // Runs the command of `options` and prints what the user sees. Returns the

@@ -157,6 +157,13 @@ int StoreTapCheckEnd(StoreTap& tap, StoreTapPendingCheck* check, bool* isBook, s
     return Checked(tap, check->name, tap.innerCheckEnd(tap.inner.context, &check->inner, isBook), error);
 }
 
+void StoreTapReadFirstAhead(StoreTap& tap) {
+    if (!tap.innerReadFirst || tap.openOrder.empty()) return;
+    const std::string& first = tap.openOrder.front();
+    if (tap.streamed.count(first) && !tap.cache.count(first))
+        tap.innerReadFirst(tap.inner.context, StoreTapFileOf(tap, first));
+}
+
 int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc) {
     if (tap.checkpoint) tap.checkpoint(tap.inner.context);
     if (tap.writable && !tap.writable->count(name)) {

@@ -41,6 +41,8 @@ struct StoreTap {
     // Has a file read, and parsed on another thread, for a load of it to
     // come (may be null).
     void (*innerReadAhead)(void* context, const std::string& name) = nullptr;
+    // The same from now on, while no load is under way (may be null).
+    void (*innerReadFirst)(void* context, const std::string& name) = nullptr;
     // The order in which streamed files are to be opened (a book's
     // documents): as one is read from its file, the next is read ahead.
     std::vector<std::string> openOrder;
@@ -112,6 +114,10 @@ void StoreTapCheckParse(StoreTapPendingCheck* check);
 int StoreTapCheckEnd(StoreTap& tap, StoreTapPendingCheck* check, bool* isBook, std::string* error);
 // Saves a document as the host program itself does (File > Save), dry-run aware.
 int StoreTapSave(StoreTap& tap, const std::string& name, const SimDoc& doc);
+
+// Has the first file of `openOrder` read ahead from now on, while the host
+// gets ready to open it.
+void StoreTapReadFirstAhead(StoreTap& tap);
 
 // Lets go of what the cache holds of `name`, a document the host now has
 // open: the open document is then the only holder of its objects, and the

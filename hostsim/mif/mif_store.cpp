@@ -252,6 +252,11 @@ void MifFileStoreReadAhead(void* context, const std::string& name) {
     files->readNext = name;
 }
 
+void MifFileStoreReadFirst(void* context, const std::string& name) {
+    MifFileStoreReadAhead(context, name);
+    ReadNextAhead(static_cast<MifFileStore*>(context));
+}
+
 std::vector<std::string> MifFileStoreTakeWarnings(void* context) {
     return std::exchange(static_cast<MifFileStore*>(context)->warnings, {});
 }

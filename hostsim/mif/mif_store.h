@@ -46,6 +46,9 @@ int MifFileStoreCheck(void* files, const std::string& name, bool* isBook);
 // takes what the parse gave; a load of any other file lets it go. The
 // trees of the documents loaded from then on are freed on that thread.
 void MifFileStoreReadAhead(void* files, const std::string& name);
+// The same from now on, while no load is under way: a book's first
+// document, read while the host gets ready.
+void MifFileStoreReadFirst(void* files, const std::string& name);
 
 // MifFileStoreCheck in three steps, so that the reads and parses of several
 // files may run at once: the read is begun through the store
