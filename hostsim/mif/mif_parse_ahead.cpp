@@ -111,10 +111,19 @@ void Run(MifParseAhead* a) {
     }
 }
 
-// Lets go of the file in hand, its parse done. Called with `held`.
+// Lets go of the file in hand, its parse done. Called with `held`. A host
+// that waits for the parse frees meanwhile the trees of documents closed,
+// which the thread would free before its next parse.
 MifParsed Drop(MifParseAhead& a, std::unique_lock<std::mutex>& held) {
     if (a.parsing) {
         a.waiting = true;
+        while (a.parsing && !a.toFree.empty()) {
+            std::shared_ptr<const void> tree = std::move(a.toFree.back());
+            a.toFree.pop_back();
+            held.unlock();
+            tree.reset();
+            held.lock();
+        }
         held.unlock();
         Spin(std::chrono::microseconds(5000), [&a] { return !a.parsing.load(); });
         held.lock();

@@ -2,9 +2,9 @@
 // one, a thread of its own reads the bytes of the next (the store opened
 // it, and notes it as read when the host takes it), parses them, builds its
 // objects unless the host is waiting for them already, and frees the trees
-// of documents closed. A tree is read
-// on that thread and used on the host's, or used on the host's and freed
-// on that one, never both at once (mif_arena.h).
+// of documents closed (the host frees them itself while it waits for a
+// parse). A tree is read on that thread and used on the host's, or used on
+// the host's and freed on either, never two at once (mif_arena.h).
 #pragma once
 
 #include "hostsim/file_store.h"
