@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -168,6 +169,27 @@ TEST(FileStore, ABackslashInALinuxNameIsNoSeparator) {
     EXPECT_EQ(ReadBytes(path), "text");
     EXPECT_EQ(FileStoreRead(store, dir.path + "/c\\d.mif", 100, &data, &why), FileNotFound);
     EXPECT_EQ(why, "c\\d.mif: no such file");
+}
+
+// A read whose bytes another thread reads later reads the file it opened:
+// another program that replaces the file meanwhile keeps its text, and a
+// save of what was read is refused as a save of a file changed.
+TEST(FileStore, AReadInStepsReadsTheFileItOpened) {
+    TestTempFolder dir("file_store_test");
+    std::string path = dir.path + "/ch1.mif", theirs = dir.path + "/theirs", why;
+    WriteBytes(path, "text");
+    FileStore store;
+    store.guard = true;
+    FileRead read;
+    ASSERT_EQ(FileStoreReadBegin(store, path, 100, &read, &why), FileOk) << why;
+    WriteBytes(theirs, "TEXT");
+    std::filesystem::rename(theirs, path);
+    std::thread([&read] { FileStoreReadBytes(read); }).join();
+    ASSERT_EQ(FileStoreReadEnd(store, read, &why), FileOk) << why;
+    EXPECT_EQ(read.data, "text");
+    Maker mine{"mine"};
+    EXPECT_EQ(FileStoreWriteWith(store, path, Make, &mine, &why), FileChanged);
+    EXPECT_EQ(ReadBytes(path), "TEXT");
 }
 
 // The handle of each file a save replaces is closed behind the run's back;
