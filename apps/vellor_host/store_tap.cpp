@@ -80,9 +80,6 @@ int LoadThrough(StoreTap& tap, const std::string& name, SimDoc* out) {
         *out = std::move(loaded);
         return SimOk;
     }
-    // A document held to be opened again (the mapping document, once per
-    // document of a book) has its orders worked out once, for every copy.
-    SimMakeOrder(loaded);
     *out = loaded;
     tap.cache[name] = std::move(loaded);
     return SimOk;
