@@ -63,23 +63,25 @@ int LoadStatus(MifFileStore* files, const std::string& name, int status) {
     return status == FileOk ? SimOk : status == FileNotFound ? SimStatusNotFound : SimStatusBadArgument;
 }
 
+// The file's local name: SimOk, or SimStatusNotFound with `lastError`
+// saying why.
+int Locate(MifFileStore* files, const std::string& name, std::string* local) {
+    if (LocalName(name, local)) return SimOk;
+    files->lastError = name + ": no such file";
+    return SimStatusNotFound;
+}
+
 // The file's bytes through the file store: SimOk, or the status a load
 // gives, with `lastError` saying why.
 int ReadBytes(MifFileStore* files, const std::string& name, std::string* local, std::string* bytes) {
-    if (!LocalName(name, local)) {
-        files->lastError = name + ": no such file";
-        return SimStatusNotFound;
-    }
+    if (int status = Locate(files, name, local)) return status;
     return LoadStatus(files, name,
                       FileStoreRead(files->files, *local, MifLimits().maxFileBytes, bytes, &files->lastError));
 }
 
 // ReadBytes begun, its bytes to be read on another thread.
 int BeginRead(MifFileStore* files, const std::string& name, std::string* local, FileRead* read) {
-    if (!LocalName(name, local)) {
-        files->lastError = name + ": no such file";
-        return SimStatusNotFound;
-    }
+    if (int status = Locate(files, name, local)) return status;
     return LoadStatus(files, name,
                       FileStoreReadBegin(files->files, *local, MifLimits().maxFileBytes, read, &files->lastError));
 }

@@ -44,7 +44,8 @@ int MifFileStoreCheck(void* files, const std::string& name, bool* isBook);
 // on another thread while the host works on that one: a book's next
 // document. A load of `name` then
 // takes what the parse gave; a load of any other file lets it go. The
-// trees of the documents loaded from then on are freed on that thread.
+// trees of the documents loaded from then on are freed on that thread, or
+// on the host's while it waits for a parse.
 void MifFileStoreReadAhead(void* files, const std::string& name);
 // The same from now on, while no load is under way: a book's first
 // document, read while the host gets ready.
