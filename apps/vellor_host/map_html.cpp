@@ -61,9 +61,9 @@ void AppendChange(std::string& aside, const std::string& docTitle, const PageRec
     aside += "</a> ";
     MapAppendEscaped(aside, (page.existedBefore ? page.before.master : "(new page)") + " \u2192 " +
                                 (page.existsAfter ? page.after.master : "(removed)"));
-    if (page.explained) {
+    if (page.explanation) {
         aside += " <span class=\"why\">";
-        MapAppendEscaped(aside, WhyText(page.why));
+        MapAppendEscaped(aside, WhyText(WhyOf(page)));
         aside += "</span>";
     }
     aside += "</li>\n";
@@ -134,8 +134,8 @@ void AppendSummary(std::string& out, const MapInput& map, const Counts& counts, 
 } // namespace
 
 std::string MapRuleText(const PageRecord& page) {
-    if (!page.explained) return "";
-    const PageExplanation& e = page.why;
+    if (!page.explanation) return "";
+    const PageExplanation& e = WhyOf(page);
     if (e.table.empty()) return "no rule: default";
     std::string rule = e.table + " row " + std::to_string(e.row) + " \"" + e.key + "\"";
     return e.entry ? rule : rule + ", none of its master pages applies: default";

@@ -43,6 +43,11 @@ DocChanges ComparePages(const DocSnapshot& before, const DocSnapshot& after) {
     return out;
 }
 
+const PageExplanation& WhyOf(const PageRecord& page) {
+    static const PageExplanation none;
+    return page.explanation ? *page.explanation : none;
+}
+
 size_t ChangedPages(const DocChanges& doc) {
     return size_t(std::count_if(doc.pages.begin(), doc.pages.end(), [](const PageRecord& p) { return p.changed; }));
 }
@@ -50,8 +55,7 @@ size_t ChangedPages(const DocChanges& doc) {
 void AttachExplanations(DocChanges* doc, const std::vector<PageExplanation>& explanations, bool anyName) {
     for (const PageExplanation& e : explanations) {
         if ((!anyName && e.document != doc->name) || e.position == 0 || e.position > doc->pages.size()) continue;
-        PageRecord& page = doc->pages[e.position - 1];
-        page.explained = true;
-        page.why = e; // a later pass over the same document decides last
+        // A later pass over the same document decides last.
+        doc->pages[e.position - 1].explanation = std::make_shared<const PageExplanation>(e);
     }
 }

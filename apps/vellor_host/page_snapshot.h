@@ -8,6 +8,7 @@
 #include "apps/vellor_host/page_explain.h"
 #include "hostsim/sim_model.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,9 +34,14 @@ struct PageRecord {
     bool existedBefore = true, existsAfter = true;
     PageState before, after; // a side where the page does not exist is empty
     bool changed = false;
-    bool explained = false; // the plug-in said what decided it
-    PageExplanation why;
+    // What the plug-in said decided it, null when it said nothing; kept
+    // apart: most runs explain no page, and a book's record holds every page
+    // of every document.
+    std::shared_ptr<const PageExplanation> explanation;
 };
+
+// What the plug-in said decided a page; empty for a page it did not explain.
+const PageExplanation& WhyOf(const PageRecord& page);
 
 struct DocChanges {
     std::string title;    // what tables call the document (set by NameDocuments)

@@ -35,8 +35,8 @@ std::string Field(const char* name, const std::string& value) { return Json(std:
 std::string Master(const PageState& state, bool exists) { return !exists ? "\"\"" : state.none ? "null" : Json(state.master); }
 
 std::string ExplainedFields(const PageRecord& p) {
-    const PageExplanation& e = p.why;
-    bool row = p.explained && !e.table.empty();
+    const PageExplanation& e = WhyOf(p);
+    bool row = p.explanation && !e.table.empty();
     std::string candidates = "null";
     if (row) {
         candidates = "[";
@@ -44,12 +44,12 @@ std::string ExplainedFields(const PageRecord& p) {
         candidates += "]";
     }
     std::string letterCase = "null";
-    if (p.explained && !e.caseText.empty())
+    if (p.explanation && !e.caseText.empty())
         letterCase = "{" + Field("text", Json(e.caseText)) + ", " + Field("table", Json(e.caseTable)) + ", " +
                      Field("row", Json(size_t(e.caseRow))) + ", " + Field("key", Json(e.caseKey)) + "}";
-    bool lost = p.explained && LostHandSetMaster(e);
+    bool lost = p.explanation && LostHandSetMaster(e);
     std::string keep = lost ? RowThatWouldKeep(e) : "";
-    return Field("rule", p.explained ? Json(RuleName(e)) : "null") + ", " +
+    return Field("rule", p.explanation ? Json(RuleName(e)) : "null") + ", " +
            Field("table", row ? Json(e.table) : "null") + ", " + Field("row", row ? Json(size_t(e.row)) : "null") +
            ", " + Field("key", row ? Json(e.key) : "null") + ", " + Field("candidates", candidates) + ", " +
            Field("entry", row && e.entry ? Json(size_t(e.entry)) : "null") + ", " + Field("letterCase", letterCase) +
@@ -98,12 +98,12 @@ std::string TsvPage(const DocChanges& d, const PageRecord& p, bool listing, bool
     std::string out = Tsv(d.title) + "\t" + Tsv(d.given) + "\t" + Tsv(d.absolute) + "\t" + std::to_string(p.position) +
                       "\t" + Tsv(p.number) + "\t" + (p.right ? "right" : "left") + "\t";
     if (listing) return out + Tsv(p.after.master) + "\t" + Json(p.after.custom) + "\n";
-    const PageExplanation& e = p.why;
-    bool row = p.explained && !e.table.empty();
+    const PageExplanation& e = WhyOf(p);
+    bool row = p.explanation && !e.table.empty();
     std::string candidates;
     for (size_t i = 0; row && i < e.candidates.size(); ++i) candidates += (i ? "|" : "") + Tsv(e.candidates[i], true);
     return out + Tsv(p.before.master) + "\t" + Tsv(p.after.master) + "\t" + Json(p.changed) + "\t" +
-           (p.explained ? RuleName(e) : "") + "\t" + (row ? Tsv(e.table) : "") + "\t" +
+           (p.explanation ? RuleName(e) : "") + "\t" + (row ? Tsv(e.table) : "") + "\t" +
            (row ? std::to_string(e.row) : "") + "\t" + (row ? Tsv(e.key) : "") + "\t" + candidates + "\t" +
            (row && e.entry ? std::to_string(e.entry) : "") +
            (ranges ? "\t" + (row && e.rangeFrom ? std::to_string(e.rangeFrom) : "") : "") + "\n";
@@ -112,7 +112,7 @@ std::string TsvPage(const DocChanges& d, const PageRecord& p, bool listing, bool
 bool CarriesRange(const RunRecord& record) {
     for (const DocChanges& d : *record.docs)
         for (const PageRecord& p : d.pages)
-            if (p.explained && p.why.rangeFrom) return true;
+            if (p.explanation && WhyOf(p).rangeFrom) return true;
     return false;
 }
 
