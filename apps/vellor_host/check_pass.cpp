@@ -33,14 +33,14 @@ std::string Text(const PageExplanation& e) {
 }
 
 // The pass's explanations of one document's pages.
-std::vector<PageExplanation> Decisions(HostRun& run, const std::string& name) {
+std::vector<std::shared_ptr<const PageExplanation>> Decisions(HostRun& run, const std::string& name) {
     SimDoc* doc = OpenAsUser(run, name);
     if (!doc) return {};
     run.r.explanations.clear();
     Send(run, "SetDocId " + std::to_string(doc->id));
     Send(run, "ApplyMasterPagesDoc");
     Catch(run);
-    std::vector<PageExplanation> decisions = std::move(run.r.explanations);
+    std::vector<std::shared_ptr<const PageExplanation>> decisions = std::move(run.r.explanations);
     run.r.explanations.clear();
     Close(run, doc);
     return decisions;
@@ -77,7 +77,7 @@ PassVerdicts RunPassForCheck(HostRun& run, const SimDoc& mapping, const std::vec
         Send(run, "ExplainMasterPages 1");
         MappingFinding place = Place(mapping);
         for (const std::string& name : docs)
-            for (const PageExplanation& e : Decisions(run, name)) Take(&verdicts, place, e, DocTitle(name));
+            for (const auto& e : Decisions(run, name)) Take(&verdicts, place, *e, DocTitle(name));
         StopHost(run);
     }
     run.r.verbosity = verbosity;

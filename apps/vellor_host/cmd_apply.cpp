@@ -51,7 +51,7 @@ void ApplyDocumentsPass(HostRun& run, const std::vector<std::string>& names, std
         NameRecord(&docs.back(), name, i < run.o.operands.size() ? run.o.operands[i] : "", false);
         // The pass explained this document's pages alone, whatever name the
         // host gave it.
-        AttachExplanations(&docs.back(), run.r.explanations, true);
+        AttachExplanations(&docs.back(), run.r.explanations);
     }
 }
 

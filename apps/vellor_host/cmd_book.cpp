@@ -63,8 +63,8 @@ bool ApplyBookPass(HostRun& run, const std::string& bookName, std::vector<DocCha
             AddSavedChanges(run, doc, docs);
             if (docs->empty() || docs->back().name != doc) continue;
             NameRecord(&docs->back(), doc, "", absolute);
-            AttachExplanations(&docs->back(), run.r.explanations, false);
         }
+    AttachExplanations(docs, run.r.explanations);
     return true;
 }
 

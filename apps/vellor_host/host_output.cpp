@@ -85,7 +85,7 @@ void ReportHostActivity(HostReporter& r, const SimControl& control) {
         const std::string& line = control.console[r.consoleSeen];
         PageExplanation explanation;
         if (r.collectExplanations && ParseExplanation(line, &explanation))
-            r.explanations.push_back(std::move(explanation));
+            r.explanations.push_back(std::make_shared<const PageExplanation>(std::move(explanation)));
         else if (r.verbosity != HostQuiet)
             Line(r, line);
     }

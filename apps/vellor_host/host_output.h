@@ -10,6 +10,7 @@
 #include "hostsim/sim_control.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,10 @@ struct HostReporter {
     int progressIndex = 0, progressTotal = 0;
     int warnings = 0;            // alerts of type 3 and failed saves
     // The pass's console lines explaining its decisions, read into the
-    // record instead of being echoed, once the run has asked for them.
+    // record instead of being echoed, once the run has asked for them; the
+    // records of the pages they explain share them.
     bool collectExplanations = false;
-    std::vector<PageExplanation> explanations;
+    std::vector<std::shared_ptr<const PageExplanation>> explanations;
     bool changesExit = false;    // --exit-code
     bool pagesChanged = false;
 };

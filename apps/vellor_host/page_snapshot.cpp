@@ -2,6 +2,8 @@
 #include "apps/vellor_host/page_snapshot.h"
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_map>
 
 DocSnapshot SnapshotDoc(const SimDoc& doc, const std::string& title) {
     DocSnapshot snap;
@@ -52,10 +54,23 @@ size_t ChangedPages(const DocChanges& doc) {
     return size_t(std::count_if(doc.pages.begin(), doc.pages.end(), [](const PageRecord& p) { return p.changed; }));
 }
 
-void AttachExplanations(DocChanges* doc, const std::vector<PageExplanation>& explanations, bool anyName) {
-    for (const PageExplanation& e : explanations) {
-        if ((!anyName && e.document != doc->name) || e.position == 0 || e.position > doc->pages.size()) continue;
-        // A later pass over the same document decides last.
-        doc->pages[e.position - 1].explanation = std::make_shared<const PageExplanation>(e);
-    }
+namespace {
+
+// A later pass over the same document decides last.
+void Attach(DocChanges* doc, const std::shared_ptr<const PageExplanation>& e) {
+    if (e->position != 0 && e->position <= doc->pages.size()) doc->pages[e->position - 1].explanation = e;
+}
+
+} // namespace
+
+void AttachExplanations(DocChanges* doc, const std::vector<std::shared_ptr<const PageExplanation>>& explanations) {
+    for (const auto& e : explanations) Attach(doc, e);
+}
+
+void AttachExplanations(std::vector<DocChanges>* docs,
+                        const std::vector<std::shared_ptr<const PageExplanation>>& explanations) {
+    std::unordered_map<std::string_view, DocChanges*> byName;
+    for (DocChanges& doc : *docs) byName.emplace(doc.name, &doc);
+    for (const auto& e : explanations)
+        if (auto doc = byName.find(e->document); doc != byName.end()) Attach(doc->second, e);
 }
