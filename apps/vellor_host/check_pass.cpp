@@ -33,14 +33,14 @@ std::string Text(const PageExplanation& e) {
 }
 
 // The pass's explanations of one document's pages.
-std::vector<std::shared_ptr<const PageExplanation>> Decisions(HostRun& run, const std::string& name) {
+PageExplanations Decisions(HostRun& run, const std::string& name) {
     SimDoc* doc = OpenAsUser(run, name);
     if (!doc) return {};
     run.r.explanations.clear();
     Send(run, "SetDocId " + std::to_string(doc->id));
     Send(run, "ApplyMasterPagesDoc");
     Catch(run);
-    std::vector<std::shared_ptr<const PageExplanation>> decisions = std::move(run.r.explanations);
+    PageExplanations decisions = std::move(run.r.explanations);
     run.r.explanations.clear();
     Close(run, doc);
     return decisions;

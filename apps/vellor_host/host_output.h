@@ -10,7 +10,6 @@
 #include "hostsim/sim_control.h"
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,7 +28,7 @@ struct HostReporter {
     // record instead of being echoed, once the run has asked for them; the
     // records of the pages they explain share them.
     bool collectExplanations = false;
-    std::vector<std::shared_ptr<const PageExplanation>> explanations;
+    PageExplanations explanations;
     bool changesExit = false;    // --exit-code
     bool pagesChanged = false;
 };

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,10 @@ struct PageExplanation {
     // carried (the row above): the body page the run began on; 0 otherwise.
     size_t rangeFrom = 0;
 };
+
+// A pass's explanations as read, each made once: the records of the pages
+// they explain share them.
+using PageExplanations = std::vector<std::shared_ptr<const PageExplanation>>;
 
 // Reads one console line of the plug-in. False when it is not such a line.
 bool ParseExplanation(const std::string& line, PageExplanation* out);

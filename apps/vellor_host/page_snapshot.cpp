@@ -63,12 +63,11 @@ void Attach(DocChanges* doc, const std::shared_ptr<const PageExplanation>& e) {
 
 } // namespace
 
-void AttachExplanations(DocChanges* doc, const std::vector<std::shared_ptr<const PageExplanation>>& explanations) {
+void AttachExplanations(DocChanges* doc, const PageExplanations& explanations) {
     for (const auto& e : explanations) Attach(doc, e);
 }
 
-void AttachExplanations(std::vector<DocChanges>* docs,
-                        const std::vector<std::shared_ptr<const PageExplanation>>& explanations) {
+void AttachExplanations(std::vector<DocChanges>* docs, const PageExplanations& explanations) {
     std::unordered_map<std::string_view, DocChanges*> byName;
     for (DocChanges& doc : *docs) byName.emplace(doc.name, &doc);
     for (const auto& e : explanations)

@@ -61,8 +61,7 @@ size_t ChangedPages(const DocChanges& doc);
 
 // Gives the plug-in's explanations to the pages they name (by position), all
 // to the one document `doc` (a pass over it alone explained them).
-void AttachExplanations(DocChanges* doc, const std::vector<std::shared_ptr<const PageExplanation>>& explanations);
+void AttachExplanations(DocChanges* doc, const PageExplanations& explanations);
 // The same for the documents of a book pass: each explanation to the
 // document it names, among `docs`.
-void AttachExplanations(std::vector<DocChanges>* docs,
-                        const std::vector<std::shared_ptr<const PageExplanation>>& explanations);
+void AttachExplanations(std::vector<DocChanges>* docs, const PageExplanations& explanations);
