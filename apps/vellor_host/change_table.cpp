@@ -43,7 +43,7 @@ std::vector<Row> TableRows(const std::vector<DocChanges>& docs, ChangeView view)
         for (const PageRecord& p : d.pages) {
             if (view == ViewChangedPages && !p.changed) continue;
             rows.push_back({d.title, p.number, p.before.master, p.after.master});
-            if (view == ViewExplained) rows.back().push_back(p.explanation ? WhyText(WhyOf(p)) : "-");
+            if (view == ViewExplained) rows.back().push_back(p.explanation ? WhyText(*p.explanation) : "-");
         }
     return rows;
 }

@@ -63,7 +63,7 @@ void AppendChange(std::string& aside, const std::string& docTitle, const PageRec
                                 (page.existsAfter ? page.after.master : "(removed)"));
     if (page.explanation) {
         aside += " <span class=\"why\">";
-        MapAppendEscaped(aside, WhyText(WhyOf(page)));
+        MapAppendEscaped(aside, WhyText(*page.explanation));
         aside += "</span>";
     }
     aside += "</li>\n";
@@ -135,7 +135,7 @@ void AppendSummary(std::string& out, const MapInput& map, const Counts& counts, 
 
 std::string MapRuleText(const PageRecord& page) {
     if (!page.explanation) return "";
-    const PageExplanation& e = WhyOf(page);
+    const PageExplanation& e = *page.explanation;
     if (e.table.empty()) return "no rule: default";
     std::string rule = e.table + " row " + std::to_string(e.row) + " \"" + e.key + "\"";
     return e.entry ? rule : rule + ", none of its master pages applies: default";

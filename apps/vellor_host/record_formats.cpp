@@ -112,7 +112,7 @@ std::string TsvPage(const DocChanges& d, const PageRecord& p, bool listing, bool
 bool CarriesRange(const RunRecord& record) {
     for (const DocChanges& d : *record.docs)
         for (const PageRecord& p : d.pages)
-            if (p.explanation && WhyOf(p).rangeFrom) return true;
+            if (p.explanation && p.explanation->rangeFrom) return true;
     return false;
 }
 

@@ -50,7 +50,7 @@ void WarnOfFallbacks(HostRun& run, const std::vector<DocChanges>& docs) {
     for (const DocChanges& d : docs)
         for (const PageRecord& p : d.pages) {
             Fallback f;
-            if (p.explanation && FallbackOf(WhyOf(p), d.title, &f)) fallbacks.push_back(f);
+            if (p.explanation && FallbackOf(*p.explanation, d.title, &f)) fallbacks.push_back(f);
         }
     for (const std::string& warning : FallbackWarnings(fallbacks)) ReportMappingWarning(run.r, warning);
 }
