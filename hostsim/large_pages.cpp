@@ -2,10 +2,12 @@
 #include "hostsim/large_pages.h"
 
 #include <bit>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <mutex>
 #include <new>
+#include <thread>
 #include <vector>
 
 #if defined(__linux__)
@@ -22,7 +24,7 @@ struct Slab {
 };
 
 // A slab of its size and aligned to it, the rest of the mapping given back.
-uintptr_t NewSlab() {
+uintptr_t MapSlab() {
     void* p = ::mmap(nullptr, 2 * SlabBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) throw std::bad_alloc();
     uintptr_t at = reinterpret_cast<uintptr_t>(p), slab = (at + SlabBytes - 1) & ~uintptr_t(SlabBytes - 1);
@@ -31,6 +33,76 @@ uintptr_t NewSlab() {
         ::munmap(reinterpret_cast<void*>(slab + SlabBytes), at + SlabBytes - slab);
     LargePagesAdvise(reinterpret_cast<void*>(slab), SlabBytes);
     return slab;
+}
+
+// Slabs made ahead. The first touch of a fresh large page costs the kernel
+// the clearing of 2 MiB, about 3 ms on a virtual machine, and a large file
+// read takes dozens of slabs one after another. Once a process has taken a
+// few slabs from the system, a thread of its own maps the next ones and
+// touches them while the reading thread goes on, so that their clearing
+// happens on another processor; it keeps `SlabsAhead` ready (4 MiB), shared
+// by every pool. A process that reads only small files never starts it.
+constexpr size_t SlabsAhead = 2;
+constexpr size_t SlabsBeforeAhead = 4; // taken from the system before making ahead starts
+
+struct SlabMaker {
+    std::mutex lock;
+    std::condition_variable wake;
+    std::vector<uintptr_t> ready; // mapped and touched, room made for SlabsAhead
+    size_t taken = 0;             // slabs taken from the system so far
+    bool running = false;
+    bool failed = false;          // the system refused a slab: make none ahead any more
+};
+
+SlabMaker& Maker() {
+    static SlabMaker* maker = new SlabMaker; // never freed: its thread outlives main
+    return *maker;
+}
+
+void MakeAhead() {
+    SlabMaker& m = Maker();
+    std::unique_lock<std::mutex> held(m.lock);
+    for (;;) {
+        m.wake.wait(held, [&m] { return m.ready.size() < SlabsAhead && !m.failed; });
+        held.unlock();
+        uintptr_t slab = 0;
+        try {
+            slab = MapSlab();
+            // A write to each small page: a large page, when the kernel has
+            // one, is cleared and mapped at the first.
+            for (size_t at = 0; at < SlabBytes; at += 4096)
+                reinterpret_cast<volatile char*>(slab)[at] = 0;
+        } catch (const std::bad_alloc&) {
+        }
+        held.lock();
+        if (slab) m.ready.push_back(slab); // room was made for it
+        else m.failed = true;
+    }
+}
+
+// A fresh slab for a pool: one made ahead when there is one.
+uintptr_t NewSlab() {
+    SlabMaker& m = Maker();
+    {
+        std::lock_guard<std::mutex> held(m.lock);
+        if (++m.taken > SlabsBeforeAhead && !m.running && !m.failed) {
+            try {
+                m.ready.reserve(SlabsAhead);
+                std::thread(MakeAhead).detach();
+                m.running = true;
+            } catch (const std::exception&) {
+                m.failed = true; // no thread to be had: slabs are made as they are asked for
+            }
+        }
+        if (!m.ready.empty()) {
+            uintptr_t slab = m.ready.back();
+            m.ready.pop_back();
+            m.wake.notify_one();
+            return slab;
+        }
+        if (m.running) m.wake.notify_one();
+    }
+    return MapSlab();
 }
 
 } // namespace
