@@ -184,11 +184,21 @@ size_t SimBodyPageIndex(const SimDoc& doc, ObjId page) {
     const std::vector<ObjId>& pages = doc.bodyPages;
     uint32_t known = SimPlaceOf(doc.pageIndex, page);
     if (known < pages.size() && pages[known] == page) return known;
-    // Pages are added at the end, so a page not yet known is looked for from there.
+    // Pages are added at the end, so a page not yet known is looked for from
+    // there. One found far from the end means the places were never learnt
+    // (a walk of a long document's pages from the first): all are learnt at
+    // once, rather than each page costing a search of the pages after it.
     auto it = std::find(pages.rbegin(), pages.rend(), page);
     if (it == pages.rend()) return pages.size();
     size_t index = size_t(pages.rend() - it) - 1;
-    if (page < doc.objects.Slots()) SimSetPlace(doc.pageIndex, page, index);
+    // (A page listed twice, which no document has, is known by its last
+    // place either way.)
+    if (pages.size() - index > 64) {
+        for (size_t i = 0; i < pages.size(); ++i)
+            if (pages[i] < doc.objects.Slots()) SimSetPlace(doc.pageIndex, pages[i], i);
+    } else if (page < doc.objects.Slots()) {
+        SimSetPlace(doc.pageIndex, page, index);
+    }
     return index;
 }
 
