@@ -4,8 +4,10 @@
 // fault per 2 MB slab rather than one per 4 KB page, and no memory goes to
 // aligning each block. A block freed is cut again from its slab; a slab none
 // of whose blocks is in use is kept for the next ones (up to a number the
-// pool says), else given back to the system. Elsewhere each block comes from
-// the heap, and blocks freed are kept for the next ones, as many as the slabs
+// pool says), else given back to the system. Once a process has taken a
+// few slabs from the system, the next ones are made ahead on a thread of
+// their own, so that the kernel clears their pages on another processor.
+// Elsewhere each block comes from the heap, and blocks freed are kept for the next ones, as many as the slabs
 // kept would hold.
 //
 // A pool may be used from several threads at once.
