@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <new>
 
 namespace {
@@ -82,13 +83,16 @@ void* MifTreeAllocate(size_t bytes, bool* inChunk) {
     if (bytes > SIZE_MAX / 2) throw std::bad_alloc();
     size_t need = (bytes + Grain - 1) & ~(Grain - 1);
     *inChunk = arena.scopes && need && need <= LargestInChunk;
-    return *inChunk ? FromChunk(need) : ::operator new(bytes);
+    if (*inChunk) return FromChunk(need);
+    void* p = std::malloc(bytes ? bytes : 1);
+    if (!p) throw std::bad_alloc();
+    return p;
 }
 
 void MifTreeFree(void* p, bool inChunk) noexcept {
     if (!p) return;
     if (!inChunk) {
-        ::operator delete(p);
+        std::free(p);
         return;
     }
     Chunk* chunk = reinterpret_cast<Chunk*>(reinterpret_cast<uintptr_t>(p) & ~uintptr_t(ChunkBytes - 1));

@@ -29,7 +29,8 @@ struct MifArenaScope {
 };
 
 // `bytes` for a tree array, aligned for any of its elements: from a chunk
-// within a scope (small requests; `*inChunk` says so), else from the heap.
+// within a scope (small requests; `*inChunk` says so), else from the heap
+// (std::malloc, so that memory the reader got from it may become an array).
 // Throws std::bad_alloc when there is no memory.
 void* MifTreeAllocate(size_t bytes, bool* inChunk);
 // Frees what MifTreeAllocate gave, with what it said of `inChunk`.

@@ -88,8 +88,29 @@ template <class T> struct ByteStack {
     }
     // The last `n`, in an array of their own.
     MifVec<T> TakeLast(size_t n) {
+        if (n >= HandOverItems && size - n <= n / 8 && n <= MifVec<T>::max_size()) return HandOver(n);
         MifVec<T> taken = MifVec<T>::Relocated(items + size - n, n);
         size -= n;
+        return taken;
+    }
+
+private:
+    // A statement of a long flow holds a hundred thousand paragraphs and
+    // more, and megabytes of fresh memory for their array cost a page fault
+    // each 4 KB: when they are nearly all the stack holds, the stack's own
+    // memory becomes their array, and the few below them move to new memory.
+    static constexpr size_t HandOverItems = size_t(1) << 16;
+    MifVec<T> HandOver(size_t n) {
+        size_t below = size - n;
+        T* rest = static_cast<T*>(std::malloc(room * sizeof(T)));
+        if (!rest) throw std::bad_alloc();
+        std::memcpy(static_cast<void*>(rest), static_cast<const void*>(items), below * sizeof(T));
+        std::memmove(static_cast<void*>(items), static_cast<const void*>(items + below), n * sizeof(T));
+        // Room past the last one goes back; a shrink that fails keeps it.
+        void* exact = std::realloc(static_cast<void*>(items), n * sizeof(T));
+        MifVec<T> taken = MifVec<T>::Adopted(exact ? static_cast<T*>(exact) : items, n);
+        items = rest;
+        size = below;
         return taken;
     }
 };

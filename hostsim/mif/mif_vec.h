@@ -71,6 +71,7 @@ public:
     const_iterator begin() const noexcept { return data_; }
     const_iterator end() const noexcept { return data_ + size(); }
     size_t size() const noexcept { return bits_ & SizeBits; }
+    static constexpr size_t max_size() noexcept { return SizeBits; }
     bool empty() const noexcept { return size() == 0; }
     size_t capacity() const noexcept {
         if (!data_) return 0;
@@ -99,6 +100,16 @@ public:
         std::memcpy(static_cast<void*>(fresh), static_cast<const void*>(from), n * sizeof(T));
         taken.data_ = fresh;
         taken.bits_ = uint32_t(n) | (chunk ? InChunk : 0) | Exact;
+        return taken;
+    }
+
+    // An array of exactly the `n` elements at `heap`, memory that
+    // MifTreeAllocate's heap would have given (std::malloc) and that holds
+    // exactly them: the array owns it from now on. `n` is at most max_size().
+    static MifVec Adopted(T* heap, size_t n) noexcept {
+        MifVec taken;
+        taken.data_ = heap;
+        taken.bits_ = uint32_t(n) | Exact;
         return taken;
     }
 

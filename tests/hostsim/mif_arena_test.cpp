@@ -120,3 +120,16 @@ TEST(MifArena, ALongTreeGivesItsMemoryBack) {
     }
     EXPECT_LE(MifArenaBytesHeld(), before + (6u << 20));
 }
+
+// The paragraphs of a flow too long to copy keep the reader's own memory;
+// the statements before the flow stay as they were.
+TEST(MifArena, AFlowOfManyParagraphsKeepsThemAndWhatCameBefore) {
+    MifFile f = Read(Chapter("many", 70000));
+    ASSERT_EQ(f.statements.size(), 2u);
+    EXPECT_EQ(f.statements[0].token, "MIFFile");
+    EXPECT_EQ(f.version, "2015");
+    const MifNodes& paras = f.statements[1].children;
+    ASSERT_EQ(paras.size(), 70000u);
+    EXPECT_EQ(Said(paras.front()), "many|many 0");
+    EXPECT_EQ(Said(paras.back()), "many|many 69999");
+}
