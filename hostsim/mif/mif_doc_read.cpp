@@ -305,10 +305,14 @@ void ReadFlow(DocReader& r, const MifNode& flowNode) {
     r.src.objectOf.Set(&flowNode, flow);
     ObjId frame = 0;
     std::vector<ObjId> paras;
-    // Room for its paragraphs.
-    r.src.objectOf.Reserve(r.src.objectOf.size() + flowNode.children.size());
-    r.src.parasRead.reserve(r.doc.nextLocal + flowNode.children.size());
-    paras.reserve(flowNode.children.size());
+    // Room for its paragraphs, and a sixteenth more for the markers and
+    // tables anchored in them, which take ids and entries of their own: an
+    // array of a long flow that outgrows its room is copied into fresh
+    // memory of megabytes.
+    size_t count = flowNode.children.size(), slack = count / 16;
+    r.src.objectOf.Reserve(r.src.objectOf.size() + count + slack, r.doc.nextLocal + count + slack);
+    r.src.parasRead.reserve(r.doc.nextLocal + count + slack);
+    paras.reserve(count);
     size_t framelessFront = 0; // paragraphs before the flow's first TextRectID
     for (const MifNode& c : flowNode.children) {
         if (!MifIs(c, "Para")) continue;

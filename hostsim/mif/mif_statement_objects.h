@@ -24,7 +24,11 @@ struct MifStatementObjects {
     // none.
     const MifNode* StatementOf(ObjId id) const { return id < byId.size() ? byId[id] : nullptr; }
     size_t size() const { return entries.size(); }
-    void Reserve(size_t count) { entries.reserve(count); }
+    // Room for `count` entries in all and for ids below `ids`.
+    void Reserve(size_t count, size_t ids) {
+        entries.reserve(count);
+        byId.reserve(ids);
+    }
 
 private:
     struct Entry {            // 16 bytes: the pointer first
