@@ -40,9 +40,9 @@ uintptr_t MapSlab() {
 // read takes dozens of slabs one after another. Once a process has taken a
 // few slabs from the system, a thread of its own maps the next ones and
 // touches them while the reading thread goes on, so that their clearing
-// happens on another processor; it keeps `SlabsAhead` ready (4 MiB), shared
+// happens on another processor; it keeps `SlabsAhead` ready (2 MiB), shared
 // by every pool. A process that reads only small files never starts it.
-constexpr size_t SlabsAhead = 2;
+constexpr size_t SlabsAhead = 1;
 constexpr size_t SlabsBeforeAhead = 4; // taken from the system before making ahead starts
 
 struct SlabMaker {
