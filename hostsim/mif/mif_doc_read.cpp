@@ -309,9 +309,9 @@ void ReadFlow(DocReader& r, const MifNode& flowNode) {
     // tables anchored in them, which take ids and entries of their own: an
     // array of a long flow that outgrows its room is copied into fresh
     // memory of megabytes.
-    size_t count = flowNode.children.size(), slack = count / 16;
-    r.src.objectOf.Reserve(r.src.objectOf.size() + count + slack, r.doc.nextLocal + count + slack);
-    r.src.parasRead.reserve(r.doc.nextLocal + count + slack);
+    size_t count = flowNode.children.size(), slack = count / 16, ids = r.doc.nextLocal + count + slack;
+    r.src.objectOf.Reserve(r.src.objectOf.size() + count + slack, ids);
+    r.src.parasRead.reserve(ids);
     paras.reserve(count);
     size_t framelessFront = 0; // paragraphs before the flow's first TextRectID
     for (const MifNode& c : flowNode.children) {
